@@ -1,0 +1,21 @@
+// Body conversion: the element loop over an FB2 body and the block emitter
+// that turns buffers of paragraph markup into text blocks.
+#pragma once
+
+#include "text/wide.h"
+
+namespace tavorin::fb2 {
+
+// Converts the element opened by `tag` up to its closing tag, reading from
+// g_reader; the driver calls it with index 0 and the body tag.
+void ConvertElement(int index, const WString& tag);
+// Emits a buffer of paragraph markup as a block of the given BlockKind.
+void EmitBlock(int kind, WString text);
+
+WString TextBlockAttributes(int styleKind, WStringView id);
+void EmitBlockSpace(int styleKind);
+void WrapStyleEmphasis(int styleKind, WString& text);
+// Standard block: attributes, block space, emphasis wrap, block and text builders.
+void EmitStandardBlock(int styleKind, WString text, WStringView id);
+
+}  // namespace tavorin::fb2

@@ -1,0 +1,86 @@
+// State of the body conversion shared by the body loop, the inline markup,
+// the pages and running headers, the notes and the images. One instance per
+// run, reset at the start of every run.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "text/wide.h"
+
+namespace tavorin::fb2 {
+
+// Block kinds: how a buffer of paragraph markup is emitted.
+enum BlockKind : int {
+    kBlockBody = 0,
+    kBlockTitle = 1,
+    kBlockEpigraph = 2,
+    kBlockPoem = 3,
+    kBlockImage = 4,
+    kBlockSubtitle = 5,
+    kBlockNote = 7,
+    kBlockHeaderOdd = 10,
+    kBlockFooterOdd = 11,
+    kBlockHeaderEven = 12,
+    kBlockFooterEven = 13,
+    kBlockAnnotation = 14,
+    kBlockCite = 15,
+    kBlockBookTitle = 99,
+    kBlockNone = 255,
+};
+
+// An anchor paragraph ('<p id="x">') remembered for the end of the book.
+struct AnchorRecord {
+    WString id;
+    int page = 0;   // page number (PageCounter - 1 when read)
+    int block = 0;  // block number (BlockCounter when read)
+};
+
+struct ConversionState {
+    // Counters and flags of the body conversion.
+    int PageCounter = 0;
+    int BlockCounter = 0;
+    int HeaderCounter = 0;
+    int FooterCounter = 0;
+    int SectionDepth = -1;
+    int FlushThreshold = 5000;
+    WString PendingId;  // at most 50 characters
+    bool InMainBody = true;
+    bool InNotesBody = false;
+    bool ExternalLinkOpen = false;
+    bool FirstTitlePending = true;
+    int64_t CountedChars = 0;
+    int ProgressStep = 1;
+
+    // Running header and footer texts (built once before the body).
+    WString HeaderText, FooterText;
+    bool HeaderFixed = false, FooterFixed = false;
+    // Rule-line attribute strings of the header and footer objects.
+    WString HeaderRuleLine, FooterRuleLine;
+    // Table-of-contents entries, one per main-body title.
+    std::vector<WString> TocEntries;
+
+    // Notes and links.
+    std::vector<AnchorRecord> Anchors;
+    bool HasAnchors = false;
+    // Index of the first forward button record ("bf_" + id) of each objid.
+    std::unordered_map<std::string, size_t> ForwardButtons;
+    // Where the first block of each id went: objid label and page number.
+    struct Target {
+        std::string blockObjid;
+        int page = 0;
+    };
+    std::unordered_map<std::string, Target> EmittedTargets;
+
+    // Images.
+    WString ImageRef;  // at most 100 characters, leading '#' removed
+};
+
+extern ConversionState g_conv;
+
+// Resets the body conversion state and the book description.
+void ResetFb2State();
+
+}  // namespace tavorin::fb2

@@ -1,0 +1,60 @@
+// The FB2 description: book metadata, the description page, the book title
+// page and the metadata XML handed to the LRF writer.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "text/wide.h"
+
+namespace tavorin::fb2 {
+
+struct BookDescription {
+    int CurrentInfoBlock = 0;  // 0 title-info, 1 document-info, 2 publish-info, 3 src-title-info
+    WString DescriptionPage;
+    WString BookTitle;
+    WString SrcTitle;
+    WString AuthorsLine;
+    int AuthorCount = 0;
+    WString FirstNames, LastNames;
+    WString Genre1, Genre2;
+    WString SrcGenre;
+    WString Annotation;
+    WString Language;
+    WString PublisherText;
+    WString SequenceText;
+    WString SeriesTag;
+    WString BookId;
+    WString Isbn;              // publish-info isbn, for the metadata
+    WString CoverImageId;
+    bool TranslatorSeen = false, DocAuthorSeen = false, SrcAuthorSeen = false;
+    WString MetaTitle, MetaAuthor, ShortAuthors;
+    WString BookInfoXml;
+};
+
+extern BookDescription g_description;
+
+// Tag prefixes the driver matches against each tag of the description.
+extern const std::array<std::u16string_view, 4> kInfoBlockTable;
+extern const std::array<std::u16string_view, 21> kDescriptionTagTable;
+
+void StartInfoBlock(int index);
+// Reads the element's content from the reader (g_reader) itself.
+void ReadDescriptionElement(int index, const WString& tag);
+void FinishDescription();
+
+// Decodes every decimal and hexadecimal character reference in place; a
+// reference to '<', '>' or '&' becomes "&lt;", "&gt;" or "&amp;".
+void DecodeCharRefs(WString& text);
+// Latin transliteration of Cyrillic text, as UTF-8.
+std::string Transliterate(WStringView text);
+// "&nbsp..;" removed, "&quot..;" to '"', "&amp..;" to '&'.
+void StripSimpleEntities(WString& text);
+
+// Emits the "***FB2 BOOK INFO***" link and the description page (solo page).
+void EmitDescriptionPage();
+// Kind 99 of EmitBlock: the book title page and the annotation page.
+void EmitBookTitlePage();
+
+}  // namespace tavorin::fb2

@@ -1,0 +1,22 @@
+// Style definitions: the page, text and block styles and the fonts of the
+// book, derived from the conversion settings.
+#pragma once
+
+#include "settings/conversion_settings.h"
+#include "text/wide.h"
+
+namespace tavorin::fb2 {
+
+WString PageStyleAttributes(const TPageLayoutSettings& layout);
+// Text style and block style strings of one entry; may set its SideMargin.
+void StyleAttributes(TStyleSettings& style, WString& textStyle, WString& blockStyle);
+WString RuleLineAttributes(const TRuleLineSettings& line);
+// The face of a style: between the first two '|' of its external font value,
+// else its FontName.
+WString StyleFace(const TStyleSettings& style);
+
+// Builds every style and font into the object store and sets the header and
+// footer rule-line strings of the conversion state.
+void DefineStyles();
+
+}  // namespace tavorin::fb2

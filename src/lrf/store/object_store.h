@@ -1,0 +1,213 @@
+// The object store: the in-memory model of the book between the FB2
+// conversion and the LRF writer. Builders append records and content while the
+// FB2 text is read; linking turns labels into object ids; the writers read it.
+// Records are plain structs in one array per element kind; record i of a kind
+// is element i of its array (its number within the kind).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "lrf/store/byte_buffer.h"
+#include "text/wide.h"
+
+namespace tavorin::lrf {
+
+// Rows of the element kind table; callers pass one to every builder.
+enum ElementKind : int {
+    kKindPage = 0,
+    kKindTextBlock = 1,
+    kKindSimpleTextBlock = 2,
+    kKindImageBlock = 3,
+    kKindHeader = 4,
+    kKindFooter = 5,
+    kKindBookStyle = 6,
+    kKindBlockStyle = 7,
+    kKindPageStyle = 8,
+    kKindBlockSpace = 9,   // block spaces and ruled lines
+    kKindBlock = 10,       // block wrapper of a text or image block
+    kKindTextStyle = 11,
+    kKindImageStream = 12,
+    kKindSetDefault = 13,
+    kKindBookSetting = 14,
+    kKindXmlDeclaration = 15,
+    kKindTocLabel = 16,
+    kKindMainEnd = 17,
+    kKindButton = 18,
+    kKindRegistFont = 19,
+    kKindSoloOn = 20,
+    kKindSoloOff = 21,
+    kKindRuledLine = 22,
+    kKindCount = 23,
+};
+
+struct ElementKindInfo {
+    std::u16string_view name;  // element name searched for in the markup
+    uint16_t objectType;       // LRF object type; 0 = never an object of its own
+};
+extern const std::array<ElementKindInfo, kKindCount> kElementKindTable;
+
+// Page content entries with this bit set are inline records (block spaces,
+// ruled lines); without it they are block numbers.
+inline constexpr uint32_t kInlineObjectFlag = 0x01000000;
+
+// A run of a content stream: [start, end). Byte offsets in tagStore and
+// imageStore, UTF-16 unit offsets in textStore, entry indices in the lists.
+struct Range {
+    size_t start = 0;
+    size_t end = 0;
+    size_t size() const { return end - start; }
+};
+
+// Labels (objid, style labels, references) are kept whole, as UTF-8.
+
+struct PageRecord {
+    uint32_t id = 0;  // number within the kind until linking, then the object id
+    uint32_t pageStyleId = 0;
+    uint32_t oddHeaderId = 0, evenHeaderId = 0, oddFooterId = 0, evenFooterId = 0;
+    std::string objid, pageStyle;
+    std::string oddHeader, evenHeader, oddFooter, evenFooter;
+    Range tags;
+    Range content;  // entries of pageContentList
+};
+
+struct BlockRecord {
+    uint32_t id = 0;
+    uint32_t blockStyleId = 0;
+    uint32_t number = 0;     // block number (position among blocks)
+    uint16_t childKind = 0;  // 1 text block, 2 simple text block, 3 image block
+    uint32_t child = 0;      // child number; replaced by the child's id after pages are written
+    int32_t pageIndex = -1;  // the page the block belongs to
+    std::string blockStyle, objid;
+    Range tags;
+};
+
+struct TextBlockRecord {
+    uint32_t id = 0;
+    uint32_t textStyleId = 0;
+    std::string textStyle, objid;
+    Range tags;
+    Range text;  // paragraph markup in textStore
+};
+
+struct ImageBlockRecord {
+    uint32_t id = 0;
+    std::string objid, refStream;
+    uint32_t imageStreamId = 0;
+    Range tags;
+};
+
+struct HeaderFooterRecord {
+    uint32_t id = 0;
+    uint32_t blockId = 0;
+    uint32_t blockNumber = 0;
+    std::string objid, refObj;
+    int16_t x1 = -1, y1 = -1;
+    int16_t lineStartX = 0, lineY = 0, lineEndX = 0, lineY2 = 0;
+    int16_t lineWidth = 0, lineColor = 0, lineType = 0;
+    Range tags;
+};
+
+struct StyleRecord {
+    uint32_t id = 0;
+    uint32_t reserved = 0;
+    std::string objid, styleLabel;
+    Range tags;
+};
+
+struct TocEntryRecord {
+    uint32_t pageId = 0, blockId = 0;
+    std::string refPage, refObj;
+    Range label;  // plain label text in textStore
+};
+
+struct ButtonRecord {
+    uint32_t id = 0;
+    uint32_t pageId = 0, blockId = 0;
+    std::string objid, refPage, refObj;
+};
+
+struct ImageStreamRecord {
+    uint32_t id = 0;
+    uint8_t imageType = 0;  // 0x11 JPEG, 0x12 PNG, 0x13 BMP, 0x14 GIF, 0 other
+    std::string objid;
+    std::string sizeText;   // ' width="W" height="H"'
+    Range data;             // bytes in imageStore
+};
+
+struct FontRecord {
+    uint32_t id = 0;
+    std::string fontName, file, fontFileName;
+};
+
+struct InlineRecord {
+    uint32_t number = 0;  // count of kind 9 at creation | kInlineObjectFlag
+    Range tags;
+};
+
+// Fields of the 88-byte LRF header that come from the BookSetting element.
+struct BookHeaderSettings {
+    uint16_t scrambleKey = 0;
+    uint16_t bindingDirection = 0;
+    uint32_t dpi = 0;
+    uint16_t screenWidth = 0, screenHeight = 0, colorDepth = 0;
+};
+
+// The program's scramble key: readers descramble only with a key byte of 1 to 240.
+inline constexpr uint16_t kScrambleKey = 0x30;
+
+struct ObjectStore {
+    // Record arrays, one per element kind that has records.
+    std::vector<PageRecord> pages;                    // kind 0
+    std::vector<TextBlockRecord> textBlocks;          // kind 1
+    std::vector<TextBlockRecord> simpleTextBlocks;    // kind 2 (never built)
+    std::vector<ImageBlockRecord> imageBlocks;        // kind 3
+    std::vector<HeaderFooterRecord> headers;          // kind 4
+    std::vector<HeaderFooterRecord> footers;          // kind 5
+    std::vector<StyleRecord> blockStyles;             // kind 7
+    std::vector<StyleRecord> pageStyles;              // kind 8
+    std::vector<InlineRecord> inlines;                // kind 9 (block spaces and ruled lines)
+    std::vector<BlockRecord> blocks;                  // kind 10
+    std::vector<StyleRecord> textStyles;              // kind 11
+    std::vector<ImageStreamRecord> imageStreams;      // kind 12
+    std::vector<TocEntryRecord> tocEntries;           // kind 16
+    std::vector<ButtonRecord> buttons;                // kind 18
+    std::vector<FontRecord> fonts;                    // kind 19
+
+    // Shared content streams and lists.
+    ByteBuffer tagStore;
+    WString textStore;
+    ByteBuffer imageStore;
+    std::vector<uint32_t> pageContentList;
+    std::vector<uint32_t> freeBlockList;
+    std::vector<uint32_t> soloPageList;
+
+    // Flags and markers.
+    bool inMainFlow = true;
+    bool soloMode = false;
+    uint32_t soloPageStart = 0;  // pages that existed when solo mode was switched on (N)
+    uint8_t lastPageBlockKind = 0;
+    uint32_t lastPageBlockNumber = 0;
+    bool hasLastPageBlock = false;
+    Range bookDefaults;          // SetDefault tags in tagStore
+    uint32_t bookDefaultsNumber = 0;
+
+    BookHeaderSettings header;
+    WString bookInfoXml;         // metadata text handed to the writer
+    std::string thumbnailFile;   // thumbnail named in markup; empty for FB2 input
+
+    // Set by linking.
+    uint32_t tocId = 0, mainPageTreeId = 0, rootId = 0;
+    uint32_t lastId = 0;         // last id handed out
+};
+
+// The run's store.
+extern ObjectStore g_store;
+
+// Empties the store and sets the flags to their start values.
+void ResetStore();
+
+}  // namespace tavorin::lrf

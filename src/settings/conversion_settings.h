@@ -1,0 +1,119 @@
+// The conversion settings: every choice that shapes the produced book
+// (fonts, sizes, margins and alignment of 17 kinds of text, page margins,
+// running header and footer, metadata order, note reference looks). They
+// start from built-in values and are then overridden by the settings file.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace tavorin {
+
+// Index of a StyleTable entry.
+enum StyleKind : int {
+    kStyleBody = 0,          // bdy
+    kStyleTitle = 1,         // tit0
+    kStyleEpigraph = 2,      // epig
+    kStylePoem = 3,          // poem
+    kStyleImage = 4,         // image
+    kStyleSubtitle = 5,      // subtit0
+    kStyleTitle1 = 6,        // tit1, copy of tit0
+    kStyleSubtitle1 = 7,     // subt1, copy of subtit0
+    kStyleBookTitle = 8,     // bdtit
+    kStyleNote = 9,          // note
+    kStyleHeaderOdd = 10,    // hdro
+    kStyleFooterOdd = 11,    // ftro
+    kStyleHeaderEven = 12,   // hdre, copy of hdro with mirrored alignment
+    kStyleFooterEven = 13,   // ftre, copy of ftro with mirrored alignment
+    kStyleAnnotation = 14,   // annot
+    kStyleCite = 15,         // cite
+    kStyleRefer = 16,        // refer
+    kStyleCount = 17,
+};
+
+// One style entry. In every integer field -1 means "no value given".
+struct TStyleSettings {
+    std::string Label;             // short 20
+    std::string FontName;          // short 200
+    int32_t FontSize = -1;         // tenths of a point
+    int32_t IsBold = -1;
+    int32_t IsItalic = -1;
+    int32_t IsExternalFont = -1;
+    std::string ExternalFontFile;  // "file|face|" or empty; short 200
+    int32_t MarginLeft = -1;
+    int32_t MarginRight = -1;
+    int32_t MarginTop = -1;
+    int32_t MarginBottom = -1;
+    int32_t ParIdent = -1;
+    int32_t ParSkip = -1;
+    int32_t LineSpace = -1;
+    int32_t WordSpace = -1;
+    int32_t BlockAlign = -1;       // 0 head, 1 centre, 2 foot
+    int32_t BlockRule = -1;
+    int32_t SideMargin = -1;       // set by the style definitions, never from the file
+    int32_t SideSpaceY = -1;       // never set; yspace of the style's BlockSpace
+    int32_t EmpDotsCode = -1;      // never set from the file; -1 stands for 46
+    int32_t AuthorIdent = -1;
+    int32_t AuthorBoldItalic = -1; // bit 1 bold, bit 16 italic
+};
+
+struct TPageLayoutSettings {
+    std::string Label = "gen";
+    int32_t Top = 0, Left = 0, Right = 0, Bottom = 0;
+    int32_t HeaderHeight = 30, FooterHeight = 30;
+    int32_t HeaderSeparation = 5, FooterSeparation = 5;
+};
+
+struct THeaderFooterSettings {
+    std::string HeaderSource = "$AT";  // short 100
+    std::string FooterSource = "$C";   // short 100
+    int32_t HeaderWidth = 70, FooterWidth = 70;
+    uint8_t HeaderShow = 1, FooterShow = 1;
+};
+
+struct TRuleLineSettings {
+    int32_t LineLeft = 5, LineRight = 5, LineShift = 0, LineWidth = 1;
+    int32_t LineStyle = 3, LineColor = 127, TextShift = 0;
+};
+
+struct TOrderSettings {
+    int32_t TitleOrder = 0;   // 0 title then series
+    int32_t AuthorOrder = 0;  // 0 first name first
+    uint8_t Initials = 0;     // 1 first names reduced to initials
+};
+
+struct TGeneralSettings {
+    uint8_t CoverImageAdjust = 1;
+    uint8_t PageAtSubtitles = 0;
+    uint8_t Translit = 0;
+};
+
+struct TReferenceSettings {
+    uint8_t RefSuperScript = 0;
+    int32_t RefUnderLine = 2, RefStyle = 0;
+    int32_t RefNUnderLine = 2, RefNStyle = 0;
+};
+
+struct ConversionSettings {
+    std::array<TStyleSettings, kStyleCount> StyleTable;
+    TPageLayoutSettings PageLayout;
+    THeaderFooterSettings HeaderFooter;
+    TRuleLineSettings HeaderLine;
+    TRuleLineSettings FooterLine;
+    TOrderSettings Order;
+    TGeneralSettings General;
+    TReferenceSettings References;
+};
+
+// The built-in values.
+ConversionSettings BuiltInSettings();
+
+// The run's settings; reset to the built-in values at the start of a run.
+extern ConversionSettings g_settings;
+
+// Reads the settings file at `path` into g_settings. A missing file prints
+// "Error: Cannot open style file:" + path and throws RunExit{3}.
+void ReadSettingsFile(const std::string& path);
+
+}  // namespace tavorin
