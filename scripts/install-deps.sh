@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project needs, only those missing.
+#   scripts/install-deps.sh build   compiler, CMake, zlib, libzip
+#   scripts/install-deps.sh test    the above plus GoogleTest and calibre (the
+#                                   independent LRF reader of the end-to-end tests)
+set -euo pipefail
+
+packages=(g++ cmake make pkg-config zlib1g-dev libzip-dev)
+if [ "${1:-build}" = "test" ]; then
+  packages+=(googletest libgtest-dev python3 calibre)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
