@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace tavorin {
 
@@ -56,6 +57,8 @@ struct TStyleSettings {
     int32_t EmpDotsCode = -1;      // never set from the file; -1 stands for 46
     int32_t AuthorIdent = -1;
     int32_t AuthorBoldItalic = -1; // bit 1 bold, bit 16 italic
+
+    bool operator==(const TStyleSettings&) const = default;
 };
 
 struct TPageLayoutSettings {
@@ -63,6 +66,8 @@ struct TPageLayoutSettings {
     int32_t Top = 0, Left = 0, Right = 0, Bottom = 0;
     int32_t HeaderHeight = 30, FooterHeight = 30;
     int32_t HeaderSeparation = 5, FooterSeparation = 5;
+
+    bool operator==(const TPageLayoutSettings&) const = default;
 };
 
 struct THeaderFooterSettings {
@@ -70,29 +75,39 @@ struct THeaderFooterSettings {
     std::string FooterSource = "$C";   // short 100
     int32_t HeaderWidth = 70, FooterWidth = 70;
     uint8_t HeaderShow = 1, FooterShow = 1;
+
+    bool operator==(const THeaderFooterSettings&) const = default;
 };
 
 struct TRuleLineSettings {
     int32_t LineLeft = 5, LineRight = 5, LineShift = 0, LineWidth = 1;
     int32_t LineStyle = 3, LineColor = 127, TextShift = 0;
+
+    bool operator==(const TRuleLineSettings&) const = default;
 };
 
 struct TOrderSettings {
     int32_t TitleOrder = 0;   // 0 title then series
     int32_t AuthorOrder = 0;  // 0 first name first
     uint8_t Initials = 0;     // 1 first names reduced to initials
+
+    bool operator==(const TOrderSettings&) const = default;
 };
 
 struct TGeneralSettings {
     uint8_t CoverImageAdjust = 1;
     uint8_t PageAtSubtitles = 0;
     uint8_t Translit = 0;
+
+    bool operator==(const TGeneralSettings&) const = default;
 };
 
 struct TReferenceSettings {
     uint8_t RefSuperScript = 0;
     int32_t RefUnderLine = 2, RefStyle = 0;
     int32_t RefNUnderLine = 2, RefNStyle = 0;
+
+    bool operator==(const TReferenceSettings&) const = default;
 };
 
 struct ConversionSettings {
@@ -104,6 +119,8 @@ struct ConversionSettings {
     TOrderSettings Order;
     TGeneralSettings General;
     TReferenceSettings References;
+
+    bool operator==(const ConversionSettings&) const = default;
 };
 
 // The built-in values.
@@ -115,5 +132,9 @@ extern ConversionSettings g_settings;
 // Reads the settings file at `path` into g_settings. A missing file prints
 // "Error: Cannot open style file:" + path and throws RunExit{3}.
 void ReadSettingsFile(const std::string& path);
+
+// Reads settings-file text held in memory into g_settings: the same line
+// format as the file, without the file access.
+void ReadSettingsText(std::string_view text);
 
 }  // namespace tavorin
