@@ -1,0 +1,136 @@
+// Read access to a zip archive on libzip: open, count the files, extract the
+// single file into a stream or a freshly created file.
+#include "archive/zip_archive.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+#include <zip.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace tavorin {
+
+namespace {
+
+std::string LibzipMessage(int code) {
+    zip_error_t error;
+    zip_error_init_with_code(&error, code);
+    std::string message = zip_error_strerror(&error);
+    zip_error_fini(&error);
+    return message;
+}
+
+// Entries whose name ends in '/' are folders; every other entry is a file,
+// whatever folder it lies in.
+bool IsFolderEntry(std::string_view name) { return !name.empty() && name.back() == '/'; }
+
+// Writes all of the bytes; a short write (disk full) is a failure, not a
+// truncated file.
+void WriteAll(int fd, const char* bytes, size_t count) {
+    while (count > 0) {
+        const ssize_t written = write(fd, bytes, count);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) {
+            throw ArchiveError(std::string("Cannot write extracted file: ") +
+                               (written < 0 ? std::strerror(errno) : "nothing written"));
+        }
+        bytes += written;
+        count -= static_cast<size_t>(written);
+    }
+}
+
+// Closes a member of the archive on every way out of the extraction.
+struct MemberCloser {
+    void operator()(zip_file_t* member) const { zip_fclose(member); }
+};
+
+}  // namespace
+
+ZipArchive::~ZipArchive() { Close(); }
+
+void ZipArchive::SetFolder(std::string folder) { folder_ = std::move(folder); }
+
+void ZipArchive::SetArchiveName(std::string path) { name_ = std::move(path); }
+
+void ZipArchive::Open() {
+    Close();
+    int code = 0;
+    archive_ = zip_open(name_.c_str(), ZIP_RDONLY, &code);
+    if (archive_ == nullptr) throw ArchiveError("Cannot open archive " + name_ + ": " + LibzipMessage(code));
+}
+
+zip& ZipArchive::Archive() const {
+    if (archive_ == nullptr) throw ArchiveError("Archive is not open");
+    return *archive_;
+}
+
+int64_t ZipArchive::CountFiles() {
+    zip& archive = Archive();
+    const zip_int64_t entries = zip_get_num_entries(&archive, 0);
+    if (entries < 0) throw ArchiveError(std::string("Cannot read archive: ") + zip_strerror(&archive));
+    int64_t files = 0;
+    for (zip_int64_t i = 0; i < entries; ++i) {
+        const char* name = zip_get_name(&archive, static_cast<zip_uint64_t>(i), 0);
+        if (name == nullptr) throw ArchiveError(std::string("Cannot read archive: ") + zip_strerror(&archive));
+        if (!IsFolderEntry(name)) ++files;
+    }
+    return files;
+}
+
+void ZipArchive::ExtractSingle(int fd) {
+    zip& archive = Archive();
+    const zip_int64_t entries = zip_get_num_entries(&archive, 0);
+    zip_int64_t index = 0;
+    for (; index < entries; ++index) {
+        const char* name = zip_get_name(&archive, static_cast<zip_uint64_t>(index), 0);
+        if (name != nullptr && !IsFolderEntry(name)) break;
+    }
+    if (index >= entries) throw ArchiveError("Archive holds no file");
+
+    const std::unique_ptr<zip_file_t, MemberCloser> member(
+        zip_fopen_index(&archive, static_cast<zip_uint64_t>(index), 0));
+    if (!member) throw ArchiveError(std::string("Cannot open archive member: ") + zip_strerror(&archive));
+    std::vector<char> buffer(1 << 16);
+    for (;;) {
+        // libzip checks the CRC once the member is read to its end.
+        const zip_int64_t read = zip_fread(member.get(), buffer.data(), buffer.size());
+        if (read < 0) {
+            throw ArchiveError(std::string("Cannot read archive member: ") +
+                               zip_error_strerror(zip_file_get_error(member.get())));
+        }
+        if (read == 0) break;
+        WriteAll(fd, buffer.data(), static_cast<size_t>(read));
+    }
+}
+
+std::string ZipArchive::ExtractSingle(std::string_view fileName) {
+    const std::string path = folder_ + std::string(fileName);
+    // O_EXCL with O_NOFOLLOW: a file or link planted under this name is
+    // never opened or followed.
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) throw ArchiveError("Cannot create " + path + ": " + std::strerror(errno));
+    try {
+        ExtractSingle(fd);
+    } catch (const ArchiveError&) {
+        close(fd);
+        unlink(path.c_str());
+        throw;
+    }
+    if (close(fd) != 0) {
+        const std::string reason = std::strerror(errno);
+        unlink(path.c_str());
+        throw ArchiveError("Cannot write " + path + ": " + reason);
+    }
+    return path;
+}
+
+void ZipArchive::Close() {
+    if (archive_ == nullptr) return;
+    zip_discard(archive_);  // opened read-only: nothing to write back
+    archive_ = nullptr;
+}
+
+}  // namespace tavorin

@@ -1,0 +1,51 @@
+// Read access to a zip archive that should hold one file: open it, count its
+// files and extract the single one, on libzip.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+struct zip;  // libzip's archive handle
+
+namespace tavorin {
+
+// Any failure of the archive: missing or damaged archive, unreadable member,
+// extracted file that cannot be created or written in full.
+struct ArchiveError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+class ZipArchive {
+public:
+    ZipArchive() = default;
+    ~ZipArchive();
+    ZipArchive(const ZipArchive&) = delete;
+    ZipArchive& operator=(const ZipArchive&) = delete;
+
+    // Folder that ExtractSingle (file name) creates its file in; ends in '/'.
+    void SetFolder(std::string folder);
+    void SetArchiveName(std::string path);
+
+    void Open();
+    // Number of files in the archive, in all its folders; folder entries do
+    // not count.
+    int64_t CountFiles();
+    // Writes the whole content of the first file of the archive to `fd`.
+    void ExtractSingle(int fd);
+    // Creates the file `fileName` in the folder, exclusively and never
+    // through a link, readable by its owner only, and extracts the first file
+    // of the archive into it. Returns its path; a failure leaves no file.
+    std::string ExtractSingle(std::string_view fileName);
+    void Close();
+
+private:
+    zip& Archive() const;
+
+    std::string folder_;
+    std::string name_;
+    zip* archive_ = nullptr;
+};
+
+}  // namespace tavorin

@@ -1,0 +1,164 @@
+// Tests of the zip archive reader: counting files, extracting the single
+// file, damaged archives and unsafe or failing targets.
+#include "archive/zip_archive.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zip.h>
+
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "support/test_util.h"
+
+namespace tavorin {
+namespace {
+
+using test::ReadFileBytes;
+using test::ReadFileText;
+using test::ScratchDir;
+using test::WriteFileBytes;
+using test::WriteFileText;
+
+using Entries = std::vector<std::pair<std::string, std::string>>;
+
+// Writes a zip archive with libzip; names ending in '/' are folders.
+void MakeZip(const std::string& path, const Entries& entries) {
+    int code = 0;
+    zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+    ASSERT_NE(archive, nullptr);
+    for (const auto& [name, content] : entries) {
+        if (name.ends_with('/')) {
+            ASSERT_GE(zip_dir_add(archive, name.c_str(), 0), 0);
+            continue;
+        }
+        zip_source_t* source = zip_source_buffer(archive, content.data(), content.size(), 0);
+        ASSERT_GE(zip_file_add(archive, name.c_str(), source, 0), 0);
+    }
+    ASSERT_EQ(zip_close(archive), 0);
+}
+
+std::string BookText(size_t lines) {
+    std::string text = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<FictionBook>\n";
+    for (size_t i = 0; i < lines; ++i) text += "<p>Line " + std::to_string(i * 7919 % 100003) + "</p>\n";
+    return text + "</FictionBook>\n";
+}
+
+TEST(ZipArchive, CountsFilesInAllFoldersButNotFolders) {
+    ScratchDir dir;
+    const std::string path = dir.file("book.zip");
+    MakeZip(path, {{"a.fb2", "x"}, {"dir/", ""}, {"dir/b.fb2", "y"}, {"dir/sub/", ""}});
+    ZipArchive archive;
+    archive.SetArchiveName(path);
+    archive.Open();
+    EXPECT_EQ(archive.CountFiles(), 2);
+
+    MakeZip(path, {{"only-a-folder/", ""}});
+    archive.Open();
+    EXPECT_EQ(archive.CountFiles(), 0);
+}
+
+TEST(ZipArchive, ExtractsTheFileInsideAFolderInFull) {
+    ScratchDir dir;
+    const std::string path = dir.file("book.zip");
+    const std::string book = BookText(20000);  // several read buffers
+    MakeZip(path, {{"books/", ""}, {"books/book.fb2", book}});
+
+    ZipArchive archive;
+    archive.SetFolder(dir.path().string() + "/");
+    archive.SetArchiveName(path);
+    archive.Open();
+    const std::string extracted = archive.ExtractSingle("out");
+    archive.Close();
+
+    EXPECT_EQ(extracted, dir.file("out"));
+    EXPECT_EQ(ReadFileText(extracted), book);
+    struct stat st {};
+    ASSERT_EQ(stat(extracted.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST(ZipArchive, DamagedOrMissingArchivesRaiseErrors) {
+    ScratchDir dir;
+    const std::string good = dir.file("good.zip");
+    MakeZip(good, {{"book.fb2", BookText(200)}});
+    const std::vector<uint8_t> bytes = ReadFileBytes(good);
+
+    // The end of the central directory cut off.
+    const std::string truncated = dir.file("truncated.zip");
+    WriteFileBytes(truncated, {bytes.begin(), bytes.end() - 30});
+    const std::string notZip = dir.file("text.zip");
+    WriteFileText(notZip, "PK\3\4 but nothing of a zip archive follows these words at all");
+
+    for (const std::string& path : {dir.file("missing.zip"), truncated, notZip}) {
+        ZipArchive archive;
+        archive.SetArchiveName(path);
+        EXPECT_THROW(
+            {
+                archive.Open();
+                archive.CountFiles();
+            },
+            ArchiveError)
+            << path;
+    }
+
+    ZipArchive unopened;
+    EXPECT_THROW(unopened.CountFiles(), ArchiveError);
+}
+
+TEST(ZipArchive, CorruptMemberDataLeavesNoFile) {
+    ScratchDir dir;
+    const std::string path = dir.file("corrupt.zip");
+    MakeZip(path, {{"book.fb2", BookText(2000)}});
+    std::vector<uint8_t> bytes = ReadFileBytes(path);
+    for (size_t i = 100; i < 400; ++i) bytes[i] ^= 0x5A;  // inside the deflated data
+    WriteFileBytes(path, bytes);
+
+    ZipArchive archive;
+    archive.SetFolder(dir.path().string() + "/");
+    archive.SetArchiveName(path);
+    archive.Open();
+    EXPECT_EQ(archive.CountFiles(), 1);
+    EXPECT_THROW(archive.ExtractSingle("out"), ArchiveError);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out")));
+}
+
+TEST(ZipArchive, NeverWritesThroughAPlantedFileOrLink) {
+    ScratchDir dir;
+    const std::string path = dir.file("book.zip");
+    MakeZip(path, {{"book.fb2", "content"}});
+    const std::string victim = dir.file("victim");
+    WriteFileText(victim, "keep me");
+    ASSERT_EQ(symlink(victim.c_str(), dir.file("link").c_str()), 0);
+    WriteFileText(dir.file("plain"), "old");
+
+    ZipArchive archive;
+    archive.SetFolder(dir.path().string() + "/");
+    archive.SetArchiveName(path);
+    archive.Open();
+    EXPECT_THROW(archive.ExtractSingle("link"), ArchiveError);
+    EXPECT_THROW(archive.ExtractSingle("plain"), ArchiveError);
+    EXPECT_EQ(ReadFileText(victim), "keep me");
+    EXPECT_EQ(ReadFileText(dir.file("plain")), "old");
+}
+
+TEST(ZipArchive, ShortWriteIsAnError) {
+    ScratchDir dir;
+    const std::string path = dir.file("book.zip");
+    MakeZip(path, {{"book.fb2", BookText(100)}});
+    const int full = open("/dev/full", O_WRONLY);
+    if (full < 0) GTEST_SKIP() << "no /dev/full";
+    ZipArchive archive;
+    archive.SetArchiveName(path);
+    archive.Open();
+    EXPECT_THROW(archive.ExtractSingle(full), ArchiveError);
+    close(full);
+}
+
+}  // namespace
+}  // namespace tavorin
