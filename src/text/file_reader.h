@@ -1,8 +1,8 @@
 // Byte reader over a file opened for reading only.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <stdexcept>
 #include <string>
 
@@ -23,13 +23,14 @@ public:
     int64_t Position() const;
     void SetPosition(int64_t position);
     int64_t Size() const;
-    // Returns the number of bytes read; 0 at the end of the file.
+    // Returns the number of bytes read; 0 at the end of the file. A failing
+    // read raises "File error" rather than passing for the end of the file.
     size_t Read(void* buffer, size_t count);
     bool EndOfFile() const { return Position() >= Size(); }
 
 private:
-    std::FILE* file_ = nullptr;
-    int64_t size_ = 0;
+    int fd_ = -1;
+    int64_t size_ = 0;  // taken when the file is opened
     int64_t position_ = 0;
 };
 

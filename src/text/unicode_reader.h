@@ -56,6 +56,10 @@ public:
 
 private:
     size_t Available() const { return fill_ - read_; }
+    void Compact();
+    bool ReadBlock();
+    void DecodePending();
+    WString Take(size_t count);
 
     TFileReader file_;
     std::unique_ptr<TCustomUnicodeCodec> codec_;
