@@ -86,17 +86,6 @@ TEST(SingleByteCodec, AsciiIsIdentityInEveryCodePage) {
     }
 }
 
-TEST(SingleByteCodec, StopsWhenRoomIsFull) {
-    TWindows1251Codec codec;
-    const uint8_t bytes[10] = {'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', 'i', 'j'};
-    char16_t out[4];
-    size_t written = 0, used = 0;
-    codec.Decode(bytes, 10, out, 4, written, used);
-    EXPECT_EQ(written, 4u);
-    EXPECT_EQ(used, 4u);
-    EXPECT_EQ(std::u16string(out, 4), u"abcd");
-}
-
 TEST(Utf8Codec, DecodesValidSequences) {
     struct Row {
         std::vector<uint8_t> bytes;
