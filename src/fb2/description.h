@@ -5,10 +5,16 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "text/wide.h"
 
 namespace tavorin::fb2 {
+
+// First and last name of one title-info author (the first piece of each).
+struct AuthorName {
+    WString FirstName, LastName;
+};
 
 struct BookDescription {
     int CurrentInfoBlock = 0;  // 0 title-info, 1 document-info, 2 publish-info, 3 src-title-info
@@ -16,8 +22,7 @@ struct BookDescription {
     WString BookTitle;
     WString SrcTitle;
     WString AuthorsLine;
-    int AuthorCount = 0;
-    WString FirstNames, LastNames;
+    std::vector<AuthorName> Authors;  // one per title-info <author>, in input order
     WString Genre1, Genre2;
     WString SrcGenre;
     WString Annotation;
@@ -28,7 +33,7 @@ struct BookDescription {
     WString BookId;
     WString Isbn;              // publish-info isbn, for the metadata
     WString CoverImageId;
-    bool TranslatorSeen = false, DocAuthorSeen = false, SrcAuthorSeen = false;
+    bool TranslatorSeen = false, DocAuthorSeen = false, SrcAuthorSeen = false, PublisherSeen = false;
     WString MetaTitle, MetaAuthor, ShortAuthors;
     WString BookInfoXml;
 };
@@ -42,11 +47,21 @@ extern const std::array<std::u16string_view, 21> kDescriptionTagTable;
 void StartInfoBlock(int index);
 // Reads the element's content from the reader (g_reader) itself.
 void ReadDescriptionElement(int index, const WString& tag);
+// Derives the metadata strings and composes BookInfoXml.
 void FinishDescription();
+
+// Values of the metadata XML.
+struct BookInfoFields {
+    WStringView Title, Author, BookId, Pages, Producer, Creator, Language, FreeText, Category2, Category1,
+        Publisher, Isbn;
+};
+// The metadata XML; every value is escaped, so the text is well formed.
+WString ComposeBookInfo(const BookInfoFields& info);
 
 // Decodes every decimal and hexadecimal character reference in place; a
 // reference to '<', '>' or '&' becomes "&lt;", "&gt;" or "&amp;".
 void DecodeCharRefs(WString& text);
+
 // Latin transliteration of Cyrillic text, as UTF-8.
 std::string Transliterate(WStringView text);
 // "&nbsp..;" removed, "&quot..;" to '"', "&amp..;" to '&'.

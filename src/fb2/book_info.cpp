@@ -1,0 +1,178 @@
+// The book metadata XML handed to the LRF writer (title, author, identifier,
+// genres, annotation, language, creator and date). Values come from the book
+// and may hold anything, so every value is escaped into well-formed XML.
+#include <cstdint>
+#include <ctime>
+
+#include "fb2/description.h"
+
+namespace tavorin::fb2 {
+
+namespace {
+
+// An entity or character reference is at most "&#x10FFFF;" long.
+constexpr size_t kMaxReferenceLength = 10;
+
+constexpr char16_t kLeftDoubleQuote = 0x201C;
+
+bool IsXmlChar(uint32_t code) {
+    return code == 0x9 || code == 0xA || code == 0xD || (code >= 0x20 && code <= 0xD7FF) ||
+           (code >= 0xE000 && code <= 0xFFFD) || (code >= 0x10000 && code <= 0x10FFFF);
+}
+
+bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// Length of the well-formed reference that starts at text[0] ('&'): one of the
+// five predefined entities or a character reference to a character allowed in
+// XML; 0 when there is none.
+size_t ReferenceLength(WStringView text) {
+    const size_t semicolon = text.substr(0, kMaxReferenceLength).find(u';');
+    if (semicolon == WStringView::npos) return 0;
+    const WStringView name = text.substr(1, semicolon - 1);
+    for (const WStringView predefined : {u"amp", u"lt", u"gt", u"quot", u"apos"}) {
+        if (name == predefined) return semicolon + 1;
+    }
+    if (name.size() < 2 || name[0] != u'#') return 0;
+    const bool hex = name[1] == u'x';
+    const WStringView digits = name.substr(hex ? 2 : 1);
+    if (digits.empty()) return 0;
+    uint32_t code = 0;
+    for (const char16_t c : digits) {
+        uint32_t digit = 0;
+        if (c >= u'0' && c <= u'9') digit = c - u'0';
+        else if (hex && c >= u'a' && c <= u'f') digit = c - u'a' + 10;
+        else if (hex && c >= u'A' && c <= u'F') digit = c - u'A' + 10;
+        else return 0;
+        code = code * (hex ? 16 : 10) + digit;  // at most 8 digits: no overflow
+    }
+    return IsXmlChar(code) ? semicolon + 1 : 0;
+}
+
+// Appends a metadata value as XML character data, or as the value of a
+// "reading" attribute when `attribute` is set (double quotes become U+201C).
+// References already in the value are kept; bare '&', '<' and '>' are escaped;
+// characters XML does not allow are dropped.
+void AppendEscaped(WString& out, WStringView value, bool attribute) {
+    for (size_t i = 0; i < value.size(); ++i) {
+        const char16_t c = value[i];
+        if (c == u'&') {
+            const size_t length = ReferenceLength(value.substr(i));
+            if (length == 0) {
+                out += u"&amp;";
+            } else {
+                out += value.substr(i, length);
+                i += length - 1;
+            }
+        } else if (c == u'<') {
+            out += u"&lt;";
+        } else if (c == u'>') {
+            out += u"&gt;";
+        } else if (c == u'"' && attribute) {
+            out.push_back(kLeftDoubleQuote);
+        } else if (IsHighSurrogate(c)) {
+            if (i + 1 < value.size() && IsLowSurrogate(value[i + 1])) {
+                out.push_back(c);
+                out.push_back(value[++i]);
+            }
+        } else if (IsXmlChar(c)) {
+            out.push_back(c);
+        }
+    }
+}
+
+// Today's date in the local time zone, as YYYY-MM-DD.
+WString TodayIsoDate() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[16];
+    const size_t length = std::strftime(text, sizeof text, "%Y-%m-%d", &local);
+    return Widen(std::string_view(text, length));
+}
+
+// The ISBN as the reader's search key: its digits and a check character X.
+WString IsbnValue(WStringView isbn) {
+    WString value;
+    for (const char16_t c : isbn) {
+        if (c >= u'0' && c <= u'9') value.push_back(c);
+        else if (c == u'x' || c == u'X') value.push_back(u'X');
+    }
+    return value;
+}
+
+class InfoWriter {
+public:
+    explicit InfoWriter(WString& out) : out_(out) {}
+    void Line(WStringView text) {
+        out_ += text;
+        out_ += u"\r\n";
+    }
+    // "<name>" + value + "</name>"
+    void Element(WStringView name, WStringView value) {
+        Open(name);
+        out_ += u">";
+        Close(name, value);
+    }
+    // "<name reading=\"" + reading + "\">" + value + "</name>"
+    void ReadingElement(WStringView name, WStringView reading, WStringView value) {
+        Open(name);
+        out_ += u" reading=\"";
+        AppendEscaped(out_, reading, true);
+        out_ += u"\">";
+        Close(name, value);
+    }
+
+private:
+    void Open(WStringView name) {
+        out_ += u"<";
+        out_ += name;
+    }
+    void Close(WStringView name, WStringView value) {
+        AppendEscaped(out_, value, false);
+        out_ += u"</";
+        out_ += name;
+        Line(u">");
+    }
+
+    WString& out_;
+};
+
+}  // namespace
+
+WString ComposeBookInfo(const BookInfoFields& info) {
+    WString xml;
+    InfoWriter w(xml);
+    w.Line(u"<?xml version=\"1.0\" ?>");
+    w.Line(u"<Info version=\"1.1\">");
+    w.Line(u"<BookInfo>");
+    w.ReadingElement(u"Title", info.Title, info.Title);
+    w.ReadingElement(u"Author", info.Author, info.Author);
+    w.Element(u"BookID", info.BookId);
+    // Only the book's own ISBN is written; a book without one has no product identifier.
+    const WString isbnValue = IsbnValue(info.Isbn);
+    if (!isbnValue.empty()) {
+        w.Line(u"<ProductIdentifier>");
+        w.Element(u"ISBNPrintable", info.Isbn);
+        w.Element(u"ISBNValue", isbnValue);
+        w.Line(u"</ProductIdentifier>");
+    }
+    w.ReadingElement(u"Publisher", info.Publisher, info.Publisher);
+    w.Line(u"<Label reading=\"\"></Label>");
+    w.Element(u"Category", info.Category1);
+    w.Element(u"Category", info.Category2);
+    w.Line(u"<Classification></Classification>");
+    w.Element(u"FreeText", info.FreeText);
+    w.Line(u"</BookInfo>");
+    w.Line(u"<DocInfo>");
+    w.Element(u"Language", info.Language);
+    w.Element(u"Creator", info.Creator);
+    w.Element(u"CreationDate", TodayIsoDate());
+    w.Element(u"Producer", info.Producer);
+    w.Element(u"Page", info.Pages);
+    w.Line(u"</DocInfo>");
+    w.Line(u"</Info>");
+    return xml;
+}
+
+}  // namespace tavorin::fb2

@@ -1,0 +1,116 @@
+// Character references and simple entities in FB2 text: numeric references
+// become the characters they name, and the few named entities that matter in
+// a series name are resolved.
+#include <algorithm>
+#include <cstdint>
+#include <iterator>
+
+#include "fb2/description.h"
+
+namespace tavorin::fb2 {
+
+namespace {
+
+constexpr uint32_t kMaxCodePoint = 0x10FFFF;
+
+bool IsAsciiAlnum(char16_t c) { return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
+
+int DigitValue(char16_t c, int base) {
+    int value = 36;
+    if (c >= u'0' && c <= u'9') value = c - u'0';
+    else if (c >= u'a' && c <= u'z') value = c - u'a' + 10;
+    else if (c >= u'A' && c <= u'Z') value = c - u'A' + 10;
+    return value < base ? value : -1;
+}
+
+// Reads the digits of a reference; false when there are none, when one is not
+// a digit of the base, or when the number leaves the Unicode range.
+bool ParseCodePoint(WStringView digits, int base, uint32_t& code) {
+    if (digits.empty()) return false;
+    code = 0;
+    for (const char16_t c : digits) {
+        const int digit = DigitValue(c, base);
+        if (digit < 0) return false;
+        code = code * base + digit;
+        if (code > kMaxCodePoint) return false;
+    }
+    return true;
+}
+
+bool IsValidCharacter(uint32_t code) { return code != 0 && (code < 0xD800 || code > 0xDFFF); }
+
+// Appends the character; the three characters that are markup stay escaped so
+// that a decoded reference never opens or closes a tag.
+void AppendCharacter(WString& out, uint32_t code) {
+    switch (code) {
+        case u'<': out += u"&lt;"; return;
+        case u'>': out += u"&gt;"; return;
+        case u'&': out += u"&amp;"; return;
+    }
+    if (code < 0x10000) {
+        out.push_back(static_cast<char16_t>(code));
+    } else {
+        code -= 0x10000;
+        out.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
+        out.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
+    }
+}
+
+}  // namespace
+
+void DecodeCharRefs(WString& text) {
+    size_t pos = text.find(u"&#");
+    if (pos == WString::npos) return;
+    WString out;
+    out.reserve(text.size());
+    size_t copied = 0;
+    while (pos != WString::npos) {
+        out.append(text, copied, pos - copied);
+        // A reference is "&#", an optional 'x', a run of letters and digits and
+        // an optional ';'. The whole run is taken so that a malformed reference
+        // is removed as one piece.
+        size_t i = pos + 2;
+        const bool hex = i < text.size() && (text[i] == u'x' || text[i] == u'X');
+        if (hex) ++i;
+        const size_t digitsStart = i;
+        while (i < text.size() && IsAsciiAlnum(text[i])) ++i;
+        uint32_t code = 0;
+        const WStringView digits = WStringView(text).substr(digitsStart, i - digitsStart);
+        if (ParseCodePoint(digits, hex ? 16 : 10, code) && IsValidCharacter(code)) AppendCharacter(out, code);
+        if (i < text.size() && text[i] == u';') ++i;
+        copied = i;
+        pos = text.find(u"&#", copied);
+    }
+    out.append(text, copied, WString::npos);
+    text.swap(out);
+}
+
+void StripSimpleEntities(WString& text) {
+    static constexpr struct {
+        std::u16string_view prefix;
+        std::u16string_view replacement;
+    } kEntities[] = {{u"&nbsp", u""}, {u"&quot", u"\""}, {u"&amp", u"&"}};
+
+    WString out;
+    out.reserve(text.size());
+    size_t semicolon = text.find(u';');  // the next ';' at or after i
+    size_t i = 0;
+    while (i < text.size()) {
+        if (text[i] == u'&') {
+            if (semicolon != WString::npos && semicolon < i) semicolon = text.find(u';', i);
+            const WStringView rest = WStringView(text).substr(i);
+            const auto* entity = std::find_if(std::begin(kEntities), std::end(kEntities),
+                                              [&](const auto& e) { return StartsWith(rest, e.prefix); });
+            // An entity runs from its '&' to the next ';'.
+            if (entity != std::end(kEntities) && semicolon != WString::npos) {
+                out += entity->replacement;
+                i = semicolon + 1;
+                continue;
+            }
+        }
+        out.push_back(text[i++]);
+    }
+    text.swap(out);
+}
+
+}  // namespace tavorin::fb2

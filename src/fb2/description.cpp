@@ -1,0 +1,410 @@
+// The FB2 description: the handlers of its elements, which collect the book
+// metadata and write the description page, and the derivation of the metadata
+// strings (title with series tag, author lists, identifier) at its end.
+#include <cassert>
+
+#include "fb2/description.h"
+#include "fb2/inline_markup.h"
+#include "lrf/store/builders.h"
+#include "settings/conversion_settings.h"
+#include "text/unicode_reader.h"
+
+namespace tavorin::fb2 {
+
+const std::array<std::u16string_view, 4> kInfoBlockTable = {
+    u"<title-info", u"<document-info", u"<publish-info", u"<src-title-info",
+};
+
+const std::array<std::u16string_view, 21> kDescriptionTagTable = {
+    u"<author",  u"<book-title", u"<genre",   u"<annotation",   u"<coverpage", u"<lang",         u"<sequence",
+    u"<src-lang", u"<translator", u"<program-used", u"<src-ocr", u"<id",        u"<version",      u"<history",
+    u"<book-name", u"<city",      u"<year",    u"<isbn",         u"<custom-info ", u"<date ",     u"<publisher",
+};
+
+namespace {
+
+enum InfoBlock : int { kTitleInfo = 0, kDocumentInfo = 1, kPublishInfo = 2, kSrcTitleInfo = 3 };
+
+constexpr std::array<std::u16string_view, 4> kInfoBlockHeadings = {
+    u"TITLE INFO", u"DOCUMENT INFO", u"PUBLISH INFO", u"SOURCE TITLE INFO",
+};
+
+// Rows of kDescriptionTagTable that some code refers to by number.
+enum DescriptionRow : int {
+    kRowAuthor = 0,
+    kRowAnnotation = 3,
+    kRowSequence = 6,
+    kRowId = 11,
+    kRowIsbn = 17,
+};
+
+constexpr WStringView kLineBreaks = u"\r\n";
+
+BookDescription& Desc() { return g_description; }
+
+// Starts a labelled line of the description page.
+void AppendLabel(WStringView label) {
+    WString& page = Desc().DescriptionPage;
+    page += u"</P><CR/><P><Bold>";
+    page += label;
+    page += u": </Bold>";
+}
+
+// True when the tag opens the element `name` (with or without attributes).
+bool IsElement(WStringView tag, WStringView name) {
+    if (tag.size() < name.size() + 2 || tag[0] != u'<' || tag.substr(1, name.size()) != name) return false;
+    const char16_t next = tag[name.size() + 1];
+    return next == u'>' || next == u'/' || next <= u' ';
+}
+
+// Lower case of the letters a series name is made of (Latin, Greek, Cyrillic).
+char16_t LowerChar(char16_t c) {
+    if ((c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 0x20;
+    if ((c >= 0x0391 && c <= 0x03A9 && c != 0x03A2) || (c >= 0x0410 && c <= 0x042F)) return c + 0x20;
+    if (c >= 0x0400 && c <= 0x040F) return c + 0x50;
+    return c;
+}
+
+// " (" + the first letters of the words of the series name + number + ")":
+// "Night Watch" number 2 gives " (nw2)". A word that starts with a double
+// quote contributes up to the first letter of the word after it.
+WString MakeSeriesTag(WStringView name, WStringView number) {
+    WString s(name);
+    for (char16_t& c : s) c = LowerChar(c);
+    StripSimpleEntities(s);
+    WString tag = u" (";
+    const size_t n = s.size();
+    if (n > 0) tag += s[0];
+    // The last character is never examined as a blank.
+    for (size_t i = 1; i + 2 < n;) {
+        if (s[i] != u' ') {
+            ++i;
+            continue;
+        }
+        while (i < n && s[i] == u' ') ++i;
+        if (i == n) break;
+        const char16_t first = s[i++];
+        tag += first;
+        if (first != u'"') continue;
+        while (i < n) {
+            const bool afterBlank = s[i - 1] == u' ';
+            tag += s[i++];
+            if (afterBlank) break;
+        }
+    }
+    tag += number;
+    tag += u")";
+    return tag;
+}
+
+// --- handlers, called for every text piece of an element with the tag before it
+
+void HandleTitleInfoAuthor(const WString& tag, WString& text) {
+    BookDescription& d = Desc();
+    bool firstName = IsElement(tag, u"first-name");
+    bool lastName = IsElement(tag, u"last-name");
+    if (IsElement(tag, u"nickname")) {  // a nickname stands in for the last name
+        lastName = true;
+        text = u"(" + text + u")";
+    }
+    if (!firstName && !lastName) return;
+    if (d.AuthorsLine.empty()) {
+        AppendLabel(u"Authors");
+        d.AuthorsLine = u" ";
+    }
+    EraseChars(text, kLineBreaks);
+    assert(!d.Authors.empty());
+    AuthorName& author = d.Authors.back();
+    if (firstName) {
+        if (d.AuthorsLine != u" ") {
+            d.DescriptionPage += u", ";
+            d.AuthorsLine += u", ";
+        }
+        d.DescriptionPage += text;
+        d.AuthorsLine += text;
+        if (author.FirstName.empty()) author.FirstName = text;
+    } else {
+        d.DescriptionPage += u" " + text;
+        d.AuthorsLine += u" " + text;
+        if (author.LastName.empty()) author.LastName = text;
+    }
+}
+
+// Authors of the document and of the source book: names, nickname and email.
+void HandleOtherAuthor(const WString& tag, WString& text, bool& seen, WStringView label) {
+    const bool firstName = IsElement(tag, u"first-name");
+    const bool lastName = IsElement(tag, u"last-name");
+    const bool nickname = IsElement(tag, u"nickname");
+    const bool email = IsElement(tag, u"email");
+    if (!firstName && !lastName && !nickname && !email) return;
+    if (!seen) {
+        AppendLabel(label);
+        seen = true;
+    }
+    EraseChars(text, kLineBreaks);
+    WString& page = Desc().DescriptionPage;
+    if (lastName) page += u" ";
+    if (nickname) AppendLabel(u"     nickname");
+    if (email) AppendLabel(u"     email");
+    page += text;
+}
+
+void HandleAuthor(int, const WString& tag, WString& text) {
+    BookDescription& d = Desc();
+    switch (d.CurrentInfoBlock) {
+        case kTitleInfo: HandleTitleInfoAuthor(tag, text); break;
+        case kDocumentInfo: HandleOtherAuthor(tag, text, d.DocAuthorSeen, u"DocAuthor"); break;
+        case kSrcTitleInfo: HandleOtherAuthor(tag, text, d.SrcAuthorSeen, u"Author"); break;
+    }
+}
+
+void HandleBookTitle(int, const WString&, WString& text) {
+    BookDescription& d = Desc();
+    WString* title = d.CurrentInfoBlock == kTitleInfo      ? &d.BookTitle
+                     : d.CurrentInfoBlock == kSrcTitleInfo ? &d.SrcTitle
+                                                           : nullptr;
+    if (title == nullptr) return;
+    EraseChars(text, kLineBreaks);
+    if (title->empty()) {
+        AppendLabel(u"Title");
+        *title = u" ";
+    }
+    *title += text;
+    d.DescriptionPage += text;
+}
+
+// The genre text keeps its line breaks.
+void HandleGenre(int, const WString&, WString& text) {
+    BookDescription& d = Desc();
+    if (d.CurrentInfoBlock == kTitleInfo) {
+        if (d.Genre1.empty()) {
+            d.Genre1 = text;
+            AppendLabel(u"Genre");
+        } else if (d.Genre2.empty()) {
+            d.Genre2 = text;
+            d.DescriptionPage += u", ";
+        } else {
+            return;  // further genres are ignored
+        }
+        d.DescriptionPage += text;
+    } else if (d.CurrentInfoBlock == kSrcTitleInfo) {
+        if (d.SrcGenre.empty()) {
+            d.SrcGenre = text;
+            AppendLabel(u"Genre");
+        } else {
+            d.DescriptionPage += u", ";
+        }
+        d.DescriptionPage += text;
+    }
+}
+
+// The piece is the tag before the text plus the text; its FB2 paragraph and
+// emphasis tags become markup.
+void HandleAnnotation(int, const WString&, WString& piece) {
+    BookDescription& d = Desc();
+    if (d.CurrentInfoBlock != kTitleInfo) return;
+    EraseChars(piece, kLineBreaks);
+    if (d.Annotation.empty()) {
+        AppendLabel(u"Annotation");
+        d.DescriptionPage += u"</P><CR/><P>";
+        d.Annotation = u" ";
+    }
+    WString markup = Trim(piece);
+    ApplyReplacementTable(markup);  // trims as well
+    d.Annotation += markup;
+    d.DescriptionPage += markup;
+}
+
+// The image of the cover page; the last one wins.
+void HandleCoverpage(int, const WString& tag, WString&) {
+    if (!Contains(tag, u"<image")) return;
+    WString id = lrf::GetAttributeW(u"href", tag);
+    if (StartsWith(id, u"#")) id.erase(0, 1);
+    Desc().CoverImageId = std::move(id);
+}
+
+void HandleLang(int, const WString&, WString& text) {
+    BookDescription& d = Desc();
+    if (d.CurrentInfoBlock != kTitleInfo) return;
+    EraseChars(text, kLineBreaks);
+    if (d.Language.empty()) {
+        AppendLabel(u"Language");
+        d.Language = u" ";
+    }
+    d.Language += text;
+    d.DescriptionPage += text;
+}
+
+void HandleSrcLang(int, const WString&, WString& text) {
+    EraseChars(text, kLineBreaks);
+    AppendLabel(u"Src Language");
+    Desc().DescriptionPage += text;
+}
+
+void HandleTranslator(int, const WString& tag, WString& text) {
+    BookDescription& d = Desc();
+    if (d.CurrentInfoBlock != kTitleInfo) return;
+    const bool firstName = IsElement(tag, u"first-name");
+    const bool lastName = IsElement(tag, u"last-name");
+    if (!firstName && !lastName) return;
+    if (!d.TranslatorSeen) {
+        AppendLabel(u"Translator");
+        d.TranslatorSeen = true;
+    }
+    EraseChars(text, kLineBreaks);
+    if (lastName) d.DescriptionPage += u" ";
+    d.DescriptionPage += text;
+}
+
+// Outside title-info every piece of a publisher gets its own label.
+void HandlePublisher(int, const WString&, WString& text) {
+    BookDescription& d = Desc();
+    if (d.CurrentInfoBlock != kTitleInfo) d.PublisherSeen = false;
+    EraseChars(text, kLineBreaks);
+    if (!d.PublisherSeen) {
+        AppendLabel(u"Publisher");
+        d.PublisherSeen = true;
+    }
+    d.PublisherText += text;
+    d.DescriptionPage += text;
+}
+
+// The label of a generic line: the prefix without '<', first letter upper case.
+WString GenericLabel(int row) {
+    WString label(kDescriptionTagTable[row].substr(1));
+    if (label[0] >= u'a' && label[0] <= u'z') label[0] -= u'a' - u'A';
+    return label;
+}
+
+void AppendGenericLine(int row, WStringView text) {
+    if (Trim(text).empty()) return;
+    AppendLabel(GenericLabel(row));
+    Desc().DescriptionPage += text;
+}
+
+void HandleGeneric(int row, const WString&, WString& text) {
+    BookDescription& d = Desc();
+    EraseChars(text, kLineBreaks);
+    if (Trim(text).empty()) return;
+    if (row == kRowId) d.BookId = text;
+    if (row == kRowIsbn && d.CurrentInfoBlock == kPublishInfo && d.Isbn.empty()) d.Isbn = Trim(text);
+    AppendGenericLine(row, text);
+}
+
+// A sequence is read from its attributes; every sequence element shows the
+// first sequence of the description.
+void ReadSequence(const WString& tag) {
+    BookDescription& d = Desc();
+    const WString name = lrf::GetAttributeW(u"name", tag);
+    const WString number = lrf::GetAttributeW(u"number", tag);
+    if (d.SequenceText.empty()) d.SequenceText = Trim(name + u" " + number);
+    AppendGenericLine(kRowSequence, d.SequenceText);
+    if (d.CurrentInfoBlock == kTitleInfo && !name.empty() && d.SeriesTag.empty()) {
+        d.SeriesTag = MakeSeriesTag(name, number);
+    }
+}
+
+using Handler = void (*)(int row, const WString& tag, WString& text);
+
+// Handlers of the rows of kDescriptionTagTable (the sequence row reads its tag only).
+constexpr std::array<Handler, 21> kDescriptionHandlers = {
+    HandleAuthor,  HandleBookTitle, HandleGenre,   HandleAnnotation, HandleCoverpage, HandleLang,
+    HandleGeneric, HandleSrcLang,   HandleTranslator, HandleGeneric, HandleGeneric,  HandleGeneric,
+    HandleGeneric, HandleGeneric,   HandleGeneric, HandleGeneric,    HandleGeneric,   HandleGeneric,
+    HandleGeneric, HandleGeneric,   HandlePublisher,
+};
+static_assert(kDescriptionHandlers.size() == std::tuple_size_v<decltype(kDescriptionTagTable)>);
+
+// "</" + the prefix without '<', cut at a blank and closed by '>': the prefix
+// "<date " gives "</date>", "<author" gives "</author".
+WString ClosingPattern(int row) {
+    WString closing = u"</" + WString(kDescriptionTagTable[row].substr(1));
+    const size_t blank = closing.find(u' ');
+    if (blank != WString::npos) closing.replace(blank, WString::npos, u">");
+    return closing;
+}
+
+// --- the derived metadata strings
+
+// The first letter of a name (a whole surrogate pair when it starts with one).
+WString Initial(WStringView name) {
+    const bool pair = name.size() > 1 && name[0] >= 0xD800 && name[0] <= 0xDBFF;
+    return WString(name.substr(0, pair ? 2 : 1));
+}
+
+WString JoinAuthors(bool lastNameFirst, bool initials) {
+    WString joined;
+    for (const AuthorName& author : Desc().Authors) {
+        if (!joined.empty()) joined += u", ";
+        const WString first =
+            initials && !author.FirstName.empty() ? Initial(author.FirstName) + u"." : author.FirstName;
+        joined += lastNameFirst ? author.LastName + u" " + first : first + u" " + author.LastName;
+    }
+    return joined;
+}
+
+}  // namespace
+
+void StartInfoBlock(int index) {
+    BookDescription& d = Desc();
+    d.CurrentInfoBlock = index;
+    d.DescriptionPage += u"</P><CR/><CR/><P><Bold>          ";
+    d.DescriptionPage += kInfoBlockHeadings[index];
+    d.DescriptionPage += u"</Bold><CR/>";
+}
+
+void ReadDescriptionElement(int index, const WString& tag) {
+    if (index == kRowSequence) {
+        ReadSequence(tag);
+        return;
+    }
+    if (Contains(tag, u"/>")) return;  // an empty element
+    const WString closing = ClosingPattern(index);
+    if (index == kRowAuthor && Desc().CurrentInfoBlock == kTitleInfo) Desc().Authors.emplace_back();
+
+    WString previousTag;
+    for (;;) {
+        WString text = g_reader->ReadToStr("<", true, false);
+        DecodeCharRefs(text);
+        if (index == kRowAnnotation) text.insert(0, previousTag);
+        kDescriptionHandlers[index](index, previousTag, text);
+        if (!ReadTag(*g_reader, previousTag) || Contains(previousTag, closing)) break;
+    }
+}
+
+void FinishDescription() {
+    BookDescription& d = Desc();
+    for (WString* text : {&d.BookTitle, &d.AuthorsLine, &d.Annotation}) {
+        *text = Trim(*text);
+        DecodeCharRefs(*text);
+    }
+    const TOrderSettings& order = g_settings.Order;
+    d.MetaAuthor = Trim(JoinAuthors(order.AuthorOrder != 0, order.Initials != 0));
+    d.ShortAuthors = Trim(JoinAuthors(false, true));
+    d.SeriesTag = Trim(d.SeriesTag);
+    d.MetaTitle = Trim(order.TitleOrder != 0 ? d.SeriesTag + u" " + d.BookTitle : d.BookTitle + u" " + d.SeriesTag);
+    if (g_settings.General.Translit != 0) {
+        d.MetaTitle = Widen(Transliterate(d.MetaTitle));
+        d.MetaAuthor = Widen(Transliterate(d.MetaAuthor));
+    }
+    d.BookId = d.BookId.empty() ? WString(u"no FB2 Id found") : u"LRF-" + d.BookId;
+
+    WString freeText = d.Annotation;
+    lrf::StripMarkup(freeText);
+    d.BookInfoXml = ComposeBookInfo({
+        .Title = d.MetaTitle,
+        .Author = d.MetaAuthor,
+        .BookId = d.BookId,
+        .Pages = u"",
+        .Producer = u"tavorin",
+        .Creator = u"FB2 to LRF converter",
+        .Language = d.Language,
+        .FreeText = freeText,
+        .Category2 = d.Genre2,
+        .Category1 = d.Genre1,
+        .Publisher = u"",
+        .Isbn = d.Isbn,
+    });
+}
+
+}  // namespace tavorin::fb2

@@ -1,0 +1,220 @@
+// Style definitions: turns the conversion settings into the page, block and
+// text style elements of the book, the rule lines of running headers and
+// footers, and the registrations of external fonts.
+#include "fb2/styles.h"
+
+#include <array>
+#include <string_view>
+
+#include "app/run_state.h"
+#include "fb2/conversion_state.h"
+#include "lrf/store/builders.h"
+
+namespace tavorin::fb2 {
+
+namespace {
+
+// Device geometry written into every book.
+constexpr int kPageWidth = 584;
+constexpr int kPageHeight = 754;
+// A block is one pixel narrower than the page and ten pixels shorter.
+constexpr int kBlockWidth = 583;
+constexpr int kBlockHeight = 744;
+
+constexpr std::array<std::u16string_view, 6> kBlockRuleNames = {
+    u"horz-fixed", u"horz-adjustable", u"vert-fixed", u"vert-adjustable", u"block-fixed", u"block-adjustable",
+};
+
+constexpr std::u16string_view kFrontPageStyle =
+    u" stylelabel=\"ps_front\" objid=\"ps_front\" textwidth=\"584\" textheight=\"754\""
+    u" evensidemargin=\"0\" oddsidemargin=\"0\" topmargin=\"0\" headheight=\"0\" headsep=\"0\""
+    u" footheight=\"0\" footspace=\"0\" layout=\"LrTb\" pageposition=\"any\" bgimagemode=\"fix\""
+    u" setemptyview=\"empty\" setwaitprop=\"noreplay\"";
+
+// An external font value is "file|face|..."; without a face it names nothing.
+struct ExternalFont {
+    std::string_view file, face;
+};
+
+bool ParseExternalFont(const std::string& value, ExternalFont& font) {
+    const size_t bar = value.find('|');
+    if (bar == std::string::npos) return false;
+    const size_t end = value.find('|', bar + 1);
+    font.file = std::string_view(value).substr(0, bar);
+    font.face = std::string_view(value).substr(bar + 1, end == std::string::npos ? end : end - bar - 1);
+    return !font.face.empty();
+}
+
+int NotSetAsZero(int32_t value) { return value == -1 ? 0 : value; }
+
+WString Attribute(std::u16string_view name, int64_t value) {
+    return WString(u" ") + WString(name) + u"=\"" + ToWString(value) + u"\"";
+}
+
+WString BlockStyleAttributes(TStyleSettings& style) {
+    const TPageLayoutSettings& page = g_settings.PageLayout;
+    const int left = NotSetAsZero(style.MarginLeft);
+    const int right = NotSetAsZero(style.MarginRight);
+    int64_t width = int64_t{kBlockWidth} - page.Left - page.Right;
+    int sideMargin = 0;
+    if (left == 0 && right != 0) {
+        width -= right;
+    } else if (left != 0 && left == right) {
+        sideMargin = left;
+    } else if (left != 0) {
+        // Unequal margins: the block is narrowed and shifted right by a block space.
+        style.SideMargin = left;
+        width -= int64_t{left} + right;
+    }
+    const int rule = style.BlockRule == -1 ? 1 : style.BlockRule;
+    const std::u16string_view ruleName =
+        rule >= 0 && rule < static_cast<int>(kBlockRuleNames.size()) ? kBlockRuleNames[rule] : u"";
+
+    return u" stylelabel=\"bs_" + Widen(style.Label) + u"\"" + Attribute(u"blockwidth", width) +
+           Attribute(u"blockheight", kBlockHeight) + Attribute(u"sidemargin", sideMargin) + u" blockrule=\"" +
+           WString(ruleName) + u"\" layout=\"LrTb\"" + Attribute(u"topskip", NotSetAsZero(style.MarginTop)) +
+           Attribute(u"footskip", NotSetAsZero(style.MarginBottom)) +
+           u" framecolor=\"0x00000000\" framemode=\"square\" framewidth=\"0\" bgimagemode=\"fix\"";
+}
+
+std::u16string_view AlignAttribute(int32_t blockAlign) {
+    switch (blockAlign == -1 ? 0 : blockAlign) {
+        case 0: return u" align=\"head\"";
+        case 1: return u" align=\"center\"";
+        case 2: return u" align=\"foot\"";
+        default: return u"";
+    }
+}
+
+std::u16string_view WeightAttribute(int32_t isBold) {
+    switch (isBold == -1 ? 0 : isBold) {
+        case 0: return u" fontweight=\"400\"";
+        case 1: return u" fontweight=\"600\"";
+        default: return u"";
+    }
+}
+
+WString TextStyleAttributes(const TStyleSettings& style) {
+    const double fontSize = style.FontSize;
+    const int64_t wordSpace = style.WordSpace != 0 && style.WordSpace != -1
+                                  ? RoundHalfEven(style.WordSpace * fontSize / 100)
+                                  : RoundHalfEven(fontSize / 10 * 2);
+    const int64_t baselineSkip = style.LineSpace == -1 ? 0 : RoundHalfEven(fontSize * style.LineSpace / 100);
+    const int64_t parIndent =
+        style.ParIdent == -1 ? 0 : RoundHalfEven(static_cast<double>(wordSpace) * style.ParIdent * fontSize / 100);
+    const int64_t parSkip = style.ParSkip == -1 ? 0 : RoundHalfEven(style.ParSkip * fontSize / 100);
+    const int empDotsCode = style.EmpDotsCode == -1 ? 46 : style.EmpDotsCode;
+
+    return u"  stylelabel=\"ts_" + Widen(style.Label) + u"\"" + WString(AlignAttribute(style.BlockAlign)) +
+           u" fontfacename=\"" + StyleFace(style) + u"\"" + Attribute(u"fontsize", style.FontSize) +
+           u" fontwidth=\"-10\"" + WString(WeightAttribute(style.IsBold)) + Attribute(u"parindent", parIndent) +
+           Attribute(u"baselineskip", baselineSkip) + u" linespace=\"0\"" + Attribute(u"wordspace", wordSpace) +
+           Attribute(u"parskip", parSkip) +
+           u" textlinewidth=\"10\" fontescapement=\"0\" fontorientation=\"0\" letterspace=\"0\" charspace=\"0\""
+           u" linecolor=\"0x00000000\" textcolor=\"0x00000000\" rubyalign=\"start\" rubyoverhang=\"none\""
+           u" rubyadjust=\"none\" empdotsposition=\"before\"" +
+           Attribute(u"empdotscode", empDotsCode) +
+           u" emplineposition=\"before\" emplinetype=\"none\" column=\"1\" columnsep=\"0\" autoindex=\"off\"";
+}
+
+// The block style goes to the store before the text style of the same entry.
+void RegisterStyle(TStyleSettings& style) {
+    WString textStyle, blockStyle;
+    StyleAttributes(style, textStyle, blockStyle);
+    lrf::BuildStyle(lrf::kKindBlockStyle, blockStyle);
+    lrf::BuildStyle(lrf::kKindTextStyle, textStyle);
+}
+
+int32_t MirrorAlign(int32_t align) {
+    if (align == 0) return 2;
+    if (align == 2) return 0;
+    return align;
+}
+
+void RegisterFonts() {
+    for (const TStyleSettings& style : g_settings.StyleTable) {
+        ExternalFont font;
+        if (!ParseExternalFont(style.ExternalFontFile, font)) continue;
+        const WString face = Widen(font.face);
+        lrf::RegisterFont(u" fontname=\"" + face + u"\" file=\"" + Widen(font.file) +
+                          u"\" encoding=\"TTF\" fontfilename=\"" + face + u"\"/>");
+    }
+}
+
+}  // namespace
+
+WString StyleFace(const TStyleSettings& style) {
+    ExternalFont font;
+    return Widen(ParseExternalFont(style.ExternalFontFile, font) ? font.face : std::string_view(style.FontName));
+}
+
+WString PageStyleAttributes(const TPageLayoutSettings& layout) {
+    const THeaderFooterSettings& shown = g_settings.HeaderFooter;
+    const int headHeight = shown.HeaderShow ? layout.HeaderHeight : 0;
+    const int headSep = shown.HeaderShow ? layout.HeaderSeparation : 0;
+    const int footHeight = shown.FooterShow ? layout.FooterHeight : 0;
+    const int footSep = shown.FooterShow ? layout.FooterSeparation : 0;
+    const int64_t textWidth = int64_t{kPageWidth} - layout.Left - layout.Right;
+    const int64_t textHeight =
+        int64_t{kPageHeight} - headHeight - headSep - footHeight - footSep - layout.Top - layout.Bottom;
+
+    return u" stylelabel=\"ps_" + Widen(layout.Label) + u"\"" + Attribute(u"textwidth", textWidth) +
+           Attribute(u"textheight", textHeight) + Attribute(u"evensidemargin", layout.Left) +
+           Attribute(u"oddsidemargin", layout.Left) + Attribute(u"topmargin", layout.Top) +
+           Attribute(u"headheight", headHeight) + Attribute(u"headsep", headSep) +
+           Attribute(u"footheight", footHeight) + Attribute(u"footspace", int64_t{footHeight} + footSep) +
+           u" layout=\"LrTb\" pageposition=\"any\" bgimagemode=\"fix\" setemptyview=\"empty\""
+           u" setwaitprop=\"noreplay\"";
+}
+
+void StyleAttributes(TStyleSettings& style, WString& textStyle, WString& blockStyle) {
+    blockStyle = BlockStyleAttributes(style);
+    textStyle = TextStyleAttributes(style);
+}
+
+WString RuleLineAttributes(const TRuleLineSettings& line) {
+    return Attribute(u"xl0", line.LineLeft) + Attribute(u"yl0", line.LineShift) +
+           Attribute(u"xl1", int64_t{kPageWidth} - line.LineRight) + Attribute(u"yl1", line.LineShift) +
+           Attribute(u"lw", line.LineWidth) + Attribute(u"lc", line.LineColor) + Attribute(u"lt", line.LineStyle);
+}
+
+void DefineStyles() {
+    auto& table = g_settings.StyleTable;
+    lrf::BuildStyle(lrf::kKindPageStyle, kFrontPageStyle);
+    lrf::BuildStyle(lrf::kKindPageStyle, PageStyleAttributes(g_settings.PageLayout));
+
+    // tit1 and subt1 have no settings section of their own; the copies keep
+    // the labels, so their style objects repeat "tit0" and "subtit0".
+    table[kStyleTitle1] = table[kStyleTitle];
+    table[kStyleSubtitle1] = table[kStyleSubtitle];
+
+    for (int kind = kStyleBody; kind <= kStyleFooterOdd; ++kind) {
+        table[kind].WordSpace = table[kStyleBody].WordSpace;
+        RegisterStyle(table[kind]);
+    }
+
+    g_conv.HeaderRuleLine = RuleLineAttributes(g_settings.HeaderLine);
+    g_conv.FooterRuleLine = RuleLineAttributes(g_settings.FooterLine);
+
+    // Even-page header and footer: copies of the odd ones (labels included, so
+    // the even blocks resolve to the odd styles) with the alignment mirrored.
+    table[kStyleHeaderEven] = table[kStyleHeaderOdd];
+    table[kStyleFooterEven] = table[kStyleFooterOdd];
+    table[kStyleHeaderEven].BlockAlign = MirrorAlign(table[kStyleHeaderOdd].BlockAlign);
+    table[kStyleFooterEven].BlockAlign = MirrorAlign(table[kStyleFooterOdd].BlockAlign);
+
+    // Both even pairs are built before either is registered.
+    WString headerText, headerBlock, footerText, footerBlock;
+    StyleAttributes(table[kStyleHeaderEven], headerText, headerBlock);
+    StyleAttributes(table[kStyleFooterEven], footerText, footerBlock);
+    lrf::BuildStyle(lrf::kKindBlockStyle, headerBlock);
+    lrf::BuildStyle(lrf::kKindTextStyle, headerText);
+    lrf::BuildStyle(lrf::kKindBlockStyle, footerBlock);
+    lrf::BuildStyle(lrf::kKindTextStyle, footerText);
+
+    for (const int kind : {kStyleCite, kStyleAnnotation, kStyleRefer}) RegisterStyle(table[kind]);
+
+    RegisterFonts();
+}
+
+}  // namespace tavorin::fb2

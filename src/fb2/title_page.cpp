@@ -1,0 +1,82 @@
+// The pages made from the description: the book title page (authors, title,
+// series) with the annotation page after it, and the description page at the
+// end of the book with the link that leads to it and back.
+#include "app/run_state.h"
+#include "fb2/body.h"
+#include "fb2/conversion_state.h"
+#include "fb2/description.h"
+#include "fb2/notes.h"
+#include "fb2/pages.h"
+#include "fb2/styles.h"
+#include "lrf/store/builders.h"
+#include "settings/conversion_settings.h"
+
+namespace tavorin::fb2 {
+
+namespace {
+
+// A Span size derived from a style: its size in points times `factor`.
+WString ScaledFontSize(int styleKind, int factor) {
+    return ToWString(RoundHalfEven(g_settings.StyleTable[styleKind].FontSize / 10.0 * factor));
+}
+
+// A text block of style annot with the fixed objid "b" + suffix, after the
+// block space of the body style.
+void EmitNamedAnnotBlock(WStringView suffix, WStringView text) {
+    EmitBlockSpace(kStyleBody);
+    const WString attributes = TextBlockAttributes(kStyleAnnotation, suffix);
+    lrf::BuildBlock(lrf::kKindTextBlock, attributes);
+    ++g_conv.BlockCounter;  // counted like any block although its name is fixed
+    lrf::BuildTextBlock(attributes, text);
+}
+
+// A paragraph holding a dotted-underlined button to `buttonId`.
+WString ButtonParagraph(WStringView buttonId, WStringView caption) {
+    return u"<P><CR/><CR/><Space xsize=\"500\"><Span fontsize=\"" + ScaledFontSize(kStyleAnnotation, 8) +
+           u"\" parindent=\"0\"><CharButton refobj=\"" + WString(buttonId) +
+           u"\"><EmpLine emplineposition=\"after\" emplinetype=\"dotted\">" + WString(caption) +
+           u"</EmpLine></CharButton></Span></P>";
+}
+
+}  // namespace
+
+void EmitBookTitlePage() {
+    const BookDescription& d = g_description;
+    StartPage(u"");
+
+    const WString face = StyleFace(g_settings.StyleTable[kStyleSubtitle]);
+    WString text = u"<P>" + d.AuthorsLine + u"</P><CR/><CR/><Span fontfacename=\"" + face + u"\" fontsize=\"" +
+                   ScaledFontSize(kStyleBookTitle, 8) + u"\"><P>" + d.BookTitle + u"</P><CR/></Span>";
+    if (!d.SequenceText.empty()) {
+        text += u"<Span fontfacename=\"" + face + u"\" fontsize=\"" + ScaledFontSize(kStyleBookTitle, 7) +
+                u"\"><P>(" + d.SequenceText + u")</P></Span>";
+    }
+    WrapStyleEmphasis(kStyleBookTitle, text);
+    const WString attributes = TextBlockAttributes(kStyleBookTitle, u"");
+    lrf::BuildBlock(lrf::kKindTextBlock, attributes);
+    ++g_conv.BlockCounter;
+    lrf::BuildTextBlock(attributes, text);
+
+    // The annotation block starts the next page itself.
+    if (!d.Annotation.empty()) EmitBlock(kBlockAnnotation, u"<P>" + d.Annotation + u"</P>");
+    else StartPage(u"");
+}
+
+void EmitDescriptionPage() {
+    const WString& page = g_description.DescriptionPage;
+    if (page.empty() || page == u"<P></P>") return;  // the driver wraps the text in one paragraph
+
+    EmitNamedAnnotBlock(u"_fb2link", ButtonParagraph(u"bf_fb2description", u"***FB2 BOOK INFO***"));
+    RegisterButton(u" objid=\"bf_fb2description\" refpage=\"p" + ToWString(g_conv.PageCounter + 1) +
+                   u"\" refobj=\"b_fb2description\" ");
+    RegisterButton(u" objid=\"br_fb2description\" refpage=\"p" + ToWString(g_conv.PageCounter) +
+                   u"\" refobj=\"b_fb2link\" ");
+
+    // The description page is a solo page: reached only through its button.
+    lrf::StartSolo();
+    StartPage(u"");
+    EmitNamedAnnotBlock(u"_fb2description", page + ButtonParagraph(u"br_fb2description", u"RETURN TO BOOK"));
+    lrf::EndSolo();
+}
+
+}  // namespace tavorin::fb2
