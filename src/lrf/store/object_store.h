@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "lrf/store/byte_buffer.h"
@@ -176,6 +177,7 @@ struct ObjectStore {
     std::vector<TocEntryRecord> tocEntries;           // kind 16
     std::vector<ButtonRecord> buttons;                // kind 18
     std::vector<FontRecord> fonts;                    // kind 19
+    std::unordered_set<std::string> fontNames;        // fontname of every font record
 
     // Shared content streams and lists.
     ByteBuffer tagStore;

@@ -15,6 +15,11 @@ enum TagSelector : int {
     kTextAttributes = 2,   // text blocks, text styles, book defaults, spans
 };
 
+// Internal code of `empdotsfontname`: never written to a file, it selects the
+// combined emphasis-dots tag (0xF578 carrying a font name and a full stop).
+inline constexpr uint16_t kEmphasisDotsFontCode = 0xFF16;
+inline constexpr uint16_t kFontFaceNameCode = 0xF516;
+
 // One attribute table row; a lookup result leaves `name` empty, and the value
 // encoder uses it to carry a string value (font names).
 struct TTag {
@@ -27,10 +32,21 @@ struct TTag {
 // recognised attribute to `out`, in the order of the attributes.
 void EncodeAttributes(int selector, ByteBuffer& out, WStringView element);
 
+// Row of the selected table whose name equals `name` (code and size only);
+// code 0 when there is none or the selector is not 0 to 2.
 TTag LookupTag(int selector, WStringView name);
+// Converts the values that have words or a special numeric form (colours,
+// text line width, enumerations). False when the code has no such conversion
+// or the word is unknown; an unknown word prints an error line.
 bool ConvertTagValue(uint16_t code, WStringView value, int64_t& out);
+// Appends the tag code and its value bytes; font names travel in tag.name.
 void WriteTag(ByteBuffer& out, const TTag& tag, int64_t value);
 void WriteFontNameTag(ByteBuffer& out, WStringView name);
 void WriteEmphasisDotsFontTag(ByteBuffer& out, WStringView name);
+
+// Parses a colour as markup writes it: "0x" and up to eight hexadecimal digits
+// (alpha, red, green, blue), or a decimal number. False, leaving `value`
+// unchanged, when the text is neither.
+bool ParseColorValue(WStringView text, uint32_t& value);
 
 }  // namespace tavorin::lrf

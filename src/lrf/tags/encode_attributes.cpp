@@ -1,0 +1,124 @@
+// Encoding of an element's attribute list into LRF tags. Called for every
+// style, page and block element and for every Span/P/EmpLine start tag of the
+// book text, so it walks the element once with an index.
+#include <algorithm>
+#include <string>
+
+#include "app/console.h"
+#include "lrf/tags/tag_table.h"
+
+namespace tavorin::lrf {
+
+namespace {
+
+constexpr uint16_t kBgImageModeCode = 0xF529;
+constexpr uint16_t kRubyAlignAndAdjustCode = 0xF575;
+
+// rubyalign and rubyadjust are no table rows: they add up into one tag.
+struct RubyWord {
+    WStringView attribute;
+    WStringView word;
+    int value;
+};
+
+constexpr RubyWord kRubyWords[] = {
+    {u"rubyalign", u"start", 1},
+    {u"rubyalign", u"center", 2},
+    {u"rubyadjust", u"none", 0},
+    {u"rubyadjust", u"line-edge", 0x10},
+};
+
+bool IsRubyAttribute(WStringView name) { return name == u"rubyalign" || name == u"rubyadjust"; }
+
+struct RubyPair {
+    int sum = 0;
+    int count = 0;
+};
+
+WStringView TrimView(WStringView text) {
+    size_t begin = 0, end = text.size();
+    while (begin < end && text[begin] <= u' ') ++begin;
+    while (end > begin && text[end - 1] <= u' ') --end;
+    return text.substr(begin, end - begin);
+}
+
+void ReportIncorrectValue(WStringView name, WStringView value) {
+    ConsoleLine("\nError: Incorrect value =" + Narrow(value) + " in " + Narrow(name));
+}
+
+// Adds one ruby attribute; the tag is written when both have been seen.
+// False for an unknown word: the rest of the element is then skipped.
+bool AddRubyAttribute(RubyPair& ruby, WStringView name, WStringView value, ByteBuffer& out) {
+    const auto row = std::find_if(std::begin(kRubyWords), std::end(kRubyWords), [&](const RubyWord& r) {
+        return r.attribute == name && r.word == value;
+    });
+    if (row == std::end(kRubyWords)) {
+        ReportIncorrectValue(name, value);
+        return false;
+    }
+    ruby.sum += row->value;
+    if (++ruby.count == 2) WriteTag(out, TTag{{}, kRubyAlignAndAdjustCode, 2}, ruby.sum);
+    return true;
+}
+
+void EncodeAttribute(int selector, WStringView name, WStringView value, ByteBuffer& out) {
+    TTag tag = LookupTag(selector, name);
+    if (tag.code == 0) return;
+    int64_t number = 0;
+    if (!ConvertTagValue(tag.code, value, number)) {
+        if (tag.code == kFontFaceNameCode || tag.code == kEmphasisDotsFontCode) {
+            tag.name = value;
+        } else if (!ParseInt(value, number)) {
+            ReportIncorrectValue(name, value);
+            return;
+        }
+    }
+    // Blocks have no "fix" background mode of their own; they take mode 1.
+    if (selector == kBlockAttributes && tag.code == kBgImageModeCode && number == 0) number = 1;
+    WriteTag(out, tag, number);
+}
+
+}  // namespace
+
+void EncodeAttributes(int selector, ByteBuffer& out, WStringView element) {
+    // A font for the emphasis dots makes the combined tag carry the dots'
+    // character: a separate empdotscode is disabled by spoiling its name.
+    WString spoiled;
+    if (Contains(element, u"empdotsfontname")) {
+        const size_t code = element.find(u"empdotscode");
+        if (code != WStringView::npos) {
+            spoiled.assign(element);
+            spoiled.erase(code, 1);
+            element = spoiled;
+        }
+    }
+
+    // Each attribute: a blank, the name up to "=", one quote character, the
+    // value up to the next double quote. The element name and the closing
+    // "/>" fall out as names no table knows.
+    RubyPair ruby;
+    size_t pos = 0;
+    for (;;) {
+        const size_t blank = element.find(u' ', pos);
+        if (blank == WStringView::npos) return;
+        const size_t equals = element.find(u'=', blank + 1);
+        if (equals == WStringView::npos) return;  // no attribute can follow
+        const WStringView name = TrimView(element.substr(blank + 1, equals - blank - 1));
+        const size_t valueStart = std::min(equals + 2, element.size());
+        const size_t close = element.find(u'"', valueStart);
+        WStringView value;
+        if (close == WStringView::npos) {
+            pos = valueStart;  // unterminated value: empty, and the walk goes on after it
+        } else {
+            value = TrimView(element.substr(valueStart, close - valueStart));
+            pos = close + 1;
+        }
+        if (IsRubyAttribute(name)) {
+            if (!AddRubyAttribute(ruby, name, value, out)) return;
+        } else {
+            EncodeAttribute(selector, name, value, out);
+        }
+    }
+}
+
+}  // namespace tavorin::lrf
