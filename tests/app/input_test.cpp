@@ -1,0 +1,193 @@
+// Tests of input detection: the error codes of bad inputs, archive
+// extraction into a private folder, and the codec chosen from the declaration.
+#include "app/input.h"
+
+#include <zip.h>
+
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/run_state.h"
+#include "fb2/conversion_state.h"
+#include "lrf/store/object_store.h"
+#include "settings/conversion_settings.h"
+#include "support/test_util.h"
+#include "text/unicode_reader.h"
+
+namespace tavorin {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFileBytes;
+using test::ScratchDir;
+using test::WriteFileBytes;
+using test::WriteFileText;
+
+using Entries = std::vector<std::pair<std::string, std::string>>;
+
+// Writes a zip archive with libzip; names ending in '/' are folders.
+void MakeZip(const std::string& path, const Entries& entries) {
+    int code = 0;
+    zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+    ASSERT_NE(archive, nullptr);
+    for (const auto& [name, content] : entries) {
+        if (name.ends_with('/')) {
+            ASSERT_GE(zip_dir_add(archive, name.c_str(), 0), 0);
+            continue;
+        }
+        zip_source_t* source = zip_source_buffer(archive, content.data(), content.size(), 0);
+        ASSERT_GE(zip_file_add(archive, name.c_str(), source, 0), 0);
+    }
+    ASSERT_EQ(zip_close(archive), 0);
+}
+
+// An FB2 start whose declaration carries `encodingAttribute` (may be empty),
+// followed by the bytes C3 80, which every codec reads differently.
+std::string Fb2With(const std::string& encodingAttribute) {
+    return "<?xml version=\"1.0\"" + encodingAttribute +
+           "?>\n<FictionBook xmlns=\"http://www.gribuser.ru/xml/fictionbook/2.0\"><p>\xC3\x80</p></FictionBook>\n";
+}
+
+class InputDetection : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetRunState();
+        fb2::ResetFb2State();
+        lrf::ResetStore();
+        g_settings = BuiltInSettings();
+        g_run.tempFolder = temp_.path().string() + "/";
+    }
+    void TearDown() override {
+        g_reader.reset();
+        RemoveWorkFiles();
+    }
+
+    int Detect(const std::string& path) {
+        g_run.inputPath = path;
+        g_run.workFilePath = path;
+        DetectInput();
+        return g_run.errorCode;
+    }
+
+    // Private folders left in the temporary folder.
+    int LeftoverFolders() const {
+        int count = 0;
+        for (const auto& entry : fs::directory_iterator(temp_.path())) count += entry.is_directory();
+        return count;
+    }
+
+    ScratchDir files_;
+    ScratchDir temp_;
+};
+
+TEST_F(InputDetection, BadInputsGiveTheirErrorCodes) {
+    const std::string book = Fb2With(" encoding=\"utf-8\"");
+    MakeZip(files_.file("two.zip"), {{"a.fb2", book}, {"b.fb2", book}});
+    MakeZip(files_.file("none.zip"), {{"folder/", ""}});
+    MakeZip(files_.file("text.zip"), {{"book.txt", std::string(80, 'x')}});
+    MakeZip(files_.file("good.zip"), {{"book.fb2", book}});
+    std::vector<uint8_t> cut = ReadFileBytes(files_.file("good.zip"));
+    cut.resize(cut.size() - 30);  // into the central directory
+    WriteFileBytes(files_.file("damaged.zip"), cut);
+    WriteFileText(files_.file("short.fb2"), ("<?xml version=\"1.0\"?>" + std::string(49, ' ')).substr(0, 49));
+    WriteFileText(files_.file("neither.txt"), std::string(60, 'n'));
+    fs::create_directory(files_.file("folder"));
+
+    const std::vector<std::pair<std::string, int>> cases = {
+        {"missing.fb2", kExitCannotOpenInput},  {"folder", kExitCannotOpenInput},
+        {"two.zip", kExitArchiveCount},         {"none.zip", kExitArchiveCount},
+        {"damaged.zip", kExitCannotExtract},    {"text.zip", kExitExtractedNotFb2},
+        {"short.fb2", kExitNotFb2},             {"neither.txt", kExitNotFb2},
+    };
+    for (const auto& [name, code] : cases) {
+        EXPECT_EQ(Detect(files_.file(name)), code) << name;
+        EXPECT_EQ(g_reader, nullptr) << name;
+        RemoveWorkFiles();
+        EXPECT_EQ(LeftoverFolders(), 0) << name;
+    }
+}
+
+TEST_F(InputDetection, MissingTemporaryFolderIsAnExtractionError) {
+    MakeZip(files_.file("good.zip"), {{"book.fb2", Fb2With("")}});
+    g_run.tempFolder = temp_.file("absent") + "/";
+    EXPECT_EQ(Detect(files_.file("good.zip")), kExitCannotExtract);
+}
+
+TEST_F(InputDetection, ArchiveMemberInsideAFolderIsExtractedPrivately) {
+    const std::string book = Fb2With(" encoding=\"utf-8\"");
+    MakeZip(files_.file("book.zip"), {{"books/", ""}, {"books/book.fb2", book}});
+
+    ASSERT_EQ(Detect(files_.file("book.zip")), 0);
+    EXPECT_EQ(g_run.inputKind, 1);
+    const std::string first = g_run.privateTempDir;
+    EXPECT_EQ(first.rfind(g_run.tempFolder + "tavorin-", 0), 0u) << first;
+    EXPECT_EQ(g_run.workFilePath, first + "/forLRFconversion");
+    ASSERT_NE(g_reader, nullptr);
+    EXPECT_EQ(g_reader->ReadChars(5), u"<?xml");
+
+    // A second conversion at the same time gets a folder of its own.
+    g_run.privateTempDir.clear();
+    ASSERT_EQ(Detect(files_.file("book.zip")), 0);
+    EXPECT_NE(g_run.privateTempDir, first);
+    EXPECT_EQ(test::ReadFileText(first + "/forLRFconversion"), book);
+
+    RemoveWorkFiles();
+    RemoveWorkFiles();  // harmless when done already
+    g_run.privateTempDir = first;
+    RemoveWorkFiles();
+    EXPECT_EQ(LeftoverFolders(), 0);
+    EXPECT_TRUE(fs::exists(files_.file("book.zip")));
+}
+
+TEST_F(InputDetection, DirectInputIsReadInPlaceAndNeverRemoved) {
+    WriteFileText(files_.file("book.fb2"), Fb2With(""));
+    ASSERT_EQ(Detect(files_.file("book.fb2")), 0);
+    EXPECT_EQ(g_run.inputKind, 0);
+    EXPECT_EQ(g_run.workFilePath, files_.file("book.fb2"));
+    RemoveWorkFiles();
+    EXPECT_TRUE(fs::exists(files_.file("book.fb2")));
+}
+
+TEST_F(InputDetection, DeclaredEncodingChoosesTheCodec) {
+    struct Case {
+        std::string prefix;     // bytes before the declaration
+        std::string attribute;  // the encoding attribute as written
+        WString decoded;        // what the bytes C3 80 become
+        bool keepsReader;       // the detection reader stays before the first '>'
+    };
+    const std::vector<Case> cases = {
+        {"", " encoding=\"windows-1251\"", u"\u0413\u0402", true},
+        {"", " encoding='windows-1251'", u"\u0413\u0402", true},
+        {"", " encoding=\"Windows-1252\"", u"\u00C3\u20AC", false},
+        {"", " encoding=\"windows-1250\"", u"\u0102\u20AC", false},
+        {"", " encoding=\"iso-8859-1\"", u"\u00C3\u0080", false},
+        {"", " encoding=\"ISO-8859-1\"", u"\u00C0", false},  // the tests are case-sensitive
+        {"", " encoding=\"KOI8-R\"", u"\u00C0", false},
+        {"", " encoding=\"koi8-r\"", u"\u0446\u2500", false},
+        {"", " encoding=\"UTF-8\"", u"\u00C0", false},
+        {"", " encoding=\"x-unknown\"", u"\u00C0", false},
+        {"", "", u"\u00C0", false},
+        {"\xEF\xBB\xBF", " encoding=\"utf-8\"", u"\u00C0", false},
+    };
+    for (const Case& c : cases) {
+        const std::string path = files_.file("book.fb2");
+        WriteFileText(path, c.prefix + Fb2With(c.attribute));
+        ASSERT_EQ(Detect(path), 0) << c.attribute;
+        ASSERT_NE(g_reader, nullptr);
+        const WString text = g_reader->ReadToStr("\x7F", true, false);  // the whole rest
+        if (c.keepsReader) {
+            EXPECT_EQ(text.substr(0, 2), u">\n") << c.attribute;
+        } else {
+            EXPECT_EQ(text.substr(0, 1), c.prefix.empty() ? u"<" : u"\uFEFF") << c.attribute;
+        }
+        const size_t at = text.find(u"<p>") + 3;
+        EXPECT_EQ(text.substr(at, text.find(u"</p>") - at), c.decoded) << c.attribute;
+    }
+}
+
+}  // namespace
+}  // namespace tavorin
