@@ -1,0 +1,76 @@
+// Pixel size and kind of decoded images. Only PNG and JPEG yield a size; the
+// converter leaves every image without one out of the book.
+#include "codec/image_probe.h"
+
+#include "codec/image_bytes.h"
+
+namespace tavorin {
+
+namespace {
+
+// The IHDR chunk follows the 8-byte signature; its width and height are
+// 32-bit big-endian at offsets 16 and 20. Only their low halves are read,
+// which is all the reader devices can show anyway.
+constexpr size_t kPngWidthLow = 18;
+constexpr size_t kPngHeightLow = 22;
+constexpr size_t kPngSizeEnd = 24;
+
+// Each JPEG segment is FF, marker, 16-bit length (counting itself but not the
+// FF and marker), then its data. A frame header (SOFn) holds the precision at
+// byte 4, the height at bytes 5-6 and the width at bytes 7-8.
+constexpr size_t kSegmentHeaderSize = 12;
+
+// The start-of-frame markers of the baseline, extended, progressive and
+// lossless, Huffman and arithmetic coded frames.
+bool IsFrameMarker(uint8_t marker) {
+    switch (marker) {
+        case 0xC0: case 0xC1: case 0xC2: case 0xC3: case 0xC9: case 0xCA: case 0xCB:
+            return true;
+        default:
+            return false;
+    }
+}
+
+ImageSize ProbePng(std::span<const uint8_t> data) {
+    if (data.size() < kPngSizeEnd) return {};
+    return {static_cast<int32_t>(ReadBigEndian16(&data[kPngWidthLow])),
+            static_cast<int32_t>(ReadBigEndian16(&data[kPngHeightLow]))};
+}
+
+// Walks the marker segments from offset 2. The segment there (normally APP0)
+// is passed over unexamined. A header that does not fit in the data ends the
+// walk as "not found". Every step moves forward by at least 2 bytes, so the
+// walk ends on any data.
+ImageSize ProbeJpeg(std::span<const uint8_t> data) {
+    size_t pos = 2;
+    if (pos + kSegmentHeaderSize > data.size()) return {};
+    const uint8_t* header = &data[pos];
+    while (header[0] == 0xFF && pos < data.size() - 2) {
+        pos += ReadBigEndian16(header + 2) + 2;
+        if (pos + kSegmentHeaderSize > data.size()) return {};
+        header = &data[pos];
+        if (IsFrameMarker(header[1])) {
+            return {static_cast<int32_t>(ReadBigEndian16(header + 7)), static_cast<int32_t>(ReadBigEndian16(header + 5))};
+        }
+    }
+    return {};
+}
+
+constexpr std::string_view kJpegMark{"\xFF\xD8\xFF", 3};
+
+}  // namespace
+
+ImageSize ProbeImageSize(std::span<const uint8_t> data) {
+    if (HasPngMark(data)) return ProbePng(data);
+    // The JPEG mark may sit anywhere; the walk still starts at offset 2.
+    if (FindBytes(data, kJpegMark) != std::string_view::npos) return ProbeJpeg(data);
+    return {};
+}
+
+std::string_view SniffImageType(std::span<const uint8_t> data) {
+    if (StartsWithBytes(data, "\x89PNG")) return "PNG";
+    if (StartsWithBytes(data, kJpegMark)) return "JPEG";
+    return {};
+}
+
+}  // namespace tavorin
