@@ -76,6 +76,10 @@ struct ConversionState {
 
     // Images.
     WString ImageRef;  // at most 100 characters, leading '#' removed
+    // Index of the first image stream record of each id, over the first
+    // ImagesIndexed records of the store; extended as images are looked up.
+    std::unordered_map<std::string, size_t> ImageIndex;
+    size_t ImagesIndexed = 0;
 };
 
 extern ConversionState g_conv;

@@ -2,6 +2,8 @@
 // return links, anchors, and the notes body mode.
 #pragma once
 
+#include <string_view>
+
 #include "text/wide.h"
 
 namespace tavorin::fb2 {
@@ -12,6 +14,11 @@ void RegisterButton(WStringView attributes);
 // turns the block text into a return link.
 void ResolvePendingTarget(WString& text);
 void AddAnchor(WStringView id, int page, int block);
+// Called when the first block of the element with this id (PendingId) is
+// emitted, with the block's objid and page number: a link read later still
+// reaches it, and a link already aimed at "b" + id follows the block's real
+// objid (an image block carries the id alone).
+void NoteTargetEmitted(WStringView id, std::string_view blockObjid, int page);
 // Completes forward buttons from anchors and from targets emitted before
 // their links; called once after the last body.
 void ResolveAnchors();
