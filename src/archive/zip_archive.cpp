@@ -23,6 +23,22 @@ std::string LibzipMessage(int code) {
     return message;
 }
 
+ArchiveError ReadError(zip& archive) {
+    return ArchiveError(std::string("Cannot read archive: ") + zip_strerror(&archive));
+}
+
+zip_int64_t EntryCount(zip& archive) {
+    const zip_int64_t entries = zip_get_num_entries(&archive, 0);
+    if (entries < 0) throw ReadError(archive);
+    return entries;
+}
+
+std::string_view EntryName(zip& archive, zip_int64_t index) {
+    const char* name = zip_get_name(&archive, static_cast<zip_uint64_t>(index), 0);
+    if (name == nullptr) throw ReadError(archive);
+    return name;
+}
+
 // Entries whose name ends in '/' are folders; every other entry is a file,
 // whatever folder it lies in.
 bool IsFolderEntry(std::string_view name) { return !name.empty() && name.back() == '/'; }
@@ -69,26 +85,20 @@ zip& ZipArchive::Archive() const {
 
 int64_t ZipArchive::CountFiles() {
     zip& archive = Archive();
-    const zip_int64_t entries = zip_get_num_entries(&archive, 0);
-    if (entries < 0) throw ArchiveError(std::string("Cannot read archive: ") + zip_strerror(&archive));
     int64_t files = 0;
+    const zip_int64_t entries = EntryCount(archive);
     for (zip_int64_t i = 0; i < entries; ++i) {
-        const char* name = zip_get_name(&archive, static_cast<zip_uint64_t>(i), 0);
-        if (name == nullptr) throw ArchiveError(std::string("Cannot read archive: ") + zip_strerror(&archive));
-        if (!IsFolderEntry(name)) ++files;
+        if (!IsFolderEntry(EntryName(archive, i))) ++files;
     }
     return files;
 }
 
 void ZipArchive::ExtractSingle(int fd) {
     zip& archive = Archive();
-    const zip_int64_t entries = zip_get_num_entries(&archive, 0);
     zip_int64_t index = 0;
-    for (; index < entries; ++index) {
-        const char* name = zip_get_name(&archive, static_cast<zip_uint64_t>(index), 0);
-        if (name != nullptr && !IsFolderEntry(name)) break;
-    }
-    if (index >= entries) throw ArchiveError("Archive holds no file");
+    const zip_int64_t entries = EntryCount(archive);
+    while (index < entries && IsFolderEntry(EntryName(archive, index))) ++index;
+    if (index == entries) throw ArchiveError("Archive holds no file");
 
     const std::unique_ptr<zip_file_t, MemberCloser> member(
         zip_fopen_index(&archive, static_cast<zip_uint64_t>(index), 0));
