@@ -80,13 +80,11 @@ WString ReturnLinkText(WStringView text) {
 }  // namespace
 
 void RegisterButton(WStringView attributes) {
-    auto& buttons = lrf::g_store.buttons;
-    const size_t index = buttons.size();
     lrf::BuildButton(attributes);
-    if (buttons.size() == index) return;
-    const std::string& objid = buttons[index].objid;
+    const auto& buttons = lrf::g_store.buttons;
+    const std::string& objid = buttons.back().objid;
     // Only the first forward button of an id is ever aimed at its target.
-    if (objid.starts_with(kForwardPrefix)) g_conv.ForwardButtons.try_emplace(objid, index);
+    if (objid.starts_with(kForwardPrefix)) g_conv.ForwardButtons.try_emplace(objid, buttons.size() - 1);
 }
 
 void ResolvePendingTarget(WString& text) {
