@@ -11,9 +11,18 @@ void ApplyReplacementTable(WString& text);
 // Replaces the whole tag by the markup of the first pattern it contains;
 // returns false when no pattern occurs. Index of the pattern in `row`.
 bool ReplaceTag(WString& tag, int& row);
+// Row of "</a>": closes the button of a link.
+inline constexpr int kReplaceCloseLink = 17;
+// True for the rows of paragraph and stanza boundaries, after which the text
+// up to the next tag is whitespace between elements.
+bool ReplacementEndsElement(int row);
 WString ConvertLink(WStringView tag);
 WString ConvertAnchorParagraph(WStringView tag);
 void ApplyLinkSettings(WString& buffer);
 void ApplyNoteLinkSettings(WString& text);
+
+// The largest cut position not above `pos` that splits neither a surrogate
+// pair nor an entity such as "&amp;".
+size_t SafeCutPosition(WStringView text, size_t pos);
 
 }  // namespace tavorin::fb2

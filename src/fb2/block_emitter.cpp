@@ -1,0 +1,173 @@
+// The block emitter: turns a buffer of paragraph markup into the objects of
+// its block kind (a text block with its style, a title, an image, a running
+// header text, the title page) and counts body text for the progress line.
+#include <algorithm>
+
+#include "app/run_state.h"
+#include "fb2/body.h"
+#include "fb2/conversion_state.h"
+#include "fb2/description.h"
+#include "fb2/images.h"
+#include "fb2/notes.h"
+#include "fb2/pages.h"
+#include "lrf/store/builders.h"
+#include "settings/conversion_settings.h"
+
+namespace tavorin::fb2 {
+namespace {
+
+bool IsKnownKind(int kind) {
+    switch (kind) {
+        case kBlockBody: case kBlockTitle: case kBlockEpigraph: case kBlockPoem: case kBlockImage:
+        case kBlockSubtitle: case kBlockNote: case kBlockHeaderOdd: case kBlockFooterOdd:
+        case kBlockHeaderEven: case kBlockFooterEven: case kBlockAnnotation: case kBlockCite:
+        case kBlockBookTitle:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool IsRunningText(int kind) { return kind >= kBlockHeaderOdd && kind <= kBlockFooterEven; }
+
+// Body text that the progress line measures.
+bool IsCountedText(int kind) {
+    return kind == kBlockBody || kind == kBlockEpigraph || kind == kBlockPoem || kind == kBlockNote ||
+           kind == kBlockAnnotation || kind == kBlockCite;
+}
+
+// Whitespace, a lone paragraph mark or a lone line break makes no block.
+bool HasContent(WStringView text) {
+    if (text.size() >= 10) return true;
+    if (text.find_first_not_of(u" \r\n") == WStringView::npos) return false;
+    const WString trimmed = Trim(text);
+    return trimmed != u"<CR/>" && trimmed != u"<P>" && trimmed != u"</P>";
+}
+
+// Eight percent per progress unit of body text, at most 80. One long block
+// can pass several steps: the highest step reached is printed.
+void CountProgress(int kind, size_t length) {
+    if (IsCountedText(kind)) g_conv.CountedChars += static_cast<int64_t>(length);
+    if (g_run.progressUnit <= 0) return;
+    const int64_t step = g_conv.CountedChars / g_run.progressUnit;
+    if (step < g_conv.ProgressStep) return;
+    SetProgress(static_cast<int>(std::min<int64_t>(step * 8, 80)));
+    g_conv.ProgressStep = static_cast<int>(step) + 1;
+}
+
+void WrapIn(WString& text, WStringView open, WStringView close) {
+    // A final line break stays outside the emphasis.
+    text.insert(EndsWith(text, u"<CR/>") ? text.size() - 5 : text.size(), close);
+    text.insert(0, open);
+}
+
+void EmitTextBlock(int styleKind, WString text, WStringView id, bool wrapParagraph) {
+    const WString attributes = TextBlockAttributes(styleKind, id);
+    EmitBlockSpace(styleKind);
+    lrf::BuildBlock(lrf::kKindTextBlock, attributes);
+    ++g_conv.BlockCounter;
+    WrapStyleEmphasis(styleKind, text);
+    if (wrapParagraph) text = u"<P>" + text + u"</P>";
+    lrf::BuildTextBlock(attributes, text);
+    // Links read later still find the element that carries the id.
+    if (!id.empty()) NoteTargetEmitted(id, "b" + Narrow(id), g_conv.PageCounter - 1);
+}
+
+// Header and footer blocks: the style of the kind, a numbered objid, the text
+// as prepared by the running header code.
+void EmitRunningTextBlock(int kind, WStringView text) {
+    const WString attributes = TextBlockAttributes(kind, {});
+    lrf::BuildBlock(lrf::kKindTextBlock, attributes);
+    ++g_conv.BlockCounter;
+    lrf::BuildTextBlock(attributes, text);
+}
+
+}  // namespace
+
+WString TextBlockAttributes(int styleKind, WStringView id) {
+    const WString label = Widen(g_settings.StyleTable[styleKind].Label);
+    const WString objid = id.empty() ? ToWString(g_conv.BlockCounter) : WString(id);
+    return u" textstyle=\"ts_" + label + u"\" blockstyle=\"bs_" + label + u"\" objid=\"b" + objid + u"\"";
+}
+
+void EmitBlockSpace(int styleKind) {
+    const TStyleSettings& style = g_settings.StyleTable[styleKind];
+    if (style.SideMargin < 0 && style.SideSpaceY < 0) return;
+    WString element = u"<BlockSpace ";
+    if (style.SideMargin >= 0) element += u" xspace=\"" + ToWString(style.SideMargin) + u"\"";
+    if (style.SideSpaceY >= 0) element += u" yspace=\"" + ToWString(style.SideSpaceY) + u"\"";
+    lrf::BuildInline(element);
+}
+
+void WrapStyleEmphasis(int styleKind, WString& text) {
+    EraseChars(text, u"\r\n");
+    const TStyleSettings& style = g_settings.StyleTable[styleKind];
+    // An italic start at the very beginning would repeat the style's own italics.
+    if (styleKind != kStyleBody) {
+        const size_t open = text.find(u"<Italic>");
+        if (open < 9) {
+            text.erase(open, 8);
+            const size_t close = text.find(u"</Italic>");
+            if (close != WString::npos) text.erase(close, 9);
+        }
+    }
+    if (style.IsBold > 0) WrapIn(text, u"<Bold>", u"</Bold>");
+    if (style.IsItalic > 0) WrapIn(text, u"<Italic>", u"</Italic>");
+}
+
+void EmitStandardBlock(int styleKind, WString text, WStringView id) {
+    EmitTextBlock(styleKind, std::move(text), id, false);
+}
+
+void EmitBlock(int kind, WString text) {
+    if (!IsKnownKind(kind)) return;
+    DecodeCharRefs(text);
+    if (!HasContent(text)) return;
+    text = Trim(text);
+    if (text.empty()) return;
+    CountProgress(kind, text.size());
+
+    // Running headers and footers are made while a body element's id waits
+    // for its first block; they neither use nor consume it.
+    if (IsRunningText(kind)) {
+        EmitRunningTextBlock(kind, text);
+        return;
+    }
+    // A title decides itself where its id goes.
+    if (kind == kBlockTitle) {
+        EmitTitleBlock(std::move(text));
+        return;
+    }
+
+    if (!g_conv.PendingId.empty()) ResolvePendingTarget(text);
+    if (g_conv.InNotesBody && kind == kBlockBody) kind = kBlockNote;
+    switch (kind) {
+        case kBlockBody:
+        case kBlockEpigraph:
+        case kBlockPoem:
+            EmitStandardBlock(kind, std::move(text), g_conv.PendingId);
+            break;
+        case kBlockNote:
+            EmitStandardBlock(kStyleNote, std::move(text), g_conv.PendingId);
+            break;
+        case kBlockImage:
+            EmitImageBlock();  // keeps the id when no image is placed
+            return;
+        case kBlockSubtitle:
+            EmitTextBlock(g_conv.InMainBody ? kStyleSubtitle : kStyleNote, std::move(text), g_conv.PendingId, true);
+            break;
+        case kBlockAnnotation:
+            EmitStandardBlock(kStyleAnnotation, std::move(text), {});
+            StartPage({});
+            break;
+        case kBlockCite:
+            EmitStandardBlock(kStyleCite, std::move(text), {});
+            break;
+        case kBlockBookTitle:
+            EmitBookTitlePage();
+            break;
+    }
+    g_conv.PendingId.clear();
+}
+
+}  // namespace tavorin::fb2

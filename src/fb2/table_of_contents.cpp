@@ -1,0 +1,73 @@
+// The table of contents: one entry per main-body title, with the title
+// reduced to a one-line label, handed to the TOC builder after the last body.
+#include "fb2/conversion_state.h"
+#include "fb2/description.h"
+#include "fb2/pages.h"
+#include "lrf/store/builders.h"
+#include "settings/conversion_settings.h"
+
+namespace tavorin::fb2 {
+namespace {
+
+// Removes whole CharButton elements with their text (note references).
+WString WithoutButtons(WStringView text) {
+    constexpr std::u16string_view kOpen = u"<Char", kClose = u"</Char";
+    constexpr size_t kCloseLength = 13;  // "</CharButton>"
+    WString out;
+    out.reserve(text.size());
+    size_t pos = 0;
+    for (;;) {
+        const size_t open = text.find(kOpen, pos);
+        out.append(text.substr(pos, open == WStringView::npos ? WStringView::npos : open - pos));
+        if (open == WStringView::npos) break;
+        const size_t close = text.find(kClose, open);
+        if (close == WStringView::npos) break;  // an unfinished button is dropped to the end
+        pos = std::min(close + kCloseLength, text.size());
+    }
+    return out;
+}
+
+// Line breaks between the parts of a title become ". "; a final one goes.
+WString JoinLines(WStringView text) {
+    constexpr std::u16string_view kBreak = u"<CR/>";
+    constexpr size_t kTrailing = 6;  // a closing "</P>" and the like after the last break
+    WString out;
+    out.reserve(text.size());
+    size_t pos = 0;
+    for (;;) {
+        const size_t at = text.find(kBreak, pos);
+        out.append(text.substr(pos, at == WStringView::npos ? WStringView::npos : at - pos));
+        if (at == WStringView::npos) break;
+        pos = at + kBreak.size();
+        if (text.size() - pos > kTrailing) out += u". ";
+    }
+    return out;
+}
+
+}  // namespace
+
+WString TocText(WStringView text) {
+    WString plain = JoinLines(WithoutButtons(text));
+    lrf::StripMarkup(plain);
+    WString label = u"<P>";
+    label.reserve(plain.size() + 7);
+    for (const char16_t c : plain) {
+        if (c == u'.' && label.back() == u'.') continue;  // runs of periods become one
+        label += c;
+    }
+    return label + u"</P>";
+}
+
+void AddTocEntry(WStringView title) {
+    const ConversionState& c = g_conv;
+    const WString label = g_settings.General.Translit ? TocText(Widen(Transliterate(title))) : TocText(title);
+    const WString block = c.PendingId.empty() ? ToWString(c.BlockCounter - 1) : c.PendingId;
+    g_conv.TocEntries.push_back(u" refpage=\"p" + ToWString(c.PageCounter - 1) + u"\" refobj=\"b" + block + u"\" |" +
+                                (c.SectionDepth > 0 ? u"   " : u"") + label);
+}
+
+void RegisterTocEntries() {
+    for (const WString& entry : g_conv.TocEntries) lrf::BuildTocEntry(entry);
+}
+
+}  // namespace tavorin::fb2

@@ -1,0 +1,114 @@
+// Inline markup: the replacement table, links and their look, external
+// links, anchor paragraphs and safe cut positions.
+#include <string>
+#include <vector>
+
+#include "body_fixture.h"
+#include "fb2/conversion_state.h"
+#include "fb2/inline_markup.h"
+#include "fb2/pages.h"
+#include "lrf/store/object_store.h"
+#include "settings/conversion_settings.h"
+
+namespace tavorin::fb2::test {
+namespace {
+
+class InlineTest : public BodyTest {
+protected:
+    // The markup of one main-body paragraph, from a fresh store.
+    std::string ConvertParagraph(const std::string& paragraph) {
+        ResetFb2State();
+        lrf::ResetStore();
+        StartPage(u"");
+        ConvertBodies("<body><section>" + paragraph + "</section></body>");
+        const std::vector<BlockView> blocks = TextBlocks();
+        return blocks.empty() ? std::string() : blocks.back().text;
+    }
+};
+
+constexpr const char* kNoteLink = "<p>Go <a l:href=\"#n1\">[1]</a></p>";
+
+TEST_F(InlineTest, InternalLinkTakesTheReferenceLook) {
+    struct Case {
+        uint8_t superScript;
+        int style, underLine;
+        std::string button;
+    };
+    const std::string open = "<CharButton refobj=\"bf_n1\">";
+    const Case cases[] = {
+        {0, 0, 2, open + "<EmpLine emplineposition=\"after\" emplinetype=\"dotted\">[1]</EmpLine></CharButton>"},
+        {0, 1, 2, open + "<EmpLine emplineposition=\"after\" emplinetype=\"dotted\">1</EmpLine></CharButton>"},
+        {0, 2, 2, open + "<EmpLine emplineposition=\"after\" emplinetype=\"dotted\">[1]</EmpLine></CharButton>"},
+        {0, 0, 0, open + "<EmpLine emplineposition=\"after\" emplinetype=\"none\">[1]</EmpLine></CharButton>"},
+        {1, 0, 4,
+         open + "<Sup><EmpLine emplineposition=\"after\" emplinetype=\"double\">[1]</EmpLine></Sup></CharButton>"},
+    };
+    for (const Case& c : cases) {
+        g_settings.References.RefSuperScript = c.superScript;
+        g_settings.References.RefStyle = c.style;
+        g_settings.References.RefUnderLine = c.underLine;
+        EXPECT_EQ(ConvertParagraph(kNoteLink), "<P>Go " + c.button + "</P><CR/>")
+            << "style " << c.style << " line " << c.underLine;
+    }
+}
+
+TEST_F(InlineTest, InternalLinkMakesAButtonPair) {
+    ConvertParagraph(kNoteLink);
+    const auto& buttons = lrf::g_store.buttons;
+    ASSERT_EQ(buttons.size(), 2u);
+    EXPECT_EQ(buttons[0].objid, "bf_n1");
+    EXPECT_EQ(buttons[1].objid, "br_n1");
+    EXPECT_EQ(buttons[1].refPage, "p1");
+    EXPECT_EQ(buttons[1].refObj, "b1");
+}
+
+TEST_F(InlineTest, AddressedLinksShowTheirAddress) {
+    for (const std::string href : {"http://x.org/a", "https://x.org/a", "ftp://host/f", "mailto:a@b.c"}) {
+        EXPECT_EQ(ConvertParagraph("<p>See <a l:href=\"" + href + "\">site</a> now</p>"),
+                  "<P>See (<Italic>" + href + "</Italic>) site now</P><CR/>");
+        EXPECT_TRUE(lrf::g_store.buttons.empty()) << href;
+    }
+}
+
+TEST_F(InlineTest, LinkWithoutHrefLeavesItsTextOnly) {
+    EXPECT_EQ(ConvertParagraph("<p>See <a name=\"x\">site</a> now</p>"), "<P>See site now</P><CR/>");
+    EXPECT_TRUE(lrf::g_store.buttons.empty());
+}
+
+TEST_F(InlineTest, AnchorParagraphs) {
+    EXPECT_EQ(ConvertParagraph("<p id=\"x\">Here</p>"),
+              "<P><CharButton refobj=\"br_x\"><EmpLine emplineposition=\"after\" emplinetype=\"dotted\">"
+              "</EmpLine></CharButton>Here</P><CR/>");
+    ASSERT_EQ(g_conv.Anchors.size(), 1u);
+    EXPECT_EQ(g_conv.Anchors[0].id, u"x");
+    EXPECT_EQ(g_conv.Anchors[0].page, 0);
+    EXPECT_EQ(g_conv.Anchors[0].block, 0);
+
+    EXPECT_EQ(ConvertParagraph("<p xml:lang=\"en\">Hi</p>"), "<P>Hi</P><CR/>");
+    EXPECT_TRUE(g_conv.Anchors.empty());
+}
+
+TEST(ReplacementTable, AnnotationText) {
+    const std::pair<WString, WString> cases[] = {
+        {u" <p>One</p><p>Two</p> ", u"<P>One</P><CR/><P>Two</P><CR/>"},
+        {u"<p id=\"a\">x</p>", u"<P>id=\"a\">x</P><CR/>"},
+        {u"<p><strong>a</strong><em>b</em></p>", u"<P><Bold>a</Bold><em>b</em></P><CR/>"},
+        {u"<v>a</v><empty-line/>", u"<P>a</P><CR/><CR/>"},
+    };
+    for (const auto& [text, expected] : cases) {
+        WString converted = text;
+        ApplyReplacementTable(converted);
+        EXPECT_EQ(U8(converted), U8(expected));
+    }
+}
+
+TEST(SafeCut, NeverSplitsAnEntityOrASurrogatePair) {
+    const WString entity = u"Tom &amp; Jerry";
+    EXPECT_EQ(SafeCutPosition(entity, 6), 4u);
+    EXPECT_EQ(SafeCutPosition(entity, 9), 9u);
+    EXPECT_EQ(SafeCutPosition(entity, 99), entity.size());
+    EXPECT_EQ(SafeCutPosition(u"ab\xD83D\xDE00" u"cd", 3), 2u);
+}
+
+}  // namespace
+}  // namespace tavorin::fb2::test

@@ -1,0 +1,124 @@
+// Pages, titles, running headers and footers and the table of contents.
+#include <string>
+#include <vector>
+
+#include "body_fixture.h"
+#include "fb2/conversion_state.h"
+#include "fb2/description.h"
+#include "fb2/pages.h"
+#include "lrf/store/object_store.h"
+#include "settings/conversion_settings.h"
+
+namespace tavorin::fb2::test {
+namespace {
+
+using Blocks = std::vector<BlockView>;
+
+TEST(TocText, ReducesATitleToOneLine) {
+    const std::pair<WString, WString> cases[] = {
+        {u"<P>Part I</P><CR/><P>The Beginning</P><CR/>", u"<P>Part I. The Beginning</P>"},
+        {u"<P>Part I</P><CR/><CR/><P>The Beginning</P><CR/>", u"<P>Part I. . The Beginning</P>"},
+        {u"<P>Part I.</P><CR/><P>Go...</P>", u"<P>Part I. Go.</P>"},
+        {u"<P><Bold>One</Bold><CharButton refobj=\"bf_1\"><EmpLine>[1]</EmpLine></CharButton></P>", u"<P>One</P>"},
+    };
+    for (const auto& [title, label] : cases) EXPECT_EQ(U8(TocText(title)), U8(label));
+}
+
+TEST_F(BodyTest, RunningTextsAreCutToTheLine) {
+    const WString title = u"<P>The long journey of a hero across the seven seas and beyond!</P><CR/>";
+    EXPECT_EQ(U8(RunningPartText(kRunningFooter, title, true)),
+              "<P><Italic>The long journey of a hero across the ...</Italic></P>");
+    EXPECT_EQ(U8(RunningPartText(kRunningFooter, title, false)),
+              "<P><Italic>The long journey of a hero across the seven seas...</Italic></P>");
+    const WString entity = u"<P>" + WString(44, u'x') + u" &amp; more words here</P>";
+    EXPECT_EQ(U8(RunningPartText(kRunningHeader, entity, false)), "<P><Italic>" + std::string(44, 'x') + " ...</Italic></P>");
+}
+
+TEST_F(BodyTest, HeaderAndFooterSources) {
+    struct Case {
+        std::string source;
+        WString authors;
+        WString text;
+        bool fixed;
+    };
+    g_description.BookTitle = u"Book";
+    g_description.SeriesTag = u" (s1)";
+    const Case cases[] = {
+        {"$AT", u"A. Author", u"A. Author, \"Book\"", true},
+        {"$AT", u" ", u"\"Book\"", true},
+        {"$ATS", u"A. Author", u"A. Author, \"Book (s1)\"", true},
+        {"$TA", u"A. Author", u"\"Book\", A. Author", true},
+        {"$C", u"A. Author", u"", false},
+        {"Any text", u"A. Author", u"Any text", true},
+    };
+    for (const Case& c : cases) {
+        g_settings.HeaderFooter.FooterSource = c.source;
+        g_description.ShortAuthors = c.authors;
+        BuildHeaderFooterSources();
+        EXPECT_EQ(U8(g_conv.FooterText), U8(c.text)) << c.source;
+        EXPECT_EQ(g_conv.FooterFixed, c.fixed) << c.source;
+    }
+}
+
+TEST_F(BodyTest, TopLevelSectionsStartPagesAfterTheFirst) {
+    g_description.ShortAuthors = u"A. Author";
+    g_description.BookTitle = u"Book";
+    BuildHeaderFooterSources();
+    for (int i = 0; i < 3; ++i) StartPage(u"");  // cover, title and annotation pages
+    ConvertBodies("<body><title><p>Book</p></title>"
+                  "<section><title><p>One</p></title><p>1</p></section>"
+                  "<section><title><p>Two</p></title><p>2</p></section>"
+                  "<section><title><p>Three</p></title><p>3</p></section></body>");
+
+    const auto& pages = lrf::g_store.pages;
+    ASSERT_EQ(pages.size(), 5u);
+    const char* footers[] = {"ftr_o1", "ftr_o2", "ftr_o3"};
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(pages[i + 2].oddHeader, "hdr_o0");
+        EXPECT_EQ(pages[i + 2].oddFooter, footers[i]);
+    }
+    EXPECT_EQ(lrf::g_store.headers.size(), 2u);  // one fixed pair for the whole book
+    const Blocks blocks = TextBlocks();
+    ASSERT_EQ(blocks.size(), 16u);
+    EXPECT_EQ(blocks[0].text, "<P><Italic>A. Author, \"Book\"</Italic></P>");
+    EXPECT_EQ(blocks[8].text, "<P><Italic>Two</Italic></P>");
+    EXPECT_EQ(g_conv.TocEntries, (std::vector<WString>{u" refpage=\"p2\" refobj=\"b6\" |<P>One</P>",
+                                                       u" refpage=\"p3\" refobj=\"b10\" |<P>Two</P>",
+                                                       u" refpage=\"p4\" refobj=\"b14\" |<P>Three</P>"}));
+}
+
+TEST_F(BodyTest, NestedTitlesStartPagesOnlyWhenAsked) {
+    for (const uint8_t pageAtSubtitles : {0, 1}) {
+        ResetFb2State();
+        lrf::ResetStore();
+        g_settings.General.PageAtSubtitles = pageAtSubtitles;
+        for (int i = 0; i < 4; ++i) StartPage(u"");
+        g_conv.FirstTitlePending = false;
+        ConvertBodies("<body><section><title><p>A</p></title>"
+                      "<section><title><p>B</p></title><p>x</p></section></section></body>");
+        EXPECT_EQ(g_conv.PageCounter, 5 + pageAtSubtitles);
+        ASSERT_EQ(g_conv.TocEntries.size(), 2u);
+        EXPECT_TRUE(EndsWith(g_conv.TocEntries[1], u" |   <P>B</P>"));
+    }
+}
+
+TEST_F(BodyTest, NotesTitlesStartNoPageAndNoTocEntry) {
+    StartPage(u"");
+    ConvertBodies("<body name=\"notes\"><section><title><p>1</p></title><p>Note text</p></section></body>");
+    EXPECT_EQ(g_conv.PageCounter, 2);
+    EXPECT_TRUE(g_conv.TocEntries.empty());
+    EXPECT_EQ(TextBlocks(), (Blocks{{"b0", "ts_refer", "<P>1</P><CR/>"}, {"b1", "ts_note", "<P>Note text</P><CR/>"}}));
+}
+
+TEST_F(BodyTest, TocEntriesReachTheStore) {
+    g_conv.TocEntries = {u" refpage=\"p2\" refobj=\"b6\" |<P>One</P>", u" refpage=\"p3\" refobj=\"bx\" |   <P>Two</P>"};
+    RegisterTocEntries();
+    const auto& entries = lrf::g_store.tocEntries;
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[1].refPage, "p3");
+    EXPECT_EQ(entries[1].refObj, "bx");
+    EXPECT_EQ(U8(WStringView(lrf::g_store.textStore).substr(entries[0].label.start, entries[0].label.size())), "One");
+}
+
+}  // namespace
+}  // namespace tavorin::fb2::test
