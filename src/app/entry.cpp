@@ -73,7 +73,7 @@ bool ChooseTempFolder(const std::string& currentFolder) {
     std::string& folder = g_run.tempFolder;
     if (folder.empty()) {
         const char* env = std::getenv("TMPDIR");
-        for (const std::string candidate : {std::string(env ? env : ""), std::string("/tmp"), currentFolder}) {
+        for (const std::string& candidate : {std::string(env ? env : ""), std::string("/tmp"), currentFolder}) {
             if (IsFolder(candidate)) {
                 folder = candidate;
                 break;
