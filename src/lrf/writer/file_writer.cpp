@@ -1,0 +1,158 @@
+// The LRF file writer: header, compressed metadata, optional thumbnail, the
+// objects in their fixed order, the object index, and the save to disk.
+#include <cassert>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+#include "app/console.h"
+#include "app/run_state.h"
+#include "lrf/store/object_store.h"
+#include "lrf/writer/lrf_writer.h"
+#include "lrf/writer/metadata_block.h"
+#include "lrf/writer/object_writers.h"
+#include "lrf/writer/output_file.h"
+#include "lrf/writer/writer_output.h"
+
+namespace tavorin::lrf {
+
+namespace {
+
+constexpr size_t kHeaderSize = 88;
+constexpr uint16_t kVersion = 999;
+constexpr uint8_t kSignature[8] = {'L', 0, 'R', 0, 'F', 0, 0, 0};
+
+struct Thumbnail {
+    ByteBuffer bytes;
+    uint16_t type = 0;
+};
+
+uint16_t ThumbnailType(const std::string& name) {
+    const size_t dot = name.rfind('.');
+    std::string ext = dot == std::string::npos ? std::string() : name.substr(dot);
+    for (char& c : ext) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (ext == ".JPEG") return 17;
+    if (ext == ".PNG") return 18;
+    if (ext == ".BMP") return 19;
+    if (ext == ".GIF") return 20;
+    return 0;
+}
+
+// The thumbnail named in the markup is looked for beside the input file.
+Thumbnail LoadThumbnail() {
+    const std::string& name = g_store.thumbnailFile;
+    if (name.empty()) return {};
+    const std::string& input = g_run.inputPath;
+    const size_t slash = input.rfind('/');
+    const std::string path = (slash == std::string::npos ? std::string() : input.substr(0, slash + 1)) + name;
+    std::ifstream in(path, std::ios::binary);
+    std::error_code ec;
+    if (!in || !std::filesystem::is_regular_file(path, ec)) throw std::runtime_error("Cannot read thumbnail " + path);
+    return {ByteBuffer(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), ThumbnailType(name)};
+}
+
+void PadTo16(ByteBuffer& file) {
+    while (file.size() % 16 != 0) file.push_back(0);
+}
+
+// Each of the writer's four steps halves the remaining distance to 100%.
+void AdvanceProgress() {
+    const int p = g_run.progressPercent;
+    SetProgress(p + static_cast<int>(RoundHalfEven((100 - p) / 2.0)));
+}
+
+struct HeaderValues {
+    uint64_t indexOffset;
+    uint16_t metadataSize;
+    uint32_t metadataUncompressedSize;
+    const Thumbnail& thumbnail;
+};
+
+ByteBuffer EncodeHeader(const HeaderValues& v) {
+    const ObjectStore& s = g_store;
+    const BookHeaderSettings& book = s.header;
+    ByteBuffer h;
+    PutBytes(h, kSignature);
+    PutU16(h, kVersion);
+    PutU16(h, g_output.scrambleKey);
+    PutU32(h, s.rootId);
+    PutU64(h, g_output.indexEntries);  // every object in the index, none else
+    PutU64(h, v.indexOffset);
+    PutU32(h, 0);
+    PutU16(h, book.bindingDirection);
+    PutU32(h, book.dpi);
+    PutU16(h, book.screenWidth);
+    PutU16(h, book.screenHeight);
+    PutU16(h, book.colorDepth);
+    h.resize(h.size() + 20);
+    PutU32(h, s.tocId);
+    PutU32(h, g_output.tocOffset);
+    PutU16(h, v.metadataSize);
+    PutU16(h, v.thumbnail.type);
+    PutU32(h, static_cast<uint32_t>(v.thumbnail.bytes.size()));
+    PutU32(h, v.metadataUncompressedSize);
+    assert(h.size() == kHeaderSize);
+    return h;
+}
+
+void WriteObjects() {
+    WritePages();
+    WriteTocObject();
+    WriteMainPageTree();
+    WriteSoloPageTrees();
+    WriteBookAttributes();
+    WriteBlocks();
+    AdvanceProgress();
+    WriteTextBlocks();
+    AdvanceProgress();
+    WriteImageBlocks();
+    AdvanceProgress();
+    WriteSimpleTextBlocks();
+    WriteHeadersAndFooters();
+    WriteButtons();
+    WriteImageStreams();
+    AdvanceProgress();
+    WritePageStyles();
+    WriteBlockStyles();
+    WriteTextStyles();
+    WriteFonts();
+}
+
+}  // namespace
+
+void WriteLrfFile(const std::string& outputPath) {
+    g_output = LrfOutput{};
+    // The key is a constant of the program; the BookSetting element copies it
+    // into the header settings.
+    const uint16_t key = g_store.header.scrambleKey != 0 ? g_store.header.scrambleKey : kScrambleKey;
+    g_output.scrambleKey = static_cast<uint8_t>(key);
+    LoadFontFiles();
+    const Thumbnail thumbnail = LoadThumbnail();
+    const MetadataBlock metadata = CompressMetadata(g_store.bookInfoXml);
+
+    ByteBuffer& file = g_output.file;
+    file.resize(kHeaderSize);
+    PutBytes(file, metadata.compressed);
+    if (!thumbnail.bytes.empty()) {
+        PutBytes(file, thumbnail.bytes);
+        PadTo16(file);
+    }
+    WriteObjects();
+    PadTo16(file);  // the object index starts on a 16-byte boundary
+    const uint64_t indexOffset = file.size();
+    PutBytes(file, g_output.index);
+    const ByteBuffer header = EncodeHeader({indexOffset, static_cast<uint16_t>(metadata.compressed.size() + 4),
+                                            metadata.uncompressedSize, thumbnail});
+    std::copy(header.begin(), header.end(), file.begin());
+
+    const bool saved = SaveFileAtomically(outputPath, file);
+    g_output = LrfOutput{};
+    if (!saved) {
+        ConsoleLine("\rCannot write outputfile:" + outputPath);
+        throw RunExit{kExitCannotWriteOutput};
+    }
+}
+
+}  // namespace tavorin::lrf

@@ -1,0 +1,139 @@
+// Object ids and label resolution: every object gets its LRF id, then every
+// label reference in the store is replaced by the id of the object carrying
+// that label (the first such object when several share it).
+#include <string_view>
+
+#include "app/console.h"
+#include "lrf/store/object_store.h"
+#include "lrf/writer/label_index.h"
+#include "lrf/writer/lrf_writer.h"
+#include "lrf/writer/object_writers.h"
+
+namespace tavorin::lrf {
+
+namespace {
+
+constexpr uint32_t kFirstObjectId = 50;
+
+template <class Record>
+void Number(std::vector<Record>& records, uint32_t& next) {
+    for (Record& r : records) r.id = next++;
+}
+
+// Id of the first record labelled `label`; prints `message` and gives 0 when
+// there is none. Linking goes on either way.
+template <class Record>
+uint32_t Resolve(const LabelIndex& index, std::string_view label, const std::vector<Record>& records,
+                 std::string_view message) {
+    if (const size_t* i = FindLabel(index, label)) return records[*i].id;
+    ConsoleLine(message);
+    return 0;
+}
+
+void LinkPages(ObjectStore& s) {
+    const LabelIndex styles = IndexByLabel(s.pageStyles, &StyleRecord::styleLabel);
+    for (PageRecord& page : s.pages) {
+        page.pageStyleId = Resolve(styles, page.pageStyle, s.pageStyles, "\nError: Page style not found");
+    }
+}
+
+void LinkTocEntries(ObjectStore& s, const LabelIndex& blocks) {
+    const LabelIndex pages = IndexByLabel(s.pages, &PageRecord::objid);
+    for (TocEntryRecord& entry : s.tocEntries) {
+        entry.blockId = Resolve(blocks, entry.refObj, s.blocks, "\nError: TOC block not found");
+        entry.pageId = Resolve(pages, entry.refPage, s.pages, "\nError: TOC page not found");
+    }
+}
+
+void LinkBlocks(ObjectStore& s) {
+    const LabelIndex styles = IndexByLabel(s.blockStyles, &StyleRecord::styleLabel);
+    for (BlockRecord& block : s.blocks) {
+        block.blockStyleId = Resolve(styles, block.blockStyle, s.blockStyles, "\nError: Block style not foundError");
+    }
+}
+
+void LinkTextBlocks(ObjectStore& s) {
+    const LabelIndex styles = IndexByLabel(s.textStyles, &StyleRecord::styleLabel);
+    for (auto* list : {&s.textBlocks, &s.simpleTextBlocks}) {
+        for (TextBlockRecord& block : *list) {
+            block.textStyleId = Resolve(styles, block.textStyle, s.textStyles, "\nError: Block style not found");
+        }
+    }
+}
+
+void LinkImageBlocks(ObjectStore& s) {
+    const LabelIndex streams = IndexByLabel(s.imageStreams, &ImageStreamRecord::objid);
+    for (ImageBlockRecord& block : s.imageBlocks) {
+        block.imageStreamId = Resolve(streams, block.refStream, s.imageStreams, "\nError: Image stream not found");
+    }
+}
+
+// A button jumps to its target block on the page that block was placed on;
+// an unknown target leaves both ids 0 without a message.
+void LinkButtons(ObjectStore& s, const LabelIndex& blocks) {
+    for (ButtonRecord& button : s.buttons) {
+        const size_t* i = FindLabel(blocks, button.refObj);
+        if (!i) continue;
+        const BlockRecord& block = s.blocks[*i];
+        button.blockId = block.id;
+        if (block.pageIndex >= 0 && static_cast<size_t>(block.pageIndex) < s.pages.size()) {
+            button.pageId = s.pages[block.pageIndex].id;
+        }
+    }
+}
+
+// Headers and footers show blocks built outside the page flow.
+void LinkHeadersAndFooters(ObjectStore& s) {
+    LabelIndex freeBlocks;
+    for (const uint32_t n : s.freeBlockList) {
+        if (n < s.blocks.size()) freeBlocks.try_emplace(s.blocks[n].objid, n);
+    }
+    for (auto* list : {&s.headers, &s.footers}) {
+        for (HeaderFooterRecord& hf : *list) {
+            const size_t* n = FindLabel(freeBlocks, hf.refObj);
+            if (!n) continue;
+            hf.blockId = s.blocks[*n].id;
+            hf.blockNumber = static_cast<uint32_t>(*n);
+        }
+    }
+}
+
+}  // namespace
+
+void AssignObjectIds() {
+    ObjectStore& s = g_store;
+    uint32_t next = kFirstObjectId;
+    Number(s.pages, next);
+    s.tocId = next++;
+    s.mainPageTreeId = next++;
+    next += SoloPageCount();  // ids of the solo page trees follow the main tree
+    s.rootId = next++;
+    s.bookDefaultsNumber = s.rootId;
+    Number(s.blocks, next);
+    Number(s.textBlocks, next);
+    Number(s.imageBlocks, next);
+    Number(s.simpleTextBlocks, next);
+    Number(s.headers, next);
+    Number(s.footers, next);
+    Number(s.buttons, next);
+    Number(s.imageStreams, next);
+    Number(s.pageStyles, next);
+    Number(s.blockStyles, next);
+    Number(s.textStyles, next);
+    Number(s.fonts, next);
+    s.lastId = next - 1;
+}
+
+void LinkObjects() {
+    ObjectStore& s = g_store;
+    const LabelIndex blocks = IndexByLabel(s.blocks, &BlockRecord::objid);
+    LinkPages(s);
+    LinkTocEntries(s, blocks);
+    LinkBlocks(s);
+    LinkTextBlocks(s);
+    LinkImageBlocks(s);
+    LinkButtons(s, blocks);
+    LinkHeadersAndFooters(s);
+}
+
+}  // namespace tavorin::lrf

@@ -1,0 +1,94 @@
+// The object writers, run once each by WriteLrfFile in the order declared
+// here, and the stream encoders they use. Each writer walks its records in
+// creation order and appends one finished object per record to g_output.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "lrf/store/byte_buffer.h"
+#include "lrf/store/object_store.h"
+#include "lrf/writer/label_index.h"
+#include "text/wide.h"
+
+namespace tavorin::lrf {
+
+// Pages from the Solo element on each get a page tree of their own; 0 when
+// the book has no Solo element.
+uint32_t SoloPageCount();
+
+// Book structure.
+void WritePages();
+void WriteTocObject();
+void WriteMainPageTree();
+void WriteSoloPageTrees();
+void WriteBookAttributes();
+
+// Content and styles.
+void WriteBlocks();
+void WriteTextBlocks();
+void WriteImageBlocks();
+void WriteSimpleTextBlocks();
+void WriteHeadersAndFooters();
+void WriteButtons();
+void WriteImageStreams();
+void WritePageStyles();
+void WriteBlockStyles();
+void WriteTextStyles();
+void WriteFonts();
+
+// Reads the font files before anything is written, so that the book
+// attributes list exactly the fonts that are written. Stops at the first
+// file that cannot be read, with an error line.
+void LoadFontFiles();
+
+// A record's run of prepared tags in the tag store.
+std::span<const uint8_t> TagRun(const Range& range);
+// Tag bytes of the text style with this id; empty when there is none.
+std::span<const uint8_t> TextStyleTags(uint32_t styleId);
+
+// Turns paragraph markup into the codes of an LRF text stream (uncompressed).
+// The encoder keeps its span and bold state across Feed calls, so a block's
+// text and the credit paragraph after it form one stream.
+class TextStreamEncoder {
+public:
+    // styleTags: the tags of the block's text style (span restore, bold
+    // weight); buttons: button labels for CharButton.
+    TextStreamEncoder(std::span<const uint8_t> styleTags, const LabelIndex& buttons);
+    void Feed(WStringView markup);
+    ByteBuffer& stream() { return stream_; }
+
+private:
+    void Tag(WStringView tag);
+    void Entity(WStringView name);
+    void Character(char16_t c);
+    void ApplySpan(WStringView tag);
+    void RestoreSpan();
+    void BoldWeight(bool start);
+    void CharButton(WStringView tag);
+
+    std::span<const uint8_t> styleTags_;
+    const LabelIndex& buttons_;
+    ByteBuffer stream_;
+    ByteBuffer span_;
+    uint16_t boldWeight_ = 0;
+};
+
+// Simple text stream of a simple text block (plain text in F5CC runs),
+// optionally followed by the credit paragraph.
+ByteBuffer EncodeSimpleTextStream(WStringView markup, bool withCredit);
+
+// Stream of a header or footer: its position, the block shown, the rule line.
+ByteBuffer EncodeHeaderStream(const HeaderFooterRecord& hf);
+
+// Stream of the table-of-contents object.
+ByteBuffer EncodeTocStream();
+
+// Whether the block is the last text block of the main flow, which receives
+// the credit paragraph.
+bool CarriesCredit(ElementKind kind, size_t number);
+// The credit paragraphs appended to the last text block of the main flow.
+extern const WStringView kTextBlockCredit;
+extern const WStringView kSimpleTextBlockCredit;
+
+}  // namespace tavorin::lrf

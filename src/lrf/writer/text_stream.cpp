@@ -1,0 +1,225 @@
+// Text blocks: the conversion of a block's paragraph markup into the codes of
+// an LRF text stream, and the text block writer.
+#include <algorithm>
+#include <array>
+
+#include "lrf/store/builders.h"
+#include "lrf/tags/tag_table.h"
+#include "lrf/writer/lrf_writer.h"
+#include "lrf/writer/object_writers.h"
+#include "lrf/writer/writer_output.h"
+
+namespace tavorin::lrf {
+
+const WStringView kTextBlockCredit =
+    u"<CR/><CR/><CR/><CR/><CR/><P><Span fontsize=\"60\" fontwidth=\"-10\" parindent=\"0\">"
+    u"<Italic>Converted from FB2 to LRF by tavorin_c v.1.3</Italic></Span></P>";
+
+namespace {
+
+struct NamedCode {
+    WStringView name;
+    uint16_t code;
+};
+
+// Tags that write one code and nothing else.
+constexpr std::array<NamedCode, 8> kPlainTags = {{
+    {u"CR/", kTagLineBreak},
+    {u"Italic", kTagItalic},
+    {u"/Italic", kTagItalicEnd},
+    {u"Sup", kTagSup},
+    {u"/Sup", kTagSupEnd},
+    {u"Sub", kTagSub},
+    {u"/Sub", kTagSubEnd},
+    {u"/CharButton", kTagCharButtonEnd},
+}};
+
+// Entities that stand for a character; every other entity writes nothing.
+// A non-breaking space is written as U+000C, the form reading devices use.
+constexpr std::array<NamedCode, 6> kEntities = {{
+    {u"&nbsp", 0x000C},
+    {u"&quot", u'"'},
+    {u"&amp", u'&'},
+    {u"&lt", u'<'},
+    {u"&gt", u'>'},
+    {u"&apos", u'\''},
+}};
+
+// An entity runs from its '&' over at most 10 characters to a ';'.
+constexpr size_t kEntityWindow = 11;
+
+bool IsTagCode(uint16_t word) { return (word >> 8) == 0xF5; }
+
+bool IsEntityNameChar(char16_t c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'#';
+}
+
+}  // namespace
+
+bool CarriesCredit(ElementKind kind, size_t number) {
+    const ObjectStore& s = g_store;
+    return s.hasLastPageBlock && s.lastPageBlockKind == kind && s.lastPageBlockNumber == number;
+}
+
+TextStreamEncoder::TextStreamEncoder(std::span<const uint8_t> styleTags, const LabelIndex& buttons)
+    : styleTags_(styleTags), buttons_(buttons) {}
+
+void TextStreamEncoder::Feed(WStringView text) {
+    size_t i = 0;
+    while (i < text.size()) {
+        const char16_t c = text[i];
+        if (c == u'<') {
+            const size_t close = text.find(u'>', i + 1);
+            if (close == WStringView::npos) return;  // a tag cut off by the end of the text
+            Tag(text.substr(i + 1, close - i - 1));
+            i = close + 1;
+        } else if (c == u'&') {
+            const WStringView window = text.substr(i, kEntityWindow);
+            const size_t semicolon = window.find(u';');
+            if (semicolon != WStringView::npos) {
+                Entity(window.substr(0, semicolon));
+                i += semicolon + 1;
+                continue;
+            }
+            // An entity name cut off by the end of the text writes nothing;
+            // any other '&' without its ';' is an ordinary character.
+            const bool cutOff = window.size() < kEntityWindow &&
+                                std::all_of(window.begin() + 1, window.end(), IsEntityNameChar);
+            if (cutOff) return;
+            Character(u'&');
+            ++i;
+        } else {
+            Character(c);
+            ++i;
+        }
+    }
+}
+
+void TextStreamEncoder::Tag(WStringView tag) {
+    for (const NamedCode& plain : kPlainTags) {
+        if (tag == plain.name) {
+            PutTag(stream_, plain.code);
+            return;
+        }
+    }
+    if (tag == u"P") {
+        PutTag32(stream_, kTagParagraph, 0);
+    } else if (tag == u"/P") {
+        RestoreSpan();
+        PutTag(stream_, kTagParagraphEnd);
+    } else if (tag == u"P/") {
+        PutTag32(stream_, kTagParagraph, 0);
+        PutTag(stream_, kTagParagraphEnd);
+    } else if (tag == u"/Span") {
+        RestoreSpan();
+    } else if (tag == u"Bold" || tag == u"/Bold") {
+        BoldWeight(tag == u"Bold");
+    } else if (tag == u"/EmpLine") {
+        if (!span_.empty()) {
+            PutTag(stream_, kTagEmpLineEnd);
+            RestoreSpan();
+        }
+    } else if (Contains(tag, u"P ")) {
+        ApplySpan(tag);
+        PutTag32(stream_, kTagParagraph, 0);
+    } else if (Contains(tag, u"Span ")) {
+        ApplySpan(tag);
+    } else if (Contains(tag, u"CharButton ")) {
+        CharButton(tag);
+    } else if (Contains(tag, u"EmpLine ")) {
+        ApplySpan(tag);
+        PutTag(stream_, kTagEmpLine);
+    } else if (Contains(tag, u"Space ")) {
+        ApplySpan(tag);
+        span_.clear();
+    }
+}
+
+void TextStreamEncoder::Entity(WStringView name) {
+    for (const NamedCode& entity : kEntities) {
+        if (name == entity.name) {
+            PutU16(stream_, entity.code);
+            return;
+        }
+    }
+}
+
+void TextStreamEncoder::Character(char16_t c) {
+    switch (c) {
+        case u'\r':
+        case u'\n': return;
+        case u'\u2014': PutU16(stream_, u'\u2013'); return;  // em dash shown as en dash
+        case u'\u00A0': PutU16(stream_, 0x000C); return;
+        default: PutU16(stream_, c);
+    }
+}
+
+// A start tag with attributes sets text attributes until the matching end
+// tag; the attributes replace the remembered span (spans do not nest).
+void TextStreamEncoder::ApplySpan(WStringView tag) {
+    span_.clear();
+    EncodeAttributes(kTextAttributes, span_, tag);
+    PutBytes(stream_, span_);
+}
+
+// Sets every attribute the span changed back to the text style's value: the
+// style's tag with the same code and its value words. An attribute the style
+// does not carry writes nothing.
+void TextStreamEncoder::RestoreSpan() {
+    if (span_.empty()) return;
+    const size_t styleWords = styleTags_.size() / 2;
+    auto styleWord = [&](size_t k) { return GetU16(styleTags_, 2 * k); };
+    for (size_t at = 0; at + 1 < span_.size(); at += 2) {
+        const uint16_t code = GetU16(span_, at);
+        if (!IsTagCode(code)) continue;
+        size_t k = 0;
+        while (k < styleWords && styleWord(k) != code) ++k;
+        if (k == styleWords) continue;
+        do {
+            PutU16(stream_, styleWord(k++));
+        } while (k < styleWords && !IsTagCode(styleWord(k)));
+    }
+    span_.clear();
+}
+
+// Bold doubles the text style's font weight and /Bold restores it; a style
+// without a font weight makes both write nothing.
+void TextStreamEncoder::BoldWeight(bool start) {
+    if (start && boldWeight_ == 0) {
+        const size_t styleWords = styleTags_.size() / 2;
+        for (size_t k = 0; k + 1 < styleWords; ++k) {
+            if (GetU16(styleTags_, 2 * k) == kTagFontWeight) {
+                boldWeight_ = GetU16(styleTags_, 2 * k + 2);
+                break;
+            }
+        }
+    }
+    if (boldWeight_ == 0) return;
+    PutTag16(stream_, kTagFontWeight, static_cast<uint16_t>(start ? 2 * boldWeight_ : boldWeight_));
+}
+
+void TextStreamEncoder::CharButton(WStringView tag) {
+    const std::string label = GetAttribute(u"refobj", tag);
+    if (const size_t* i = FindLabel(buttons_, label)) PutTag32(stream_, kTagCharButton, g_store.buttons[*i].id);
+}
+
+void WriteTextBlocks() {
+    const ObjectStore& s = g_store;
+    const LabelIndex buttons = IndexByLabel(s.buttons, &ButtonRecord::objid);
+    for (size_t i = 0; i < s.textBlocks.size(); ++i) {
+        const TextBlockRecord& block = s.textBlocks[i];
+        ByteBuffer object = StartObject(block.id, kTypeTextBlock);
+        PutTag32(object, kTagLink, block.textStyleId);
+        PutBytes(object, TagRun(block.tags));
+        TextStreamEncoder encoder(TextStyleTags(block.textStyleId), buttons);
+        encoder.Feed(WStringView(s.textStore).substr(block.text.start, block.text.size()));
+        if (CarriesCredit(kKindTextBlock, i)) encoder.Feed(kTextBlockCredit);
+        ByteBuffer& stream = encoder.stream();
+        CompressStream(stream);
+        ScrambleStream(stream, g_output.scrambleKey, stream.size());
+        PutStream(object, kStreamCompressed | kStreamScrambled, stream);
+        FinishObject(object, block.id);
+    }
+}
+
+}  // namespace tavorin::lrf

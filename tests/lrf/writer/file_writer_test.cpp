@@ -1,0 +1,353 @@
+// The written file: header, metadata, index, page structure, table of
+// contents, fonts, thumbnail, progress and the atomic save.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "writer_test_util.h"
+
+namespace tavorin::lrf::test {
+namespace {
+
+using tavorin::test::CheckLrfStructure;
+using tavorin::test::LrfFile;
+using tavorin::test::LrfObject;
+using tavorin::test::ReadLrf;
+using tavorin::test::TextStreamText;
+
+std::vector<uint32_t> ChildIds(const LrfObject& page) {
+    std::vector<uint32_t> ids;
+    if (const auto* list = page.Find(0xF50B)) {
+        for (size_t k = 0; k < list->U16(); ++k) ids.push_back(list->U32(2 + 4 * k));
+    }
+    return ids;
+}
+
+void AddHeaderPair(int n) {
+    g_store.inMainFlow = false;
+    const std::string block = "h" + std::to_string(n);
+    const WString element = u"<TextBlock blockstyle=\"bs_hdr\" objid=\"" + Widen(block) + u"\" textstyle=\"ts_hdr\">";
+    BuildBlock(kKindTextBlock, element);
+    BuildTextBlock(element, u"<P>Running title</P>");
+    g_store.inMainFlow = true;
+    const WString rule = u" xl0=\"0\" yl0=\"20\" xl1=\"584\" yl1=\"20\" lw=\"1\" lc=\"0\" lt=\"1\"";
+    for (const char16_t* side : {u"hdr_o", u"hdr_e"}) {
+        BuildHeaderFooter(kKindHeader,
+                          u" framemode=\"square\" objid=\"" + WString(side) + ToWString(n) + u"\" x1=\"0\" y1=\"2\" refobj=\"" +
+                              Widen(block) + u"\"",
+                          rule);
+    }
+}
+
+TEST(WriteLrfFile, HeaderIndexAndMetadata) {
+    ScratchDir dir;
+    StartBook();
+    BuildTestStyles();
+    BuildPage(u"<Page pagestyle=\"ps_main\" objid=\"p0\">");
+    AddTextBlock("b0", u"<P>Hello</P>");
+    ConsoleCapture console;
+    const auto file = LinkAndWrite(dir.file("book.lrf"));
+
+    EXPECT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
+    const LrfFile f = ReadLrf(file);
+    EXPECT_EQ(f.version, 999);
+    EXPECT_EQ(f.scrambleKey, kScrambleKey);
+    EXPECT_EQ(f.bindingDirection, 1);
+    EXPECT_EQ(f.dpi, 1600u);
+    EXPECT_EQ(f.screenWidth, 584);
+    EXPECT_EQ(f.screenHeight, 754);
+    EXPECT_EQ(f.colorDepth, 24);
+    EXPECT_EQ(f.objectCount, g_store.lastId - 49);
+    EXPECT_EQ(f.objectCount, f.objects.size());
+    EXPECT_EQ(f.indexOffset % 16, 0u);
+    EXPECT_EQ(f.indexOffset + 16 * f.objectCount, file.size());
+    EXPECT_EQ(f.objects.front().offset, 88u + f.metadataSize - 4);  // no thumbnail: no padding
+    EXPECT_EQ(f.metadataUncompressedSize, 2 * g_store.bookInfoXml.size() + 2);
+    EXPECT_EQ(f.MetadataText(), g_store.bookInfoXml);
+    EXPECT_EQ(f.thumbnailType, 0);
+    EXPECT_EQ(f.thumbnailSize, 0u);
+
+    std::vector<uint16_t> types;
+    for (const LrfObject& o : f.objects) types.push_back(o.type);
+    EXPECT_EQ(types, (std::vector<uint16_t>{0x02, 0x1E, 0x01, 0x1C, 0x06, 0x0A, 0x05, 0x05, 0x07, 0x07, 0x0B, 0x0B}));
+
+    // The text stream of the last main-flow block ends with the credit.
+    const LrfObject& text = f.objects[5];
+    EXPECT_EQ(text.streamFlags, 0x0300);
+    EXPECT_EQ(TextStreamText(text.stream).substr(0, 5), u"Hello");
+    EXPECT_NE(TextStreamText(text.stream).find(u"tavorin_c v.1.3"), std::u16string::npos);
+    EXPECT_EQ(console.Text(), "\r50%\r75%\r87%\r93%");
+}
+
+TEST(WriteLrfFile, PagesListChildrenOnceAndShareHeaders) {
+    ScratchDir dir;
+    StartBook();
+    BuildTestStyles();
+    AddHeaderPair(0);
+    BuildPage(u"<Page pagestyle=\"ps_main\" objid=\"p0\" oddheaderid=\"hdr_o0\" evenheaderid=\"hdr_o0\">");
+    BuildInline(u"<BlockSpace xspace=\"100\" yspace=\"20\">");
+    AddTextBlock("b0", u"<P>One</P>");
+    const auto file = LinkAndWrite(dir.file("book.lrf"));
+    ASSERT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
+
+    const LrfFile f = ReadLrf(file);
+    const ObjectStore& s = g_store;
+    const LrfObject& page = *f.Object(s.pages[0].id);
+    const uint32_t header = s.headers[0].id;
+    EXPECT_EQ(ChildIds(page), (std::vector<uint32_t>{header, s.blocks[1].id, s.blockStyles[0].id, s.textBlocks[1].id,
+                                                     s.textStyles[0].id, s.blocks[0].id, s.blockStyles[1].id,
+                                                     s.textBlocks[0].id, s.textStyles[1].id}));
+    EXPECT_EQ(page.Find(0xF507)->U32(), header);
+    EXPECT_EQ(page.Find(0xF508)->U32(), header);
+    EXPECT_EQ(page.Find(0xF509), nullptr);
+    EXPECT_EQ(page.Find(0xF503)->U32(), s.pageStyles[1].id);
+    EXPECT_EQ(page.Find(0xF57C)->U32(), s.mainPageTreeId);
+    EXPECT_EQ(page.streamFlags, 0x0200);
+    EXPECT_EQ(page.stream, Words({0xF547, 100, 0xF546, 20, 0xF503, s.blocks[1].id & 0xFFFF, s.blocks[1].id >> 16}));
+    // The block names its child by id once the pages are written.
+    EXPECT_EQ(f.Object(s.blocks[1].id)->stream, Words({0xF503, s.textBlocks[1].id & 0xFFFF, 0}));
+}
+
+TEST(WriteLrfFile, SoloPagesGetTreesOfTheirOwn) {
+    ScratchDir dir;
+    StartBook();
+    BuildTestStyles();
+    for (int p = 0; p < 2; ++p) {
+        BuildPage(u"<Page pagestyle=\"ps_main\" objid=\"p" + ToWString(p) + u"\">");
+        AddTextBlock("b" + std::to_string(p), u"<P>Main</P>");
+    }
+    StartSolo();
+    for (int p = 2; p < 4; ++p) {
+        BuildPage(u"<Page pagestyle=\"ps_main\" objid=\"p" + ToWString(p) + u"\">");
+        AddTextBlock("n" + std::to_string(p), u"<P>Note</P>");
+        AddTextBlock("m" + std::to_string(p), u"<P>More</P>");
+    }
+    EndSolo();
+    const auto file = LinkAndWrite(dir.file("book.lrf"));
+    ASSERT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
+
+    const LrfFile f = ReadLrf(file);
+    const ObjectStore& s = g_store;
+    EXPECT_EQ(f.OfType(0x01).size(), 3u);
+    const auto* mainList = f.Object(s.mainPageTreeId)->Find(0xF55C);
+    EXPECT_EQ(mainList->value, Words({2, s.pages[0].id, 0, s.pages[1].id, 0}));
+    for (size_t p = 2; p < 4; ++p) {
+        const uint32_t tree = s.mainPageTreeId + static_cast<uint32_t>(p - 1);
+        EXPECT_EQ(f.Object(s.pages[p].id)->Find(0xF57C)->U32(), tree);
+        EXPECT_EQ(f.Object(tree)->Find(0xF55C)->value, Words({1, s.pages[p].id, 0}));
+    }
+    // The credit goes to the last block of the main flow, not to a note.
+    for (size_t t = 0; t < s.textBlocks.size(); ++t) {
+        const bool credited = TextStreamText(f.Object(s.textBlocks[t].id)->stream).find(u"v.1.3") != std::u16string::npos;
+        EXPECT_EQ(credited, t == 1) << "text block " << t;
+    }
+}
+
+TEST(WriteLrfFile, TableOfContentsStream) {
+    ScratchDir dir;
+    StartBook();
+    BuildTestStyles();
+    BuildPage(u"<Page pagestyle=\"ps_main\" objid=\"p0\">");
+    AddTextBlock("b0", u"<P>One</P>");
+    auto file = LinkAndWrite(dir.file("empty.lrf"));
+    EXPECT_EQ(ReadLrf(file).Object(g_store.tocId)->stream, Words({0, 0}));
+
+    StartBook();
+    BuildTestStyles();
+    BuildPage(u"<Page pagestyle=\"ps_main\" objid=\"p0\">");
+    AddTextBlock("b0", u"<P>One</P>");
+    AddTextBlock("b1", u"<P>Two</P>");
+    BuildTocEntry(u" refpage=\"p0\" refobj=\"b0\" |<P>Part One</P>");
+    BuildTocEntry(u" refpage=\"p0\" refobj=\"b1\" |Two");
+    file = LinkAndWrite(dir.file("two.lrf"));
+    ASSERT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
+    const LrfFile f = ReadLrf(file);
+    const LrfObject& toc = *f.Object(g_store.tocId);
+    EXPECT_EQ(f.tocOffset, toc.offset);
+    const uint32_t page = g_store.pages[0].id, b0 = g_store.blocks[0].id, b1 = g_store.blocks[1].id;
+    ByteBuffer expected = Words({2, 0, 0, 0, 10 + 16, 0, page, 0, b0, 0, 16});
+    PutUtf16(expected, u"Part One");
+    const ByteBuffer second = Words({page, 0, b1, 0, 6, 'T', 'w', 'o'});
+    expected.insert(expected.end(), second.begin(), second.end());
+    EXPECT_EQ(toc.stream, expected);
+    EXPECT_EQ(toc.streamFlags, 0x0051);
+}
+
+TEST(WriteLrfFile, UnreadableFontIsNeitherWrittenNorCounted) {
+    ScratchDir dir;
+    tavorin::test::WriteFileText(dir.file("a.ttf"), "font A");
+    tavorin::test::WriteFileText(dir.file("c.ttf"), "font C");
+    StartBook();
+    BuildTestStyles();
+    BuildPage(u"<Page pagestyle=\"ps_main\" objid=\"p0\">");
+    AddTextBlock("b0", u"<P>One</P>");
+    for (const char* name : {"a", "b", "c"}) {
+        const WString face = u"Face " + Widen(name);
+        RegisterFont(u" fontname=\"" + face + u"\" file=\"" + Widen(dir.file(std::string(name) + ".ttf")) +
+                     u"\" encoding=\"TTF\" fontfilename=\"" + face + u"\"/>");
+    }
+    ConsoleCapture console;
+    const auto file = LinkAndWrite(dir.file("book.lrf"));
+
+    EXPECT_NE(console.Text().find("\nError: Font File" + dir.file("b.ttf") + " not found\n"), std::string::npos);
+    EXPECT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
+    const LrfFile f = ReadLrf(file);
+    const auto fonts = f.OfType(0x19);
+    ASSERT_EQ(fonts.size(), 1u);
+    EXPECT_EQ(f.Object(f.rootId)->FindAll(0xF5D8).size(), 1u);
+    EXPECT_EQ(fonts[0]->stream, (std::vector<uint8_t>{'f', 'o', 'n', 't', ' ', 'A'}));
+    EXPECT_EQ(fonts[0]->streamFlags, 0x0141);
+    ByteBuffer faceName = Words({0xF55D, 12});
+    PutUtf16(faceName, u"Face a");
+    EXPECT_EQ(fonts[0]->Find(0xF55D)->value, ByteBuffer(faceName.begin() + 2, faceName.end()));
+}
+
+TEST(WriteLrfFile, ThumbnailBesideTheInput) {
+    struct Example {
+        const char* name;
+        uint16_t type;
+    };
+    for (const Example& e : {Example{"cover.jpg", 0}, Example{"cover.jpeg", 17}}) {
+        ScratchDir dir;
+        tavorin::test::WriteFileText(dir.file(e.name), "thumbnail bytes");
+        StartBook();
+        g_run.inputPath = dir.file("book.fb2");
+        g_store.thumbnailFile = e.name;
+        BuildTestStyles();
+        BuildPage(u"<Page pagestyle=\"ps_main\" objid=\"p0\">");
+        const auto file = LinkAndWrite(dir.file("book.lrf"));
+        ASSERT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
+        const LrfFile f = ReadLrf(file);
+        EXPECT_EQ(f.thumbnailType, e.type) << e.name;
+        EXPECT_EQ(f.thumbnailSize, 15u);
+        const size_t at = 88 + f.metadataSize - 4;
+        EXPECT_EQ(std::string(file.begin() + at, file.begin() + at + 15), "thumbnail bytes");
+        EXPECT_EQ(f.objects.front().offset, (at + 15 + 15) / 16 * 16);
+    }
+}
+
+TEST(WriteLrfFile, ImageStreamScramblesTheFirst1024Bytes) {
+    ScratchDir dir;
+    StartBook();
+    BuildTestStyles();
+    std::vector<uint8_t> image(3000);
+    for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<uint8_t>(i * 13 + 5);
+    image[0] = 0xFF;
+    image[1] = 0xD8;
+    // An encoding readers do not know: the stream is typed by its bytes.
+    BuildImageStream(image, u" width=\"10\" height=\"10\"", u" objid=\"img\" encoding=\"OCTET-STREAM\"");
+    BuildPage(u"<Page pagestyle=\"ps_main\" objid=\"p0\">");
+    const WString element = u"<ImageBlock blockstyle=\"bs_bdy\" objid=\"i0\" refstream=\"img\" x0=\"0\" y0=\"0\" "
+                            u"x1=\"10\" y1=\"10\" xsize=\"10\" ysize=\"10\">";
+    BuildBlock(kKindImageBlock, element);
+    BuildImageBlock(element);
+    const auto file = LinkAndWrite(dir.file("book.lrf"));
+    ASSERT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
+    const LrfFile f = ReadLrf(file);
+    const LrfObject& stream = *f.Object(g_store.imageStreams[0].id);
+    EXPECT_EQ(stream.streamFlags, 0x0211);
+    EXPECT_EQ(stream.stream, image);
+    EXPECT_NE(stream.storedStream[1023], image[1023]);
+    EXPECT_EQ(stream.storedStream[1024], image[1024]);
+}
+
+TEST(WriteLrfFile, BookPastSixteenBitIds) {
+    ScratchDir dir;
+    StartBook();
+    BuildTestStyles();
+    for (int i = 0; i < 33000; ++i) {
+        if (i % 1000 == 0) BuildPage(u"<Page pagestyle=\"ps_main\" objid=\"p" + ToWString(i) + u"\">");
+        AddTextBlock("b" + std::to_string(i), u"x");
+    }
+    const auto file = LinkAndWrite(dir.file("book.lrf"));
+    EXPECT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
+    EXPECT_EQ(ReadLrf(file).objectCount, 66042u);
+}
+
+// Metadata whose compressed form overflows the 16-bit size field loses the
+// end of its FreeText content, cut where the XML stays well formed.
+TEST(WriteLrfFile, OversizedMetadataShortensFreeText) {
+    ScratchDir dir;
+    StartBook();
+    BuildTestStyles();
+    BuildPage(u"<Page pagestyle=\"ps_main\" objid=\"p0\">");
+    WString freeText;
+    uint32_t seed = 1;
+    for (int i = 0; i < 60000; ++i) {
+        seed = seed * 1103515245 + 12345;
+        freeText.push_back(static_cast<char16_t>(0x4E00 + (seed >> 16) % 20000));
+        if (i % 7 == 0) freeText += u"&amp;";
+    }
+    const WString head = u"<Info><BookInfo><FreeText>";
+    const WString tail = u"</FreeText></BookInfo><DocInfo><Producer>tavorin</Producer></DocInfo></Info>";
+    g_store.bookInfoXml = head + freeText + tail;
+    const auto file = LinkAndWrite(dir.file("book.lrf"));
+    ASSERT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
+
+    const LrfFile f = ReadLrf(file);
+    const std::u16string xml = f.MetadataText();
+    ASSERT_TRUE(xml.starts_with(head));
+    ASSERT_TRUE(xml.ends_with(tail));
+    const std::u16string kept = xml.substr(head.size(), xml.size() - head.size() - tail.size());
+    EXPECT_GT(kept.size(), 10000u);
+    EXPECT_LT(kept.size(), freeText.size());
+    EXPECT_TRUE(freeText.starts_with(kept));
+    const size_t amp = kept.rfind(u'&');
+    EXPECT_EQ(kept.compare(amp, 5, u"&amp;"), 0);  // no entity cut in two
+}
+
+class AtomicWrite : public ::testing::Test {
+protected:
+    void SetUp() override {
+        StartBook();
+        BuildTestStyles();
+        BuildPage(u"<Page pagestyle=\"ps_main\" objid=\"p0\">");
+        AssignObjectIds();
+        LinkObjects();
+    }
+    // Writes, expecting the failure message and exit code 11.
+    void ExpectFailure(const std::string& path) {
+        ConsoleCapture console;
+        try {
+            WriteLrfFile(path);
+            ADD_FAILURE() << "no failure for " << path;
+        } catch (const RunExit& e) {
+            EXPECT_EQ(e.code, kExitCannotWriteOutput);
+        }
+        EXPECT_TRUE(console.Text().ends_with("\rCannot write outputfile:" + path + "\n")) << console.Text();
+    }
+    static size_t Entries(const std::filesystem::path& folder) {
+        return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(folder), {}));
+    }
+    ScratchDir dir_;
+};
+
+TEST_F(AtomicWrite, MissingFolder) { ExpectFailure(dir_.file("no/such/folder/book.lrf")); }
+
+TEST_F(AtomicWrite, FailedRenameLeavesTargetAndNoTemporaryFile) {
+    std::filesystem::create_directory(dir_.file("book.lrf"));  // a target that cannot be replaced
+    ExpectFailure(dir_.file("book.lrf"));
+    EXPECT_TRUE(std::filesystem::is_directory(dir_.file("book.lrf")));
+    EXPECT_EQ(Entries(dir_.path()), 1u);
+}
+
+TEST_F(AtomicWrite, UnwritableFolderKeepsTheOldFile) {
+    if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
+    tavorin::test::WriteFileText(dir_.file("book.lrf"), "old book");
+    std::filesystem::permissions(dir_.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    ExpectFailure(dir_.file("book.lrf"));
+    std::filesystem::permissions(dir_.path(), std::filesystem::perms::owner_all);
+    EXPECT_EQ(tavorin::test::ReadFileText(dir_.file("book.lrf")), "old book");
+    EXPECT_EQ(Entries(dir_.path()), 1u);
+}
+
+TEST_F(AtomicWrite, ReplacesAnExistingFile) {
+    tavorin::test::WriteFileText(dir_.file("book.lrf"), "old book");
+    WriteLrfFile(dir_.file("book.lrf"));
+    EXPECT_EQ(CheckLrfStructure(tavorin::test::ReadFileBytes(dir_.file("book.lrf"))), std::vector<std::string>{});
+    EXPECT_EQ(Entries(dir_.path()), 1u);
+}
+
+}  // namespace
+}  // namespace tavorin::lrf::test

@@ -1,0 +1,118 @@
+// Object ids and label resolution.
+#include <gtest/gtest.h>
+
+#include "lrf/writer/object_writers.h"
+#include "writer_test_util.h"
+
+namespace tavorin::lrf::test {
+namespace {
+
+void AddPage(int n, const char* style = "ps_main") {
+    BuildPage(u"<Page pagestyle=\"" + Widen(style) + u"\" objid=\"p" + ToWString(n) + u"\">");
+}
+
+TEST(AssignObjectIds, MandatoryObjectsFollowThePages) {
+    StartBook();
+    for (int i = 0; i < 3; ++i) AddPage(i);
+    BuildTestStyles();
+    AssignObjectIds();
+    EXPECT_EQ(g_store.pages[2].id, 52u);
+    EXPECT_EQ(g_store.tocId, 53u);
+    EXPECT_EQ(g_store.mainPageTreeId, 54u);
+    EXPECT_EQ(g_store.rootId, 55u);
+    EXPECT_EQ(g_store.pageStyles[0].id, 56u);  // the next kind starts right after the root
+}
+
+// One page-tree id is reserved per solo page, however many blocks it holds.
+TEST(AssignObjectIds, ReservesOneTreePerSoloPage) {
+    struct Example {
+        std::vector<int> blocksPerSoloPage;
+        uint32_t root;
+    };
+    for (const Example& e : {Example{{1}, 56}, Example{{2}, 56}, Example{{3, 1}, 58}}) {
+        StartBook();
+        BuildTestStyles();
+        AddPage(0);
+        AddPage(1);
+        AddTextBlock("b0", u"x");
+        StartSolo();
+        for (size_t p = 0; p < e.blocksPerSoloPage.size(); ++p) {
+            AddPage(static_cast<int>(2 + p));
+            for (int b = 0; b < e.blocksPerSoloPage[p]; ++b) AddTextBlock("s" + std::to_string(b), u"x");
+        }
+        EndSolo();
+        AssignObjectIds();
+        EXPECT_EQ(g_store.tocId, 52u + static_cast<uint32_t>(e.blocksPerSoloPage.size()));
+        EXPECT_EQ(g_store.rootId, e.root);
+        EXPECT_EQ(SoloPageCount(), e.blocksPerSoloPage.size());
+    }
+}
+
+TEST(AssignObjectIds, IdsPastSixteenBits) {
+    StartBook();
+    g_store.textStyles.resize(70000);
+    AssignObjectIds();
+    EXPECT_EQ(g_store.textStyles.front().id, 53u);
+    EXPECT_EQ(g_store.textStyles.back().id, 70052u);
+    EXPECT_EQ(g_store.lastId, 70052u);
+}
+
+TEST(LinkObjects, FirstLabelWinsAndCaseMatters) {
+    StartBook();
+    BuildStyle(kKindPageStyle, u"<PageStyle stylelabel=\"ps_main\" topmargin=\"1\"");
+    BuildStyle(kKindPageStyle, u"<PageStyle stylelabel=\"ps_main\" topmargin=\"2\"");
+    AddPage(0, "ps_main");
+    AddPage(1, "PS_MAIN");
+    ConsoleCapture console;
+    AssignObjectIds();
+    LinkObjects();
+    EXPECT_EQ(g_store.pages[0].pageStyleId, g_store.pageStyles[0].id);
+    EXPECT_EQ(g_store.pages[1].pageStyleId, 0u);
+    EXPECT_EQ(console.Text(), "\nError: Page style not found\n");
+}
+
+// An unresolved reference leaves only itself at 0; every later one resolves.
+TEST(LinkObjects, GoesOnAfterAnUnresolvedReference) {
+    StartBook();
+    BuildTestStyles();
+    AddPage(0);
+    AddPage(1, "ps_none");
+    AddTextBlock("b0", u"x");
+    BuildBlock(kKindImageBlock, u"<ImageBlock blockstyle=\"bs_none\" objid=\"i0\" refstream=\"img\"");
+    BuildImageBlock(u"<ImageBlock blockstyle=\"bs_none\" objid=\"i0\" refstream=\"img\"");
+    BuildImageStream(std::vector<uint8_t>{0xFF, 0xD8}, u"", u" objid=\"img\" encoding=\"JPEG\"");
+    BuildTocEntry(u" refpage=\"p9\" refobj=\"b9\" |Lost");
+    BuildTocEntry(u" refpage=\"p1\" refobj=\"b0\" |Found");
+    BuildButton(u" objid=\"bf_1\" refobj=\"b0\"");
+    g_store.inMainFlow = false;
+    AddTextBlock("h0", u"header");
+    g_store.inMainFlow = true;
+    BuildHeaderFooter(kKindHeader, u" objid=\"hdr_o0\" refobj=\"h0\"", u"");
+    BuildHeaderFooter(kKindFooter, u" objid=\"ftr_o0\" refobj=\"b0\"", u"");  // b0 is on a page
+
+    ConsoleCapture console;
+    AssignObjectIds();
+    LinkObjects();
+    const ObjectStore& s = g_store;
+    EXPECT_EQ(console.Text(),
+              "\nError: Page style not found\n\nError: TOC block not found\n\nError: TOC page not found\n"
+              "\nError: Block style not foundError\n");
+    EXPECT_NE(s.pages[0].pageStyleId, 0u);
+    EXPECT_EQ(s.pages[1].pageStyleId, 0u);
+    EXPECT_EQ(s.tocEntries[0].blockId, 0u);
+    EXPECT_EQ(s.tocEntries[0].pageId, 0u);
+    EXPECT_EQ(s.tocEntries[1].blockId, s.blocks[0].id);
+    EXPECT_EQ(s.tocEntries[1].pageId, s.pages[1].id);
+    EXPECT_EQ(s.blocks[0].blockStyleId, s.blockStyles[0].id);
+    EXPECT_EQ(s.blocks[1].blockStyleId, 0u);
+    EXPECT_EQ(s.textBlocks[0].textStyleId, s.textStyles[0].id);
+    EXPECT_EQ(s.imageBlocks[0].imageStreamId, s.imageStreams[0].id);
+    EXPECT_EQ(s.buttons[0].blockId, s.blocks[0].id);
+    EXPECT_EQ(s.buttons[0].pageId, s.pages[1].id);  // the page the block was placed on
+    EXPECT_EQ(s.headers[0].blockId, s.blocks[2].id);
+    EXPECT_EQ(s.headers[0].blockNumber, 2u);
+    EXPECT_EQ(s.footers[0].blockId, 0u);  // only blocks outside the page flow can be shown
+}
+
+}  // namespace
+}  // namespace tavorin::lrf::test

@@ -1,0 +1,93 @@
+// Text stream codes of paragraph markup, and the simple text stream.
+#include <gtest/gtest.h>
+
+#include "lrf/tags/tag_table.h"
+#include "lrf/writer/object_writers.h"
+#include "writer_test_util.h"
+
+namespace tavorin::lrf::test {
+namespace {
+
+std::vector<uint8_t> Encode(WStringView markup, WStringView style = kBodyTextStyle) {
+    ByteBuffer styleTags;
+    EncodeAttributes(kTextAttributes, styleTags, style);
+    const LabelIndex buttons = IndexByLabel(g_store.buttons, &ButtonRecord::objid);
+    TextStreamEncoder encoder(styleTags, buttons);
+    encoder.Feed(markup);
+    return encoder.stream();
+}
+
+struct Case {
+    const char* what;
+    WStringView markup;
+    std::vector<uint8_t> expected;
+};
+
+TEST(TextStream, MarkupCodes) {
+    ResetStore();
+    ButtonRecord button;
+    button.id = 0x1234567;
+    button.objid = "bf_n1";
+    g_store.buttons.push_back(button);
+    const Case cases[] = {
+        {"plain text", u"Hello", Words({'H', 'e', 'l', 'l', 'o'})},
+        {"paragraph", u"<P>a</P>", Words({0xF5A1, 0, 0, 'a', 0xF5A2})},
+        {"empty paragraph and line break", u"<P/><CR/>", Words({0xF5A1, 0, 0, 0xF5A2, 0xF5D2})},
+        {"italic, sup, sub", u"<Italic>i</Italic><Sup>2</Sup><Sub>3</Sub>",
+         Words({0xF581, 'i', 0xF582, 0xF5B7, '2', 0xF5B8, 0xF5B9, '3', 0xF5BA})},
+        {"span restores the style value", u"<Span fontsize=\"60\">x</Span>",
+         Words({0xF511, 60, 'x', 0xF511, 100})},
+        {"paragraph with attributes", u"<P fontsize=\"60\">a</P>",
+         Words({0xF511, 60, 0xF5A1, 0, 0, 'a', 0xF511, 100, 0xF5A2})},
+        {"bold doubles the style weight", u"<Bold>b</Bold>", Words({0xF515, 800, 'b', 0xF515, 400})},
+        {"bold end before any bold", u"</Bold>b", Words({'b'})},
+        {"char button", u"<CharButton refobj=\"bf_n1\">1</CharButton>",
+         Words({0xF5A7, 0x4567, 0x0123, '1', 0xF5A8})},
+        {"char button without target", u"<CharButton refobj=\"bf_zz\">1</CharButton>", Words({'1', 0xF5A8})},
+        {"emphasis line", u"<EmpLine emplineposition=\"after\" emplinetype=\"dotted\">x</EmpLine>",
+         Words({0xF579, 2, 0xF57A, 0x40, 0xF5C1, 'x', 0xF5C2, 0xF579, 1, 0xF57A, 0})},
+        {"space empties the span", u"<Space xsize=\"500\">x</Span>", Words({0xF5CA, 500, 'x'})},
+        {"entities", u"&lt;&gt;&apos;&amp;&quot;&nbsp;&copy;", Words({'<', '>', '\'', '&', '"', 0x0C})},
+        {"ampersand without semicolon", u"A & B and more", Words({'A', ' ', '&', ' ', 'B', ' ', 'a', 'n', 'd', ' ',
+                                                                  'm', 'o', 'r', 'e'})},
+        {"dashes, spaces, line ends", u"a\u2014b\u00A0c\r\n", Words({'a', 0x2013, 'b', 0x0C, 'c'})},
+        {"unknown tag", u"<Foo bar=\"1\">x", Words({'x'})},
+        {"tag cut off at the end", u"ab<Ital", Words({'a', 'b'})},
+        {"entity cut off at the end", u"ab&amp", Words({'a', 'b'})},
+        {"ampersand near the end keeps the markup", u"x&</P>", Words({'x', '&', 0xF5A2})},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Encode(c.markup), c.expected) << c.what;
+}
+
+TEST(TextStream, SpanAttributeMissingFromStyleRestoresNothing) {
+    ResetStore();
+    // The style ends with the code the span changes, and lacks fontwidth.
+    const WStringView style = u"<TextStyle fontweight=\"400\" fontsize=\"100\"";
+    EXPECT_EQ(Encode(u"<Span fontwidth=\"-10\" fontsize=\"60\">x</Span>", style),
+              Words({0xF512, 0xFFF6, 0xF511, 60, 'x', 0xF511, 100}));
+}
+
+TEST(TextStream, BoldWithoutStyleWeightWritesNothing) {
+    ResetStore();
+    EXPECT_EQ(Encode(u"<Bold>b</Bold>", u"<TextStyle fontsize=\"100\""), Words({'b'}));
+}
+
+TEST(TextStream, StateCarriesAcrossFeeds) {
+    ResetStore();
+    ByteBuffer styleTags;
+    EncodeAttributes(kTextAttributes, styleTags, kBodyTextStyle);
+    const LabelIndex buttons;
+    TextStreamEncoder encoder(styleTags, buttons);
+    encoder.Feed(u"<Span fontsize=\"60\">a");
+    encoder.Feed(u"</Span>");
+    EXPECT_EQ(encoder.stream(), Words({0xF511, 60, 'a', 0xF511, 100}));
+}
+
+TEST(SimpleTextStream, ParagraphLengthAndStrayEnd) {
+    EXPECT_EQ(EncodeSimpleTextStream(u"<P>ab</P><CR/>", false),
+              Words({0xF5A1, 0, 0, 0xF5CC, 4, 'a', 'b', 0xF5A2, 0xF5D2}));
+    EXPECT_EQ(EncodeSimpleTextStream(u"a</P><P/>", false), Words({'a', 0xF5A2, 0xF5A1, 0, 0, 0xF5A2}));
+}
+
+}  // namespace
+}  // namespace tavorin::lrf::test
