@@ -40,11 +40,9 @@ enum DescriptionRow : int {
 
 constexpr WStringView kLineBreaks = u"\r\n";
 
-BookDescription& Desc() { return g_description; }
-
 // Starts a labelled line of the description page.
 void AppendLabel(WStringView label) {
-    WString& page = Desc().DescriptionPage;
+    WString& page = g_description.DescriptionPage;
     page += u"</P><CR/><P><Bold>";
     page += label;
     page += u": </Bold>";
@@ -100,7 +98,7 @@ WString MakeSeriesTag(WStringView name, WStringView number) {
 // --- handlers, called for every text piece of an element with the tag before it
 
 void HandleTitleInfoAuthor(const WString& tag, WString& text) {
-    BookDescription& d = Desc();
+    BookDescription& d = g_description;
     bool firstName = IsElement(tag, u"first-name");
     bool lastName = IsElement(tag, u"last-name");
     if (IsElement(tag, u"nickname")) {  // a nickname stands in for the last name
@@ -142,7 +140,7 @@ void HandleOtherAuthor(const WString& tag, WString& text, bool& seen, WStringVie
         seen = true;
     }
     EraseChars(text, kLineBreaks);
-    WString& page = Desc().DescriptionPage;
+    WString& page = g_description.DescriptionPage;
     if (lastName) page += u" ";
     if (nickname) AppendLabel(u"     nickname");
     if (email) AppendLabel(u"     email");
@@ -150,7 +148,7 @@ void HandleOtherAuthor(const WString& tag, WString& text, bool& seen, WStringVie
 }
 
 void HandleAuthor(int, const WString& tag, WString& text) {
-    BookDescription& d = Desc();
+    BookDescription& d = g_description;
     switch (d.CurrentInfoBlock) {
         case kTitleInfo: HandleTitleInfoAuthor(tag, text); break;
         case kDocumentInfo: HandleOtherAuthor(tag, text, d.DocAuthorSeen, u"DocAuthor"); break;
@@ -159,7 +157,7 @@ void HandleAuthor(int, const WString& tag, WString& text) {
 }
 
 void HandleBookTitle(int, const WString&, WString& text) {
-    BookDescription& d = Desc();
+    BookDescription& d = g_description;
     WString* title = d.CurrentInfoBlock == kTitleInfo      ? &d.BookTitle
                      : d.CurrentInfoBlock == kSrcTitleInfo ? &d.SrcTitle
                                                            : nullptr;
@@ -175,7 +173,7 @@ void HandleBookTitle(int, const WString&, WString& text) {
 
 // The genre text keeps its line breaks.
 void HandleGenre(int, const WString&, WString& text) {
-    BookDescription& d = Desc();
+    BookDescription& d = g_description;
     if (d.CurrentInfoBlock == kTitleInfo) {
         if (d.Genre1.empty()) {
             d.Genre1 = text;
@@ -201,7 +199,7 @@ void HandleGenre(int, const WString&, WString& text) {
 // The piece is the tag before the text plus the text; its FB2 paragraph and
 // emphasis tags become markup.
 void HandleAnnotation(int, const WString&, WString& piece) {
-    BookDescription& d = Desc();
+    BookDescription& d = g_description;
     if (d.CurrentInfoBlock != kTitleInfo) return;
     EraseChars(piece, kLineBreaks);
     if (d.Annotation.empty()) {
@@ -220,11 +218,11 @@ void HandleCoverpage(int, const WString& tag, WString&) {
     if (!Contains(tag, u"<image")) return;
     WString id = lrf::GetAttributeW(u"href", tag);
     if (StartsWith(id, u"#")) id.erase(0, 1);
-    Desc().CoverImageId = std::move(id);
+    g_description.CoverImageId = std::move(id);
 }
 
 void HandleLang(int, const WString&, WString& text) {
-    BookDescription& d = Desc();
+    BookDescription& d = g_description;
     if (d.CurrentInfoBlock != kTitleInfo) return;
     EraseChars(text, kLineBreaks);
     if (d.Language.empty()) {
@@ -238,11 +236,11 @@ void HandleLang(int, const WString&, WString& text) {
 void HandleSrcLang(int, const WString&, WString& text) {
     EraseChars(text, kLineBreaks);
     AppendLabel(u"Src Language");
-    Desc().DescriptionPage += text;
+    g_description.DescriptionPage += text;
 }
 
 void HandleTranslator(int, const WString& tag, WString& text) {
-    BookDescription& d = Desc();
+    BookDescription& d = g_description;
     if (d.CurrentInfoBlock != kTitleInfo) return;
     const bool firstName = IsElement(tag, u"first-name");
     const bool lastName = IsElement(tag, u"last-name");
@@ -256,11 +254,14 @@ void HandleTranslator(int, const WString& tag, WString& text) {
     d.DescriptionPage += text;
 }
 
-// Outside title-info every piece of a publisher gets its own label.
+// Outside title-info every piece of a publisher gets its own label. The
+// whitespace between the name elements of a publisher is no piece: it would
+// only add empty labelled lines.
 void HandlePublisher(int, const WString&, WString& text) {
-    BookDescription& d = Desc();
-    if (d.CurrentInfoBlock != kTitleInfo) d.PublisherSeen = false;
+    BookDescription& d = g_description;
     EraseChars(text, kLineBreaks);
+    if (Trim(text).empty()) return;
+    if (d.CurrentInfoBlock != kTitleInfo) d.PublisherSeen = false;
     if (!d.PublisherSeen) {
         AppendLabel(u"Publisher");
         d.PublisherSeen = true;
@@ -279,11 +280,11 @@ WString GenericLabel(int row) {
 void AppendGenericLine(int row, WStringView text) {
     if (Trim(text).empty()) return;
     AppendLabel(GenericLabel(row));
-    Desc().DescriptionPage += text;
+    g_description.DescriptionPage += text;
 }
 
 void HandleGeneric(int row, const WString&, WString& text) {
-    BookDescription& d = Desc();
+    BookDescription& d = g_description;
     EraseChars(text, kLineBreaks);
     if (Trim(text).empty()) return;
     if (row == kRowId) d.BookId = text;
@@ -294,7 +295,7 @@ void HandleGeneric(int row, const WString&, WString& text) {
 // A sequence is read from its attributes; every sequence element shows the
 // first sequence of the description.
 void ReadSequence(const WString& tag) {
-    BookDescription& d = Desc();
+    BookDescription& d = g_description;
     const WString name = lrf::GetAttributeW(u"name", tag);
     const WString number = lrf::GetAttributeW(u"number", tag);
     if (d.SequenceText.empty()) d.SequenceText = Trim(name + u" " + number);
@@ -334,7 +335,7 @@ WString Initial(WStringView name) {
 
 WString JoinAuthors(bool lastNameFirst, bool initials) {
     WString joined;
-    for (const AuthorName& author : Desc().Authors) {
+    for (const AuthorName& author : g_description.Authors) {
         if (!joined.empty()) joined += u", ";
         const WString first =
             initials && !author.FirstName.empty() ? Initial(author.FirstName) + u"." : author.FirstName;
@@ -346,7 +347,7 @@ WString JoinAuthors(bool lastNameFirst, bool initials) {
 }  // namespace
 
 void StartInfoBlock(int index) {
-    BookDescription& d = Desc();
+    BookDescription& d = g_description;
     d.CurrentInfoBlock = index;
     d.DescriptionPage += u"</P><CR/><CR/><P><Bold>          ";
     d.DescriptionPage += kInfoBlockHeadings[index];
@@ -360,7 +361,7 @@ void ReadDescriptionElement(int index, const WString& tag) {
     }
     if (Contains(tag, u"/>")) return;  // an empty element
     const WString closing = ClosingPattern(index);
-    if (index == kRowAuthor && Desc().CurrentInfoBlock == kTitleInfo) Desc().Authors.emplace_back();
+    if (index == kRowAuthor && g_description.CurrentInfoBlock == kTitleInfo) g_description.Authors.emplace_back();
 
     WString previousTag;
     for (;;) {
@@ -373,7 +374,7 @@ void ReadDescriptionElement(int index, const WString& tag) {
 }
 
 void FinishDescription() {
-    BookDescription& d = Desc();
+    BookDescription& d = g_description;
     for (WString* text : {&d.BookTitle, &d.AuthorsLine, &d.Annotation}) {
         *text = Trim(*text);
         DecodeCharRefs(*text);

@@ -263,6 +263,17 @@ TEST_F(DescriptionTest, SeriesTagTakesTheFirstLetterOfEachWord) {
     }
 }
 
+TEST_F(DescriptionTest, EveryPublisherPieceOutsideTitleInfoIsLabelled) {
+    ReadDescription(Book("<book-title>T</book-title>",
+                         "<document-info>\n<publisher>\n  <first-name>Lit</first-name>\n"
+                         "  <last-name>Agent</last-name>\n</publisher>\n</document-info>\n"));
+    EXPECT_TRUE(EndsWith(d.DescriptionPage,
+                         u"          DOCUMENT INFO</Bold><CR/></P><CR/><P><Bold>Publisher: </Bold>Lit"
+                         u"</P><CR/><P><Bold>Publisher: </Bold>Agent"))
+        << Page();
+    EXPECT_EQ(d.PublisherText, u"LitAgent");
+}
+
 TEST_F(DescriptionTest, SequenceOutsideTitleInfoMakesNoSeriesTag) {
     ReadDescription(Book("<book-title>T</book-title>",
                          "<publish-info><sequence name=\"Publisher Series\" number=\"3\"/></publish-info>\n"));
