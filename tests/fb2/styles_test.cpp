@@ -114,40 +114,23 @@ TEST_F(StylesTest, WordSpaceFollowsTheBodyAndZeroFallsBackToTheFontSize) {
     EXPECT_EQ(Attr(text, "parindent"), "30");  // 12 * 2 * 125 / 100
 }
 
-TEST_F(StylesTest, UnequalMarginsNarrowTheBlockAndSetTheSideMargin) {
-    TStyleSettings style = g_settings.StyleTable[kStyleBody];
+TEST_F(StylesTest, PageMarginsAndUnequalBlockMarginsNarrowTheBlock) {
     g_settings.PageLayout.Left = 10;
     g_settings.PageLayout.Right = 20;
     const struct {
         int left, right;
         const char* width;
-        const char* sidemargin;
         int sideMarginField;
-    } cases[] = {
-        {0, 30, "523", "0", -1},
-        {15, 15, "553", "15", -1},
-        {40, 30, "483", "0", 40},
-        {-1, -1, "553", "0", -1},
-        {-1, 25, "528", "0", -1},
-    };
+    } cases[] = {{-1, 25, "528", -1}, {40, 30, "483", 40}, {15, 15, "553", -1}};
     for (const auto& c : cases) {
+        TStyleSettings style = g_settings.StyleTable[kStyleBody];
         style.MarginLeft = c.left;
         style.MarginRight = c.right;
-        style.SideMargin = -1;
         WString text, block;
         StyleAttributes(style, text, block);
         EXPECT_EQ(Attr(block, "blockwidth"), c.width) << c.left << " " << c.right;
-        EXPECT_EQ(Attr(block, "sidemargin"), c.sidemargin) << c.left << " " << c.right;
         EXPECT_EQ(style.SideMargin, c.sideMarginField) << c.left << " " << c.right;
     }
-    style.BlockRule = 9;
-    style.BlockAlign = 7;
-    style.IsBold = 3;
-    WString text, block;
-    StyleAttributes(style, text, block);
-    EXPECT_EQ(Attr(block, "blockrule"), "");
-    EXPECT_EQ(Attr(text, "align"), "<absent>");
-    EXPECT_EQ(Attr(text, "fontweight"), "<absent>");
 }
 
 TEST_F(StylesTest, RegistersBlockStyleBeforeTextStyleInTheFixedOrder) {
@@ -173,27 +156,14 @@ TEST_F(StylesTest, RegistersBlockStyleBeforeTextStyleInTheFixedOrder) {
     }
 }
 
-TEST_F(StylesTest, PageStyleLeavesOutHiddenHeaderAndFooter) {
-    WString page = PageStyleAttributes(g_settings.PageLayout);
-    EXPECT_EQ(Attr(page, "stylelabel"), "ps_gen");
-    EXPECT_EQ(Attr(page, "textwidth"), "584");
-    EXPECT_EQ(Attr(page, "textheight"), "684");
-    EXPECT_EQ(Attr(page, "footspace"), "35");
-
+TEST_F(StylesTest, HiddenHeaderGivesItsHeightToTheTextAndRuleLinesAreStored) {
+    EXPECT_EQ(Attr(PageStyleAttributes(g_settings.PageLayout), "textheight"), "684");
     g_settings.HeaderFooter.HeaderShow = 0;
-    g_settings.PageLayout.Left = 12;
-    g_settings.PageLayout.Top = 7;
-    page = PageStyleAttributes(g_settings.PageLayout);
+    const WString page = PageStyleAttributes(g_settings.PageLayout);
     EXPECT_EQ(Attr(page, "headheight"), "0");
     EXPECT_EQ(Attr(page, "headsep"), "0");
-    EXPECT_EQ(Attr(page, "textheight"), "712");  // 754 - 30 - 5 - 7
-    EXPECT_EQ(Attr(page, "textwidth"), "572");
-    EXPECT_EQ(Attr(page, "evensidemargin"), "12");
-    EXPECT_EQ(Attr(page, "oddsidemargin"), "12");
-    EXPECT_EQ(Attr(page, "topmargin"), "7");
-}
+    EXPECT_EQ(Attr(page, "textheight"), "719");
 
-TEST_F(StylesTest, RuleLinesAreStoredForHeadersAndFooters) {
     DefineStyles();
     EXPECT_EQ(g_conv.HeaderRuleLine, u" xl0=\"5\" yl0=\"28\" xl1=\"579\" yl1=\"28\" lw=\"1\" lc=\"127\" lt=\"3\"");
     EXPECT_EQ(g_conv.FooterRuleLine, u" xl0=\"5\" yl0=\"1\" xl1=\"579\" yl1=\"1\" lw=\"1\" lc=\"127\" lt=\"3\"");
