@@ -1,5 +1,5 @@
-// Element builders: records, page children, inline and image tags, headers,
-// table-of-contents labels and image streams.
+// Element builders: records, page children, inline and image tags, headers
+// and footers, table-of-contents labels.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -211,22 +211,6 @@ TEST(Builders, LongLabelsStayWholeAndDistinct) {
     EXPECT_EQ(g_store.textBlocks[0].textStyle, "ts_" + Narrow(stem));
     EXPECT_EQ(g_store.buttons[0].refObj, g_store.blocks[1].objid);
     EXPECT_EQ(g_store.buttons[0].refPage, "p0");
-}
-
-TEST(BuildImageStream, TypeSizeTextAndBytes) {
-    ResetStore();
-    const uint8_t first[] = {1, 2, 3};
-    const uint8_t second[] = {9};
-    BuildImageStream(first, u" width=\"10\" height=\"20\"", u" objid=\"cover.jpg\" encoding=\"JPEG\"");
-    BuildImageStream(second, u" width=\"1\" height=\"1\"", u" objid=\"x.tif\" encoding=\"TIFF\"");
-    ASSERT_EQ(g_store.imageStreams.size(), 2u);
-    EXPECT_EQ(g_store.imageStreams[0].imageType, 0x11);
-    EXPECT_EQ(g_store.imageStreams[0].objid, "cover.jpg");
-    EXPECT_EQ(g_store.imageStreams[0].sizeText, " width=\"10\" height=\"20\"");
-    EXPECT_EQ(g_store.imageStreams[1].imageType, 0);
-    EXPECT_EQ(g_store.imageStreams[1].id, 1u);
-    EXPECT_EQ(g_store.imageStreams[1].data.start, 3u);
-    EXPECT_EQ(g_store.imageStore, (Bytes{1, 2, 3, 9}));
 }
 
 }  // namespace

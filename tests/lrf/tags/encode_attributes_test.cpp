@@ -147,14 +147,5 @@ TEST(WriteTag, UnsupportedSizeWritesNothingAndSaysSo) {
     EXPECT_EQ(console.text(), "\nError: Incorrect tag length...\n\nError: Incorrect tag length...\n");
 }
 
-TEST(LookupTag, FindsRowsOfTheSelectedTableOnly) {
-    EXPECT_EQ(LookupTag(kPageAttributes, u"setwaitprop").code, 0xF5DA);
-    EXPECT_EQ(LookupTag(kBlockAttributes, u"framecolor").size, -1);
-    EXPECT_EQ(LookupTag(kTextAttributes, u"empdotsfontname").code, kEmphasisDotsFontCode);
-    EXPECT_EQ(LookupTag(kTextAttributes, u"Fontsize").code, 0);  // case matters
-    EXPECT_EQ(LookupTag(kBlockAttributes, u"fontsize").code, 0);
-    EXPECT_EQ(LookupTag(-1, u"fontsize").code, 0);
-}
-
 }  // namespace
 }  // namespace tavorin::lrf
