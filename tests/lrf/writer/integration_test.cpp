@@ -1,0 +1,137 @@
+// Books built through the element builders, written, checked byte by byte
+// and read back with calibre's lrf2lrs.
+#include <gtest/gtest.h>
+
+#include "writer_test_util.h"
+
+namespace tavorin::lrf::test {
+namespace {
+
+using tavorin::test::CheckLrfStructure;
+using tavorin::test::HaveCalibre;
+using tavorin::test::RunCommand;
+using tavorin::test::ShellQuote;
+
+// A 1x1 PNG image.
+const std::vector<uint8_t> kPng = {
+    0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x48, 0x44, 0x52, 0x00, 0x00,
+    0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x08, 0x06, 0x00, 0x00, 0x00, 0x1F, 0x15, 0xC4, 0x89, 0x00, 0x00, 0x00,
+    0x0A, 0x49, 0x44, 0x41, 0x54, 0x78, 0x9C, 0x63, 0x00, 0x01, 0x00, 0x00, 0x05, 0x00, 0x01, 0x0D, 0x0A, 0x2D,
+    0xB4, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82};
+
+void Page(int n, WStringView extra = u"") {
+    BuildPage(u"<Page pagestyle=\"ps_main\" objid=\"p" + ToWString(n) + u"\"" + WString(extra) + u">");
+}
+
+// A book of four pages: a cover image, two chapters with running headers, a
+// note reached by a button and returning by another, and a table of contents.
+void BuildSampleBook(const ScratchDir& dir) {
+    StartBook();
+    BuildTestStyles();
+    tavorin::test::WriteFileText(dir.file("face.ttf"), "not really a font");
+    RegisterFont(u" fontname=\"Sample Face\" file=\"" + Widen(dir.file("face.ttf")) +
+                 u"\" encoding=\"TTF\" fontfilename=\"Sample Face\"/>");
+    BuildImageStream(kPng, u" width=\"1\" height=\"1\"", u" objid=\"cover.png\" encoding=\"PNG\"");
+
+    BuildPage(u"<Page pagestyle=\"ps_front\" objid=\"p0\">");
+    const WString image = u"<ImageBlock blockstyle=\"bs_bdy\" objid=\"b0\" refstream=\"cover.png\" x0=\"0\" y0=\"0\" "
+                          u"x1=\"1\" y1=\"1\" xsize=\"1\" ysize=\"1\">";
+    BuildBlock(kKindImageBlock, image);
+    BuildImageBlock(image);
+
+    // Running headers show blocks built outside the page flow.
+    g_store.inMainFlow = false;
+    const WString hdrBlock = u"<TextBlock blockstyle=\"bs_hdr\" objid=\"b1\" textstyle=\"ts_hdr\">";
+    BuildBlock(kKindTextBlock, hdrBlock);
+    BuildTextBlock(hdrBlock, u"<P>Running head</P>");
+    g_store.inMainFlow = true;
+    const WStringView rule = u" xl0=\"0\" yl0=\"20\" xl1=\"584\" yl1=\"20\" lw=\"1\" lc=\"0\" lt=\"1\"";
+    BuildHeaderFooter(kKindHeader, u" framemode=\"square\" layout=\"LrTb\" framewidth=\"0\" framecolor=\"0x00000000\" "
+                                   u"objid=\"hdr_o0\" x1=\"0\" y1=\"2\" refobj=\"b1\"", rule);
+    BuildHeaderFooter(kKindHeader, u" framemode=\"square\" layout=\"LrTb\" framewidth=\"0\" framecolor=\"0x00000000\" "
+                                   u"objid=\"hdr_e0\" x1=\"0\" y1=\"2\" refobj=\"b1\"", rule);
+
+    Page(1, u" oddheaderid=\"hdr_o0\" evenheaderid=\"hdr_e0\"");
+    AddTextBlock("b2", u"<P>Chapter <Italic>one</Italic> &amp; <Bold>bold</Bold> words</P><CR/>"
+                       u"<P>E = mc<Sup>2</Sup> and H<Sub>2</Sub>O</P><CR/>"
+                       u"<P><Span fontsize=\"140\">Large</Span> &lt;quoted&gt; &quot;text&quot;</P><CR/>");
+    BuildInline(u"<BlockSpace xspace=\"0\" yspace=\"20\">");
+    AddTextBlock("b3", u"<P>See the note<CharButton refobj=\"bf_n1\"><EmpLine emplineposition=\"after\" "
+                       u"emplinetype=\"dotted\">[1]</EmpLine></CharButton> here</P><CR/>");
+    BuildButton(u" objid=\"bf_n1\" refpage=\"p3\" refobj=\"bn1\"");
+    BuildButton(u" objid=\"br_n1\" refpage=\"p1\" refobj=\"b3\"");
+
+    Page(2, u" oddheaderid=\"hdr_o0\" evenheaderid=\"hdr_e0\"");
+    AddTextBlock("b4", u"<P>Chapter two, the last words of the main flow</P><CR/>");
+
+    StartSolo();
+    Page(3);
+    AddTextBlock("bn1", u"<P><CharButton refobj=\"br_n1\"><EmpLine emplineposition=\"after\" emplinetype=\"dotted\">"
+                        u"The note text</EmpLine></CharButton></P>");
+    EndSolo();
+
+    BuildBookDefaults(u"<SetDefault rubyalign=\"start\" rubyadjust=\"none\" rubyoverhang=\"none\" "
+                      u"empdotsposition=\"before\" empdotsfontname=\"Dutch801 Rm BT Roman\" empdotscode=\"0x002e\" "
+                      u"emplineposition=\"before\" emplinetype=\"solid\" setwaitprop=\"noreplay\"/>");
+    BuildTocEntry(u" refpage=\"p1\" refobj=\"b2\" |<P>Chapter one</P>");
+    BuildTocEntry(u" refpage=\"p2\" refobj=\"b4\" |<P>Chapter two</P>");
+}
+
+// The content of the page with this id in lrf2lrs output (its start tag to
+// its end tag); empty when there is no such page.
+std::string PageContent(const std::string& lrs, uint32_t pageId) {
+    const std::string idAttribute = " objid=\"" + std::to_string(pageId) + "\">";
+    for (size_t at = lrs.find("<Page "); at != std::string::npos; at = lrs.find("<Page ", at + 1)) {
+        const size_t close = lrs.find('>', at) + 1;
+        if (lrs.compare(close - idAttribute.size(), idAttribute.size(), idAttribute) == 0) {
+            return lrs.substr(close, lrs.find("</Page>", close) - close);
+        }
+    }
+    return {};
+}
+
+std::string Id(uint32_t id) { return std::to_string(id); }
+
+TEST(WrittenBook, IsSoundAndReadsBackInCalibre) {
+    ScratchDir dir;
+    BuildSampleBook(dir);
+    const auto file = LinkAndWrite(dir.file("book.lrf"));
+    ASSERT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
+    if (!HaveCalibre()) GTEST_SKIP() << "calibre is not installed";
+
+    const auto run = RunCommand("lrf2lrs --dont-output-resources -o " + ShellQuote(dir.file("book.lrs")) + " " +
+                                ShellQuote(dir.file("book.lrf")));
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(run.output.find("Traceback"), std::string::npos) << run.output;
+    const std::string lrs = tavorin::test::ReadFileText(dir.file("book.lrs"));
+    const ObjectStore& s = g_store;
+
+    // The text arrives with its markup, entities resolved.
+    for (const char* text : {"Chapter <Italic>one</Italic> &amp; ", "bold", "E = mc<Sup>2</Sup> and H<Sub>2</Sub>O",
+                             "&lt;quoted&gt; \"text\"", "The note text", "tavorin_c v.1.3"}) {
+        EXPECT_NE(lrs.find(text), std::string::npos) << text;
+    }
+    // The table of contents points at the blocks of the chapters, on their pages.
+    const std::string toc1 = "<TocLabel refpage=\"" + Id(s.pages[1].id) + "\" refobj=\"" + Id(s.blocks[2].id) + "\">";
+    const std::string toc2 = "<TocLabel refpage=\"" + Id(s.pages[2].id) + "\" refobj=\"" + Id(s.blocks[4].id) + "\">";
+    EXPECT_NE(lrs.find(toc1 + "Chapter one</TocLabel>"), std::string::npos) << lrs;
+    EXPECT_NE(lrs.find(toc2 + "Chapter two</TocLabel>"), std::string::npos) << lrs;
+    EXPECT_NE(PageContent(lrs, s.pages[1].id).find("<TextBlock objid=\"" + Id(s.blocks[2].id)), std::string::npos);
+    EXPECT_NE(PageContent(lrs, s.pages[2].id).find("<TextBlock objid=\"" + Id(s.blocks[4].id)), std::string::npos);
+
+    // The note link jumps to the note's block on the note page, and back.
+    EXPECT_NE(lrs.find("<CharButton refobj=\"" + Id(s.buttons[0].id) + "\">"), std::string::npos);
+    const std::string forward = "<JumpTo refpage=\"" + Id(s.pages[3].id) + "\" refobj=\"" + Id(s.blocks[5].id) + "\"";
+    const std::string back = "<JumpTo refpage=\"" + Id(s.pages[1].id) + "\" refobj=\"" + Id(s.blocks[3].id) + "\"";
+    EXPECT_NE(lrs.find(forward), std::string::npos) << lrs;
+    EXPECT_NE(lrs.find(back), std::string::npos) << lrs;
+    EXPECT_NE(PageContent(lrs, s.pages[3].id).find("<TextBlock objid=\"" + Id(s.blocks[5].id)), std::string::npos);
+    EXPECT_NE(PageContent(lrs, s.pages[1].id).find("<TextBlock objid=\"" + Id(s.blocks[3].id)), std::string::npos);
+
+    // The cover image and the running header survive too.
+    EXPECT_NE(PageContent(lrs, s.pages[0].id).find("refstream=\"" + Id(s.imageStreams[0].id)), std::string::npos);
+    EXPECT_NE(lrs.find("<PutObj x1=\"0\" y1=\"2\" refobj=\"" + Id(s.blocks[1].id) + "\" />"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tavorin::lrf::test
