@@ -27,6 +27,10 @@ void Page(int n, WStringView extra = u"") {
 // note reached by a button and returning by another, and a table of contents.
 void BuildSampleBook(const ScratchDir& dir) {
     StartBook();
+    g_store.bookInfoXml = u"<?xml version=\"1.0\" ?>\r\n<Info version=\"1.1\">\r\n<BookInfo>\r\n"
+                          u"<Title reading=\"Sample Book\">Sample Book</Title>\r\n"
+                          u"<Author reading=\"Ann Writer\">Ann Writer</Author>\r\n<FreeText>About it</FreeText>\r\n"
+                          u"</BookInfo>\r\n<DocInfo>\r\n<Producer>tavorin</Producer>\r\n</DocInfo>\r\n</Info>\r\n";
     BuildTestStyles();
     tavorin::test::WriteFileText(dir.file("face.ttf"), "not really a font");
     RegisterFont(u" fontname=\"Sample Face\" file=\"" + Widen(dir.file("face.ttf")) +
@@ -50,8 +54,18 @@ void BuildSampleBook(const ScratchDir& dir) {
                                    u"objid=\"hdr_o0\" x1=\"0\" y1=\"2\" refobj=\"b1\"", rule);
     BuildHeaderFooter(kKindHeader, u" framemode=\"square\" layout=\"LrTb\" framewidth=\"0\" framecolor=\"0x00000000\" "
                                    u"objid=\"hdr_e0\" x1=\"0\" y1=\"2\" refobj=\"b1\"", rule);
+    g_store.inMainFlow = false;
+    const WString ftrBlock = u"<TextBlock blockstyle=\"bs_hdr\" objid=\"b1f\" textstyle=\"ts_hdr\">";
+    BuildBlock(kKindTextBlock, ftrBlock);
+    BuildTextBlock(ftrBlock, u"<P>Running foot</P>");
+    g_store.inMainFlow = true;
+    for (const char16_t* side : {u"ftr_o0", u"ftr_e0"}) {
+        BuildHeaderFooter(kKindFooter, u" framemode=\"square\" layout=\"LrTb\" framewidth=\"0\" "
+                                       u"framecolor=\"0x00000000\" objid=\"" + WString(side) + u"\" x1=\"0\" "
+                                       u"y1=\"4\" refobj=\"b1f\"", rule);
+    }
 
-    Page(1, u" oddheaderid=\"hdr_o0\" evenheaderid=\"hdr_e0\"");
+    Page(1, u" oddheaderid=\"hdr_o0\" evenheaderid=\"hdr_e0\" oddfooter=\"ftr_o0\" evenfooter=\"ftr_e0\"");
     AddTextBlock("b2", u"<P>Chapter <Italic>one</Italic> &amp; <Bold>bold</Bold> words</P><CR/>"
                        u"<P>E = mc<Sup>2</Sup> and H<Sub>2</Sub>O</P><CR/>"
                        u"<P><Span fontsize=\"140\">Large</Span> &lt;quoted&gt; &quot;text&quot;</P><CR/>");
@@ -112,25 +126,32 @@ TEST(WrittenBook, IsSoundAndReadsBackInCalibre) {
         EXPECT_NE(lrs.find(text), std::string::npos) << text;
     }
     // The table of contents points at the blocks of the chapters, on their pages.
-    const std::string toc1 = "<TocLabel refpage=\"" + Id(s.pages[1].id) + "\" refobj=\"" + Id(s.blocks[2].id) + "\">";
-    const std::string toc2 = "<TocLabel refpage=\"" + Id(s.pages[2].id) + "\" refobj=\"" + Id(s.blocks[4].id) + "\">";
+    const std::string toc1 = "<TocLabel refpage=\"" + Id(s.pages[1].id) + "\" refobj=\"" + Id(s.blocks[3].id) + "\">";
+    const std::string toc2 = "<TocLabel refpage=\"" + Id(s.pages[2].id) + "\" refobj=\"" + Id(s.blocks[5].id) + "\">";
     EXPECT_NE(lrs.find(toc1 + "Chapter one</TocLabel>"), std::string::npos) << lrs;
     EXPECT_NE(lrs.find(toc2 + "Chapter two</TocLabel>"), std::string::npos) << lrs;
-    EXPECT_NE(PageContent(lrs, s.pages[1].id).find("<TextBlock objid=\"" + Id(s.blocks[2].id)), std::string::npos);
-    EXPECT_NE(PageContent(lrs, s.pages[2].id).find("<TextBlock objid=\"" + Id(s.blocks[4].id)), std::string::npos);
+    EXPECT_NE(PageContent(lrs, s.pages[1].id).find("<TextBlock objid=\"" + Id(s.blocks[3].id)), std::string::npos);
+    EXPECT_NE(PageContent(lrs, s.pages[2].id).find("<TextBlock objid=\"" + Id(s.blocks[5].id)), std::string::npos);
 
     // The note link jumps to the note's block on the note page, and back.
     EXPECT_NE(lrs.find("<CharButton refobj=\"" + Id(s.buttons[0].id) + "\">"), std::string::npos);
-    const std::string forward = "<JumpTo refpage=\"" + Id(s.pages[3].id) + "\" refobj=\"" + Id(s.blocks[5].id) + "\"";
-    const std::string back = "<JumpTo refpage=\"" + Id(s.pages[1].id) + "\" refobj=\"" + Id(s.blocks[3].id) + "\"";
+    const std::string forward = "<JumpTo refpage=\"" + Id(s.pages[3].id) + "\" refobj=\"" + Id(s.blocks[6].id) + "\"";
+    const std::string back = "<JumpTo refpage=\"" + Id(s.pages[1].id) + "\" refobj=\"" + Id(s.blocks[4].id) + "\"";
     EXPECT_NE(lrs.find(forward), std::string::npos) << lrs;
     EXPECT_NE(lrs.find(back), std::string::npos) << lrs;
-    EXPECT_NE(PageContent(lrs, s.pages[3].id).find("<TextBlock objid=\"" + Id(s.blocks[5].id)), std::string::npos);
-    EXPECT_NE(PageContent(lrs, s.pages[1].id).find("<TextBlock objid=\"" + Id(s.blocks[3].id)), std::string::npos);
+    EXPECT_NE(PageContent(lrs, s.pages[3].id).find("<TextBlock objid=\"" + Id(s.blocks[6].id)), std::string::npos);
+    EXPECT_NE(PageContent(lrs, s.pages[1].id).find("<TextBlock objid=\"" + Id(s.blocks[4].id)), std::string::npos);
 
     // The cover image and the running header survive too.
     EXPECT_NE(PageContent(lrs, s.pages[0].id).find("refstream=\"" + Id(s.imageStreams[0].id)), std::string::npos);
     EXPECT_NE(lrs.find("<PutObj x1=\"0\" y1=\"2\" refobj=\"" + Id(s.blocks[1].id) + "\" />"), std::string::npos);
+    EXPECT_NE(lrs.find("<PutObj x1=\"0\" y1=\"4\" refobj=\"" + Id(s.blocks[2].id) + "\" />"), std::string::npos);
+
+    // The metadata block reads back.
+    const auto meta = RunCommand("ebook-meta " + ShellQuote(dir.file("book.lrf")));
+    EXPECT_EQ(meta.output.find("Traceback"), std::string::npos) << meta.output;
+    EXPECT_NE(meta.output.find("Sample Book"), std::string::npos) << meta.output;
+    EXPECT_NE(meta.output.find("Ann Writer"), std::string::npos) << meta.output;
 }
 
 }  // namespace
