@@ -55,6 +55,37 @@ void CountProgress(int kind, size_t length) {
     g_conv.ProgressStep = static_cast<int>(step) + 1;
 }
 
+// A line break of the FB2 source between two words (or a word and an inline
+// tag) separates them, as any XML whitespace does; at a paragraph start or
+// end, or between two tags, it separates nothing.
+bool SeparatesWords(WStringView before, WStringView after) {
+    const char16_t previous = before.back();
+    const char16_t next = after.front();
+    if (previous <= u' ' || next <= u' ' || (previous == u'>' && next == u'<')) return false;
+    return !EndsWith(before, u"<P>") && !EndsWith(before, u"<CR/>") && !StartsWith(after, u"</P>") &&
+           !StartsWith(after, u"<CR/>");
+}
+
+// Drops CR and LF; a run of them that separates two words becomes one blank.
+void RemoveLineBreaks(WString& text) {
+    const auto isBreak = [](char16_t c) { return c == u'\r' || c == u'\n'; };
+    size_t kept = 0;
+    for (size_t at = 0; at < text.size();) {
+        if (!isBreak(text[at])) {
+            text[kept++] = text[at++];
+            continue;
+        }
+        size_t end = at;
+        while (end < text.size() && isBreak(text[end])) ++end;
+        // The run is at least one character long, so the blank fits in its place.
+        if (kept > 0 && end < text.size() && SeparatesWords(WStringView(text).substr(0, kept), WStringView(text).substr(end))) {
+            text[kept++] = u' ';
+        }
+        at = end;
+    }
+    text.resize(kept);
+}
+
 void WrapIn(WString& text, WStringView open, WStringView close) {
     // A final line break stays outside the emphasis.
     text.insert(EndsWith(text, u"<CR/>") ? text.size() - 5 : text.size(), close);
@@ -100,7 +131,7 @@ void EmitBlockSpace(int styleKind) {
 }
 
 void WrapStyleEmphasis(int styleKind, WString& text) {
-    EraseChars(text, u"\r\n");
+    RemoveLineBreaks(text);
     const TStyleSettings& style = g_settings.StyleTable[styleKind];
     // An italic start at the very beginning would repeat the style's own italics.
     if (styleKind != kStyleBody) {

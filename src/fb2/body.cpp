@@ -8,6 +8,7 @@
 
 #include "app/run_state.h"
 #include "fb2/conversion_state.h"
+#include "fb2/element_buffer.h"
 #include "fb2/images.h"
 #include "fb2/inline_markup.h"
 #include "lrf/store/builders.h"
@@ -104,18 +105,20 @@ bool TakesTextAuthor(int kind) {
     return kind == kBlockBody || kind == kBlockEpigraph || kind == kBlockPoem || kind == kBlockCite;
 }
 
-// Converts the first link tag inside a produced text in place.
-void ConvertLinkInside(WString& text) {
+// Converts the first link tag inside a produced text in place; returns
+// whether it opened a button.
+bool ConvertLinkInside(WString& text) {
     const size_t open = text.find(u"<a ");
-    if (open == WString::npos) return;
+    if (open == WString::npos) return false;
     const size_t close = text.find(u'>', open);
     const size_t end = close == WString::npos ? text.size() : close + 1;
     text.replace(open, end - open, ConvertLink(WStringView(text).substr(open, end - open)));
+    return !g_conv.ExternalLinkOpen;
 }
 
 // A text-author line: its own indented paragraph in the author look of the
 // element's style. Its text is read here, up to the next closing tag.
-WString TextAuthorMarkup(int kind) {
+WString TextAuthorMarkup(int kind, bool& opensButton) {
     WString author = g_reader->ReadToStr("</", true, false);
     lrf::StripMarkup(author);
     if (!TakesTextAuthor(kind)) return {};
@@ -133,7 +136,7 @@ WString TextAuthorMarkup(int kind) {
     if (bold) markup += u"</Bold>";
     if (italic) markup += u"</Italic>";
     markup += u"</P>";
-    ConvertLinkInside(markup);
+    opensButton = ConvertLinkInside(markup);
     return markup;
 }
 
@@ -141,34 +144,36 @@ WString TextAuthorMarkup(int kind) {
 struct TagMarkup {
     WString text;
     bool handled = true;
-    bool closesInternalLink = false;
+    bool opensButton = false;  // a link that became a button
+    bool closesLink = false;   // "</a>"
 };
 
 TagMarkup RewriteTag(const WString& tag, int kind) {
     TagMarkup out;
     if (Contains(tag, u"<a ")) {
         out.text = ConvertLink(tag);
+        out.opensButton = !g_conv.ExternalLinkOpen;
     } else if (Contains(tag, u"<p ")) {
         out.text = ConvertAnchorParagraph(tag);
     } else if (Contains(tag, u"<text-author>")) {
-        out.text = TextAuthorMarkup(kind);
+        out.text = TextAuthorMarkup(kind, out.opensButton);
     } else if (Contains(tag, u"<style")) {
         // The style's text stays; the tag itself has no markup.
     } else {
         out.text = tag;
         int row = -1;
         out.handled = ReplaceTag(out.text, row);
-        if (out.handled && row == kReplaceCloseLink && tag == u"</a>") {
-            if (g_conv.ExternalLinkOpen) {
-                out.text.clear();  // the link had no button to close
-                g_conv.ExternalLinkOpen = false;
-            } else {
-                out.closesInternalLink = !g_conv.InNotesBody;
-            }
-        }
+        out.closesLink = row == kReplaceCloseLink && tag == u"</a>";
         if (ReplacementEndsElement(row)) g_reader->SkipToCharSet(TagStart(), false);
     }
     return out;
+}
+
+// Line breaks and tabs inside a tag separate its name and attributes like blanks.
+void NormalizeTagSpace(WString& tag) {
+    for (char16_t& c : tag) {
+        if (c == u'\r' || c == u'\n' || c == u'\t') c = u' ';
+    }
 }
 
 }  // namespace
@@ -178,37 +183,35 @@ void ConvertElement(int, const WString& tag) {
     const WString closing = ClosingTagOf(tag);
     const int kind = BlockKindOf(closing);
     TUnicodeFileReader& reader = *g_reader;
-    WString buffer;
+    ElementBuffer buffer;
     WString next;
     for (;;) {
-        buffer += reader.ReadToCharSet(TagStart(), false);
+        buffer.text += reader.ReadToCharSet(TagStart(), false);
         // The end of the input ends every open element; their buffers are lost.
         if (!ReadTag(reader, next)) return;
+        NormalizeTagSpace(next);
 
         const TagMarkup markup = RewriteTag(next, kind);
         const bool closes = Contains(next, closing);
         const int element = markup.handled ? -1 : FindBodyElement(next);
         if (element >= 0) {
-            EmitBlock(kind, std::move(buffer));
-            buffer.clear();
+            EmitBuffer(kind, buffer);
             if (Contains(next, u"id=\"")) g_conv.PendingId = CutAttribute(u"id", next, kMaxPendingId);
             kBodyElementTable[element].handler(element, next);
         } else if (markup.handled && !closes) {
-            buffer += markup.text;
-            if (markup.closesInternalLink) ApplyLinkSettings(buffer);
+            AppendMarkup(buffer, markup.text, markup.opensButton, markup.closesLink);
         } else if (!markup.handled && !closes && !Contains(next, u"/")) {
             // An unknown element: its text up to its first closing tag is dropped.
             reader.ReadToStr("</", true, false);
         }
 
-        if (markup.handled && static_cast<int64_t>(buffer.size()) > g_conv.FlushThreshold &&
+        if (markup.handled && static_cast<int64_t>(buffer.text.size()) > g_conv.FlushThreshold &&
             Contains(markup.text, u"<CR/>")) {
-            EmitBlock(kind, std::move(buffer));
-            buffer.clear();
+            EmitBuffer(kind, buffer);
             g_conv.FlushThreshold = kFlushThreshold;
         }
         if (closes) {
-            EmitBlock(kind, std::move(buffer));
+            EmitBuffer(kind, buffer);
             if (closing == u"</section>") --g_conv.SectionDepth;
             return;
         }

@@ -39,7 +39,7 @@ constexpr std::array<Replacement, 19> kReplacementTable{{
     {u"</sup>", u"</Sup>", false},
     {u"<sub>", u"<Sub>", false},
     {u"</sub>", u"</Sub>", false},
-    {u"</a>", u"</EmpLine></CharButton>", false},
+    {u"</a>", kLinkClose, false},
     // Never reached in the body, where "<p " is an anchor paragraph; serves annotations.
     {u"<p ", u"<P>", false},
 }};
@@ -81,7 +81,9 @@ void StyleLastLink(WString& text, int refStyle, int underLine) {
 }  // namespace
 
 void ApplyReplacementTable(WString& text) {
-    for (const Replacement& row : kReplacementTable) {
+    for (size_t i = 0; i < kReplacementTable.size(); ++i) {
+        if (i == static_cast<size_t>(kReplaceCloseLink)) continue;
+        const Replacement& row = kReplacementTable[i];
         // Deleting a pattern can join its neighbours into a new occurrence.
         while (Contains(text, row.pattern)) ReplaceAll(text, row.pattern, row.markup);
     }

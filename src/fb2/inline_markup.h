@@ -7,12 +7,14 @@
 namespace tavorin::fb2 {
 
 // Replaces every pattern of the replacement table in the text, then trims.
+// A link's "</a>" stays as it is, like its opening tag: no button is made here.
 void ApplyReplacementTable(WString& text);
 // Replaces the whole tag by the markup of the first pattern it contains;
 // returns false when no pattern occurs. Index of the pattern in `row`.
 bool ReplaceTag(WString& tag, int& row);
-// Row of "</a>": closes the button of a link.
+// Row of "</a>" and its markup, the close of a link's button.
 inline constexpr int kReplaceCloseLink = 17;
+inline constexpr std::u16string_view kLinkClose = u"</EmpLine></CharButton>";
 // True for the rows of paragraph and stanza boundaries, after which the text
 // up to the next tag is whitespace between elements.
 bool ReplacementEndsElement(int row);

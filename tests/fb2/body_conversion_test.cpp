@@ -71,6 +71,23 @@ TEST_F(BodyTest, LongBuffersAreEmittedAtAParagraphEnd) {
     EXPECT_EQ(TextBlocks(), (Blocks{{"b0", "ts_bdy", "<P>a</P><CR/><P>b</P><CR/><P>c</P><CR/>"}}));
 }
 
+TEST_F(BodyTest, SourceLineBreaksSeparateWordsOnly) {
+    StartPage(u"");
+    ConvertBodies("<body><section><p>\none\r\ntwo <emphasis>x</emphasis>\nthree\n\t\tfour\n</p>\n"
+                  "<p>five</p></section></body>");
+    EXPECT_EQ(TextBlocks(),
+              (Blocks{{"b0", "ts_bdy", "<P>one two <Italic>x</Italic> three\t\tfour</P><CR/><P>five</P><CR/>"}}));
+}
+
+TEST_F(BodyTest, ImagesInsideParagraphsLeaveBalancedBlocks) {
+    StartPage(u"");
+    ConvertBodies("<body><section><p>Before</p><p><image l:href=\"#pic\"/></p><p>After</p>"
+                  "<p>Text <image l:href=\"#pic\"/> more <image l:href=\"#pic\"/></p></section></body>");
+    EXPECT_EQ(TextBlocks(), (Blocks{{"b0", "ts_bdy", "<P>Before</P><CR/>"},
+                                    {"b1", "ts_bdy", "<P>After</P><CR/><P>Text </P>"},
+                                    {"b2", "ts_bdy", "<P> more </P>"}}));
+}
+
 TEST_F(BodyTest, UnknownElementsAreDroppedWithTheirText) {
     StartPage(u"");
     ConvertBodies("<body><section><p>a</p><table><tr><td>x</td></tr></table><p>b</p></section></body>");

@@ -75,6 +75,20 @@ TEST_F(InlineTest, LinkWithoutHrefLeavesItsTextOnly) {
     EXPECT_TRUE(lrf::g_store.buttons.empty());
 }
 
+TEST_F(InlineTest, LinkTagsMayBreakLines) {
+    EXPECT_EQ(ConvertParagraph("<p>Go <a\n  l:href=\"#n1\">[1]</a></p>"), ConvertParagraph(kNoteLink));
+}
+
+TEST_F(InlineTest, ButtonsCloseWhereTheirBlockEnds) {
+    ConvertParagraph("<p>See <a l:href=\"#n1\">the <image l:href=\"#pic\"/> picture</a> end</p>");
+    const std::vector<BlockView> blocks = TextBlocks();
+    ASSERT_EQ(blocks.size(), 2u);
+    EXPECT_EQ(blocks[0].text,
+              "<P>See <CharButton refobj=\"bf_n1\"><EmpLine emplineposition=\"after\" emplinetype=\"dotted\">the "
+              "</EmpLine></CharButton></P>");
+    EXPECT_EQ(blocks[1].text, "<P> picture end</P><CR/>");
+}
+
 TEST_F(InlineTest, AnchorParagraphs) {
     EXPECT_EQ(ConvertParagraph("<p id=\"x\">Here</p>"),
               "<P><CharButton refobj=\"br_x\"><EmpLine emplineposition=\"after\" emplinetype=\"dotted\">"
@@ -94,6 +108,7 @@ TEST(ReplacementTable, AnnotationText) {
         {u"<p id=\"a\">x</p>", u"<P>id=\"a\">x</P><CR/>"},
         {u"<p><strong>a</strong><em>b</em></p>", u"<P><Bold>a</Bold><em>b</em></P><CR/>"},
         {u"<v>a</v><empty-line/>", u"<P>a</P><CR/><CR/>"},
+        {u"<p>See <a l:href=\"#n\">1</a></p>", u"<P>See <a l:href=\"#n\">1</a></P><CR/>"},
     };
     for (const auto& [text, expected] : cases) {
         WString converted = text;

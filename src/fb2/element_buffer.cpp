@@ -1,0 +1,86 @@
+// The paragraph buffer of one FB2 element, kept balanced across the block
+// boundaries that structural elements and long buffers make.
+#include "fb2/element_buffer.h"
+
+#include "fb2/body.h"
+#include "fb2/conversion_state.h"
+#include "fb2/inline_markup.h"
+
+namespace tavorin::fb2 {
+namespace {
+
+constexpr std::u16string_view kParagraphStart = u"<P>";
+constexpr std::u16string_view kParagraphEnd = u"</P>";
+
+bool IsBlank(WStringView text) { return Trim(text).empty(); }
+
+void CloseButton(ElementBuffer& buffer) {
+    buffer.text += kLinkClose;
+    buffer.buttonOpen = false;
+    if (!g_conv.InNotesBody) ApplyLinkSettings(buffer.text);
+}
+
+void CloseParagraph(ElementBuffer& buffer) {
+    if (buffer.buttonOpen) CloseButton(buffer);
+    buffer.text += kParagraphEnd;
+    buffer.paragraphOpen = false;
+}
+
+// Removes a paragraph start that nothing follows yet; returns whether there was one.
+bool DropEmptyParagraphStart(WString& text) {
+    const size_t last = text.find_last_not_of(u" \t\r\n");
+    if (last == WString::npos || last + 1 < kParagraphStart.size()) return false;
+    const size_t start = last + 1 - kParagraphStart.size();
+    if (WStringView(text).substr(start, kParagraphStart.size()) != kParagraphStart) return false;
+    text.resize(start);
+    return true;
+}
+
+}  // namespace
+
+void AppendMarkup(ElementBuffer& buffer, WStringView markup, bool opensButton, bool closesLink) {
+    if (closesLink) {
+        // A close without its button (an address, no href, or a button already
+        // closed at a block end) is dropped.
+        if (buffer.buttonOpen) CloseButton(buffer);
+        return;
+    }
+    const bool opensParagraph = StartsWith(markup, kParagraphStart);
+    const bool closesParagraph = StartsWith(markup, kParagraphEnd);
+    if (buffer.paragraphCarried) {
+        buffer.paragraphCarried = false;
+        // All of the paragraph's text went into the previous block: its end goes too.
+        if (closesParagraph && IsBlank(buffer.text)) return;
+        if (!opensParagraph || !IsBlank(buffer.text)) {
+            buffer.text.insert(0, kParagraphStart);
+            buffer.paragraphOpen = true;
+        }
+    }
+    if (closesParagraph) {
+        markup.remove_prefix(kParagraphEnd.size());
+        if (buffer.paragraphOpen) CloseParagraph(buffer);  // no end without a start
+    } else if (opensParagraph) {
+        if (buffer.paragraphOpen) CloseParagraph(buffer);  // a paragraph inside a paragraph ends the outer one
+        buffer.paragraphOpen = true;
+    }
+    if (opensButton && buffer.buttonOpen) CloseButton(buffer);
+    buffer.text += markup;
+    buffer.buttonOpen = buffer.buttonOpen || opensButton;
+}
+
+void EmitBuffer(int kind, ElementBuffer& buffer) {
+    if (buffer.paragraphCarried) {
+        // Text of a paragraph between two structural elements.
+        if (!IsBlank(buffer.text)) buffer.text = WString(kParagraphStart) + buffer.text + WString(kParagraphEnd);
+    } else if (buffer.paragraphOpen) {
+        if (!DropEmptyParagraphStart(buffer.text)) CloseParagraph(buffer);
+        buffer.paragraphOpen = false;
+        buffer.paragraphCarried = true;
+    }
+    // A button never spans two blocks: it is closed where its block ends.
+    if (buffer.buttonOpen) CloseButton(buffer);
+    EmitBlock(kind, std::move(buffer.text));
+    buffer.text.clear();
+}
+
+}  // namespace tavorin::fb2

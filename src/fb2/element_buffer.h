@@ -1,0 +1,26 @@
+// The paragraph buffer of one FB2 element. A block is emitted from it when a
+// structural element starts inside it (an image in a paragraph), when it grows
+// long, or when the element ends. A paragraph or a link button still open at
+// that moment is closed at the block end, and the paragraph is reopened where
+// its text goes on, so that every block holds balanced markup.
+#pragma once
+
+#include "text/wide.h"
+
+namespace tavorin::fb2 {
+
+struct ElementBuffer {
+    WString text;
+    bool buttonOpen = false;        // a link button without its close
+    bool paragraphOpen = false;     // a "<P>" without its "</P>"
+    bool paragraphCarried = false;  // the text goes on with a paragraph of the previous block
+};
+
+// Appends the markup of one tag. `opensButton`: the markup opens a link
+// button; `closesLink`: the tag is a link's "</a>".
+void AppendMarkup(ElementBuffer& buffer, WStringView markup, bool opensButton, bool closesLink);
+
+// Emits the buffer as a block of the kind and empties it.
+void EmitBuffer(int kind, ElementBuffer& buffer);
+
+}  // namespace tavorin::fb2
