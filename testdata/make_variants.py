@@ -222,7 +222,7 @@ def regression_book():
     filler = [" ".join(words[i % len(words):] + words[:i % len(words)]) + "." for i in range(24)]
     annotation = " ".join(filler[:12])
     vietnamese = "Tiếng Việt có dấu: mỹ thuật, lỵ sở, kỷ niệm, những ngữ pháp."
-    cjk = "中文段落：穷则变，变则通，通则久。" + chr(0x7A00) + chr(0x4EF5) + "字"
+    cjk = "中文段落：穷则变，变则通，通则久。"
     astral = "Outside the plane: \U0001F600 grin, \U0001D538 double-struck, \U00020000 ideograph."
     return f"""<?xml version="1.0" encoding="utf-8"?>
 <FictionBook xmlns="http://www.gribuser.ru/xml/fictionbook/2.0" xmlns:l="http://www.w3.org/1999/xlink">
@@ -253,6 +253,9 @@ def regression_book():
 <subtitle>A subtitle</subtitle>
 <cite><p>{filler[1]}</p><text-author>Cited Person</text-author></cite>
 <image l:href="#palette.png"/>
+<p>Text before an inline image <image l:href="#palette.png"/> and text after it.</p>
+<p><image l:href="#photo.jpg"/></p>
+<p>The paragraph after a paragraph that holds only an image.</p>
 <table><tr><th>Head</th><th>Cell</th></tr><tr><td>TableWordOne</td><td>TableWordTwo</td></tr></table>
 <p>{vietnamese}</p>
 <p>{cjk}</p>
@@ -277,6 +280,21 @@ def regression_book():
 <section id="n2"><title><p>2</p></title><p>Second note.</p><p>Its second paragraph.</p></section>
 </body>
 {binary("cover.jpg", "image/jpeg", jpeg(120, 160))}{binary("palette.png", "image/png", png_palette_transparent(30, 20))}{binary("photo.jpg", "image/jpg", jpeg(40, 24))}{binary("anim.gif", "image/gif", GIF_1X1)}{binary("fake.jpg", "image/jpeg", b"asdf")}</FictionBook>
+"""
+
+
+def cjk_tag_lookalike_book():
+    """CJK text in which U+7A00 is followed by U+4EF5: in UTF-16LE the bytes
+    00 7A F5 4E hold 7A F5, the code of an LRF text tag. calibre looks for
+    tags in raw text by the byte F5 and misreads this; the book itself is
+    sound."""
+    text = "中文段落" + chr(0x7A00) + chr(0x4EF5) + "字。穷则变，变则通，通则久。"
+    return f"""<?xml version="1.0" encoding="utf-8"?>
+<FictionBook xmlns="http://www.gribuser.ru/xml/fictionbook/2.0" xmlns:l="http://www.w3.org/1999/xlink">
+<description><title-info><genre>prose</genre><author><first-name>Ada</first-name><last-name>Quill</last-name></author>
+<book-title>Lookalike</book-title><lang>zh</lang></title-info></description>
+<body><section><title><p>One</p></title><p>{text}</p></section></body>
+</FictionBook>
 """
 
 
@@ -316,6 +334,7 @@ def main():
         "ru_KOI8R_name_koi8r_bytes.fb2": encode(book(RUSSIAN, "KOI8-R", with_images=False), "koi8_r"),
         "fr_ISO88591_name_latin1_bytes.fb2": encode(book(FRENCH, "ISO-8859-1", with_images=False), "latin-1"),
         "en_regression_markup.fb2": regression_book().encode("utf-8"),
+        "zh_calibre_tag_lookalike.fb2": cjk_tag_lookalike_book().encode("utf-8"),
     }
     for name, data in variants.items():
         write(name, data)

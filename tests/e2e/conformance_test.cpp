@@ -1,0 +1,241 @@
+// Every test book (and every book of the shared corpus when it is present) is
+// converted by the real executable with the default settings and read back
+// with calibre: lrf2lrs must parse the book, the body words must arrive in
+// order, contents entries and jump buttons must land on blocks of their
+// pages, ebook-meta must show the title and first author, every PNG and JPEG
+// must become an image stream, and the cover must come back byte for byte.
+// Books that must be refused end with their documented exit code.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+#include <map>
+#include <unordered_set>
+
+#include "codec/image_probe.h"
+#include "support/calibre_lrs.h"
+#include "support/calibre_tools.h"
+#include "support/e2e_convert.h"
+#include "support/e2e_fb2_book.h"
+#include "support/e2e_words.h"
+#include "support/test_util.h"
+
+namespace tavorin::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct BookCase {
+    std::string name;  // for the test name and the messages
+    std::string path;
+};
+
+void PrintTo(const BookCase& book, std::ostream* out) { *out << book.name; }
+
+std::vector<BookCase> FindBooks(const fs::path& root, const std::string& prefix) {
+    std::vector<BookCase> books;
+    if (root.empty() || !fs::is_directory(root)) return books;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        const std::string ext = entry.path().extension().string();
+        if (!entry.is_regular_file() || (ext != ".fb2" && ext != ".zip")) continue;
+        books.push_back({prefix + fs::relative(entry.path(), root).string(), entry.path().string()});
+    }
+    std::sort(books.begin(), books.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+    return books;
+}
+
+std::vector<BookCase> AllBooks() {
+    std::vector<BookCase> books = FindBooks(TestDataPath(""), "testdata/");
+    const auto corpus = FindBooks(CorpusPath(""), "corpus/");
+    books.insert(books.end(), corpus.begin(), corpus.end());
+    return books;
+}
+
+// Books the converter must refuse, by file name, with their exit code.
+const std::map<std::string, int>& RefusedBooks() {
+    static const std::map<std::string, int> kRefused = {
+        {"refused_two_members.zip", 5},
+        {"refused_only_folder.zip", 5},
+        {"refused_member_not_xml.zip", 8},
+        {"ru_KOI8R_name_koi8r_bytes.fb2", 12},
+        {"fr_ISO88591_name_latin1_bytes.fb2", 12},
+        {"sopds_three_members.zip", 5},
+        {"sopds_not_a_zip.zip", 9},
+        {"sopds_not_fb2_text.fb2", 9},
+        {"sopds_no_declaration_mojibake.fb2", 9},
+    };
+    return kRefused;
+}
+
+// Sound books that calibre's lrf2lrs cannot read, with the reason.
+const std::map<std::string, std::string>& CalibreLimits() {
+    static const std::map<std::string, std::string> kLimits = {
+        {"zh_calibre_tag_lookalike.fb2",
+         "lrf2lrs finds text tags in raw text by the byte F5: U+7A00 U+4EF5 reads as the tag F57A"},
+    };
+    return kLimits;
+}
+
+constexpr int kAnyDocumentedCode = -1;
+
+int ExpectedExitCode(const BookCase& book, const Fb2Book& fb2) {
+    const auto refused = RefusedBooks().find(fs::path(book.path).filename().string());
+    if (refused != RefusedBooks().end()) return refused->second;
+    if (!fb2.descriptionClosed) return 10;
+    return book.name.find("/malformed/") != std::string::npos ? kAnyDocumentedCode : 0;
+}
+
+bool ContainsUnknown(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text.find("unknown") != std::string::npos;
+}
+
+std::string CollapseBlanks(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        if (c == ' ' && (out.empty() || out.back() == ' ')) continue;
+        out += c;
+    }
+    return out;
+}
+
+class ConformanceTest : public ::testing::TestWithParam<BookCase> {
+protected:
+    void SetUp() override {
+        if (!HaveCalibre()) GTEST_SKIP() << "calibre's lrf2lrs is not installed";
+        const std::vector<uint8_t> input = ReadFileBytes(GetParam().path);
+        fb2Bytes_ = LooksLikeZip(input) ? ZipSingleMember(input) : input;
+        fb2_ = ReadFb2Book(fb2Bytes_);
+    }
+
+    std::string Book() const { return GetParam().name; }
+
+    void CheckWords(const LrsBook& lrs) {
+        if (fb2_.bodyWords.empty()) return;
+        const auto actual = SplitWords(lrs.text);
+        const WordMatch match = MatchInOrder(fb2_.bodyWords, actual);
+        const double share = static_cast<double>(match.found) / static_cast<double>(fb2_.bodyWords.size());
+        EXPECT_GE(share, 0.995) << Book() << ": only " << match.found << " of " << fb2_.bodyWords.size()
+                                << " body words arrive in order" << DescribeMissing(match, fb2_.bodyWords, 60);
+    }
+
+    void CheckLinks(const LrsBook& lrs) {
+        std::string bad;
+        size_t badCount = 0;
+        for (const auto& entry : lrs.toc) {
+            if (PageHolds(lrs, entry.refpage, entry.refobj)) continue;
+            if (++badCount <= 5)
+                bad += "\n  \"" + entry.label + "\" refpage " + entry.refpage + " refobj " + entry.refobj;
+        }
+        EXPECT_EQ(badCount, 0u) << Book() << ": " << badCount << " of " << lrs.toc.size()
+                                << " contents entries name no block of their page:" << bad;
+
+        // Every button a text refers to must jump to a block of its page; a link
+        // to an id that the book lacks leaves its button without target.
+        bad.clear();
+        badCount = 0;
+        std::unordered_set<std::string> seen;
+        for (const auto& ref : lrs.charButtonRefs) {
+            if (!seen.insert(ref).second) continue;
+            const auto button = lrs.buttons.find(ref);
+            if (button != lrs.buttons.end() && PageHolds(lrs, button->second.refpage, button->second.refobj))
+                continue;
+            if (++badCount > 5) continue;
+            bad += "\n  button " + ref;
+            if (button != lrs.buttons.end())
+                bad += ": refpage " + button->second.refpage + " refobj " + button->second.refobj;
+        }
+        EXPECT_LE(badCount, fb2_.danglingTargets)
+            << Book() << ": " << badCount << " of " << seen.size()
+            << " buttons in the text jump to no block of their page (the book links to "
+            << fb2_.danglingTargets << " missing ids):" << bad;
+    }
+
+    void CheckMetadata(const std::string& lrf) {
+        const EbookMeta meta = RunEbookMeta(lrf);
+        EXPECT_FALSE(ToolFailed(meta.run)) << Book() << ": ebook-meta failed:\n" << meta.run.output;
+        if (!fb2_.title.empty() && !ContainsUnknown(fb2_.title)) {
+            EXPECT_NE(CollapseBlanks(meta.title).find(fb2_.title), std::string::npos)
+                << Book() << ": ebook-meta shows the title \"" << meta.title << "\", expected \"" << fb2_.title
+                << "\"";
+        }
+        const std::string& author =
+            fb2_.firstAuthorLastName.empty() ? fb2_.firstAuthorFirstName : fb2_.firstAuthorLastName;
+        if (!author.empty() && !ContainsUnknown(author)) {
+            EXPECT_NE(meta.authors.find(author), std::string::npos)
+                << Book() << ": ebook-meta shows the authors \"" << meta.authors << "\", expected \"" << author
+                << "\"";
+        }
+    }
+
+    void CheckImages(const LrsBook& lrs, const std::string& lrf, const ScratchDir& dir) {
+        const auto images = ConvertibleImages(fb2_);
+        EXPECT_EQ(lrs.imageStreams, images.size())
+            << Book() << ": " << lrs.imageStreams << " image streams for " << images.size()
+            << " PNG and JPEG images in the FB2";
+        const auto cover = std::find_if(images.begin(), images.end(),
+                                        [&](const Fb2Image* image) { return image->id == fb2_.coverId; });
+        if (fb2_.coverId.empty() || cover == images.end()) return;
+        std::vector<uint8_t> expected = (*cover)->data;
+        if ((*cover)->kind == "PNG") FixPngTransparency(expected, 0xFFFFFF);
+        const std::string coverPath = dir.file("cover.img");
+        const CommandResult run = RunGetCover(lrf, coverPath);
+        EXPECT_FALSE(ToolFailed(run)) << Book() << ": ebook-meta --get-cover failed:\n" << run.output;
+        const std::vector<uint8_t> actual = ReadFileBytes(coverPath);
+        EXPECT_TRUE(actual == expected) << Book() << ": the cover read back (" << actual.size()
+                                        << " bytes) differs from the cover image \"" << fb2_.coverId << "\" ("
+                                        << expected.size() << " bytes)";
+    }
+
+    std::vector<uint8_t> fb2Bytes_;
+    Fb2Book fb2_;
+};
+
+TEST_P(ConformanceTest, ConvertsAndReadsBack) {
+    ScratchDir dir;
+    const std::string lrf = dir.file("book.lrf");
+    const CommandResult run = ConvertWithExe(GetParam().path, lrf, dir.path().string(), dir.file("tmp"));
+    const int expected = ExpectedExitCode(GetParam(), fb2_);
+
+    ASSERT_TRUE(IsDocumentedExitCode(run.exitCode))
+        << Book() << ": the converter ended with " << run.exitCode << "\n" << run.output;
+    if (expected != kAnyDocumentedCode) {
+        EXPECT_EQ(run.exitCode, expected) << Book() << ": unexpected exit code\n" << run.output;
+    }
+    EXPECT_TRUE(fs::is_empty(dir.file("tmp"))) << Book() << ": temporary files left behind";
+    if (!fs::exists(lrf)) {
+        EXPECT_NE(run.exitCode, 0) << Book() << ": exit code 0 but no book written";
+        return;
+    }
+
+    const std::string lrs = dir.file("book.lrs");
+    const CommandResult read = RunLrf2Lrs(lrf, lrs);
+    const auto limit = CalibreLimits().find(fs::path(GetParam().path).filename().string());
+    if (limit != CalibreLimits().end() && ToolFailed(read)) {
+        std::cout << Book() << ": lrf2lrs fails as known: " << limit->second << "\n";
+        return;
+    }
+    ASSERT_FALSE(ToolFailed(read)) << Book() << ": lrf2lrs cannot read the book:\n" << read.output;
+    LrsBook book;
+    std::string error;
+    ASSERT_TRUE(ParseLrs(ReadFileText(lrs), book, error)) << Book() << ": the LRS text is broken: " << error;
+    if (run.exitCode != 0) return;
+
+    CheckWords(book);
+    CheckLinks(book);
+    CheckMetadata(lrf);
+    CheckImages(book, lrf, dir);
+}
+
+std::string TestName(const ::testing::TestParamInfo<BookCase>& info) {
+    std::string name = info.param.name;
+    for (char& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Books, ConformanceTest, ::testing::ValuesIn(AllBooks()), TestName);
+
+}  // namespace
+}  // namespace tavorin::test
