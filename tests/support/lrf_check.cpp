@@ -260,6 +260,9 @@ void CheckReferences(const LrfFile& f, Problems& p) {
                 case 0xF57C: refs.Require(o, t.U32(), {1}, "page tree"); break;
                 case 0xF5D8: refs.Require(o, t.U32(), {0x19}, "font"); break;
                 case 0xF56C:
+                    // A link whose target is not in the book keeps both ids 0
+                    // (readers parse it); any other target must exist.
+                    if (t.U32() == 0 && t.U32(4) == 0) break;
                     refs.Require(o, t.U32(), {2}, "button page");
                     refs.Require(o, t.U32(4), {6}, "button block");
                     break;

@@ -55,7 +55,8 @@ LrfFile ReadLrf(const std::vector<uint8_t>& file, std::vector<std::string>* prob
 
 // Every structural problem of the file, in words; empty for a sound book.
 // Checks the header, the index, the object framing, every stream, and that
-// every id a tag refers to names an object of the right type.
+// every id a tag refers to names an object of the right type (a button whose
+// target is not in the book, page and block 0, is allowed).
 std::vector<std::string> CheckLrfStructure(const std::vector<uint8_t>& file);
 
 // One item of a text stream: a tag with its argument bytes, or a run of text

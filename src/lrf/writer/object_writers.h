@@ -60,6 +60,8 @@ public:
 
 private:
     void Tag(WStringView tag);
+    void StartParagraph();
+    void EndParagraph();
     void Entity(WStringView name);
     void Character(char16_t c);
     void ApplySpan(WStringView tag);
@@ -72,6 +74,7 @@ private:
     ByteBuffer stream_;
     ByteBuffer span_;
     uint16_t boldWeight_ = 0;
+    size_t openParagraphs_ = 0;
 };
 
 // Simple text stream of a simple text block (plain text in F5CC runs),

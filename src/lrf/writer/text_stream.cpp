@@ -103,10 +103,10 @@ void TextStreamEncoder::Tag(WStringView tag) {
         }
     }
     if (tag == u"P") {
-        PutTag32(stream_, kTagParagraph, 0);
+        StartParagraph();
     } else if (tag == u"/P") {
         RestoreSpan();
-        PutTag(stream_, kTagParagraphEnd);
+        EndParagraph();
     } else if (tag == u"P/") {
         PutTag32(stream_, kTagParagraph, 0);
         PutTag(stream_, kTagParagraphEnd);
@@ -121,7 +121,7 @@ void TextStreamEncoder::Tag(WStringView tag) {
         }
     } else if (Contains(tag, u"P ")) {
         ApplySpan(tag);
-        PutTag32(stream_, kTagParagraph, 0);
+        StartParagraph();
     } else if (Contains(tag, u"Span ")) {
         ApplySpan(tag);
     } else if (Contains(tag, u"CharButton ")) {
@@ -133,6 +133,19 @@ void TextStreamEncoder::Tag(WStringView tag) {
         ApplySpan(tag);
         span_.clear();
     }
+}
+
+void TextStreamEncoder::StartParagraph() {
+    PutTag32(stream_, kTagParagraph, 0);
+    ++openParagraphs_;
+}
+
+// A paragraph end whose start lies in another block (markup split around an
+// image) has no paragraph to close here; readers reject such a stream.
+void TextStreamEncoder::EndParagraph() {
+    if (openParagraphs_ == 0) return;
+    PutTag(stream_, kTagParagraphEnd);
+    --openParagraphs_;
 }
 
 void TextStreamEncoder::Entity(WStringView name) {

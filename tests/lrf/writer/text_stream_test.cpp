@@ -54,7 +54,8 @@ TEST(TextStream, MarkupCodes) {
         {"unknown tag", u"<Foo bar=\"1\">x", Words({'x'})},
         {"tag cut off at the end", u"ab<Ital", Words({'a', 'b'})},
         {"entity cut off at the end", u"ab&amp", Words({'a', 'b'})},
-        {"ampersand near the end keeps the markup", u"x&</P>", Words({'x', '&', 0xF5A2})},
+        {"ampersand near the end keeps the markup", u"<P>x&</P>", Words({0xF5A1, 0, 0, 'x', '&', 0xF5A2})},
+        {"paragraph end without its start", u"<Bold>b</Bold></P><CR/>", Words({0xF515, 800, 'b', 0xF515, 400, 0xF5D2})},
     };
     for (const Case& c : cases) EXPECT_EQ(Encode(c.markup), c.expected) << c.what;
 }
