@@ -15,7 +15,7 @@ start=$(date +%s%N)
 build/release/tavorin_c -i "$book" -o "$output"
 end=$(date +%s%N)
 echo
-pages=$(build/release/lrf_dump --summary "$output" | sed -n 's/^pages: //p')
+pages=$(build/release/lrf_dump --summary "$output" | awk '$1 == "Page" {print $2}')
 ms=$(( (end - start) / 1000000 ))
 printf 'Converted %s\n     into %s (%s bytes, %s pages) in %d ms\n' \
   "$book" "$(realpath "$output")" "$(stat -c %s "$output")" "${pages:-?}" "$ms"

@@ -11,6 +11,7 @@
 #include <iterator>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -267,18 +268,41 @@ void DumpObject(const Bytes& b, uint32_t id, uint32_t offset, uint32_t length, u
 
 }  // namespace
 
+// One line per object type present with its number of objects: "Page  12".
+void PrintSummary(const Bytes& b, uint64_t count, uint64_t indexOffset) {
+    std::map<uint16_t, unsigned> perType;
+    for (uint64_t i = 0; i < count; ++i) {
+        const uint32_t offset = U32(b, indexOffset + 16 * i + 4);
+        if (size_t(offset) + 8 <= b.size()) ++perType[U16(b, offset + 6)];
+    }
+    for (const auto& [type, n] : perType) {
+        const auto name = kTypes.find(type);
+        std::printf("%-16s %u\n", name == kTypes.end() ? "?" : name->second, n);
+    }
+}
+
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: lrf_dump book.lrf\n");
+    const bool summary = argc == 3 && std::string_view(argv[1]) == "--summary";
+    if (argc != 2 && !summary) {
+        std::fprintf(stderr, "usage: lrf_dump [--summary] book.lrf\n");
         return 2;
     }
-    std::ifstream in(argv[1], std::ios::binary);
+    const char* path = argv[argc - 1];
+    std::ifstream in(path, std::ios::binary);
     const Bytes b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (!in || b.size() < 0x58) {
-        std::fprintf(stderr, "%s: cannot read an LRF header\n", argv[1]);
+        std::fprintf(stderr, "%s: cannot read an LRF header\n", path);
         return 1;
     }
     const uint64_t count = U64(b, 0x10), indexOffset = U64(b, 0x18);
+    if (indexOffset + 16 * count > b.size()) {
+        std::printf("object index runs past the end of the file\n");
+        return 1;
+    }
+    if (summary) {
+        PrintSummary(b, count, indexOffset);
+        return 0;
+    }
     std::printf("signature   %s\n", Utf16(b, 0, 6).c_str());
     std::printf("version     %u\nkey         0x%s\nroot        %u\nobjects     %llu\nindex at    0x%s\n", U16(b, 8),
                 Hex(U16(b, 0x0A), 4).c_str(), U32(b, 0x0C), static_cast<unsigned long long>(count),
@@ -297,10 +321,6 @@ int main(int argc, char** argv) {
         std::printf("%s\n", Utf16(meta, 2, size - 2).c_str());
     } else {
         std::printf("(metadata does not inflate)\n");
-    }
-    if (indexOffset + 16 * count > b.size()) {
-        std::printf("object index runs past the end of the file\n");
-        return 1;
     }
     std::printf("\nindex\n");
     for (uint64_t i = 0; i < count; ++i) {
