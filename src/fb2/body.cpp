@@ -37,7 +37,7 @@ WString CutAttribute(WStringView name, WStringView tag, size_t max) {
 // "</name>" for "<name attributes...>".
 WString ClosingTagOf(WStringView tag) {
     WString closing = u"</" + WString(tag.substr(std::min<size_t>(1, tag.size())));
-    const size_t blank = closing.find(u' ');
+    const size_t blank = closing.find_first_of(u" \t\r\n");
     if (blank != WString::npos) closing.replace(blank, WString::npos, u">");
     return closing;
 }

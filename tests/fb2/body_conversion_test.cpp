@@ -114,7 +114,7 @@ TEST_F(BodyTest, StylesFollowTheElement) {
 TEST_F(BodyTest, NotesBodyStartsAPageAndUsesTheNoteStyle) {
     StartPage(u"");
     ConvertBodies("<body><section><p>Main</p></section></body>"
-                  "<body name=\"notes\"><section id=\"n1\"><p>A note with <emphasis>x</emphasis></p></section></body>");
+                  "<body\n  name=\"notes\"><section id=\"n1\"><p>A note with <emphasis>x</emphasis></p></section></body>");
     EXPECT_EQ(TextBlocks(), (Blocks{{"b0", "ts_bdy", "<P>Main</P><CR/>"},
                                     {"bn1", "ts_note", "<P>A note with <Italic>x</Italic></P><CR/>"}}));
     EXPECT_EQ(g_conv.PageCounter, 2);

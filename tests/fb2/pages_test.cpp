@@ -34,32 +34,6 @@ TEST_F(BodyTest, RunningTextsAreCutToTheLine) {
     EXPECT_EQ(U8(RunningPartText(kRunningHeader, entity, false)), "<P><Italic>" + std::string(44, 'x') + " ...</Italic></P>");
 }
 
-TEST_F(BodyTest, HeaderAndFooterSources) {
-    struct Case {
-        std::string source;
-        WString authors;
-        WString text;
-        bool fixed;
-    };
-    g_description.BookTitle = u"Book";
-    g_description.SeriesTag = u" (s1)";
-    const Case cases[] = {
-        {"$AT", u"A. Author", u"A. Author, \"Book\"", true},
-        {"$AT", u" ", u"\"Book\"", true},
-        {"$ATS", u"A. Author", u"A. Author, \"Book (s1)\"", true},
-        {"$TA", u"A. Author", u"\"Book\", A. Author", true},
-        {"$C", u"A. Author", u"", false},
-        {"Any text", u"A. Author", u"Any text", true},
-    };
-    for (const Case& c : cases) {
-        g_settings.HeaderFooter.FooterSource = c.source;
-        g_description.ShortAuthors = c.authors;
-        BuildHeaderFooterSources();
-        EXPECT_EQ(U8(g_conv.FooterText), U8(c.text)) << c.source;
-        EXPECT_EQ(g_conv.FooterFixed, c.fixed) << c.source;
-    }
-}
-
 TEST_F(BodyTest, TopLevelSectionsStartPagesAfterTheFirst) {
     g_description.ShortAuthors = u"A. Author";
     g_description.BookTitle = u"Book";
@@ -108,16 +82,6 @@ TEST_F(BodyTest, NotesTitlesStartNoPageAndNoTocEntry) {
     EXPECT_EQ(g_conv.PageCounter, 2);
     EXPECT_TRUE(g_conv.TocEntries.empty());
     EXPECT_EQ(TextBlocks(), (Blocks{{"b0", "ts_refer", "<P>1</P><CR/>"}, {"b1", "ts_note", "<P>Note text</P><CR/>"}}));
-}
-
-TEST_F(BodyTest, TocEntriesReachTheStore) {
-    g_conv.TocEntries = {u" refpage=\"p2\" refobj=\"b6\" |<P>One</P>", u" refpage=\"p3\" refobj=\"bx\" |   <P>Two</P>"};
-    RegisterTocEntries();
-    const auto& entries = lrf::g_store.tocEntries;
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(entries[1].refPage, "p3");
-    EXPECT_EQ(entries[1].refObj, "bx");
-    EXPECT_EQ(U8(WStringView(lrf::g_store.textStore).substr(entries[0].label.start, entries[0].label.size())), "One");
 }
 
 }  // namespace
