@@ -4,6 +4,7 @@
 // order, contents entries and jump buttons must land on blocks of their
 // pages, ebook-meta must show the title and first author, every PNG and JPEG
 // must become an image stream, and the cover must come back byte for byte.
+// Every book written, whatever the exit code, must pass the structure check.
 // Books that must be refused end with their documented exit code.
 #include <gtest/gtest.h>
 
@@ -19,6 +20,7 @@
 #include "support/e2e_convert.h"
 #include "support/e2e_fb2_book.h"
 #include "support/e2e_words.h"
+#include "support/lrf_check.h"
 #include "support/test_util.h"
 
 namespace tavorin::test {
@@ -208,6 +210,10 @@ TEST_P(ConformanceTest, ConvertsAndReadsBack) {
         EXPECT_NE(run.exitCode, 0) << Book() << ": exit code 0 but no book written";
         return;
     }
+
+    std::string problems;
+    for (const auto& problem : CheckLrfStructure(ReadFileBytes(lrf))) problems += "\n  " + problem;
+    EXPECT_TRUE(problems.empty()) << Book() << ": the book's structure is broken:" << problems;
 
     const std::string lrs = dir.file("book.lrs");
     const CommandResult read = RunLrf2Lrs(lrf, lrs);

@@ -14,7 +14,7 @@ std::string DefaultSettingsPath() {
 CommandResult ConvertWithExe(const std::string& input, const std::string& output, const std::string& workDir,
                              const std::string& tempDir) {
     std::filesystem::create_directories(tempDir);
-    const std::string command = "TMPDIR=" + ShellQuote(tempDir) + " " + ShellQuote(TAVORIN_EXE) + " -s " +
+    const std::string command = "TMPDIR=" + ShellQuote(tempDir) + " timeout 300 " + ShellQuote(TAVORIN_EXE) + " -s " +
                                 ShellQuote(DefaultSettingsPath()) + " -i " + ShellQuote(input) + " -o " +
                                 ShellQuote(output);
     return RunCommand(command, workDir);

@@ -15,7 +15,8 @@ namespace tavorin::test {
 bool IsDocumentedExitCode(int code);
 
 // Converts `input` into `output` with the repository's default settings, in
-// `workDir`, with TMPDIR set to `tempDir` (created when missing).
+// `workDir`, with TMPDIR set to `tempDir` (created when missing). A run that
+// takes longer than five minutes is stopped (exit code 124).
 CommandResult ConvertWithExe(const std::string& input, const std::string& output, const std::string& workDir,
                              const std::string& tempDir);
 
