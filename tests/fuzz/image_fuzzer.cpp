@@ -1,0 +1,33 @@
+// Base64 decoding and image probing: decoded bytes, and the raw input itself
+// (so that the fuzzer can shape PNG and JPEG headers directly), go through the
+// type sniffing, the size probe and the palette fix, which must stay inside
+// the data and never change its length.
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "codec/base64.h"
+#include "codec/image_probe.h"
+#include "fuzz_target.h"
+
+namespace tavorin::fuzz::image {
+
+inline void Inspect(std::vector<uint8_t> bytes) {
+    SniffImageType(bytes);
+    const ImageSize size = ProbeImageSize(bytes);
+    TAVORIN_FUZZ_CHECK(size.width >= 0 && size.height >= 0);
+    const size_t length = bytes.size();
+    FixPngTransparency(bytes, 0xFFFFFF);
+    TAVORIN_FUZZ_CHECK(bytes.size() == length);
+}
+
+inline int Probe(const uint8_t* data, size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    Inspect(Base64Decode(text));
+    Inspect(std::vector<uint8_t>(data, data + size));
+    return 0;
+}
+
+}  // namespace tavorin::fuzz::image
+
+TAVORIN_FUZZ_TARGET(FuzzImage) { return tavorin::fuzz::image::Probe(data, size); }
