@@ -100,8 +100,10 @@ void EmitTextBlock(int styleKind, WString text, WStringView id, bool wrapParagra
     WrapStyleEmphasis(styleKind, text);
     if (wrapParagraph) text = u"<P>" + text + u"</P>";
     lrf::BuildTextBlock(attributes, text);
+    const std::string objid = "b" + Narrow(id.empty() ? ToWString(g_conv.BlockCounter - 1) : WString(id));
+    TextBlockEmitted(objid, g_conv.PageCounter - 1);
     // Links read later still find the element that carries the id.
-    if (!id.empty()) NoteTargetEmitted(id, "b" + Narrow(id), g_conv.PageCounter - 1);
+    if (!id.empty()) NoteTargetEmitted(id, objid, g_conv.PageCounter - 1);
 }
 
 // Header and footer blocks: the style of the kind, a numbered objid, the text
@@ -192,7 +194,8 @@ void EmitBlock(int kind, WString text) {
             StartPage({});
             break;
         case kBlockCite:
-            EmitStandardBlock(kStyleCite, std::move(text), {});
+            // A link to the cite's id lands on it.
+            EmitStandardBlock(kStyleCite, std::move(text), g_conv.PendingId);
             break;
         case kBlockBookTitle:
             EmitBookTitlePage();

@@ -34,8 +34,9 @@ enum BlockKind : int {
 // An anchor paragraph ('<p id="x">') remembered for the end of the book.
 struct AnchorRecord {
     WString id;
-    int page = 0;   // page number (PageCounter - 1 when read)
-    int block = 0;  // block number (BlockCounter when read)
+    int page = 0;            // page number (PageCounter - 1 when read)
+    int block = 0;           // block number (BlockCounter when read)
+    std::string blockObjid;  // objid of the block that holds it, once emitted
 };
 
 struct ConversionState {
@@ -65,6 +66,11 @@ struct ConversionState {
     // Notes and links.
     std::vector<AnchorRecord> Anchors;
     bool HasAnchors = false;
+    // Return buttons of links, and anchors, read since the last text block:
+    // they point at the block being filled, whose objid is known only when
+    // it is emitted (indices into g_store.buttons and Anchors).
+    std::vector<size_t> ReturnButtonsAwaitingBlock;
+    std::vector<size_t> AnchorsAwaitingBlock;
     // Index of the first forward button record ("bf_" + id) of each objid.
     std::unordered_map<std::string, size_t> ForwardButtons;
     // Where the first block of each id went: objid label and page number.

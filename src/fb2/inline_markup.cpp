@@ -115,6 +115,8 @@ WString ConvertLink(WStringView tag) {
     RegisterButton(u" objid=\"bf_" + id + u"\"");
     RegisterButton(u" objid=\"br_" + id + u"\" refpage=\"p" + ToWString(g_conv.PageCounter) + u"\" refobj=\"b" +
                    ToWString(g_conv.BlockCounter + 1) + u"\"");
+    // The way back leads to the block that holds the link, once it is emitted.
+    g_conv.ReturnButtonsAwaitingBlock.push_back(lrf::g_store.buttons.size() - 1);
     // The block holding the link ends at the next paragraph end.
     g_conv.FlushThreshold = 1;
     return u"<CharButton refobj=\"bf_" + id + u"\"" + WString(kButtonStart);

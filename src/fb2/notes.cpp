@@ -100,8 +100,22 @@ void ResolvePendingTarget(WString& text) {
 }
 
 void AddAnchor(WStringView id, int page, int block) {
-    g_conv.Anchors.push_back(AnchorRecord{WString(id), page, block});
+    g_conv.AnchorsAwaitingBlock.push_back(g_conv.Anchors.size());
+    g_conv.Anchors.push_back(AnchorRecord{WString(id), page, block, {}});
     g_conv.HasAnchors = true;
+}
+
+void TextBlockEmitted(std::string_view blockObjid, int page) {
+    for (const size_t index : g_conv.ReturnButtonsAwaitingBlock) {
+        AimButton(lrf::g_store.buttons[index], page, std::string(blockObjid));
+    }
+    for (const size_t index : g_conv.AnchorsAwaitingBlock) {
+        AnchorRecord& anchor = g_conv.Anchors[index];
+        anchor.page = page;
+        anchor.blockObjid = blockObjid;
+    }
+    g_conv.ReturnButtonsAwaitingBlock.clear();
+    g_conv.AnchorsAwaitingBlock.clear();
 }
 
 void NoteTargetEmitted(WStringView id, std::string_view blockObjid, int page) {
@@ -114,7 +128,9 @@ void NoteTargetEmitted(WStringView id, std::string_view blockObjid, int page) {
 void ResolveAnchors() {
     for (const AnchorRecord& anchor : g_conv.Anchors) {
         lrf::ButtonRecord* button = FirstForwardButton(Narrow(anchor.id));
-        if (button != nullptr) AimButton(*button, anchor.page, "b" + std::to_string(anchor.block));
+        if (button == nullptr) continue;
+        AimButton(*button, anchor.page,
+                  anchor.blockObjid.empty() ? "b" + std::to_string(anchor.block) : anchor.blockObjid);
     }
     // Links to elements emitted before the link was read.
     for (const auto& [objid, index] : g_conv.ForwardButtons) {

@@ -14,6 +14,9 @@ void RegisterButton(WStringView attributes);
 // turns the block text into a return link.
 void ResolvePendingTarget(WString& text);
 void AddAnchor(WStringView id, int page, int block);
+// A text block was emitted: the return buttons and anchors read since the
+// previous one point at it.
+void TextBlockEmitted(std::string_view blockObjid, int page);
 // Called when the first block of the element with this id (PendingId) is
 // emitted, with the block's objid and page number: a link read later still
 // reaches it, and a link already aimed at "b" + id follows the block's real

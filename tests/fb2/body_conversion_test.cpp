@@ -106,7 +106,7 @@ TEST_F(BodyTest, StylesFollowTheElement) {
                   "<cite id=\"c\"><p>C</p></cite></section></body>");
     EXPECT_EQ(TextBlocks(), (Blocks{{"b0", "ts_subtit0", "<P><Bold>Sub</Bold></P>"},
                                     {"b1", "ts_epig", "<Italic><P>E</P></Italic><CR/>"},
-                                    {"b2", "ts_cite", "<Italic><P>C</P></Italic><CR/>"}}));
+                                    {"bc", "ts_cite", "<Italic><P>C</P></Italic><CR/>"}}));
     // The epigraph's left margin differs from its right one: a block space shifts it.
     EXPECT_EQ(lrf::g_store.inlines.size(), 1u);
 }

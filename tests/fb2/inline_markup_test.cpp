@@ -58,8 +58,9 @@ TEST_F(InlineTest, InternalLinkMakesAButtonPair) {
     ASSERT_EQ(buttons.size(), 2u);
     EXPECT_EQ(buttons[0].objid, "bf_n1");
     EXPECT_EQ(buttons[1].objid, "br_n1");
-    EXPECT_EQ(buttons[1].refPage, "p1");
-    EXPECT_EQ(buttons[1].refObj, "b1");
+    // The way back leads to the block that holds the link.
+    EXPECT_EQ(buttons[1].refPage, "p0");
+    EXPECT_EQ(buttons[1].refObj, "b0");
 }
 
 TEST_F(InlineTest, AddressedLinksShowTheirAddress) {
@@ -123,6 +124,41 @@ TEST(SafeCut, NeverSplitsAnEntityOrASurrogatePair) {
     EXPECT_EQ(SafeCutPosition(entity, 9), 9u);
     EXPECT_EQ(SafeCutPosition(entity, 99), entity.size());
     EXPECT_EQ(SafeCutPosition(u"ab\xD83D\xDE00" u"cd", 3), 2u);
+}
+
+}  // namespace
+}  // namespace tavorin::fb2::test
+
+namespace tavorin::fb2::test {
+namespace {
+
+// The way back from a note leads to the block that holds the link, on its
+// page: also when the link ends a chapter (the next blocks made are the new
+// page's running footers) and when that block is named by a section id.
+TEST_F(BodyTest, ReturnButtonsLandOnTheBlockOfTheLink) {
+    StartPage(u"");
+    g_conv.FirstTitlePending = false;
+    g_conv.PageCounter = 4;  // past the title pages
+    ConvertBodies("<body><section><title><p>One</p></title><p>Go <a l:href=\"#n1\">1</a></p></section>"
+                  "<section id=\"s2\"><title><p>Two</p></title></section>"
+                  "<section><title><p>Three</p></title><p>Back <a l:href=\"#n2\">2</a></p></section>"
+                  "<section id=\"s4\"><p>Again <a l:href=\"#n3\">3</a></p></section></body>");
+    std::vector<std::pair<std::string, std::string>> returns;
+    for (const auto& button : lrf::g_store.buttons) {
+        if (button.objid.starts_with("br_")) returns.emplace_back(button.refPage, button.refObj);
+    }
+    const auto blocks = TextBlocks();
+    const auto holding = [&](const std::string& word) {
+        for (const auto& block : blocks) {
+            if (block.text.find(word) != std::string::npos) return block.objid;
+        }
+        return std::string();
+    };
+    ASSERT_EQ(returns.size(), 3u);
+    EXPECT_EQ(returns[0], std::make_pair(std::string("p4"), holding("Go ")));
+    EXPECT_EQ(returns[1], std::make_pair(std::string("p6"), holding("Back ")));
+    EXPECT_EQ(returns[2], std::make_pair(std::string("p6"), std::string("bs4")));
+    EXPECT_EQ(holding("Again "), "bs4");
 }
 
 }  // namespace
