@@ -38,7 +38,21 @@ enum DescriptionRow : int {
     kRowIsbn = 17,
 };
 
-constexpr WStringView kLineBreaks = u"\r\n";
+
+// A line break of the source inside a value separates words like a blank;
+// a run of them becomes one blank.
+void LineBreaksToBlanks(WString& text) {
+    size_t kept = 0;
+    for (size_t at = 0; at < text.size(); ++at) {
+        const char16_t c = text[at];
+        if (c != u'\r' && c != u'\n') {
+            text[kept++] = c;
+        } else if (kept == 0 || text[kept - 1] != u' ') {
+            text[kept++] = u' ';
+        }
+    }
+    text.resize(kept);
+}
 
 // Starts a labelled line of the description page.
 void AppendLabel(WStringView label) {
@@ -110,7 +124,7 @@ void HandleTitleInfoAuthor(const WString& tag, WString& text) {
         AppendLabel(u"Authors");
         d.AuthorsLine = u" ";
     }
-    EraseChars(text, kLineBreaks);
+    LineBreaksToBlanks(text);
     assert(!d.Authors.empty());
     AuthorName& author = d.Authors.back();
     if (firstName) {
@@ -139,7 +153,7 @@ void HandleOtherAuthor(const WString& tag, WString& text, bool& seen, WStringVie
         AppendLabel(label);
         seen = true;
     }
-    EraseChars(text, kLineBreaks);
+    LineBreaksToBlanks(text);
     WString& page = g_description.DescriptionPage;
     if (lastName) page += u" ";
     if (nickname) AppendLabel(u"     nickname");
@@ -162,7 +176,7 @@ void HandleBookTitle(int, const WString&, WString& text) {
                      : d.CurrentInfoBlock == kSrcTitleInfo ? &d.SrcTitle
                                                            : nullptr;
     if (title == nullptr) return;
-    EraseChars(text, kLineBreaks);
+    LineBreaksToBlanks(text);
     if (title->empty()) {
         AppendLabel(u"Title");
         *title = u" ";
@@ -196,19 +210,34 @@ void HandleGenre(int, const WString&, WString& text) {
     }
 }
 
+// A tag with attributes ('<p id="a">') reduced to its name ('<p>'), so that
+// its attributes never show as text.
+void DropTagAttributes(WString& piece) {
+    if (piece.empty() || piece[0] != u'<') return;
+    const size_t close = piece.find(u'>');
+    const size_t blank = piece.find(u' ');
+    if (close != WString::npos && blank < close) piece.erase(blank, close - blank);
+}
+
 // The piece is the tag before the text plus the text; its FB2 paragraph and
-// emphasis tags become markup.
+// emphasis tags become markup. Whitespace ending a piece (line breaks
+// included) separates its last word from the next piece's first one.
 void HandleAnnotation(int, const WString&, WString& piece) {
     BookDescription& d = g_description;
     if (d.CurrentInfoBlock != kTitleInfo) return;
-    EraseChars(piece, kLineBreaks);
+    for (char16_t& c : piece) {
+        if (c == u'\r' || c == u'\n' || c == u'\t') c = u' ';
+    }
     if (d.Annotation.empty()) {
         AppendLabel(u"Annotation");
         d.DescriptionPage += u"</P><CR/><P>";
         d.Annotation = u" ";
     }
+    const bool separated = !piece.empty() && piece.back() == u' ';
     WString markup = Trim(piece);
+    DropTagAttributes(markup);
     ApplyReplacementTable(markup);  // trims as well
+    if (separated && !markup.empty() && !EndsWith(markup, u"<CR/>") && !EndsWith(markup, u"<P>")) markup += u' ';
     d.Annotation += markup;
     d.DescriptionPage += markup;
 }
@@ -224,7 +253,7 @@ void HandleCoverpage(int, const WString& tag, WString&) {
 void HandleLang(int, const WString&, WString& text) {
     BookDescription& d = g_description;
     if (d.CurrentInfoBlock != kTitleInfo) return;
-    EraseChars(text, kLineBreaks);
+    LineBreaksToBlanks(text);
     if (d.Language.empty()) {
         AppendLabel(u"Language");
         d.Language = u" ";
@@ -234,7 +263,7 @@ void HandleLang(int, const WString&, WString& text) {
 }
 
 void HandleSrcLang(int, const WString&, WString& text) {
-    EraseChars(text, kLineBreaks);
+    LineBreaksToBlanks(text);
     AppendLabel(u"Src Language");
     g_description.DescriptionPage += text;
 }
@@ -249,7 +278,7 @@ void HandleTranslator(int, const WString& tag, WString& text) {
         AppendLabel(u"Translator");
         d.TranslatorSeen = true;
     }
-    EraseChars(text, kLineBreaks);
+    LineBreaksToBlanks(text);
     if (lastName) d.DescriptionPage += u" ";
     d.DescriptionPage += text;
 }
@@ -259,7 +288,7 @@ void HandleTranslator(int, const WString& tag, WString& text) {
 // only add empty labelled lines.
 void HandlePublisher(int, const WString&, WString& text) {
     BookDescription& d = g_description;
-    EraseChars(text, kLineBreaks);
+    LineBreaksToBlanks(text);
     if (Trim(text).empty()) return;
     if (d.CurrentInfoBlock != kTitleInfo) d.PublisherSeen = false;
     if (!d.PublisherSeen) {
@@ -285,7 +314,7 @@ void AppendGenericLine(int row, WStringView text) {
 
 void HandleGeneric(int row, const WString&, WString& text) {
     BookDescription& d = g_description;
-    EraseChars(text, kLineBreaks);
+    LineBreaksToBlanks(text);
     if (Trim(text).empty()) return;
     if (row == kRowId) d.BookId = text;
     if (row == kRowIsbn && d.CurrentInfoBlock == kPublishInfo && d.Isbn.empty()) d.Isbn = Trim(text);

@@ -79,7 +79,7 @@ const std::string kFullBook = Book(
 <book-title>Night &#38; Day</book-title>
 <annotation id="a1">
   <p>First <emphasis>great</emphasis> book.</p>
-  <p>Second.</p>
+  <p id="p2">Second.</p>
 </annotation>
 <date value="2001-01-01">2001</date>
 <coverpage><image l:href="#cover.jpg"/></coverpage>
@@ -129,7 +129,7 @@ TEST_F(DescriptionTest, CollectsTheMetadataOfARealDescription) {
     EXPECT_EQ(d.BookId, u"LRF-abc-123");
     EXPECT_EQ(d.Isbn, u"978-5-9614-3115-5");
     EXPECT_EQ(d.PublisherText, u"Alpina");
-    EXPECT_EQ(d.Annotation, u"<P>First<Italic>great</Italic> book.</P><CR/><P>Second.</P><CR/>");
+    EXPECT_EQ(d.Annotation, u"<P>First <Italic>great</Italic> book.</P><CR/><P>Second.</P><CR/>");
     EXPECT_EQ(d.MetaTitle, u"Night &amp; Day (nw2)");
     EXPECT_EQ(d.MetaAuthor, u"Ivan Petrov,  (Bob), Anna Smith");
     EXPECT_EQ(d.ShortAuthors, u"I. Petrov,  (Bob), A. Smith");
@@ -142,7 +142,7 @@ TEST_F(DescriptionTest, CollectsTheMetadataOfARealDescription) {
               std::string::npos)
         << xml;
     EXPECT_NE(xml.find("<Category>sf</Category>\r\n<Category>detective</Category>"), std::string::npos);
-    EXPECT_NE(xml.find("<FreeText>Firstgreat book.</FreeText>"), std::string::npos);
+    EXPECT_NE(xml.find("<FreeText>First great book.</FreeText>"), std::string::npos);
 }
 
 TEST_F(DescriptionTest, WritesEveryRecognisedFieldOnTheDescriptionPage) {
@@ -152,7 +152,7 @@ TEST_F(DescriptionTest, WritesEveryRecognisedFieldOnTheDescriptionPage) {
         "</P><CR/><P><Bold>Genre: </Bold>sf, detective"
         "</P><CR/><P><Bold>Authors: </Bold>Ivan Petrov (Bob), Anna Smith"
         "</P><CR/><P><Bold>Title: </Bold>Night &amp; Day"
-        "</P><CR/><P><Bold>Annotation: </Bold></P><CR/><P><P>First<Italic>great</Italic> book.</P><CR/>"
+        "</P><CR/><P><Bold>Annotation: </Bold></P><CR/><P><P>First <Italic>great</Italic> book.</P><CR/>"
         "<P>Second.</P><CR/>"
         "</P><CR/><P><Bold>Date : </Bold>2001"
         "</P><CR/><P><Bold>Language: </Bold>ru"
@@ -179,7 +179,7 @@ TEST_F(DescriptionTest, WritesEveryRecognisedFieldOnTheDescriptionPage) {
         "</P><CR/><P><Bold>City: </Bold>Moscow"
         "</P><CR/><P><Bold>Year: </Bold>2013"
         "</P><CR/><P><Bold>Isbn: </Bold>978-5-9614-3115-5"
-        "</P><CR/><P><Bold>Custom-info : </Bold>sometext";
+        "</P><CR/><P><Bold>Custom-info : </Bold>some text";
     EXPECT_EQ(Page(), expected);
 }
 
