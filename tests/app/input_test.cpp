@@ -2,7 +2,6 @@
 // extraction into a private folder, and the codec chosen from the declaration.
 #include "app/input.h"
 
-#include <zip.h>
 
 #include <filesystem>
 #include <string>
@@ -16,6 +15,7 @@
 #include "lrf/store/object_store.h"
 #include "settings/conversion_settings.h"
 #include "support/test_util.h"
+#include "support/zip_maker.h"
 #include "text/unicode_reader.h"
 
 namespace tavorin {
@@ -27,23 +27,7 @@ using test::ScratchDir;
 using test::WriteFileBytes;
 using test::WriteFileText;
 
-using Entries = std::vector<std::pair<std::string, std::string>>;
-
-// Writes a zip archive with libzip; names ending in '/' are folders.
-void MakeZip(const std::string& path, const Entries& entries) {
-    int code = 0;
-    zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
-    ASSERT_NE(archive, nullptr);
-    for (const auto& [name, content] : entries) {
-        if (name.ends_with('/')) {
-            ASSERT_GE(zip_dir_add(archive, name.c_str(), 0), 0);
-            continue;
-        }
-        zip_source_t* source = zip_source_buffer(archive, content.data(), content.size(), 0);
-        ASSERT_GE(zip_file_add(archive, name.c_str(), source, 0), 0);
-    }
-    ASSERT_EQ(zip_close(archive), 0);
-}
+using test::MakeZip;
 
 // An FB2 start whose declaration carries `encodingAttribute` (may be empty),
 // followed by the bytes C3 80, which every codec reads differently.

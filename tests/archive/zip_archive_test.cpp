@@ -5,7 +5,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <zip.h>
 
 #include <filesystem>
 #include <string>
@@ -15,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "support/test_util.h"
+#include "support/zip_maker.h"
 
 namespace tavorin {
 namespace {
@@ -25,23 +25,7 @@ using test::ScratchDir;
 using test::WriteFileBytes;
 using test::WriteFileText;
 
-using Entries = std::vector<std::pair<std::string, std::string>>;
-
-// Writes a zip archive with libzip; names ending in '/' are folders.
-void MakeZip(const std::string& path, const Entries& entries) {
-    int code = 0;
-    zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
-    ASSERT_NE(archive, nullptr);
-    for (const auto& [name, content] : entries) {
-        if (name.ends_with('/')) {
-            ASSERT_GE(zip_dir_add(archive, name.c_str(), 0), 0);
-            continue;
-        }
-        zip_source_t* source = zip_source_buffer(archive, content.data(), content.size(), 0);
-        ASSERT_GE(zip_file_add(archive, name.c_str(), source, 0), 0);
-    }
-    ASSERT_EQ(zip_close(archive), 0);
-}
+using test::MakeZip;
 
 std::string BookText(size_t lines) {
     std::string text = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<FictionBook>\n";
