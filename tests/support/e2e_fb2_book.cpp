@@ -260,7 +260,6 @@ std::vector<uint8_t> Base64(U32View text) {
 class TagWalker {
 public:
     explicit TagWalker(U32View text) : text_(text) {}
-    bool AtEnd() const { return pos_ >= text_.size(); }
     U32View ReadText() { return ReadTo(U"<"); }
     U32View ReadTo(U32View delimiter) {
         const size_t start = pos_;
@@ -415,7 +414,6 @@ private:
             return;
         }
         if (href.empty()) return;
-        ++book_.internalLinks;
         targets_.insert(href.starts_with(U"#") ? href.substr(1) : href);
     }
 

@@ -31,7 +31,6 @@ struct Fb2Book {
     std::string coverId;
     std::vector<Fb2Image> images;  // every binary element, in file order
     std::vector<std::u32string> bodyWords;
-    size_t internalLinks = 0;      // links that become button pairs
     size_t danglingTargets = 0;    // distinct link targets whose id occurs nowhere in a body
 };
 

@@ -1,0 +1,26 @@
+// The books the benchmarks convert: the large corpus book, a 20 MB book made
+// by repeating its body, and the text of a book as UTF-16 (what the
+// converter's compressed streams are made of).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tavorin::bench {
+
+// The large corpus book; empty when the corpus is not next to the repository.
+std::string DefaultBookPath();
+
+std::vector<uint8_t> ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+
+// The book with the content of its first body repeated until the whole is
+// about `targetSize` bytes. The notes body and the images stay single.
+std::vector<uint8_t> EnlargeBook(const std::vector<uint8_t>& book, size_t targetSize);
+
+// The whole file decoded to UTF-16LE bytes with the code page its XML
+// declaration names (Windows-1251 or UTF-8 here).
+std::vector<uint8_t> TextAsUtf16(const std::vector<uint8_t>& book);
+
+}  // namespace tavorin::bench

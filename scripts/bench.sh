@@ -1,0 +1,69 @@
+#!/bin/sh
+# Builds a release tree with the benchmarks, runs them, measures the peak
+# memory of the converter executable on the same two books, and prints the
+# figures against their targets (reported, not enforced):
+#   conversion within 1.3x of the deflate floor;
+#   time per MB at 20 MB within 1.2x of time per MB at the book's size;
+#   peak resident memory at most 3x the input + 16 MB;
+#   libdeflate against zlib on the text streams (zlib format, same level).
+#
+# Usage: scripts/bench.sh [book.fb2]   (default: the large corpus book)
+#   BUILD_DIR (default build-bench next to the repository), JOBS (default 2).
+set -eu
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$root/../build-bench}
+book=${1:-$root/../shared/corpus/windows-1251/dumas_twenty_years_after_ru_large.fb2}
+[ -f "$book" ] || { echo "bench.sh: no book at $book" >&2; exit 1; }
+
+# -Wno-restrict: GCC 12 at -O3 warns falsely about string concatenation
+# (GCC bug 105329), which -Werror would turn into a failed build.
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTAVORIN_BENCH=ON -DTAVORIN_TESTS=OFF \
+    -DCMAKE_CXX_FLAGS=-Wno-restrict >/dev/null
+cmake --build "$build" --target tavorin_c tavorin_bench -j"${JOBS:-2}" >/dev/null
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+large="$work/large.fb2"
+
+"$build/bench/tavorin_bench" --book="$book" --large-out="$large" \
+    --benchmark_out="$work/bench.json" --benchmark_out_format=json
+
+peak() {  # peak resident memory in KB and wall time of one conversion
+    /usr/bin/time -f "%M %e" -o "$work/time.txt" \
+        "$build/tavorin_c" -s "$root/default_styles.sini" -t "$work" -i "$1" -o "$work/out.lrf" >/dev/null
+    cat "$work/time.txt"
+}
+small_peak=$(peak "$book")
+large_peak=$(peak "$large")
+
+python3 - "$work/bench.json" "$book" "$large" "$small_peak" "$large_peak" <<'PY'
+import json, os, sys
+results = {b["name"]: b for b in json.load(open(sys.argv[1]))["benchmarks"]}
+book, large = sys.argv[2], sys.argv[3]
+sizes = {"book": os.path.getsize(book), "book20MB": os.path.getsize(large)}
+peaks = {"book": sys.argv[4].split(), "book20MB": sys.argv[5].split()}
+ms = lambda name: results[name]["real_time"]  # milliseconds
+mb = lambda n: n / 1e6
+
+def verdict(ok):
+    return "met" if ok else "NOT met"
+
+print()
+per_mb = {}
+for name in ("book", "book20MB"):
+    conv, floor = ms("Convert/" + name), ms("DeflateFloor/" + name)
+    per_mb[name] = conv / mb(sizes[name])
+    rss_kb, wall = int(peaks[name][0]), float(peaks[name][1])
+    limit_kb = (3 * sizes[name] + 16e6) / 1024
+    print(f"{name}: {mb(sizes[name]):.2f} MB, conversion {conv:.0f} ms ({per_mb[name]:.1f} ms/MB), "
+          f"deflate floor {floor:.0f} ms, ratio {conv / floor:.2f} (target <= 1.3: {verdict(conv / floor <= 1.3)})")
+    print(f"  executable: {wall:.2f} s wall, peak RSS {rss_kb / 1024:.1f} MB "
+          f"(target <= {limit_kb / 1024:.1f} MB: {verdict(rss_kb <= limit_kb)})")
+scaling = per_mb["book20MB"] / per_mb["book"]
+print(f"scaling: time per MB at 20 MB / at {mb(sizes['book']):.1f} MB = {scaling:.2f} (target <= 1.2: {verdict(scaling <= 1.2)})")
+z, d = results["Streams/zlib"], results["Streams/libdeflate"]
+print(f"streams: zlib {z['real_time']:.1f} ms ({z['compressed_bytes']:.0f} bytes), "
+      f"libdeflate {d['real_time']:.1f} ms ({d['compressed_bytes']:.0f} bytes), "
+      f"speed-up {z['real_time'] / d['real_time']:.2f}x, valid zlib output: {'yes' if d['valid_zlib'] == 1 else 'NO'}")
+PY
