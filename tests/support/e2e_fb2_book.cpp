@@ -541,6 +541,7 @@ std::vector<uint8_t> ZipSingleMember(const std::vector<uint8_t>& zip) {
     size_t files = 0;
     for (size_t k = 0; k < entries && u32(at) == 0x02014B50; ++k) {
         const size_t nameLength = u16(at + 28), extraLength = u16(at + 30), commentLength = u16(at + 32);
+        if (at + 46 + nameLength > zip.size()) return {};
         const bool folder = nameLength > 0 && zip[at + 46 + nameLength - 1] == '/';
         if (!folder) {
             ++files;
