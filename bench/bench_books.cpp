@@ -39,7 +39,8 @@ std::vector<uint8_t> EnlargeBook(const std::vector<uint8_t>& book, size_t target
     const size_t end = start == std::string_view::npos ? start : text.find("</body>", start);
     if (end == std::string_view::npos) throw std::runtime_error("the book has no body to repeat");
     const size_t content = end - (start + 1);
-    const size_t copies = std::max<size_t>(1, (targetSize - std::min(targetSize, book.size() - content)) / content);
+    const size_t rest = book.size() - content;
+    const size_t copies = std::max<size_t>(1, (targetSize - std::min(targetSize, rest) + content - 1) / content);
 
     std::vector<uint8_t> large(book.begin(), book.begin() + static_cast<std::ptrdiff_t>(start + 1));
     large.reserve(book.size() + (copies - 1) * content);
@@ -50,9 +51,27 @@ std::vector<uint8_t> EnlargeBook(const std::vector<uint8_t>& book, size_t target
     return large;
 }
 
+// The characters between the tags, without the base64 text of the images.
+std::string TextBetweenTags(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    size_t at = 0;
+    while (at < text.size()) {
+        const size_t open = text.find('<', at);
+        out.append(text.substr(at, open == std::string_view::npos ? std::string_view::npos : open - at));
+        if (open == std::string_view::npos) break;
+        const size_t skipTo = text.compare(open, 8, "<binary ") == 0 ? text.find("</binary>", open) : open;
+        const size_t close = skipTo == std::string_view::npos ? skipTo : text.find('>', skipTo);
+        if (close == std::string_view::npos) break;
+        at = close + 1;
+    }
+    return out;
+}
+
 std::vector<uint8_t> TextAsUtf16(const std::vector<uint8_t>& book) {
-    const std::string_view text(reinterpret_cast<const char*>(book.data()), book.size());
-    const std::string_view declaration = text.substr(0, text.find('>'));
+    const std::string_view file(reinterpret_cast<const char*>(book.data()), book.size());
+    const std::string_view declaration = file.substr(0, file.find('>'));
+    const std::string text = TextBetweenTags(file);
     const char* codec = declaration.find("1251") != std::string_view::npos ? "CP1251" : "UTF-8";
     iconv_t cd = iconv_open("UTF-16LE", codec);
     if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv cannot convert the book");

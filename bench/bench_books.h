@@ -19,8 +19,9 @@ void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 // about `targetSize` bytes. The notes body and the images stay single.
 std::vector<uint8_t> EnlargeBook(const std::vector<uint8_t>& book, size_t targetSize);
 
-// The whole file decoded to UTF-16LE bytes with the code page its XML
-// declaration names (Windows-1251 or UTF-8 here).
+// The book's text (the characters between its tags, images left out) as
+// UTF-16LE bytes, decoded with the code page its XML declaration names
+// (Windows-1251 or UTF-8 here).
 std::vector<uint8_t> TextAsUtf16(const std::vector<uint8_t>& book);
 
 }  // namespace tavorin::bench

@@ -1,7 +1,7 @@
 // Conversion speed against its floor. The floor of a book is the time zlib
-// needs to deflate the book's text as UTF-16 at its default level: every
-// converted book carries that text in compressed streams, so no conversion
-// can be much faster. Measured on the large corpus book (or --book=PATH) and
+// needs to deflate the book's text (what stands between its tags) as UTF-16
+// at its default level in one piece: every converted book carries that text
+// in compressed streams, so no conversion can be much faster. Measured on the large corpus book (or --book=PATH) and
 // on a 20 MB book made by repeating its body; and zlib against libdeflate on
 // the text cut into pieces the size of the converter's text streams.
 //

@@ -39,7 +39,8 @@ large_peak=$(peak "$large")
 
 python3 - "$work/bench.json" "$book" "$large" "$small_peak" "$large_peak" <<'PY'
 import json, os, sys
-results = {b["name"]: b for b in json.load(open(sys.argv[1]))["benchmarks"]}
+# Names carry options ("Convert/book/min_time:2.000/real_time"): keep the first two parts.
+results = {"/".join(b["name"].split("/")[:2]): b for b in json.load(open(sys.argv[1]))["benchmarks"]}
 book, large = sys.argv[2], sys.argv[3]
 sizes = {"book": os.path.getsize(book), "book20MB": os.path.getsize(large)}
 peaks = {"book": sys.argv[4].split(), "book20MB": sys.argv[5].split()}
