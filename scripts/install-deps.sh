@@ -5,7 +5,7 @@
 #                                   independent LRF reader of the end-to-end tests)
 set -euo pipefail
 
-packages=(g++ cmake make pkg-config zlib1g-dev libzip-dev)
+packages=(g++ cmake make pkg-config zlib1g-dev libzip-dev libdeflate-dev)
 if [ "${1:-build}" = "test" ]; then
   packages+=(googletest libgtest-dev python3 calibre)
 fi

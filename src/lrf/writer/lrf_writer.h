@@ -2,6 +2,7 @@
 // file writer with its compression, scrambling and object index.
 #pragma once
 
+#include <span>
 #include <string>
 
 #include "lrf/store/byte_buffer.h"
@@ -16,6 +17,8 @@ void LinkObjects();
 // "\rCannot write outputfile:" + path and throws RunExit{11}.
 void WriteLrfFile(const std::string& outputPath);
 
+// One zlib stream (zlib format, default level) of the bytes.
+ByteBuffer ZlibCompress(std::span<const uint8_t> bytes);
 // Replaces the buffer by its 4-byte uncompressed length + zlib stream.
 void CompressStream(ByteBuffer& buffer);
 // XORs the first `count` bytes with (buffer length mod key) + 15.

@@ -1,10 +1,9 @@
 // The book metadata block, shortened to fit its 16-bit size field.
 #include "lrf/writer/metadata_block.h"
 
-#include <zlib.h>
-
-#include <new>
 #include <vector>
+
+#include "lrf/writer/lrf_writer.h"
 
 namespace tavorin::lrf {
 
@@ -17,13 +16,7 @@ MetadataBlock Compress(WStringView xml) {
     PutUtf16(text, xml);
     MetadataBlock block;
     block.uncompressedSize = static_cast<uint32_t>(text.size());
-    uLongf size = compressBound(static_cast<uLong>(text.size()));
-    block.compressed.resize(size);
-    if (compress2(block.compressed.data(), &size, text.data(), static_cast<uLong>(text.size()),
-                  Z_DEFAULT_COMPRESSION) != Z_OK) {
-        throw std::bad_alloc();  // compress2 fails only for lack of memory
-    }
-    block.compressed.resize(size);
+    block.compressed = ZlibCompress(text);
     return block;
 }
 
