@@ -135,6 +135,10 @@ void ConvertBook() {
 
     g_reader->Reset();
     g_run.progressUnit = static_cast<int>(RoundHalfEven(g_run.textEstimate / 10.0 / 2.0));
+    // Room for twice the file's text, so that the text store is not copied
+    // while it grows (paragraph markup is a little longer than the FB2's);
+    // capacity that is never written costs no memory.
+    lrf::g_store.textStore.reserve(2 * size_t{g_run.textEstimate});
 
     fb2::EmitCover();
     fb2::EmitBlock(fb2::kBlockBookTitle, kPlaceholderText);
