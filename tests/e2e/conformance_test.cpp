@@ -2,8 +2,9 @@
 // converted by the real executable with the default settings and read back
 // with calibre: lrf2lrs must parse the book, the body words must arrive in
 // order, contents entries and jump buttons must land on blocks of their
-// pages, ebook-meta must show the title and first author, every PNG and JPEG
-// must become an image stream, and the cover must come back byte for byte.
+// pages, no entity source text may show, ebook-meta must show the title and
+// first author, every PNG and JPEG must become an image stream, and the cover
+// must come back byte for byte.
 // Every book written, whatever the exit code, must pass the structure check.
 // Books that must be refused end with their documented exit code.
 #include <gtest/gtest.h>
@@ -107,7 +108,8 @@ protected:
     void SetUp() override {
         if (!HaveCalibre()) GTEST_SKIP() << "calibre's lrf2lrs is not installed";
         const std::vector<uint8_t> input = ReadFileBytes(GetParam().path);
-        fb2_ = ReadFb2Book(LooksLikeZip(input) ? ZipSingleMember(input) : input);
+        source_ = LooksLikeZip(input) ? ZipSingleMember(input) : input;
+        fb2_ = ReadFb2Book(source_);
     }
 
     std::string Book() const { return GetParam().name; }
@@ -155,6 +157,48 @@ protected:
             << fb2_.danglingTargets << " missing ids):" << bad;
     }
 
+    // Entities belong to the markup: the reader must never see their source
+    // text, in the pages or in the table of contents.
+    void CheckNoEntityText(const std::vector<uint8_t>& file) {
+        static const std::u16string kEntities[] = {u"&amp;", u"&lt;", u"&gt;", u"&quot;", u"&apos;", u"&nbsp;",
+                                                   u"&#"};
+        // A book may show entity text on purpose: "&amp;amp;" in its source.
+        const auto literalInBook = [&](const std::u16string& entity) {
+            const std::string escaped = "&amp;" + Utf8(entity).substr(1);
+            return std::search(source_.begin(), source_.end(), escaped.begin(), escaped.end()) != source_.end();
+        };
+        const LrfFile book = ReadLrf(file);
+        std::vector<std::u16string> texts;
+        for (const LrfObject* block : book.OfType(0x0A)) texts.push_back(TextStreamText(block->stream));
+        for (const LrfObject* toc : book.OfType(0x1E)) texts.push_back(TocLabels(toc->stream));
+        for (const std::u16string& entity : kEntities) {
+            if (literalInBook(entity)) continue;
+            const bool shown = std::any_of(texts.begin(), texts.end(), [&](const std::u16string& text) {
+                return text.find(entity) != std::u16string::npos;
+            });
+            EXPECT_FALSE(shown) << Book() << ": the entity text " << Utf8(entity) << " is visible in the book";
+        }
+    }
+
+    // The labels of a table-of-contents stream, one after another.
+    static std::u16string TocLabels(const std::vector<uint8_t>& stream) {
+        std::u16string labels;
+        if (stream.size() < 4) return labels;
+        const uint32_t count = stream[0] | stream[1] << 8 | stream[2] << 16 | uint32_t(stream[3]) << 24;
+        size_t at = 4 + 4 * size_t{count};
+        for (uint32_t i = 0; i < count && at + 10 <= stream.size(); ++i) {
+            const size_t length = stream[at + 8] | stream[at + 9] << 8;
+            for (size_t k = 0; k + 1 < length && at + 10 + k + 1 < stream.size(); k += 2) {
+                labels += static_cast<char16_t>(stream[at + 10 + k] | stream[at + 11 + k] << 8);
+            }
+            labels += u'\n';
+            at += 10 + length;
+        }
+        return labels;
+    }
+
+    static std::string Utf8(const std::u16string& ascii) { return std::string(ascii.begin(), ascii.end()); }
+
     void CheckMetadata(const std::string& lrf) {
         const EbookMeta meta = RunEbookMeta(lrf);
         EXPECT_FALSE(ToolFailed(meta.run)) << Book() << ": ebook-meta failed:\n" << meta.run.output;
@@ -191,6 +235,7 @@ protected:
                                         << expected.size() << " bytes)";
     }
 
+    std::vector<uint8_t> source_;  // the FB2 bytes
     Fb2Book fb2_;
 };
 
@@ -229,6 +274,7 @@ TEST_P(ConformanceTest, ConvertsAndReadsBack) {
     if (run.exitCode != 0) return;
 
     CheckWords(book);
+    CheckNoEntityText(ReadFileBytes(lrf));
     CheckContents(book);
     CheckButtons(book);
     CheckMetadata(lrf);
