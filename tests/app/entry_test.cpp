@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "support/lrf_check.h"
 #include "support/test_util.h"
 
 namespace tavorin::test {
@@ -101,6 +102,43 @@ TEST(CommandLine, InvalidUtf8AfterOpeningIsCodeTwelve) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 }
 
+// Each input the converter refuses ends with its code and its one message
+// line, leaves no book and nothing in the temporary folder.
+TEST(CommandLine, RefusedInputsEndWithTheirMessage) {
+    ScratchDir dir, temp;
+    WriteFileText(dir.file("short.fb2"), std::string("<?xml version=\"1.0\"?>") + std::string(28, ' '));
+    WriteFileText(dir.file("neither.fb2"), std::string(80, 'x'));
+    std::string damaged = ReadFileText(TestDataPath("generated/ru_utf8.fb2.zip"));
+    damaged.resize(damaged.size() - 30);  // into the central directory
+    WriteFileText(dir.file("damaged.zip"), damaged);
+    WriteFileText(dir.file("headless.fb2"), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<FictionBook><description>"
+                                            "<title-info><book-title>T</book-title></title-info>");
+    const struct {
+        std::string input;
+        int code;
+        std::string message;
+    } cases[] = {
+        {dir.file("missing.fb2"), 4, "Error: Cannot open input file"},
+        {TestDataPath("generated/refused_two_members.zip"), 5, "Error: More than 1 file in archive"},
+        {TestDataPath("generated/refused_only_folder.zip"), 5, "Error: More than 1 file in archive"},
+        {dir.file("damaged.zip"), 6, "Error: Cannot extract file to TempDir\\forLRFconversion"},
+        {TestDataPath("generated/refused_member_not_xml.zip"), 8, "Error: Extracted file is not fb2 file"},
+        {dir.file("short.fb2"), 9, "Error: Not fb2 file"},
+        {dir.file("neither.fb2"), 9, "Error: Not fb2 file"},
+        {dir.file("headless.fb2"), 10, "Error: Error in fb2 header"},
+    };
+    for (const auto& c : cases) {
+        const std::string output = dir.file("out.lrf");
+        const CommandResult r = RunCommand("TMPDIR=" + ShellQuote(temp.path().string()) + " " +
+                                           ShellQuote(TAVORIN_EXE) + " -s " + ShellQuote(kSettings) + " -i " +
+                                           ShellQuote(c.input) + " -o " + ShellQuote(output));
+        EXPECT_EQ(r.exitCode, c.code) << c.input << ": " << r.output;
+        EXPECT_TRUE(EndsWith(r.output, "\n" + c.message + "\n")) << c.input << ": " << r.output;
+        EXPECT_FALSE(fs::exists(output)) << c.input;
+        EXPECT_TRUE(fs::is_empty(temp.path())) << c.input << ": files left in the temporary folder";
+    }
+}
+
 TEST(CommandLine, ConversionEndsWithDone) {
     ScratchDir dir;
     WriteFileText(dir.file("book.fb2"), SmallBook("<p>Some text.</p>"));
@@ -109,7 +147,7 @@ TEST(CommandLine, ConversionEndsWithDone) {
     EXPECT_EQ(r.exitCode, 0) << r.output;
     EXPECT_TRUE(EndsWith(r.output, "%\r DONE ")) << r.output;
     EXPECT_NE(r.output.find("\r5%"), std::string::npos);
-    EXPECT_GT(fs::file_size(dir.file("b.lrf")), 88u);
+    EXPECT_EQ(CheckLrfStructure(ReadFileBytes(dir.file("b.lrf"))), std::vector<std::string>{});
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/lrf_check.h"
 #include "support/test_util.h"
 
 namespace tavorin::test {
@@ -38,7 +39,10 @@ TEST(SameBook, EveryEncodingAndArchiveGivesTheSameBook) {
         const CommandResult r = Convert(TestDataPath("generated/" + name), lrf, temp.path().string());
         ASSERT_EQ(r.exitCode, 0) << name << ": " << r.output;
         const std::vector<uint8_t> book = ReadFileBytes(lrf);
-        if (reference.empty()) reference = book;
+        if (reference.empty()) {
+            reference = book;
+            EXPECT_EQ(CheckLrfStructure(book), std::vector<std::string>{});
+        }
         EXPECT_EQ(book, reference) << name << " gives another book than " << variants[0];
     }
     EXPECT_TRUE(IsEmptyFolder(temp.path()));
