@@ -19,8 +19,6 @@ namespace tavorin::fb2 {
 namespace {
 
 constexpr size_t kMaxPendingId = 50;
-// Buffer length after which the buffer is emitted at the next paragraph end.
-constexpr int kFlushThreshold = 5000;
 
 const CharSet& TagStart() {
     static const CharSet set = MakeCharSet("<");

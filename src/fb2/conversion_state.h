@@ -39,6 +39,10 @@ struct AnchorRecord {
     std::string blockObjid;  // objid of the block that holds it, once emitted
 };
 
+// Buffer length after which an element's buffer is emitted at the next
+// paragraph end; a link or an anchor lowers the threshold to 1 until then.
+inline constexpr int kFlushThreshold = 5000;
+
 struct ConversionState {
     // Counters and flags of the body conversion.
     int PageCounter = 0;
@@ -46,7 +50,7 @@ struct ConversionState {
     int HeaderCounter = 0;
     int FooterCounter = 0;
     int SectionDepth = -1;
-    int FlushThreshold = 5000;
+    int FlushThreshold = kFlushThreshold;
     WString PendingId;  // at most 50 characters
     bool InMainBody = true;
     bool InNotesBody = false;
@@ -65,7 +69,6 @@ struct ConversionState {
 
     // Notes and links.
     std::vector<AnchorRecord> Anchors;
-    bool HasAnchors = false;
     // Return buttons of links, and anchors, read since the last text block:
     // they point at the block being filled, whose objid is known only when
     // it is emitted (indices into g_store.buttons and Anchors).

@@ -102,7 +102,6 @@ void ResolvePendingTarget(WString& text) {
 void AddAnchor(WStringView id, int page, int block) {
     g_conv.AnchorsAwaitingBlock.push_back(g_conv.Anchors.size());
     g_conv.Anchors.push_back(AnchorRecord{WString(id), page, block, {}});
-    g_conv.HasAnchors = true;
 }
 
 void TextBlockEmitted(std::string_view blockObjid, int page) {
