@@ -95,11 +95,9 @@ void WrapIn(WString& text, WStringView open, WStringView close) {
 void EmitTextBlock(int styleKind, WString text, WStringView id, bool wrapParagraph) {
     const WString attributes = TextBlockAttributes(styleKind, id);
     EmitBlockSpace(styleKind);
-    lrf::BuildBlock(lrf::kKindTextBlock, attributes);
-    ++g_conv.BlockCounter;
     WrapStyleEmphasis(styleKind, text);
     if (wrapParagraph) text = u"<P>" + text + u"</P>";
-    lrf::BuildTextBlock(attributes, text);
+    BuildCountedTextBlock(attributes, text);
     const std::string objid = "b" + Narrow(id.empty() ? ToWString(g_conv.BlockCounter - 1) : WString(id));
     TextBlockEmitted(objid, g_conv.PageCounter - 1);
     // Links read later still find the element that carries the id.
@@ -108,12 +106,7 @@ void EmitTextBlock(int styleKind, WString text, WStringView id, bool wrapParagra
 
 // Header and footer blocks: the style of the kind, a numbered objid, the text
 // as prepared by the running header code.
-void EmitRunningTextBlock(int kind, WStringView text) {
-    const WString attributes = TextBlockAttributes(kind, {});
-    lrf::BuildBlock(lrf::kKindTextBlock, attributes);
-    ++g_conv.BlockCounter;
-    lrf::BuildTextBlock(attributes, text);
-}
+void EmitRunningTextBlock(int kind, WStringView text) { BuildCountedTextBlock(TextBlockAttributes(kind, {}), text); }
 
 }  // namespace
 
@@ -121,6 +114,12 @@ WString TextBlockAttributes(int styleKind, WStringView id) {
     const WString label = Widen(g_settings.StyleTable[styleKind].Label);
     const WString objid = id.empty() ? ToWString(g_conv.BlockCounter) : WString(id);
     return u" textstyle=\"ts_" + label + u"\" blockstyle=\"bs_" + label + u"\" objid=\"b" + objid + u"\"";
+}
+
+void BuildCountedTextBlock(WStringView attributes, WStringView text) {
+    lrf::BuildBlock(lrf::kKindTextBlock, attributes);
+    ++g_conv.BlockCounter;
+    lrf::BuildTextBlock(attributes, text);
 }
 
 void EmitBlockSpace(int styleKind) {

@@ -13,6 +13,9 @@ void ConvertElement(int index, const WString& tag);
 void EmitBlock(int kind, WString text);
 
 WString TextBlockAttributes(int styleKind, WStringView id);
+// Builds the block and the text block of one text block and counts it, even
+// when its attributes name it by an id instead of its number.
+void BuildCountedTextBlock(WStringView attributes, WStringView text);
 void EmitBlockSpace(int styleKind);
 void WrapStyleEmphasis(int styleKind, WString& text);
 // Standard block: attributes, block space, emphasis wrap, block and text builders.

@@ -24,10 +24,7 @@ WString ScaledFontSize(int styleKind, int factor) {
 // block space of the body style.
 void EmitNamedAnnotBlock(WStringView suffix, WStringView text) {
     EmitBlockSpace(kStyleBody);
-    const WString attributes = TextBlockAttributes(kStyleAnnotation, suffix);
-    lrf::BuildBlock(lrf::kKindTextBlock, attributes);
-    ++g_conv.BlockCounter;  // counted like any block although its name is fixed
-    lrf::BuildTextBlock(attributes, text);
+    BuildCountedTextBlock(TextBlockAttributes(kStyleAnnotation, suffix), text);
 }
 
 // A paragraph holding a dotted-underlined button to `buttonId`.
@@ -52,10 +49,7 @@ void EmitBookTitlePage() {
                 u"\"><P>(" + d.SequenceText + u")</P></Span>";
     }
     WrapStyleEmphasis(kStyleBookTitle, text);
-    const WString attributes = TextBlockAttributes(kStyleBookTitle, u"");
-    lrf::BuildBlock(lrf::kKindTextBlock, attributes);
-    ++g_conv.BlockCounter;
-    lrf::BuildTextBlock(attributes, text);
+    BuildCountedTextBlock(TextBlockAttributes(kStyleBookTitle, u""), text);
 
     // The annotation block starts the next page itself.
     if (!d.Annotation.empty()) EmitBlock(kBlockAnnotation, u"<P>" + d.Annotation + u"</P>");
