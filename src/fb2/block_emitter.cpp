@@ -8,6 +8,7 @@
 #include "fb2/conversion_state.h"
 #include "fb2/description.h"
 #include "fb2/images.h"
+#include "fb2/markup_attributes.h"
 #include "fb2/notes.h"
 #include "fb2/pages.h"
 #include "lrf/store/builders.h"
@@ -124,10 +125,14 @@ void BuildCountedTextBlock(WStringView attributes, WStringView text) {
 
 void EmitBlockSpace(int styleKind) {
     const TStyleSettings& style = g_settings.StyleTable[styleKind];
-    if (style.SideMargin < 0 && style.SideSpaceY < 0) return;
+    EmitBlockSpace(style.SideMargin, style.SideSpaceY);
+}
+
+void EmitBlockSpace(int xSpace, int ySpace) {
+    if (xSpace < 0 && ySpace < 0) return;
     WString element = u"<BlockSpace ";
-    if (style.SideMargin >= 0) element += u" xspace=\"" + ToWString(style.SideMargin) + u"\"";
-    if (style.SideSpaceY >= 0) element += u" yspace=\"" + ToWString(style.SideSpaceY) + u"\"";
+    if (xSpace >= 0) element += NumberAttribute(u"xspace", xSpace);
+    if (ySpace >= 0) element += NumberAttribute(u"yspace", ySpace);
     lrf::BuildInline(element);
 }
 

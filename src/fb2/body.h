@@ -16,7 +16,10 @@ WString TextBlockAttributes(int styleKind, WStringView id);
 // Builds the block and the text block of one text block and counts it, even
 // when its attributes name it by an id instead of its number.
 void BuildCountedTextBlock(WStringView attributes, WStringView text);
+// A BlockSpace element with the spaces that are set (not negative); none
+// when neither is. The first form takes the spaces of a style.
 void EmitBlockSpace(int styleKind);
+void EmitBlockSpace(int xSpace, int ySpace);
 void WrapStyleEmphasis(int styleKind, WString& text);
 // Standard block: attributes, block space, emphasis wrap, block and text builders.
 void EmitStandardBlock(int styleKind, WString text, WStringView id);

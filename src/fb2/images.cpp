@@ -9,6 +9,7 @@
 #include "fb2/body.h"
 #include "fb2/conversion_state.h"
 #include "fb2/description.h"
+#include "fb2/markup_attributes.h"
 #include "fb2/notes.h"
 #include "fb2/pages.h"
 #include "lrf/store/builders.h"
@@ -19,9 +20,6 @@ namespace tavorin::fb2 {
 
 namespace {
 
-// The screen the book is laid out for, in pixels.
-constexpr int64_t kScreenWidth = 584;
-constexpr int64_t kScreenHeight = 754;
 constexpr size_t kImageRefCapacity = 100;
 // An image block needs no text; this only makes the block count as content.
 constexpr WStringView kPlaceholderText = u"aaaaaaaaaaaaa";
@@ -55,20 +53,10 @@ int64_t RoundedRatio(int64_t numerator, int64_t denominator) {
     return RoundHalfEven(static_cast<double>(numerator) / static_cast<double>(denominator));
 }
 
-WString Quoted(WStringView name, int64_t value) { return WString(u" ") + WString(name) + u"=\"" + ToWString(value) + u"\""; }
-
 // The image rectangle and display size of an unscaled image.
 WString NaturalSize(int64_t w, int64_t h) {
-    return Quoted(u"x0", 0) + Quoted(u"y0", 0) + Quoted(u"x1", w) + Quoted(u"y1", h) + Quoted(u"xsize", w) +
-           Quoted(u"ysize", h);
-}
-
-void EmitImageSpace(int xSpace, int ySpace) {
-    if (xSpace < 0 && ySpace < 0) return;
-    WString space = u"<BlockSpace ";
-    if (xSpace >= 0) space += Quoted(u"xspace", xSpace);
-    if (ySpace >= 0) space += Quoted(u"yspace", ySpace);
-    lrf::BuildInline(space);
+    return NumberAttribute(u"x0", 0) + NumberAttribute(u"y0", 0) + NumberAttribute(u"x1", w) +
+           NumberAttribute(u"y1", h) + NumberAttribute(u"xsize", w) + NumberAttribute(u"ysize", h);
 }
 
 }  // namespace
@@ -99,8 +87,8 @@ WString ImageBlockAttributes(int& xSpace, int& ySpace) {
     if (w < 1 || h < 1) return {};
 
     const TPageLayoutSettings& layout = g_settings.PageLayout;
-    const int64_t pageWidth = kScreenWidth - layout.Left - layout.Right;
-    const int64_t pageHeight = kScreenHeight - layout.Top - layout.Bottom;
+    const int64_t pageWidth = int64_t{kScreenWidth} - layout.Left - layout.Right;
+    const int64_t pageHeight = int64_t{kScreenHeight} - layout.Top - layout.Bottom;
     // The front page is the current page and shows the cover image.
     const bool cover = g_conv.PageCounter == 1 && g_conv.ImageRef == g_description.CoverImageId;
 
@@ -115,14 +103,15 @@ WString ImageBlockAttributes(int& xSpace, int& ySpace) {
             width = RoundedRatio(kScreenHeight * w, h);
             height = kScreenHeight;
         }
-        attributes = Quoted(u"x0", 600) + Quoted(u"y0", 800) + Quoted(u"x1", 0) + Quoted(u"y1", 0) +
-                     Quoted(u"xsize", width) + Quoted(u"ysize", height);
+        attributes = NumberAttribute(u"x0", 600) + NumberAttribute(u"y0", 800) + NumberAttribute(u"x1", 0) +
+                     NumberAttribute(u"y1", 0) + NumberAttribute(u"xsize", width) + NumberAttribute(u"ysize", height);
     } else {
         attributes = NaturalSize(w, h);
     }
     xSpace = static_cast<int>(RoundedHalf(pageWidth - width));
     ySpace = cover ? static_cast<int>(RoundedHalf(pageHeight - height)) : 0;
-    attributes += Quoted(u"blockwidth", width) + Quoted(u"blockheight", height) + u" topskip=\"0\" sidemargin=\"0\"";
+    attributes += NumberAttribute(u"blockwidth", width) + NumberAttribute(u"blockheight", height) +
+                  u" topskip=\"0\" sidemargin=\"0\"";
     return attributes;
 }
 
@@ -142,7 +131,7 @@ void EmitImageBlock() {
         .append(u"\" refstream=\"")
         .append(g_conv.ImageRef)
         .append(u"\"");
-    EmitImageSpace(xSpace, ySpace);
+    EmitBlockSpace(xSpace, ySpace);
     lrf::BuildBlock(lrf::kKindImageBlock, attributes);
     lrf::BuildImageBlock(attributes);
     ++g_conv.BlockCounter;

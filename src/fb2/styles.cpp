@@ -8,18 +8,16 @@
 
 #include "app/run_state.h"
 #include "fb2/conversion_state.h"
+#include "fb2/markup_attributes.h"
 #include "lrf/store/builders.h"
 
 namespace tavorin::fb2 {
 
 namespace {
 
-// Device geometry written into every book.
-constexpr int kPageWidth = 584;
-constexpr int kPageHeight = 754;
 // A block is one pixel narrower than the page and ten pixels shorter.
-constexpr int kBlockWidth = 583;
-constexpr int kBlockHeight = 744;
+constexpr int kBlockWidth = kScreenWidth - 1;
+constexpr int kBlockHeight = kScreenHeight - 10;
 
 constexpr std::array<std::u16string_view, 6> kBlockRuleNames = {
     u"horz-fixed", u"horz-adjustable", u"vert-fixed", u"vert-adjustable", u"block-fixed", u"block-adjustable",
@@ -47,10 +45,6 @@ bool ParseExternalFont(const std::string& value, ExternalFont& font) {
 
 int NotSetAsZero(int32_t value) { return value == -1 ? 0 : value; }
 
-WString Attribute(std::u16string_view name, int64_t value) {
-    return WString(u" ") + WString(name) + u"=\"" + ToWString(value) + u"\"";
-}
-
 WString BlockStyleAttributes(TStyleSettings& style) {
     const TPageLayoutSettings& page = g_settings.PageLayout;
     const int left = NotSetAsZero(style.MarginLeft);
@@ -70,10 +64,11 @@ WString BlockStyleAttributes(TStyleSettings& style) {
     const std::u16string_view ruleName =
         rule >= 0 && rule < static_cast<int>(kBlockRuleNames.size()) ? kBlockRuleNames[rule] : u"";
 
-    return u" stylelabel=\"bs_" + Widen(style.Label) + u"\"" + Attribute(u"blockwidth", width) +
-           Attribute(u"blockheight", kBlockHeight) + Attribute(u"sidemargin", sideMargin) + u" blockrule=\"" +
-           WString(ruleName) + u"\" layout=\"LrTb\"" + Attribute(u"topskip", NotSetAsZero(style.MarginTop)) +
-           Attribute(u"footskip", NotSetAsZero(style.MarginBottom)) +
+    return u" stylelabel=\"bs_" + Widen(style.Label) + u"\"" + NumberAttribute(u"blockwidth", width) +
+           NumberAttribute(u"blockheight", kBlockHeight) + NumberAttribute(u"sidemargin", sideMargin) +
+           u" blockrule=\"" + WString(ruleName) + u"\" layout=\"LrTb\"" +
+           NumberAttribute(u"topskip", NotSetAsZero(style.MarginTop)) +
+           NumberAttribute(u"footskip", NotSetAsZero(style.MarginBottom)) +
            u" framecolor=\"0x00000000\" framemode=\"square\" framewidth=\"0\" bgimagemode=\"fix\"";
 }
 
@@ -106,14 +101,15 @@ WString TextStyleAttributes(const TStyleSettings& style) {
     const int empDotsCode = style.EmpDotsCode == -1 ? 46 : style.EmpDotsCode;
 
     return u"  stylelabel=\"ts_" + Widen(style.Label) + u"\"" + WString(AlignAttribute(style.BlockAlign)) +
-           u" fontfacename=\"" + StyleFace(style) + u"\"" + Attribute(u"fontsize", style.FontSize) +
-           u" fontwidth=\"-10\"" + WString(WeightAttribute(style.IsBold)) + Attribute(u"parindent", parIndent) +
-           Attribute(u"baselineskip", baselineSkip) + u" linespace=\"0\"" + Attribute(u"wordspace", wordSpace) +
-           Attribute(u"parskip", parSkip) +
+           u" fontfacename=\"" + StyleFace(style) + u"\"" + NumberAttribute(u"fontsize", style.FontSize) +
+           u" fontwidth=\"-10\"" + WString(WeightAttribute(style.IsBold)) + NumberAttribute(u"parindent", parIndent) +
+           NumberAttribute(u"baselineskip", baselineSkip) + u" linespace=\"0\"" +
+           NumberAttribute(u"wordspace", wordSpace) +
+           NumberAttribute(u"parskip", parSkip) +
            u" textlinewidth=\"10\" fontescapement=\"0\" fontorientation=\"0\" letterspace=\"0\" charspace=\"0\""
            u" linecolor=\"0x00000000\" textcolor=\"0x00000000\" rubyalign=\"start\" rubyoverhang=\"none\""
            u" rubyadjust=\"none\" empdotsposition=\"before\"" +
-           Attribute(u"empdotscode", empDotsCode) +
+           NumberAttribute(u"empdotscode", empDotsCode) +
            u" emplineposition=\"before\" emplinetype=\"none\" column=\"1\" columnsep=\"0\" autoindex=\"off\"";
 }
 
@@ -154,15 +150,15 @@ WString PageStyleAttributes(const TPageLayoutSettings& layout) {
     const int headSep = shown.HeaderShow ? layout.HeaderSeparation : 0;
     const int footHeight = shown.FooterShow ? layout.FooterHeight : 0;
     const int footSep = shown.FooterShow ? layout.FooterSeparation : 0;
-    const int64_t textWidth = int64_t{kPageWidth} - layout.Left - layout.Right;
+    const int64_t textWidth = int64_t{kScreenWidth} - layout.Left - layout.Right;
     const int64_t textHeight =
-        int64_t{kPageHeight} - headHeight - headSep - footHeight - footSep - layout.Top - layout.Bottom;
+        int64_t{kScreenHeight} - headHeight - headSep - footHeight - footSep - layout.Top - layout.Bottom;
 
-    return u" stylelabel=\"ps_" + Widen(layout.Label) + u"\"" + Attribute(u"textwidth", textWidth) +
-           Attribute(u"textheight", textHeight) + Attribute(u"evensidemargin", layout.Left) +
-           Attribute(u"oddsidemargin", layout.Left) + Attribute(u"topmargin", layout.Top) +
-           Attribute(u"headheight", headHeight) + Attribute(u"headsep", headSep) +
-           Attribute(u"footheight", footHeight) + Attribute(u"footspace", int64_t{footHeight} + footSep) +
+    return u" stylelabel=\"ps_" + Widen(layout.Label) + u"\"" + NumberAttribute(u"textwidth", textWidth) +
+           NumberAttribute(u"textheight", textHeight) + NumberAttribute(u"evensidemargin", layout.Left) +
+           NumberAttribute(u"oddsidemargin", layout.Left) + NumberAttribute(u"topmargin", layout.Top) +
+           NumberAttribute(u"headheight", headHeight) + NumberAttribute(u"headsep", headSep) +
+           NumberAttribute(u"footheight", footHeight) + NumberAttribute(u"footspace", int64_t{footHeight} + footSep) +
            u" layout=\"LrTb\" pageposition=\"any\" bgimagemode=\"fix\" setemptyview=\"empty\""
            u" setwaitprop=\"noreplay\"";
 }
@@ -173,9 +169,10 @@ void StyleAttributes(TStyleSettings& style, WString& textStyle, WString& blockSt
 }
 
 WString RuleLineAttributes(const TRuleLineSettings& line) {
-    return Attribute(u"xl0", line.LineLeft) + Attribute(u"yl0", line.LineShift) +
-           Attribute(u"xl1", int64_t{kPageWidth} - line.LineRight) + Attribute(u"yl1", line.LineShift) +
-           Attribute(u"lw", line.LineWidth) + Attribute(u"lc", line.LineColor) + Attribute(u"lt", line.LineStyle);
+    return NumberAttribute(u"xl0", line.LineLeft) + NumberAttribute(u"yl0", line.LineShift) +
+           NumberAttribute(u"xl1", int64_t{kScreenWidth} - line.LineRight) + NumberAttribute(u"yl1", line.LineShift) +
+           NumberAttribute(u"lw", line.LineWidth) + NumberAttribute(u"lc", line.LineColor) +
+           NumberAttribute(u"lt", line.LineStyle);
 }
 
 void DefineStyles() {
