@@ -200,16 +200,9 @@ void DefineStyles() {
     table[kStyleHeaderEven].BlockAlign = MirrorAlign(table[kStyleHeaderOdd].BlockAlign);
     table[kStyleFooterEven].BlockAlign = MirrorAlign(table[kStyleFooterOdd].BlockAlign);
 
-    // Both even pairs are built before either is registered.
-    WString headerText, headerBlock, footerText, footerBlock;
-    StyleAttributes(table[kStyleHeaderEven], headerText, headerBlock);
-    StyleAttributes(table[kStyleFooterEven], footerText, footerBlock);
-    lrf::BuildStyle(lrf::kKindBlockStyle, headerBlock);
-    lrf::BuildStyle(lrf::kKindTextStyle, headerText);
-    lrf::BuildStyle(lrf::kKindBlockStyle, footerBlock);
-    lrf::BuildStyle(lrf::kKindTextStyle, footerText);
-
-    for (const int kind : {kStyleCite, kStyleAnnotation, kStyleRefer}) RegisterStyle(table[kind]);
+    for (const int kind : {kStyleHeaderEven, kStyleFooterEven, kStyleCite, kStyleAnnotation, kStyleRefer}) {
+        RegisterStyle(table[kind]);
+    }
 
     RegisterFonts();
 }
