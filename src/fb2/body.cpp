@@ -32,14 +32,6 @@ WString CutAttribute(WStringView name, WStringView tag, size_t max) {
     return value;
 }
 
-// "</name>" for "<name attributes...>".
-WString ClosingTagOf(WStringView tag) {
-    WString closing = u"</" + WString(tag.substr(std::min<size_t>(1, tag.size())));
-    const size_t blank = closing.find_first_of(u" \t\r\n");
-    if (blank != WString::npos) closing.replace(blank, WString::npos, u">");
-    return closing;
-}
-
 struct ClosingKind {
     std::u16string_view closing;
     int kind;
@@ -64,20 +56,20 @@ int BlockKindOf(WStringView closing) {
     return kBlockNone;
 }
 
-void ConvertNested(int row, const WString& tag) {
+void ConvertNested(const WString& tag) {
     // "<title/>" and the like have neither content nor a closing tag.
     if (EndsWith(tag, u"/>")) return;
-    ConvertElement(row, tag);
+    ConvertElement(0, tag);
 }
 
-void PlaceImageElement(int, const WString& tag) { PlaceImage(tag); }
+void PlaceImageElement(const WString& tag) { PlaceImage(tag); }
 
 // A section with attributes opens no nesting level; its id names its first block.
-void TakeSectionId(int, const WString& tag) { g_conv.PendingId = CutAttribute(u"id", tag, kMaxPendingId); }
+void TakeSectionId(const WString& tag) { g_conv.PendingId = CutAttribute(u"id", tag, kMaxPendingId); }
 
 struct BodyElement {
     std::u16string_view prefix;
-    void (*handler)(int row, const WString& tag);
+    void (*handler)(const WString& tag);
 };
 
 // Structural elements; the first row whose prefix occurs in the tag wins.
@@ -167,14 +159,20 @@ TagMarkup RewriteTag(const WString& tag, int kind) {
     return out;
 }
 
-// Line breaks and tabs inside a tag separate its name and attributes like blanks.
-void NormalizeTagSpace(WString& tag) {
-    for (char16_t& c : tag) {
+}  // namespace
+
+WString ClosingTagOf(WStringView tag) {
+    WString closing = u"</" + WString(tag.substr(std::min<size_t>(1, tag.size())));
+    const size_t blank = closing.find_first_of(u" \t\r\n");
+    if (blank != WString::npos) closing.replace(blank, WString::npos, u">");
+    return closing;
+}
+
+void BlanksForTabsAndLineBreaks(WString& text) {
+    for (char16_t& c : text) {
         if (c == u'\r' || c == u'\n' || c == u'\t') c = u' ';
     }
 }
-
-}  // namespace
 
 void ConvertElement(int, const WString& tag) {
     if (tag == u"<section>") ++g_conv.SectionDepth;
@@ -187,7 +185,8 @@ void ConvertElement(int, const WString& tag) {
         buffer.text += reader.ReadToCharSet(TagStart(), false);
         // The end of the input ends every open element; their buffers are lost.
         if (!ReadTag(reader, next)) return;
-        NormalizeTagSpace(next);
+        // Line breaks and tabs inside a tag separate its name and attributes like blanks.
+        BlanksForTabsAndLineBreaks(next);
 
         const TagMarkup markup = RewriteTag(next, kind);
         const bool closes = Contains(next, closing);
@@ -195,7 +194,7 @@ void ConvertElement(int, const WString& tag) {
         if (element >= 0) {
             EmitBuffer(kind, buffer);
             if (Contains(next, u"id=\"")) g_conv.PendingId = CutAttribute(u"id", next, kMaxPendingId);
-            kBodyElementTable[element].handler(element, next);
+            kBodyElementTable[element].handler(next);
         } else if (markup.handled && !closes) {
             AppendMarkup(buffer, markup.text, markup.opensButton, markup.closesLink);
         } else if (!markup.handled && !closes && !Contains(next, u"/")) {

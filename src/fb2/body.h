@@ -7,8 +7,12 @@
 namespace tavorin::fb2 {
 
 // Converts the element opened by `tag` up to its closing tag, reading from
-// g_reader; the driver calls it with index 0 and the body tag.
+// g_reader; the driver calls it with the body tag. The index is not used.
 void ConvertElement(int index, const WString& tag);
+// "</name>" for "<name attributes...>"; a bare "<name" gives "</name".
+WString ClosingTagOf(WStringView tag);
+// Tabs, CR and LF become blanks, one for one.
+void BlanksForTabsAndLineBreaks(WString& text);
 // Emits a buffer of paragraph markup as a block of the given BlockKind.
 void EmitBlock(int kind, WString text);
 

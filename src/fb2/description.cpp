@@ -3,6 +3,7 @@
 // strings (title with series tag, author lists, identifier) at its end.
 #include <cassert>
 
+#include "fb2/body.h"
 #include "fb2/description.h"
 #include "fb2/inline_markup.h"
 #include "lrf/store/builders.h"
@@ -225,9 +226,7 @@ void DropTagAttributes(WString& piece) {
 void HandleAnnotation(int, const WString&, WString& piece) {
     BookDescription& d = g_description;
     if (d.CurrentInfoBlock != kTitleInfo) return;
-    for (char16_t& c : piece) {
-        if (c == u'\r' || c == u'\n' || c == u'\t') c = u' ';
-    }
+    BlanksForTabsAndLineBreaks(piece);
     if (d.Annotation.empty()) {
         AppendLabel(u"Annotation");
         d.DescriptionPage += u"</P><CR/><P>";
@@ -345,15 +344,6 @@ constexpr std::array<Handler, 21> kDescriptionHandlers = {
 };
 static_assert(kDescriptionHandlers.size() == std::tuple_size_v<decltype(kDescriptionTagTable)>);
 
-// "</" + the prefix without '<', cut at a blank and closed by '>': the prefix
-// "<date " gives "</date>", "<author" gives "</author".
-WString ClosingPattern(int row) {
-    WString closing = u"</" + WString(kDescriptionTagTable[row].substr(1));
-    const size_t blank = closing.find(u' ');
-    if (blank != WString::npos) closing.replace(blank, WString::npos, u">");
-    return closing;
-}
-
 // --- the derived metadata strings
 
 // The first letter of a name (a whole surrogate pair when it starts with one).
@@ -389,7 +379,8 @@ void ReadDescriptionElement(int index, const WString& tag) {
         return;
     }
     if (Contains(tag, u"/>")) return;  // an empty element
-    const WString closing = ClosingPattern(index);
+    // The prefix "<date " gives "</date>", "<author" gives "</author".
+    const WString closing = ClosingTagOf(kDescriptionTagTable[index]);
     if (index == kRowAuthor && g_description.CurrentInfoBlock == kTitleInfo) g_description.Authors.emplace_back();
 
     WString previousTag;
