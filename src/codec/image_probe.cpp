@@ -39,13 +39,13 @@ ImageSize ProbePng(std::span<const uint8_t> data) {
 
 // Walks the marker segments from offset 2. The segment there (normally APP0)
 // is passed over unexamined. A header that does not fit in the data ends the
-// walk as "not found". Every step moves forward by at least 2 bytes, so the
-// walk ends on any data.
+// walk as "not found", so every header looked at lies wholly inside the data.
+// Every step moves forward by at least 2 bytes, so the walk ends on any data.
 ImageSize ProbeJpeg(std::span<const uint8_t> data) {
     size_t pos = 2;
     if (pos + kSegmentHeaderSize > data.size()) return {};
     const uint8_t* header = &data[pos];
-    while (header[0] == 0xFF && pos < data.size() - 2) {
+    while (header[0] == 0xFF) {
         pos += ReadBigEndian16(header + 2) + 2;
         if (pos + kSegmentHeaderSize > data.size()) return {};
         header = &data[pos];
