@@ -16,6 +16,13 @@ inline uint32_t ReadBigEndian32(const uint8_t* p) {
     return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
 }
 
+inline void WriteBigEndian32(uint8_t* p, uint32_t value) {
+    p[0] = static_cast<uint8_t>(value >> 24);
+    p[1] = static_cast<uint8_t>(value >> 16);
+    p[2] = static_cast<uint8_t>(value >> 8);
+    p[3] = static_cast<uint8_t>(value);
+}
+
 inline bool SameByte(uint8_t a, char b) { return a == static_cast<uint8_t>(b); }
 
 inline bool StartsWithBytes(std::span<const uint8_t> data, std::string_view bytes) {

@@ -65,11 +65,7 @@ void FixPngTransparency(std::vector<uint8_t>& data, uint32_t colour) {
     // The CRC covers the type and the data; a stale one makes strict
     // decoders reject the whole image.
     const uLong crc = crc32_z(0, &data[palette->type], kChunkTypeSize + palette->length);
-    uint8_t* crcBytes = &data[paletteData + palette->length];
-    crcBytes[0] = static_cast<uint8_t>(crc >> 24);
-    crcBytes[1] = static_cast<uint8_t>(crc >> 16);
-    crcBytes[2] = static_cast<uint8_t>(crc >> 8);
-    crcBytes[3] = static_cast<uint8_t>(crc);
+    WriteBigEndian32(&data[paletteData + palette->length], static_cast<uint32_t>(crc));
 }
 
 }  // namespace tavorin
