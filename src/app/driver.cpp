@@ -90,8 +90,7 @@ void RegisterImage(const WString& tag, std::vector<uint8_t>& bytes) {
 // Every binary element after the description: decoded, probed, registered.
 void ReadImages() {
     WString tag;
-    while (!g_reader->EndOfFile()) {
-        if (!ReadTag(*g_reader, tag)) break;
+    while (ReadTag(*g_reader, tag)) {
         if (!Contains(tag, u"<binary ")) continue;
         const WString base64 = g_reader->ReadToStr("</binary", true, false);
         std::vector<uint8_t> bytes = Base64Decode(base64);
@@ -101,8 +100,7 @@ void ReadImages() {
 
 void ConvertBodies() {
     WString tag;
-    while (!g_reader->EndOfFile()) {
-        if (!ReadTag(*g_reader, tag)) break;
+    while (ReadTag(*g_reader, tag)) {
         if (!Contains(tag, u"<body")) continue;
         if (Contains(tag, u"notes")) fb2::StartNotesBody();
         fb2::ConvertElement(0, tag);
