@@ -161,7 +161,6 @@ void ResetConversionState() {
 }
 
 int RunConversion() {
-    g_run.workFilePath = g_run.inputPath;
     std::string failure;  // message of a read failure once the input is open
     int exitCode = kExitDone;
     try {

@@ -52,7 +52,6 @@ protected:
 
     int Detect(const std::string& path) {
         g_run.inputPath = path;
-        g_run.workFilePath = path;
         DetectInput();
         return g_run.errorCode;
     }
