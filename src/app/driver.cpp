@@ -25,7 +25,6 @@
 #include "lrf/store/object_store.h"
 #include "lrf/writer/lrf_writer.h"
 #include "settings/conversion_settings.h"
-#include "text/codecs.h"
 #include "text/unicode_reader.h"
 
 namespace tavorin {
