@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "converter_run.h"
 #include "support/lrf_check.h"
 #include "support/test_util.h"
 
@@ -13,8 +14,6 @@ namespace tavorin::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-const std::string kSettings = std::string(TAVORIN_SOURCE_DIR) + "/default_styles.sini";
 
 // A small well-formed book in UTF-8; `body` goes inside the section.
 std::string SmallBook(const std::string& body) {
@@ -25,10 +24,6 @@ std::string SmallBook(const std::string& body) {
            "<book-title>Small Book</book-title><lang>en</lang></title-info></description>"
            "<body><section><title><p>Chapter One</p></title>" +
            body + "</section></body></FictionBook>\n";
-}
-
-bool EndsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 TEST(CommandLine, FewerThanTwoArgumentsPrintUsage) {
@@ -73,7 +68,7 @@ TEST(CommandLine, MissingTempFolderIsCodeTwo) {
     ScratchDir dir;
     WriteFileText(dir.file("book.fb2"), SmallBook("<p>Text.</p>"));
     const CommandResult r =
-        RunConverterExe({"-s", kSettings, "-t", dir.file("no-such-folder"), "-i", dir.file("book.fb2"), "-o",
+        RunConverterExe({"-s", kShippedSettings, "-t", dir.file("no-such-folder"), "-i", dir.file("book.fb2"), "-o",
                          dir.file("out.lrf")});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_NE(r.output.find("Error: temp dir cannot be set"), std::string::npos) << r.output;
@@ -82,12 +77,12 @@ TEST(CommandLine, MissingTempFolderIsCodeTwo) {
 // Book names holding "-s", "-o" or "-i" are values, not options.
 TEST(CommandLine, FileNamesWithDashesAreNotOptions) {
     ScratchDir dir;
-    fs::copy_file(kSettings, dir.file("default_styles.sini"));
+    fs::copy_file(kShippedSettings, dir.file("default_styles.sini"));
     WriteFileText(dir.file("my-stories-one.fb2"), SmallBook("<p>Text of the book.</p>"));
     const CommandResult r =
         RunConverterExe({"-i", "my-stories-one.fb2", "-o", "my-out-s.lrf"}, dir.path().string());
     EXPECT_EQ(r.exitCode, 0) << r.output;
-    EXPECT_TRUE(EndsWith(r.output, "\r DONE ")) << r.output;
+    EXPECT_TRUE(r.output.ends_with("\r DONE ")) << r.output;
     EXPECT_TRUE(fs::exists(dir.file("my-out-s.lrf")));
 }
 
@@ -95,7 +90,7 @@ TEST(CommandLine, InvalidUtf8AfterOpeningIsCodeTwelve) {
     ScratchDir dir;
     WriteFileText(dir.file("bad.fb2"), SmallBook("<p>Broken \xC3\x28 byte.</p>"));
     const CommandResult r = RunConverterExe(
-        {"-s", kSettings, "-t", dir.path().string(), "-i", dir.file("bad.fb2"), "-o", dir.file("bad.lrf")});
+        {"-s", kShippedSettings, "-t", dir.path().string(), "-i", dir.file("bad.fb2"), "-o", dir.file("bad.lrf")});
     EXPECT_EQ(r.exitCode, 12);
     EXPECT_NE(r.output.find("\nError: Invalid UTF-8 encoding\n"), std::string::npos) << r.output;
     EXPECT_FALSE(fs::exists(dir.file("bad.lrf")));
@@ -129,11 +124,9 @@ TEST(CommandLine, RefusedInputsEndWithTheirMessage) {
     };
     for (const auto& c : cases) {
         const std::string output = dir.file("out.lrf");
-        const CommandResult r = RunCommand("TMPDIR=" + ShellQuote(temp.path().string()) + " " +
-                                           ShellQuote(TAVORIN_EXE) + " -s " + ShellQuote(kSettings) + " -i " +
-                                           ShellQuote(c.input) + " -o " + ShellQuote(output));
+        const CommandResult r = ConvertWithTempDir(c.input, output, temp.path().string());
         EXPECT_EQ(r.exitCode, c.code) << c.input << ": " << r.output;
-        EXPECT_TRUE(EndsWith(r.output, "\n" + c.message + "\n")) << c.input << ": " << r.output;
+        EXPECT_TRUE(r.output.ends_with("\n" + c.message + "\n")) << c.input << ": " << r.output;
         EXPECT_FALSE(fs::exists(output)) << c.input;
         EXPECT_TRUE(fs::is_empty(temp.path())) << c.input << ": files left in the temporary folder";
     }
@@ -143,9 +136,9 @@ TEST(CommandLine, ConversionEndsWithDone) {
     ScratchDir dir;
     WriteFileText(dir.file("book.fb2"), SmallBook("<p>Some text.</p>"));
     const CommandResult r = RunConverterExe(
-        {"-s", kSettings, "-t", dir.path().string() + "/", "-i", dir.file("book.fb2"), "-o", dir.file("b.lrf")});
+        {"-s", kShippedSettings, "-t", dir.path().string() + "/", "-i", dir.file("book.fb2"), "-o", dir.file("b.lrf")});
     EXPECT_EQ(r.exitCode, 0) << r.output;
-    EXPECT_TRUE(EndsWith(r.output, "%\r DONE ")) << r.output;
+    EXPECT_TRUE(r.output.ends_with("%\r DONE ")) << r.output;
     EXPECT_NE(r.output.find("\r5%"), std::string::npos);
     EXPECT_EQ(CheckLrfStructure(ReadFileBytes(dir.file("b.lrf"))), std::vector<std::string>{});
 }

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "converter_run.h"
 #include "support/lrf_check.h"
 #include "support/test_util.h"
 
@@ -15,13 +16,6 @@ namespace tavorin::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-const std::string kSettings = std::string(TAVORIN_SOURCE_DIR) + "/default_styles.sini";
-
-CommandResult Convert(const std::string& input, const std::string& output, const std::string& tempFolder) {
-    return RunCommand("TMPDIR=" + ShellQuote(tempFolder) + " " + ShellQuote(TAVORIN_EXE) + " -s " +
-                      ShellQuote(kSettings) + " -i " + ShellQuote(input) + " -o " + ShellQuote(output));
-}
 
 bool IsEmptyFolder(const fs::path& folder) { return fs::directory_iterator(folder) == fs::directory_iterator(); }
 
@@ -36,7 +30,7 @@ TEST(SameBook, EveryEncodingAndArchiveGivesTheSameBook) {
     std::vector<uint8_t> reference;
     for (const std::string& name : variants) {
         const std::string lrf = out.file(name + ".lrf");
-        const CommandResult r = Convert(TestDataPath("generated/" + name), lrf, temp.path().string());
+        const CommandResult r = ConvertWithTempDir(TestDataPath("generated/" + name), lrf, temp.path().string());
         ASSERT_EQ(r.exitCode, 0) << name << ": " << r.output;
         const std::vector<uint8_t> book = ReadFileBytes(lrf);
         if (reference.empty()) {
@@ -67,12 +61,12 @@ TEST(SameBook, ConcurrentConversionsShareOneTemporaryFolder) {
     std::vector<std::thread> runs;
     for (int i = 0; i < kRuns; ++i) {
         runs.emplace_back([&, i] {
-            results[i] = Convert(input, out.file("book" + std::to_string(i) + ".lrf"), temp.path().string());
+            results[i] = ConvertWithTempDir(input, out.file("book" + std::to_string(i) + ".lrf"), temp.path().string());
         });
     }
     for (std::thread& run : runs) run.join();
 
-    const CommandResult alone = Convert(input, out.file("alone.lrf"), temp.path().string());
+    const CommandResult alone = ConvertWithTempDir(input, out.file("alone.lrf"), temp.path().string());
     ASSERT_EQ(alone.exitCode, 0) << alone.output;
     const std::vector<uint8_t> reference = ReadFileBytes(out.file("alone.lrf"));
     for (int i = 0; i < kRuns; ++i) {
