@@ -5,10 +5,8 @@
 // is element i of its array (its number within the kind).
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -17,7 +15,8 @@
 
 namespace tavorin::lrf {
 
-// Rows of the element kind table; callers pass one to every builder.
+// The kinds of layout markup element. A block's childKind and the record
+// comments below use these numbers.
 enum ElementKind : int {
     kKindPage = 0,
     kKindTextBlock = 1,
@@ -42,14 +41,7 @@ enum ElementKind : int {
     kKindSoloOn = 20,
     kKindSoloOff = 21,
     kKindRuledLine = 22,
-    kKindCount = 23,
 };
-
-struct ElementKindInfo {
-    std::u16string_view name;  // element name searched for in the markup
-    uint16_t objectType;       // LRF object type; 0 = never an object of its own
-};
-extern const std::array<ElementKindInfo, kKindCount> kElementKindTable;
 
 // Page content entries with this bit set are inline records (block spaces,
 // ruled lines); without it they are block numbers.
@@ -114,7 +106,6 @@ struct HeaderFooterRecord {
 
 struct StyleRecord {
     uint32_t id = 0;
-    uint32_t reserved = 0;
     std::string objid, styleLabel;
     Range tags;
 };
