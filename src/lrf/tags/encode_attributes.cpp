@@ -11,7 +11,6 @@ namespace tavorin::lrf {
 
 namespace {
 
-constexpr uint16_t kBgImageModeCode = 0xF529;
 constexpr uint16_t kRubyAlignAndAdjustCode = 0xF575;
 
 // rubyalign and rubyadjust are no table rows: they add up into one tag.

@@ -19,6 +19,7 @@ enum TagSelector : int {
 // combined emphasis-dots tag (0xF578 carrying a font name and a full stop).
 inline constexpr uint16_t kEmphasisDotsFontCode = 0xFF16;
 inline constexpr uint16_t kFontFaceNameCode = 0xF516;
+inline constexpr uint16_t kBgImageModeCode = 0xF529;
 
 // One attribute table row; a lookup result leaves `name` empty, and the value
 // encoder uses it to carry a string value (font names).
@@ -41,8 +42,6 @@ TTag LookupTag(int selector, WStringView name);
 bool ConvertTagValue(uint16_t code, WStringView value, int64_t& out);
 // Appends the tag code and its value bytes; font names travel in tag.name.
 void WriteTag(ByteBuffer& out, const TTag& tag, int64_t value);
-void WriteFontNameTag(ByteBuffer& out, WStringView name);
-void WriteEmphasisDotsFontTag(ByteBuffer& out, WStringView name);
 
 // Parses a colour as markup writes it: "0x" and up to eight hexadecimal digits
 // (alpha, red, green, blue), or a decimal number. False, leaving `value`

@@ -36,7 +36,6 @@ constexpr EnumeratedWord kEnumeratedWords[] = {
 };
 
 constexpr uint16_t kTextLineWidthCode = 0xF5F1;
-constexpr uint16_t kBgImageModeCode = 0xF529;
 constexpr uint16_t kEmphasisDotsCode = 0xF578;
 constexpr char16_t kFullStop = u'.';
 
@@ -70,6 +69,22 @@ bool ConvertEnumerated(uint16_t code, WStringView value, int64_t& out) {
 
 // The byte count of a name is a 16-bit field; longer names are cut to fit.
 WStringView FitNameLength(WStringView name) { return name.substr(0, 0x7FFF); }
+
+void WriteFontNameTag(ByteBuffer& out, WStringView name) {
+    name = FitNameLength(name);
+    PutU16(out, kFontFaceNameCode);
+    PutU16(out, static_cast<uint16_t>(2 * name.size()));
+    PutUtf16(out, name);
+}
+
+// Emphasis dots: four zero bytes, a font name tag (empty when the dots have
+// no font of their own), then the character drawn.
+void WriteEmphasisDotsTag(ByteBuffer& out, WStringView fontName, uint16_t character) {
+    PutU16(out, kEmphasisDotsCode);
+    PutU32(out, 0);
+    WriteFontNameTag(out, fontName);
+    PutU16(out, character);
+}
 
 }  // namespace
 
@@ -113,20 +128,6 @@ bool ConvertTagValue(uint16_t code, WStringView value, int64_t& out) {
     return false;
 }
 
-void WriteFontNameTag(ByteBuffer& out, WStringView name) {
-    name = FitNameLength(name);
-    PutU16(out, kFontFaceNameCode);
-    PutU16(out, static_cast<uint16_t>(2 * name.size()));
-    PutUtf16(out, name);
-}
-
-void WriteEmphasisDotsFontTag(ByteBuffer& out, WStringView name) {
-    PutU16(out, kEmphasisDotsCode);
-    PutU32(out, 0);
-    WriteFontNameTag(out, name);
-    PutU16(out, kFullStop);
-}
-
 void WriteTag(ByteBuffer& out, const TTag& tag, int64_t value) {
     switch (tag.size) {
         case 1:
@@ -160,14 +161,9 @@ void WriteTag(ByteBuffer& out, const TTag& tag, int64_t value) {
     } else if (tag.code == kFontFaceNameCode) {
         WriteFontNameTag(out, tag.name);
     } else if (tag.code == kEmphasisDotsCode) {
-        // Emphasis dots without a font: an empty font name, then the character.
-        PutU16(out, kEmphasisDotsCode);
-        PutU32(out, 0);
-        PutU16(out, kFontFaceNameCode);
-        PutU16(out, 0);
-        PutU16(out, static_cast<uint16_t>(value));
+        WriteEmphasisDotsTag(out, {}, static_cast<uint16_t>(value));
     } else if (tag.code == kEmphasisDotsFontCode) {
-        WriteEmphasisDotsFontTag(out, tag.name);
+        WriteEmphasisDotsTag(out, tag.name, kFullStop);
     } else {
         ConsoleLine("\nError: Incorrect tag length...");
     }
