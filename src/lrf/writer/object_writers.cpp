@@ -42,9 +42,7 @@ void WriteHeaderFooterList(const std::vector<HeaderFooterRecord>& list, ObjectTy
     for (const HeaderFooterRecord& hf : list) {
         ByteBuffer object = StartObject(hf.id, type);
         PutBytes(object, TagRun(hf.tags));
-        ByteBuffer stream = EncodeHeaderStream(hf);
-        ScrambleStream(stream, g_output.scrambleKey, stream.size());
-        PutStream(object, kStreamScrambled, stream);
+        PutScrambledStream(object, EncodeHeaderStream(hf), false);
         FinishObject(object, hf.id);
     }
 }
@@ -142,6 +140,18 @@ void WriteImageStreams() {
 
 std::span<const uint8_t> TagRun(const Range& range) {
     return std::span(g_store.tagStore).subspan(range.start, range.size());
+}
+
+WStringView TextRun(const Range& range) { return WStringView(g_store.textStore).substr(range.start, range.size()); }
+
+void PutScrambledStream(ByteBuffer& object, ByteBuffer stream, bool compress) {
+    uint16_t flags = kStreamScrambled;
+    if (compress) {
+        CompressStream(stream);
+        flags |= kStreamCompressed;
+    }
+    ScrambleStream(stream, g_output.scrambleKey, stream.size());
+    PutStream(object, flags, stream);
 }
 
 void WritePageStyles() { WriteStyles(g_store.pageStyles, kTypePageStyle); }

@@ -44,6 +44,11 @@ void LoadFontFiles();
 
 // A record's run of prepared tags in the tag store.
 std::span<const uint8_t> TagRun(const Range& range);
+// A record's run of text in the text store.
+WStringView TextRun(const Range& range);
+// The stream block of a page, header, footer or text block: the stream is
+// compressed first when asked, then scrambled over its whole length.
+void PutScrambledStream(ByteBuffer& object, ByteBuffer stream, bool compress);
 // Tag bytes of the text style with this id; empty when there is none.
 std::span<const uint8_t> TextStyleTags(uint32_t styleId);
 

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "lrf/store/object_store.h"
-#include "lrf/writer/lrf_writer.h"
 #include "lrf/writer/object_writers.h"
 #include "lrf/writer/writer_output.h"
 
@@ -106,7 +105,6 @@ ByteBuffer PageStream(const PageRecord& page) {
             PutTag32(stream, kTagLink, s.blocks[entry].id);
         }
     }
-    ScrambleStream(stream, g_output.scrambleKey, stream.size());
     return stream;
 }
 
@@ -135,7 +133,7 @@ void WritePage(PageRecord& page, size_t pageIndex, const HeaderFooterIndexes& id
     }
     PutTag32(object, kTagParentPageTree, ParentTreeId(pageIndex));
     PutBytes(object, TagRun(page.tags));
-    PutStream(object, kStreamScrambled, PageStream(page));
+    PutScrambledStream(object, PageStream(page), false);
     FinishObject(object, page.id);
 }
 
@@ -185,7 +183,7 @@ ByteBuffer EncodeTocStream() {
     ByteBuffer entries;
     for (const TocEntryRecord& entry : s.tocEntries) {
         PutU32(stream, static_cast<uint32_t>(entries.size()));
-        const WStringView label = WStringView(s.textStore).substr(entry.label.start, entry.label.size());
+        const WStringView label = TextRun(entry.label);
         PutU32(entries, entry.pageId);
         PutU32(entries, entry.blockId);
         PutU16(entries, static_cast<uint16_t>(2 * label.size()));

@@ -2,7 +2,6 @@
 // whose byte count is filled in when the paragraph ends.
 #include <optional>
 
-#include "lrf/writer/lrf_writer.h"
 #include "lrf/writer/object_writers.h"
 #include "lrf/writer/writer_output.h"
 
@@ -71,11 +70,8 @@ void WriteSimpleTextBlocks() {
         ByteBuffer object = StartObject(block.id, kTypeSimpleTextBlock);
         PutTag32(object, kTagLink, block.textStyleId);
         PutBytes(object, TagRun(block.tags));
-        ByteBuffer stream = EncodeSimpleTextStream(WStringView(s.textStore).substr(block.text.start, block.text.size()),
-                                                   CarriesCredit(kKindSimpleTextBlock, i));
-        CompressStream(stream);
-        ScrambleStream(stream, g_output.scrambleKey, stream.size());
-        PutStream(object, kStreamCompressed | kStreamScrambled, stream);
+        PutScrambledStream(object, EncodeSimpleTextStream(TextRun(block.text), CarriesCredit(kKindSimpleTextBlock, i)),
+                           true);
         FinishObject(object, block.id);
     }
 }

@@ -2,10 +2,10 @@
 // an LRF text stream, and the text block writer.
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include "lrf/store/builders.h"
 #include "lrf/tags/tag_table.h"
-#include "lrf/writer/lrf_writer.h"
 #include "lrf/writer/object_writers.h"
 #include "lrf/writer/writer_output.h"
 
@@ -225,12 +225,9 @@ void WriteTextBlocks() {
         PutTag32(object, kTagLink, block.textStyleId);
         PutBytes(object, TagRun(block.tags));
         TextStreamEncoder encoder(TextStyleTags(block.textStyleId), buttons);
-        encoder.Feed(WStringView(s.textStore).substr(block.text.start, block.text.size()));
+        encoder.Feed(TextRun(block.text));
         if (CarriesCredit(kKindTextBlock, i)) encoder.Feed(kTextBlockCredit);
-        ByteBuffer& stream = encoder.stream();
-        CompressStream(stream);
-        ScrambleStream(stream, g_output.scrambleKey, stream.size());
-        PutStream(object, kStreamCompressed | kStreamScrambled, stream);
+        PutScrambledStream(object, std::move(encoder.stream()), true);
         FinishObject(object, block.id);
     }
 }

@@ -45,8 +45,6 @@ enum TagCode : uint16_t {
     kTagEvenFooter = 0xF50A,
     kTagChildList = 0xF50B,
     kTagFontWeight = 0xF515,
-    kTagSpaceY = 0xF546,
-    kTagSpaceX = 0xF547,
     kTagPutObject = 0xF549,
     kTagImageStreamId = 0xF54C,
     kTagStreamFlags = 0xF554,
