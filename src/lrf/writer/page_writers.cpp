@@ -27,22 +27,32 @@ private:
     std::unordered_set<uint32_t> seen_;
 };
 
-// The block and, through its child sequence number, the text or image block
-// it wraps, with their styles and image stream.
-void AddBlockWithChild(ChildList& list, const BlockRecord& block) {
+// The ids of the text or image block a block wraps and of that child's text
+// style or image stream, found through the child's number within its kind
+// (block.child before WritePages replaces it); 0 when there is no such child.
+struct ChildIds {
+    uint32_t id = 0;
+    uint32_t linkedId = 0;
+};
+
+ChildIds ChildOf(const BlockRecord& block) {
     const ObjectStore& s = g_store;
-    list.Add(block.id);
-    list.Add(block.blockStyleId);
     if (block.childKind == kKindTextBlock || block.childKind == kKindSimpleTextBlock) {
         const auto& texts = block.childKind == kKindTextBlock ? s.textBlocks : s.simpleTextBlocks;
-        if (block.child < texts.size()) {
-            list.Add(texts[block.child].id);
-            list.Add(texts[block.child].textStyleId);
-        }
+        if (block.child < texts.size()) return {texts[block.child].id, texts[block.child].textStyleId};
     } else if (block.childKind == kKindImageBlock && block.child < s.imageBlocks.size()) {
-        list.Add(s.imageBlocks[block.child].id);
-        list.Add(s.imageBlocks[block.child].imageStreamId);
+        return {s.imageBlocks[block.child].id, s.imageBlocks[block.child].imageStreamId};
     }
+    return {};
+}
+
+// The block and the text or image block it wraps, with their styles and image stream.
+void AddBlockWithChild(ChildList& list, const BlockRecord& block) {
+    list.Add(block.id);
+    list.Add(block.blockStyleId);
+    const ChildIds child = ChildOf(block);
+    list.Add(child.id);
+    list.Add(child.linkedId);
 }
 
 struct HeaderFooterIndexes {
@@ -159,19 +169,9 @@ void WritePages() {
     ObjectStore& s = g_store;
     const HeaderFooterIndexes idx;
     for (size_t i = 0; i < s.pages.size(); ++i) WritePage(s.pages[i], i, idx);
-    // Pages look children up by sequence number; from here on blocks carry
-    // their child's id, which the block writer writes.
-    for (BlockRecord& block : s.blocks) {
-        if (block.childKind == kKindTextBlock && block.child < s.textBlocks.size()) {
-            block.child = s.textBlocks[block.child].id;
-        } else if (block.childKind == kKindSimpleTextBlock && block.child < s.simpleTextBlocks.size()) {
-            block.child = s.simpleTextBlocks[block.child].id;
-        } else if (block.childKind == kKindImageBlock && block.child < s.imageBlocks.size()) {
-            block.child = s.imageBlocks[block.child].id;
-        } else {
-            block.child = 0;
-        }
-    }
+    // Pages look children up by number; from here on blocks carry their
+    // child's id, which the block writer writes.
+    for (BlockRecord& block : s.blocks) block.child = ChildOf(block).id;
 }
 
 // Entry count, entry offsets (from the first entry), then per entry the page
