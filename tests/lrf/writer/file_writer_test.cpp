@@ -77,7 +77,7 @@ TEST(WriteLrfFile, HeaderIndexAndMetadata) {
     EXPECT_EQ(text.streamFlags, 0x0300);
     EXPECT_EQ(TextStreamText(text.stream).substr(0, 5), u"Hello");
     EXPECT_NE(TextStreamText(text.stream).find(u"tavorin_c v.1.3"), std::u16string::npos);
-    EXPECT_EQ(console.Text(), "\r50%\r75%\r87%\r93%");
+    EXPECT_EQ(console.text(), "\r50%\r75%\r87%\r93%");
 }
 
 TEST(WriteLrfFile, PagesListChildrenOnceAndShareHeaders) {
@@ -190,7 +190,7 @@ TEST(WriteLrfFile, UnreadableFontIsNeitherWrittenNorCounted) {
     ConsoleCapture console;
     const auto file = LinkAndWrite(dir.file("book.lrf"));
 
-    EXPECT_NE(console.Text().find("\nError: Font File" + dir.file("b.ttf") + " not found\n"), std::string::npos);
+    EXPECT_NE(console.text().find("\nError: Font File" + dir.file("b.ttf") + " not found\n"), std::string::npos);
     EXPECT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
     const LrfFile f = ReadLrf(file);
     const auto fonts = f.OfType(0x19);
@@ -315,7 +315,7 @@ protected:
         } catch (const RunExit& e) {
             EXPECT_EQ(e.code, kExitCannotWriteOutput);
         }
-        EXPECT_TRUE(console.Text().ends_with("\rCannot write outputfile:" + path + "\n")) << console.Text();
+        EXPECT_TRUE(console.text().ends_with("\rCannot write outputfile:" + path + "\n")) << console.text();
     }
     static size_t Entries(const std::filesystem::path& folder) {
         return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(folder), {}));

@@ -68,7 +68,7 @@ TEST(LinkObjects, FirstLabelWinsAndCaseMatters) {
     LinkObjects();
     EXPECT_EQ(g_store.pages[0].pageStyleId, g_store.pageStyles[0].id);
     EXPECT_EQ(g_store.pages[1].pageStyleId, 0u);
-    EXPECT_EQ(console.Text(), "\nError: Page style not found\n");
+    EXPECT_EQ(console.text(), "\nError: Page style not found\n");
 }
 
 // An unresolved reference leaves only itself at 0; every later one resolves.
@@ -94,7 +94,7 @@ TEST(LinkObjects, GoesOnAfterAnUnresolvedReference) {
     AssignObjectIds();
     LinkObjects();
     const ObjectStore& s = g_store;
-    EXPECT_EQ(console.Text(),
+    EXPECT_EQ(console.text(),
               "\nError: Page style not found\n\nError: TOC block not found\n\nError: TOC page not found\n"
               "\nError: Block style not foundError\n");
     EXPECT_NE(s.pages[0].pageStyleId, 0u);

@@ -1,44 +1,23 @@
-// Helpers of the writer tests: console capture, byte builders, and small
-// books made through the element builders.
+// Helpers of the writer tests: byte builders and small books made through the
+// element builders.
 #pragma once
 
-#include <cstdio>
 #include <initializer_list>
 #include <string>
 #include <vector>
 
-#include "app/console.h"
 #include "app/run_state.h"
 #include "lrf/store/builders.h"
 #include "lrf/store/object_store.h"
+#include "lrf/tags/console_capture.h"
 #include "lrf/writer/lrf_writer.h"
 #include "support/lrf_check.h"
 #include "support/test_util.h"
 
 namespace tavorin::lrf::test {
 
+using tavorin::test::ConsoleCapture;
 using tavorin::test::ScratchDir;
-
-// Collects everything the program prints while it lives.
-class ConsoleCapture {
-public:
-    ConsoleCapture() : file_(std::tmpfile()) { SetConsoleStream(file_); }
-    ~ConsoleCapture() {
-        SetConsoleStream(nullptr);
-        std::fclose(file_);
-    }
-    std::string Text() const {
-        std::fflush(file_);
-        std::rewind(file_);
-        std::string text;
-        int c;
-        while ((c = std::fgetc(file_)) != EOF) text.push_back(static_cast<char>(c));
-        return text;
-    }
-
-private:
-    std::FILE* file_;
-};
 
 // Little-endian bytes of 16-bit words, the way streams are written.
 inline std::vector<uint8_t> Words(std::initializer_list<uint32_t> words) {
