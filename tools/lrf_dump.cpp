@@ -254,7 +254,7 @@ void DumpObject(const Bytes& b, uint32_t id, uint32_t offset, uint32_t length, u
     const Bytes stream = DecodeStream(Bytes(b.begin() + streamAt, b.begin() + contentsEnd), flags, type, key, note);
     std::printf("  stream: %zu bytes stored, %zu bytes decoded%s\n", contentsEnd - streamAt, stream.size(), note.c_str());
     switch (type) {
-        case 0x0A: DumpTextStream(stream); break;
+        case 0x0A:
         case 0x1D: DumpTextStream(stream); break;
         case 0x1E: DumpTocStream(stream); break;
         case 0x02:
@@ -265,8 +265,6 @@ void DumpObject(const Bytes& b, uint32_t id, uint32_t offset, uint32_t length, u
     }
     DumpTags(b, contentsEnd, end - 2, false, "  ");
 }
-
-}  // namespace
 
 // One line per object type present with its number of objects: "Page  12".
 void PrintSummary(const Bytes& b, uint64_t count, uint64_t indexOffset) {
@@ -280,6 +278,8 @@ void PrintSummary(const Bytes& b, uint64_t count, uint64_t indexOffset) {
         std::printf("%-16s %u\n", name == kTypes.end() ? "?" : name->second, n);
     }
 }
+
+}  // namespace
 
 int main(int argc, char** argv) {
     const bool summary = argc == 3 && std::string_view(argv[1]) == "--summary";
@@ -295,7 +295,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     const uint64_t count = U64(b, 0x10), indexOffset = U64(b, 0x18);
-    if (indexOffset + 16 * count > b.size()) {
+    if (indexOffset > b.size() || count > (b.size() - indexOffset) / 16) {
         std::printf("object index runs past the end of the file\n");
         return 1;
     }
