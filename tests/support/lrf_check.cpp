@@ -373,7 +373,7 @@ LrfFile ReadLrf(const std::vector<uint8_t>& file, std::vector<std::string>* prob
         Add(problems, "metadata does not inflate to exactly " + std::to_string(f.metadataUncompressedSize) + " bytes");
     }
 
-    if (f.objectCount > file.size() / 16 || f.indexOffset + 16 * f.objectCount > file.size()) {
+    if (f.indexOffset > file.size() || f.objectCount > (file.size() - f.indexOffset) / 16) {
         Add(problems, "object index runs past the end of the file");
         return f;
     }
