@@ -27,6 +27,17 @@ inline void PutBytes(ByteBuffer& b, std::span<const uint8_t> bytes) { b.insert(b
 inline void PutUtf16(ByteBuffer& b, WStringView text) {
     for (const char16_t c : text) PutU16(b, c);
 }
+// A 16-bit byte count, then the text in UTF-16LE. Text whose byte count would
+// not fit is cut to fit, between characters (never inside a surrogate pair).
+inline void PutCountedUtf16(ByteBuffer& b, WStringView text) {
+    constexpr size_t kMaxUnits = 0xFFFF / 2;
+    if (text.size() > kMaxUnits) {
+        const bool splitsPair = text[kMaxUnits - 1] >= 0xD800 && text[kMaxUnits - 1] <= 0xDBFF;
+        text = text.substr(0, splitsPair ? kMaxUnits - 1 : kMaxUnits);
+    }
+    PutU16(b, static_cast<uint16_t>(2 * text.size()));
+    PutUtf16(b, text);
+}
 
 inline uint16_t GetU16(std::span<const uint8_t> b, size_t at) { return static_cast<uint16_t>(b[at] | (b[at + 1] << 8)); }
 inline uint32_t GetU32(std::span<const uint8_t> b, size_t at) {

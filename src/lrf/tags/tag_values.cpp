@@ -67,14 +67,9 @@ bool ConvertEnumerated(uint16_t code, WStringView value, int64_t& out) {
     return false;
 }
 
-// The byte count of a name is a 16-bit field; longer names are cut to fit.
-WStringView FitNameLength(WStringView name) { return name.substr(0, 0x7FFF); }
-
 void WriteFontNameTag(ByteBuffer& out, WStringView name) {
-    name = FitNameLength(name);
     PutU16(out, kFontFaceNameCode);
-    PutU16(out, static_cast<uint16_t>(2 * name.size()));
-    PutUtf16(out, name);
+    PutCountedUtf16(out, name);
 }
 
 // Emphasis dots: four zero bytes, a font name tag (empty when the dots have

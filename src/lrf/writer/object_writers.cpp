@@ -49,9 +49,8 @@ void WriteHeaderFooterList(const std::vector<HeaderFooterRecord>& list, ObjectTy
 
 // A byte count (16 bits) and the text in UTF-16LE.
 void PutCountedText(ByteBuffer& b, uint16_t code, const std::string& text) {
-    const WString wide = Widen(text);
-    PutTag16(b, code, static_cast<uint16_t>(2 * wide.size()));
-    PutUtf16(b, wide);
+    PutU16(b, code);
+    PutCountedUtf16(b, Widen(text));
 }
 
 bool ReadWholeFile(const std::string& path, ByteBuffer& out) {

@@ -186,8 +186,7 @@ ByteBuffer EncodeTocStream() {
         const WStringView label = TextRun(entry.label);
         PutU32(entries, entry.pageId);
         PutU32(entries, entry.blockId);
-        PutU16(entries, static_cast<uint16_t>(2 * label.size()));
-        PutUtf16(entries, label);
+        PutCountedUtf16(entries, label);
     }
     PutBytes(stream, entries);
     return stream;

@@ -174,6 +174,28 @@ TEST(WriteLrfFile, TableOfContentsStream) {
     EXPECT_EQ(toc.streamFlags, 0x0051);
 }
 
+// A label's byte count is 16 bits: a longer label is cut between characters
+// and the entries after it stay readable.
+TEST(WriteLrfFile, OverlongTocLabelIsCutToFit) {
+    ScratchDir dir;
+    StartBook();
+    BuildTestStyles();
+    BuildPage(u"<Page pagestyle=\"ps_main\" objid=\"p0\">");
+    AddTextBlock("b0", u"<P>One</P>");
+    WString longLabel(32766, u'x');
+    longLabel += u"\U0001F600tail";  // a surrogate pair straddling the limit
+    BuildTocEntry(u" refpage=\"p0\" refobj=\"b0\" |" + longLabel);
+    BuildTocEntry(u" refpage=\"p0\" refobj=\"b0\" |Two");
+    const auto file = LinkAndWrite(dir.file("long.lrf"));
+    ASSERT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
+    const ByteBuffer& stream = ReadLrf(file).Object(g_store.tocId)->stream;
+    ASSERT_GE(stream.size(), 22u);
+    EXPECT_EQ(GetU16(stream, 12 + 8), 2 * 32766);
+    const size_t second = 12 + 10 + 2 * 32766;
+    ASSERT_EQ(stream.size(), second + 10 + 6);
+    EXPECT_EQ(GetU16(stream, second + 8), 6);
+}
+
 TEST(WriteLrfFile, UnreadableFontIsNeitherWrittenNorCounted) {
     ScratchDir dir;
     tavorin::test::WriteFileText(dir.file("a.ttf"), "font A");
