@@ -188,7 +188,8 @@ TEST(WriteLrfFile, OverlongTocLabelIsCutToFit) {
     BuildTocEntry(u" refpage=\"p0\" refobj=\"b0\" |Two");
     const auto file = LinkAndWrite(dir.file("long.lrf"));
     ASSERT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
-    const ByteBuffer& stream = ReadLrf(file).Object(g_store.tocId)->stream;
+    const LrfFile book = ReadLrf(file);
+    const ByteBuffer& stream = book.Object(g_store.tocId)->stream;
     ASSERT_GE(stream.size(), 22u);
     EXPECT_EQ(GetU16(stream, 12 + 8), 2 * 32766);
     const size_t second = 12 + 10 + 2 * 32766;
