@@ -5,8 +5,10 @@
 // is element i of its array (its number within the kind).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -41,7 +43,41 @@ enum ElementKind : int {
     kKindSoloOn = 20,
     kKindSoloOff = 21,
     kKindRuledLine = 22,
+    kKindCount = 23,
 };
+
+struct ElementKindInfo {
+    std::u16string_view name;  // element name as it starts the markup
+    uint16_t objectType;       // LRF object type; 0 = never an object of its own
+};
+
+// Element kind table: the markup name of every kind and the LRF object type
+// its records become (the writers take their type codes from here).
+inline constexpr std::array<ElementKindInfo, kKindCount> kElementKindTable = {{
+    {u"<Page ", 0x02},
+    {u"<TextBlock ", 0x0A},
+    {u"<SimpleTextBlock ", 0x1D},
+    {u"<ImageBlock ", 0x0C},
+    {u"<Header ", 0x03},
+    {u"<Footer ", 0x04},
+    {u"<BookStyle ", 0x1C},
+    {u"<BlockStyle ", 0x07},
+    {u"<PageStyle ", 0x05},
+    {u"<BlockSpace ", 0x00},
+    {u"LRFBlock", 0x06},
+    {u"<TextStyle ", 0x0B},
+    {u"<ImageStream ", 0x11},
+    {u"<SetDefault ", 0x1C},
+    {u"<BookSetting ", 0x00},
+    {u"<?xml ", 0x00},
+    {u"<TocLabel ", 0x1E},
+    {u"</Main", 0x00},
+    {u"<Button ", 0x13},
+    {u"<RegistFont ", 0x19},
+    {u"<Solo", 0x00},
+    {u"</Solo", 0x00},
+    {u"<RuledLine ", 0x00},
+}};
 
 // Page content entries with this bit set are inline records (block spaces,
 // ruled lines); without it they are block numbers.

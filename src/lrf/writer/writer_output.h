@@ -8,27 +8,31 @@
 #include <vector>
 
 #include "lrf/store/byte_buffer.h"
+#include "lrf/store/object_store.h"
 
 namespace tavorin::lrf {
 
-// Object type codes written after the object id.
+constexpr uint16_t TypeOf(ElementKind kind) { return kElementKindTable[kind].objectType; }
+
+// Object type codes written after the object id: those of the element kinds,
+// and the page tree, which no element makes.
 enum ObjectType : uint16_t {
     kTypePageTree = 0x01,
-    kTypePage = 0x02,
-    kTypeHeader = 0x03,
-    kTypeFooter = 0x04,
-    kTypePageStyle = 0x05,
-    kTypeBlock = 0x06,
-    kTypeBlockStyle = 0x07,
-    kTypeTextBlock = 0x0A,
-    kTypeTextStyle = 0x0B,
-    kTypeImageBlock = 0x0C,
-    kTypeImageStream = 0x11,
-    kTypeButton = 0x13,
-    kTypeFont = 0x19,
-    kTypeBookAttributes = 0x1C,
-    kTypeSimpleTextBlock = 0x1D,
-    kTypeToc = 0x1E,
+    kTypePage = TypeOf(kKindPage),
+    kTypeHeader = TypeOf(kKindHeader),
+    kTypeFooter = TypeOf(kKindFooter),
+    kTypePageStyle = TypeOf(kKindPageStyle),
+    kTypeBlock = TypeOf(kKindBlock),
+    kTypeBlockStyle = TypeOf(kKindBlockStyle),
+    kTypeTextBlock = TypeOf(kKindTextBlock),
+    kTypeTextStyle = TypeOf(kKindTextStyle),
+    kTypeImageBlock = TypeOf(kKindImageBlock),
+    kTypeImageStream = TypeOf(kKindImageStream),
+    kTypeButton = TypeOf(kKindButton),
+    kTypeFont = TypeOf(kKindRegistFont),
+    kTypeBookAttributes = TypeOf(kKindSetDefault),
+    kTypeSimpleTextBlock = TypeOf(kKindSimpleTextBlock),
+    kTypeToc = TypeOf(kKindTocLabel),
 };
 
 // Tag codes, stored little-endian (0xF500 is the byte pair 00 F5).
