@@ -288,7 +288,7 @@ void HandleTranslator(int, const WString& tag, WString& text) {
 void HandlePublisher(int, const WString&, WString& text) {
     BookDescription& d = g_description;
     LineBreaksToBlanks(text);
-    if (Trim(text).empty()) return;
+    if (IsBlank(text)) return;
     if (d.CurrentInfoBlock != kTitleInfo) d.PublisherSeen = false;
     if (!d.PublisherSeen) {
         AppendLabel(u"Publisher");
@@ -306,7 +306,7 @@ WString GenericLabel(int row) {
 }
 
 void AppendGenericLine(int row, WStringView text) {
-    if (Trim(text).empty()) return;
+    if (IsBlank(text)) return;
     AppendLabel(GenericLabel(row));
     g_description.DescriptionPage += text;
 }
@@ -314,7 +314,7 @@ void AppendGenericLine(int row, WStringView text) {
 void HandleGeneric(int row, const WString&, WString& text) {
     BookDescription& d = g_description;
     LineBreaksToBlanks(text);
-    if (Trim(text).empty()) return;
+    if (IsBlank(text)) return;
     if (row == kRowId) d.BookId = text;
     if (row == kRowIsbn && d.CurrentInfoBlock == kPublishInfo && d.Isbn.empty()) d.Isbn = Trim(text);
     AppendGenericLine(row, text);

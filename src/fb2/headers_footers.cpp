@@ -52,8 +52,6 @@ struct HeaderSource {
     WString (*text)();
 };
 
-bool IsBlank(WStringView text) { return Trim(text).empty(); }
-
 WString AuthorsThenTitle(WStringView title) {
     const BookDescription& d = g_description;
     if (IsBlank(d.ShortAuthors)) return u"\"" + WString(title) + u"\"";

@@ -28,6 +28,14 @@ inline bool EndsWith(WStringView text, WStringView part) {
     return text.size() >= part.size() && text.substr(text.size() - part.size()) == part;
 }
 
+// True when the text holds only characters of code U+0020 and below.
+inline bool IsBlank(WStringView text) {
+    for (const char16_t c : text) {
+        if (c > u' ') return false;
+    }
+    return true;
+}
+
 // Removes characters of code U+0020 and below from both ends.
 WString Trim(WStringView text);
 WString TrimLeft(WStringView text);
