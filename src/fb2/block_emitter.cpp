@@ -20,7 +20,7 @@ namespace {
 bool IsKnownKind(int kind) {
     switch (kind) {
         case kBlockBody: case kBlockTitle: case kBlockEpigraph: case kBlockPoem: case kBlockImage:
-        case kBlockSubtitle: case kBlockNote: case kBlockHeaderOdd: case kBlockFooterOdd:
+        case kBlockSubtitle: case kBlockPoemTitle: case kBlockNote: case kBlockHeaderOdd: case kBlockFooterOdd:
         case kBlockHeaderEven: case kBlockFooterEven: case kBlockAnnotation: case kBlockCite:
         case kBlockBookTitle:
             return true;
@@ -192,6 +192,9 @@ void EmitBlock(int kind, WString text) {
             return;
         case kBlockSubtitle:
             EmitTextBlock(g_conv.InMainBody ? kStyleSubtitle : kStyleNote, std::move(text), g_conv.PendingId, true);
+            break;
+        case kBlockPoemTitle:
+            EmitStandardBlock(g_conv.InMainBody ? kStyleSubtitle : kStyleNote, std::move(text), g_conv.PendingId);
             break;
         case kBlockAnnotation:
             EmitStandardBlock(kStyleAnnotation, std::move(text), {});

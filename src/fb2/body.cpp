@@ -9,8 +9,10 @@
 #include "app/run_state.h"
 #include "fb2/conversion_state.h"
 #include "fb2/element_buffer.h"
+#include "fb2/fb2_tag.h"
 #include "fb2/images.h"
 #include "fb2/inline_markup.h"
+#include "fb2/notes.h"
 #include "lrf/store/builders.h"
 #include "settings/conversion_settings.h"
 #include "text/unicode_reader.h"
@@ -19,76 +21,80 @@ namespace tavorin::fb2 {
 namespace {
 
 constexpr size_t kMaxPendingId = 50;
+// A table cell after the first of its row.
+constexpr std::u16string_view kCellSeparator = u" | ";
 
 const CharSet& TagStart() {
     static const CharSet set = MakeCharSet("<");
     return set;
 }
 
-// The value of an attribute of an FB2 tag, at most `max` characters.
-WString CutAttribute(WStringView name, WStringView tag, size_t max) {
-    WString value = Widen(lrf::GetAttribute(name, tag));
-    value.resize(SafeCutPosition(value, max));
+// The id attribute of an FB2 tag, at most `kMaxPendingId` characters.
+WString CutId(WStringView tag) {
+    WString value = Fb2Attribute(tag, u"id");
+    value.resize(SafeCutPosition(value, kMaxPendingId));
     return value;
 }
 
-struct ClosingKind {
-    std::u16string_view closing;
+struct ElementKindRow {
+    std::u16string_view name;
     int kind;
 };
 
-// The block kind of an element's buffer, by the element's closing tag.
-constexpr std::array<ClosingKind, 8> kClosingKinds{{
-    {u"</subtitle>", kBlockSubtitle},
-    {u"</section>", kBlockBody},
-    {u"</body>", kBlockBody},
-    {u"</title>", kBlockTitle},
-    {u"</epigraph>", kBlockEpigraph},
-    {u"</poem>", kBlockPoem},
-    {u"</image>", kBlockImage},
-    {u"</cite>", kBlockCite},
+// The block kind of an element's buffer, by the element's name.
+constexpr std::array<ElementKindRow, 8> kElementKinds{{
+    {u"subtitle", kBlockSubtitle},
+    {u"section", kBlockBody},
+    {u"body", kBlockBody},
+    {u"title", kBlockTitle},
+    {u"epigraph", kBlockEpigraph},
+    {u"poem", kBlockPoem},
+    {u"image", kBlockImage},
+    {u"cite", kBlockCite},
 }};
 
-int BlockKindOf(WStringView closing) {
-    for (const ClosingKind& row : kClosingKinds) {
-        if (row.closing == closing) return row.kind;
+int BlockKindOf(WStringView name) {
+    for (const ElementKindRow& row : kElementKinds) {
+        if (row.name == name) return row.kind;
     }
     return kBlockNone;
 }
 
-void ConvertNested(const WString& tag) {
+void ConvertElementAs(WStringView name, int kind);
+
+// A nested element: converted by a loop of its own. The title of a poem or
+// of one of its stanzas is shown as the poem's title, not as a chapter.
+void ConvertNested(const WString& tag, WStringView name, int parentKind) {
     // "<title/>" and the like have neither content nor a closing tag.
     if (EndsWith(tag, u"/>")) return;
-    ConvertElement(0, tag);
+    const int kind = BlockKindOf(name);
+    ConvertElementAs(name, kind == kBlockTitle && parentKind == kBlockPoem ? kBlockPoemTitle : kind);
 }
 
-void PlaceImageElement(const WString& tag) { PlaceImage(tag); }
-
-// A section with attributes opens no nesting level; its id names its first block.
-void TakeSectionId(const WString& tag) { g_conv.PendingId = CutAttribute(u"id", tag, kMaxPendingId); }
+void PlaceImageElement(const WString& tag, WStringView, int) { PlaceImage(tag); }
 
 struct BodyElement {
-    std::u16string_view prefix;
-    void (*handler)(const WString& tag);
+    std::u16string_view name;
+    void (*handler)(const WString& tag, WStringView name, int parentKind);
 };
 
-// Structural elements; the first row whose prefix occurs in the tag wins.
-constexpr std::array<BodyElement, 8> kBodyElementTable{{
-    {u"<section>", ConvertNested},
-    {u"<title", ConvertNested},
-    {u"<epigraph", ConvertNested},
-    {u"<poem", ConvertNested},
-    {u"<image ", PlaceImageElement},
-    {u"<subtitle", ConvertNested},
-    {u"<section ", TakeSectionId},
-    {u"<cite", ConvertNested},
+// Structural elements: each ends the block before it and starts its own.
+constexpr std::array<BodyElement, 7> kBodyElementTable{{
+    {u"section", ConvertNested},
+    {u"title", ConvertNested},
+    {u"epigraph", ConvertNested},
+    {u"poem", ConvertNested},
+    {u"image", PlaceImageElement},
+    {u"subtitle", ConvertNested},
+    {u"cite", ConvertNested},
 }};
 
-int FindBodyElement(WStringView tag) {
-    for (size_t i = 0; i < kBodyElementTable.size(); ++i) {
-        if (Contains(tag, kBodyElementTable[i].prefix)) return static_cast<int>(i);
+const BodyElement* FindBodyElement(const Fb2Tag& tag) {
+    if (tag.form == TagForm::End) return nullptr;
+    for (const BodyElement& row : kBodyElementTable) {
+        if (row.name == tag.name) return &row;
     }
-    return -1;
+    return nullptr;
 }
 
 bool TakesTextAuthor(int kind) {
@@ -106,12 +112,19 @@ bool ConvertLinkInside(WString& text) {
     return !g_conv.ExternalLinkOpen;
 }
 
-// A text-author line: its own indented paragraph in the author look of the
-// element's style. Its text is read here, up to the next closing tag.
+// A text-author line (or a poem's date): its own indented paragraph in the
+// author look of the element's style. Its text is read here, up to the next
+// closing tag. Where no author look applies (a title) it is a plain paragraph.
 WString TextAuthorMarkup(int kind, bool& opensButton) {
     WString author = g_reader->ReadToStr("</", true, false);
     lrf::StripMarkup(author);
-    if (!TakesTextAuthor(kind)) return {};
+    WString markup = u"</Italic></Bold><P>";
+    if (!TakesTextAuthor(kind)) {
+        if (IsBlank(author)) return {};
+        markup += author + u"</P>";
+        opensButton = ConvertLinkInside(markup);
+        return markup;
+    }
     const TStyleSettings& style = g_settings.StyleTable[kind];
     const double size = style.FontSize / 10.0;
     const int64_t indent = std::max<int64_t>(0, RoundHalfEven(style.AuthorIdent * size * size * style.WordSpace / 100.0));
@@ -119,7 +132,7 @@ WString TextAuthorMarkup(int kind, bool& opensButton) {
     const bool bold = (look & 1) != 0;
     const bool italic = (look & 16) != 0;
 
-    WString markup = u"</Italic></Bold><P><Space xsize=\"" + ToWString(indent) + u"\"/>";
+    markup += u"<Space xsize=\"" + ToWString(indent) + u"\"/>";
     if (bold) markup += u"<Bold>";
     if (italic) markup += u"<Italic>";
     markup += author;
@@ -130,33 +143,132 @@ WString TextAuthorMarkup(int kind, bool& opensButton) {
     return markup;
 }
 
+// What one loop keeps besides its buffer: the cells of the table row being read.
+struct LoopState {
+    int cellsInRow = 0;
+};
+
 // The markup of one tag of the element's content.
 struct TagMarkup {
     WString text;
     bool handled = true;
     bool opensButton = false;  // a link that became a button
     bool closesLink = false;   // "</a>"
+    bool endsElement = false;  // blanks up to the next tag are dropped
 };
 
-TagMarkup RewriteTag(const WString& tag, int kind) {
+TagMarkup RewriteTag(const WString& tag, const Fb2Tag& parsed, int kind, LoopState& loop) {
     TagMarkup out;
-    if (Contains(tag, u"<a ")) {
+    const bool opens = parsed.form != TagForm::End;
+    if (parsed.name == u"a" && opens) {
         out.text = ConvertLink(tag);
         out.opensButton = !g_conv.ExternalLinkOpen;
-    } else if (Contains(tag, u"<p ")) {
+    } else if (parsed.name == u"p" && opens && parsed.hasAttributes) {
         out.text = ConvertAnchorParagraph(tag);
-    } else if (Contains(tag, u"<text-author>")) {
+    } else if ((parsed.name == u"text-author" || parsed.name == u"date") && parsed.form == TagForm::Start) {
         out.text = TextAuthorMarkup(kind, out.opensButton);
-    } else if (Contains(tag, u"<style")) {
+    } else if (parsed.name == u"style" && opens) {
         // The style's text stays; the tag itself has no markup.
+    } else if (const InlineMarkup* row = FindInlineMarkup(parsed)) {
+        out.text = row->markup;
+        out.closesLink = parsed.name == u"a";
+        out.endsElement = row->endsElement;
+        if (parsed.name == u"tr" && opens) loop.cellsInRow = 0;
+        if ((parsed.name == u"td" || parsed.name == u"th") && opens && loop.cellsInRow++ > 0) {
+            out.text.insert(0, kCellSeparator);
+        }
     } else {
-        out.text = tag;
-        int row = -1;
-        out.handled = ReplaceTag(out.text, row);
-        out.closesLink = row == kReplaceCloseLink && tag == u"</a>";
-        if (ReplacementEndsElement(row)) g_reader->SkipToCharSet(TagStart(), false);
+        out.handled = false;
     }
     return out;
+}
+
+// Comments and processing instructions are not text; the text of a CDATA
+// section is, with its markup characters escaped. ReadTag stopped at the
+// first '>', which may lie inside them: the rest is read up to their end.
+bool SkipsAsNonElement(TUnicodeFileReader& reader, WString& tag, WString& text) {
+    if (StartsWith(tag, u"<!--")) {
+        if (tag.size() < 7 || !EndsWith(tag, u"-->")) reader.ReadToStr("-->", true, true);
+        return true;
+    }
+    if (StartsWith(tag, u"<![CDATA[")) {
+        if (!EndsWith(tag, u"]]>")) tag += reader.ReadToStr("]]>", true, true) + u"]]>";
+        for (const char16_t c : WStringView(tag).substr(9, tag.size() - 12)) {
+            if (c == u'&') text += u"&amp;";
+            else if (c == u'<') text += u"&lt;";
+            else if (c == u'>') text += u"&gt;";
+            else text += c;
+        }
+        return true;
+    }
+    return StartsWith(tag, u"<?");
+}
+
+// An element with an id that starts no block of its own is still a link
+// target: the block that holds it.
+void AddElementAnchor(const WString& tag, const Fb2Tag& parsed) {
+    if (parsed.form == TagForm::End || !parsed.hasAttributes || parsed.name == u"p" || parsed.name == u"a") return;
+    const WString id = Fb2Attribute(tag, u"id");
+    if (id.empty()) return;
+    AddAnchor(id, g_conv.PageCounter - 1, g_conv.BlockCounter);
+    g_conv.FlushThreshold = 1;
+}
+
+// A structural element with an id names its first block. An id still waiting
+// for its block lands on that same block.
+void TakePendingId(const WString& tag) {
+    WString id = CutId(tag);
+    if (id.empty()) return;
+    if (!g_conv.PendingId.empty()) AddAnchor(g_conv.PendingId, g_conv.PageCounter - 1, g_conv.BlockCounter);
+    g_conv.PendingId = std::move(id);
+}
+
+void ConvertElementAs(WStringView name, int kind) {
+    const bool isSection = name == u"section";
+    if (isSection) ++g_conv.SectionDepth;
+    const WString loopName(name);
+    TUnicodeFileReader& reader = *g_reader;
+    ElementBuffer buffer;
+    LoopState loop;
+    WString next;
+    for (;;) {
+        buffer.text += reader.ReadToCharSet(TagStart(), false);
+        // The end of the input ends every open element; their buffers are lost.
+        if (!ReadTag(reader, next)) return;
+        if (SkipsAsNonElement(reader, next, buffer.text)) continue;
+        // Line breaks and tabs inside a tag separate its name and attributes like blanks.
+        BlanksForTabsAndLineBreaks(next);
+
+        const Fb2Tag parsed = ParseFb2Tag(next);
+        const TagMarkup markup = RewriteTag(next, parsed, kind, loop);
+        const bool closes = parsed.form == TagForm::End && parsed.name == loopName;
+        const BodyElement* element = markup.handled ? nullptr : FindBodyElement(parsed);
+        if (element != nullptr) {
+            EmitBuffer(kind, buffer);
+            TakePendingId(next);
+            element->handler(next, parsed.name, kind);
+        } else if (!closes) {
+            AddElementAnchor(next, parsed);
+            // An element without markup of its own keeps its text; only the tag goes.
+            if (markup.handled) AppendMarkup(buffer, markup.text, markup.opensButton, markup.closesLink);
+            // Blanks between elements separate nothing; any other text stays.
+            if (markup.endsElement) {
+                const WString between = reader.ReadToCharSet(TagStart(), false);
+                if (!IsBlank(between)) buffer.text += between;
+            }
+        }
+
+        if (markup.handled && static_cast<int64_t>(buffer.text.size()) > g_conv.FlushThreshold &&
+            Contains(markup.text, u"<CR/>")) {
+            EmitBuffer(kind, buffer);
+            g_conv.FlushThreshold = kFlushThreshold;
+        }
+        if (closes) {
+            EmitBuffer(kind, buffer);
+            if (isSection) --g_conv.SectionDepth;
+            return;
+        }
+    }
 }
 
 }  // namespace
@@ -175,44 +287,8 @@ void BlanksForTabsAndLineBreaks(WString& text) {
 }
 
 void ConvertElement(int, const WString& tag) {
-    if (tag == u"<section>") ++g_conv.SectionDepth;
-    const WString closing = ClosingTagOf(tag);
-    const int kind = BlockKindOf(closing);
-    TUnicodeFileReader& reader = *g_reader;
-    ElementBuffer buffer;
-    WString next;
-    for (;;) {
-        buffer.text += reader.ReadToCharSet(TagStart(), false);
-        // The end of the input ends every open element; their buffers are lost.
-        if (!ReadTag(reader, next)) return;
-        // Line breaks and tabs inside a tag separate its name and attributes like blanks.
-        BlanksForTabsAndLineBreaks(next);
-
-        const TagMarkup markup = RewriteTag(next, kind);
-        const bool closes = Contains(next, closing);
-        const int element = markup.handled ? -1 : FindBodyElement(next);
-        if (element >= 0) {
-            EmitBuffer(kind, buffer);
-            if (Contains(next, u"id=\"")) g_conv.PendingId = CutAttribute(u"id", next, kMaxPendingId);
-            kBodyElementTable[element].handler(next);
-        } else if (markup.handled && !closes) {
-            AppendMarkup(buffer, markup.text, markup.opensButton, markup.closesLink);
-        } else if (!markup.handled && !closes && !Contains(next, u"/")) {
-            // An unknown element: its text up to its first closing tag is dropped.
-            reader.ReadToStr("</", true, false);
-        }
-
-        if (markup.handled && static_cast<int64_t>(buffer.text.size()) > g_conv.FlushThreshold &&
-            Contains(markup.text, u"<CR/>")) {
-            EmitBuffer(kind, buffer);
-            g_conv.FlushThreshold = kFlushThreshold;
-        }
-        if (closes) {
-            EmitBuffer(kind, buffer);
-            if (closing == u"</section>") --g_conv.SectionDepth;
-            return;
-        }
-    }
+    const Fb2Tag parsed = ParseFb2Tag(tag);
+    ConvertElementAs(parsed.name, BlockKindOf(parsed.name));
 }
 
 }  // namespace tavorin::fb2

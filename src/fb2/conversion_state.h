@@ -20,6 +20,7 @@ enum BlockKind : int {
     kBlockPoem = 3,
     kBlockImage = 4,
     kBlockSubtitle = 5,
+    kBlockPoemTitle = 6,  // the title of a poem or of a stanza
     kBlockNote = 7,
     kBlockHeaderOdd = 10,
     kBlockFooterOdd = 11,

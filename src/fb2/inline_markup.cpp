@@ -17,33 +17,71 @@ namespace {
 struct Replacement {
     std::u16string_view pattern;
     std::u16string_view markup;
-    bool endsElement;  // the text that follows, up to the next tag, is whitespace
 };
 
-// Tried in this order; the first pattern found wins.
-constexpr std::array<Replacement, 19> kReplacementTable{{
-    {u"<p>", u"<P>", false},
-    {u"</p>", u"</P><CR/>", true},
-    {u"<p/>", u"<P/><CR/>", true},
-    {u"<empty-line/>", u"<CR/>", true},
-    {u"<emphasis>", u"<Italic>", false},
-    {u"</emphasis>", u"</Italic>", false},
-    {u"<strong>", u"<Bold>", false},
-    {u"</strong>", u"</Bold>", false},
-    {u"</text-author>", u"", false},
-    {u"<stanza>", u"<CR/>", true},
-    {u"</stanza>", u"<CR/>", true},
-    {u"<v>", u"<P>", false},
-    {u"</v>", u"</P><CR/>", true},
-    {u"<sup>", u"<Sup>", false},
-    {u"</sup>", u"</Sup>", false},
-    {u"<sub>", u"<Sub>", false},
-    {u"</sub>", u"</Sub>", false},
-    {u"</a>", kLinkClose, false},
-    // Never reached in the body, where "<p " is an anchor paragraph; serves annotations.
-    {u"<p ", u"<P>", false},
+// The annotation's patterns, tried in this order on the whole text.
+constexpr std::array<Replacement, 18> kReplacementTable{{
+    {u"<p>", u"<P>"},
+    {u"</p>", u"</P><CR/>"},
+    {u"<p/>", u"<P/><CR/>"},
+    {u"<empty-line/>", u"<CR/>"},
+    {u"<emphasis>", u"<Italic>"},
+    {u"</emphasis>", u"</Italic>"},
+    {u"<strong>", u"<Bold>"},
+    {u"</strong>", u"</Bold>"},
+    {u"</text-author>", u""},
+    {u"<stanza>", u"<CR/>"},
+    {u"</stanza>", u"<CR/>"},
+    {u"<v>", u"<P>"},
+    {u"</v>", u"</P><CR/>"},
+    {u"<sup>", u"<Sup>"},
+    {u"</sup>", u"</Sup>"},
+    {u"<sub>", u"<Sub>"},
+    {u"</sub>", u"</Sub>"},
+    {u"<p ", u"<P>"},
 }};
-static_assert(kReplacementTable[kReplaceCloseLink].pattern == u"</a>");
+
+constexpr TagForm kStart = TagForm::Start;
+constexpr TagForm kEnd = TagForm::End;
+constexpr TagForm kEmpty = TagForm::Empty;
+
+// Inline elements of a body by name and form. Elements not listed keep their
+// text and lose only their tags. Table cells are separated by the body loop.
+constexpr std::array<InlineMarkup, 31> kInlineMarkup{{
+    {u"p", kStart, u"<P>", false},
+    {u"p", kEnd, u"</P><CR/>", true},
+    {u"p", kEmpty, u"<P/><CR/>", true},
+    {u"empty-line", kEmpty, u"<CR/>", true},
+    {u"empty-line", kStart, u"<CR/>", true},
+    {u"emphasis", kStart, u"<Italic>", false},
+    {u"emphasis", kEnd, u"</Italic>", false},
+    {u"strong", kStart, u"<Bold>", false},
+    {u"strong", kEnd, u"</Bold>", false},
+    {u"text-author", kEnd, u"", false},
+    {u"stanza", kStart, u"<CR/>", true},
+    {u"stanza", kEnd, u"<CR/>", true},
+    {u"v", kStart, u"<P>", false},
+    {u"v", kEnd, u"</P><CR/>", true},
+    {u"sup", kStart, u"<Sup>", false},
+    {u"sup", kEnd, u"</Sup>", false},
+    {u"sub", kStart, u"<Sub>", false},
+    {u"sub", kEnd, u"</Sub>", false},
+    {u"a", kEnd, kLinkClose, false},
+    // Program code in the readers' monospace face.
+    {u"code", kStart, u"<Span fontfacename=\"Courier10 BT Roman\">", false},
+    {u"code", kEnd, u"</Span>", false},
+    // A table row is one paragraph; header cells are bold.
+    {u"table", kStart, u"", true},
+    {u"table", kEnd, u"", true},
+    {u"tr", kStart, u"<P>", true},
+    {u"tr", kEnd, u"</P><CR/>", true},
+    {u"th", kStart, u"<Bold>", false},
+    {u"th", kEnd, u"</Bold>", true},
+    {u"th", kEmpty, u"", true},
+    {u"td", kStart, u"", false},
+    {u"td", kEnd, u"", true},
+    {u"td", kEmpty, u"", true},
+}};
 
 constexpr std::u16string_view kButtonTextStart = u"emplinetype=\"dotted\">";
 constexpr std::u16string_view kButtonStart =
@@ -81,32 +119,22 @@ void StyleLastLink(WString& text, int refStyle, int underLine) {
 }  // namespace
 
 void ApplyReplacementTable(WString& text) {
-    for (size_t i = 0; i < kReplacementTable.size(); ++i) {
-        if (i == static_cast<size_t>(kReplaceCloseLink)) continue;
-        const Replacement& row = kReplacementTable[i];
+    for (const Replacement& row : kReplacementTable) {
         // Deleting a pattern can join its neighbours into a new occurrence.
         while (Contains(text, row.pattern)) ReplaceAll(text, row.pattern, row.markup);
     }
     text = Trim(text);
 }
 
-bool ReplaceTag(WString& tag, int& row) {
-    for (size_t i = 0; i < kReplacementTable.size(); ++i) {
-        if (Contains(tag, kReplacementTable[i].pattern)) {
-            tag = kReplacementTable[i].markup;
-            row = static_cast<int>(i);
-            return true;
-        }
+const InlineMarkup* FindInlineMarkup(const Fb2Tag& tag) {
+    for (const InlineMarkup& row : kInlineMarkup) {
+        if (row.form == tag.form && row.name == tag.name) return &row;
     }
-    return false;
-}
-
-bool ReplacementEndsElement(int row) {
-    return row >= 0 && row < static_cast<int>(kReplacementTable.size()) && kReplacementTable[row].endsElement;
+    return nullptr;
 }
 
 WString ConvertLink(WStringView tag) {
-    const WString href = Widen(lrf::GetAttribute(u"href", tag));
+    const WString href = Fb2Attribute(tag, u"href");
     // A link without a button (an address, or no href at all) drops its "</a>".
     g_conv.ExternalLinkOpen = IsExternalAddress(href) || href.empty();
     if (g_conv.ExternalLinkOpen) return href.empty() ? WString() : u"(<Italic>" + href + u"</Italic>) ";
@@ -123,7 +151,7 @@ WString ConvertLink(WStringView tag) {
 }
 
 WString ConvertAnchorParagraph(WStringView tag) {
-    const WString id = Widen(lrf::GetAttribute(u"id", tag));
+    const WString id = Fb2Attribute(tag, u"id");
     // Other paragraph attributes (a language, a style) leave nothing to point at.
     if (id.empty()) return u"<P>";
     AddAnchor(id, g_conv.PageCounter - 1, g_conv.BlockCounter);

@@ -2,6 +2,7 @@
 // anchor paragraphs and the look of references.
 #pragma once
 
+#include "fb2/fb2_tag.h"
 #include "text/wide.h"
 
 namespace tavorin::fb2 {
@@ -9,15 +10,18 @@ namespace tavorin::fb2 {
 // Replaces every pattern of the replacement table in the text, then trims.
 // A link's "</a>" stays as it is, like its opening tag: no button is made here.
 void ApplyReplacementTable(WString& text);
-// Replaces the whole tag by the markup of the first pattern it contains;
-// returns false when no pattern occurs. Index of the pattern in `row`.
-bool ReplaceTag(WString& tag, int& row);
-// Row of "</a>" and its markup, the close of a link's button.
-inline constexpr int kReplaceCloseLink = 17;
+// The close of a link's button.
 inline constexpr std::u16string_view kLinkClose = u"</EmpLine></CharButton>";
-// True for the rows of paragraph and stanza boundaries, after which the text
-// up to the next tag is whitespace between elements.
-bool ReplacementEndsElement(int row);
+
+// The markup of an inline FB2 tag in a body, chosen by the element's name and
+// form; nullptr for elements without markup of their own.
+struct InlineMarkup {
+    std::u16string_view name;
+    TagForm form;
+    std::u16string_view markup;
+    bool endsElement;  // blanks up to the next tag separate elements and are dropped
+};
+const InlineMarkup* FindInlineMarkup(const Fb2Tag& tag);
 WString ConvertLink(WStringView tag);
 WString ConvertAnchorParagraph(WStringView tag);
 void ApplyLinkSettings(WString& buffer);

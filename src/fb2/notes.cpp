@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "app/console.h"
 #include "fb2/conversion_state.h"
 #include "fb2/inline_markup.h"
 #include "fb2/pages.h"
@@ -137,6 +138,16 @@ void ResolveAnchors() {
         if (!button.refObj.empty()) continue;
         const auto target = g_conv.EmittedTargets.find(objid.substr(kForwardPrefix.size()));
         if (target != g_conv.EmittedTargets.end()) AimButton(button, target->second.page, target->second.blockObjid);
+    }
+    // Links whose target the book lacks stay plain text; each is reported
+    // once, in the order of the book.
+    const auto& buttons = lrf::g_store.buttons;
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        const lrf::ButtonRecord& button = buttons[i];
+        if (!button.refObj.empty() || !button.objid.starts_with(kForwardPrefix)) continue;
+        const auto first = g_conv.ForwardButtons.find(button.objid);
+        if (first == g_conv.ForwardButtons.end() || first->second != i) continue;
+        ConsoleLine("\nError: Link target not found: #" + button.objid.substr(kForwardPrefix.size()));
     }
 }
 

@@ -88,11 +88,6 @@ TEST_F(BodyTest, ImagesInsideParagraphsLeaveBalancedBlocks) {
                                     {"b2", "ts_bdy", "<P> more </P>"}}));
 }
 
-TEST_F(BodyTest, UnknownElementsAreDroppedWithTheirText) {
-    StartPage(u"");
-    ConvertBodies("<body><section><p>a</p><table><tr><td>x</td></tr></table><p>b</p></section></body>");
-    EXPECT_EQ(TextBlocks(), (Blocks{{"b0", "ts_bdy", "<P>a</P><CR/><P>b</P><CR/>"}}));
-}
 
 TEST_F(BodyTest, EmptyStructuralElementsKeepTheRestOfTheBook) {
     StartPage(u"");
@@ -133,11 +128,12 @@ TEST_F(BodyTest, TextAuthorGetsItsOwnIndentedParagraph) {
     StartPage(u"");
     g_settings.StyleTable[kStyleBody].AuthorBoldItalic = 1;
     ConvertBodies("<body><section><p>Line</p><text-author>Name</text-author></section>"
-                  "<section><title><p>T</p><text-author>Dropped</text-author></title></section></body>");
+                  "<section><title><p>T</p><text-author>Kept</text-author></title></section></body>");
     const Blocks blocks = TextBlocks();
     ASSERT_FALSE(blocks.empty());
     EXPECT_EQ(blocks[0].text, "<P>Line</P><CR/></Italic></Bold><P><Space xsize=\"300\"/><Bold>Name</Bold></P>");
-    EXPECT_EQ(blocks.back().text.find("Dropped"), std::string::npos);
+    // A title has no author look: the line is a plain paragraph of the title.
+    EXPECT_EQ(blocks.back().text, "<Bold><P>T</P><CR/></Italic></Bold><P>Kept</P></Bold>");
 }
 
 TEST_F(BodyTest, ProgressPrintsTheHighestStepReached) {

@@ -80,6 +80,10 @@ private:
     ByteBuffer span_;
     uint16_t boldWeight_ = 0;
     size_t openParagraphs_ = 0;
+    // A link whose button leads nowhere is written as plain text: its
+    // CharButton, EmpLine and their ends are left out.
+    bool buttonDropped_ = false;
+    bool empLineDropped_ = false;
 };
 
 // Simple text stream of a simple text block (plain text in F5CC runs),

@@ -23,7 +23,7 @@ struct NamedCode {
 };
 
 // Tags that write one code and nothing else.
-constexpr std::array<NamedCode, 8> kPlainTags = {{
+constexpr std::array<NamedCode, 7> kPlainTags = {{
     {u"CR/", kTagLineBreak},
     {u"Italic", kTagItalic},
     {u"/Italic", kTagItalicEnd},
@@ -31,7 +31,6 @@ constexpr std::array<NamedCode, 8> kPlainTags = {{
     {u"/Sup", kTagSupEnd},
     {u"Sub", kTagSub},
     {u"/Sub", kTagSubEnd},
-    {u"/CharButton", kTagCharButtonEnd},
 }};
 
 // Entities that stand for a character; every other entity writes nothing.
@@ -114,6 +113,11 @@ void TextStreamEncoder::Tag(WStringView tag) {
         RestoreSpan();
     } else if (tag == u"Bold" || tag == u"/Bold") {
         BoldWeight(tag == u"Bold");
+    } else if (tag == u"/CharButton") {
+        if (!buttonDropped_) PutTag(stream_, kTagCharButtonEnd);
+        buttonDropped_ = empLineDropped_ = false;
+    } else if (tag == u"/EmpLine" && empLineDropped_) {
+        empLineDropped_ = false;
     } else if (tag == u"/EmpLine") {
         if (!span_.empty()) {
             PutTag(stream_, kTagEmpLineEnd);
@@ -127,6 +131,10 @@ void TextStreamEncoder::Tag(WStringView tag) {
     } else if (Contains(tag, u"CharButton ")) {
         CharButton(tag);
     } else if (Contains(tag, u"EmpLine ")) {
+        if (buttonDropped_) {
+            empLineDropped_ = true;
+            return;
+        }
         ApplySpan(tag);
         PutTag(stream_, kTagEmpLine);
     } else if (Contains(tag, u"Space ")) {
@@ -211,9 +219,14 @@ void TextStreamEncoder::BoldWeight(bool start) {
     PutTag16(stream_, kTagFontWeight, static_cast<uint16_t>(start ? 2 * boldWeight_ : boldWeight_));
 }
 
+// A button without a target block and page would jump nowhere (readers fail
+// on such a click); its text stays, as plain text.
 void TextStreamEncoder::CharButton(WStringView tag) {
     const std::string label = GetAttribute(u"refobj", tag);
-    if (const size_t* i = FindLabel(buttons_, label)) PutTag32(stream_, kTagCharButton, g_store.buttons[*i].id);
+    const size_t* i = FindLabel(buttons_, label);
+    const ButtonRecord* button = i != nullptr ? &g_store.buttons[*i] : nullptr;
+    buttonDropped_ = button == nullptr || button->blockId == 0 || button->pageId == 0;
+    if (!buttonDropped_) PutTag32(stream_, kTagCharButton, button->id);
 }
 
 void WriteTextBlocks() {

@@ -28,6 +28,11 @@ TEST(TextStream, MarkupCodes) {
     ButtonRecord button;
     button.id = 0x1234567;
     button.objid = "bf_n1";
+    button.blockId = 60;
+    button.pageId = 50;
+    g_store.buttons.push_back(button);
+    button.objid = "bf_nowhere";  // a link whose target the book lacks
+    button.blockId = button.pageId = 0;
     g_store.buttons.push_back(button);
     const Case cases[] = {
         {"plain text", u"Hello", Words({'H', 'e', 'l', 'l', 'o'})},
@@ -43,7 +48,11 @@ TEST(TextStream, MarkupCodes) {
         {"bold end before any bold", u"</Bold>b", Words({'b'})},
         {"char button", u"<CharButton refobj=\"bf_n1\">1</CharButton>",
          Words({0xF5A7, 0x4567, 0x0123, '1', 0xF5A8})},
-        {"char button without target", u"<CharButton refobj=\"bf_zz\">1</CharButton>", Words({'1', 0xF5A8})},
+        {"char button of no button is plain text", u"<CharButton refobj=\"bf_zz\">1</CharButton>", Words({'1'})},
+        {"link that leads nowhere is plain text",
+         u"<CharButton refobj=\"bf_nowhere\"><EmpLine emplineposition=\"after\" emplinetype=\"dotted\">x</EmpLine>"
+         u"</CharButton><EmpLine emplineposition=\"after\" emplinetype=\"dotted\">y</EmpLine>",
+         Words({'x', 0xF579, 2, 0xF57A, 0x40, 0xF5C1, 'y', 0xF5C2, 0xF579, 1, 0xF57A, 0})},
         {"emphasis line", u"<EmpLine emplineposition=\"after\" emplinetype=\"dotted\">x</EmpLine>",
          Words({0xF579, 2, 0xF57A, 0x40, 0xF5C1, 'x', 0xF5C2, 0xF579, 1, 0xF57A, 0})},
         {"space empties the span", u"<Space xsize=\"500\">x</Span>", Words({0xF5CA, 500, 'x'})},
