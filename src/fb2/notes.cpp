@@ -147,7 +147,7 @@ void ResolveAnchors() {
         if (!button.refObj.empty() || !button.objid.starts_with(kForwardPrefix)) continue;
         const auto first = g_conv.ForwardButtons.find(button.objid);
         if (first == g_conv.ForwardButtons.end() || first->second != i) continue;
-        ConsoleLine("\nError: Link target not found: #" + button.objid.substr(kForwardPrefix.size()));
+        ConsoleLine("\nError: Link target not found: " + button.objid.substr(kForwardPrefix.size()));
     }
 }
 

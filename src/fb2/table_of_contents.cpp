@@ -51,7 +51,14 @@ WString TocText(WStringView text) {
     lrf::StripMarkup(plain);
     WString label = u"<P>";
     label.reserve(plain.size() + 7);
+    // Other markup (a superscript, a code face) is not shown as text either;
+    // the book's own '<' is written "&lt;", so every '<' here starts a tag.
+    bool inTag = false;
     for (const char16_t c : plain) {
+        if (inTag || c == u'<') {
+            inTag = c != u'>';
+            continue;
+        }
         if (c == u'.' && label.back() == u'.') continue;  // runs of periods become one
         label += c;
     }

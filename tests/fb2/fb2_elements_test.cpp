@@ -87,7 +87,7 @@ TEST_F(BodyTest, LinksToMissingTargetsAreReportedOnce) {
                   "<poem><stanza><v id='v'>Verse</v></stanza></poem></section></body>");
     ResolveAnchors();
     const std::string console = ConsoleText();
-    EXPECT_EQ(console, "\nError: Link target not found: #gone\n");
+    EXPECT_EQ(console, "\nError: Link target not found: gone\n");
     // The verse is a target although it starts no block of its own.
     ASSERT_EQ(lrf::g_store.buttons.size(), 6u);
     EXPECT_EQ(lrf::g_store.buttons[4].refObj, "b1");
