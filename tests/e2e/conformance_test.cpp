@@ -135,13 +135,18 @@ protected:
     }
 
     // Every titled section of the main bodies has a contents entry, in order,
-    // whose words hold the title's words (a title of several paragraphs is
-    // one label, its parts joined by ". ").
+    // whose words hold the title's words in their order (a title of several
+    // paragraphs is one label, its parts joined by ". "; lrf2lrs leaves
+    // entity text such as "&nbsp;" in labels as it is).
     void CheckContentsCoverage(const LrsBook& lrs) {
         std::vector<std::vector<std::u32string>> labels;
         for (const auto& entry : lrs.toc) labels.push_back(SplitWords(Utf8ToUtf32(entry.label)));
         const auto holds = [](const std::vector<std::u32string>& label, const std::vector<std::u32string>& title) {
-            return std::search(label.begin(), label.end(), title.begin(), title.end()) != label.end();
+            auto at = label.begin();
+            for (const auto& word : title)
+                if ((at = std::find(at, label.end(), word)) == label.end()) return false;
+                else ++at;
+            return true;
         };
         size_t next = 0, found = 0, lostCount = 0;
         std::string lost;

@@ -6,11 +6,13 @@
 // metadata, images and cover that the other checks compare.
 #include "support/e2e_fb2_book.h"
 
+#include <libxml/HTMLparser.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <zlib.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <string_view>
 #include <unordered_set>
@@ -40,22 +42,25 @@ std::string Codec(const std::vector<uint8_t>& bytes) {
 // In recover mode libxml2 drops every named reference after the first
 // well-formedness error, "&amp;" included, which would glue words together,
 // while numeric references always come through. So the five XML entities
-// become numeric references, and any other name (HTML names such as
-// "&nbsp;", placeholders such as "&FBReaderVersion;") a blank: no book
-// defines them, so they stand for no letter of a word. '&', ';' and ASCII
-// letters are single bytes in every code page the converter reads.
+// become numeric references, any other name (HTML names such as "&nbsp;",
+// placeholders such as "&FBReaderVersion;") a blank, as no book defines
+// them, and an '&' that starts no reference ("GPS&Palm") stands for itself.
+// '&', ';' and ASCII letters are single bytes in every code page read here.
 std::string WithNumericReferences(const std::vector<uint8_t>& bytes) {
     static const std::pair<std::string_view, std::string_view> kXml[] = {
         {"amp", "&#38;"}, {"lt", "&#60;"}, {"gt", "&#62;"}, {"quot", "&#34;"}, {"apos", "&#39;"}};
     std::string out;
     out.reserve(bytes.size());
     for (size_t i = 0; i < bytes.size(); ++i) {
-        size_t end = i + 1;
-        while (bytes[i] == '&' && end < bytes.size() && end - i < 40 &&
-               (std::isalnum(bytes[end]) || std::strchr("_-.:", bytes[end])))
-            ++end;
-        if (bytes[i] != '&' || end == i + 1 || end == bytes.size() || bytes[end] != ';') {
+        if (bytes[i] != '&' || (i + 1 < bytes.size() && bytes[i + 1] == '#')) {
             out += static_cast<char>(bytes[i]);
+            continue;
+        }
+        size_t end = i + 1;
+        while (end < bytes.size() && end - i < 40 && (std::isalnum(bytes[end]) || std::strchr("_-.:", bytes[end])))
+            ++end;
+        if (end == i + 1 || end == bytes.size() || bytes[end] != ';') {
+            out += "&#38;";
             continue;
         }
         const std::string_view name(reinterpret_cast<const char*>(&bytes[i + 1]), end - i - 1);
@@ -66,6 +71,20 @@ std::string WithNumericReferences(const std::vector<uint8_t>& bytes) {
         i = end;
     }
     return out;
+}
+
+// Text that reads as an HTML entity ("&eacute;", written "&amp;eacute;" in
+// the FB2) is shown by calibre's lrf2lrs as its character, so it is
+// expected as that character.
+std::u32string AsCalibreShows(std::u32string text) {
+    for (size_t at = text.find(U'&'); at != std::u32string::npos; at = text.find(U'&', at + 1)) {
+        const size_t semi = text.find(U';', at);
+        if (semi == std::u32string::npos || semi - at > 10) continue;
+        const std::string name = Utf32ToUtf8(std::u32string_view(text).substr(at + 1, semi - at - 1));
+        if (const htmlEntityDesc* entity = htmlEntityLookup(reinterpret_cast<const xmlChar*>(name.c_str())))
+            text.replace(at, semi - at + 1, 1, static_cast<char32_t>(entity->value));
+    }
+    return text;
 }
 
 bool Is(Node node, std::string_view name) {
@@ -136,7 +155,7 @@ bool IsInline(Node node) {
 void AppendText(Node node, Reading reading, Node firstMainBody, std::u32string& text) {
     for (; node; node = node->next) {
         if (node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE) {
-            text += Utf8ToUtf32(reinterpret_cast<const char*>(node->content));
+            text += AsCalibreShows(Utf8ToUtf32(reinterpret_cast<const char*>(node->content)));
         } else if (node->type == XML_ELEMENT_NODE && !LeftOut(node, reading, firstMainBody)) {
             if (!IsInline(node)) text += U' ';
             AppendText(node->children, reading, firstMainBody, text);
