@@ -143,9 +143,11 @@ protected:
         for (const auto& entry : lrs.toc) labels.push_back(SplitWords(Utf8ToUtf32(entry.label)));
         const auto holds = [](const std::vector<std::u32string>& label, const std::vector<std::u32string>& title) {
             auto at = label.begin();
-            for (const auto& word : title)
-                if ((at = std::find(at, label.end(), word)) == label.end()) return false;
-                else ++at;
+            for (const auto& word : title) {
+                at = std::find(at, label.end(), word);
+                if (at == label.end()) return false;
+                ++at;
+            }
             return true;
         };
         size_t next = 0, found = 0, lostCount = 0;
