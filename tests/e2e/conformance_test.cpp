@@ -1,15 +1,21 @@
 // Every test book (and every book of the shared corpus when it is present) is
 // converted by the real executable with the default settings and read back
-// with calibre: lrf2lrs must parse the book, the body words must arrive in
-// order, contents entries and jump buttons must land on blocks of their
+// with calibre: lrf2lrs must parse the book, the body words (read from the
+// FB2 with libxml2) must arrive in order, every titled section of the main
+// bodies must have a contents entry, every internal link whose target exists
+// must jump, contents entries and jump buttons must land on blocks of their
 // pages, no entity source text may show, ebook-meta must show the title and
 // first author, every PNG and JPEG must become an image stream, and the cover
 // must come back byte for byte.
 // Every book written, whatever the exit code, must pass the structure check.
 // Books that must be refused end with their documented exit code.
+// With TAVORIN_BOOK_REPORT set to a file, each book appends its line of
+// words, contents and links found, and its first missing word runs, to it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <map>
@@ -119,8 +125,50 @@ protected:
         const auto actual = SplitWords(lrs.text);
         const WordMatch match = MatchInOrder(fb2_.bodyWords, actual);
         const double share = static_cast<double>(match.found) / static_cast<double>(fb2_.bodyWords.size());
+        const std::string missing = DescribeMissing(match, fb2_.bodyWords);
+        char percent[16];
+        std::snprintf(percent, sizeof percent, "%.1f%%", 100 * share);
+        report_.words = std::to_string(fb2_.bodyWords.size()) + " words, " + percent + " in order";
+        report_.missing = missing;
         EXPECT_GE(share, 0.995) << Book() << ": only " << match.found << " of " << fb2_.bodyWords.size()
-                                << " body words arrive in order" << DescribeMissing(match, fb2_.bodyWords);
+                                << " body words arrive in order" << missing;
+    }
+
+    // Every titled section of the main bodies has a contents entry, in order,
+    // whose words hold the title's words in their order (a title of several
+    // paragraphs is one label, its parts joined by ". "; lrf2lrs leaves
+    // entity text such as "&nbsp;" in labels as it is).
+    void CheckContentsCoverage(const LrsBook& lrs) {
+        std::vector<std::vector<std::u32string>> labels;
+        for (const auto& entry : lrs.toc) labels.push_back(SplitWords(Utf8ToUtf32(entry.label)));
+        const auto holds = [](const std::vector<std::u32string>& label, const std::vector<std::u32string>& title) {
+            auto at = label.begin();
+            for (const auto& word : title) {
+                at = std::find(at, label.end(), word);
+                if (at == label.end()) return false;
+                ++at;
+            }
+            return true;
+        };
+        size_t next = 0, found = 0, lostCount = 0;
+        std::string lost;
+        for (const auto& title : fb2_.sectionTitles) {
+            size_t at = next;
+            while (at < labels.size() && !holds(labels[at], title)) ++at;
+            if (at < labels.size()) {
+                next = at + 1;
+                ++found;
+            } else if (++lostCount <= 5) {
+                std::string words;
+                for (const auto& word : title) words += (words.empty() ? "" : " ") + Utf32ToUtf8(word);
+                lost += "\n  \"" + words + "\"";
+            }
+        }
+        report_.contents = std::to_string(found) + "/" + std::to_string(fb2_.sectionTitles.size()) + " titled sections (" +
+                           std::to_string(lrs.toc.size()) + " entries)";
+        EXPECT_EQ(found, fb2_.sectionTitles.size())
+            << Book() << ": " << fb2_.sectionTitles.size() - found << " of " << fb2_.sectionTitles.size()
+            << " titled sections have no contents entry among " << lrs.toc.size() << ":" << lost;
     }
 
     void CheckContents(const LrsBook& lrs) {
@@ -136,16 +184,19 @@ protected:
     }
 
     // Every button a text refers to must jump to a block of its page; a link
-    // to an id that the book lacks leaves its button without target.
+    // to an id that the book lacks leaves its button without target. Every
+    // link to an id that the book holds must be a button that jumps (the
+    // notes add their return links on top).
     void CheckButtons(const LrsBook& lrs) {
         std::string bad;
-        size_t badCount = 0;
+        size_t badCount = 0, resolved = 0;
         std::unordered_set<std::string> seen;
         for (const auto& ref : lrs.charButtonRefs) {
-            if (!seen.insert(ref).second) continue;
             const auto button = lrs.buttons.find(ref);
-            if (button != lrs.buttons.end() && PageHolds(lrs, button->second.refpage, button->second.refobj))
-                continue;
+            const bool jumps =
+                button != lrs.buttons.end() && PageHolds(lrs, button->second.refpage, button->second.refobj);
+            resolved += jumps;
+            if (!seen.insert(ref).second || jumps) continue;
             if (++badCount > 5) continue;
             bad += "\n  button " + ref;
             if (button != lrs.buttons.end())
@@ -155,6 +206,10 @@ protected:
             << Book() << ": " << badCount << " of " << seen.size()
             << " buttons in the text jump to no block of their page (the book links to "
             << fb2_.danglingTargets << " missing ids):" << bad;
+        report_.links = std::to_string(resolved) + " jumps for " + std::to_string(fb2_.resolvableLinks) + " links";
+        EXPECT_GE(resolved, fb2_.resolvableLinks)
+            << Book() << ": " << resolved << " text buttons jump to a block of their page, but the book has "
+            << fb2_.resolvableLinks << " links to ids it holds";
     }
 
     // Entities belong to the markup: the reader must never see their source
@@ -235,8 +290,27 @@ protected:
                                         << expected.size() << " bytes)";
     }
 
+    // The book's line in the TAVORIN_BOOK_REPORT file, written as one piece
+    // so that test processes running at once do not mix their lines.
+    void TearDown() override {
+        const char* path = std::getenv("TAVORIN_BOOK_REPORT");
+        if (!path || !*path || report_.status.empty()) return;
+        std::string line = Book() + " | " + report_.status + " | " + report_.words + " | " + report_.contents +
+                           " | " + report_.links + report_.missing + "\n";
+        if (FILE* file = std::fopen(path, "a")) {
+            std::setvbuf(file, nullptr, _IONBF, 0);
+            std::fwrite(line.data(), 1, line.size(), file);
+            std::fclose(file);
+        }
+    }
+
+    struct Report {
+        std::string status, words = "-", contents = "-", links = "-", missing;
+    };
+
     std::vector<uint8_t> source_;  // the FB2 bytes
     Fb2Book fb2_;
+    Report report_;
 };
 
 TEST_P(ConformanceTest, ConvertsAndReadsBack) {
@@ -244,6 +318,7 @@ TEST_P(ConformanceTest, ConvertsAndReadsBack) {
     const std::string lrf = dir.file("book.lrf");
     const CommandResult run = ConvertWithExe(GetParam().path, lrf, dir.path().string(), dir.file("tmp"));
     const int expected = ExpectedExitCode(GetParam(), fb2_);
+    report_.status = "exit " + std::to_string(run.exitCode);
 
     ASSERT_TRUE(IsDocumentedExitCode(run.exitCode))
         << Book() << ": the converter ended with " << run.exitCode << "\n" << run.output;
@@ -276,6 +351,7 @@ TEST_P(ConformanceTest, ConvertsAndReadsBack) {
     CheckWords(book);
     CheckNoEntityText(ReadFileBytes(lrf));
     CheckContents(book);
+    CheckContentsCoverage(book);
     CheckButtons(book);
     CheckMetadata(lrf);
     CheckImages(book, lrf, dir);

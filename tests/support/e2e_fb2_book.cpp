@@ -1,185 +1,173 @@
-// Reading an FB2 file the way a reader of the converted book sees it: the
-// text is decoded with the code page the converter picks (the first of
-// "1251", "1252", "1250", "iso-8859-1", "koi8-r" found in the declared
-// encoding, case-sensitive, else UTF-8) and walked tag by tag with the same
-// element rules as the body conversion, so that words the conversion drops
-// on purpose are not expected in the book.
+// Reading an FB2 file with libxml2 (recover mode, so that damaged books still
+// give their text) for what its converted book must hold: the words of every
+// body in document order, by what the FB2 means rather than by the
+// converter's element rules, less the short list of deliberate omissions in
+// LeftOut; the titled sections of the main bodies; the internal links; the
+// metadata, images and cover that the other checks compare.
 #include "support/e2e_fb2_book.h"
 
-#include <iconv.h>
+#include <libxml/HTMLparser.h>
+#include <libxml/parser.h>
+#include <libxml/tree.h>
 #include <zlib.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <string_view>
+#include <unordered_set>
 
 #include "support/e2e_words.h"
 
 namespace tavorin::test {
 namespace {
 
-using U32View = std::u32string_view;
+using Node = const xmlNode*;
 
-std::u32string Ascii(std::string_view text) { return std::u32string(text.begin(), text.end()); }
-
-bool Contains(U32View text, std::string_view what) { return text.find(Ascii(what)) != U32View::npos; }
-
-// The text between the first pair of double quotes after `name`.
-template <typename Text>
-Text QuotedAfter(const Text& tag, const Text& name) {
-    const size_t at = tag.find(name);
-    if (at == Text::npos) return {};
-    const size_t open = tag.find('"', at + name.size());
-    if (open == Text::npos) return {};
-    const size_t close = tag.find('"', open + 1);
-    if (close == Text::npos) return {};
-    return tag.substr(open + 1, close - open - 1);
-}
-
-std::string Codec(const std::string& encoding) {
-    if (encoding.find("1251") != std::string::npos) return "CP1251";
-    if (encoding.find("1252") != std::string::npos) return "CP1252";
-    if (encoding.find("1250") != std::string::npos) return "CP1250";
+// The code page the converter reads the file with: the first of "1251",
+// "1252", "1250", "iso-8859-1", "koi8-r" found in the declared encoding,
+// case-sensitive, else UTF-8. A book whose bytes do not fit it is refused
+// (exit code 12) and has no words to check.
+std::string Codec(const std::vector<uint8_t>& bytes) {
+    const std::string declaration(bytes.begin(), std::find(bytes.begin(), bytes.end(), '>'));
+    const size_t at = declaration.find("encoding");
+    const std::string encoding = at == std::string::npos ? "" : declaration.substr(at);
+    for (const char* name : {"1251", "1252", "1250"})
+        if (encoding.find(name) != std::string::npos) return std::string("CP") + name;
     if (encoding.find("iso-8859-1") != std::string::npos) return "ISO-8859-1";
     if (encoding.find("koi8-r") != std::string::npos) return "KOI8-R";
     return "UTF-8";
 }
 
-// Single-byte code pages through iconv, one byte at a time so that a byte the
-// code page leaves undefined becomes U+FFFD instead of ending the text.
-std::u32string DecodeSingleByte(const std::vector<uint8_t>& bytes, const std::string& codec) {
-    char32_t table[256];
-    iconv_t cd = iconv_open("UTF-32LE", codec.c_str());
-    for (int b = 0; b < 256; ++b) {
-        char in = static_cast<char>(b);
-        char32_t out = 0xFFFD;
-        char* inPtr = &in;
-        auto* outPtr = reinterpret_cast<char*>(&out);
-        size_t inLeft = 1, outLeft = sizeof out;
-        if (cd == reinterpret_cast<iconv_t>(-1) ||
-            iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1))
-            out = 0xFFFD;
-        table[b] = out;
+// In recover mode libxml2 drops every named reference after the first
+// well-formedness error, "&amp;" included, which would glue words together,
+// while numeric references always come through. So the five XML entities
+// become numeric references, any other name (HTML names such as "&nbsp;",
+// placeholders such as "&FBReaderVersion;") a blank, as no book defines
+// them, and an '&' that starts no reference ("GPS&Palm") stands for itself.
+// '&', ';' and ASCII letters are single bytes in every code page read here.
+std::string WithNumericReferences(const std::vector<uint8_t>& bytes) {
+    static const std::pair<std::string_view, std::string_view> kXml[] = {
+        {"amp", "&#38;"}, {"lt", "&#60;"}, {"gt", "&#62;"}, {"quot", "&#34;"}, {"apos", "&#39;"}};
+    std::string out;
+    out.reserve(bytes.size());
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != '&' || (i + 1 < bytes.size() && bytes[i + 1] == '#')) {
+            out += static_cast<char>(bytes[i]);
+            continue;
+        }
+        size_t end = i + 1;
+        while (end < bytes.size() && end - i < 40 && (std::isalnum(bytes[end]) || std::strchr("_-.:", bytes[end])))
+            ++end;
+        if (end == i + 1 || end == bytes.size() || bytes[end] != ';') {
+            out += "&#38;";
+            continue;
+        }
+        const std::string_view name(reinterpret_cast<const char*>(&bytes[i + 1]), end - i - 1);
+        std::string_view replacement = "&#32;";
+        for (const auto& [entity, numeric] : kXml)
+            if (name == entity) replacement = numeric;
+        out += replacement;
+        i = end;
     }
-    if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
-    std::u32string text;
-    text.reserve(bytes.size());
-    for (const uint8_t b : bytes) text += table[b];
+    return out;
+}
+
+// Text that reads as an HTML entity ("&eacute;", written "&amp;eacute;" in
+// the FB2) is shown by calibre's lrf2lrs as its character, so it is
+// expected as that character.
+std::u32string AsCalibreShows(std::u32string text) {
+    for (size_t at = text.find(U'&'); at != std::u32string::npos; at = text.find(U'&', at + 1)) {
+        const size_t semi = text.find(U';', at);
+        if (semi == std::u32string::npos || semi - at > 10) continue;
+        const std::string name = Utf32ToUtf8(std::u32string_view(text).substr(at + 1, semi - at - 1));
+        if (const htmlEntityDesc* entity = htmlEntityLookup(reinterpret_cast<const xmlChar*>(name.c_str())))
+            text.replace(at, semi - at + 1, 1, static_cast<char32_t>(entity->value));
+    }
     return text;
 }
 
-// Numeric references as the converter decodes them: "&#" and up to five
-// more characters; a decimal number of up to four digits before ";".
-void DecodeCharRefs(std::u32string& text) {
-    size_t at = 0;
-    while ((at = text.find(U"&#", at)) != std::u32string::npos) {
-        const U32View window = U32View(text).substr(at, 7);
-        size_t length = 7;
-        const size_t semi = window.find(U';');
-        if (semi != U32View::npos && !(window.size() == 7 && window[6] == U';')) length = semi + 1;
-        length = std::min(length, text.size() - at);
-        const size_t digitsEnd = length - 1;  // the ";" or the seventh character
-        char32_t code = 0;
-        bool number = digitsEnd > 2;
-        for (size_t k = 2; k < digitsEnd; ++k) {
-            const char32_t c = window[k];
-            if (c < '0' || c > '9') {
-                number = false;
-                break;
-            }
-            code = code * 10 + (c - '0');
-        }
-        text.erase(at, length);
-        if (number && code > 0) {
-            text.insert(at, 1, code);
-            ++at;
+bool Is(Node node, std::string_view name) {
+    return node && node->type == XML_ELEMENT_NODE && name == reinterpret_cast<const char*>(node->name);
+}
+
+std::string Content(Node node) {
+    xmlChar* value = xmlNodeGetContent(node);
+    std::string text = value ? reinterpret_cast<const char*>(value) : "";
+    xmlFree(value);
+    return text;
+}
+
+// An attribute by its local name, any namespace; under an unbound prefix
+// ("l:href" in a book without xmlns:l) libxml2 keeps the prefix in the name.
+std::string Attribute(Node node, std::string_view name) {
+    for (const xmlAttr* a = node->properties; a; a = a->next) {
+        const std::string_view full = reinterpret_cast<const char*>(a->name);
+        if (full == name || (full.ends_with(name) && full[full.size() - name.size() - 1] == ':'))
+            return Content(reinterpret_cast<Node>(a));
+    }
+    return {};
+}
+
+// `node` and every element under it, in document order.
+template <typename Visit>
+void ForEachElement(Node node, const Visit& visit) {
+    if (!node || node->type != XML_ELEMENT_NODE) return;
+    visit(node);
+    for (Node child = node->children; child; child = child->next) ForEachElement(child, visit);
+}
+
+bool InsideBody(Node node) {
+    for (Node up = node->parent; up; up = up->parent)
+        if (Is(up, "body")) return true;
+    return false;
+}
+
+Node FirstChild(Node node, std::string_view name) {
+    for (Node child = node ? node->children : nullptr; child; child = child->next)
+        if (Is(child, name)) return child;
+    return nullptr;
+}
+
+enum class Reading { kPage, kContentsLabel };
+
+// The one list of what the converter leaves out on purpose; any other text of
+// a body (tables, code, unknown elements included) must reach the book.
+bool LeftOut(Node node, Reading reading, Node firstMainBody) {
+    // The first main body's own title names the running header of the first
+    // pages and shows as no block; the title page shows the book title from
+    // the description instead.
+    if (Is(node, "title") && node->parent == firstMainBody) return true;
+    // A contents label leaves out the links of its title (note references);
+    // the page keeps them.
+    return reading == Reading::kContentsLabel && Is(node, "a");
+}
+
+// Elements that run on inside a paragraph: no word break at their tags.
+bool IsInline(Node node) {
+    static const std::string_view kInline[] = {"emphasis", "strong", "strikethrough", "sub", "sup",
+                                               "code",     "style",  "a"};
+    return std::any_of(std::begin(kInline), std::end(kInline), [&](std::string_view name) { return Is(node, name); });
+}
+
+// The text under `node`: text and CDATA as written, a blank around every
+// element that is not inline; comments and processing instructions are markup.
+void AppendText(Node node, Reading reading, Node firstMainBody, std::u32string& text) {
+    for (; node; node = node->next) {
+        if (node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE) {
+            text += AsCalibreShows(Utf8ToUtf32(reinterpret_cast<const char*>(node->content)));
+        } else if (node->type == XML_ELEMENT_NODE && !LeftOut(node, reading, firstMainBody)) {
+            if (!IsInline(node)) text += U' ';
+            AppendText(node->children, reading, firstMainBody, text);
+            if (!IsInline(node)) text += U' ';
         }
     }
 }
 
-// The Latin-1 entity names of HTML, for the codes 160 to 255 in order.
-constexpr std::string_view kLatin1EntityNames =
-    "nbsp iexcl cent pound curren yen brvbar sect uml copy ordf laquo not shy reg macr deg plusmn sup2 "
-    "sup3 acute micro para middot cedil sup1 ordm raquo frac14 frac12 frac34 iquest Agrave Aacute Acirc "
-    "Atilde Auml Aring AElig Ccedil Egrave Eacute Ecirc Euml Igrave Iacute Icirc Iuml ETH Ntilde Ograve "
-    "Oacute Ocirc Otilde Ouml times Oslash Ugrave Uacute Ucirc Uuml Yacute THORN szlig agrave aacute acirc "
-    "atilde auml aring aelig ccedil egrave eacute ecirc euml igrave iacute icirc iuml eth ntilde ograve "
-    "oacute ocirc otilde ouml divide oslash ugrave uacute ucirc uuml yacute thorn yuml";
-
-// The character of a Latin-1 HTML entity name, or 0.
-char32_t Latin1Entity(U32View name) {
-    char32_t code = 160;
-    size_t start = 0;
-    while (start < kLatin1EntityNames.size()) {
-        size_t end = kLatin1EntityNames.find(' ', start);
-        if (end == std::string_view::npos) end = kLatin1EntityNames.size();
-        const std::string_view candidate = kLatin1EntityNames.substr(start, end - start);
-        if (candidate.size() == name.size() && std::equal(candidate.begin(), candidate.end(), name.begin())) return code;
-        ++code;
-        start = end + 1;
-    }
-    return 0;
-}
-
-// Named entities in body text as the book shows them: "&nbsp;", "&quot;"
-// and "&amp;" stand for characters that separate words, every other entity of
-// up to ten characters writes nothing. An "&amp;" written before an HTML
-// entity name ("&amp;eacute;") leaves the text "&eacute;" in the book, which
-// calibre shows as the letter.
-void DropNamedEntities(std::u32string& text) {
+// Metadata values as a reader shows them: line breaks dropped, blanks collapsed.
+std::string CleanValue(const std::string& value) {
     std::u32string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        const size_t semi = text[i] == U'&' ? text.find(U';', i) : std::u32string::npos;
-        if (semi == std::u32string::npos || semi - i > 10) {
-            out += text[i];
-            continue;
-        }
-        const U32View name = U32View(text).substr(i, semi - i);
-        if (name == U"&amp") {
-            const size_t next = text.find(U';', semi + 1);
-            const char32_t letter =
-                next == std::u32string::npos ? 0 : Latin1Entity(U32View(text).substr(semi + 1, next - semi - 1));
-            if (letter != 0) {
-                out += letter;
-                i = next;
-                continue;
-            }
-        }
-        if (name == U"&nbsp" || name == U"&quot" || name == U"&amp") out += U' ';
-        i = semi;
-    }
-    text.swap(out);
-}
-
-// Named entities in metadata values, which are XML to their reader.
-void DecodeXmlEntities(std::u32string& text) {
-    static const std::pair<std::u32string_view, char32_t> kNames[] = {
-        {U"&amp;", U'&'}, {U"&lt;", U'<'}, {U"&gt;", U'>'}, {U"&quot;", U'"'}, {U"&apos;", U'\''}};
-    std::u32string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        bool replaced = false;
-        if (text[i] == U'&') {
-            for (const auto& [name, value] : kNames) {
-                if (U32View(text).substr(i, name.size()) == name) {
-                    out += value;
-                    i += name.size() - 1;
-                    replaced = true;
-                    break;
-                }
-            }
-        }
-        if (!replaced) out += text[i];
-    }
-    text.swap(out);
-}
-
-std::string CleanValue(std::u32string text) {
-    DecodeCharRefs(text);
-    DecodeXmlEntities(text);
-    std::u32string out;
-    for (const char32_t c : text) {
+    for (const char32_t c : Utf8ToUtf32(value)) {
         if (c == U'\r' || c == U'\n') continue;
         const bool blank = c == U' ' || c == U'\t' || c == 0xA0;
         if (blank && (out.empty() || out.back() == U' ')) continue;
@@ -187,6 +175,66 @@ std::string CleanValue(std::u32string text) {
     }
     while (!out.empty() && out.back() == U' ') out.pop_back();
     return Utf32ToUtf8(out);
+}
+
+// Title, first author of title-info, and the cover: the last image of any
+// coverpage of the description.
+void ReadDescription(Node description, Fb2Book& book) {
+    const Node titleInfo = FirstChild(description, "title-info");
+    if (const Node title = FirstChild(titleInfo, "book-title")) book.title = CleanValue(Content(title));
+    if (const Node author = FirstChild(titleInfo, "author")) {
+        const auto part = [&](const char* name) {
+            const Node element = FirstChild(author, name);
+            return element ? CleanValue(Content(element)) : std::string();
+        };
+        book.firstAuthorFirstName = part("first-name");
+        book.firstAuthorLastName = part("last-name");
+        if (book.firstAuthorLastName.empty() && FirstChild(author, "nickname"))
+            book.firstAuthorLastName = "(" + part("nickname") + ")";
+    }
+    ForEachElement(description, [&](Node node) {
+        if (!Is(node, "image") || !Is(node->parent, "coverpage")) return;
+        const std::string href = Attribute(node, "href");
+        book.coverId = href.starts_with('#') ? href.substr(1) : href;
+    });
+}
+
+// A body whose start tag says "notes" holds the notes; every other body
+// (name="comments" among them) is a main body.
+bool IsNotesBody(Node body) {
+    for (const xmlAttr* a = body->properties; a; a = a->next)
+        if (Content(reinterpret_cast<Node>(a)).find("notes") != std::string::npos) return true;
+    return false;
+}
+
+void ReadBodies(const std::vector<Node>& bodies, Fb2Book& book) {
+    const auto firstMain = std::find_if(bodies.begin(), bodies.end(), [](Node b) { return !IsNotesBody(b); });
+    const Node firstMainBody = firstMain == bodies.end() ? nullptr : *firstMain;
+    std::unordered_set<std::string> ids;
+    std::vector<std::string> targets;  // of every link, in order
+    for (const Node body : bodies) {
+        std::u32string text;
+        AppendText(body->children, Reading::kPage, firstMainBody, text);
+        for (auto& word : SplitWords(text)) book.bodyWords.push_back(std::move(word));
+        ForEachElement(body, [&](Node node) {
+            if (const std::string id = Attribute(node, "id"); !id.empty()) ids.insert(id);
+            if (Is(node, "a")) {
+                const std::string href = Attribute(node, "href");
+                if (!href.empty()) targets.push_back(href.starts_with('#') ? href.substr(1) : href);
+            }
+            if (!Is(node, "section") || IsNotesBody(body)) return;
+            std::u32string title;
+            if (const Node element = FirstChild(node, "title"))
+                AppendText(element->children, Reading::kContentsLabel, firstMainBody, title);
+            if (auto words = SplitWords(title); !words.empty()) book.sectionTitles.push_back(std::move(words));
+        });
+    }
+    std::unordered_set<std::string> dangling;
+    for (const std::string& target : targets) {
+        if (ids.contains(target)) ++book.resolvableLinks;
+        else dangling.insert(target);
+    }
+    book.danglingTargets = dangling.size();
 }
 
 int ReadBigEndian(const std::vector<uint8_t>& d, size_t at, size_t bytes) {
@@ -226,11 +274,11 @@ void ProbeImage(Fb2Image& image) {
     }
 }
 
-std::vector<uint8_t> Base64(U32View text) {
+std::vector<uint8_t> Base64(std::string_view text) {
     std::vector<uint8_t> out;
     uint32_t bits = 0;
     int count = 0;
-    for (const char32_t c : text) {
+    for (const char c : text) {
         int v;
         if (c >= 'A' && c <= 'Z') v = static_cast<int>(c - 'A');
         else if (c >= 'a' && c <= 'z') v = static_cast<int>(c - 'a') + 26;
@@ -256,266 +304,33 @@ std::vector<uint8_t> Base64(U32View text) {
     return out;
 }
 
-// Reads the decoded text as alternating text pieces and tags.
-class TagWalker {
-public:
-    explicit TagWalker(U32View text) : text_(text) {}
-    U32View ReadText() { return ReadTo(U"<"); }
-    U32View ReadTo(U32View delimiter) {
-        const size_t start = pos_;
-        const size_t at = text_.find(delimiter, pos_);
-        pos_ = at == U32View::npos ? text_.size() : at;
-        return text_.substr(start, pos_ - start);
-    }
-    // The tag from "<" to ">" inclusive; false at the end of the text.
-    bool ReadTag(std::u32string& tag) {
-        ReadTo(U"<");
-        const size_t start = pos_;
-        const size_t close = text_.find(U'>', pos_);
-        if (close == U32View::npos) {
-            pos_ = text_.size();
-            return false;
-        }
-        pos_ = close + 1;
-        tag.assign(text_.substr(start, pos_ - start));
-        return true;
-    }
-    void Rewind() { pos_ = 0; }
-
-private:
-    U32View text_;
-    size_t pos_ = 0;
-};
-
-// Description: title, first author of title-info, cover image id.
-void ReadDescription(TagWalker& walker, Fb2Book& book) {
-    std::u32string tag, title, first, last;
-    bool inTitleInfo = false, inFirstAuthor = false, inCoverpage = false;
-    int titleInfoAuthors = 0;
-    while (walker.ReadTag(tag)) {
-        if (Contains(tag, "<title-info")) inTitleInfo = true;
-        if (Contains(tag, "</title-info")) inTitleInfo = false;
-        if (inTitleInfo && Contains(tag, "<author")) inFirstAuthor = ++titleInfoAuthors == 1;
-        if (Contains(tag, "</author")) inFirstAuthor = false;
-        if (inTitleInfo && Contains(tag, "<book-title")) title += walker.ReadText();
-        if (inFirstAuthor && Contains(tag, "<first-name>")) first += walker.ReadText();
-        if (inFirstAuthor && Contains(tag, "<last-name>")) last += walker.ReadText();
-        if (inFirstAuthor && Contains(tag, "<nickname>") && last.empty()) last = U"(" + std::u32string(walker.ReadText()) + U")";
-        if (Contains(tag, "<coverpage")) inCoverpage = true;
-        if (Contains(tag, "</coverpage")) inCoverpage = false;
-        if (inCoverpage && Contains(tag, "<image")) {  // the last one wins
-            const std::u32string href = QuotedAfter<std::u32string>(tag, U"href");
-            book.coverId = Utf32ToUtf8(href.starts_with(U"#") ? href.substr(1) : href);
-        }
-        if (Contains(tag, "</description")) {
-            book.descriptionClosed = true;
-            break;
-        }
-    }
-    book.title = CleanValue(title);
-    book.firstAuthorFirstName = CleanValue(first);
-    book.firstAuthorLastName = CleanValue(last);
-}
-
-void ReadImages(TagWalker& walker, Fb2Book& book) {
-    std::u32string tag;
-    while (walker.ReadTag(tag)) {
-        if (!Contains(tag, "<binary ")) continue;
-        Fb2Image image;
-        image.id = Utf32ToUtf8(QuotedAfter<std::u32string>(tag, U"id"));
-        image.contentType = Utf32ToUtf8(QuotedAfter<std::u32string>(tag, U"content-type"));
-        image.data = Base64(walker.ReadTo(U"</binary"));
-        ProbeImage(image);
-        book.images.push_back(std::move(image));
-    }
-}
-
-// The body walk: a small model of the body conversion, just precise enough to
-// know which text reaches the book.
-class BodyWords {
-public:
-    BodyWords(TagWalker& walker, Fb2Book& book, int pagesBeforeBody)
-        : walker_(walker), book_(book), pageCounter_(pagesBeforeBody) {}
-
-    void ConvertBody(const std::u32string& tag) {
-        if (Contains(tag, "notes")) {
-            inMainBody_ = false;
-            ++pageCounter_;
-        }
-        Element(tag, kBodyText);
-    }
-
-    void Finish() {
-        for (const auto& target : targets_)
-            if (!ids_.contains(target)) ++book_.danglingTargets;
-    }
-
-private:
-    enum Kind { kBodyText = 0, kTitle = 1, kEpigraph = 2, kPoem = 3, kSubtitle = 5, kCite = 15 };
-
-    static Kind KindOf(U32View tag) {
-        if (Contains(tag, "<title")) return kTitle;
-        if (Contains(tag, "<epigraph")) return kEpigraph;
-        if (Contains(tag, "<poem")) return kPoem;
-        if (Contains(tag, "<subtitle")) return kSubtitle;
-        if (Contains(tag, "<cite")) return kCite;
-        return kBodyText;
-    }
-
-    enum class InlineTag { kNone, kRun, kParagraph, kParagraphEnd };
-
-    // Replacement-table tags. Paragraph tags separate words; after those that
-    // end a paragraph the text up to the next tag is dropped (taken for the
-    // blanks between elements).
-    static InlineTag ClassifyInline(U32View tag) {
-        static const char* const kEnds[] = {"</p>", "<p/>", "<empty-line/>", "<stanza>", "</stanza>", "</v>"};
-        static const char* const kStarts[] = {"<p>", "<v>"};
-        static const char* const kRuns[] = {"<emphasis>", "</emphasis>", "<strong>", "</strong>",
-                                            "</text-author>", "<sup>", "</sup>", "<sub>", "</sub>", "</a>"};
-        // The table order decides: "<p>" is tried before "</p>" and so on.
-        if (Contains(tag, "<p>")) return InlineTag::kParagraph;
-        for (const char* pattern : kEnds)
-            if (Contains(tag, pattern)) return InlineTag::kParagraphEnd;
-        for (const char* pattern : kStarts)
-            if (Contains(tag, pattern)) return InlineTag::kParagraph;
-        for (const char* pattern : kRuns)
-            if (Contains(tag, pattern)) return InlineTag::kRun;
-        return InlineTag::kNone;
-    }
-
-    static bool IsStructural(U32View tag) {
-        static const char* const kPrefixes[] = {"<section>", "<title", "<epigraph", "<poem",
-                                                "<image ",   "<subtitle", "<section ", "<cite"};
-        for (const char* prefix : kPrefixes)
-            if (Contains(tag, prefix)) return true;
-        return false;
-    }
-
-    static std::u32string ClosingTag(const std::u32string& tag) {
-        std::u32string closing = U"</" + tag.substr(1);
-        const size_t blank = closing.find(U' ');
-        if (blank != std::u32string::npos) closing = closing.substr(0, blank) + U">";
-        return closing;
-    }
-
-    void NoteIds(const std::u32string& tag) {
-        const size_t at = tag.find(U" id=\"");
-        if (at == std::u32string::npos) return;
-        const size_t end = tag.find(U'"', at + 5);
-        if (end != std::u32string::npos) ids_.insert(tag.substr(at + 5, end - at - 5));
-    }
-
-    // A link: an external one shows its address in brackets before its text,
-    // any other becomes a button pair.
-    void Link(const std::u32string& tag, std::u32string& buffer) {
-        const std::u32string href = QuotedAfter<std::u32string>(tag, U"href");
-        if (Contains(tag, "http://")) {
-            buffer += U" (" + href + U") ";
-            return;
-        }
-        if (href.empty()) return;
-        targets_.insert(href.starts_with(U"#") ? href.substr(1) : href);
-    }
-
-    // Text-author text as the book shows it: tags inside it are markup.
-    static std::u32string WithoutTags(U32View text) {
-        std::u32string out;
-        bool inTag = false;
-        for (const char32_t c : text) {
-            if (c == U'<') inTag = true;
-            if (!inTag) out += c;
-            if (c == U'>') {
-                inTag = false;
-                out += U' ';
-            }
-        }
-        return out;
-    }
-
-    void Emit(std::u32string& buffer, Kind kind) {
-        if (kind == kTitle && inMainBody_ && !SplitWords(buffer).empty()) {
-            if (sectionDepth_ < 0 && pageCounter_ <= 3) {
-                buffer.clear();  // sets only the running header
-                return;
-            }
-            if (firstTitlePending_) firstTitlePending_ = false;
-            else if (sectionDepth_ <= 0) ++pageCounter_;
-        }
-        DecodeCharRefs(buffer);
-        DropNamedEntities(buffer);
-        for (auto& word : SplitWords(buffer)) book_.bodyWords.push_back(std::move(word));
-        buffer.clear();
-    }
-
-    // Returns false at the end of the input (every open element ends unemitted).
-    bool Element(const std::u32string& openTag, Kind kind) {
-        if (openTag == U"<section>") ++sectionDepth_;
-        const std::u32string closing = ClosingTag(openTag);
-        std::u32string buffer, tag;
-        while (true) {
-            buffer += walker_.ReadText();
-            if (!walker_.ReadTag(tag)) return false;
-            NoteIds(tag);
-            InlineTag inlineTag = InlineTag::kNone;
-            if (Contains(tag, "<a ")) {
-                Link(tag, buffer);
-            } else if (Contains(tag, "<p ")) {
-                buffer += U' ';
-            } else if (Contains(tag, "<text-author>")) {
-                const U32View author = walker_.ReadTo(U"</");
-                if (kind == kBodyText || kind == kEpigraph || kind == kPoem || kind == kCite)
-                    buffer += U" " + WithoutTags(author) + U" ";
-            } else if (Contains(tag, "<style")) {
-            } else if ((inlineTag = ClassifyInline(tag)) != InlineTag::kNone) {
-                if (inlineTag != InlineTag::kRun) buffer += U' ';
-                if (inlineTag == InlineTag::kParagraphEnd) walker_.ReadText();
-            } else if (IsStructural(tag)) {
-                Emit(buffer, kind);
-                const bool nests = !Contains(tag, "<image ") && !Contains(tag, "<section ");
-                if (nests && !Element(tag, KindOf(tag))) return false;
-            } else if (!(tag.find(closing) != std::u32string::npos) && tag.find(U'/') == std::u32string::npos) {
-                walker_.ReadTo(U"</");  // an unknown element: its text up to the first closing tag is dropped
-            }
-            if ((tag.find(closing) != std::u32string::npos)) {
-                Emit(buffer, kind);
-                if (closing == U"</section>") --sectionDepth_;
-                return true;
-            }
-        }
-    }
-
-    TagWalker& walker_;
-    Fb2Book& book_;
-    int pageCounter_;
-    int sectionDepth_ = -1;
-    bool inMainBody_ = true;
-    bool firstTitlePending_ = true;
-    std::unordered_set<std::u32string> ids_;
-    std::unordered_set<std::u32string> targets_;
-};
+// libxml2 reports nothing: damaged books are read as far as they go.
+void Quiet(void*, const char*, ...) {}
 
 }  // namespace
 
 Fb2Book ReadFb2Book(const std::vector<uint8_t>& bytes) {
     Fb2Book book;
-    const std::string declaration(bytes.begin(), std::find(bytes.begin(), bytes.end(), '>'));
-    book.declaredEncoding = QuotedAfter<std::string>(declaration, "encoding");
-    book.codec = Codec(book.declaredEncoding);
-    const std::u32string text = book.codec == "UTF-8"
-                                    ? Utf8ToUtf32(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()))
-                                    : DecodeSingleByte(bytes, book.codec);
-    TagWalker walker(text);
-    ReadDescription(walker, book);
-    if (!book.descriptionClosed) return book;
-    ReadImages(walker, book);
-
-    const bool coverPage = !book.coverId.empty() && !ConvertibleImages(book).empty();
-    BodyWords body(walker, book, (coverPage ? 1 : 0) + 2);
-    walker.Rewind();
-    std::u32string tag;
-    while (walker.ReadTag(tag))
-        if (Contains(tag, "<body")) body.ConvertBody(tag);
-    body.Finish();
+    static const std::string_view kEnd = "</description";
+    book.descriptionClosed = std::search(bytes.begin(), bytes.end(), kEnd.begin(), kEnd.end()) != bytes.end();
+    book.codec = Codec(bytes);
+    const std::string text = WithNumericReferences(bytes);
+    xmlSetGenericErrorFunc(nullptr, Quiet);
+    xmlDoc* doc = xmlReadMemory(text.data(), static_cast<int>(text.size()), nullptr, book.codec.c_str(),
+                                XML_PARSE_RECOVER | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING |
+                                    XML_PARSE_HUGE | XML_PARSE_IGNORE_ENC);
+    if (!doc) return book;
+    std::vector<Node> bodies;
+    ForEachElement(xmlDocGetRootElement(doc), [&](Node node) {
+        if (Is(node, "description") && book.title.empty()) ReadDescription(node, book);
+        if (Is(node, "body") && !InsideBody(node)) bodies.push_back(node);
+        if (!Is(node, "binary")) return;
+        Fb2Image image{Attribute(node, "id"), Attribute(node, "content-type"), Base64(Content(node)), "", 0, 0};
+        ProbeImage(image);
+        book.images.push_back(std::move(image));
+    });
+    ReadBodies(bodies, book);
+    xmlFreeDoc(doc);
     return book;
 }
 

@@ -1,13 +1,11 @@
-// What an FB2 book should look like after conversion, read straight from the
-// FB2 bytes, independently of the converter: the title and first author, the
-// images, the cover, the internal links, and the words of the bodies in
-// reading order, leaving out what the conversion drops by design (the
-// body's own title, tables and unknown elements, text-authors of titles).
+// What an FB2 book should look like after conversion, read with libxml2,
+// independently of the converter: the title and first author, the images,
+// the cover, the words of every body in reading order, the titled sections
+// the table of contents must list, and the internal links that must jump.
 #pragma once
 
 #include <cstdint>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 namespace tavorin::test {
@@ -22,7 +20,6 @@ struct Fb2Image {
 };
 
 struct Fb2Book {
-    std::string declaredEncoding;  // the XML declaration's value, as written
     std::string codec;             // the code page the converter reads the file with
     bool descriptionClosed = false;
     std::string title;             // book-title of title-info, UTF-8, blanks collapsed
@@ -31,7 +28,9 @@ struct Fb2Book {
     std::string coverId;
     std::vector<Fb2Image> images;  // every binary element, in file order
     std::vector<std::u32string> bodyWords;
-    size_t danglingTargets = 0;    // distinct link targets whose id occurs nowhere in a body
+    std::vector<std::vector<std::u32string>> sectionTitles;  // words of each titled main-body section
+    size_t resolvableLinks = 0;    // <a> elements whose "#id" names an element of a body
+    size_t danglingTargets = 0;    // distinct link targets that name no element of a body
 };
 
 // Reads the book from the bytes of an FB2 file (not a zip).

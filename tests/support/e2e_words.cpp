@@ -82,12 +82,22 @@ bool IsWordChar(char32_t c) {
     return true;
 }
 
+// Han ideographs and kana: scripts written without blanks between words.
+bool IsIdeograph(char32_t c) {
+    return (c >= 0x3040 && c <= 0x30FF) || (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF) ||
+           (c >= 0xF900 && c <= 0xFAFF) || (c >= 0x20000 && c <= 0x3FFFF);
+}
+
 std::vector<std::u32string> SplitWords(std::u32string_view text) {
     std::vector<std::u32string> words;
     std::u32string word;
     for (const char32_t c : text) {
         if (c == 0xAD) continue;  // soft hyphen: invisible inside a word
-        if (IsWordChar(c)) {
+        if (IsIdeograph(c)) {
+            if (!word.empty()) words.push_back(std::move(word));
+            words.emplace_back(1, c);
+            word.clear();
+        } else if (IsWordChar(c)) {
             word += c;
         } else if (!word.empty()) {
             words.push_back(std::move(word));

@@ -18,7 +18,9 @@ std::string Utf32ToUtf8(std::u32string_view text);
 // (blanks, punctuation, symbols, controls) separates words.
 bool IsWordChar(char32_t c);
 
-// Maximal runs of word characters. Soft hyphens inside a word are dropped.
+// Maximal runs of word characters; each Han ideograph or kana is a word of
+// its own, as those scripts put no blanks between words. Soft hyphens inside
+// a word are dropped.
 std::vector<std::u32string> SplitWords(std::u32string_view text);
 
 struct WordMatch {
