@@ -101,7 +101,8 @@ void ConvertBodies() {
     WString tag;
     while (ReadTag(*g_reader, tag)) {
         if (!Contains(tag, u"<body")) continue;
-        if (Contains(tag, u"notes")) fb2::StartNotesBody();
+        // Notes and commentary are reached by links: note style, no contents entries.
+        if (Contains(tag, u"notes") || Contains(tag, u"comments")) fb2::StartNotesBody();
         fb2::ConvertElement(0, tag);
     }
 }

@@ -258,8 +258,9 @@ void ConvertElementAs(WStringView name, int kind) {
             }
         }
 
+        // A long buffer is emitted at a paragraph end; a title stays one block.
         if (markup.handled && static_cast<int64_t>(buffer.text.size()) > g_conv.FlushThreshold &&
-            Contains(markup.text, u"<CR/>")) {
+            Contains(markup.text, u"<CR/>") && kind != kBlockTitle && kind != kBlockPoemTitle) {
             EmitBuffer(kind, buffer);
             g_conv.FlushThreshold = kFlushThreshold;
         }

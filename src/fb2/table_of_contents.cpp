@@ -53,15 +53,20 @@ WString TocText(WStringView text) {
     label.reserve(plain.size() + 7);
     // Other markup (a superscript, a code face) is not shown as text either;
     // the book's own '<' is written "&lt;", so every '<' here starts a tag.
+    // Line breaks and indentation of the FB2 source are one blank, as in
+    // the book's text.
     bool inTag = false;
-    for (const char16_t c : plain) {
+    for (char16_t c : plain) {
         if (inTag || c == u'<') {
             inTag = c != u'>';
             continue;
         }
+        if (c == u'\r' || c == u'\n' || c == u'\t') c = u' ';
+        if (c == u' ' && (label.back() == u' ' || label.back() == u'>')) continue;
         if (c == u'.' && label.back() == u'.') continue;  // runs of periods become one
         label += c;
     }
+    while (label.back() == u' ') label.pop_back();
     return label + u"</P>";
 }
 

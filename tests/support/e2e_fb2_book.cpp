@@ -199,12 +199,12 @@ void ReadDescription(Node description, Fb2Book& book) {
     });
 }
 
-// A body whose start tag says "notes" holds the notes; every other body
-// (name="comments" among them) is a main body.
+// A body named "notes" or "comments" holds notes and commentary that links
+// lead to: shown in the note style, without contents entries. Every other
+// body is a main body.
 bool IsNotesBody(Node body) {
-    for (const xmlAttr* a = body->properties; a; a = a->next)
-        if (Content(reinterpret_cast<Node>(a)).find("notes") != std::string::npos) return true;
-    return false;
+    const std::string name = Attribute(body, "name");
+    return name.find("notes") != std::string::npos || name.find("comments") != std::string::npos;
 }
 
 void ReadBodies(const std::vector<Node>& bodies, Fb2Book& book) {
@@ -229,12 +229,7 @@ void ReadBodies(const std::vector<Node>& bodies, Fb2Book& book) {
             if (auto words = SplitWords(title); !words.empty()) book.sectionTitles.push_back(std::move(words));
         });
     }
-    std::unordered_set<std::string> dangling;
-    for (const std::string& target : targets) {
-        if (ids.contains(target)) ++book.resolvableLinks;
-        else dangling.insert(target);
-    }
-    book.danglingTargets = dangling.size();
+    for (const std::string& target : targets) book.resolvableLinks += ids.contains(target);
 }
 
 int ReadBigEndian(const std::vector<uint8_t>& d, size_t at, size_t bytes) {

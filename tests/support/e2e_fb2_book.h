@@ -30,7 +30,6 @@ struct Fb2Book {
     std::vector<std::u32string> bodyWords;
     std::vector<std::vector<std::u32string>> sectionTitles;  // words of each titled main-body section
     size_t resolvableLinks = 0;    // <a> elements whose "#id" names an element of a body
-    size_t danglingTargets = 0;    // distinct link targets that name no element of a body
 };
 
 // Reads the book from the bytes of an FB2 file (not a zip).
