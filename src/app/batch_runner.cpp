@@ -120,10 +120,10 @@ std::string PrepareInput(Runner& runner, const BatchBook& book, const RunningJob
 }
 
 // Starts the child for the book; the child's stdout and stderr go to a pipe
-// and its stdin is /dev/null. Returns false with the book failed.
-bool Spawn(Runner& runner, RunningJob& job, const std::string& input) {
+// and its stdin is /dev/null. Returns 0 or the error number.
+int Spawn(Runner& runner, RunningJob& job, const std::string& input) {
     int pipeFds[2];
-    if (pipe2(pipeFds, O_CLOEXEC) != 0) return false;
+    if (pipe2(pipeFds, O_CLOEXEC) != 0) return errno;
     const std::vector<std::string> args = {runner.options.selfPath, "-s", runner.options.settingsPath, "-t",
                                            job.workDir, "-i", input, "-o", job.stagedBook};
     std::vector<char*> argv;
@@ -153,10 +153,10 @@ bool Spawn(Runner& runner, RunningJob& job, const std::string& input) {
     close(pipeFds[1]);
     if (error != 0) {
         close(pipeFds[0]);
-        return false;
+        return error;
     }
     job.outputFd = pipeFds[0];
-    return true;
+    return 0;
 }
 
 // Moves the staged book to its output path, making its folders.
@@ -232,9 +232,9 @@ void StartJob(Runner& runner, size_t index) {
             FailBook(book, kExitCannotExtract, std::string(ErrorMessage(kExitCannotExtract)));
         }
     }
-    if (started && !Spawn(runner, job, input)) {
+    if (const int error = started ? Spawn(runner, job, input) : 0; error != 0) {
         started = false;
-        FailBook(book, kExitCannotOpenInput, std::string("Error: Cannot start the converter: ") + std::strerror(errno));
+        FailBook(book, kExitCannotOpenInput, std::string("Error: Cannot start the converter: ") + std::strerror(error));
     }
     if (!started) {
         RemoveTree(job.stagingDir);
