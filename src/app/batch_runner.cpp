@@ -215,7 +215,6 @@ void StartJob(Runner& runner, size_t index) {
     BatchBook& book = runner.plan.books[index];
     RunningJob job;
     job.book = index;
-    job.start = BatchClock::now();
     const std::string name = std::to_string(index);
     job.stagingDir = runner.folders.staging + "/" + name;
     job.workDir = runner.folders.work + "/" + name;
@@ -232,6 +231,8 @@ void StartJob(Runner& runner, size_t index) {
             FailBook(book, kExitCannotExtract, std::string(ErrorMessage(kExitCannotExtract)));
         }
     }
+    // The time limit and the book's milliseconds count from here: the child's time only.
+    job.start = BatchClock::now();
     if (const int error = started ? Spawn(runner, job, input) : 0; error != 0) {
         started = false;
         FailBook(book, kExitCannotOpenInput, std::string("Error: Cannot start the converter: ") + std::strerror(error));
