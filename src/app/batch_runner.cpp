@@ -6,18 +6,27 @@
 // one in the staging folder (inside the output folder, so that the finished
 // book is moved into place by a rename on the same file system) and one in
 // the work folder (its temporary files, and the member extracted for it from
-// a many-book archive). Whatever way the child ends, both are removed; only a
-// child that ends with code 0 has its book renamed to its output path.
+// a many-book archive, and the file that takes the child's stdout and
+// stderr). Whatever way the child ends, both are removed; only a child that
+// ends with code 0 has its book renamed to its output path.
+//
+// The batch sleeps until a child ends (a pidfd becomes readable), a time
+// limit runs out or a stop signal arrives: the children's progress output
+// goes to their file, not through a pipe that would wake the batch at every
+// percentage.
 #include "app/batch_runner.h"
 
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <exception>
 #include <filesystem>
@@ -36,17 +45,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The child's output kept: enough for its last lines, bounded however much
-// a broken book makes it print.
-constexpr size_t kCapturedLimit = 64 * 1024;
+// The end of the child's output that is read for its message: enough for
+// its last lines, however much a broken book makes it print.
+constexpr off_t kOutputTail = 64 * 1024;
 // The longest wait without looking at the clock (the terminal's elapsed time).
 constexpr int kTickMilliseconds = 1000;
+// Without pidfds (kernels before 5.3) the children are looked at this often.
+constexpr int kPollMilliseconds = 10;
+constexpr char kOutputName[] = "output";
 
 struct RunningJob {
     size_t book = 0;
     pid_t pid = -1;
-    int outputFd = -1;           // read end of the child's stdout and stderr
-    std::string captured;
+    int exitFd = -1;             // pidfd: readable once the child has ended; -1 when there is none
     BatchClock::time_point start;
     bool timedOut = false;
     std::string stagingDir;
@@ -75,6 +86,22 @@ std::string SignalText(int signal) {
     return "killed by signal " + std::to_string(signal) + (name ? std::string(" (") + name + ")" : std::string());
 }
 
+// The last bytes the child printed; empty when there are none.
+std::string OutputTail(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return "";
+    struct stat st {};
+    std::string tail;
+    if (fstat(fd, &st) == 0) {
+        const off_t from = std::max<off_t>(0, st.st_size - kOutputTail);
+        tail.resize(static_cast<size_t>(st.st_size - from));
+        const ssize_t n = pread(fd, tail.data(), tail.size(), from);
+        tail.resize(n > 0 ? static_cast<size_t>(n) : 0);
+    }
+    close(fd);
+    return tail;
+}
+
 // The converter's message: its last line that starts with "Error" or
 // "Cannot write" (progress is separated by '\r', lines by '\n').
 std::string ConverterMessage(const std::string& captured) {
@@ -96,8 +123,9 @@ void ReplaceAll(std::string& text, const std::string& from, const std::string& t
     }
 }
 
+// Rounded, not cut: the report's times add up to the children's total.
 int64_t MillisecondsSince(BatchClock::time_point start) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(BatchClock::now() - start).count();
+    return std::llround(std::chrono::duration<double, std::milli>(BatchClock::now() - start).count());
 }
 
 void FailBook(BatchBook& book, int code, std::string message) {
@@ -119,11 +147,11 @@ std::string PrepareInput(Runner& runner, const BatchBook& book, const RunningJob
     return runner.archive->ExtractMember(book.memberIndex, "book.fb2");
 }
 
-// Starts the child for the book; the child's stdout and stderr go to a pipe
-// and its stdin is /dev/null. Returns 0 or the error number.
+// Starts the child for the book; the child's stdout and stderr go to the
+// output file in its work folder and its stdin is /dev/null. Returns 0 or
+// the error number.
 int Spawn(Runner& runner, RunningJob& job, const std::string& input) {
-    int pipeFds[2];
-    if (pipe2(pipeFds, O_CLOEXEC) != 0) return errno;
+    const std::string outputFile = job.workDir + "/" + kOutputName;
     const std::vector<std::string> args = {runner.options.selfPath, "-s", runner.options.settingsPath, "-t",
                                            job.workDir, "-i", input, "-o", job.stagedBook};
     std::vector<char*> argv;
@@ -133,8 +161,9 @@ int Spawn(Runner& runner, RunningJob& job, const std::string& input) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDERR_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
     // The child starts with the stop signals unblocked and at their defaults.
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
@@ -150,12 +179,9 @@ int Spawn(Runner& runner, RunningJob& job, const std::string& input) {
     const int error = posix_spawn(&job.pid, argv[0], &actions, &attributes, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
-    close(pipeFds[1]);
-    if (error != 0) {
-        close(pipeFds[0]);
-        return error;
-    }
-    job.outputFd = pipeFds[0];
+    if (error != 0) return error;
+    // Through syscall(): the C library's wrapper is newer than this kernel call.
+    job.exitFd = static_cast<int>(syscall(SYS_pidfd_open, job.pid, 0));
     return 0;
 }
 
@@ -177,7 +203,7 @@ void RecordExit(Runner& runner, RunningJob& job, int status) {
     } else if (WIFSIGNALED(status)) {
         FailBook(book, 128 + WTERMSIG(status), SignalText(WTERMSIG(status)));
     } else if (WEXITSTATUS(status) != 0) {
-        std::string message = ConverterMessage(job.captured);
+        std::string message = ConverterMessage(OutputTail(job.workDir + "/" + kOutputName));
         ReplaceAll(message, job.stagedBook, target);
         FailBook(book, WEXITSTATUS(status), std::move(message));
     } else {
@@ -193,13 +219,9 @@ void RecordExit(Runner& runner, RunningJob& job, int status) {
     }
 }
 
-// Reaps the child whose output has ended, records the book and removes the
-// child's folders.
-void FinishJob(Runner& runner, RunningJob& job, bool stopping) {
-    close(job.outputFd);
-    int status = 0;
-    while (waitpid(job.pid, &status, 0) < 0 && errno == EINTR) {
-    }
+// Records the book of a child that has ended and removes the child's folders.
+void FinishJob(Runner& runner, RunningJob& job, int status, bool stopping) {
+    if (job.exitFd >= 0) close(job.exitFd);
     if (stopping) {
         runner.plan.books[job.book].result = BookResult::kInterrupted;
         runner.plan.books[job.book].message = "stopped with the batch";
@@ -246,23 +268,23 @@ void StartJob(Runner& runner, size_t index) {
     runner.jobs.push_back(std::move(job));
 }
 
-// Reads what the child printed; false once its output has ended.
-bool ReadOutput(RunningJob& job) {
-    char chunk[4096];
-    const ssize_t n = read(job.outputFd, chunk, sizeof chunk);
-    if (n < 0) return errno == EINTR || errno == EAGAIN;
-    if (n == 0) return false;
-    job.captured.append(chunk, static_cast<size_t>(n));
-    if (job.captured.size() > kCapturedLimit) job.captured.erase(0, job.captured.size() - kCapturedLimit / 2);
-    return true;
+// Reaps the child when it has ended; false while it runs.
+bool Reaped(RunningJob& job, int& status, int options) {
+    pid_t pid;
+    while ((pid = waitpid(job.pid, &status, options)) < 0 && errno == EINTR) {
+    }
+    return pid == job.pid;
 }
 
-// Waits until a child prints or ends, a time limit runs out, a stop signal
-// arrives or the clock ticks.
+// Waits until a child ends, a time limit runs out, a stop signal arrives or
+// the clock ticks.
 void WaitForChildren(Runner& runner) {
     std::vector<pollfd> fds;
-    for (const RunningJob& job : runner.jobs) fds.push_back({job.outputFd, POLLIN, 0});
     auto wait = std::chrono::milliseconds(kTickMilliseconds);
+    for (const RunningJob& job : runner.jobs) {
+        fds.push_back({job.exitFd, POLLIN, 0});  // poll passes over a negative fd
+        if (job.exitFd < 0) wait = std::chrono::milliseconds(kPollMilliseconds);
+    }
     const auto limit = std::chrono::duration<double>(runner.options.timeLimit);
     const BatchClock::time_point now = BatchClock::now();
     if (runner.options.timeLimit > 0) {
@@ -275,18 +297,19 @@ void WaitForChildren(Runner& runner) {
     }
     const struct timespec timeout = {static_cast<time_t>(wait.count() / 1000),
                                      static_cast<long>(wait.count() % 1000 * 1000000)};
-    const int ready = ppoll(fds.data(), fds.size(), &timeout, &runner.stop.waitMask);
-    if (ready < 0) return;  // a stop signal, or EINTR
+    if (ppoll(fds.data(), fds.size(), &timeout, &runner.stop.waitMask) < 0) return;  // a stop signal, or EINTR
     for (size_t i = runner.jobs.size(); i-- > 0;) {
-        if (fds[i].revents == 0 || ReadOutput(runner.jobs[i])) continue;
-        FinishJob(runner, runner.jobs[i], false);
+        int status = 0;
+        if (fds[i].fd >= 0 && fds[i].revents == 0) continue;
+        if (!Reaped(runner.jobs[i], status, WNOHANG)) continue;
+        FinishJob(runner, runner.jobs[i], status, false);
         runner.jobs.erase(runner.jobs.begin() + static_cast<std::ptrdiff_t>(i));
     }
     if (runner.options.timeLimit > 0) {
         for (RunningJob& job : runner.jobs) {
             if (!job.timedOut && BatchClock::now() - job.start >= limit) {
                 job.timedOut = true;
-                kill(job.pid, SIGKILL);  // its output then ends and the job is finished above
+                kill(job.pid, SIGKILL);  // its pidfd then becomes readable and the job is finished above
             }
         }
     }
@@ -294,7 +317,11 @@ void WaitForChildren(Runner& runner) {
 
 void StopAll(Runner& runner) {
     for (RunningJob& job : runner.jobs) kill(job.pid, SIGKILL);
-    for (RunningJob& job : runner.jobs) FinishJob(runner, job, true);
+    for (RunningJob& job : runner.jobs) {
+        int status = 0;
+        Reaped(job, status, 0);
+        FinishJob(runner, job, status, true);
+    }
     runner.jobs.clear();
     for (BatchBook& book : runner.plan.books) {
         if (book.result != BookResult::kPending) continue;
