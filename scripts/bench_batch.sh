@@ -8,8 +8,9 @@
 #   against a tight shell loop of single-book conversions of the same books,
 #   and the -j 1 batch's wall time minus the sum of its children's times
 #   (the report's milliseconds column).
-# The load average before each run is printed: other work on the machine
-# changes every figure.
+# Other work on the machine changes every figure, so each run also prints
+# the CPU time it used and how many cores other processes kept busy meanwhile
+# (the machine's busy time from /proc/stat minus ours).
 #
 # Usage: scripts/bench_batch.sh
 #   BOOKS (default 500), BUILD_DIR (default build/bench in the repository),
@@ -50,39 +51,59 @@ books=$((per_copy * copies))
 bytes=$(du -sb "$work/lib" | cut -f1)
 echo "library: $books books ($per_copy corpus books x $copies), $((bytes / 1000000)) MB; $(nproc) cores"
 
-now() { date +%s.%N; }
-load() { cut -d' ' -f1-3 /proc/loadavg; }
+# Busy CPU seconds of the whole machine so far (user, nice, system, irq,
+# softirq and steal time from /proc/stat).
+busy() { awk '/^cpu / { print ($2 + $3 + $4 + $7 + $8 + $9) / 100 }' /proc/stat; }
 
-batch() {  # jobs output-folder report: prints the wall seconds
-    start=$(now)
-    "$exe" -s "$settings" -t "$work/tmp" -j "$1" -i "$work/lib" -o "$2" --report "$3" >/dev/null ||
-        echo "bench_batch.sh: the -j $1 batch ended with code $? (see the report)" >&2
-    awk "BEGIN { print $(now) - $start }"
+# run NAME COMMAND...: prints "NAME wall our-cpu machine-busy", in seconds;
+# our CPU time counts the children too (they are waited for).
+run() {
+    name=$1
+    shift
+    b0=$(busy)
+    /usr/bin/time -f "%e %U %S" -o "$work/time.txt" "$@" >/dev/null 2>&1 ||
+        echo "bench_batch.sh: $name ended with an error (see its report)" >&2
+    b1=$(busy)
+    read -r wall user sys < "$work/time.txt"
+    echo "$name $wall $(awk "BEGIN { print $user + $sys }") $(awk "BEGIN { print $b1 - $b0 }")"
 }
 
-echo "load before -j 1: $(load)"
-j1=$(batch 1 "$work/out1" "$work/r1.csv")
-echo "load before -j 2: $(load)"
-j2=$(batch 2 "$work/out2" "$work/r2.csv")
+# The tight loop: one single-book conversion after another, from a list.
+find "$work/lib" -type f | sort > "$work/books.txt"
+{
+    echo 'while read -r f; do'
+    echo "    '$exe' -s '$settings' -t '$work/tmp' -i \"\$f\" -o '$work/loop.lrf' >/dev/null"
+    echo "done < '$work/books.txt'"
+} > "$work/loop.sh"
 
-echo "load before the loop: $(load)"
-start=$(now)
-find "$work/lib" -type f | sort | while read -r f; do
-    "$exe" -s "$settings" -t "$work/tmp" -i "$f" -o "$work/loop.lrf" >/dev/null
-done
-loop=$(awk "BEGIN { print $(now) - $start }")
+{
+    run j1 "$exe" -s "$settings" -t "$work/tmp" -j 1 -i "$work/lib" -o "$work/out1" --report "$work/r1.csv"
+    run j2 "$exe" -s "$settings" -t "$work/tmp" -j 2 -i "$work/lib" -o "$work/out2" --report "$work/r2.csv"
+    run loop sh "$work/loop.sh"
+} > "$work/runs.txt"
 
-python3 - "$books" "$j1" "$j2" "$loop" "$work/r1.csv" <<'PY'
+python3 - "$books" "$work/runs.txt" "$work/r1.csv" "$(nproc)" <<'PY'
 import csv, sys
-books, j1, j2, loop = int(sys.argv[1]), float(sys.argv[2]), float(sys.argv[3]), float(sys.argv[4])
-rows = list(csv.DictReader(open(sys.argv[5], newline="")))
+books, cores = int(sys.argv[1]), int(sys.argv[4])
+runs = {name: (float(wall), float(ours), float(busy))
+        for name, wall, ours, busy in (line.split() for line in open(sys.argv[2]))}
+rows = list(csv.DictReader(open(sys.argv[3], newline="")))
 converted = sum(1 for r in rows if r["result"] == "converted")
 children = sum(int(r["milliseconds"]) for r in rows if r["milliseconds"]) / 1000.0
 verdict = lambda ok: "met" if ok else "NOT met"
-print(f"-j 1: {j1:.2f} s, {books / j1:.1f} books/s ({converted} of {len(rows)} converted)")
-print(f"-j 2: {j2:.2f} s, {books / j2:.1f} books/s")
+
+def show(label, name):
+    wall, ours, busy = runs[name]
+    others = max(0.0, busy - ours) / wall  # cores kept busy by other work during the run
+    print(f"{label}: {wall:.2f} s, {books / wall:.1f} books/s; our CPU {ours:.1f} s ({ours / wall:.2f} cores), "
+          f"other load {others:.2f} of {cores} cores")
+
+show("-j 1", "j1")
+show("-j 2", "j2")
+show("tight loop of single conversions", "loop")
+j1, j2, loop = runs["j1"][0], runs["j2"][0], runs["loop"][0]
+print(f"books converted by -j 1: {converted} of {len(rows)}")
 print(f"speed-up -j 2 against -j 1: {j1 / j2:.2f}x (goal >= 1.8: {verdict(j1 / j2 >= 1.8)})")
-print(f"tight loop of single conversions: {loop:.2f} s, {books / loop:.1f} books/s")
 per_loop = (j1 - loop) / books * 1000
 per_children = (j1 - children) / books * 1000
 print(f"batch cost per book: {per_loop:.2f} ms against the loop, {per_children:.2f} ms against the sum of "
