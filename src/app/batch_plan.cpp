@@ -139,11 +139,6 @@ std::string PlanArchive(const BatchOptions& options, BatchPlan& plan) {
 
 }  // namespace
 
-const ResultRow& ResultInfo(BookResult result) {
-    return *std::find_if(std::begin(kResultTable), std::end(kResultTable),
-                         [&](const ResultRow& row) { return row.result == result; });
-}
-
 bool IsFb2Name(std::string_view name) { return EndsWithNoCase(name, ".fb2"); }
 
 std::string PlanBooks(const BatchOptions& options, BatchPlan& plan) {

@@ -3,7 +3,9 @@
 // of them are refused, collide on one output path or are already up to date.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,7 +14,7 @@
 
 namespace tavorin {
 
-// What became of a book; the order of the rows does not matter.
+// What became of a book.
 enum class BookResult {
     kPending,      // to be converted in this run
     kConverted,
@@ -37,7 +39,16 @@ inline constexpr ResultRow kResultTable[] = {
     {BookResult::kCollision, "collision", true},  {BookResult::kInterrupted, "interrupted", false},
 };
 
-const ResultRow& ResultInfo(BookResult result);
+// The table is indexed by the result: its rows follow the enumeration.
+constexpr bool ResultTableFollowsEnum() {
+    for (size_t i = 0; i < std::size(kResultTable); ++i) {
+        if (static_cast<size_t>(kResultTable[i].result) != i) return false;
+    }
+    return true;
+}
+static_assert(ResultTableFollowsEnum());
+
+inline const ResultRow& ResultInfo(BookResult result) { return kResultTable[static_cast<size_t>(result)]; }
 
 struct BatchBook {
     std::string shownPath;     // relative to the library folder, or the member name
