@@ -9,6 +9,8 @@
 #include <exception>
 #include <string_view>
 
+#include "app/batch.h"
+#include "app/batch_options.h"
 #include "app/console.h"
 #include "app/driver.h"
 #include "app/run_state.h"
@@ -85,7 +87,23 @@ bool ChooseTempFolder(const std::string& currentFolder) {
     return true;
 }
 
-int StartUp(const std::vector<std::string>& args) {
+// The batch gets the paths start-up has completed and checked; -j, -f, -T
+// and --report are read only now, so they change nothing for one book.
+int StartBatch(const std::vector<std::string>& args) {
+    BatchOptions options;
+    options.settingsPath = g_run.settingsPath;
+    options.tempFolder = g_run.tempFolder;
+    options.inputPath = g_run.inputPath;
+    options.outputFolder = g_run.outputPath;
+    options.selfPath = "/proc/self/exe";
+    if (const std::string message = ScanBatchOptions(args, options); !message.empty()) {
+        ConsoleLine(message);
+        return kExitNoPaths;
+    }
+    return RunBatch(std::move(options));
+}
+
+int StartUp(const std::vector<std::string>& args, bool allowBatch) {
     ResetRunState();
     if (args.size() < 3) {
         PrintUsage();
@@ -109,14 +127,13 @@ int StartUp(const std::vector<std::string>& args) {
     if (g_run.settingsPath.empty()) g_run.settingsPath = currentFolder + "/default_styles.sini";
     else CompletePath(g_run.settingsPath, currentFolder);
     ReadSettingsFile(g_run.settingsPath);
+    if (allowBatch && IsBatchRequest(g_run.inputPath, g_run.outputPath)) return StartBatch(args);
     return RunConversion();
 }
 
-}  // namespace
-
-int RunConverter(const std::vector<std::string>& args) {
+int RunArguments(const std::vector<std::string>& args, bool allowBatch) {
     try {
-        return StartUp(args);
+        return StartUp(args, allowBatch);
     } catch (const RunExit& exit) {
         return exit.code;
     } catch (const std::exception& e) {
@@ -125,8 +142,14 @@ int RunConverter(const std::vector<std::string>& args) {
     }
 }
 
+}  // namespace
+
+int RunConverter(const std::vector<std::string>& args) { return RunArguments(args, false); }
+
 int RunConverter(int argc, char** argv) {
     return RunConverter(std::vector<std::string>(argv, argv + argc));
 }
+
+int RunProgram(int argc, char** argv) { return RunArguments(std::vector<std::string>(argv, argv + argc), true); }
 
 }  // namespace tavorin

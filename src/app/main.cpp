@@ -1,4 +1,4 @@
-// Process entry: runs one conversion and ends with its exit code.
+// Process entry: runs one conversion, or a batch, and ends with its exit code.
 #include "app/entry.h"
 
-int main(int argc, char** argv) { return tavorin::RunConverter(argc, argv); }
+int main(int argc, char** argv) { return tavorin::RunProgram(argc, argv); }
