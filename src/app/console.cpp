@@ -1,6 +1,8 @@
 // Console output: one stream, flushed after every write.
 #include "app/console.h"
 
+#include "app/run_state.h"
+
 namespace tavorin {
 
 namespace {
@@ -23,5 +25,16 @@ void ConsoleLine(std::string_view text) {
 }
 
 void SetConsoleStream(std::FILE* stream) { g_console = stream; }
+
+namespace {
+class RunSink : public ConsoleSink {
+public:
+    void Write(std::string_view text) override { ConsoleWrite(text); }
+};
+RunSink g_runSink;
+Console g_runConsole{g_runSink};
+}  // namespace
+
+Console& RunConsole() { return g_runConsole; }
 
 }  // namespace tavorin

@@ -82,7 +82,7 @@ void RegisterImage(const WString& tag, std::vector<uint8_t>& bytes) {
     const WString sizeText =
         u" width=\"" + ToWString(size.width) + u"\" height=\"" + ToWString(size.height) + u"\"";
     const WString element = u" objid=\"" + Widen(id) + u"\" encoding=\"" + Widen(type) + u"\"";
-    lrf::BuildImageStream(bytes, sizeText, element);
+    lrf::BuildImageStream(lrf::g_store, bytes, sizeText, element);
     ++g_run.imageCount;
 }
 
@@ -112,8 +112,8 @@ void AddClosingElements() {
     fb2::ResolveAnchors();
     fb2::g_description.DescriptionPage = u"<P>" + fb2::g_description.DescriptionPage + u"</P>";
     fb2::EmitDescriptionPage();
-    lrf::ApplyBookSetting(kBookSetting);
-    lrf::BuildBookDefaults(kBookDefaults);
+    lrf::ApplyBookSetting(lrf::g_store, RunConsole(), kBookSetting);
+    lrf::BuildBookDefaults(lrf::g_store, RunConsole(), kBookDefaults);
     lrf::g_store.bookInfoXml = fb2::g_description.BookInfoXml;
     fb2::RegisterTocEntries();
 }
@@ -144,18 +144,17 @@ void ConvertBook() {
     ConvertBodies();
     AddClosingElements();
 
-    lrf::AssignObjectIds();
-    lrf::LinkObjects();
-    const int p = g_run.progressPercent;
+    lrf::AssignObjectIds(lrf::g_store);
+    lrf::LinkObjects(lrf::g_store, RunConsole());
+    const int p = RunConsole().progressPercent;
     SetProgress(p + static_cast<int>(RoundHalfEven((100 - p) / 4.0)));
-    lrf::WriteLrfFile(g_run.outputPath);
+    lrf::WriteLrfFile(lrf::g_store, RunConsole(), g_run.outputPath, g_run.inputPath);
 }
 
 }  // namespace
 
 void ResetConversionState() {
     g_reader.reset();
-    lrf::ResetStore();
     fb2::ResetFb2State();
     g_settings = BuiltInSettings();
 }

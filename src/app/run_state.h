@@ -7,34 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "text/console.h"
+#include "text/exit_codes.h"
+#include "text/rounding.h"
+
 namespace tavorin {
-
-// Process exit codes. The message of codes 4 to 10 and 12 is printed by the
-// driver after clean-up; the others are printed where they arise.
-enum ExitCode : int {
-    kExitDone = 0,
-    kExitNoPaths = 1,          // input or output path missing
-    kExitNoTempDir = 2,        // no folder for temporary files
-    kExitNoSettings = 3,       // settings file missing
-    kExitCannotOpenInput = 4,
-    kExitArchiveCount = 5,     // archive does not hold exactly one file
-    kExitCannotExtract = 6,
-    kExitCannotOpenExtracted = 7,
-    kExitExtractedNotFb2 = 8,
-    kExitNotFb2 = 9,
-    kExitBadHeader = 10,       // end of file before "</description"
-    kExitCannotWriteOutput = 11,
-    kExitReadError = 12,       // invalid UTF-8 or a read failure after the input is open
-};
-
-// Message of a conversion error code (4 to 10); empty for other codes.
-std::string_view ErrorMessage(int code);
-
-// Thrown to end the run at once with an exit code, after the thrower has
-// printed its own message (settings file missing, output not writable).
-struct RunExit {
-    int code;
-};
 
 // Name of the file extracted from an archive inside the run's private folder.
 inline constexpr std::string_view kTempFileName = "forLRFconversion";
@@ -53,7 +30,6 @@ struct RunState {
     std::string privateTempDir; // per-run folder holding the extracted file; empty when none
     uint32_t textEstimate = 0;  // bytes of the file minus the bytes of decoded images
     int progressUnit = 0;       // characters of body text per progress step
-    int progressPercent = 0;    // last percentage printed
     int imageCount = 0;         // image streams registered
 };
 
@@ -62,10 +38,10 @@ extern RunState g_run;
 
 void ResetRunState();
 
-// Rounds to the nearest integer, halves to even (used for every rounded value).
-int64_t RoundHalfEven(double value);
+// The console of the run (stdout unless redirected by SetConsoleStream).
+Console& RunConsole();
 
-// Sets the shared progress percentage and prints "\r" + percent + "%".
-void SetProgress(int percent);
+// Sets the run console's progress percentage and prints "\r" + percent + "%".
+inline void SetProgress(int percent) { RunConsole().SetProgress(percent); }
 
 }  // namespace tavorin

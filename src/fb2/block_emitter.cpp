@@ -118,9 +118,9 @@ WString TextBlockAttributes(int styleKind, WStringView id) {
 }
 
 void BuildCountedTextBlock(WStringView attributes, WStringView text) {
-    lrf::BuildBlock(lrf::kKindTextBlock, attributes);
+    lrf::BuildBlock(lrf::g_store, RunConsole(), lrf::kKindTextBlock, attributes);
     ++g_conv.BlockCounter;
-    lrf::BuildTextBlock(attributes, text);
+    lrf::BuildTextBlock(lrf::g_store, RunConsole(), attributes, text);
 }
 
 void EmitBlockSpace(int styleKind) {
@@ -133,7 +133,7 @@ void EmitBlockSpace(int xSpace, int ySpace) {
     WString element = u"<BlockSpace ";
     if (xSpace >= 0) element += NumberAttribute(u"xspace", xSpace);
     if (ySpace >= 0) element += NumberAttribute(u"yspace", ySpace);
-    lrf::BuildInline(element);
+    lrf::BuildInline(lrf::g_store, element);
 }
 
 void WrapStyleEmphasis(int styleKind, WString& text) {

@@ -6,11 +6,17 @@
 namespace tavorin::fb2 {
 
 ConversionState g_conv;
+
 BookDescription g_description;
 
 void ResetFb2State() {
     g_conv = ConversionState{};
     g_description = BookDescription{};
+    lrf::g_store = lrf::ObjectStore{};
 }
 
 }  // namespace tavorin::fb2
+
+namespace tavorin::lrf {
+ObjectStore g_store;
+}  // namespace tavorin::lrf

@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "lrf/store/object_store.h"
 #include "text/wide.h"
 
 namespace tavorin::fb2 {
@@ -98,3 +99,7 @@ extern ConversionState g_conv;
 void ResetFb2State();
 
 }  // namespace tavorin::fb2
+
+namespace tavorin::lrf {
+extern ObjectStore g_store;
+}  // namespace tavorin::lrf

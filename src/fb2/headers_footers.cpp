@@ -122,7 +122,7 @@ int MakeRunningPair(RunningPart part, WStringView title, bool cutAtWord) {
     const WString tail = ToWString(number) + u"\" x1=\"0\" y1=\"" + ToWString(line.TextShift) + u"\" refobj=\"b" +
                          ToWString(g_conv.BlockCounter) + u"\"";
     for (const std::u16string_view prefix : {info.oddPrefix, info.evenPrefix}) {
-        lrf::BuildHeaderFooter(info.objectKind,
+        lrf::BuildHeaderFooter(lrf::g_store, RunConsole(), info.objectKind,
                                u" framemode=\"square\" layout=\"LrTb\" framewidth=\"0\" framecolor=\"0x00000000\" objid=\"" +
                                    WString(prefix) + tail,
                                ruleLine);

@@ -132,8 +132,8 @@ void EmitImageBlock() {
         .append(g_conv.ImageRef)
         .append(u"\"");
     EmitBlockSpace(xSpace, ySpace);
-    lrf::BuildBlock(lrf::kKindImageBlock, attributes);
-    lrf::BuildImageBlock(attributes);
+    lrf::BuildBlock(lrf::g_store, RunConsole(), lrf::kKindImageBlock, attributes);
+    lrf::BuildImageBlock(lrf::g_store, attributes);
     ++g_conv.BlockCounter;
     if (!id.empty()) {
         NoteTargetEmitted(id, Narrow(objid), g_conv.PageCounter - 1);

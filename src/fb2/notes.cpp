@@ -81,7 +81,7 @@ WString ReturnLinkText(WStringView text) {
 }  // namespace
 
 void RegisterButton(WStringView attributes) {
-    lrf::BuildButton(attributes);
+    lrf::BuildButton(lrf::g_store, attributes);
     const auto& buttons = lrf::g_store.buttons;
     const std::string& objid = buttons.back().objid;
     // Only the first forward button of an id is ever aimed at its target.

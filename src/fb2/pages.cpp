@@ -1,6 +1,7 @@
 // Pages and titles: page starts with their running header and footer
 // references, the front page, and the title block that decides whether a
 // section title starts a page.
+#include "app/run_state.h"
 #include "fb2/pages.h"
 
 #include "fb2/body.h"
@@ -29,12 +30,12 @@ void StartPage(WStringView title) {
             page += u" oddfooter=\"" + PairLabel(u"ftr_o", n) + u"\" evenfooter=\"" + PairLabel(u"ftr_e", n) + u"\"";
         }
     }
-    lrf::BuildPage(page);
+    lrf::BuildPage(lrf::g_store, RunConsole(), page);
     ++g_conv.PageCounter;
 }
 
 void StartFrontPage() {
-    lrf::BuildPage(u"pagestyle=\"ps_front\" objid=\"p" + ToWString(g_conv.PageCounter) + u"\"");
+    lrf::BuildPage(lrf::g_store, RunConsole(), u"pagestyle=\"ps_front\" objid=\"p" + ToWString(g_conv.PageCounter) + u"\"");
     ++g_conv.PageCounter;
 }
 

@@ -117,8 +117,8 @@ WString TextStyleAttributes(const TStyleSettings& style) {
 void RegisterStyle(TStyleSettings& style) {
     WString textStyle, blockStyle;
     StyleAttributes(style, textStyle, blockStyle);
-    lrf::BuildStyle(lrf::kKindBlockStyle, blockStyle);
-    lrf::BuildStyle(lrf::kKindTextStyle, textStyle);
+    lrf::BuildStyle(lrf::g_store, RunConsole(), lrf::kKindBlockStyle, blockStyle);
+    lrf::BuildStyle(lrf::g_store, RunConsole(), lrf::kKindTextStyle, textStyle);
 }
 
 int32_t MirrorAlign(int32_t align) {
@@ -132,7 +132,7 @@ void RegisterFonts() {
         ExternalFont font;
         if (!ParseExternalFont(style.ExternalFontFile, font)) continue;
         const WString face = Widen(font.face);
-        lrf::RegisterFont(u" fontname=\"" + face + u"\" file=\"" + Widen(font.file) +
+        lrf::RegisterFont(lrf::g_store, u" fontname=\"" + face + u"\" file=\"" + Widen(font.file) +
                           u"\" encoding=\"TTF\" fontfilename=\"" + face + u"\"/>");
     }
 }
@@ -177,8 +177,8 @@ WString RuleLineAttributes(const TRuleLineSettings& line) {
 
 void DefineStyles() {
     auto& table = g_settings.StyleTable;
-    lrf::BuildStyle(lrf::kKindPageStyle, kFrontPageStyle);
-    lrf::BuildStyle(lrf::kKindPageStyle, PageStyleAttributes(g_settings.PageLayout));
+    lrf::BuildStyle(lrf::g_store, RunConsole(), lrf::kKindPageStyle, kFrontPageStyle);
+    lrf::BuildStyle(lrf::g_store, RunConsole(), lrf::kKindPageStyle, PageStyleAttributes(g_settings.PageLayout));
 
     // tit1 and subt1 have no settings section of their own; the copies keep
     // the labels, so their style objects repeat "tit0" and "subtit0".

@@ -79,7 +79,7 @@ void AddTocEntry(WStringView title) {
 }
 
 void RegisterTocEntries() {
-    for (const WString& entry : g_conv.TocEntries) lrf::BuildTocEntry(entry);
+    for (const WString& entry : g_conv.TocEntries) lrf::BuildTocEntry(lrf::g_store, entry);
 }
 
 }  // namespace tavorin::fb2

@@ -67,10 +67,10 @@ void EmitDescriptionPage() {
                    u"\" refobj=\"b_fb2link\" ");
 
     // The description page is a solo page: reached only through its button.
-    lrf::StartSolo();
+    lrf::StartSolo(lrf::g_store);
     StartPage(u"");
     EmitNamedAnnotBlock(u"_fb2description", page + ButtonParagraph(u"br_fb2description", u"RETURN TO BOOK"));
-    lrf::EndSolo();
+    lrf::EndSolo(lrf::g_store);
 }
 
 }  // namespace tavorin::fb2

@@ -41,7 +41,6 @@ protected:
     void SetUp() override {
         ResetRunState();
         fb2::ResetFb2State();
-        lrf::ResetStore();
         g_settings = BuiltInSettings();
         g_run.tempFolder = temp_.path().string() + "/";
     }

@@ -64,7 +64,6 @@ TEST_F(BodyTest, LongBuffersAreEmittedAtAParagraphEnd) {
     const std::string marked = "<P>" + long_text + "</P><CR/>";
     EXPECT_EQ(TextBlocks(), (Blocks{{"b0", "ts_bdy", marked + marked}, {"b1", "ts_bdy", marked}}));
 
-    lrf::ResetStore();
     ResetFb2State();
     StartPage(u"");
     ConvertBodies("<body><section><p>a</p>\n<p>b</p>\n<p>c</p></section></body>");
@@ -144,7 +143,7 @@ TEST_F(BodyTest, ProgressPrintsTheHighestStepReached) {
     EmitBlock(kBlockBody, WString(10, u'x'));
     EmitBlock(kBlockBody, WString(200, u'x'));
     EXPECT_EQ(ConsoleText(), "\r24%\r32%\r80%");
-    EXPECT_EQ(g_run.progressPercent, 80);
+    EXPECT_EQ(RunConsole().progressPercent, 80);
     EXPECT_EQ(g_conv.ProgressStep, 25);
 }
 

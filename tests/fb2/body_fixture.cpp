@@ -19,7 +19,6 @@ namespace tavorin::fb2::test {
 void BodyTest::SetUp() {
     ResetRunState();
     ResetFb2State();
-    lrf::ResetStore();
     g_settings = BuiltInSettings();
     console_ = std::tmpfile();
     SetConsoleStream(console_);

@@ -53,7 +53,6 @@ class DescriptionTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetFb2State();
-        lrf::ResetStore();
         g_settings = BuiltInSettings();
     }
     const BookDescription& d = g_description;

@@ -55,7 +55,6 @@ TEST_F(BodyTest, ElementsAreReadByTheirNames) {
     };
     for (const ElementCase& c : cases) {
         ResetFb2State();
-        lrf::ResetStore();
         StartPage(u"");
         ConvertBodies(std::string("<body><section>") + c.section + "</section></body>");
         EXPECT_EQ(TextBlocks(), c.expected) << c.what;

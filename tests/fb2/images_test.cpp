@@ -24,7 +24,6 @@ protected:
     void SetUp() override {
         ResetRunState();
         ResetFb2State();
-        lrf::ResetStore();
         g_settings = BuiltInSettings();
         g_settings.PageLayout.Top = g_settings.PageLayout.Left = 0;
         g_settings.PageLayout.Right = g_settings.PageLayout.Bottom = 0;
@@ -32,7 +31,7 @@ protected:
 
     static void RegisterImage(const WString& id, int width, int height) {
         const uint8_t bytes[] = {1, 2, 3};
-        lrf::BuildImageStream(bytes, u" width=\"" + ToWString(width) + u"\" height=\"" + ToWString(height) + u"\"",
+        lrf::BuildImageStream(lrf::g_store, bytes, u" width=\"" + ToWString(width) + u"\" height=\"" + ToWString(height) + u"\"",
                               u" objid=\"" + id + u"\" encoding=\"PNG\"");
     }
 
@@ -100,7 +99,7 @@ TEST_F(Images, BodyImageIsCentredAcrossThePage) {
 
 TEST_F(Images, ImageInASectionWithAnIdIsNamedByTheId) {
     RegisterImage(u"pic", 300, 200);
-    lrf::BuildPage(u"pagestyle=\"ps_gen\" objid=\"p0\"");
+    lrf::BuildPage(lrf::g_store, RunConsole(), u"pagestyle=\"ps_gen\" objid=\"p0\"");
     g_conv.PageCounter = 1;
     g_conv.BlockCounter = 7;
     RegisterButton(u" objid=\"bf_sec1\"");
@@ -146,7 +145,6 @@ TEST_F(Images, FrontPageNeedsACoverIdAndSomeImage) {
     EXPECT_EQ(g_store.pages.size(), 1u);
     EXPECT_TRUE(g_store.imageBlocks.empty());
 
-    lrf::ResetStore();
     ResetFb2State();
     RegisterImage(u"cover", 600, 800);
     g_description.CoverImageId = u"cover";
@@ -159,7 +157,7 @@ TEST_F(Images, FrontPageNeedsACoverIdAndSomeImage) {
 
 TEST_F(Images, ImageReferenceByEitherHrefSpelling) {
     RegisterImage(u"pic", 300, 200);
-    lrf::BuildPage(u"pagestyle=\"ps_gen\" objid=\"p0\"");
+    lrf::BuildPage(lrf::g_store, RunConsole(), u"pagestyle=\"ps_gen\" objid=\"p0\"");
     g_conv.PageCounter = 1;
     PlaceImage(u"<image l:href=\"#pic\"/>");
     PlaceImage(u"<image xlink:href=\"#pic\"/>");

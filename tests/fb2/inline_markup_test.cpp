@@ -18,7 +18,6 @@ protected:
     // The markup of one main-body paragraph, from a fresh store.
     std::string ConvertParagraph(const std::string& paragraph) {
         ResetFb2State();
-        lrf::ResetStore();
         StartPage(u"");
         ConvertBodies("<body><section>" + paragraph + "</section></body>");
         const std::vector<BlockView> blocks = TextBlocks();

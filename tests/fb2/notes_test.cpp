@@ -22,7 +22,6 @@ protected:
     void SetUp() override {
         ResetRunState();
         ResetFb2State();
-        lrf::ResetStore();
         g_settings = BuiltInSettings();
     }
 

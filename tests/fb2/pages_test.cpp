@@ -66,7 +66,6 @@ TEST_F(BodyTest, TopLevelSectionsStartPagesAfterTheFirst) {
 TEST_F(BodyTest, NestedTitlesStartPagesOnlyWhenAsked) {
     for (const uint8_t pageAtSubtitles : {0, 1}) {
         ResetFb2State();
-        lrf::ResetStore();
         g_settings.General.PageAtSubtitles = pageAtSubtitles;
         for (int i = 0; i < 4; ++i) StartPage(u"");
         g_conv.FirstTitlePending = false;

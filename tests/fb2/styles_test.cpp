@@ -24,7 +24,6 @@ class StylesTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetFb2State();
-        lrf::ResetStore();
         g_settings = BuiltInSettings();
     }
 };

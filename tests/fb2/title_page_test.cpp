@@ -21,7 +21,6 @@ class TitlePageTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetFb2State();
-        lrf::ResetStore();
         g_settings = BuiltInSettings();
         DefineStyles();
         g_description.AuthorsLine = u"Ivan Petrov";
