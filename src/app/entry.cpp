@@ -1,5 +1,6 @@
 // Start-up: the usage text, the option scan, path completion, the folder for
 // temporary files, the settings file, then the conversion driver.
+#include "fb2/conversion_state.h"
 #include "app/entry.h"
 
 #include <sys/stat.h>
@@ -108,7 +109,7 @@ int StartUp(const std::vector<std::string>& args) {
     ResetConversionState();
     if (g_run.settingsPath.empty()) g_run.settingsPath = currentFolder + "/default_styles.sini";
     else CompletePath(g_run.settingsPath, currentFolder);
-    ReadSettingsFile(g_run.settingsPath);
+    ReadSettingsFile(g_run.settingsPath, g_settings, RunConsole());
     return RunConversion();
 }
 

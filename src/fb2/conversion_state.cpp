@@ -20,3 +20,7 @@ void ResetFb2State() {
 namespace tavorin::lrf {
 ObjectStore g_store;
 }  // namespace tavorin::lrf
+
+namespace tavorin {
+ConversionSettings g_settings = BuiltInSettings();
+}  // namespace tavorin

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "lrf/store/object_store.h"
+#include "settings/conversion_settings.h"
 #include "text/wide.h"
 
 namespace tavorin::fb2 {
@@ -103,3 +104,7 @@ void ResetFb2State();
 namespace tavorin::lrf {
 extern ObjectStore g_store;
 }  // namespace tavorin::lrf
+
+namespace tavorin {
+extern ConversionSettings g_settings;
+}  // namespace tavorin

@@ -3,6 +3,7 @@
 // strings (title with series tag, author lists, identifier) at its end.
 #include <cassert>
 
+#include "fb2/conversion_state.h"
 #include "fb2/body.h"
 #include "fb2/description.h"
 #include "fb2/inline_markup.h"

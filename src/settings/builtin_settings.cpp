@@ -96,6 +96,4 @@ ConversionSettings BuiltInSettings() {
     return settings;
 }
 
-ConversionSettings g_settings = BuiltInSettings();
-
 }  // namespace tavorin
