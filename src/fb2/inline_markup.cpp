@@ -47,7 +47,7 @@ constexpr TagForm kEmpty = TagForm::Empty;
 
 // Inline elements of a body by name and form. Elements not listed keep their
 // text and lose only their tags. Table cells are separated by the body loop.
-constexpr std::array<InlineMarkup, 31> kInlineMarkup{{
+constexpr std::array<InlineMarkup, 33> kInlineMarkup{{
     {u"p", kStart, u"<P>", false},
     {u"p", kEnd, u"</P><CR/>", true},
     {u"p", kEmpty, u"<P/><CR/>", true},
@@ -70,7 +70,10 @@ constexpr std::array<InlineMarkup, 31> kInlineMarkup{{
     // Program code in the readers' monospace face.
     {u"code", kStart, u"<Span fontfacename=\"Courier10 BT Roman\">", false},
     {u"code", kEnd, u"</Span>", false},
-    // A table row is one paragraph; header cells are bold.
+    // A table's caption is a paragraph before it, each row is one paragraph,
+    // header cells are bold.
+    {u"caption", kStart, u"<P>", false},
+    {u"caption", kEnd, u"</P><CR/>", true},
     {u"table", kStart, u"", true},
     {u"table", kEnd, u"", true},
     {u"tr", kStart, u"<P>", true},
