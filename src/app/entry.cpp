@@ -1,19 +1,13 @@
-// Start-up: the usage text, the option scan, path completion, the folder for
-// temporary files, the settings file, then the conversion driver.
-#include "fb2/conversion_state.h"
+// Start-up of the executable: the usage text, the option scan and path
+// completion, then the library's ConvertBook on the paths.
 #include "app/entry.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
-#include <exception>
 #include <string_view>
 
-#include "app/console.h"
-#include "app/driver.h"
-#include "app/run_state.h"
-#include "settings/conversion_settings.h"
+#include "tavorin/convert.h"
+#include "text/exit_codes.h"
 
 namespace tavorin {
 
@@ -31,8 +25,8 @@ constexpr std::string_view kUsageLines[] = {
     "tempfolder: path to folder for temporary files",
 };
 
-void PrintUsage() {
-    for (const std::string_view line : kUsageLines) ConsoleLine(line);
+void PrintUsage(Console& console) {
+    for (const std::string_view line : kUsageLines) console.Line(line);
 }
 
 std::string CurrentFolder() {
@@ -47,87 +41,53 @@ void CompletePath(std::string& path, const std::string& currentFolder) {
     if (!HasFolderPart(path)) path = currentFolder + "/" + path;
 }
 
+// The paths named on the command line; empty when not given.
+struct CommandPaths {
+    std::string settingsPath, tempFolder, inputPath, outputPath;
+};
+
 // Options are exactly "-s", "-t", "-i" and "-o"; the argument after an option
 // is its value and is not scanned itself. A later option overwrites an earlier one.
-void ScanOptions(const std::vector<std::string>& args) {
+CommandPaths ScanOptions(const std::vector<std::string>& args) {
+    CommandPaths paths;
     for (size_t i = 1; i < args.size(); ++i) {
         std::string* target = nullptr;
-        if (args[i] == "-s") target = &g_run.settingsPath;
-        else if (args[i] == "-t") target = &g_run.tempFolder;
-        else if (args[i] == "-i") target = &g_run.inputPath;
-        else if (args[i] == "-o") target = &g_run.outputPath;
+        if (args[i] == "-s") target = &paths.settingsPath;
+        else if (args[i] == "-t") target = &paths.tempFolder;
+        else if (args[i] == "-i") target = &paths.inputPath;
+        else if (args[i] == "-o") target = &paths.outputPath;
         if (!target) continue;
         *target = i + 1 < args.size() ? args[i + 1] : std::string();
         ++i;
     }
-}
-
-bool IsFolder(const std::string& path) {
-    struct stat st {};
-    return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-// The folder for temporary files: -t as given, else TMPDIR, else /tmp, else
-// the current folder; always ending in '/'. A folder that does not exist is
-// refused at once rather than failing later at extraction.
-bool ChooseTempFolder(const std::string& currentFolder) {
-    std::string& folder = g_run.tempFolder;
-    if (folder.empty()) {
-        const char* env = std::getenv("TMPDIR");
-        for (const std::string& candidate : {std::string(env ? env : ""), std::string("/tmp"), currentFolder}) {
-            if (IsFolder(candidate)) {
-                folder = candidate;
-                break;
-            }
-        }
-    }
-    if (!IsFolder(folder)) return false;
-    if (folder.back() != '/') folder += '/';
-    return true;
-}
-
-int StartUp(const std::vector<std::string>& args) {
-    ResetRunState();
-    if (args.size() < 3) {
-        PrintUsage();
-        return kExitDone;
-    }
-    ScanOptions(args);
-    if (g_run.inputPath.empty() || g_run.outputPath.empty()) {
-        ConsoleLine("\rError: inputfile or outputfile is not defined");
-        ConsoleLine("");
-        PrintUsage();
-        return kExitNoPaths;
-    }
-    const std::string currentFolder = CurrentFolder();
-    CompletePath(g_run.inputPath, currentFolder);
-    CompletePath(g_run.outputPath, currentFolder);
-    if (!ChooseTempFolder(currentFolder)) {
-        ConsoleLine("Error: temp dir cannot be set");
-        return kExitNoTempDir;
-    }
-    ResetConversionState();
-    if (g_run.settingsPath.empty()) g_run.settingsPath = currentFolder + "/default_styles.sini";
-    else CompletePath(g_run.settingsPath, currentFolder);
-    ReadSettingsFile(g_run.settingsPath, g_settings, RunConsole());
-    return RunConversion();
+    return paths;
 }
 
 }  // namespace
 
-int RunConverter(const std::vector<std::string>& args) {
-    try {
-        return StartUp(args);
-    } catch (const RunExit& exit) {
-        return exit.code;
-    } catch (const std::exception& e) {
-        ConsoleLine(std::string("\nError: ") + e.what());
-        return kExitReadError;
+int RunConverter(const std::vector<std::string>& args, ConsoleSink& sink) {
+    Console console{sink};
+    if (args.size() < 3) {
+        PrintUsage(console);
+        return kExitDone;
     }
+    CommandPaths paths = ScanOptions(args);
+    if (paths.inputPath.empty() || paths.outputPath.empty()) {
+        console.Line("\rError: inputfile or outputfile is not defined");
+        console.Line("");
+        PrintUsage(console);
+        return kExitNoPaths;
+    }
+    const std::string currentFolder = CurrentFolder();
+    CompletePath(paths.inputPath, currentFolder);
+    CompletePath(paths.outputPath, currentFolder);
+    if (paths.settingsPath.empty()) paths.settingsPath = currentFolder + "/default_styles.sini";
+    else CompletePath(paths.settingsPath, currentFolder);
+    return ConvertBook(paths.inputPath, paths.outputPath, paths.settingsPath, paths.tempFolder, sink).exitCode;
 }
 
-int RunConverter(int argc, char** argv) {
-    return RunConverter(std::vector<std::string>(argv, argv + argc));
+int RunConverter(int argc, char** argv, ConsoleSink& sink) {
+    return RunConverter(std::vector<std::string>(argv, argv + argc), sink);
 }
 
 }  // namespace tavorin

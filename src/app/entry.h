@@ -1,15 +1,17 @@
-// Start-up of the converter: options, paths, temporary folder, settings, and
-// the conversion driver. Callable many times in one process (tests, fuzzers).
+// Start-up of the executable: options and paths, then the library's
+// ConvertBook. Callable many times in one process (tests, fuzzers, benchmarks).
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "text/console.h"
+
 namespace tavorin {
 
-// Runs the whole program on the arguments (argv[0] is the program name) and
-// returns the process exit code. Never throws.
-int RunConverter(int argc, char** argv);
-int RunConverter(const std::vector<std::string>& args);
+// Runs the whole program on the arguments (argv[0] is the program name),
+// printing on `console`, and returns the process exit code. Never throws.
+int RunConverter(int argc, char** argv, ConsoleSink& console);
+int RunConverter(const std::vector<std::string>& args, ConsoleSink& console);
 
 }  // namespace tavorin

@@ -1,4 +1,8 @@
-// Process entry: runs one conversion and ends with its exit code.
+// Process entry: runs one conversion, printing on stdout, and ends with its exit code.
+#include "app/console.h"
 #include "app/entry.h"
 
-int main(int argc, char** argv) { return tavorin::RunConverter(argc, argv); }
+int main(int argc, char** argv) {
+    tavorin::StdoutSink console;
+    return tavorin::RunConverter(argc, argv, console);
+}

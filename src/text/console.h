@@ -27,20 +27,22 @@ private:
 
 // The console of one conversion: its sink and the last percentage printed.
 struct Console {
-    ConsoleSink& sink;
+    explicit Console(ConsoleSink& to) : sink(&to) {}
+
+    ConsoleSink* sink;
     int progressPercent = 0;
 
-    void Write(std::string_view text) { sink.Write(text); }
+    void Write(std::string_view text) { sink->Write(text); }
     // The text followed by a line end, in one write.
     void Line(std::string_view text) {
         std::string line(text);
         line += '\n';
-        sink.Write(line);
+        sink->Write(line);
     }
     // Sets the percentage and prints "\r" + percent + "%".
     void SetProgress(int percent) {
         progressPercent = percent;
-        sink.Write("\r" + std::to_string(percent) + "%");
+        sink->Write("\r" + std::to_string(percent) + "%");
     }
 };
 
