@@ -1,7 +1,7 @@
 // Input detection: decides from the first 50 characters whether the input is
 // a zip archive or an FB2 file, extracts the archive's single file into a
-// folder of the run's own, and opens the conversion's reader with the codec named by
-// the XML declaration.
+// folder of the run's own, and opens the conversion's reader with the codec
+// named by the XML declaration.
 #include "app/input.h"
 
 #include <unistd.h>

@@ -1,5 +1,5 @@
 // The built-in conversion settings, the starting point that the settings file
-// overrides, and the run's settings instance.
+// overrides.
 #include "settings/conversion_settings.h"
 
 namespace tavorin {
