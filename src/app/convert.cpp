@@ -2,49 +2,18 @@
 // Conversion for the book, and the driver.
 #include "tavorin/convert.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdlib>
 #include <exception>
 #include <optional>
 
 #include "app/driver.h"
 #include "app/run_state.h"
+#include "app/temp_folder.h"
 #include "fb2/conversion.h"
 #include "text/exit_codes.h"
 
 namespace tavorin {
 
 namespace {
-
-bool IsFolder(const std::string& path) {
-    struct stat st {};
-    return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-std::string CurrentFolder() {
-    char buffer[4096];
-    return getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string();
-}
-
-// The folder for temporary files: as given, else TMPDIR, else /tmp, else the
-// current folder; always ending in '/'. A folder that does not exist is
-// refused at once rather than failing later at extraction.
-std::optional<std::string> ChooseTempFolder(std::string folder) {
-    if (folder.empty()) {
-        const char* env = std::getenv("TMPDIR");
-        for (const std::string& candidate : {std::string(env ? env : ""), std::string("/tmp"), CurrentFolder()}) {
-            if (IsFolder(candidate)) {
-                folder = candidate;
-                break;
-            }
-        }
-    }
-    if (!IsFolder(folder)) return std::nullopt;
-    if (folder.back() != '/') folder += '/';
-    return folder;
-}
 
 // Both forms of ConvertBook: `settingsPath` is read when `settings` is none.
 ConvertResult Convert(const std::string& inputPath, const std::string& outputPath, const std::string& settingsPath,

@@ -1,11 +1,18 @@
 // Start-up of the executable: the usage text, the option scan and path
-// completion, then the library's ConvertBook on the paths.
+// completion, then the library's ConvertBook on the paths, or a batch when
+// the call asks for a whole library.
 #include "app/entry.h"
 
 #include <unistd.h>
 
+#include <exception>
+#include <optional>
 #include <string_view>
 
+#include "app/batch.h"
+#include "app/batch_options.h"
+#include "app/temp_folder.h"
+#include "settings/conversion_settings.h"
 #include "tavorin/convert.h"
 #include "text/exit_codes.h"
 
@@ -63,10 +70,31 @@ CommandPaths ScanOptions(const std::vector<std::string>& args) {
     return paths;
 }
 
-}  // namespace
+// The batch gets the paths start-up has completed and the temporary folder
+// and settings file checked, as for one book; -j, -f, -T and --report are
+// read only now, so they change nothing for one book.
+int StartBatch(const std::vector<std::string>& args, const CommandPaths& paths, Console& console) {
+    BatchOptions options;
+    const std::optional<std::string> tempFolder = ChooseTempFolder(paths.tempFolder);
+    if (!tempFolder) {
+        console.Line("Error: temp dir cannot be set");
+        return kExitNoTempDir;
+    }
+    ConversionSettings settings = BuiltInSettings();
+    ReadSettingsFile(paths.settingsPath, settings, console);  // only whether it can be read
+    options.settingsPath = paths.settingsPath;
+    options.tempFolder = *tempFolder;
+    options.inputPath = paths.inputPath;
+    options.outputFolder = paths.outputPath;
+    options.selfPath = "/proc/self/exe";
+    if (const std::string message = ScanBatchOptions(args, options); !message.empty()) {
+        console.Line(message);
+        return kExitNoPaths;
+    }
+    return RunBatch(std::move(options), console);
+}
 
-int RunConverter(const std::vector<std::string>& args, ConsoleSink& sink) {
-    Console console{sink};
+int StartUp(const std::vector<std::string>& args, bool allowBatch, Console& console) {
     if (args.size() < 3) {
         PrintUsage(console);
         return kExitDone;
@@ -83,11 +111,34 @@ int RunConverter(const std::vector<std::string>& args, ConsoleSink& sink) {
     CompletePath(paths.outputPath, currentFolder);
     if (paths.settingsPath.empty()) paths.settingsPath = currentFolder + "/default_styles.sini";
     else CompletePath(paths.settingsPath, currentFolder);
-    return ConvertBook(paths.inputPath, paths.outputPath, paths.settingsPath, paths.tempFolder, sink).exitCode;
+    if (allowBatch && IsBatchRequest(paths.inputPath, paths.outputPath)) return StartBatch(args, paths, console);
+    return ConvertBook(paths.inputPath, paths.outputPath, paths.settingsPath, paths.tempFolder, *console.sink).exitCode;
 }
 
-int RunConverter(int argc, char** argv, ConsoleSink& sink) {
-    return RunConverter(std::vector<std::string>(argv, argv + argc), sink);
+int RunArguments(const std::vector<std::string>& args, bool allowBatch, ConsoleSink& sink) {
+    Console console{sink};
+    try {
+        return StartUp(args, allowBatch, console);
+    } catch (const RunExit& exit) {
+        return exit.code;
+    } catch (const std::exception& e) {
+        console.Line(std::string("\nError: ") + e.what());
+        return kExitReadError;
+    }
+}
+
+}  // namespace
+
+int RunConverter(const std::vector<std::string>& args, ConsoleSink& console) {
+    return RunArguments(args, false, console);
+}
+
+int RunConverter(int argc, char** argv, ConsoleSink& console) {
+    return RunConverter(std::vector<std::string>(argv, argv + argc), console);
+}
+
+int RunProgram(int argc, char** argv, ConsoleSink& console) {
+    return RunArguments(std::vector<std::string>(argv, argv + argc), true, console);
 }
 
 }  // namespace tavorin

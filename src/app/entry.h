@@ -1,5 +1,6 @@
 // Start-up of the executable: options and paths, then the library's
-// ConvertBook. Callable many times in one process (tests, fuzzers, benchmarks).
+// ConvertBook, or a batch. Callable many times in one process (tests,
+// benchmarks).
 #pragma once
 
 #include <string>
@@ -9,9 +10,14 @@
 
 namespace tavorin {
 
-// Runs the whole program on the arguments (argv[0] is the program name),
-// printing on `console`, and returns the process exit code. Never throws.
+// Runs the single-book program on the arguments (argv[0] is the program
+// name), printing on `console`, and returns the process exit code. Never throws.
 int RunConverter(int argc, char** argv, ConsoleSink& console);
 int RunConverter(const std::vector<std::string>& args, ConsoleSink& console);
+
+// The program as its executable runs it: RunConverter, except that a call
+// that asks for a whole library runs a batch, whose children re-run this
+// executable (/proc/self/exe) with the single-book arguments.
+int RunProgram(int argc, char** argv, ConsoleSink& console);
 
 }  // namespace tavorin

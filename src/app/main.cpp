@@ -1,8 +1,9 @@
-// Process entry: runs one conversion, printing on stdout, and ends with its exit code.
+// Process entry: runs one conversion, or a batch, printing on stdout, and ends
+// with its exit code.
 #include "app/console.h"
 #include "app/entry.h"
 
 int main(int argc, char** argv) {
     tavorin::StdoutSink console;
-    return tavorin::RunConverter(argc, argv, console);
+    return tavorin::RunProgram(argc, argv, console);
 }

@@ -63,6 +63,15 @@ struct MemberCloser {
     void operator()(zip_file_t* member) const { zip_fclose(member); }
 };
 
+// Index of the first entry that is a file; -1 when there is none.
+int64_t FirstFileIndex(zip& archive) {
+    const zip_int64_t entries = EntryCount(archive);
+    for (zip_int64_t i = 0; i < entries; ++i) {
+        if (!IsFolderEntry(EntryName(archive, i))) return i;
+    }
+    return -1;
+}
+
 }  // namespace
 
 ZipArchive::~ZipArchive() { Close(); }
@@ -94,12 +103,34 @@ int64_t ZipArchive::CountFiles() {
 }
 
 void ZipArchive::ExtractSingle(int fd) {
-    zip& archive = Archive();
-    zip_int64_t index = 0;
-    const zip_int64_t entries = EntryCount(archive);
-    while (index < entries && IsFolderEntry(EntryName(archive, index))) ++index;
-    if (index == entries) throw ArchiveError("Archive holds no file");
+    const int64_t index = FirstFileIndex(Archive());
+    if (index < 0) throw ArchiveError("Archive holds no file");
+    ExtractMember(index, fd);
+}
 
+std::string ZipArchive::ExtractSingle(std::string_view fileName) {
+    const int64_t index = FirstFileIndex(Archive());
+    if (index < 0) throw ArchiveError("Archive holds no file");
+    return ExtractMember(index, fileName);
+}
+
+std::vector<ZipMember> ZipArchive::ListFiles() {
+    zip& archive = Archive();
+    std::vector<ZipMember> files;
+    const zip_int64_t entries = EntryCount(archive);
+    for (zip_int64_t i = 0; i < entries; ++i) {
+        const std::string_view name = EntryName(archive, i);
+        if (IsFolderEntry(name)) continue;
+        zip_stat_t st;
+        zip_stat_init(&st);
+        if (zip_stat_index(&archive, static_cast<zip_uint64_t>(i), 0, &st) != 0) throw ReadError(archive);
+        files.push_back({i, std::string(name), (st.valid & ZIP_STAT_SIZE) ? st.size : 0});
+    }
+    return files;
+}
+
+void ZipArchive::ExtractMember(int64_t index, int fd) {
+    zip& archive = Archive();
     const std::unique_ptr<zip_file_t, MemberCloser> member(
         zip_fopen_index(&archive, static_cast<zip_uint64_t>(index), 0));
     if (!member) throw ArchiveError(std::string("Cannot open archive member: ") + zip_strerror(&archive));
@@ -116,14 +147,14 @@ void ZipArchive::ExtractSingle(int fd) {
     }
 }
 
-std::string ZipArchive::ExtractSingle(std::string_view fileName) {
+std::string ZipArchive::ExtractMember(int64_t index, std::string_view fileName) {
     const std::string path = folder_ + std::string(fileName);
     // O_EXCL with O_NOFOLLOW: a file or link planted under this name is
     // never opened or followed.
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) throw ArchiveError("Cannot create " + path + ": " + std::strerror(errno));
     try {
-        ExtractSingle(fd);
+        ExtractMember(index, fd);
     } catch (const ArchiveError&) {
         close(fd);
         unlink(path.c_str());

@@ -1,11 +1,13 @@
-// Read access to a zip archive that should hold one file: open it, count its
-// files and extract the single one, on libzip.
+// Read access to a zip archive, on libzip: open it, count or list its files,
+// extract the single one (one-book archives) or any one by its index (the
+// many-book archives of a batch).
 #pragma once
 
 #include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct zip;  // libzip's archive handle
 
@@ -15,6 +17,14 @@ namespace tavorin {
 // extracted file that cannot be created or written in full.
 struct ArchiveError : std::runtime_error {
     using std::runtime_error::runtime_error;
+};
+
+// A file of the archive: its index among the entries, its name as stored
+// (not checked: it may be absolute or hold ".."), its uncompressed size.
+struct ZipMember {
+    int64_t index = 0;
+    std::string name;
+    uint64_t size = 0;
 };
 
 class ZipArchive {
@@ -38,6 +48,12 @@ public:
     // through a link, readable by its owner only, and extracts the first file
     // of the archive into it. Returns its path; a failure leaves no file.
     std::string ExtractSingle(std::string_view fileName);
+    // The files of the archive in entry order; folder entries are left out.
+    std::vector<ZipMember> ListFiles();
+    // Writes the whole content of the entry `index` to `fd`.
+    void ExtractMember(int64_t index, int fd);
+    // As ExtractSingle (file name), for the entry `index`.
+    std::string ExtractMember(int64_t index, std::string_view fileName);
     void Close();
 
 private:

@@ -22,6 +22,7 @@ enum ExitCode : int {
     kExitBadHeader = 10,       // end of file before "</description"
     kExitCannotWriteOutput = 11,
     kExitReadError = 12,       // invalid UTF-8 or a read failure after the input is open
+    kExitBooksFailed = 13,     // a batch in which some book failed
 };
 
 // Message of a conversion error code (4 to 10); empty for other codes.

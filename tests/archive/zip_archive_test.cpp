@@ -67,6 +67,29 @@ TEST(ZipArchive, ExtractsTheFileInsideAFolderInFull) {
     EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
+// A many-book archive: its files listed with names as stored (unsafe ones
+// included) and sizes, and any one of them extracted by its index.
+TEST(ZipArchive, ListsFilesAndExtractsEachByIndex) {
+    ScratchDir dir;
+    const std::string path = dir.file("library.zip");
+    const std::string second = BookText(3000);
+    MakeZip(path, {{"a/", ""}, {"a/one.fb2", "first"}, {"../up.fb2", second}, {"note.txt", ""}});
+    ZipArchive archive;
+    archive.SetFolder(dir.path().string() + "/");
+    archive.SetArchiveName(path);
+    archive.Open();
+    const std::vector<ZipMember> files = archive.ListFiles();
+    ASSERT_EQ(files.size(), 3u);
+    EXPECT_EQ(files[0].name, "a/one.fb2");
+    EXPECT_EQ(files[0].size, 5u);
+    EXPECT_EQ(files[1].name, "../up.fb2");
+    EXPECT_EQ(files[1].size, second.size());
+    EXPECT_EQ(files[2].name, "note.txt");
+    EXPECT_EQ(ReadFileText(archive.ExtractMember(files[1].index, "second")), second);
+    EXPECT_EQ(ReadFileText(archive.ExtractMember(files[0].index, "first")), "first");
+    EXPECT_EQ(ReadFileText(archive.ExtractMember(files[2].index, "third")), "");
+}
+
 TEST(ZipArchive, DamagedOrMissingArchivesRaiseErrors) {
     ScratchDir dir;
     const std::string good = dir.file("good.zip");

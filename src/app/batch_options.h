@@ -1,0 +1,33 @@
+// The batch command line: whether a call is a batch (a whole library) rather
+// than one book, and the options only a batch reads (-j, -f, -T, --report).
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tavorin {
+
+struct BatchOptions {
+    std::string settingsPath;   // absolute; checked to exist before the batch starts
+    std::string tempFolder;     // ends in '/'
+    std::string inputPath;      // the library folder or the many-book zip archive
+    std::string outputFolder;   // absolute, without a trailing '/'
+    std::string selfPath;       // the executable each book's child process runs
+    int jobs = 0;               // child processes at once
+    bool force = false;         // convert books whose LRF is up to date as well
+    double timeLimit = 300;     // seconds a child may run; 0 means no limit
+    std::string reportPath;     // CSV report; empty for none
+};
+
+// True when the call converts a library: the input is a folder (and -o is not
+// an existing file), or the input is a zip archive holding more than one FB2
+// file and -o names a folder (ends in '/' or is an existing folder). Every
+// other call is the single-book conversion, unchanged.
+bool IsBatchRequest(const std::string& inputPath, const std::string& outputPath);
+
+// Reads -j, -f, -T and --report. Options are exact words and the argument
+// after -j, -T and --report is their value, as with -s, -t, -i and -o.
+// Returns an empty string, or the message for a value that is not valid.
+std::string ScanBatchOptions(const std::vector<std::string>& args, BatchOptions& options);
+
+}  // namespace tavorin

@@ -1,0 +1,463 @@
+// The batch command of the real executable: a library folder and a many-book
+// zip converted into a folder of books, each identical to its single-book
+// conversion; failures, refused names and collisions in the report; resume
+// and -f; children ended by a signal or the time limit; a batch stopped by
+// SIGTERM and run again; and the codes of a batch that cannot start.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "converter_run.h"
+#include "support/test_util.h"
+#include "support/zip_maker.h"
+
+namespace tavorin::test {
+namespace {
+
+namespace fs = std::filesystem;
+using std::chrono::steady_clock;
+
+// One row of the CSV report, by column name.
+using ReportRow = std::map<std::string, std::string>;
+
+// Reads the report with its header; fields may be quoted, quotes doubled.
+std::map<std::string, ReportRow> ReadReport(const std::string& path) {
+    const std::string text = ReadFileText(path);
+    std::vector<std::vector<std::string>> rows(1);
+    std::string field;
+    bool quoted = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') field += text[++i];
+            else if (c == '"') quoted = false;
+            else field += c;
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            rows.back().push_back(field);
+            field.clear();
+        } else if (c == '\n') {
+            rows.back().push_back(field);
+            field.clear();
+            rows.emplace_back();
+        } else if (c != '\r') {
+            field += c;
+        }
+    }
+    std::map<std::string, ReportRow> report;
+    for (size_t r = 1; r < rows.size(); ++r) {
+        if (rows[r].size() != rows[0].size()) continue;
+        ReportRow row;
+        for (size_t c = 0; c < rows[0].size(); ++c) row[rows[0][c]] = rows[r][c];
+        report[row["path"]] = row;
+    }
+    return report;
+}
+
+// Every file under the folder, relative to it.
+std::set<std::string> FilesUnder(const fs::path& folder) {
+    std::set<std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        if (!entry.is_directory()) files.insert(entry.path().lexically_relative(folder).string());
+    }
+    return files;
+}
+
+bool IsEmptyFolder(const fs::path& folder) { return fs::directory_iterator(folder) == fs::directory_iterator(); }
+
+// The book as the single-book command converts it.
+std::vector<uint8_t> SingleConversion(const std::string& input, const ScratchDir& scratch) {
+    const std::string output = scratch.file("single.lrf");
+    const CommandResult r = ConvertWithTempDir(input, output, scratch.path().string());
+    EXPECT_EQ(r.exitCode, 0) << input << ": " << r.output;
+    std::vector<uint8_t> bytes = ReadFileBytes(output);
+    fs::remove(output);
+    return bytes;
+}
+
+std::vector<std::string> BatchArgs(const std::string& input, const std::string& output, const ScratchDir& temp,
+                                   const std::vector<std::string>& more = {}) {
+    std::vector<std::string> args = {"-s", kShippedSettings, "-t", temp.path().string(), "-i", input, "-o", output};
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
+}
+
+// Starts the converter in the background with its output going to `log`.
+pid_t StartConverter(const std::vector<std::string>& args, const std::string& log) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        std::vector<char*> argv = {const_cast<char*>(TAVORIN_EXE)};
+        for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        if (std::freopen(log.c_str(), "w", stdout) == nullptr) _exit(120);
+        dup2(fileno(stdout), STDERR_FILENO);
+        execv(TAVORIN_EXE, argv.data());
+        _exit(121);
+    }
+    return pid;
+}
+
+int WaitForExit(pid_t pid) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// The arguments of a process, from the process table.
+std::vector<std::string> CommandLineOf(pid_t pid) {
+    std::vector<std::string> args;
+    std::istringstream in(ReadFileText("/proc/" + std::to_string(pid) + "/cmdline"));
+    for (std::string arg; std::getline(in, arg, '\0');) args.push_back(arg);
+    return args;
+}
+
+// A child of `parent` that already runs the converter (a child between
+// fork and exec still shows the parent's arguments); -1 when none does.
+pid_t ConverterChildOf(pid_t parent) {
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        const std::string stat = ReadFileText(entry.path().string() + "/stat");
+        const size_t close = stat.rfind(')');
+        if (close == std::string::npos) continue;
+        std::istringstream fields(stat.substr(close + 2));
+        char state;
+        pid_t ppid = 0;
+        fields >> state >> ppid;
+        const pid_t pid = std::stoi(name);
+        if (ppid != parent) continue;
+        const std::vector<std::string> args = CommandLineOf(pid);
+        if (!args.empty() && args[0] == "/proc/self/exe") return pid;
+    }
+    return -1;
+}
+
+// The value after `option` in the arguments.
+std::string OptionValue(const std::vector<std::string>& args, const std::string& option) {
+    for (size_t i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] == option) return args[i + 1];
+    }
+    return "";
+}
+
+// Copies of the large corpus book in the folder; empty when the corpus is absent.
+std::vector<std::string> LargeBookLibrary(const ScratchDir& dir, int copies) {
+    const std::string large = CorpusPath("windows-1251/dumas_twenty_years_after_ru_large.fb2");
+    if (large.empty()) return {};
+    fs::create_directories(dir.path() / "lib");
+    std::vector<std::string> names;
+    for (int i = 0; i < copies; ++i) {
+        names.push_back("copy" + std::to_string(i) + ".fb2");
+        fs::copy_file(large, dir.path() / "lib" / names.back());
+    }
+    return names;
+}
+
+// The library of the folder tests: good books in several encodings and
+// forms in nested folders, a book without a description (code 10), a file
+// named .fb2 that is no FB2 (code 9), and a text file that is no book.
+struct LibraryFile {
+    const char* corpus;
+    const char* place;
+    int code;  // of its single-book conversion; -1 for a file that is no book
+};
+
+constexpr LibraryFile kLibrary[] = {
+    {"utf-8/fictionbook_java_test.fb2", "fictionbook_java_test.fb2", 0},
+    {"utf-8/pandoc_writer.fb2", "en/pandoc_writer.fb2", 0},
+    {"koi8-r/fbreader_minihelp_640x480_ru.fb2", "ru/help/minihelp.fb2", 0},
+    {"zip/gribuser_fb21_demo.fb2.zip", "ru/demo.fb2.zip", 0},
+    {"windows-1251/tolstoy_karenina_cover.fb2", "ru/karenina.fb2", 0},
+    {"malformed/fbreaderj_karenina_no_description_cp1251.fb2", "broken/no_description.fb2", 10},
+    {"malformed/sopds_not_fb2_text.fb2", "broken/not_fb2.fb2", 9},
+    {"MANIFEST.md", "readme.md", -1},
+};
+
+std::string OutputOf(const std::string& place) {
+    const std::string stem = place.substr(0, place.find(".fb2"));
+    return stem + ".lrf";
+}
+
+bool MakeLibrary(const ScratchDir& dir) {
+    for (const LibraryFile& file : kLibrary) {
+        const std::string source = CorpusPath(file.corpus);
+        if (source.empty()) return false;
+        const fs::path target = dir.path() / "lib" / file.place;
+        fs::create_directories(target.parent_path());
+        fs::copy_file(source, target);
+    }
+    return true;
+}
+
+TEST(Batch, FolderTreeConvertsGoodBooksAndReportsTheOthers) {
+    ScratchDir dir, temp;
+    if (!MakeLibrary(dir)) GTEST_SKIP() << "the shared corpus is not present";
+    const std::string report = dir.file("report.csv");
+    const CommandResult r =
+        RunConverterExe(BatchArgs(dir.file("lib"), dir.file("out"), temp, {"-j", "2", "--report", report}));
+    EXPECT_EQ(r.exitCode, 13) << r.output;
+    EXPECT_NE(r.output.find("Converted 5, skipped 1 (0 up to date, 1 not books), failed 2"), std::string::npos)
+        << r.output;
+    EXPECT_NE(r.output.find("broken/no_description.fb2: failed, code 10, Error: Error in fb2 header"),
+              std::string::npos)
+        << r.output;
+
+    const std::map<std::string, ReportRow> rows = ReadReport(report);
+    std::set<std::string> expectedOutputs;
+    for (const LibraryFile& file : kLibrary) {
+        SCOPED_TRACE(file.place);
+        ASSERT_EQ(rows.count(file.place), 1u);
+        const ReportRow& row = rows.at(file.place);
+        const fs::path output = dir.path() / "out" / OutputOf(file.place);
+        EXPECT_EQ(row.at("input bytes"), std::to_string(fs::file_size(CorpusPath(file.corpus))));
+        if (file.code < 0) {
+            EXPECT_EQ(row.at("result"), "not a book");
+        } else if (file.code > 0) {
+            EXPECT_EQ(row.at("result"), "failed");
+            EXPECT_EQ(row.at("exit code"), std::to_string(file.code));
+            EXPECT_EQ(row.at("message").rfind("Error: ", 0), 0u) << row.at("message");
+            EXPECT_FALSE(fs::exists(output));
+        } else {
+            EXPECT_EQ(row.at("result"), "converted");
+            EXPECT_EQ(row.at("exit code"), "0");
+            expectedOutputs.insert(OutputOf(file.place));
+            EXPECT_EQ(ReadFileBytes(output.string()), SingleConversion(dir.file("lib/" + std::string(file.place)), temp));
+            EXPECT_EQ(row.at("output bytes"), std::to_string(fs::file_size(output)));
+        }
+    }
+    EXPECT_EQ(FilesUnder(dir.path() / "out"), expectedOutputs);
+    EXPECT_TRUE(IsEmptyFolder(temp.path()));
+}
+
+TEST(Batch, SecondRunSkipsFinishedBooksAndForceConvertsAgain) {
+    ScratchDir dir, temp;
+    if (!MakeLibrary(dir)) GTEST_SKIP() << "the shared corpus is not present";
+    const std::vector<std::string> args = BatchArgs(dir.file("lib"), dir.file("out"), temp);
+    ASSERT_EQ(RunConverterExe(args).exitCode, 13);
+    const fs::path book = dir.path() / "out/en/pandoc_writer.lrf";
+    const auto firstTime = fs::last_write_time(book);
+
+    CommandResult r = RunConverterExe(args);
+    EXPECT_EQ(r.exitCode, 13) << r.output;  // the broken books are tried again and fail again
+    EXPECT_NE(r.output.find("Converted 0, skipped 6 (5 up to date, 1 not books), failed 2"), std::string::npos)
+        << r.output;
+    EXPECT_EQ(fs::last_write_time(book), firstTime);
+
+    // A book changed after its conversion is converted again.
+    fs::last_write_time(dir.path() / "lib/en/pandoc_writer.fb2", firstTime + std::chrono::seconds(5));
+    r = RunConverterExe(args);
+    EXPECT_NE(r.output.find("Converted 1, skipped 5 (4 up to date"), std::string::npos) << r.output;
+
+    std::vector<std::string> forced = args;
+    forced.push_back("-f");
+    r = RunConverterExe(forced);
+    EXPECT_EQ(r.exitCode, 13) << r.output;
+    EXPECT_NE(r.output.find("Converted 5, skipped 1 (0 up to date, 1 not books), failed 2"), std::string::npos)
+        << r.output;
+}
+
+// Member names and what becomes of them: a book, a non-book, a refused or a
+// colliding name. Nothing may appear outside the output folder.
+struct ZipCase {
+    const char* name;
+    std::vector<std::pair<std::string, std::string>> members;  // name and what the member is: "book" or "text"
+    std::map<std::string, std::string> results;                 // member name to its result in the report
+    std::set<std::string> outputs;                              // files in the output folder afterwards
+    int exitCode;
+};
+
+TEST(Batch, ManyBookZipConvertsEveryMemberInsideTheOutputFolder) {
+    const std::string book = ReadFileText(TestDataPath("generated/ru_utf8.fb2"));
+    const std::string other = ReadFileText(TestDataPath("generated/fr_windows1252.fb2"));
+    const std::vector<ZipCase> cases = {
+        {"books in folders and a picture",
+         {{"a/one.fb2", "book"}, {"two.FB2", "other"}, {"a/b/three.fb2", "book"}, {"cover.jpg", "text"}},
+         {{"a/one.fb2", "converted"}, {"two.FB2", "converted"}, {"a/b/three.fb2", "converted"},
+          {"cover.jpg", "not a book"}},
+         {"a/one.lrf", "two.lrf", "a/b/three.lrf"},
+         0},
+        {"names leading outside",
+         {{"../../escape.fb2", "book"}, {"/tmp/absolute.fb2", "book"}, {"a/../../up.fb2", "book"}, {"ok.fb2", "book"}},
+         {{"../../escape.fb2", "refused"}, {"/tmp/absolute.fb2", "refused"}, {"a/../../up.fb2", "refused"},
+          {"ok.fb2", "converted"}},
+         {"ok.lrf"},
+         13},
+        {"two members for one output",
+         {{"x/same.fb2", "book"}, {"x//same.fb2", "other"}, {"single.fb2", "book"}},
+         {{"x/same.fb2", "collision"}, {"x//same.fb2", "collision"}, {"single.fb2", "converted"}},
+         {"single.lrf"},
+         13},
+    };
+    ScratchDir temp;
+    const std::vector<uint8_t> bookLrf = SingleConversion(TestDataPath("generated/ru_utf8.fb2"), temp);
+    const std::vector<uint8_t> otherLrf = SingleConversion(TestDataPath("generated/fr_windows1252.fb2"), temp);
+    for (const ZipCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchDir dir;
+        ZipEntries entries;
+        for (const auto& [name, kind] : c.members) {
+            entries.emplace_back(name, kind == "book" ? book : kind == "other" ? other : "not a book at all");
+        }
+        MakeZip(dir.file("library.zip"), entries);
+        // The output folder lies deep inside, so "../../" would still be inside the scratch folder.
+        const std::string out = dir.file("deep/er/out");
+        const std::string report = dir.file("report.csv");
+        const CommandResult r = RunConverterExe(BatchArgs(dir.file("library.zip"), out + "/", temp, {"--report", report}));
+        EXPECT_EQ(r.exitCode, c.exitCode) << r.output;
+        const std::map<std::string, ReportRow> rows = ReadReport(report);
+        EXPECT_EQ(rows.size(), c.results.size());
+        for (const auto& [member, result] : c.results) {
+            EXPECT_EQ(rows.count(member) ? rows.at(member).at("result") : "(missing)", result) << member;
+        }
+        EXPECT_EQ(FilesUnder(out), c.outputs);
+        for (const auto& [name, kind] : c.members) {
+            const fs::path output = fs::path(out) / fs::path(name).lexically_normal().replace_extension(".lrf");
+            if (c.outputs.count(output.lexically_relative(out).string())) {
+                EXPECT_EQ(ReadFileBytes(output.string()), kind == "book" ? bookLrf : otherLrf) << name;
+            }
+        }
+        std::set<std::string> everything = FilesUnder(dir.path());
+        std::set<std::string> expected = {"library.zip", "report.csv"};
+        for (const std::string& output : c.outputs) expected.insert("deep/er/out/" + output);
+        EXPECT_EQ(everything, expected);
+        EXPECT_TRUE(IsEmptyFolder(temp.path()));
+    }
+}
+
+// A child that ends by a signal, sent from outside or by the batch at the
+// time limit, is a failed book with no output, and the batch goes on.
+TEST(Batch, ChildEndedBySignalIsAFailureWithoutOutput) {
+    struct SignalCase {
+        const char* name;
+        std::vector<std::string> options;
+        bool killFromOutside;
+        const char* message;
+    };
+    const std::vector<SignalCase> cases = {
+        {"SIGKILL from outside", {"-j", "1"}, true, "killed by signal 9"},
+        {"time limit", {"-j", "2", "-T", "0.01"}, false, "stopped after the time limit of 0.01 s"},
+    };
+    for (const SignalCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchDir dir, temp;
+        const std::vector<std::string> names = LargeBookLibrary(dir, 3);
+        if (names.empty()) GTEST_SKIP() << "the shared corpus is not present";
+        const std::string report = dir.file("report.csv");
+        std::vector<std::string> options = c.options;
+        options.insert(options.end(), {"--report", report});
+        const pid_t batch = StartConverter(BatchArgs(dir.file("lib"), dir.file("out"), temp, options), dir.file("log"));
+        std::string killed;
+        if (c.killFromOutside) {
+            const auto giveUp = steady_clock::now() + std::chrono::seconds(60);
+            pid_t child = -1;
+            while (child < 0 && steady_clock::now() < giveUp) {
+                child = ConverterChildOf(batch);
+                if (child < 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            ASSERT_GT(child, 0) << "no child found";
+            killed = fs::path(OptionValue(CommandLineOf(child), "-i")).filename().string();
+            kill(child, SIGKILL);
+        }
+        EXPECT_EQ(WaitForExit(batch), 13) << ReadFileText(dir.file("log"));
+        const std::map<std::string, ReportRow> rows = ReadReport(report);
+        for (const std::string& name : names) {
+            SCOPED_TRACE(name);
+            const bool failed = !c.killFromOutside || name == killed;
+            const fs::path output = dir.path() / "out" / (fs::path(name).stem().string() + ".lrf");
+            ASSERT_EQ(rows.count(name), 1u);
+            EXPECT_EQ(rows.at(name).at("result"), failed ? "failed" : "converted");
+            if (!failed) continue;
+            EXPECT_EQ(rows.at(name).at("exit code"), "137");
+            EXPECT_EQ(rows.at(name).at("message").rfind(c.message, 0), 0u) << rows.at(name).at("message");
+            EXPECT_FALSE(fs::exists(output));
+        }
+        // Nothing partial: only finished books in the output folder, nothing in the temporary folder.
+        for (const std::string& file : FilesUnder(dir.path() / "out")) EXPECT_EQ(fs::path(file).extension(), ".lrf") << file;
+        EXPECT_TRUE(IsEmptyFolder(temp.path()));
+    }
+}
+
+TEST(Batch, StoppedBatchKeepsFinishedBooksAndTheNextRunCompletesIt) {
+    ScratchDir dir, temp;
+    const std::vector<std::string> names = LargeBookLibrary(dir, 8);
+    if (names.empty()) GTEST_SKIP() << "the shared corpus is not present";
+    const std::vector<uint8_t> reference = SingleConversion(dir.file("lib/" + names[0]), temp);
+    const std::vector<std::string> args = BatchArgs(dir.file("lib"), dir.file("out"), temp, {"-j", "2"});
+    const pid_t batch = StartConverter(args, dir.file("log"));
+    const auto giveUp = steady_clock::now() + std::chrono::seconds(120);
+    const auto anyBook = [&] {
+        std::error_code ec;
+        for (const std::string& name : names) {
+            if (fs::exists(dir.path() / "out" / (fs::path(name).stem().string() + ".lrf"), ec)) return true;
+        }
+        return false;
+    };
+    while (!anyBook() && steady_clock::now() < giveUp) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    kill(batch, SIGTERM);
+    ASSERT_EQ(WaitForExit(batch), 128 + SIGTERM) << ReadFileText(dir.file("log"));
+
+    const std::set<std::string> finished = FilesUnder(dir.path() / "out");
+    EXPECT_GE(finished.size(), 1u);
+    EXPECT_LT(finished.size(), names.size());
+    for (const std::string& file : finished) {
+        EXPECT_EQ(fs::path(file).extension(), ".lrf") << file;
+        EXPECT_EQ(ReadFileBytes((dir.path() / "out" / file).string()), reference) << file;
+    }
+    EXPECT_TRUE(IsEmptyFolder(temp.path()));
+
+    const CommandResult rerun = RunConverterExe(args);
+    EXPECT_EQ(rerun.exitCode, 0) << rerun.output;
+    EXPECT_NE(rerun.output.find("Converted " + std::to_string(names.size() - finished.size()) + ", skipped " +
+                                std::to_string(finished.size()) + " (" + std::to_string(finished.size()) +
+                                " up to date"),
+              std::string::npos)
+        << rerun.output;
+    for (const std::string& name : names) {
+        EXPECT_EQ(ReadFileBytes(dir.file("out/" + fs::path(name).stem().string() + ".lrf")), reference) << name;
+    }
+}
+
+// A batch that cannot start ends with the single-book code of its problem;
+// a many-book zip with -o naming a file stays the single-book call.
+TEST(Batch, ProblemsOfTheBatchItselfEndWithSingleBookCodes) {
+    ScratchDir dir, temp;
+    fs::create_directories(dir.path() / "lib");
+    WriteFileText(dir.file("lib/book.fb2"), ReadFileText(TestDataPath("generated/ru_utf8.fb2")));
+    WriteFileText(dir.file("a_file"), "x");
+    MakeZip(dir.file("two.zip"), {{"a.fb2", "x"}, {"b.fb2", "y"}});
+    struct ProblemCase {
+        std::vector<std::string> args;
+        int exitCode;
+        const char* message;
+    };
+    const std::vector<ProblemCase> cases = {
+        {{"-s", dir.file("none.sini"), "-i", dir.file("lib"), "-o", dir.file("out")}, 3,
+         "Error: Cannot open style file:"},
+        {{"-s", kShippedSettings, "-i", dir.file("lib"), "-o", dir.file("a_file/out")}, 11,
+         "Cannot write outputfile:"},
+        {{"-s", kShippedSettings, "-j", "0", "-i", dir.file("lib"), "-o", dir.file("out")}, 1, "Error: -j needs"},
+        {{"-s", kShippedSettings, "-i", dir.file("two.zip"), "-o", dir.file("out.lrf")}, 5,
+         "Error: More than 1 file in archive"},
+    };
+    for (const ProblemCase& c : cases) {
+        const CommandResult r = RunConverterExe(c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << r.output;
+        EXPECT_NE(r.output.find(c.message), std::string::npos) << r.output;
+    }
+    EXPECT_FALSE(fs::exists(dir.path() / "out"));
+}
+
+}  // namespace
+}  // namespace tavorin::test
