@@ -18,9 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "app/console.h"
-#include "app/entry.h"
 #include "bench_books.h"
+#include "tavorin/convert.h"
 
 namespace tavorin::bench {
 namespace {
@@ -38,18 +37,16 @@ struct Book {
 };
 
 void Convert(benchmark::State& state, const Book& book, const std::string& workDir) {
-    static std::FILE* const silence = std::fopen("/dev/null", "w");
     const std::string settings = std::string(TAVORIN_SOURCE_DIR) + "/default_styles.sini";
     const std::string output = workDir + "/out.lrf";
-    SetConsoleStream(silence);
     for (auto _ : state) {
-        const int code = RunConverter({"tavorin_c", "-s", settings, "-t", workDir, "-i", book.path, "-o", output});
+        StringSink printed;
+        const int code = ConvertBook(book.path, output, settings, workDir, printed).exitCode;
         if (code != 0) {
             state.SkipWithError(("the converter ended with exit code " + std::to_string(code)).c_str());
             break;
         }
     }
-    SetConsoleStream(nullptr);
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * book.size));
     state.counters["output_bytes"] = static_cast<double>(fs::exists(output) ? fs::file_size(output) : 0);
 }

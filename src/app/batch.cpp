@@ -12,8 +12,7 @@
 #include "app/batch_report.h"
 #include "app/batch_runner.h"
 #include "app/batch_stop.h"
-#include "app/console.h"
-#include "app/run_state.h"
+#include "text/exit_codes.h"
 
 namespace tavorin {
 
@@ -37,13 +36,13 @@ bool AnyFailure(const BatchPlan& plan) {
                        [](const BatchBook& book) { return ResultInfo(book.result).countsAsFailure; });
 }
 
-int Run(BatchOptions& options, const StopHandling& stop) {
+int Run(BatchOptions& options, const StopHandling& stop, Console& console) {
     options.outputFolder = fs::absolute(options.outputFolder).lexically_normal().string();
     while (options.outputFolder.size() > 1 && options.outputFolder.back() == '/') options.outputFolder.pop_back();
 
     BatchPlan plan;
     if (const std::string message = PlanBooks(options, plan); !message.empty()) {
-        ConsoleLine(message);
+        console.Line(message);
         return kExitCannotOpenInput;
     }
     ResolveOutputs(options, plan);
@@ -53,25 +52,25 @@ int Run(BatchOptions& options, const StopHandling& stop) {
     BatchFolders folders;
     folders.staging = ec ? std::string() : MakeFolder(options.outputFolder, ".tavorin-batch-");
     if (folders.staging.empty()) {
-        ConsoleLine("Cannot write outputfile:" + options.outputFolder);
+        console.Line("Cannot write outputfile:" + options.outputFolder);
         return kExitCannotWriteOutput;
     }
     folders.work = MakeFolder(options.tempFolder.substr(0, options.tempFolder.size() - 1), "tavorin-batch-");
     if (folders.work.empty()) {
         RemoveFolder(folders.staging);
-        ConsoleLine("Error: temp dir cannot be set");
+        console.Line("Error: temp dir cannot be set");
         return kExitNoTempDir;
     }
 
     BatchProgress progress;
-    StartProgress(progress, plan);
+    StartProgress(progress, plan, console);
     const int stopSignal = RunBooks(options, folders, stop, plan, progress);
     RemoveFolder(folders.staging);
     RemoveFolder(folders.work);
 
     PrintSummary(plan, progress, stopSignal);
     if (!options.reportPath.empty() && !WriteCsvReport(options.reportPath, plan)) {
-        ConsoleLine("Cannot write outputfile:" + options.reportPath);
+        console.Line("Cannot write outputfile:" + options.reportPath);
         return kExitCannotWriteOutput;
     }
     if (stopSignal != 0) return 128 + stopSignal;
@@ -80,10 +79,10 @@ int Run(BatchOptions& options, const StopHandling& stop) {
 
 }  // namespace
 
-int RunBatch(BatchOptions options) {
+int RunBatch(BatchOptions options, Console& console) {
     StopHandling stop;
     BeginStopHandling(stop);
-    const int code = Run(options, stop);
+    const int code = Run(options, stop, console);
     EndStopHandling(stop);
     return code;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/batch_options.h"
+#include "text/console.h"
 
 namespace tavorin {
 
@@ -10,6 +11,7 @@ namespace tavorin {
 // some did, 128 + the signal number when SIGINT or SIGTERM stopped it, and
 // the single-book codes for a problem of the batch itself (4 the library
 // cannot be read, 11 the output folder or the report cannot be written).
-int RunBatch(BatchOptions options);
+// Its progress, summary and messages go to `console`.
+int RunBatch(BatchOptions options, Console& console);
 
 }  // namespace tavorin

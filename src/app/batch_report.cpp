@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <fstream>
 
-#include "app/console.h"
 
 namespace tavorin {
 
@@ -42,7 +41,7 @@ void DrawLine(BatchProgress& progress) {
     if (width < progress.lineWidth) line.append(progress.lineWidth - width, ' ');
     progress.lineWidth = width;
     progress.lastDraw = BatchClock::now();
-    ConsoleWrite("\r" + line);
+    progress.console->Write("\r" + line);
 }
 
 // RFC 4180: a field holding a comma, a quote or a line break is quoted, and
@@ -61,8 +60,9 @@ bool IsConversion(BookResult result) { return result == BookResult::kConverted |
 
 }  // namespace
 
-void StartProgress(BatchProgress& progress, const BatchPlan& plan) {
+void StartProgress(BatchProgress& progress, const BatchPlan& plan, Console& console) {
     progress = BatchProgress{};
+    progress.console = &console;
     progress.terminal = isatty(STDOUT_FILENO) == 1;
     progress.start = BatchClock::now();
     for (const BatchBook& book : plan.books) progress.total += book.result == BookResult::kPending ? 1 : 0;
@@ -75,7 +75,7 @@ void ShowBookDone(BatchProgress& progress, const BatchBook& book) {
         DrawLine(progress);
         return;
     }
-    ConsoleLine(ProgressText(progress) + ": " + std::string(ResultInfo(book.result).word) + " " + book.shownPath);
+    progress.console->Line(ProgressText(progress) + ": " + std::string(ResultInfo(book.result).word) + " " + book.shownPath);
 }
 
 void RedrawProgress(BatchProgress& progress) {
@@ -88,8 +88,8 @@ void PrintSummary(const BatchPlan& plan, const BatchProgress& progress, int stop
     size_t counts[std::size(kResultTable)] = {};
     for (const BatchBook& book : plan.books) ++counts[static_cast<size_t>(book.result)];
     const auto count = [&](BookResult result) { return counts[static_cast<size_t>(result)]; };
-    if (progress.terminal && progress.lineWidth > 0) ConsoleLine("");
-    if (stopSignal != 0) ConsoleLine("Stopped by signal " + std::to_string(stopSignal) + ": finished books are kept");
+    if (progress.terminal && progress.lineWidth > 0) progress.console->Line("");
+    if (stopSignal != 0) progress.console->Line("Stopped by signal " + std::to_string(stopSignal) + ": finished books are kept");
     const size_t skipped = count(BookResult::kUpToDate) + count(BookResult::kNotABook);
     const size_t failed = count(BookResult::kFailed) + count(BookResult::kRefused) + count(BookResult::kCollision);
     std::string line = "Converted " + std::to_string(count(BookResult::kConverted)) + ", skipped " +
@@ -101,13 +101,13 @@ void PrintSummary(const BatchPlan& plan, const BatchProgress& progress, int stop
     }
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.1f", ElapsedSeconds(progress));
-    ConsoleLine(line + ", in " + seconds + " s");
+    progress.console->Line(line + ", in " + seconds + " s");
     for (const BatchBook& book : plan.books) {
         const ResultRow& row = ResultInfo(book.result);
         if (!row.countsAsFailure) continue;
         std::string entry = "  " + book.shownPath + ": " + std::string(row.word);
         if (book.result == BookResult::kFailed) entry += ", code " + std::to_string(book.exitCode);
-        ConsoleLine(entry + ", " + book.message);
+        progress.console->Line(entry + ", " + book.message);
     }
 }
 

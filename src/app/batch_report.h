@@ -7,12 +7,14 @@
 #include <string>
 
 #include "app/batch_plan.h"
+#include "text/console.h"
 
 namespace tavorin {
 
 using BatchClock = std::chrono::steady_clock;
 
 struct BatchProgress {
+    Console* console = nullptr;  // where the line, the book results and the summary go
     bool terminal = false;     // stdout is a terminal: one line redrawn with '\r'
     BatchClock::time_point start;
     size_t total = 0;          // books to convert in this run
@@ -22,8 +24,8 @@ struct BatchProgress {
     BatchClock::time_point lastDraw;
 };
 
-// Counts the books to convert and starts the clock.
-void StartProgress(BatchProgress& progress, const BatchPlan& plan);
+// Counts the books to convert and starts the clock; the progress is shown on `console`.
+void StartProgress(BatchProgress& progress, const BatchPlan& plan, Console& console);
 
 // A book has been converted or has failed: redraws the line on a terminal,
 // prints a plain line with the book's result otherwise.

@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "app/run_state.h"
+#include "text/exit_codes.h"
 #include "archive/zip_archive.h"
 
 extern char** environ;

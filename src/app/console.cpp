@@ -1,27 +1,13 @@
-// Console output: one stream, flushed after every write.
+// The stdout console sink.
 #include "app/console.h"
+
+#include <cstdio>
 
 namespace tavorin {
 
-namespace {
-std::FILE* g_console = nullptr;
-
-std::FILE* Stream() { return g_console ? g_console : stdout; }
-}  // namespace
-
-void ConsoleWrite(std::string_view text) {
-    std::FILE* out = Stream();
-    std::fwrite(text.data(), 1, text.size(), out);
-    std::fflush(out);
+void StdoutSink::Write(std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
 }
-
-void ConsoleLine(std::string_view text) {
-    std::FILE* out = Stream();
-    std::fwrite(text.data(), 1, text.size(), out);
-    std::fputc('\n', out);
-    std::fflush(out);
-}
-
-void SetConsoleStream(std::FILE* stream) { g_console = stream; }
 
 }  // namespace tavorin

@@ -9,13 +9,11 @@
 #include <exception>
 #include <string>
 
-#include "app/console.h"
 #include "app/input.h"
-#include "app/run_state.h"
 #include "codec/base64.h"
 #include "codec/image_probe.h"
 #include "fb2/body.h"
-#include "fb2/conversion_state.h"
+#include "fb2/conversion.h"
 #include "fb2/description.h"
 #include "fb2/images.h"
 #include "fb2/notes.h"
@@ -25,6 +23,8 @@
 #include "lrf/store/object_store.h"
 #include "lrf/writer/lrf_writer.h"
 #include "settings/conversion_settings.h"
+#include "text/exit_codes.h"
+#include "text/rounding.h"
 #include "text/unicode_reader.h"
 
 namespace tavorin {
@@ -48,22 +48,22 @@ uint32_t FileSizeLow32(const std::string& path) {
 
 // Reads the description element by element until "</description"; the end
 // of the file before it is error 10.
-bool ReadDescription() {
+bool ReadDescription(fb2::Conversion& cv) {
     WString tag;
     for (;;) {
-        if (!ReadTag(*g_reader, tag)) return false;
+        if (!ReadTag(*cv.reader, tag)) return false;
         for (size_t i = 0; i < fb2::kInfoBlockTable.size(); ++i) {
-            if (Contains(tag, fb2::kInfoBlockTable[i])) fb2::StartInfoBlock(static_cast<int>(i));
+            if (Contains(tag, fb2::kInfoBlockTable[i])) fb2::StartInfoBlock(cv, static_cast<int>(i));
         }
         for (size_t i = 0; i < fb2::kDescriptionTagTable.size(); ++i) {
             if (Contains(tag, fb2::kDescriptionTagTable[i])) {
                 fb2::DecodeCharRefs(tag);
-                fb2::ReadDescriptionElement(static_cast<int>(i), tag);
+                fb2::ReadDescriptionElement(cv, static_cast<int>(i), tag);
                 break;
             }
         }
         if (Contains(tag, u"</description")) {
-            fb2::FinishDescription();
+            fb2::FinishDescription(cv);
             return true;
         }
     }
@@ -71,10 +71,10 @@ bool ReadDescription() {
 
 // Registers one decoded binary as an image stream. The type comes from the
 // data: readers refuse a book whose image stream has no or the wrong type.
-void RegisterImage(const WString& tag, std::vector<uint8_t>& bytes) {
+void RegisterImage(fb2::Conversion& cv, const WString& tag, std::vector<uint8_t>& bytes) {
     const std::string id = lrf::GetAttribute(u"id", tag);
     FixPngTransparency(bytes, 0xFFFFFF);
-    g_run.textEstimate -= static_cast<uint32_t>(bytes.size());
+    cv.textEstimate -= static_cast<uint32_t>(bytes.size());
     const ImageSize size = ProbeImageSize(bytes);
     if (size.width < 1 || size.height < 1) return;
     const std::string_view type = SniffImageType(bytes);
@@ -82,108 +82,103 @@ void RegisterImage(const WString& tag, std::vector<uint8_t>& bytes) {
     const WString sizeText =
         u" width=\"" + ToWString(size.width) + u"\" height=\"" + ToWString(size.height) + u"\"";
     const WString element = u" objid=\"" + Widen(id) + u"\" encoding=\"" + Widen(type) + u"\"";
-    lrf::BuildImageStream(bytes, sizeText, element);
-    ++g_run.imageCount;
+    lrf::BuildImageStream(cv.store, bytes, sizeText, element);
+    ++cv.imageCount;
 }
 
 // Every binary element after the description: decoded, probed, registered.
-void ReadImages() {
+void ReadImages(fb2::Conversion& cv) {
     WString tag;
-    while (ReadTag(*g_reader, tag)) {
+    while (ReadTag(*cv.reader, tag)) {
         if (!Contains(tag, u"<binary ")) continue;
-        const WString base64 = g_reader->ReadToStr("</binary", true, false);
+        const WString base64 = cv.reader->ReadToStr("</binary", true, false);
         std::vector<uint8_t> bytes = Base64Decode(base64);
-        RegisterImage(tag, bytes);
+        RegisterImage(cv, tag, bytes);
     }
 }
 
-void ConvertBodies() {
+void ConvertBodies(fb2::Conversion& cv) {
     WString tag;
-    while (ReadTag(*g_reader, tag)) {
+    while (ReadTag(*cv.reader, tag)) {
         if (!Contains(tag, u"<body")) continue;
         // Notes and commentary are reached by links: note style, no contents entries.
-        if (Contains(tag, u"notes") || Contains(tag, u"comments")) fb2::StartNotesBody();
-        fb2::ConvertElement(0, tag);
+        if (Contains(tag, u"notes") || Contains(tag, u"comments")) fb2::StartNotesBody(cv);
+        fb2::ConvertElement(cv, 0, tag);
     }
 }
 
 // The book-wide elements that follow the last body.
-void AddClosingElements() {
-    fb2::ResolveAnchors();
-    fb2::g_description.DescriptionPage = u"<P>" + fb2::g_description.DescriptionPage + u"</P>";
-    fb2::EmitDescriptionPage();
-    lrf::ApplyBookSetting(kBookSetting);
-    lrf::BuildBookDefaults(kBookDefaults);
-    lrf::g_store.bookInfoXml = fb2::g_description.BookInfoXml;
-    fb2::RegisterTocEntries();
+void AddClosingElements(fb2::Conversion& cv) {
+    fb2::ResolveAnchors(cv);
+    cv.description.DescriptionPage = u"<P>" + cv.description.DescriptionPage + u"</P>";
+    fb2::EmitDescriptionPage(cv);
+    lrf::ApplyBookSetting(cv.store, cv.console, kBookSetting);
+    lrf::BuildBookDefaults(cv.store, cv.console, kBookDefaults);
+    cv.store.bookInfoXml = cv.description.BookInfoXml;
+    fb2::RegisterTocEntries(cv);
 }
 
-// Steps 3 to 12 of a conversion, on an open reader. Sets g_run.errorCode
+// Steps 3 to 12 of a conversion, on an open reader. Sets cv.errorCode
 // when the description is not closed.
-void ConvertBook() {
-    fb2::DefineStyles();
-    g_run.textEstimate = FileSizeLow32(g_run.workFilePath);
-    SetProgress(5);
+void ConvertBook(fb2::Conversion& cv, const RunState& run) {
+    fb2::DefineStyles(cv);
+    cv.textEstimate = FileSizeLow32(run.workFilePath);
+    cv.console.SetProgress(5);
 
-    if (!ReadDescription()) {
-        g_run.errorCode = kExitBadHeader;
+    if (!ReadDescription(cv)) {
+        cv.errorCode = kExitBadHeader;
         return;
     }
-    ReadImages();
+    ReadImages(cv);
 
-    g_reader->Reset();
-    g_run.progressUnit = static_cast<int>(RoundHalfEven(g_run.textEstimate / 10.0 / 2.0));
+    cv.reader->Reset();
+    cv.progressUnit = static_cast<int>(RoundHalfEven(cv.textEstimate / 10.0 / 2.0));
     // Room for twice the file's text, so that the text store is not copied
     // while it grows (paragraph markup is a little longer than the FB2's);
     // capacity that is never written costs no memory.
-    lrf::g_store.textStore.reserve(2 * size_t{g_run.textEstimate});
+    cv.store.textStore.reserve(2 * size_t{cv.textEstimate});
 
-    fb2::EmitCover();
-    fb2::EmitBlock(fb2::kBlockBookTitle, kPlaceholderText);
-    fb2::BuildHeaderFooterSources();
-    ConvertBodies();
-    AddClosingElements();
+    fb2::EmitCover(cv);
+    fb2::EmitBlock(cv, fb2::kBlockBookTitle, kPlaceholderText);
+    fb2::BuildHeaderFooterSources(cv);
+    ConvertBodies(cv);
+    AddClosingElements(cv);
 
-    lrf::AssignObjectIds();
-    lrf::LinkObjects();
-    const int p = g_run.progressPercent;
-    SetProgress(p + static_cast<int>(RoundHalfEven((100 - p) / 4.0)));
-    lrf::WriteLrfFile(g_run.outputPath);
+    lrf::AssignObjectIds(cv.store);
+    lrf::LinkObjects(cv.store, cv.console);
+    const int p = cv.console.progressPercent;
+    cv.console.SetProgress(p + static_cast<int>(RoundHalfEven((100 - p) / 4.0)));
+    lrf::WriteLrfFile(cv.store, cv.console, run.outputPath, run.inputPath);
 }
 
 }  // namespace
 
-void ResetConversionState() {
-    g_reader.reset();
-    lrf::ResetStore();
-    fb2::ResetFb2State();
-    g_settings = BuiltInSettings();
-}
-
-int RunConversion() {
+ConversionOutcome RunConversion(fb2::Conversion& cv, RunState& run) {
     std::string failure;  // message of a read failure once the input is open
-    int exitCode = kExitDone;
+    ConversionOutcome outcome;
     try {
-        DetectInput();
-        if (g_run.errorCode == 0) ConvertBook();
+        DetectInput(cv, run);
+        if (cv.errorCode == 0) ConvertBook(cv, run);
     } catch (const RunExit& exit) {
-        exitCode = exit.code;  // the writer printed its own message
+        outcome.exitCode = exit.code;  // the writer printed its own message
+        outcome.message = "Cannot write outputfile:" + run.outputPath;
     } catch (const std::exception& e) {
-        g_run.errorCode = kExitReadError;
+        cv.errorCode = kExitReadError;
         failure = std::string("Error: ") + e.what();
     }
-    g_reader.reset();
-    RemoveWorkFiles();
+    cv.reader.reset();
+    RemoveWorkFiles(run);
 
-    if (exitCode != kExitDone) return exitCode;
-    if (g_run.errorCode != 0) {
-        const std::string message =
-            g_run.errorCode == kExitReadError ? failure : std::string(ErrorMessage(g_run.errorCode));
-        ConsoleLine("\n" + message);
-        return g_run.errorCode;
+    if (outcome.exitCode != kExitDone) return outcome;
+    if (cv.errorCode != 0) {
+        outcome.exitCode = cv.errorCode;
+        outcome.message = cv.errorCode == kExitReadError ? failure : std::string(ErrorMessage(cv.errorCode));
+        cv.console.Line("\n" + outcome.message);
+        return outcome;
     }
-    ConsoleWrite("\r DONE ");
-    return kExitDone;
+    cv.console.Write("\r DONE ");
+    outcome.message = " DONE ";
+    return outcome;
 }
 
 }  // namespace tavorin

@@ -3,13 +3,21 @@
 // clean-up of temporary files.
 #pragma once
 
+#include <string>
+
+#include "app/run_state.h"
+#include "fb2/conversion.h"
+
 namespace tavorin {
 
-// Empties every store, list and counter that the conversion keeps between
-// calls and restores the built-in settings.
-void ResetConversionState();
+// The exit code of a conversion and the message that ends its console output.
+struct ConversionOutcome {
+    int exitCode = 0;
+    std::string message;
+};
 
-// Runs one conversion on the run state set up by start-up; returns the exit code.
-int RunConversion();
+// Runs one conversion of the book named by `run` into the conversion `cv`
+// (settings already read) and removes its temporary files.
+ConversionOutcome RunConversion(fb2::Conversion& cv, RunState& run);
 
 }  // namespace tavorin

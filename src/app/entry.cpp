@@ -1,20 +1,20 @@
-// Start-up: the usage text, the option scan, path completion, the folder for
-// temporary files, the settings file, then the conversion driver.
+// Start-up of the executable: the usage text, the option scan and path
+// completion, then the library's ConvertBook on the paths, or a batch when
+// the call asks for a whole library.
 #include "app/entry.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <exception>
+#include <optional>
 #include <string_view>
 
 #include "app/batch.h"
 #include "app/batch_options.h"
-#include "app/console.h"
-#include "app/driver.h"
-#include "app/run_state.h"
+#include "app/temp_folder.h"
 #include "settings/conversion_settings.h"
+#include "tavorin/convert.h"
+#include "text/exit_codes.h"
 
 namespace tavorin {
 
@@ -32,8 +32,8 @@ constexpr std::string_view kUsageLines[] = {
     "tempfolder: path to folder for temporary files",
 };
 
-void PrintUsage() {
-    for (const std::string_view line : kUsageLines) ConsoleLine(line);
+void PrintUsage(Console& console) {
+    for (const std::string_view line : kUsageLines) console.Line(line);
 }
 
 std::string CurrentFolder() {
@@ -48,108 +48,97 @@ void CompletePath(std::string& path, const std::string& currentFolder) {
     if (!HasFolderPart(path)) path = currentFolder + "/" + path;
 }
 
+// The paths named on the command line; empty when not given.
+struct CommandPaths {
+    std::string settingsPath, tempFolder, inputPath, outputPath;
+};
+
 // Options are exactly "-s", "-t", "-i" and "-o"; the argument after an option
 // is its value and is not scanned itself. A later option overwrites an earlier one.
-void ScanOptions(const std::vector<std::string>& args) {
+CommandPaths ScanOptions(const std::vector<std::string>& args) {
+    CommandPaths paths;
     for (size_t i = 1; i < args.size(); ++i) {
         std::string* target = nullptr;
-        if (args[i] == "-s") target = &g_run.settingsPath;
-        else if (args[i] == "-t") target = &g_run.tempFolder;
-        else if (args[i] == "-i") target = &g_run.inputPath;
-        else if (args[i] == "-o") target = &g_run.outputPath;
+        if (args[i] == "-s") target = &paths.settingsPath;
+        else if (args[i] == "-t") target = &paths.tempFolder;
+        else if (args[i] == "-i") target = &paths.inputPath;
+        else if (args[i] == "-o") target = &paths.outputPath;
         if (!target) continue;
         *target = i + 1 < args.size() ? args[i + 1] : std::string();
         ++i;
     }
+    return paths;
 }
 
-bool IsFolder(const std::string& path) {
-    struct stat st {};
-    return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-// The folder for temporary files: -t as given, else TMPDIR, else /tmp, else
-// the current folder; always ending in '/'. A folder that does not exist is
-// refused at once rather than failing later at extraction.
-bool ChooseTempFolder(const std::string& currentFolder) {
-    std::string& folder = g_run.tempFolder;
-    if (folder.empty()) {
-        const char* env = std::getenv("TMPDIR");
-        for (const std::string& candidate : {std::string(env ? env : ""), std::string("/tmp"), currentFolder}) {
-            if (IsFolder(candidate)) {
-                folder = candidate;
-                break;
-            }
-        }
-    }
-    if (!IsFolder(folder)) return false;
-    if (folder.back() != '/') folder += '/';
-    return true;
-}
-
-// The batch gets the paths start-up has completed and checked; -j, -f, -T
-// and --report are read only now, so they change nothing for one book.
-int StartBatch(const std::vector<std::string>& args) {
+// The batch gets the paths start-up has completed and the temporary folder
+// and settings file checked, as for one book; -j, -f, -T and --report are
+// read only now, so they change nothing for one book.
+int StartBatch(const std::vector<std::string>& args, const CommandPaths& paths, Console& console) {
     BatchOptions options;
-    options.settingsPath = g_run.settingsPath;
-    options.tempFolder = g_run.tempFolder;
-    options.inputPath = g_run.inputPath;
-    options.outputFolder = g_run.outputPath;
+    const std::optional<std::string> tempFolder = ChooseTempFolder(paths.tempFolder);
+    if (!tempFolder) {
+        console.Line("Error: temp dir cannot be set");
+        return kExitNoTempDir;
+    }
+    ConversionSettings settings = BuiltInSettings();
+    ReadSettingsFile(paths.settingsPath, settings, console);  // only whether it can be read
+    options.settingsPath = paths.settingsPath;
+    options.tempFolder = *tempFolder;
+    options.inputPath = paths.inputPath;
+    options.outputFolder = paths.outputPath;
     options.selfPath = "/proc/self/exe";
     if (const std::string message = ScanBatchOptions(args, options); !message.empty()) {
-        ConsoleLine(message);
+        console.Line(message);
         return kExitNoPaths;
     }
-    return RunBatch(std::move(options));
+    return RunBatch(std::move(options), console);
 }
 
-int StartUp(const std::vector<std::string>& args, bool allowBatch) {
-    ResetRunState();
+int StartUp(const std::vector<std::string>& args, bool allowBatch, Console& console) {
     if (args.size() < 3) {
-        PrintUsage();
+        PrintUsage(console);
         return kExitDone;
     }
-    ScanOptions(args);
-    if (g_run.inputPath.empty() || g_run.outputPath.empty()) {
-        ConsoleLine("\rError: inputfile or outputfile is not defined");
-        ConsoleLine("");
-        PrintUsage();
+    CommandPaths paths = ScanOptions(args);
+    if (paths.inputPath.empty() || paths.outputPath.empty()) {
+        console.Line("\rError: inputfile or outputfile is not defined");
+        console.Line("");
+        PrintUsage(console);
         return kExitNoPaths;
     }
     const std::string currentFolder = CurrentFolder();
-    CompletePath(g_run.inputPath, currentFolder);
-    CompletePath(g_run.outputPath, currentFolder);
-    if (!ChooseTempFolder(currentFolder)) {
-        ConsoleLine("Error: temp dir cannot be set");
-        return kExitNoTempDir;
-    }
-    ResetConversionState();
-    if (g_run.settingsPath.empty()) g_run.settingsPath = currentFolder + "/default_styles.sini";
-    else CompletePath(g_run.settingsPath, currentFolder);
-    ReadSettingsFile(g_run.settingsPath);
-    if (allowBatch && IsBatchRequest(g_run.inputPath, g_run.outputPath)) return StartBatch(args);
-    return RunConversion();
+    CompletePath(paths.inputPath, currentFolder);
+    CompletePath(paths.outputPath, currentFolder);
+    if (paths.settingsPath.empty()) paths.settingsPath = currentFolder + "/default_styles.sini";
+    else CompletePath(paths.settingsPath, currentFolder);
+    if (allowBatch && IsBatchRequest(paths.inputPath, paths.outputPath)) return StartBatch(args, paths, console);
+    return ConvertBook(paths.inputPath, paths.outputPath, paths.settingsPath, paths.tempFolder, *console.sink).exitCode;
 }
 
-int RunArguments(const std::vector<std::string>& args, bool allowBatch) {
+int RunArguments(const std::vector<std::string>& args, bool allowBatch, ConsoleSink& sink) {
+    Console console{sink};
     try {
-        return StartUp(args, allowBatch);
+        return StartUp(args, allowBatch, console);
     } catch (const RunExit& exit) {
         return exit.code;
     } catch (const std::exception& e) {
-        ConsoleLine(std::string("\nError: ") + e.what());
+        console.Line(std::string("\nError: ") + e.what());
         return kExitReadError;
     }
 }
 
 }  // namespace
 
-int RunConverter(const std::vector<std::string>& args) { return RunArguments(args, false); }
-
-int RunConverter(int argc, char** argv) {
-    return RunConverter(std::vector<std::string>(argv, argv + argc));
+int RunConverter(const std::vector<std::string>& args, ConsoleSink& console) {
+    return RunArguments(args, false, console);
 }
 
-int RunProgram(int argc, char** argv) { return RunArguments(std::vector<std::string>(argv, argv + argc), true); }
+int RunConverter(int argc, char** argv, ConsoleSink& console) {
+    return RunConverter(std::vector<std::string>(argv, argv + argc), console);
+}
+
+int RunProgram(int argc, char** argv, ConsoleSink& console) {
+    return RunArguments(std::vector<std::string>(argv, argv + argc), true, console);
+}
 
 }  // namespace tavorin

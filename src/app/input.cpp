@@ -1,7 +1,7 @@
 // Input detection: decides from the first 50 characters whether the input is
 // a zip archive or an FB2 file, extracts the archive's single file into a
-// folder of the run's own, and opens the run's reader with the codec named by
-// the XML declaration.
+// folder of the run's own, and opens the conversion's reader with the codec
+// named by the XML declaration.
 #include "app/input.h"
 
 #include <unistd.h>
@@ -17,6 +17,7 @@
 #include "app/run_state.h"
 #include "archive/zip_archive.h"
 #include "lrf/store/builders.h"
+#include "text/exit_codes.h"
 #include "text/codecs.h"
 #include "text/unicode_reader.h"
 #include "text/wide.h"
@@ -77,76 +78,76 @@ InputKind KindOf(WStringView head) {
 
 // A folder of this run's own inside the temporary folder, so that two
 // conversions never share or overwrite each other's extracted file.
-bool MakePrivateFolder() {
-    std::string pattern = g_run.tempFolder + "tavorin-XXXXXX";
+bool MakePrivateFolder(RunState& run) {
+    std::string pattern = run.tempFolder + "tavorin-XXXXXX";
     if (mkdtemp(pattern.data()) == nullptr) return false;
-    g_run.privateTempDir = std::move(pattern);
+    run.privateTempDir = std::move(pattern);
     return true;
 }
 
 // Extracts the archive's single file and points WorkFilePath at it; returns
 // the error code, 0 on success. A damaged archive is an extraction failure.
-int ExtractArchive() {
+int ExtractArchive(RunState& run) {
     ZipArchive archive;
     try {
-        archive.SetArchiveName(g_run.inputPath);
+        archive.SetArchiveName(run.inputPath);
         archive.Open();
         if (archive.CountFiles() != 1) return kExitArchiveCount;
-        if (!MakePrivateFolder()) return kExitCannotExtract;
-        archive.SetFolder(g_run.privateTempDir + "/");
-        g_run.workFilePath = archive.ExtractSingle(kTempFileName);
+        if (!MakePrivateFolder(run)) return kExitCannotExtract;
+        archive.SetFolder(run.privateTempDir + "/");
+        run.workFilePath = archive.ExtractSingle(kTempFileName);
     } catch (const ArchiveError&) {
         return kExitCannotExtract;
     }
-    const std::optional<WString> head = Sniff(g_run.workFilePath);
+    const std::optional<WString> head = Sniff(run.workFilePath);
     if (!head) return kExitCannotOpenExtracted;
     return IsFb2Start(*head) ? 0 : kExitExtractedNotFb2;
 }
 
-// Opens the run's reader on WorkFilePath with the codec that its XML
+// Opens the conversion's reader on WorkFilePath with the codec that its XML
 // declaration names.
-void OpenReader() {
-    std::unique_ptr<TUnicodeFileReader> reader = OpenByteReader(g_run.workFilePath);
+void OpenReader(fb2::Conversion& cv, const RunState& run) {
+    std::unique_ptr<TUnicodeFileReader> reader = OpenByteReader(run.workFilePath);
     const WString declaration = reader->ReadToStr(">", true, false);
     const std::string encoding = lrf::GetAttribute(u"encoding", declaration);
     const CodecRow& row = *std::find_if(std::begin(kCodecTable), std::end(kCodecTable), [&](const CodecRow& r) {
         return encoding.find(r.marker) != std::string::npos;
     });
-    if (row.make != nullptr) reader = std::make_unique<TUnicodeFileReader>(g_run.workFilePath, row.make());
-    g_reader = std::move(reader);
+    if (row.make != nullptr) reader = std::make_unique<TUnicodeFileReader>(run.workFilePath, row.make());
+    cv.reader = std::move(reader);
 }
 
-int DetectAndOpen() {
-    const std::optional<WString> head = Sniff(g_run.inputPath);
+int DetectAndOpen(fb2::Conversion& cv, RunState& run) {
+    const std::optional<WString> head = Sniff(run.inputPath);
     if (!head) return kExitCannotOpenInput;
-    g_run.inputKind = KindOf(*head);
-    switch (g_run.inputKind) {
+    run.inputKind = KindOf(*head);
+    switch (run.inputKind) {
         case kInputNeither: return kExitNotFb2;
-        case kInputXml: g_run.workFilePath = g_run.inputPath; break;
+        case kInputXml: run.workFilePath = run.inputPath; break;
         case kInputArchive:
-            if (const int code = ExtractArchive(); code != 0) return code;
+            if (const int code = ExtractArchive(run); code != 0) return code;
             break;
     }
     try {
-        OpenReader();
+        OpenReader(cv, run);
     } catch (const std::exception&) {
-        return g_run.inputKind == kInputArchive ? kExitCannotOpenExtracted : kExitCannotOpenInput;
+        return run.inputKind == kInputArchive ? kExitCannotOpenExtracted : kExitCannotOpenInput;
     }
     return 0;
 }
 
 }  // namespace
 
-void DetectInput() {
-    g_reader.reset();
-    g_run.errorCode = DetectAndOpen();
+void DetectInput(fb2::Conversion& cv, RunState& run) {
+    cv.reader.reset();
+    cv.errorCode = DetectAndOpen(cv, run);
 }
 
-void RemoveWorkFiles() {
-    if (g_run.privateTempDir.empty()) return;
-    unlink((g_run.privateTempDir + "/" + std::string(kTempFileName)).c_str());
-    rmdir(g_run.privateTempDir.c_str());
-    g_run.privateTempDir.clear();
+void RemoveWorkFiles(RunState& run) {
+    if (run.privateTempDir.empty()) return;
+    unlink((run.privateTempDir + "/" + std::string(kTempFileName)).c_str());
+    rmdir(run.privateTempDir.c_str());
+    run.privateTempDir.clear();
 }
 
 }  // namespace tavorin

@@ -2,12 +2,15 @@
 // member into a private temporary folder, and the choice of text encoding.
 #pragma once
 
+#include "app/run_state.h"
+#include "fb2/conversion.h"
+
 namespace tavorin {
 
-// Sets g_run.errorCode (4 to 9) or leaves g_reader open on g_run.workFilePath.
-void DetectInput();
+// Sets cv.errorCode (4 to 9) or leaves cv.reader open on run.workFilePath.
+void DetectInput(fb2::Conversion& cv, RunState& run);
 
 // Deletes the extracted file and the run's private folder, if any.
-void RemoveWorkFiles();
+void RemoveWorkFiles(RunState& run);
 
 }  // namespace tavorin

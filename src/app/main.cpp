@@ -1,4 +1,9 @@
-// Process entry: runs one conversion, or a batch, and ends with its exit code.
+// Process entry: runs one conversion, or a batch, printing on stdout, and ends
+// with its exit code.
+#include "app/console.h"
 #include "app/entry.h"
 
-int main(int argc, char** argv) { return tavorin::RunProgram(argc, argv); }
+int main(int argc, char** argv) {
+    tavorin::StdoutSink console;
+    return tavorin::RunProgram(argc, argv, console);
+}

@@ -3,9 +3,8 @@
 // header text, the title page) and counts body text for the progress line.
 #include <algorithm>
 
-#include "app/run_state.h"
 #include "fb2/body.h"
-#include "fb2/conversion_state.h"
+#include "fb2/conversion.h"
 #include "fb2/description.h"
 #include "fb2/images.h"
 #include "fb2/markup_attributes.h"
@@ -47,13 +46,13 @@ bool HasContent(WStringView text) {
 
 // Eight percent per progress unit of body text, at most 80. One long block
 // can pass several steps: the highest step reached is printed.
-void CountProgress(int kind, size_t length) {
-    if (IsCountedText(kind)) g_conv.CountedChars += static_cast<int64_t>(length);
-    if (g_run.progressUnit <= 0) return;
-    const int64_t step = g_conv.CountedChars / g_run.progressUnit;
-    if (step < g_conv.ProgressStep) return;
-    SetProgress(static_cast<int>(std::min<int64_t>(step * 8, 80)));
-    g_conv.ProgressStep = static_cast<int>(step) + 1;
+void CountProgress(Conversion& cv, int kind, size_t length) {
+    if (IsCountedText(kind)) cv.body.CountedChars += static_cast<int64_t>(length);
+    if (cv.progressUnit <= 0) return;
+    const int64_t step = cv.body.CountedChars / cv.progressUnit;
+    if (step < cv.body.ProgressStep) return;
+    cv.console.SetProgress(static_cast<int>(std::min<int64_t>(step * 8, 80)));
+    cv.body.ProgressStep = static_cast<int>(step) + 1;
 }
 
 // A line break of the FB2 source between two words (or a word and an inline
@@ -93,52 +92,52 @@ void WrapIn(WString& text, WStringView open, WStringView close) {
     text.insert(0, open);
 }
 
-void EmitTextBlock(int styleKind, WString text, WStringView id, bool wrapParagraph) {
-    const WString attributes = TextBlockAttributes(styleKind, id);
-    EmitBlockSpace(styleKind);
-    WrapStyleEmphasis(styleKind, text);
+void EmitTextBlock(Conversion& cv, int styleKind, WString text, WStringView id, bool wrapParagraph) {
+    const WString attributes = TextBlockAttributes(cv, styleKind, id);
+    EmitBlockSpace(cv, styleKind);
+    WrapStyleEmphasis(cv, styleKind, text);
     if (wrapParagraph) text = u"<P>" + text + u"</P>";
-    BuildCountedTextBlock(attributes, text);
-    const std::string objid = "b" + Narrow(id.empty() ? ToWString(g_conv.BlockCounter - 1) : WString(id));
-    TextBlockEmitted(objid, g_conv.PageCounter - 1);
+    BuildCountedTextBlock(cv, attributes, text);
+    const std::string objid = "b" + Narrow(id.empty() ? ToWString(cv.body.BlockCounter - 1) : WString(id));
+    TextBlockEmitted(cv, objid, cv.body.PageCounter - 1);
     // Links read later still find the element that carries the id.
-    if (!id.empty()) NoteTargetEmitted(id, objid, g_conv.PageCounter - 1);
+    if (!id.empty()) NoteTargetEmitted(cv, id, objid, cv.body.PageCounter - 1);
 }
 
 // Header and footer blocks: the style of the kind, a numbered objid, the text
 // as prepared by the running header code.
-void EmitRunningTextBlock(int kind, WStringView text) { BuildCountedTextBlock(TextBlockAttributes(kind, {}), text); }
+void EmitRunningTextBlock(Conversion& cv, int kind, WStringView text) { BuildCountedTextBlock(cv, TextBlockAttributes(cv, kind, {}), text); }
 
 }  // namespace
 
-WString TextBlockAttributes(int styleKind, WStringView id) {
-    const WString label = Widen(g_settings.StyleTable[styleKind].Label);
-    const WString objid = id.empty() ? ToWString(g_conv.BlockCounter) : WString(id);
+WString TextBlockAttributes(Conversion& cv, int styleKind, WStringView id) {
+    const WString label = Widen(cv.settings.StyleTable[styleKind].Label);
+    const WString objid = id.empty() ? ToWString(cv.body.BlockCounter) : WString(id);
     return u" textstyle=\"ts_" + label + u"\" blockstyle=\"bs_" + label + u"\" objid=\"b" + objid + u"\"";
 }
 
-void BuildCountedTextBlock(WStringView attributes, WStringView text) {
-    lrf::BuildBlock(lrf::kKindTextBlock, attributes);
-    ++g_conv.BlockCounter;
-    lrf::BuildTextBlock(attributes, text);
+void BuildCountedTextBlock(Conversion& cv, WStringView attributes, WStringView text) {
+    lrf::BuildBlock(cv.store, cv.console, lrf::kKindTextBlock, attributes);
+    ++cv.body.BlockCounter;
+    lrf::BuildTextBlock(cv.store, cv.console, attributes, text);
 }
 
-void EmitBlockSpace(int styleKind) {
-    const TStyleSettings& style = g_settings.StyleTable[styleKind];
-    EmitBlockSpace(style.SideMargin, style.SideSpaceY);
+void EmitBlockSpace(Conversion& cv, int styleKind) {
+    const TStyleSettings& style = cv.settings.StyleTable[styleKind];
+    EmitBlockSpace(cv, style.SideMargin, style.SideSpaceY);
 }
 
-void EmitBlockSpace(int xSpace, int ySpace) {
+void EmitBlockSpace(Conversion& cv, int xSpace, int ySpace) {
     if (xSpace < 0 && ySpace < 0) return;
     WString element = u"<BlockSpace ";
     if (xSpace >= 0) element += NumberAttribute(u"xspace", xSpace);
     if (ySpace >= 0) element += NumberAttribute(u"yspace", ySpace);
-    lrf::BuildInline(element);
+    lrf::BuildInline(cv.store, element);
 }
 
-void WrapStyleEmphasis(int styleKind, WString& text) {
+void WrapStyleEmphasis(Conversion& cv, int styleKind, WString& text) {
     RemoveLineBreaks(text);
-    const TStyleSettings& style = g_settings.StyleTable[styleKind];
+    const TStyleSettings& style = cv.settings.StyleTable[styleKind];
     // An italic start at the very beginning would repeat the style's own italics.
     if (styleKind != kStyleBody) {
         const size_t open = text.find(u"<Italic>");
@@ -152,63 +151,63 @@ void WrapStyleEmphasis(int styleKind, WString& text) {
     if (style.IsItalic > 0) WrapIn(text, u"<Italic>", u"</Italic>");
 }
 
-void EmitStandardBlock(int styleKind, WString text, WStringView id) {
-    EmitTextBlock(styleKind, std::move(text), id, false);
+void EmitStandardBlock(Conversion& cv, int styleKind, WString text, WStringView id) {
+    EmitTextBlock(cv, styleKind, std::move(text), id, false);
 }
 
-void EmitBlock(int kind, WString text) {
+void EmitBlock(Conversion& cv, int kind, WString text) {
     if (!IsKnownKind(kind)) return;
     DecodeCharRefs(text);
     if (!HasContent(text)) return;
     text = Trim(text);
     if (text.empty()) return;
-    CountProgress(kind, text.size());
+    CountProgress(cv, kind, text.size());
 
     // Running headers and footers are made while a body element's id waits
     // for its first block; they neither use nor consume it.
     if (IsRunningText(kind)) {
-        EmitRunningTextBlock(kind, text);
+        EmitRunningTextBlock(cv, kind, text);
         return;
     }
     // A title decides itself where its id goes.
     if (kind == kBlockTitle) {
-        EmitTitleBlock(std::move(text));
+        EmitTitleBlock(cv, std::move(text));
         return;
     }
 
-    if (!g_conv.PendingId.empty()) ResolvePendingTarget(text);
-    if (g_conv.InNotesBody && kind == kBlockBody) kind = kBlockNote;
+    if (!cv.body.PendingId.empty()) ResolvePendingTarget(cv, text);
+    if (cv.body.InNotesBody && kind == kBlockBody) kind = kBlockNote;
     switch (kind) {
         case kBlockBody:
         case kBlockEpigraph:
         case kBlockPoem:
-            EmitStandardBlock(kind, std::move(text), g_conv.PendingId);
+            EmitStandardBlock(cv, kind, std::move(text), cv.body.PendingId);
             break;
         case kBlockNote:
-            EmitStandardBlock(kStyleNote, std::move(text), g_conv.PendingId);
+            EmitStandardBlock(cv, kStyleNote, std::move(text), cv.body.PendingId);
             break;
         case kBlockImage:
-            EmitImageBlock();  // keeps the id when no image is placed
+            EmitImageBlock(cv);  // keeps the id when no image is placed
             return;
         case kBlockSubtitle:
-            EmitTextBlock(g_conv.InMainBody ? kStyleSubtitle : kStyleNote, std::move(text), g_conv.PendingId, true);
+            EmitTextBlock(cv, cv.body.InMainBody ? kStyleSubtitle : kStyleNote, std::move(text), cv.body.PendingId, true);
             break;
         case kBlockPoemTitle:
-            EmitStandardBlock(g_conv.InMainBody ? kStyleSubtitle : kStyleNote, std::move(text), g_conv.PendingId);
+            EmitStandardBlock(cv, cv.body.InMainBody ? kStyleSubtitle : kStyleNote, std::move(text), cv.body.PendingId);
             break;
         case kBlockAnnotation:
-            EmitStandardBlock(kStyleAnnotation, std::move(text), {});
-            StartPage({});
+            EmitStandardBlock(cv, kStyleAnnotation, std::move(text), {});
+            StartPage(cv, {});
             break;
         case kBlockCite:
             // A link to the cite's id lands on it.
-            EmitStandardBlock(kStyleCite, std::move(text), g_conv.PendingId);
+            EmitStandardBlock(cv, kStyleCite, std::move(text), cv.body.PendingId);
             break;
         case kBlockBookTitle:
-            EmitBookTitlePage();
+            EmitBookTitlePage(cv);
             break;
     }
-    g_conv.PendingId.clear();
+    cv.body.PendingId.clear();
 }
 
 }  // namespace tavorin::fb2

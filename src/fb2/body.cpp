@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <array>
 
-#include "app/run_state.h"
-#include "fb2/conversion_state.h"
+#include "fb2/conversion.h"
+#include "text/rounding.h"
 #include "fb2/element_buffer.h"
 #include "fb2/fb2_tag.h"
 #include "fb2/images.h"
@@ -60,22 +60,22 @@ int BlockKindOf(WStringView name) {
     return kBlockNone;
 }
 
-void ConvertElementAs(WStringView name, int kind);
+void ConvertElementAs(Conversion& cv, WStringView name, int kind);
 
 // A nested element: converted by a loop of its own. The title of a poem or
 // of one of its stanzas is shown as the poem's title, not as a chapter.
-void ConvertNested(const WString& tag, WStringView name, int parentKind) {
+void ConvertNested(Conversion& cv, const WString& tag, WStringView name, int parentKind) {
     // "<title/>" and the like have neither content nor a closing tag.
     if (EndsWith(tag, u"/>")) return;
     const int kind = BlockKindOf(name);
-    ConvertElementAs(name, kind == kBlockTitle && parentKind == kBlockPoem ? kBlockPoemTitle : kind);
+    ConvertElementAs(cv, name, kind == kBlockTitle && parentKind == kBlockPoem ? kBlockPoemTitle : kind);
 }
 
-void PlaceImageElement(const WString& tag, WStringView, int) { PlaceImage(tag); }
+void PlaceImageElement(Conversion& cv, const WString& tag, WStringView, int) { PlaceImage(cv, tag); }
 
 struct BodyElement {
     std::u16string_view name;
-    void (*handler)(const WString& tag, WStringView name, int parentKind);
+    void (*handler)(Conversion& cv, const WString& tag, WStringView name, int parentKind);
 };
 
 // Structural elements: each ends the block before it and starts its own.
@@ -103,29 +103,29 @@ bool TakesTextAuthor(int kind) {
 
 // Converts the first link tag inside a produced text in place; returns
 // whether it opened a button.
-bool ConvertLinkInside(WString& text) {
+bool ConvertLinkInside(Conversion& cv, WString& text) {
     const size_t open = text.find(u"<a ");
     if (open == WString::npos) return false;
     const size_t close = text.find(u'>', open);
     const size_t end = close == WString::npos ? text.size() : close + 1;
-    text.replace(open, end - open, ConvertLink(WStringView(text).substr(open, end - open)));
-    return !g_conv.ExternalLinkOpen;
+    text.replace(open, end - open, ConvertLink(cv, WStringView(text).substr(open, end - open)));
+    return !cv.body.ExternalLinkOpen;
 }
 
 // A text-author line (or a poem's date): its own indented paragraph in the
 // author look of the element's style. Its text is read here, up to the next
 // closing tag. Where no author look applies (a title) it is a plain paragraph.
-WString TextAuthorMarkup(int kind, bool& opensButton) {
-    WString author = g_reader->ReadToStr("</", true, false);
+WString TextAuthorMarkup(Conversion& cv, int kind, bool& opensButton) {
+    WString author = cv.reader->ReadToStr("</", true, false);
     lrf::StripMarkup(author);
     WString markup = u"</Italic></Bold><P>";
     if (!TakesTextAuthor(kind)) {
         if (IsBlank(author)) return {};
         markup += author + u"</P>";
-        opensButton = ConvertLinkInside(markup);
+        opensButton = ConvertLinkInside(cv, markup);
         return markup;
     }
-    const TStyleSettings& style = g_settings.StyleTable[kind];
+    const TStyleSettings& style = cv.settings.StyleTable[kind];
     const double size = style.FontSize / 10.0;
     const int64_t indent = std::max<int64_t>(0, RoundHalfEven(style.AuthorIdent * size * size * style.WordSpace / 100.0));
     const int look = std::max(style.AuthorBoldItalic, 0);
@@ -139,7 +139,7 @@ WString TextAuthorMarkup(int kind, bool& opensButton) {
     if (bold) markup += u"</Bold>";
     if (italic) markup += u"</Italic>";
     markup += u"</P>";
-    opensButton = ConvertLinkInside(markup);
+    opensButton = ConvertLinkInside(cv, markup);
     return markup;
 }
 
@@ -157,16 +157,16 @@ struct TagMarkup {
     bool endsElement = false;  // blanks up to the next tag are dropped
 };
 
-TagMarkup RewriteTag(const WString& tag, const Fb2Tag& parsed, int kind, LoopState& loop) {
+TagMarkup RewriteTag(Conversion& cv, const WString& tag, const Fb2Tag& parsed, int kind, LoopState& loop) {
     TagMarkup out;
     const bool opens = parsed.form != TagForm::End;
     if (parsed.name == u"a" && opens) {
-        out.text = ConvertLink(tag);
-        out.opensButton = !g_conv.ExternalLinkOpen;
+        out.text = ConvertLink(cv, tag);
+        out.opensButton = !cv.body.ExternalLinkOpen;
     } else if (parsed.name == u"p" && opens && parsed.hasAttributes) {
-        out.text = ConvertAnchorParagraph(tag);
+        out.text = ConvertAnchorParagraph(cv, tag);
     } else if ((parsed.name == u"text-author" || parsed.name == u"date") && parsed.form == TagForm::Start) {
-        out.text = TextAuthorMarkup(kind, out.opensButton);
+        out.text = TextAuthorMarkup(cv, kind, out.opensButton);
     } else if (parsed.name == u"style" && opens) {
         // The style's text stays; the tag itself has no markup.
     } else if (const InlineMarkup* row = FindInlineMarkup(parsed)) {
@@ -206,28 +206,28 @@ bool SkipsAsNonElement(TUnicodeFileReader& reader, WString& tag, WString& text) 
 
 // An element with an id that starts no block of its own is still a link
 // target: the block that holds it.
-void AddElementAnchor(const WString& tag, const Fb2Tag& parsed) {
+void AddElementAnchor(Conversion& cv, const WString& tag, const Fb2Tag& parsed) {
     if (parsed.form == TagForm::End || !parsed.hasAttributes || parsed.name == u"p" || parsed.name == u"a") return;
     const WString id = Fb2Attribute(tag, u"id");
     if (id.empty()) return;
-    AddAnchor(id, g_conv.PageCounter - 1, g_conv.BlockCounter);
-    g_conv.FlushThreshold = 1;
+    AddAnchor(cv, id, cv.body.PageCounter - 1, cv.body.BlockCounter);
+    cv.body.FlushThreshold = 1;
 }
 
 // A structural element with an id names its first block. An id still waiting
 // for its block lands on that same block.
-void TakePendingId(const WString& tag) {
+void TakePendingId(Conversion& cv, const WString& tag) {
     WString id = CutId(tag);
     if (id.empty()) return;
-    if (!g_conv.PendingId.empty()) AddAnchor(g_conv.PendingId, g_conv.PageCounter - 1, g_conv.BlockCounter);
-    g_conv.PendingId = std::move(id);
+    if (!cv.body.PendingId.empty()) AddAnchor(cv, cv.body.PendingId, cv.body.PageCounter - 1, cv.body.BlockCounter);
+    cv.body.PendingId = std::move(id);
 }
 
-void ConvertElementAs(WStringView name, int kind) {
+void ConvertElementAs(Conversion& cv, WStringView name, int kind) {
     const bool isSection = name == u"section";
-    if (isSection) ++g_conv.SectionDepth;
+    if (isSection) ++cv.body.SectionDepth;
     const WString loopName(name);
-    TUnicodeFileReader& reader = *g_reader;
+    TUnicodeFileReader& reader = *cv.reader;
     ElementBuffer buffer;
     LoopState loop;
     WString next;
@@ -240,17 +240,17 @@ void ConvertElementAs(WStringView name, int kind) {
         BlanksForTabsAndLineBreaks(next);
 
         const Fb2Tag parsed = ParseFb2Tag(next);
-        const TagMarkup markup = RewriteTag(next, parsed, kind, loop);
+        const TagMarkup markup = RewriteTag(cv, next, parsed, kind, loop);
         const bool closes = parsed.form == TagForm::End && parsed.name == loopName;
         const BodyElement* element = markup.handled ? nullptr : FindBodyElement(parsed);
         if (element != nullptr) {
-            EmitBuffer(kind, buffer);
-            TakePendingId(next);
-            element->handler(next, parsed.name, kind);
+            EmitBuffer(cv, kind, buffer);
+            TakePendingId(cv, next);
+            element->handler(cv, next, parsed.name, kind);
         } else if (!closes) {
-            AddElementAnchor(next, parsed);
+            AddElementAnchor(cv, next, parsed);
             // An element without markup of its own keeps its text; only the tag goes.
-            if (markup.handled) AppendMarkup(buffer, markup.text, markup.opensButton, markup.closesLink);
+            if (markup.handled) AppendMarkup(cv, buffer, markup.text, markup.opensButton, markup.closesLink);
             // Blanks between elements separate nothing; any other text stays.
             if (markup.endsElement) {
                 const WString between = reader.ReadToCharSet(TagStart(), false);
@@ -259,14 +259,14 @@ void ConvertElementAs(WStringView name, int kind) {
         }
 
         // A long buffer is emitted at a paragraph end; a title stays one block.
-        if (markup.handled && static_cast<int64_t>(buffer.text.size()) > g_conv.FlushThreshold &&
+        if (markup.handled && static_cast<int64_t>(buffer.text.size()) > cv.body.FlushThreshold &&
             Contains(markup.text, u"<CR/>") && kind != kBlockTitle && kind != kBlockPoemTitle) {
-            EmitBuffer(kind, buffer);
-            g_conv.FlushThreshold = kFlushThreshold;
+            EmitBuffer(cv, kind, buffer);
+            cv.body.FlushThreshold = kFlushThreshold;
         }
         if (closes) {
-            EmitBuffer(kind, buffer);
-            if (isSection) --g_conv.SectionDepth;
+            EmitBuffer(cv, kind, buffer);
+            if (isSection) --cv.body.SectionDepth;
             return;
         }
     }
@@ -287,9 +287,9 @@ void BlanksForTabsAndLineBreaks(WString& text) {
     }
 }
 
-void ConvertElement(int, const WString& tag) {
+void ConvertElement(Conversion& cv, int, const WString& tag) {
     const Fb2Tag parsed = ParseFb2Tag(tag);
-    ConvertElementAs(parsed.name, BlockKindOf(parsed.name));
+    ConvertElementAs(cv, parsed.name, BlockKindOf(parsed.name));
 }
 
 }  // namespace tavorin::fb2

@@ -6,26 +6,28 @@
 
 namespace tavorin::fb2 {
 
+struct Conversion;
+
 // Converts the element opened by `tag` up to its closing tag, reading from
-// g_reader; the driver calls it with the body tag. The index is not used.
-void ConvertElement(int index, const WString& tag);
+// cv.reader; the driver calls it with the body tag. The index is not used.
+void ConvertElement(Conversion& cv, int index, const WString& tag);
 // "</name>" for "<name attributes...>"; a bare "<name" gives "</name".
 WString ClosingTagOf(WStringView tag);
 // Tabs, CR and LF become blanks, one for one.
 void BlanksForTabsAndLineBreaks(WString& text);
 // Emits a buffer of paragraph markup as a block of the given BlockKind.
-void EmitBlock(int kind, WString text);
+void EmitBlock(Conversion& cv, int kind, WString text);
 
-WString TextBlockAttributes(int styleKind, WStringView id);
+WString TextBlockAttributes(Conversion& cv, int styleKind, WStringView id);
 // Builds the block and the text block of one text block and counts it, even
 // when its attributes name it by an id instead of its number.
-void BuildCountedTextBlock(WStringView attributes, WStringView text);
+void BuildCountedTextBlock(Conversion& cv, WStringView attributes, WStringView text);
 // A BlockSpace element with the spaces that are set (not negative); none
 // when neither is. The first form takes the spaces of a style.
-void EmitBlockSpace(int styleKind);
-void EmitBlockSpace(int xSpace, int ySpace);
-void WrapStyleEmphasis(int styleKind, WString& text);
+void EmitBlockSpace(Conversion& cv, int styleKind);
+void EmitBlockSpace(Conversion& cv, int xSpace, int ySpace);
+void WrapStyleEmphasis(Conversion& cv, int styleKind, WString& text);
 // Standard block: attributes, block space, emphasis wrap, block and text builders.
-void EmitStandardBlock(int styleKind, WString text, WStringView id);
+void EmitStandardBlock(Conversion& cv, int styleKind, WString text, WStringView id);
 
 }  // namespace tavorin::fb2

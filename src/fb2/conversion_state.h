@@ -1,6 +1,6 @@
 // State of the body conversion shared by the body loop, the inline markup,
 // the pages and running headers, the notes and the images. One instance per
-// run, reset at the start of every run.
+// conversion (Conversion::body).
 #pragma once
 
 #include <cstdint>
@@ -72,7 +72,7 @@ struct ConversionState {
     std::vector<AnchorRecord> Anchors;
     // Return buttons of links, and anchors, read since the last text block:
     // they point at the block being filled, whose objid is known only when
-    // it is emitted (indices into g_store.buttons and Anchors).
+    // it is emitted (indices into the store's buttons and Anchors).
     std::vector<size_t> ReturnButtonsAwaitingBlock;
     std::vector<size_t> AnchorsAwaitingBlock;
     // Index of the first forward button record ("bf_" + id) of each objid.
@@ -91,10 +91,5 @@ struct ConversionState {
     std::unordered_map<std::string, size_t> ImageIndex;
     size_t ImagesIndexed = 0;
 };
-
-extern ConversionState g_conv;
-
-// Resets the body conversion state and the book description.
-void ResetFb2State();
 
 }  // namespace tavorin::fb2

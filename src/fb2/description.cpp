@@ -3,6 +3,7 @@
 // strings (title with series tag, author lists, identifier) at its end.
 #include <cassert>
 
+#include "fb2/conversion.h"
 #include "fb2/body.h"
 #include "fb2/description.h"
 #include "fb2/inline_markup.h"
@@ -56,8 +57,8 @@ void LineBreaksToBlanks(WString& text) {
 }
 
 // Starts a labelled line of the description page.
-void AppendLabel(WStringView label) {
-    WString& page = g_description.DescriptionPage;
+void AppendLabel(Conversion& cv, WStringView label) {
+    WString& page = cv.description.DescriptionPage;
     page += u"</P><CR/><P><Bold>";
     page += label;
     page += u": </Bold>";
@@ -112,8 +113,8 @@ WString MakeSeriesTag(WStringView name, WStringView number) {
 
 // --- handlers, called for every text piece of an element with the tag before it
 
-void HandleTitleInfoAuthor(const WString& tag, WString& text) {
-    BookDescription& d = g_description;
+void HandleTitleInfoAuthor(Conversion& cv, const WString& tag, WString& text) {
+    BookDescription& d = cv.description;
     bool firstName = IsElement(tag, u"first-name");
     bool lastName = IsElement(tag, u"last-name");
     if (IsElement(tag, u"nickname")) {  // a nickname stands in for the last name
@@ -122,7 +123,7 @@ void HandleTitleInfoAuthor(const WString& tag, WString& text) {
     }
     if (!firstName && !lastName) return;
     if (d.AuthorsLine.empty()) {
-        AppendLabel(u"Authors");
+        AppendLabel(cv, u"Authors");
         d.AuthorsLine = u" ";
     }
     LineBreaksToBlanks(text);
@@ -144,42 +145,42 @@ void HandleTitleInfoAuthor(const WString& tag, WString& text) {
 }
 
 // Authors of the document and of the source book: names, nickname and email.
-void HandleOtherAuthor(const WString& tag, WString& text, bool& seen, WStringView label) {
+void HandleOtherAuthor(Conversion& cv, const WString& tag, WString& text, bool& seen, WStringView label) {
     const bool firstName = IsElement(tag, u"first-name");
     const bool lastName = IsElement(tag, u"last-name");
     const bool nickname = IsElement(tag, u"nickname");
     const bool email = IsElement(tag, u"email");
     if (!firstName && !lastName && !nickname && !email) return;
     if (!seen) {
-        AppendLabel(label);
+        AppendLabel(cv, label);
         seen = true;
     }
     LineBreaksToBlanks(text);
-    WString& page = g_description.DescriptionPage;
+    WString& page = cv.description.DescriptionPage;
     if (lastName) page += u" ";
-    if (nickname) AppendLabel(u"     nickname");
-    if (email) AppendLabel(u"     email");
+    if (nickname) AppendLabel(cv, u"     nickname");
+    if (email) AppendLabel(cv, u"     email");
     page += text;
 }
 
-void HandleAuthor(int, const WString& tag, WString& text) {
-    BookDescription& d = g_description;
+void HandleAuthor(Conversion& cv, int, const WString& tag, WString& text) {
+    BookDescription& d = cv.description;
     switch (d.CurrentInfoBlock) {
-        case kTitleInfo: HandleTitleInfoAuthor(tag, text); break;
-        case kDocumentInfo: HandleOtherAuthor(tag, text, d.DocAuthorSeen, u"DocAuthor"); break;
-        case kSrcTitleInfo: HandleOtherAuthor(tag, text, d.SrcAuthorSeen, u"Author"); break;
+        case kTitleInfo: HandleTitleInfoAuthor(cv, tag, text); break;
+        case kDocumentInfo: HandleOtherAuthor(cv, tag, text, d.DocAuthorSeen, u"DocAuthor"); break;
+        case kSrcTitleInfo: HandleOtherAuthor(cv, tag, text, d.SrcAuthorSeen, u"Author"); break;
     }
 }
 
-void HandleBookTitle(int, const WString&, WString& text) {
-    BookDescription& d = g_description;
+void HandleBookTitle(Conversion& cv, int, const WString&, WString& text) {
+    BookDescription& d = cv.description;
     WString* title = d.CurrentInfoBlock == kTitleInfo      ? &d.BookTitle
                      : d.CurrentInfoBlock == kSrcTitleInfo ? &d.SrcTitle
                                                            : nullptr;
     if (title == nullptr) return;
     LineBreaksToBlanks(text);
     if (title->empty()) {
-        AppendLabel(u"Title");
+        AppendLabel(cv, u"Title");
         *title = u" ";
     }
     *title += text;
@@ -187,12 +188,12 @@ void HandleBookTitle(int, const WString&, WString& text) {
 }
 
 // The genre text keeps its line breaks.
-void HandleGenre(int, const WString&, WString& text) {
-    BookDescription& d = g_description;
+void HandleGenre(Conversion& cv, int, const WString&, WString& text) {
+    BookDescription& d = cv.description;
     if (d.CurrentInfoBlock == kTitleInfo) {
         if (d.Genre1.empty()) {
             d.Genre1 = text;
-            AppendLabel(u"Genre");
+            AppendLabel(cv, u"Genre");
         } else if (d.Genre2.empty()) {
             d.Genre2 = text;
             d.DescriptionPage += u", ";
@@ -203,7 +204,7 @@ void HandleGenre(int, const WString&, WString& text) {
     } else if (d.CurrentInfoBlock == kSrcTitleInfo) {
         if (d.SrcGenre.empty()) {
             d.SrcGenre = text;
-            AppendLabel(u"Genre");
+            AppendLabel(cv, u"Genre");
         } else {
             d.DescriptionPage += u", ";
         }
@@ -223,12 +224,12 @@ void DropTagAttributes(WString& piece) {
 // The piece is the tag before the text plus the text; its FB2 paragraph and
 // emphasis tags become markup. Whitespace ending a piece (line breaks
 // included) separates its last word from the next piece's first one.
-void HandleAnnotation(int, const WString&, WString& piece) {
-    BookDescription& d = g_description;
+void HandleAnnotation(Conversion& cv, int, const WString&, WString& piece) {
+    BookDescription& d = cv.description;
     if (d.CurrentInfoBlock != kTitleInfo) return;
     BlanksForTabsAndLineBreaks(piece);
     if (d.Annotation.empty()) {
-        AppendLabel(u"Annotation");
+        AppendLabel(cv, u"Annotation");
         d.DescriptionPage += u"</P><CR/><P>";
         d.Annotation = u" ";
     }
@@ -242,39 +243,39 @@ void HandleAnnotation(int, const WString&, WString& piece) {
 }
 
 // The image of the cover page; the last one wins.
-void HandleCoverpage(int, const WString& tag, WString&) {
+void HandleCoverpage(Conversion& cv, int, const WString& tag, WString&) {
     if (!Contains(tag, u"<image")) return;
     WString id = lrf::GetAttributeW(u"href", tag);
     if (StartsWith(id, u"#")) id.erase(0, 1);
-    g_description.CoverImageId = std::move(id);
+    cv.description.CoverImageId = std::move(id);
 }
 
-void HandleLang(int, const WString&, WString& text) {
-    BookDescription& d = g_description;
+void HandleLang(Conversion& cv, int, const WString&, WString& text) {
+    BookDescription& d = cv.description;
     if (d.CurrentInfoBlock != kTitleInfo) return;
     LineBreaksToBlanks(text);
     if (d.Language.empty()) {
-        AppendLabel(u"Language");
+        AppendLabel(cv, u"Language");
         d.Language = u" ";
     }
     d.Language += text;
     d.DescriptionPage += text;
 }
 
-void HandleSrcLang(int, const WString&, WString& text) {
+void HandleSrcLang(Conversion& cv, int, const WString&, WString& text) {
     LineBreaksToBlanks(text);
-    AppendLabel(u"Src Language");
-    g_description.DescriptionPage += text;
+    AppendLabel(cv, u"Src Language");
+    cv.description.DescriptionPage += text;
 }
 
-void HandleTranslator(int, const WString& tag, WString& text) {
-    BookDescription& d = g_description;
+void HandleTranslator(Conversion& cv, int, const WString& tag, WString& text) {
+    BookDescription& d = cv.description;
     if (d.CurrentInfoBlock != kTitleInfo) return;
     const bool firstName = IsElement(tag, u"first-name");
     const bool lastName = IsElement(tag, u"last-name");
     if (!firstName && !lastName) return;
     if (!d.TranslatorSeen) {
-        AppendLabel(u"Translator");
+        AppendLabel(cv, u"Translator");
         d.TranslatorSeen = true;
     }
     LineBreaksToBlanks(text);
@@ -285,13 +286,13 @@ void HandleTranslator(int, const WString& tag, WString& text) {
 // Outside title-info every piece of a publisher gets its own label. The
 // whitespace between the name elements of a publisher is no piece: it would
 // only add empty labelled lines.
-void HandlePublisher(int, const WString&, WString& text) {
-    BookDescription& d = g_description;
+void HandlePublisher(Conversion& cv, int, const WString&, WString& text) {
+    BookDescription& d = cv.description;
     LineBreaksToBlanks(text);
     if (IsBlank(text)) return;
     if (d.CurrentInfoBlock != kTitleInfo) d.PublisherSeen = false;
     if (!d.PublisherSeen) {
-        AppendLabel(u"Publisher");
+        AppendLabel(cv, u"Publisher");
         d.PublisherSeen = true;
     }
     d.PublisherText += text;
@@ -305,35 +306,35 @@ WString GenericLabel(int row) {
     return label;
 }
 
-void AppendGenericLine(int row, WStringView text) {
+void AppendGenericLine(Conversion& cv, int row, WStringView text) {
     if (IsBlank(text)) return;
-    AppendLabel(GenericLabel(row));
-    g_description.DescriptionPage += text;
+    AppendLabel(cv, GenericLabel(row));
+    cv.description.DescriptionPage += text;
 }
 
-void HandleGeneric(int row, const WString&, WString& text) {
-    BookDescription& d = g_description;
+void HandleGeneric(Conversion& cv, int row, const WString&, WString& text) {
+    BookDescription& d = cv.description;
     LineBreaksToBlanks(text);
     if (IsBlank(text)) return;
     if (row == kRowId) d.BookId = text;
     if (row == kRowIsbn && d.CurrentInfoBlock == kPublishInfo && d.Isbn.empty()) d.Isbn = Trim(text);
-    AppendGenericLine(row, text);
+    AppendGenericLine(cv, row, text);
 }
 
 // A sequence is read from its attributes; every sequence element shows the
 // first sequence of the description.
-void ReadSequence(const WString& tag) {
-    BookDescription& d = g_description;
+void ReadSequence(Conversion& cv, const WString& tag) {
+    BookDescription& d = cv.description;
     const WString name = lrf::GetAttributeW(u"name", tag);
     const WString number = lrf::GetAttributeW(u"number", tag);
     if (d.SequenceText.empty()) d.SequenceText = Trim(name + u" " + number);
-    AppendGenericLine(kRowSequence, d.SequenceText);
+    AppendGenericLine(cv, kRowSequence, d.SequenceText);
     if (d.CurrentInfoBlock == kTitleInfo && !name.empty() && d.SeriesTag.empty()) {
         d.SeriesTag = MakeSeriesTag(name, number);
     }
 }
 
-using Handler = void (*)(int row, const WString& tag, WString& text);
+using Handler = void (*)(Conversion& cv, int row, const WString& tag, WString& text);
 
 // Handlers of the rows of kDescriptionTagTable (the sequence row reads its tag only).
 constexpr std::array<Handler, 21> kDescriptionHandlers = {
@@ -352,9 +353,9 @@ WString Initial(WStringView name) {
     return WString(name.substr(0, pair ? 2 : 1));
 }
 
-WString JoinAuthors(bool lastNameFirst, bool initials) {
+WString JoinAuthors(Conversion& cv, bool lastNameFirst, bool initials) {
     WString joined;
-    for (const AuthorName& author : g_description.Authors) {
+    for (const AuthorName& author : cv.description.Authors) {
         if (!joined.empty()) joined += u", ";
         const WString first =
             initials && !author.FirstName.empty() ? Initial(author.FirstName) + u"." : author.FirstName;
@@ -365,46 +366,46 @@ WString JoinAuthors(bool lastNameFirst, bool initials) {
 
 }  // namespace
 
-void StartInfoBlock(int index) {
-    BookDescription& d = g_description;
+void StartInfoBlock(Conversion& cv, int index) {
+    BookDescription& d = cv.description;
     d.CurrentInfoBlock = index;
     d.DescriptionPage += u"</P><CR/><CR/><P><Bold>          ";
     d.DescriptionPage += kInfoBlockHeadings[index];
     d.DescriptionPage += u"</Bold><CR/>";
 }
 
-void ReadDescriptionElement(int index, const WString& tag) {
+void ReadDescriptionElement(Conversion& cv, int index, const WString& tag) {
     if (index == kRowSequence) {
-        ReadSequence(tag);
+        ReadSequence(cv, tag);
         return;
     }
     if (Contains(tag, u"/>")) return;  // an empty element
     // The prefix "<date " gives "</date>", "<author" gives "</author".
     const WString closing = ClosingTagOf(kDescriptionTagTable[index]);
-    if (index == kRowAuthor && g_description.CurrentInfoBlock == kTitleInfo) g_description.Authors.emplace_back();
+    if (index == kRowAuthor && cv.description.CurrentInfoBlock == kTitleInfo) cv.description.Authors.emplace_back();
 
     WString previousTag;
     for (;;) {
-        WString text = g_reader->ReadToStr("<", true, false);
+        WString text = cv.reader->ReadToStr("<", true, false);
         DecodeCharRefs(text);
         if (index == kRowAnnotation) text.insert(0, previousTag);
-        kDescriptionHandlers[index](index, previousTag, text);
-        if (!ReadTag(*g_reader, previousTag) || Contains(previousTag, closing)) break;
+        kDescriptionHandlers[index](cv, index, previousTag, text);
+        if (!ReadTag(*cv.reader, previousTag) || Contains(previousTag, closing)) break;
     }
 }
 
-void FinishDescription() {
-    BookDescription& d = g_description;
+void FinishDescription(Conversion& cv) {
+    BookDescription& d = cv.description;
     for (WString* text : {&d.BookTitle, &d.AuthorsLine, &d.Annotation}) {
         *text = Trim(*text);
         DecodeCharRefs(*text);
     }
-    const TOrderSettings& order = g_settings.Order;
-    d.MetaAuthor = Trim(JoinAuthors(order.AuthorOrder != 0, order.Initials != 0));
-    d.ShortAuthors = Trim(JoinAuthors(false, true));
+    const TOrderSettings& order = cv.settings.Order;
+    d.MetaAuthor = Trim(JoinAuthors(cv, order.AuthorOrder != 0, order.Initials != 0));
+    d.ShortAuthors = Trim(JoinAuthors(cv, false, true));
     d.SeriesTag = Trim(d.SeriesTag);
     d.MetaTitle = Trim(order.TitleOrder != 0 ? d.SeriesTag + u" " + d.BookTitle : d.BookTitle + u" " + d.SeriesTag);
-    if (g_settings.General.Translit != 0) {
+    if (cv.settings.General.Translit != 0) {
         d.MetaTitle = Widen(Transliterate(d.MetaTitle));
         d.MetaAuthor = Widen(Transliterate(d.MetaAuthor));
     }

@@ -11,6 +11,8 @@
 
 namespace tavorin::fb2 {
 
+struct Conversion;
+
 // First and last name of one title-info author (the first piece of each).
 struct AuthorName {
     WString FirstName, LastName;
@@ -38,17 +40,15 @@ struct BookDescription {
     WString BookInfoXml;
 };
 
-extern BookDescription g_description;
-
 // Tag prefixes the driver matches against each tag of the description.
 extern const std::array<std::u16string_view, 4> kInfoBlockTable;
 extern const std::array<std::u16string_view, 21> kDescriptionTagTable;
 
-void StartInfoBlock(int index);
-// Reads the element's content from the reader (g_reader) itself.
-void ReadDescriptionElement(int index, const WString& tag);
+void StartInfoBlock(Conversion& cv, int index);
+// Reads the element's content from the reader (cv.reader) itself.
+void ReadDescriptionElement(Conversion& cv, int index, const WString& tag);
 // Derives the metadata strings and composes BookInfoXml.
-void FinishDescription();
+void FinishDescription(Conversion& cv);
 
 // Values of the metadata XML.
 struct BookInfoFields {
@@ -68,8 +68,8 @@ std::string Transliterate(WStringView text);
 void StripSimpleEntities(WString& text);
 
 // Emits the "***FB2 BOOK INFO***" link and the description page (solo page).
-void EmitDescriptionPage();
+void EmitDescriptionPage(Conversion& cv);
 // Kind 99 of EmitBlock: the book title page and the annotation page.
-void EmitBookTitlePage();
+void EmitBookTitlePage(Conversion& cv);
 
 }  // namespace tavorin::fb2

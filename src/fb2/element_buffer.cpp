@@ -3,7 +3,7 @@
 #include "fb2/element_buffer.h"
 
 #include "fb2/body.h"
-#include "fb2/conversion_state.h"
+#include "fb2/conversion.h"
 #include "fb2/inline_markup.h"
 
 namespace tavorin::fb2 {
@@ -14,14 +14,14 @@ constexpr std::u16string_view kParagraphEnd = u"</P>";
 
 bool IsBlank(WStringView text) { return Trim(text).empty(); }
 
-void CloseButton(ElementBuffer& buffer) {
+void CloseButton(Conversion& cv, ElementBuffer& buffer) {
     buffer.text += kLinkClose;
     buffer.buttonOpen = false;
-    if (!g_conv.InNotesBody) ApplyLinkSettings(buffer.text);
+    if (!cv.body.InNotesBody) ApplyLinkSettings(cv, buffer.text);
 }
 
-void CloseParagraph(ElementBuffer& buffer) {
-    if (buffer.buttonOpen) CloseButton(buffer);
+void CloseParagraph(Conversion& cv, ElementBuffer& buffer) {
+    if (buffer.buttonOpen) CloseButton(cv, buffer);
     buffer.text += kParagraphEnd;
     buffer.paragraphOpen = false;
 }
@@ -38,11 +38,11 @@ bool DropEmptyParagraphStart(WString& text) {
 
 }  // namespace
 
-void AppendMarkup(ElementBuffer& buffer, WStringView markup, bool opensButton, bool closesLink) {
+void AppendMarkup(Conversion& cv, ElementBuffer& buffer, WStringView markup, bool opensButton, bool closesLink) {
     if (closesLink) {
         // A close without its button (an address, no href, or a button already
         // closed at a block end) is dropped.
-        if (buffer.buttonOpen) CloseButton(buffer);
+        if (buffer.buttonOpen) CloseButton(cv, buffer);
         return;
     }
     const bool opensParagraph = StartsWith(markup, kParagraphStart);
@@ -58,28 +58,28 @@ void AppendMarkup(ElementBuffer& buffer, WStringView markup, bool opensButton, b
     }
     if (closesParagraph) {
         markup.remove_prefix(kParagraphEnd.size());
-        if (buffer.paragraphOpen) CloseParagraph(buffer);  // no end without a start
+        if (buffer.paragraphOpen) CloseParagraph(cv, buffer);  // no end without a start
     } else if (opensParagraph) {
-        if (buffer.paragraphOpen) CloseParagraph(buffer);  // a paragraph inside a paragraph ends the outer one
+        if (buffer.paragraphOpen) CloseParagraph(cv, buffer);  // a paragraph inside a paragraph ends the outer one
         buffer.paragraphOpen = true;
     }
-    if (opensButton && buffer.buttonOpen) CloseButton(buffer);
+    if (opensButton && buffer.buttonOpen) CloseButton(cv, buffer);
     buffer.text += markup;
     buffer.buttonOpen = buffer.buttonOpen || opensButton;
 }
 
-void EmitBuffer(int kind, ElementBuffer& buffer) {
+void EmitBuffer(Conversion& cv, int kind, ElementBuffer& buffer) {
     if (buffer.paragraphCarried) {
         // Text of a paragraph between two structural elements.
         if (!IsBlank(buffer.text)) buffer.text = WString(kParagraphStart) + buffer.text + WString(kParagraphEnd);
     } else if (buffer.paragraphOpen) {
-        if (!DropEmptyParagraphStart(buffer.text)) CloseParagraph(buffer);
+        if (!DropEmptyParagraphStart(buffer.text)) CloseParagraph(cv, buffer);
         buffer.paragraphOpen = false;
         buffer.paragraphCarried = true;
     }
     // A button never spans two blocks: it is closed where its block ends.
-    if (buffer.buttonOpen) CloseButton(buffer);
-    EmitBlock(kind, std::move(buffer.text));
+    if (buffer.buttonOpen) CloseButton(cv, buffer);
+    EmitBlock(cv, kind, std::move(buffer.text));
     buffer.text.clear();
 }
 

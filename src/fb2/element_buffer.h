@@ -9,6 +9,8 @@
 
 namespace tavorin::fb2 {
 
+struct Conversion;
+
 struct ElementBuffer {
     WString text;
     bool buttonOpen = false;        // a link button without its close
@@ -18,9 +20,9 @@ struct ElementBuffer {
 
 // Appends the markup of one tag. `opensButton`: the markup opens a link
 // button; `closesLink`: the tag is a link's "</a>".
-void AppendMarkup(ElementBuffer& buffer, WStringView markup, bool opensButton, bool closesLink);
+void AppendMarkup(Conversion& cv, ElementBuffer& buffer, WStringView markup, bool opensButton, bool closesLink);
 
 // Emits the buffer as a block of the kind and empties it.
-void EmitBuffer(int kind, ElementBuffer& buffer);
+void EmitBuffer(Conversion& cv, int kind, ElementBuffer& buffer);
 
 }  // namespace tavorin::fb2

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
-#include "app/run_state.h"
 #include "fb2/body.h"
-#include "fb2/conversion_state.h"
+#include "fb2/conversion.h"
+#include "text/rounding.h"
 #include "fb2/description.h"
 #include "fb2/markup_attributes.h"
 #include "fb2/notes.h"
@@ -26,17 +26,17 @@ constexpr WStringView kPlaceholderText = u"aaaaaaaaaaaaa";
 
 // The first registered image stream with this id, or nullptr. The index is
 // extended over the streams registered since the last lookup.
-const lrf::ImageStreamRecord* FindImage(const std::string& id) {
-    const auto& streams = lrf::g_store.imageStreams;
-    if (g_conv.ImagesIndexed > streams.size()) {  // the store was emptied since
-        g_conv.ImageIndex.clear();
-        g_conv.ImagesIndexed = 0;
+const lrf::ImageStreamRecord* FindImage(Conversion& cv, const std::string& id) {
+    const auto& streams = cv.store.imageStreams;
+    if (cv.body.ImagesIndexed > streams.size()) {  // the store was emptied since
+        cv.body.ImageIndex.clear();
+        cv.body.ImagesIndexed = 0;
     }
-    for (; g_conv.ImagesIndexed < streams.size(); ++g_conv.ImagesIndexed) {
-        g_conv.ImageIndex.try_emplace(streams[g_conv.ImagesIndexed].objid, g_conv.ImagesIndexed);
+    for (; cv.body.ImagesIndexed < streams.size(); ++cv.body.ImagesIndexed) {
+        cv.body.ImageIndex.try_emplace(streams[cv.body.ImagesIndexed].objid, cv.body.ImagesIndexed);
     }
-    const auto found = g_conv.ImageIndex.find(id);
-    return found == g_conv.ImageIndex.end() ? nullptr : &streams[found->second];
+    const auto found = cv.body.ImageIndex.find(id);
+    return found == cv.body.ImageIndex.end() ? nullptr : &streams[found->second];
 }
 
 int64_t SizeAttribute(WStringView name, WStringView sizeText) {
@@ -61,40 +61,40 @@ WString NaturalSize(int64_t w, int64_t h) {
 
 }  // namespace
 
-void PlaceImage(WStringView tag) {
+void PlaceImage(Conversion& cv, WStringView tag) {
     // Found by name, so both "l:href" and "xlink:href" match.
     WString ref = Widen(lrf::GetAttribute(u"href", tag)).substr(0, kImageRefCapacity);
     if (StartsWith(ref, u"#")) ref.erase(0, 1);
-    g_conv.ImageRef = std::move(ref);
-    if (!g_conv.ImageRef.empty()) EmitBlock(kBlockImage, WString(kPlaceholderText));
+    cv.body.ImageRef = std::move(ref);
+    if (!cv.body.ImageRef.empty()) EmitBlock(cv, kBlockImage, WString(kPlaceholderText));
 }
 
-void EmitCover() {
-    if (g_description.CoverImageId.empty()) return;
-    g_conv.ImageRef = g_description.CoverImageId;
-    if (lrf::g_store.imageStreams.empty()) return;
-    StartFrontPage();
-    EmitBlock(kBlockImage, WString(kPlaceholderText));
+void EmitCover(Conversion& cv) {
+    if (cv.description.CoverImageId.empty()) return;
+    cv.body.ImageRef = cv.description.CoverImageId;
+    if (cv.store.imageStreams.empty()) return;
+    StartFrontPage(cv);
+    EmitBlock(cv, kBlockImage, WString(kPlaceholderText));
 }
 
-WString ImageBlockAttributes(int& xSpace, int& ySpace) {
+WString ImageBlockAttributes(Conversion& cv, int& xSpace, int& ySpace) {
     xSpace = ySpace = -1;
-    const lrf::ImageStreamRecord* image = FindImage(Narrow(g_conv.ImageRef));
+    const lrf::ImageStreamRecord* image = FindImage(cv, Narrow(cv.body.ImageRef));
     if (image == nullptr) return {};
     const WString sizeText = Widen(image->sizeText);
     const int64_t w = SizeAttribute(u"width", sizeText);
     const int64_t h = SizeAttribute(u"height", sizeText);
     if (w < 1 || h < 1) return {};
 
-    const TPageLayoutSettings& layout = g_settings.PageLayout;
+    const TPageLayoutSettings& layout = cv.settings.PageLayout;
     const int64_t pageWidth = int64_t{kScreenWidth} - layout.Left - layout.Right;
     const int64_t pageHeight = int64_t{kScreenHeight} - layout.Top - layout.Bottom;
     // The front page is the current page and shows the cover image.
-    const bool cover = g_conv.PageCounter == 1 && g_conv.ImageRef == g_description.CoverImageId;
+    const bool cover = cv.body.PageCounter == 1 && cv.body.ImageRef == cv.description.CoverImageId;
 
     int64_t width = w, height = h;
     WString attributes;
-    if (cover && g_settings.General.CoverImageAdjust) {
+    if (cover && cv.settings.General.CoverImageAdjust) {
         // Fit the screen by the smaller of 584 / w and 754 / h.
         if (kScreenWidth * h <= kScreenHeight * w) {
             width = kScreenWidth;
@@ -115,29 +115,29 @@ WString ImageBlockAttributes(int& xSpace, int& ySpace) {
     return attributes;
 }
 
-void EmitImageBlock() {
+void EmitImageBlock(Conversion& cv) {
     int xSpace = -1, ySpace = -1;
-    WString attributes = ImageBlockAttributes(xSpace, ySpace);
+    WString attributes = ImageBlockAttributes(cv, xSpace, ySpace);
     if (attributes.empty()) return;  // no such image: the id waits for the next block
 
     // An image block is named by the element's id itself, without the "b"
     // that text blocks carry.
-    const WString& id = g_conv.PendingId;
-    const WString objid = id.empty() ? ToWString(g_conv.BlockCounter) : id;
+    const WString& id = cv.body.PendingId;
+    const WString objid = id.empty() ? ToWString(cv.body.BlockCounter) : id;
     attributes.append(u" blockstyle=\"bs_")
-        .append(Widen(g_settings.StyleTable[kStyleImage].Label))
+        .append(Widen(cv.settings.StyleTable[kStyleImage].Label))
         .append(u"\" objid=\"")
         .append(objid)
         .append(u"\" refstream=\"")
-        .append(g_conv.ImageRef)
+        .append(cv.body.ImageRef)
         .append(u"\"");
-    EmitBlockSpace(xSpace, ySpace);
-    lrf::BuildBlock(lrf::kKindImageBlock, attributes);
-    lrf::BuildImageBlock(attributes);
-    ++g_conv.BlockCounter;
+    EmitBlockSpace(cv, xSpace, ySpace);
+    lrf::BuildBlock(cv.store, cv.console, lrf::kKindImageBlock, attributes);
+    lrf::BuildImageBlock(cv.store, attributes);
+    ++cv.body.BlockCounter;
     if (!id.empty()) {
-        NoteTargetEmitted(id, Narrow(objid), g_conv.PageCounter - 1);
-        g_conv.PendingId.clear();
+        NoteTargetEmitted(cv, id, Narrow(objid), cv.body.PageCounter - 1);
+        cv.body.PendingId.clear();
     }
 }
 

@@ -5,13 +5,15 @@
 
 namespace tavorin::fb2 {
 
+struct Conversion;
+
 // Handler of "<image " in the body.
-void PlaceImage(WStringView tag);
-void EmitCover();
+void PlaceImage(Conversion& cv, WStringView tag);
+void EmitCover(Conversion& cv);
 // Attribute string of the image block for ImageRef; empty when no image of
 // that id was registered. Sets the x and y space (-1 when not set).
-WString ImageBlockAttributes(int& xSpace, int& ySpace);
+WString ImageBlockAttributes(Conversion& cv, int& xSpace, int& ySpace);
 // Kind 4 of EmitBlock.
-void EmitImageBlock();
+void EmitImageBlock(Conversion& cv);
 
 }  // namespace tavorin::fb2

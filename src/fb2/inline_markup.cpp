@@ -6,7 +6,7 @@
 
 #include <array>
 
-#include "fb2/conversion_state.h"
+#include "fb2/conversion.h"
 #include "fb2/notes.h"
 #include "lrf/store/builders.h"
 #include "settings/conversion_settings.h"
@@ -136,34 +136,34 @@ const InlineMarkup* FindInlineMarkup(const Fb2Tag& tag) {
     return nullptr;
 }
 
-WString ConvertLink(WStringView tag) {
+WString ConvertLink(Conversion& cv, WStringView tag) {
     const WString href = Fb2Attribute(tag, u"href");
     // A link without a button (an address, or no href at all) drops its "</a>".
-    g_conv.ExternalLinkOpen = IsExternalAddress(href) || href.empty();
-    if (g_conv.ExternalLinkOpen) return href.empty() ? WString() : u"(<Italic>" + href + u"</Italic>) ";
+    cv.body.ExternalLinkOpen = IsExternalAddress(href) || href.empty();
+    if (cv.body.ExternalLinkOpen) return href.empty() ? WString() : u"(<Italic>" + href + u"</Italic>) ";
 
     const WString id = StartsWith(href, u"#") ? href.substr(1) : href;
-    RegisterButton(u" objid=\"bf_" + id + u"\"");
-    RegisterButton(u" objid=\"br_" + id + u"\" refpage=\"p" + ToWString(g_conv.PageCounter) + u"\" refobj=\"b" +
-                   ToWString(g_conv.BlockCounter + 1) + u"\"");
+    RegisterButton(cv, u" objid=\"bf_" + id + u"\"");
+    RegisterButton(cv, u" objid=\"br_" + id + u"\" refpage=\"p" + ToWString(cv.body.PageCounter) + u"\" refobj=\"b" +
+                   ToWString(cv.body.BlockCounter + 1) + u"\"");
     // The way back leads to the block that holds the link, once it is emitted.
-    g_conv.ReturnButtonsAwaitingBlock.push_back(lrf::g_store.buttons.size() - 1);
+    cv.body.ReturnButtonsAwaitingBlock.push_back(cv.store.buttons.size() - 1);
     // The block holding the link ends at the next paragraph end.
-    g_conv.FlushThreshold = 1;
+    cv.body.FlushThreshold = 1;
     return u"<CharButton refobj=\"bf_" + id + u"\"" + WString(kButtonStart);
 }
 
-WString ConvertAnchorParagraph(WStringView tag) {
+WString ConvertAnchorParagraph(Conversion& cv, WStringView tag) {
     const WString id = Fb2Attribute(tag, u"id");
     // Other paragraph attributes (a language, a style) leave nothing to point at.
     if (id.empty()) return u"<P>";
-    AddAnchor(id, g_conv.PageCounter - 1, g_conv.BlockCounter);
-    g_conv.FlushThreshold = 1;
+    AddAnchor(cv, id, cv.body.PageCounter - 1, cv.body.BlockCounter);
+    cv.body.FlushThreshold = 1;
     return u"<P><CharButton refobj=\"br_" + id + u"\"" + WString(kButtonStart) + u"</EmpLine></CharButton>";
 }
 
-void ApplyLinkSettings(WString& buffer) {
-    const TReferenceSettings& refs = g_settings.References;
+void ApplyLinkSettings(Conversion& cv, WString& buffer) {
+    const TReferenceSettings& refs = cv.settings.References;
     if (refs.RefSuperScript) {
         const size_t emp = buffer.rfind(u"<EmpLine");
         const size_t close = buffer.rfind(u"</CharButton");
@@ -175,8 +175,8 @@ void ApplyLinkSettings(WString& buffer) {
     StyleLastLink(buffer, refs.RefStyle, refs.RefUnderLine);
 }
 
-void ApplyNoteLinkSettings(WString& text) {
-    StyleLastLink(text, g_settings.References.RefNStyle, g_settings.References.RefNUnderLine);
+void ApplyNoteLinkSettings(Conversion& cv, WString& text) {
+    StyleLastLink(text, cv.settings.References.RefNStyle, cv.settings.References.RefNUnderLine);
 }
 
 size_t SafeCutPosition(WStringView text, size_t pos) {

@@ -7,6 +7,8 @@
 
 namespace tavorin::fb2 {
 
+struct Conversion;
+
 // Replaces every pattern of the replacement table in the text, then trims.
 // A link's "</a>" stays as it is, like its opening tag: no button is made here.
 void ApplyReplacementTable(WString& text);
@@ -22,10 +24,10 @@ struct InlineMarkup {
     bool endsElement;  // blanks up to the next tag separate elements and are dropped
 };
 const InlineMarkup* FindInlineMarkup(const Fb2Tag& tag);
-WString ConvertLink(WStringView tag);
-WString ConvertAnchorParagraph(WStringView tag);
-void ApplyLinkSettings(WString& buffer);
-void ApplyNoteLinkSettings(WString& text);
+WString ConvertLink(Conversion& cv, WStringView tag);
+WString ConvertAnchorParagraph(Conversion& cv, WStringView tag);
+void ApplyLinkSettings(Conversion& cv, WString& buffer);
+void ApplyNoteLinkSettings(Conversion& cv, WString& text);
 
 // The largest cut position not above `pos` that splits neither a surrogate
 // pair nor an entity such as "&amp;".

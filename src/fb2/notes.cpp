@@ -5,8 +5,7 @@
 
 #include <string>
 
-#include "app/console.h"
-#include "fb2/conversion_state.h"
+#include "fb2/conversion.h"
 #include "fb2/inline_markup.h"
 #include "fb2/pages.h"
 #include "lrf/store/builders.h"
@@ -28,9 +27,9 @@ constexpr WStringView kParagraphMarks[] = {u"<P>", u"</P>", u"<P/>", u"<CR/>"};
 std::string ForwardObjid(std::string_view id) { return std::string(kForwardPrefix).append(id); }
 
 // The first forward button made for the id, or nullptr when no link names it.
-lrf::ButtonRecord* FirstForwardButton(std::string_view id) {
-    const auto found = g_conv.ForwardButtons.find(ForwardObjid(id));
-    return found == g_conv.ForwardButtons.end() ? nullptr : &lrf::g_store.buttons[found->second];
+lrf::ButtonRecord* FirstForwardButton(Conversion& cv, std::string_view id) {
+    const auto found = cv.body.ForwardButtons.find(ForwardObjid(id));
+    return found == cv.body.ForwardButtons.end() ? nullptr : &cv.store.buttons[found->second];
 }
 
 void AimButton(lrf::ButtonRecord& button, int page, std::string blockObjid) {
@@ -80,81 +79,81 @@ WString ReturnLinkText(WStringView text) {
 
 }  // namespace
 
-void RegisterButton(WStringView attributes) {
-    lrf::BuildButton(attributes);
-    const auto& buttons = lrf::g_store.buttons;
+void RegisterButton(Conversion& cv, WStringView attributes) {
+    lrf::BuildButton(cv.store, attributes);
+    const auto& buttons = cv.store.buttons;
     const std::string& objid = buttons.back().objid;
     // Only the first forward button of an id is ever aimed at its target.
-    if (objid.starts_with(kForwardPrefix)) g_conv.ForwardButtons.try_emplace(objid, buttons.size() - 1);
+    if (objid.starts_with(kForwardPrefix)) cv.body.ForwardButtons.try_emplace(objid, buttons.size() - 1);
 }
 
-void ResolvePendingTarget(WString& text) {
-    const std::string id = Narrow(g_conv.PendingId);
-    lrf::ButtonRecord* button = FirstForwardButton(id);
+void ResolvePendingTarget(Conversion& cv, WString& text) {
+    const std::string id = Narrow(cv.body.PendingId);
+    lrf::ButtonRecord* button = FirstForwardButton(cv, id);
     if (button == nullptr) return;
-    AimButton(*button, g_conv.PageCounter - 1, "b" + id);
+    AimButton(*button, cv.body.PageCounter - 1, "b" + id);
 
     WString link(kReturnLinkOpen);
-    link.append(g_conv.PendingId).append(kReturnLinkText).append(ReturnLinkText(text)).append(kReturnLinkClose);
+    link.append(cv.body.PendingId).append(kReturnLinkText).append(ReturnLinkText(text)).append(kReturnLinkClose);
     text = std::move(link);
-    if (g_conv.InNotesBody) ApplyNoteLinkSettings(text);
+    if (cv.body.InNotesBody) ApplyNoteLinkSettings(cv, text);
 }
 
-void AddAnchor(WStringView id, int page, int block) {
-    g_conv.AnchorsAwaitingBlock.push_back(g_conv.Anchors.size());
-    g_conv.Anchors.push_back(AnchorRecord{WString(id), page, block, {}});
+void AddAnchor(Conversion& cv, WStringView id, int page, int block) {
+    cv.body.AnchorsAwaitingBlock.push_back(cv.body.Anchors.size());
+    cv.body.Anchors.push_back(AnchorRecord{WString(id), page, block, {}});
 }
 
-void TextBlockEmitted(std::string_view blockObjid, int page) {
-    for (const size_t index : g_conv.ReturnButtonsAwaitingBlock) {
-        AimButton(lrf::g_store.buttons[index], page, std::string(blockObjid));
+void TextBlockEmitted(Conversion& cv, std::string_view blockObjid, int page) {
+    for (const size_t index : cv.body.ReturnButtonsAwaitingBlock) {
+        AimButton(cv.store.buttons[index], page, std::string(blockObjid));
     }
-    for (const size_t index : g_conv.AnchorsAwaitingBlock) {
-        AnchorRecord& anchor = g_conv.Anchors[index];
+    for (const size_t index : cv.body.AnchorsAwaitingBlock) {
+        AnchorRecord& anchor = cv.body.Anchors[index];
         anchor.page = page;
         anchor.blockObjid = blockObjid;
     }
-    g_conv.ReturnButtonsAwaitingBlock.clear();
-    g_conv.AnchorsAwaitingBlock.clear();
+    cv.body.ReturnButtonsAwaitingBlock.clear();
+    cv.body.AnchorsAwaitingBlock.clear();
 }
 
-void NoteTargetEmitted(WStringView id, std::string_view blockObjid, int page) {
+void NoteTargetEmitted(Conversion& cv, WStringView id, std::string_view blockObjid, int page) {
     const std::string key = Narrow(id);
-    g_conv.EmittedTargets.try_emplace(key, ConversionState::Target{std::string(blockObjid), page});
-    lrf::ButtonRecord* button = FirstForwardButton(key);
+    cv.body.EmittedTargets.try_emplace(key, ConversionState::Target{std::string(blockObjid), page});
+    lrf::ButtonRecord* button = FirstForwardButton(cv, key);
     if (button != nullptr && button->refObj == "b" + key) button->refObj = blockObjid;
 }
 
-void ResolveAnchors() {
-    for (const AnchorRecord& anchor : g_conv.Anchors) {
-        lrf::ButtonRecord* button = FirstForwardButton(Narrow(anchor.id));
+void ResolveAnchors(Conversion& cv) {
+    for (const AnchorRecord& anchor : cv.body.Anchors) {
+        lrf::ButtonRecord* button = FirstForwardButton(cv, Narrow(anchor.id));
         if (button == nullptr) continue;
         AimButton(*button, anchor.page,
                   anchor.blockObjid.empty() ? "b" + std::to_string(anchor.block) : anchor.blockObjid);
     }
     // Links to elements emitted before the link was read.
-    for (const auto& [objid, index] : g_conv.ForwardButtons) {
-        lrf::ButtonRecord& button = lrf::g_store.buttons[index];
+    for (const auto& [objid, index] : cv.body.ForwardButtons) {
+        lrf::ButtonRecord& button = cv.store.buttons[index];
         if (!button.refObj.empty()) continue;
-        const auto target = g_conv.EmittedTargets.find(objid.substr(kForwardPrefix.size()));
-        if (target != g_conv.EmittedTargets.end()) AimButton(button, target->second.page, target->second.blockObjid);
+        const auto target = cv.body.EmittedTargets.find(objid.substr(kForwardPrefix.size()));
+        if (target != cv.body.EmittedTargets.end()) AimButton(button, target->second.page, target->second.blockObjid);
     }
     // Links whose target the book lacks stay plain text; each is reported
     // once, in the order of the book.
-    const auto& buttons = lrf::g_store.buttons;
+    const auto& buttons = cv.store.buttons;
     for (size_t i = 0; i < buttons.size(); ++i) {
         const lrf::ButtonRecord& button = buttons[i];
         if (!button.refObj.empty() || !button.objid.starts_with(kForwardPrefix)) continue;
-        const auto first = g_conv.ForwardButtons.find(button.objid);
-        if (first == g_conv.ForwardButtons.end() || first->second != i) continue;
-        ConsoleLine("\nError: Link target not found: " + button.objid.substr(kForwardPrefix.size()));
+        const auto first = cv.body.ForwardButtons.find(button.objid);
+        if (first == cv.body.ForwardButtons.end() || first->second != i) continue;
+        cv.console.Line("\nError: Link target not found: " + button.objid.substr(kForwardPrefix.size()));
     }
 }
 
-void StartNotesBody() {
-    StartPage(u"");
-    g_conv.InMainBody = false;
-    g_conv.InNotesBody = true;
+void StartNotesBody(Conversion& cv) {
+    StartPage(cv, u"");
+    cv.body.InMainBody = false;
+    cv.body.InNotesBody = true;
 }
 
 }  // namespace tavorin::fb2

@@ -8,23 +8,25 @@
 
 namespace tavorin::fb2 {
 
+struct Conversion;
+
 // Passes a button attribute string to the Button builder and indexes it.
-void RegisterButton(WStringView attributes);
+void RegisterButton(Conversion& cv, WStringView attributes);
 // Called by EmitBlock when PendingId is set: targets the forward button and
 // turns the block text into a return link.
-void ResolvePendingTarget(WString& text);
-void AddAnchor(WStringView id, int page, int block);
+void ResolvePendingTarget(Conversion& cv, WString& text);
+void AddAnchor(Conversion& cv, WStringView id, int page, int block);
 // A text block was emitted: the return buttons and anchors read since the
 // previous one point at it.
-void TextBlockEmitted(std::string_view blockObjid, int page);
+void TextBlockEmitted(Conversion& cv, std::string_view blockObjid, int page);
 // Called when the first block of the element with this id (PendingId) is
 // emitted, with the block's objid and page number: a link read later still
 // reaches it, and a link already aimed at "b" + id follows the block's real
 // objid (an image block carries the id alone).
-void NoteTargetEmitted(WStringView id, std::string_view blockObjid, int page);
+void NoteTargetEmitted(Conversion& cv, WStringView id, std::string_view blockObjid, int page);
 // Completes forward buttons from anchors and from targets emitted before
 // their links; called once after the last body.
-void ResolveAnchors();
-void StartNotesBody();
+void ResolveAnchors(Conversion& cv);
+void StartNotesBody(Conversion& cv);
 
 }  // namespace tavorin::fb2

@@ -6,8 +6,8 @@
 #include <array>
 #include <string_view>
 
-#include "app/run_state.h"
-#include "fb2/conversion_state.h"
+#include "fb2/conversion.h"
+#include "text/rounding.h"
 #include "fb2/markup_attributes.h"
 #include "lrf/store/builders.h"
 
@@ -45,8 +45,8 @@ bool ParseExternalFont(const std::string& value, ExternalFont& font) {
 
 int NotSetAsZero(int32_t value) { return value == -1 ? 0 : value; }
 
-WString BlockStyleAttributes(TStyleSettings& style) {
-    const TPageLayoutSettings& page = g_settings.PageLayout;
+WString BlockStyleAttributes(Conversion& cv, TStyleSettings& style) {
+    const TPageLayoutSettings& page = cv.settings.PageLayout;
     const int left = NotSetAsZero(style.MarginLeft);
     const int right = NotSetAsZero(style.MarginRight);
     int64_t width = int64_t{kBlockWidth} - page.Left - page.Right;
@@ -114,11 +114,11 @@ WString TextStyleAttributes(const TStyleSettings& style) {
 }
 
 // The block style goes to the store before the text style of the same entry.
-void RegisterStyle(TStyleSettings& style) {
+void RegisterStyle(Conversion& cv, TStyleSettings& style) {
     WString textStyle, blockStyle;
-    StyleAttributes(style, textStyle, blockStyle);
-    lrf::BuildStyle(lrf::kKindBlockStyle, blockStyle);
-    lrf::BuildStyle(lrf::kKindTextStyle, textStyle);
+    StyleAttributes(cv, style, textStyle, blockStyle);
+    lrf::BuildStyle(cv.store, cv.console, lrf::kKindBlockStyle, blockStyle);
+    lrf::BuildStyle(cv.store, cv.console, lrf::kKindTextStyle, textStyle);
 }
 
 int32_t MirrorAlign(int32_t align) {
@@ -127,12 +127,12 @@ int32_t MirrorAlign(int32_t align) {
     return align;
 }
 
-void RegisterFonts() {
-    for (const TStyleSettings& style : g_settings.StyleTable) {
+void RegisterFonts(Conversion& cv) {
+    for (const TStyleSettings& style : cv.settings.StyleTable) {
         ExternalFont font;
         if (!ParseExternalFont(style.ExternalFontFile, font)) continue;
         const WString face = Widen(font.face);
-        lrf::RegisterFont(u" fontname=\"" + face + u"\" file=\"" + Widen(font.file) +
+        lrf::RegisterFont(cv.store, u" fontname=\"" + face + u"\" file=\"" + Widen(font.file) +
                           u"\" encoding=\"TTF\" fontfilename=\"" + face + u"\"/>");
     }
 }
@@ -144,8 +144,8 @@ WString StyleFace(const TStyleSettings& style) {
     return Widen(ParseExternalFont(style.ExternalFontFile, font) ? font.face : std::string_view(style.FontName));
 }
 
-WString PageStyleAttributes(const TPageLayoutSettings& layout) {
-    const THeaderFooterSettings& shown = g_settings.HeaderFooter;
+WString PageStyleAttributes(Conversion& cv, const TPageLayoutSettings& layout) {
+    const THeaderFooterSettings& shown = cv.settings.HeaderFooter;
     const int headHeight = shown.HeaderShow ? layout.HeaderHeight : 0;
     const int headSep = shown.HeaderShow ? layout.HeaderSeparation : 0;
     const int footHeight = shown.FooterShow ? layout.FooterHeight : 0;
@@ -163,8 +163,8 @@ WString PageStyleAttributes(const TPageLayoutSettings& layout) {
            u" setwaitprop=\"noreplay\"";
 }
 
-void StyleAttributes(TStyleSettings& style, WString& textStyle, WString& blockStyle) {
-    blockStyle = BlockStyleAttributes(style);
+void StyleAttributes(Conversion& cv, TStyleSettings& style, WString& textStyle, WString& blockStyle) {
+    blockStyle = BlockStyleAttributes(cv, style);
     textStyle = TextStyleAttributes(style);
 }
 
@@ -175,10 +175,10 @@ WString RuleLineAttributes(const TRuleLineSettings& line) {
            NumberAttribute(u"lt", line.LineStyle);
 }
 
-void DefineStyles() {
-    auto& table = g_settings.StyleTable;
-    lrf::BuildStyle(lrf::kKindPageStyle, kFrontPageStyle);
-    lrf::BuildStyle(lrf::kKindPageStyle, PageStyleAttributes(g_settings.PageLayout));
+void DefineStyles(Conversion& cv) {
+    auto& table = cv.settings.StyleTable;
+    lrf::BuildStyle(cv.store, cv.console, lrf::kKindPageStyle, kFrontPageStyle);
+    lrf::BuildStyle(cv.store, cv.console, lrf::kKindPageStyle, PageStyleAttributes(cv, cv.settings.PageLayout));
 
     // tit1 and subt1 have no settings section of their own; the copies keep
     // the labels, so their style objects repeat "tit0" and "subtit0".
@@ -187,11 +187,11 @@ void DefineStyles() {
 
     for (int kind = kStyleBody; kind <= kStyleFooterOdd; ++kind) {
         table[kind].WordSpace = table[kStyleBody].WordSpace;
-        RegisterStyle(table[kind]);
+        RegisterStyle(cv, table[kind]);
     }
 
-    g_conv.HeaderRuleLine = RuleLineAttributes(g_settings.HeaderLine);
-    g_conv.FooterRuleLine = RuleLineAttributes(g_settings.FooterLine);
+    cv.body.HeaderRuleLine = RuleLineAttributes(cv.settings.HeaderLine);
+    cv.body.FooterRuleLine = RuleLineAttributes(cv.settings.FooterLine);
 
     // Even-page header and footer: copies of the odd ones (labels included, so
     // the even blocks resolve to the odd styles) with the alignment mirrored.
@@ -201,10 +201,10 @@ void DefineStyles() {
     table[kStyleFooterEven].BlockAlign = MirrorAlign(table[kStyleFooterOdd].BlockAlign);
 
     for (const int kind : {kStyleHeaderEven, kStyleFooterEven, kStyleCite, kStyleAnnotation, kStyleRefer}) {
-        RegisterStyle(table[kind]);
+        RegisterStyle(cv, table[kind]);
     }
 
-    RegisterFonts();
+    RegisterFonts(cv);
 }
 
 }  // namespace tavorin::fb2

@@ -7,9 +7,11 @@
 
 namespace tavorin::fb2 {
 
-WString PageStyleAttributes(const TPageLayoutSettings& layout);
+struct Conversion;
+
+WString PageStyleAttributes(Conversion& cv, const TPageLayoutSettings& layout);
 // Text style and block style strings of one entry; may set its SideMargin.
-void StyleAttributes(TStyleSettings& style, WString& textStyle, WString& blockStyle);
+void StyleAttributes(Conversion& cv, TStyleSettings& style, WString& textStyle, WString& blockStyle);
 WString RuleLineAttributes(const TRuleLineSettings& line);
 // The face of a style: between the first two '|' of its external font value,
 // else its FontName.
@@ -17,6 +19,6 @@ WString StyleFace(const TStyleSettings& style);
 
 // Builds every style and font into the object store and sets the header and
 // footer rule-line strings of the conversion state.
-void DefineStyles();
+void DefineStyles(Conversion& cv);
 
 }  // namespace tavorin::fb2

@@ -1,6 +1,6 @@
 // The table of contents: one entry per main-body title, with the title
 // reduced to a one-line label, handed to the TOC builder after the last body.
-#include "fb2/conversion_state.h"
+#include "fb2/conversion.h"
 #include "fb2/description.h"
 #include "fb2/pages.h"
 #include "lrf/store/builders.h"
@@ -70,16 +70,16 @@ WString TocText(WStringView text) {
     return label + u"</P>";
 }
 
-void AddTocEntry(WStringView title) {
-    const ConversionState& c = g_conv;
-    const WString label = g_settings.General.Translit ? TocText(Widen(Transliterate(title))) : TocText(title);
+void AddTocEntry(Conversion& cv, WStringView title) {
+    const ConversionState& c = cv.body;
+    const WString label = cv.settings.General.Translit ? TocText(Widen(Transliterate(title))) : TocText(title);
     const WString block = c.PendingId.empty() ? ToWString(c.BlockCounter - 1) : c.PendingId;
-    g_conv.TocEntries.push_back(u" refpage=\"p" + ToWString(c.PageCounter - 1) + u"\" refobj=\"b" + block + u"\" |" +
+    cv.body.TocEntries.push_back(u" refpage=\"p" + ToWString(c.PageCounter - 1) + u"\" refobj=\"b" + block + u"\" |" +
                                 (c.SectionDepth > 0 ? u"   " : u"") + label);
 }
 
-void RegisterTocEntries() {
-    for (const WString& entry : g_conv.TocEntries) lrf::BuildTocEntry(entry);
+void RegisterTocEntries(Conversion& cv) {
+    for (const WString& entry : cv.body.TocEntries) lrf::BuildTocEntry(cv.store, entry);
 }
 
 }  // namespace tavorin::fb2

@@ -1,9 +1,9 @@
 // The pages made from the description: the book title page (authors, title,
 // series) with the annotation page after it, and the description page at the
 // end of the book with the link that leads to it and back.
-#include "app/run_state.h"
 #include "fb2/body.h"
-#include "fb2/conversion_state.h"
+#include "fb2/conversion.h"
+#include "text/rounding.h"
 #include "fb2/description.h"
 #include "fb2/notes.h"
 #include "fb2/pages.h"
@@ -16,20 +16,20 @@ namespace tavorin::fb2 {
 namespace {
 
 // A Span size derived from a style: its size in points times `factor`.
-WString ScaledFontSize(int styleKind, int factor) {
-    return ToWString(RoundHalfEven(g_settings.StyleTable[styleKind].FontSize / 10.0 * factor));
+WString ScaledFontSize(Conversion& cv, int styleKind, int factor) {
+    return ToWString(RoundHalfEven(cv.settings.StyleTable[styleKind].FontSize / 10.0 * factor));
 }
 
 // A text block of style annot with the fixed objid "b" + suffix, after the
 // block space of the body style.
-void EmitNamedAnnotBlock(WStringView suffix, WStringView text) {
-    EmitBlockSpace(kStyleBody);
-    BuildCountedTextBlock(TextBlockAttributes(kStyleAnnotation, suffix), text);
+void EmitNamedAnnotBlock(Conversion& cv, WStringView suffix, WStringView text) {
+    EmitBlockSpace(cv, kStyleBody);
+    BuildCountedTextBlock(cv, TextBlockAttributes(cv, kStyleAnnotation, suffix), text);
 }
 
 // A paragraph holding a dotted-underlined button to `buttonId`.
-WString ButtonParagraph(WStringView buttonId, WStringView caption) {
-    return u"<P><CR/><CR/><Space xsize=\"500\"><Span fontsize=\"" + ScaledFontSize(kStyleAnnotation, 8) +
+WString ButtonParagraph(Conversion& cv, WStringView buttonId, WStringView caption) {
+    return u"<P><CR/><CR/><Space xsize=\"500\"><Span fontsize=\"" + ScaledFontSize(cv, kStyleAnnotation, 8) +
            u"\" parindent=\"0\"><CharButton refobj=\"" + WString(buttonId) +
            u"\"><EmpLine emplineposition=\"after\" emplinetype=\"dotted\">" + WString(caption) +
            u"</EmpLine></CharButton></Span></P>";
@@ -37,40 +37,40 @@ WString ButtonParagraph(WStringView buttonId, WStringView caption) {
 
 }  // namespace
 
-void EmitBookTitlePage() {
-    const BookDescription& d = g_description;
-    StartPage(u"");
+void EmitBookTitlePage(Conversion& cv) {
+    const BookDescription& d = cv.description;
+    StartPage(cv, u"");
 
-    const WString face = StyleFace(g_settings.StyleTable[kStyleSubtitle]);
+    const WString face = StyleFace(cv.settings.StyleTable[kStyleSubtitle]);
     WString text = u"<P>" + d.AuthorsLine + u"</P><CR/><CR/><Span fontfacename=\"" + face + u"\" fontsize=\"" +
-                   ScaledFontSize(kStyleBookTitle, 8) + u"\"><P>" + d.BookTitle + u"</P><CR/></Span>";
+                   ScaledFontSize(cv, kStyleBookTitle, 8) + u"\"><P>" + d.BookTitle + u"</P><CR/></Span>";
     if (!d.SequenceText.empty()) {
-        text += u"<Span fontfacename=\"" + face + u"\" fontsize=\"" + ScaledFontSize(kStyleBookTitle, 7) +
+        text += u"<Span fontfacename=\"" + face + u"\" fontsize=\"" + ScaledFontSize(cv, kStyleBookTitle, 7) +
                 u"\"><P>(" + d.SequenceText + u")</P></Span>";
     }
-    WrapStyleEmphasis(kStyleBookTitle, text);
-    BuildCountedTextBlock(TextBlockAttributes(kStyleBookTitle, u""), text);
+    WrapStyleEmphasis(cv, kStyleBookTitle, text);
+    BuildCountedTextBlock(cv, TextBlockAttributes(cv, kStyleBookTitle, u""), text);
 
     // The annotation block starts the next page itself.
-    if (!d.Annotation.empty()) EmitBlock(kBlockAnnotation, u"<P>" + d.Annotation + u"</P>");
-    else StartPage(u"");
+    if (!d.Annotation.empty()) EmitBlock(cv, kBlockAnnotation, u"<P>" + d.Annotation + u"</P>");
+    else StartPage(cv, u"");
 }
 
-void EmitDescriptionPage() {
-    const WString& page = g_description.DescriptionPage;
+void EmitDescriptionPage(Conversion& cv) {
+    const WString& page = cv.description.DescriptionPage;
     if (page.empty() || page == u"<P></P>") return;  // the driver wraps the text in one paragraph
 
-    EmitNamedAnnotBlock(u"_fb2link", ButtonParagraph(u"bf_fb2description", u"***FB2 BOOK INFO***"));
-    RegisterButton(u" objid=\"bf_fb2description\" refpage=\"p" + ToWString(g_conv.PageCounter + 1) +
+    EmitNamedAnnotBlock(cv, u"_fb2link", ButtonParagraph(cv, u"bf_fb2description", u"***FB2 BOOK INFO***"));
+    RegisterButton(cv, u" objid=\"bf_fb2description\" refpage=\"p" + ToWString(cv.body.PageCounter + 1) +
                    u"\" refobj=\"b_fb2description\" ");
-    RegisterButton(u" objid=\"br_fb2description\" refpage=\"p" + ToWString(g_conv.PageCounter) +
+    RegisterButton(cv, u" objid=\"br_fb2description\" refpage=\"p" + ToWString(cv.body.PageCounter) +
                    u"\" refobj=\"b_fb2link\" ");
 
     // The description page is a solo page: reached only through its button.
-    lrf::StartSolo();
-    StartPage(u"");
-    EmitNamedAnnotBlock(u"_fb2description", page + ButtonParagraph(u"br_fb2description", u"RETURN TO BOOK"));
-    lrf::EndSolo();
+    lrf::StartSolo(cv.store);
+    StartPage(cv, u"");
+    EmitNamedAnnotBlock(cv, u"_fb2description", page + ButtonParagraph(cv, u"br_fb2description", u"RETURN TO BOOK"));
+    lrf::EndSolo(cv.store);
 }
 
 }  // namespace tavorin::fb2

@@ -1,5 +1,5 @@
 // The built-in conversion settings, the starting point that the settings file
-// overrides, and the run's settings instance.
+// overrides.
 #include "settings/conversion_settings.h"
 
 namespace tavorin {
@@ -95,7 +95,5 @@ ConversionSettings BuiltInSettings() {
     settings.FooterLine.TextShift = 10;
     return settings;
 }
-
-ConversionSettings g_settings = BuiltInSettings();
 
 }  // namespace tavorin

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/console.h"
+
 namespace tavorin {
 
 // Index of a StyleTable entry.
@@ -126,15 +128,13 @@ struct ConversionSettings {
 // The built-in values.
 ConversionSettings BuiltInSettings();
 
-// The run's settings; reset to the built-in values at the start of a run.
-extern ConversionSettings g_settings;
+// Reads the settings file at `path` on top of `settings` (usually the
+// built-in values). A missing file prints "Error: Cannot open style file:" +
+// path on the console and throws RunExit{3}.
+void ReadSettingsFile(const std::string& path, ConversionSettings& settings, Console& console);
 
-// Reads the settings file at `path` into g_settings. A missing file prints
-// "Error: Cannot open style file:" + path and throws RunExit{3}.
-void ReadSettingsFile(const std::string& path);
-
-// Reads settings-file text held in memory into g_settings: the same line
+// Reads settings-file text held in memory on top of `settings`: the same line
 // format as the file, without the file access.
-void ReadSettingsText(std::string_view text);
+void ReadSettingsText(std::string_view text, ConversionSettings& settings);
 
 }  // namespace tavorin

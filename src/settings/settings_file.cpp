@@ -1,15 +1,14 @@
 // Reading the settings file: lines, section lines and key lines, applied on
-// top of the settings already in g_settings.
+// top of the settings the caller gives.
 #include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "app/console.h"
-#include "app/run_state.h"
 #include "settings/conversion_settings.h"
 #include "settings/settings_keys.h"
+#include "text/exit_codes.h"
 
 namespace tavorin {
 
@@ -46,7 +45,7 @@ constexpr SectionName kSectionNames[] = {
 
 // One line without its line break. A section name anywhere in the line
 // changes the section, and the same line is still read for keys.
-void ReadSettingsLine(std::string_view line, int& section) {
+void ReadSettingsLine(std::string_view line, int& section, ConversionSettings& settings) {
     // Files written on Windows end their lines in "\r\n"; without this the
     // '\r' would end every value and make every integer invalid.
     if (line.ends_with('\r')) line.remove_suffix(1);
@@ -57,7 +56,7 @@ void ReadSettingsLine(std::string_view line, int& section) {
     }
     const size_t equals = line.find('=');
     if (equals == std::string_view::npos) return;  // every key ends in "="
-    ApplySettingsKeys(section, line, line.substr(equals + 1), g_settings);
+    ApplySettingsKeys(section, line, line.substr(equals + 1), settings);
 }
 
 struct FileCloser {
@@ -78,24 +77,24 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
 
 }  // namespace
 
-void ReadSettingsText(std::string_view text) {
+void ReadSettingsText(std::string_view text, ConversionSettings& settings) {
     int section = kSectionNone;
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
         if (end == std::string_view::npos) end = text.size();
-        ReadSettingsLine(text.substr(start, end - start), section);
+        ReadSettingsLine(text.substr(start, end - start), section, settings);
         start = end + 1;
     }
 }
 
-void ReadSettingsFile(const std::string& path) {
+void ReadSettingsFile(const std::string& path, ConversionSettings& settings, Console& console) {
     const std::optional<std::string> text = ReadWholeFile(path);
     if (!text) {
-        ConsoleLine("Error: Cannot open style file:" + path);
+        console.Line("Error: Cannot open style file:" + path);
         throw RunExit{kExitNoSettings};
     }
-    ReadSettingsText(*text);
+    ReadSettingsText(*text, settings);
 }
 
 }  // namespace tavorin

@@ -31,8 +31,6 @@ bool MatchesAt(const char16_t* chars, std::string_view delimiter, bool caseSensi
 
 }  // namespace
 
-std::unique_ptr<TUnicodeFileReader> g_reader;
-
 CharSet MakeCharSet(std::string_view chars) {
     CharSet set;
     for (const char c : chars) set.set(static_cast<unsigned char>(c));

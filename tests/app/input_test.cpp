@@ -4,6 +4,7 @@
 
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,11 +12,10 @@
 #include <gtest/gtest.h>
 
 #include "app/run_state.h"
-#include "fb2/conversion_state.h"
-#include "lrf/store/object_store.h"
-#include "settings/conversion_settings.h"
+#include "fb2/conversion.h"
 #include "support/test_util.h"
 #include "support/zip_maker.h"
+#include "text/exit_codes.h"
 #include "text/unicode_reader.h"
 
 namespace tavorin {
@@ -38,22 +38,15 @@ std::string Fb2With(const std::string& encodingAttribute) {
 
 class InputDetection : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ResetRunState();
-        fb2::ResetFb2State();
-        lrf::ResetStore();
-        g_settings = BuiltInSettings();
-        g_run.tempFolder = temp_.path().string() + "/";
-    }
-    void TearDown() override {
-        g_reader.reset();
-        RemoveWorkFiles();
-    }
+    void SetUp() override { run.tempFolder = temp_.path().string() + "/"; }
+    void TearDown() override { RemoveWorkFiles(run); }
 
+    // Detection on a new conversion, as each conversion starts.
     int Detect(const std::string& path) {
-        g_run.inputPath = path;
-        DetectInput();
-        return g_run.errorCode;
+        cv = std::make_unique<fb2::Conversion>(printed);
+        run.inputPath = path;
+        DetectInput(*cv, run);
+        return cv->errorCode;
     }
 
     // Private folders left in the temporary folder.
@@ -65,6 +58,9 @@ protected:
 
     ScratchDir files_;
     ScratchDir temp_;
+    StringSink printed;
+    std::unique_ptr<fb2::Conversion> cv;
+    RunState run;
 };
 
 TEST_F(InputDetection, BadInputsGiveTheirErrorCodes) {
@@ -88,15 +84,15 @@ TEST_F(InputDetection, BadInputsGiveTheirErrorCodes) {
     };
     for (const auto& [name, code] : cases) {
         EXPECT_EQ(Detect(files_.file(name)), code) << name;
-        EXPECT_EQ(g_reader, nullptr) << name;
-        RemoveWorkFiles();
+        EXPECT_EQ(cv->reader, nullptr) << name;
+        RemoveWorkFiles(run);
         EXPECT_EQ(LeftoverFolders(), 0) << name;
     }
 }
 
 TEST_F(InputDetection, MissingTemporaryFolderIsAnExtractionError) {
     MakeZip(files_.file("good.zip"), {{"book.fb2", Fb2With("")}});
-    g_run.tempFolder = temp_.file("absent") + "/";
+    run.tempFolder = temp_.file("absent") + "/";
     EXPECT_EQ(Detect(files_.file("good.zip")), kExitCannotExtract);
 }
 
@@ -105,23 +101,23 @@ TEST_F(InputDetection, ArchiveMemberInsideAFolderIsExtractedPrivately) {
     MakeZip(files_.file("book.zip"), {{"books/", ""}, {"books/book.fb2", book}});
 
     ASSERT_EQ(Detect(files_.file("book.zip")), 0);
-    EXPECT_EQ(g_run.inputKind, 1);
-    const std::string first = g_run.privateTempDir;
-    EXPECT_EQ(first.rfind(g_run.tempFolder + "tavorin-", 0), 0u) << first;
-    EXPECT_EQ(g_run.workFilePath, first + "/forLRFconversion");
-    ASSERT_NE(g_reader, nullptr);
-    EXPECT_EQ(g_reader->ReadChars(5), u"<?xml");
+    EXPECT_EQ(run.inputKind, 1);
+    const std::string first = run.privateTempDir;
+    EXPECT_EQ(first.rfind(run.tempFolder + "tavorin-", 0), 0u) << first;
+    EXPECT_EQ(run.workFilePath, first + "/forLRFconversion");
+    ASSERT_NE(cv->reader, nullptr);
+    EXPECT_EQ(cv->reader->ReadChars(5), u"<?xml");
 
     // A second conversion at the same time gets a folder of its own.
-    g_run.privateTempDir.clear();
+    run.privateTempDir.clear();
     ASSERT_EQ(Detect(files_.file("book.zip")), 0);
-    EXPECT_NE(g_run.privateTempDir, first);
+    EXPECT_NE(run.privateTempDir, first);
     EXPECT_EQ(test::ReadFileText(first + "/forLRFconversion"), book);
 
-    RemoveWorkFiles();
-    RemoveWorkFiles();  // harmless when done already
-    g_run.privateTempDir = first;
-    RemoveWorkFiles();
+    RemoveWorkFiles(run);
+    RemoveWorkFiles(run);  // harmless when done already
+    run.privateTempDir = first;
+    RemoveWorkFiles(run);
     EXPECT_EQ(LeftoverFolders(), 0);
     EXPECT_TRUE(fs::exists(files_.file("book.zip")));
 }
@@ -129,9 +125,9 @@ TEST_F(InputDetection, ArchiveMemberInsideAFolderIsExtractedPrivately) {
 TEST_F(InputDetection, DirectInputIsReadInPlaceAndNeverRemoved) {
     WriteFileText(files_.file("book.fb2"), Fb2With(""));
     ASSERT_EQ(Detect(files_.file("book.fb2")), 0);
-    EXPECT_EQ(g_run.inputKind, 0);
-    EXPECT_EQ(g_run.workFilePath, files_.file("book.fb2"));
-    RemoveWorkFiles();
+    EXPECT_EQ(run.inputKind, 0);
+    EXPECT_EQ(run.workFilePath, files_.file("book.fb2"));
+    RemoveWorkFiles(run);
     EXPECT_TRUE(fs::exists(files_.file("book.fb2")));
 }
 
@@ -160,8 +156,8 @@ TEST_F(InputDetection, DeclaredEncodingChoosesTheCodec) {
         const std::string path = files_.file("book.fb2");
         WriteFileText(path, c.prefix + Fb2With(c.attribute));
         ASSERT_EQ(Detect(path), 0) << c.attribute;
-        ASSERT_NE(g_reader, nullptr);
-        const WString text = g_reader->ReadToStr("\x7F", true, false);  // the whole rest
+        ASSERT_NE(cv->reader, nullptr);
+        const WString text = cv->reader->ReadToStr("\x7F", true, false);  // the whole rest
         if (c.keepsReader) {
             EXPECT_EQ(text.substr(0, 2), u">\n") << c.attribute;
         } else {

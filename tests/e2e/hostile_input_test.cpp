@@ -3,7 +3,7 @@
 // converter must end with one of its documented exit codes (never a signal),
 // leave no temporary file behind, and leave either no book or a complete one
 // that passes the structure check (and, for a sample, calibre's lrf2lrs).
-// Most runs go through RunConverter in this process for speed; every eighth
+// Most runs go through the library's ConvertBook in this process for speed; every eighth
 // runs the executable, which is how a crash by signal shows.
 #include <gtest/gtest.h>
 
@@ -12,12 +12,11 @@
 #include <map>
 #include <random>
 
-#include "app/console.h"
-#include "app/entry.h"
 #include "support/calibre_tools.h"
 #include "support/e2e_convert.h"
 #include "support/lrf_check.h"
 #include "support/test_util.h"
+#include "tavorin/convert.h"
 
 namespace tavorin::test {
 namespace {
@@ -97,8 +96,6 @@ TEST_P(HostileInputTest, EndsCleanlyOnDamagedInput) {
     size_t readBack = 0;
     std::map<int, size_t> codes;
 
-    static std::FILE* const silence = std::fopen("/dev/null", "w");
-    SetConsoleStream(silence);
     for (size_t i = 0; i < mutants.size(); ++i) {
         ScratchDir dir;
         fs::create_directory(dir.file("tmp"));
@@ -110,7 +107,8 @@ TEST_P(HostileInputTest, EndsCleanlyOnDamagedInput) {
         if (i % kProcessEvery == 0) {
             code = ConvertWithExe(in, out, dir.path().string(), dir.file("tmp")).exitCode;
         } else {
-            code = RunConverter({"tavorin_c", "-s", DefaultSettingsPath(), "-t", dir.file("tmp"), "-i", in, "-o", out});
+            StringSink printed;
+            code = ConvertBook(in, out, DefaultSettingsPath(), dir.file("tmp"), printed).exitCode;
         }
         ++codes[code];
         const bool written = CheckOutcome(code, dir, mutants[i], i);
@@ -122,7 +120,6 @@ TEST_P(HostileInputTest, EndsCleanlyOnDamagedInput) {
                                            << "):\n" << read.output;
         }
     }
-    SetConsoleStream(nullptr);
     std::cout << GetParam().name << ": " << mutants.size() << " damaged inputs, exit codes:";
     for (const auto& [code, count] : codes) std::cout << " " << code << " x" << count;
     std::cout << "\n";

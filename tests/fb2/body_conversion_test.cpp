@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "app/run_state.h"
 #include "body_fixture.h"
 #include "fb2/body.h"
 #include "fb2/conversion_state.h"
@@ -17,12 +16,12 @@ namespace {
 using Blocks = std::vector<BlockView>;
 
 TEST_F(BodyTest, SectionWithTitleOnANewPage) {
-    BuildHeaderFooterSources();  // fixed header "$AT", footer from each title
-    for (int i = 0; i < 3; ++i) StartPage(u"");
-    g_conv.FirstTitlePending = false;
-    g_conv.BlockCounter = 10;
-    g_conv.HeaderCounter = 1;  // the fixed header pair 0 exists
-    g_conv.FooterCounter = 2;
+    BuildHeaderFooterSources(cv);  // fixed header "$AT", footer from each title
+    for (int i = 0; i < 3; ++i) StartPage(cv, u"");
+    cv.body.FirstTitlePending = false;
+    cv.body.BlockCounter = 10;
+    cv.body.HeaderCounter = 1;  // the fixed header pair 0 exists
+    cv.body.FooterCounter = 2;
 
     ConvertBodies("<body><section><title><p>One</p></title><p>Text</p></section></body>");
 
@@ -30,7 +29,7 @@ TEST_F(BodyTest, SectionWithTitleOnANewPage) {
                                     {"b11", "ts_ftro", "<P><Italic>One</Italic></P>"},
                                     {"b12", "ts_tit0", "<Bold><P>One</P></Bold><CR/>"},
                                     {"b13", "ts_bdy", "<P>Text</P><CR/>"}}));
-    const auto& store = lrf::g_store;
+    const auto& store = cv.store;
     EXPECT_TRUE(store.headers.empty());
     ASSERT_EQ(store.footers.size(), 2u);
     EXPECT_EQ(store.footers[0].objid, "ftr_o2");
@@ -49,30 +48,29 @@ TEST_F(BodyTest, SectionWithTitleOnANewPage) {
     EXPECT_EQ(page.oddHeader + page.evenHeader + page.oddFooter + page.evenFooter, "hdr_o0hdr_e0ftr_o2ftr_e2");
     EXPECT_EQ(page.content.size(), 2u);
 
-    EXPECT_EQ(g_conv.TocEntries, std::vector<WString>{u" refpage=\"p3\" refobj=\"b12\" |<P>One</P>"});
-    EXPECT_EQ(g_conv.BlockCounter, 14);
-    EXPECT_EQ(g_conv.FooterCounter, 3);
-    EXPECT_EQ(g_conv.PageCounter, 4);
-    EXPECT_EQ(g_conv.SectionDepth, -1);
+    EXPECT_EQ(cv.body.TocEntries, std::vector<WString>{u" refpage=\"p3\" refobj=\"b12\" |<P>One</P>"});
+    EXPECT_EQ(cv.body.BlockCounter, 14);
+    EXPECT_EQ(cv.body.FooterCounter, 3);
+    EXPECT_EQ(cv.body.PageCounter, 4);
+    EXPECT_EQ(cv.body.SectionDepth, -1);
 }
 
 TEST_F(BodyTest, LongBuffersAreEmittedAtAParagraphEnd) {
-    StartPage(u"");
+    StartPage(cv, u"");
     const std::string long_text(3000, 'x');
     const std::string para = "<p>" + long_text + "</p>";
     ConvertBodies("<body><section>" + para + para + para + "</section></body>");
     const std::string marked = "<P>" + long_text + "</P><CR/>";
     EXPECT_EQ(TextBlocks(), (Blocks{{"b0", "ts_bdy", marked + marked}, {"b1", "ts_bdy", marked}}));
 
-    lrf::ResetStore();
-    ResetFb2State();
-    StartPage(u"");
+    StartOver();
+    StartPage(cv, u"");
     ConvertBodies("<body><section><p>a</p>\n<p>b</p>\n<p>c</p></section></body>");
     EXPECT_EQ(TextBlocks(), (Blocks{{"b0", "ts_bdy", "<P>a</P><CR/><P>b</P><CR/><P>c</P><CR/>"}}));
 }
 
 TEST_F(BodyTest, SourceLineBreaksSeparateWordsOnly) {
-    StartPage(u"");
+    StartPage(cv, u"");
     ConvertBodies("<body><section><p>\none\r\ntwo <emphasis>x</emphasis>\nthree\n\t\tfour\n</p>\n"
                   "<p>five</p></section></body>");
     EXPECT_EQ(TextBlocks(),
@@ -80,7 +78,7 @@ TEST_F(BodyTest, SourceLineBreaksSeparateWordsOnly) {
 }
 
 TEST_F(BodyTest, ImagesInsideParagraphsLeaveBalancedBlocks) {
-    StartPage(u"");
+    StartPage(cv, u"");
     ConvertBodies("<body><section><p>Before</p><p><image l:href=\"#pic\"/></p><p>After</p>"
                   "<p>Text <image l:href=\"#pic\"/> more <image l:href=\"#pic\"/></p></section></body>");
     EXPECT_EQ(TextBlocks(), (Blocks{{"b0", "ts_bdy", "<P>Before</P><CR/>"},
@@ -90,43 +88,43 @@ TEST_F(BodyTest, ImagesInsideParagraphsLeaveBalancedBlocks) {
 
 
 TEST_F(BodyTest, EmptyStructuralElementsKeepTheRestOfTheBook) {
-    StartPage(u"");
+    StartPage(cv, u"");
     ConvertBodies("<body><section><title/><p>After</p></section><section><p>Next</p></section></body>");
     EXPECT_EQ(TextBlocks(), (Blocks{{"b0", "ts_bdy", "<P>After</P><CR/>"}, {"b1", "ts_bdy", "<P>Next</P><CR/>"}}));
 }
 
 TEST_F(BodyTest, StylesFollowTheElement) {
-    StartPage(u"");
+    StartPage(cv, u"");
     ConvertBodies("<body><section><subtitle>Sub</subtitle><epigraph><p>E</p></epigraph>"
                   "<cite id=\"c\"><p>C</p></cite></section></body>");
     EXPECT_EQ(TextBlocks(), (Blocks{{"b0", "ts_subtit0", "<P><Bold>Sub</Bold></P>"},
                                     {"b1", "ts_epig", "<Italic><P>E</P></Italic><CR/>"},
                                     {"bc", "ts_cite", "<Italic><P>C</P></Italic><CR/>"}}));
     // The epigraph's left margin differs from its right one: a block space shifts it.
-    EXPECT_EQ(lrf::g_store.inlines.size(), 1u);
+    EXPECT_EQ(cv.store.inlines.size(), 1u);
 }
 
 TEST_F(BodyTest, NotesBodyStartsAPageAndUsesTheNoteStyle) {
-    StartPage(u"");
+    StartPage(cv, u"");
     ConvertBodies("<body><section><p>Main</p></section></body>"
                   "<body\n  name=\"notes\"><section id=\"n1\"><p>A note with <emphasis>x</emphasis></p></section></body>");
     EXPECT_EQ(TextBlocks(), (Blocks{{"b0", "ts_bdy", "<P>Main</P><CR/>"},
                                     {"bn1", "ts_note", "<P>A note with <Italic>x</Italic></P><CR/>"}}));
-    EXPECT_EQ(g_conv.PageCounter, 2);
-    EXPECT_TRUE(g_conv.PendingId.empty());
+    EXPECT_EQ(cv.body.PageCounter, 2);
+    EXPECT_TRUE(cv.body.PendingId.empty());
 }
 
 TEST_F(BodyTest, BlocksWithoutContentKeepThePendingId) {
-    StartPage(u"");
-    g_conv.PendingId = u"keep";
-    for (const char16_t* text : {u"  \r\n ", u"<P>", u" <CR/> ", u"</P>"}) EmitBlock(kBlockBody, text);
+    StartPage(cv, u"");
+    cv.body.PendingId = u"keep";
+    for (const char16_t* text : {u"  \r\n ", u"<P>", u" <CR/> ", u"</P>"}) EmitBlock(cv, kBlockBody, text);
     EXPECT_TRUE(TextBlocks().empty());
-    EXPECT_EQ(g_conv.PendingId, u"keep");
+    EXPECT_EQ(cv.body.PendingId, u"keep");
 }
 
 TEST_F(BodyTest, TextAuthorGetsItsOwnIndentedParagraph) {
-    StartPage(u"");
-    g_settings.StyleTable[kStyleBody].AuthorBoldItalic = 1;
+    StartPage(cv, u"");
+    cv.settings.StyleTable[kStyleBody].AuthorBoldItalic = 1;
     ConvertBodies("<body><section><p>Line</p><text-author>Name</text-author></section>"
                   "<section><title><p>T</p><text-author>Kept</text-author></title></section></body>");
     const Blocks blocks = TextBlocks();
@@ -137,28 +135,28 @@ TEST_F(BodyTest, TextAuthorGetsItsOwnIndentedParagraph) {
 }
 
 TEST_F(BodyTest, ProgressPrintsTheHighestStepReached) {
-    StartPage(u"");
-    g_run.progressUnit = 10;
-    EmitBlock(kBlockBody, WString(35, u'x'));  // passes steps 1 to 3 at once
-    EmitBlock(kBlockHeaderOdd, WString(30, u'h'));  // running texts are not body text
-    EmitBlock(kBlockBody, WString(10, u'x'));
-    EmitBlock(kBlockBody, WString(200, u'x'));
-    EXPECT_EQ(ConsoleText(), "\r24%\r32%\r80%");
-    EXPECT_EQ(g_run.progressPercent, 80);
-    EXPECT_EQ(g_conv.ProgressStep, 25);
+    StartPage(cv, u"");
+    cv.progressUnit = 10;
+    EmitBlock(cv, kBlockBody, WString(35, u'x'));  // passes steps 1 to 3 at once
+    EmitBlock(cv, kBlockHeaderOdd, WString(30, u'h'));  // running texts are not body text
+    EmitBlock(cv, kBlockBody, WString(10, u'x'));
+    EmitBlock(cv, kBlockBody, WString(200, u'x'));
+    EXPECT_EQ(printed.text(), "\r24%\r32%\r80%");
+    EXPECT_EQ(cv.console.progressPercent, 80);
+    EXPECT_EQ(cv.body.ProgressStep, 25);
 }
 
 TEST_F(BodyTest, SectionIdNamesItsTitleBlockOnANewPage) {
-    BuildHeaderFooterSources();
-    for (int i = 0; i < 4; ++i) StartPage(u"");
-    g_conv.FirstTitlePending = false;
+    BuildHeaderFooterSources(cv);
+    for (int i = 0; i < 4; ++i) StartPage(cv, u"");
+    cv.body.FirstTitlePending = false;
     ConvertBodies("<body><section id=\"ch2\"><title><p>Two</p></title><p>Text</p></section></body>");
     // The footer blocks made for the new page leave the id to the title.
     const Blocks blocks = TextBlocks();
     ASSERT_EQ(blocks.size(), 6u);
     EXPECT_EQ(blocks[4].objid, "bch2");
     EXPECT_EQ(blocks[4].textStyle, "ts_tit0");
-    EXPECT_EQ(g_conv.TocEntries, std::vector<WString>{u" refpage=\"p4\" refobj=\"bch2\" |<P>Two</P>"});
+    EXPECT_EQ(cv.body.TocEntries, std::vector<WString>{u" refpage=\"p4\" refobj=\"bch2\" |<P>Two</P>"});
 }
 
 }  // namespace

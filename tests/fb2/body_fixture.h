@@ -1,15 +1,16 @@
-// Shared set-up of the body conversion tests: a fresh run with the built-in
-// settings and styles, FB2 bodies converted from a scratch file the way the
-// driver does, and read-back views of the text blocks that reached the store.
+// Shared set-up of the fb2 tests: a conversion of their own with the built-in
+// settings and a console that keeps what is printed; for the body tests also
+// the styles, FB2 bodies converted from a scratch file the way the driver
+// does, and read-back views of the text blocks that reached the store.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "fb2/conversion.h"
 #include "support/test_util.h"
 #include "text/wide.h"
 
@@ -26,23 +27,28 @@ inline void PrintTo(const BlockView& block, std::ostream* out) {
     *out << "{" << block.objid << ", " << block.textStyle << ", '" << block.text << "'}";
 }
 
-class BodyTest : public ::testing::Test {
+class ConversionTest : public ::testing::Test {
+protected:
+    // A new conversion that keeps the settings of the one before.
+    void StartOver() { cv = Conversion(printed, cv.settings); }
+
+    StringSink printed;
+    Conversion cv{printed};
+};
+
+class BodyTest : public ConversionTest {
 protected:
     void SetUp() override;
-    void TearDown() override;
 
     // Writes the FB2 text to a file and converts every body in it.
     void ConvertBodies(const std::string& fb2);
     // Opens the reader on the FB2 text without converting anything.
     void OpenReader(const std::string& fb2);
     // Every text block built so far, in order.
-    static std::vector<BlockView> TextBlocks();
-    // Everything written to the console so far.
-    std::string ConsoleText() const;
+    std::vector<BlockView> TextBlocks() const;
 
 private:
     tavorin::test::ScratchDir scratch_;
-    std::FILE* console_ = nullptr;
 };
 
 // UTF-8 view of a wide string, for readable expectations.

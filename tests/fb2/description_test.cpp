@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "fb2/conversion_state.h"
+#include "body_fixture.h"
 #include "fb2/description.h"
 #include "lrf/store/object_store.h"
 #include "settings/conversion_settings.h"
@@ -17,28 +17,28 @@ namespace {
 
 // Feeds the description of an FB2 text to the handlers, tag by tag, as the
 // conversion driver does.
-void ReadDescription(const std::string& fb2) {
-    test::ScratchDir dir;
+void ReadDescription(Conversion& cv, const std::string& fb2) {
+    tavorin::test::ScratchDir dir;
     const std::string path = dir.file("book.fb2");
-    test::WriteFileText(path, fb2);
-    g_reader = std::make_unique<TUnicodeFileReader>(path, std::make_unique<TUTF8Codec>());
+    tavorin::test::WriteFileText(path, fb2);
+    cv.reader = std::make_unique<TUnicodeFileReader>(path, std::make_unique<TUTF8Codec>());
     WString tag;
-    while (ReadTag(*g_reader, tag)) {
+    while (ReadTag(*cv.reader, tag)) {
         for (size_t i = 0; i < kInfoBlockTable.size(); ++i) {
-            if (Contains(tag, kInfoBlockTable[i])) StartInfoBlock(static_cast<int>(i));
+            if (Contains(tag, kInfoBlockTable[i])) StartInfoBlock(cv, static_cast<int>(i));
         }
         for (size_t i = 0; i < kDescriptionTagTable.size(); ++i) {
             if (!Contains(tag, kDescriptionTagTable[i])) continue;
             DecodeCharRefs(tag);
-            ReadDescriptionElement(static_cast<int>(i), tag);
+            ReadDescriptionElement(cv, static_cast<int>(i), tag);
             break;
         }
         if (Contains(tag, u"</description")) {
-            FinishDescription();
+            FinishDescription(cv);
             break;
         }
     }
-    g_reader.reset();
+    cv.reader.reset();
 }
 
 std::string Book(const std::string& titleInfo, const std::string& rest = "") {
@@ -49,14 +49,9 @@ std::string Book(const std::string& titleInfo, const std::string& rest = "") {
            "</FictionBook>\n";
 }
 
-class DescriptionTest : public ::testing::Test {
+class DescriptionTest : public test::ConversionTest {
 protected:
-    void SetUp() override {
-        ResetFb2State();
-        lrf::ResetStore();
-        g_settings = BuiltInSettings();
-    }
-    const BookDescription& d = g_description;
+    const BookDescription& d = cv.description;
     std::string Page() const { return Narrow(d.DescriptionPage); }
 };
 
@@ -115,7 +110,7 @@ text</custom-info>
 )");
 
 TEST_F(DescriptionTest, CollectsTheMetadataOfARealDescription) {
-    ReadDescription(kFullBook);
+    ReadDescription(cv, kFullBook);
     EXPECT_EQ(d.AuthorsLine, u"Ivan Petrov (Bob), Anna Smith");
     ASSERT_EQ(d.Authors.size(), 3u);
     EXPECT_EQ(d.BookTitle, u"Night &amp; Day");
@@ -146,7 +141,7 @@ TEST_F(DescriptionTest, CollectsTheMetadataOfARealDescription) {
 }
 
 TEST_F(DescriptionTest, WritesEveryRecognisedFieldOnTheDescriptionPage) {
-    ReadDescription(kFullBook);
+    ReadDescription(cv, kFullBook);
     const std::string expected =
         "</P><CR/><CR/><P><Bold>          TITLE INFO</Bold><CR/>"
         "</P><CR/><P><Bold>Genre: </Bold>sf, detective"
@@ -196,9 +191,9 @@ TEST_F(DescriptionTest, OrderAndInitialsSettingsShapeTitleAndAuthor) {
         {0, 0, 1, u"Night &amp; Day (nw2)", u"I. Petrov,  (Bob), A. Smith"},
     };
     for (const auto& c : cases) {
-        SetUp();
-        g_settings.Order = {c.titleOrder, c.authorOrder, static_cast<uint8_t>(c.initials)};
-        ReadDescription(kFullBook);
+        cv = Conversion(printed);
+        cv.settings.Order = {c.titleOrder, c.authorOrder, static_cast<uint8_t>(c.initials)};
+        ReadDescription(cv, kFullBook);
         EXPECT_EQ(d.MetaTitle, c.title) << c.titleOrder << c.authorOrder << c.initials;
         EXPECT_EQ(d.MetaAuthor, c.author) << c.titleOrder << c.authorOrder << c.initials;
         EXPECT_EQ(d.ShortAuthors, u"I. Petrov,  (Bob), A. Smith");
@@ -206,8 +201,8 @@ TEST_F(DescriptionTest, OrderAndInitialsSettingsShapeTitleAndAuthor) {
 }
 
 TEST_F(DescriptionTest, TransliterationAppliesToTitleAndAuthor) {
-    g_settings.General.Translit = 1;
-    ReadDescription(Book(
+    cv.settings.General.Translit = 1;
+    ReadDescription(cv, Book(
         "<author><first-name>Фёдор</first-name><last-name>Достоевский</last-name></author>"
         "<book-title>&#1025;лка и α Дом</book-title>"));
     EXPECT_EQ(d.BookTitle, u"Ёлка и α Дом");
@@ -217,14 +212,14 @@ TEST_F(DescriptionTest, TransliterationAppliesToTitleAndAuthor) {
 }
 
 TEST_F(DescriptionTest, NicknameOnlyAuthorStandsInForTheLastName) {
-    ReadDescription(Book("<author><nickname>Bob</nickname></author>"));
+    ReadDescription(cv, Book("<author><nickname>Bob</nickname></author>"));
     EXPECT_NE(Page().find("<Bold>Authors: </Bold> (Bob)"), std::string::npos) << Page();
     EXPECT_EQ(d.MetaAuthor, u"(Bob)");
 }
 
 TEST_F(DescriptionTest, MissingValuesLeaveEmptyMetadata) {
-    g_settings.Order.TitleOrder = 1;
-    ReadDescription(Book("<book-title>Alone</book-title>"));
+    cv.settings.Order.TitleOrder = 1;
+    ReadDescription(cv, Book("<book-title>Alone</book-title>"));
     EXPECT_EQ(Page().find("Authors: "), std::string::npos);
     EXPECT_EQ(d.MetaTitle, u"Alone");  // no series tag before it
     EXPECT_EQ(d.BookId, u"no FB2 Id found");
@@ -246,14 +241,14 @@ TEST_F(DescriptionTest, SeriesTagTakesTheFirstLetterOfEachWord) {
         {"Ab c", u"(a2)"},  // the last character is never taken as a word start
     };
     for (const auto& c : cases) {
-        SetUp();
-        ReadDescription(Book(std::string("<sequence name=\"") + c.name + "\" number=\"2\"/>"));
+        cv = Conversion(printed);
+        ReadDescription(cv, Book(std::string("<sequence name=\"") + c.name + "\" number=\"2\"/>"));
         EXPECT_EQ(d.SeriesTag, c.tag) << c.name;
     }
 }
 
 TEST_F(DescriptionTest, EveryPublisherPieceOutsideTitleInfoIsLabelled) {
-    ReadDescription(Book("<book-title>T</book-title>",
+    ReadDescription(cv, Book("<book-title>T</book-title>",
                          "<document-info>\n<publisher>\n  <first-name>Lit</first-name>\n"
                          "  <last-name>Agent</last-name>\n</publisher>\n</document-info>\n"));
     EXPECT_TRUE(EndsWith(d.DescriptionPage,

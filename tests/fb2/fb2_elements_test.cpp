@@ -55,17 +55,16 @@ TEST_F(BodyTest, ElementsAreReadByTheirNames) {
          {{"b0", "ts_bdy", "<P>Plain</P><CR/>"}}},
     };
     for (const ElementCase& c : cases) {
-        ResetFb2State();
-        lrf::ResetStore();
-        StartPage(u"");
+        StartOver();
+        StartPage(cv, u"");
         ConvertBodies(std::string("<body><section>") + c.section + "</section></body>");
         EXPECT_EQ(TextBlocks(), c.expected) << c.what;
     }
 }
 
 TEST_F(BodyTest, SectionsWithAttributesNestAndTheirTitlesAreChapters) {
-    for (int i = 0; i < 3; ++i) StartPage(u"");
-    g_conv.FirstTitlePending = false;
+    for (int i = 0; i < 3; ++i) StartPage(cv, u"");
+    cv.body.FirstTitlePending = false;
     ConvertBodies("<body><section id=\"c1\" xml:lang=\"en\"><title><p>One</p></title><p>a</p>"
                   "<section id='c2'><title><p>Two</p></title><p>b</p></section><p>c</p></section>"
                   "<section><title><p>Three</p></title></section></body>");
@@ -76,22 +75,22 @@ TEST_F(BodyTest, SectionsWithAttributesNestAndTheirTitlesAreChapters) {
     EXPECT_EQ(titles, (std::vector<std::string>{"bc1 <Bold><P>One</P></Bold><CR/>",
                                                 "bc2 <Bold><P>Two</P></Bold><CR/>",
                                                 "b13 <Bold><P>Three</P></Bold><CR/>"}));
-    ASSERT_EQ(g_conv.TocEntries.size(), 3u);
-    EXPECT_EQ(U8(g_conv.TocEntries[1]), " refpage=\"p3\" refobj=\"bc2\" |   <P>Two</P>");
-    EXPECT_EQ(g_conv.SectionDepth, -1);
-    EXPECT_EQ(g_conv.PageCounter, 5);  // top-level titles start pages, the nested one does not
+    ASSERT_EQ(cv.body.TocEntries.size(), 3u);
+    EXPECT_EQ(U8(cv.body.TocEntries[1]), " refpage=\"p3\" refobj=\"bc2\" |   <P>Two</P>");
+    EXPECT_EQ(cv.body.SectionDepth, -1);
+    EXPECT_EQ(cv.body.PageCounter, 5);  // top-level titles start pages, the nested one does not
 }
 
 TEST_F(BodyTest, LinksToMissingTargetsAreReportedOnce) {
-    StartPage(u"");
+    StartPage(cv, u"");
     ConvertBodies("<body><section><p><a l:href='#gone'>1</a> <a l:href=\"#gone\">2</a> <a l:href='#v'>3</a></p>"
                   "<poem><stanza><v id='v'>Verse</v></stanza></poem></section></body>");
-    ResolveAnchors();
-    const std::string console = ConsoleText();
+    ResolveAnchors(cv);
+    const std::string console = printed.text();
     EXPECT_EQ(console, "\nError: Link target not found: gone\n");
     // The verse is a target although it starts no block of its own.
-    ASSERT_EQ(lrf::g_store.buttons.size(), 6u);
-    EXPECT_EQ(lrf::g_store.buttons[4].refObj, "b1");
+    ASSERT_EQ(cv.store.buttons.size(), 6u);
+    EXPECT_EQ(cv.store.buttons[4].refObj, "b1");
 }
 
 }  // namespace

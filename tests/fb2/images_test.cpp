@@ -6,8 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/run_state.h"
-#include "fb2/conversion_state.h"
+#include "body_fixture.h"
 #include "fb2/description.h"
 #include "fb2/notes.h"
 #include "lrf/store/builders.h"
@@ -17,22 +16,16 @@
 namespace tavorin::fb2 {
 namespace {
 
-using lrf::g_store;
-
-class Images : public ::testing::Test {
+class Images : public test::ConversionTest {
 protected:
     void SetUp() override {
-        ResetRunState();
-        ResetFb2State();
-        lrf::ResetStore();
-        g_settings = BuiltInSettings();
-        g_settings.PageLayout.Top = g_settings.PageLayout.Left = 0;
-        g_settings.PageLayout.Right = g_settings.PageLayout.Bottom = 0;
+        cv.settings.PageLayout.Top = cv.settings.PageLayout.Left = 0;
+        cv.settings.PageLayout.Right = cv.settings.PageLayout.Bottom = 0;
     }
 
-    static void RegisterImage(const WString& id, int width, int height) {
+    void RegisterImage(const WString& id, int width, int height) {
         const uint8_t bytes[] = {1, 2, 3};
-        lrf::BuildImageStream(bytes, u" width=\"" + ToWString(width) + u"\" height=\"" + ToWString(height) + u"\"",
+        lrf::BuildImageStream(cv.store, bytes, u" width=\"" + ToWString(width) + u"\" height=\"" + ToWString(height) + u"\"",
                               u" objid=\"" + id + u"\" encoding=\"PNG\"");
     }
 
@@ -40,18 +33,18 @@ protected:
         WString attributes;
         int x = 0, y = 0;
     };
-    static Placement Place(const WString& ref) {
-        g_conv.ImageRef = ref;
+    Placement Place(const WString& ref) {
+        cv.body.ImageRef = ref;
         Placement p;
-        p.attributes = ImageBlockAttributes(p.x, p.y);
+        p.attributes = ImageBlockAttributes(cv, p.x, p.y);
         return p;
     }
 };
 
 TEST_F(Images, CoverFillsTheScreenWhenAdjusted) {
     RegisterImage(u"cover", 600, 800);
-    g_description.CoverImageId = u"cover";
-    g_conv.PageCounter = 1;
+    cv.description.CoverImageId = u"cover";
+    cv.body.PageCounter = 1;
 
     Placement p = Place(u"cover");
     EXPECT_EQ(p.attributes,
@@ -60,7 +53,7 @@ TEST_F(Images, CoverFillsTheScreenWhenAdjusted) {
     EXPECT_EQ(p.x, 9);
     EXPECT_EQ(p.y, 0);
 
-    g_settings.General.CoverImageAdjust = 0;
+    cv.settings.General.CoverImageAdjust = 0;
     p = Place(u"cover");
     EXPECT_EQ(p.attributes,
               u" x0=\"0\" y0=\"0\" x1=\"600\" y1=\"800\" xsize=\"600\" ysize=\"800\" blockwidth=\"600\" "
@@ -69,9 +62,9 @@ TEST_F(Images, CoverFillsTheScreenWhenAdjusted) {
     EXPECT_EQ(p.y, -23);
 
     // A wide cover is fitted to the width and centred vertically.
-    g_settings.General.CoverImageAdjust = 1;
+    cv.settings.General.CoverImageAdjust = 1;
     RegisterImage(u"wide", 1200, 600);
-    g_description.CoverImageId = u"wide";
+    cv.description.CoverImageId = u"wide";
     p = Place(u"wide");
     EXPECT_NE(p.attributes.find(u"xsize=\"584\" ysize=\"292\""), WString::npos);
     EXPECT_EQ(p.x, 0);
@@ -80,7 +73,7 @@ TEST_F(Images, CoverFillsTheScreenWhenAdjusted) {
 
 TEST_F(Images, BodyImageIsCentredAcrossThePage) {
     RegisterImage(u"pic", 300, 200);
-    g_conv.PageCounter = 5;
+    cv.body.PageCounter = 5;
     Placement p = Place(u"pic");
     EXPECT_EQ(p.attributes,
               u" x0=\"0\" y0=\"0\" x1=\"300\" y1=\"200\" xsize=\"300\" ysize=\"200\" blockwidth=\"300\" "
@@ -88,8 +81,8 @@ TEST_F(Images, BodyImageIsCentredAcrossThePage) {
     EXPECT_EQ(p.x, 142);
     EXPECT_EQ(p.y, 0);
 
-    g_settings.PageLayout.Left = 10;
-    g_settings.PageLayout.Right = 21;
+    cv.settings.PageLayout.Left = 10;
+    cv.settings.PageLayout.Right = 21;
     EXPECT_EQ(Place(u"pic").x, 126);  // 126.5 rounds to even
 
     p = Place(u"absent");
@@ -100,73 +93,72 @@ TEST_F(Images, BodyImageIsCentredAcrossThePage) {
 
 TEST_F(Images, ImageInASectionWithAnIdIsNamedByTheId) {
     RegisterImage(u"pic", 300, 200);
-    lrf::BuildPage(u"pagestyle=\"ps_gen\" objid=\"p0\"");
-    g_conv.PageCounter = 1;
-    g_conv.BlockCounter = 7;
-    RegisterButton(u" objid=\"bf_sec1\"");
-    RegisterButton(u" objid=\"br_sec1\" refpage=\"p0\" refobj=\"b1\"");
+    lrf::BuildPage(cv.store, cv.console, u"pagestyle=\"ps_gen\" objid=\"p0\"");
+    cv.body.PageCounter = 1;
+    cv.body.BlockCounter = 7;
+    RegisterButton(cv, u" objid=\"bf_sec1\"");
+    RegisterButton(cv, u" objid=\"br_sec1\" refpage=\"p0\" refobj=\"b1\"");
 
-    g_conv.ImageRef = u"pic";
-    g_conv.PendingId = u"sec1";
+    cv.body.ImageRef = u"pic";
+    cv.body.PendingId = u"sec1";
     WString text = u"aaaaaaaaaaaaa";
-    ResolvePendingTarget(text);
-    EmitImageBlock();
+    ResolvePendingTarget(cv, text);
+    EmitImageBlock(cv);
 
-    ASSERT_EQ(g_store.imageBlocks.size(), 1u);
-    EXPECT_EQ(g_store.imageBlocks[0].objid, "sec1");
-    EXPECT_EQ(g_store.imageBlocks[0].refStream, "pic");
-    ASSERT_EQ(g_store.blocks.size(), 1u);
-    EXPECT_EQ(g_store.blocks[0].objid, "sec1");
-    EXPECT_EQ(g_store.blocks[0].blockStyle, "bs_image");
-    EXPECT_EQ(g_store.inlines.size(), 1u);  // the block space of the centring
-    EXPECT_EQ(g_store.buttons[0].refObj, "sec1");  // the link lands on the image block
-    EXPECT_TRUE(g_conv.PendingId.empty());
-    EXPECT_EQ(g_conv.BlockCounter, 8);
+    ASSERT_EQ(cv.store.imageBlocks.size(), 1u);
+    EXPECT_EQ(cv.store.imageBlocks[0].objid, "sec1");
+    EXPECT_EQ(cv.store.imageBlocks[0].refStream, "pic");
+    ASSERT_EQ(cv.store.blocks.size(), 1u);
+    EXPECT_EQ(cv.store.blocks[0].objid, "sec1");
+    EXPECT_EQ(cv.store.blocks[0].blockStyle, "bs_image");
+    EXPECT_EQ(cv.store.inlines.size(), 1u);  // the block space of the centring
+    EXPECT_EQ(cv.store.buttons[0].refObj, "sec1");  // the link lands on the image block
+    EXPECT_TRUE(cv.body.PendingId.empty());
+    EXPECT_EQ(cv.body.BlockCounter, 8);
 
     // Without an id the block is named by its number, again without "b".
-    EmitImageBlock();
-    EXPECT_EQ(g_store.imageBlocks[1].objid, "8");
+    EmitImageBlock(cv);
+    EXPECT_EQ(cv.store.imageBlocks[1].objid, "8");
 
     // An unknown image makes nothing and keeps the id for the next block.
-    g_conv.ImageRef = u"absent";
-    g_conv.PendingId = u"keep";
-    EmitImageBlock();
-    EXPECT_EQ(g_store.imageBlocks.size(), 2u);
-    EXPECT_EQ(g_conv.PendingId, u"keep");
+    cv.body.ImageRef = u"absent";
+    cv.body.PendingId = u"keep";
+    EmitImageBlock(cv);
+    EXPECT_EQ(cv.store.imageBlocks.size(), 2u);
+    EXPECT_EQ(cv.body.PendingId, u"keep");
 }
 
 TEST_F(Images, FrontPageNeedsACoverIdAndSomeImage) {
-    g_description.CoverImageId = u"cover";
-    EmitCover();
-    EXPECT_TRUE(g_store.pages.empty()) << "a book without images";
+    cv.description.CoverImageId = u"cover";
+    EmitCover(cv);
+    EXPECT_TRUE(cv.store.pages.empty()) << "a book without images";
 
     RegisterImage(u"other", 10, 10);
-    g_description.CoverImageId = u"missing";
-    EmitCover();
-    EXPECT_EQ(g_store.pages.size(), 1u);
-    EXPECT_TRUE(g_store.imageBlocks.empty());
+    cv.description.CoverImageId = u"missing";
+    EmitCover(cv);
+    EXPECT_EQ(cv.store.pages.size(), 1u);
+    EXPECT_TRUE(cv.store.imageBlocks.empty());
 
-    lrf::ResetStore();
-    ResetFb2State();
+    StartOver();
     RegisterImage(u"cover", 600, 800);
-    g_description.CoverImageId = u"cover";
-    EmitCover();
-    ASSERT_EQ(g_store.pages.size(), 1u);
-    EXPECT_EQ(g_store.pages[0].pageStyle, "ps_front");
-    ASSERT_EQ(g_store.imageBlocks.size(), 1u);
-    EXPECT_EQ(g_store.imageBlocks[0].refStream, "cover");
+    cv.description.CoverImageId = u"cover";
+    EmitCover(cv);
+    ASSERT_EQ(cv.store.pages.size(), 1u);
+    EXPECT_EQ(cv.store.pages[0].pageStyle, "ps_front");
+    ASSERT_EQ(cv.store.imageBlocks.size(), 1u);
+    EXPECT_EQ(cv.store.imageBlocks[0].refStream, "cover");
 }
 
 TEST_F(Images, ImageReferenceByEitherHrefSpelling) {
     RegisterImage(u"pic", 300, 200);
-    lrf::BuildPage(u"pagestyle=\"ps_gen\" objid=\"p0\"");
-    g_conv.PageCounter = 1;
-    PlaceImage(u"<image l:href=\"#pic\"/>");
-    PlaceImage(u"<image xlink:href=\"#pic\"/>");
-    PlaceImage(u"<image alt=\"none\"/>");
-    EXPECT_EQ(g_conv.ImageRef, u"");
-    ASSERT_EQ(g_store.imageBlocks.size(), 2u);
-    EXPECT_EQ(g_store.imageBlocks[1].refStream, "pic");
+    lrf::BuildPage(cv.store, cv.console, u"pagestyle=\"ps_gen\" objid=\"p0\"");
+    cv.body.PageCounter = 1;
+    PlaceImage(cv, u"<image l:href=\"#pic\"/>");
+    PlaceImage(cv, u"<image xlink:href=\"#pic\"/>");
+    PlaceImage(cv, u"<image alt=\"none\"/>");
+    EXPECT_EQ(cv.body.ImageRef, u"");
+    ASSERT_EQ(cv.store.imageBlocks.size(), 2u);
+    EXPECT_EQ(cv.store.imageBlocks[1].refStream, "pic");
 }
 
 }  // namespace

@@ -17,9 +17,8 @@ class InlineTest : public BodyTest {
 protected:
     // The markup of one main-body paragraph, from a fresh store.
     std::string ConvertParagraph(const std::string& paragraph) {
-        ResetFb2State();
-        lrf::ResetStore();
-        StartPage(u"");
+        StartOver();
+        StartPage(cv, u"");
         ConvertBodies("<body><section>" + paragraph + "</section></body>");
         const std::vector<BlockView> blocks = TextBlocks();
         return blocks.empty() ? std::string() : blocks.back().text;
@@ -44,9 +43,9 @@ TEST_F(InlineTest, InternalLinkTakesTheReferenceLook) {
          open + "<Sup><EmpLine emplineposition=\"after\" emplinetype=\"double\">[1]</EmpLine></Sup></CharButton>"},
     };
     for (const Case& c : cases) {
-        g_settings.References.RefSuperScript = c.superScript;
-        g_settings.References.RefStyle = c.style;
-        g_settings.References.RefUnderLine = c.underLine;
+        cv.settings.References.RefSuperScript = c.superScript;
+        cv.settings.References.RefStyle = c.style;
+        cv.settings.References.RefUnderLine = c.underLine;
         EXPECT_EQ(ConvertParagraph(kNoteLink), "<P>Go " + c.button + "</P><CR/>")
             << "style " << c.style << " line " << c.underLine;
     }
@@ -54,7 +53,7 @@ TEST_F(InlineTest, InternalLinkTakesTheReferenceLook) {
 
 TEST_F(InlineTest, InternalLinkMakesAButtonPair) {
     ConvertParagraph(kNoteLink);
-    const auto& buttons = lrf::g_store.buttons;
+    const auto& buttons = cv.store.buttons;
     ASSERT_EQ(buttons.size(), 2u);
     EXPECT_EQ(buttons[0].objid, "bf_n1");
     EXPECT_EQ(buttons[1].objid, "br_n1");
@@ -67,13 +66,13 @@ TEST_F(InlineTest, AddressedLinksShowTheirAddress) {
     for (const std::string href : {"http://x.org/a", "https://x.org/a", "ftp://host/f", "mailto:a@b.c"}) {
         EXPECT_EQ(ConvertParagraph("<p>See <a l:href=\"" + href + "\">site</a> now</p>"),
                   "<P>See (<Italic>" + href + "</Italic>) site now</P><CR/>");
-        EXPECT_TRUE(lrf::g_store.buttons.empty()) << href;
+        EXPECT_TRUE(cv.store.buttons.empty()) << href;
     }
 }
 
 TEST_F(InlineTest, LinkWithoutHrefLeavesItsTextOnly) {
     EXPECT_EQ(ConvertParagraph("<p>See <a name=\"x\">site</a> now</p>"), "<P>See site now</P><CR/>");
-    EXPECT_TRUE(lrf::g_store.buttons.empty());
+    EXPECT_TRUE(cv.store.buttons.empty());
 }
 
 TEST_F(InlineTest, LinkTagsMayBreakLines) {
@@ -94,13 +93,13 @@ TEST_F(InlineTest, AnchorParagraphs) {
     EXPECT_EQ(ConvertParagraph("<p id=\"x\">Here</p>"),
               "<P><CharButton refobj=\"br_x\"><EmpLine emplineposition=\"after\" emplinetype=\"dotted\">"
               "</EmpLine></CharButton>Here</P><CR/>");
-    ASSERT_EQ(g_conv.Anchors.size(), 1u);
-    EXPECT_EQ(g_conv.Anchors[0].id, u"x");
-    EXPECT_EQ(g_conv.Anchors[0].page, 0);
-    EXPECT_EQ(g_conv.Anchors[0].block, 0);
+    ASSERT_EQ(cv.body.Anchors.size(), 1u);
+    EXPECT_EQ(cv.body.Anchors[0].id, u"x");
+    EXPECT_EQ(cv.body.Anchors[0].page, 0);
+    EXPECT_EQ(cv.body.Anchors[0].block, 0);
 
     EXPECT_EQ(ConvertParagraph("<p xml:lang=\"en\">Hi</p>"), "<P>Hi</P><CR/>");
-    EXPECT_TRUE(g_conv.Anchors.empty());
+    EXPECT_TRUE(cv.body.Anchors.empty());
 }
 
 TEST(ReplacementTable, AnnotationText) {
@@ -136,15 +135,15 @@ namespace {
 // page: also when the link ends a chapter (the next blocks made are the new
 // page's running footers) and when that block is named by a section id.
 TEST_F(BodyTest, ReturnButtonsLandOnTheBlockOfTheLink) {
-    StartPage(u"");
-    g_conv.FirstTitlePending = false;
-    g_conv.PageCounter = 4;  // past the title pages
+    StartPage(cv, u"");
+    cv.body.FirstTitlePending = false;
+    cv.body.PageCounter = 4;  // past the title pages
     ConvertBodies("<body><section><title><p>One</p></title><p>Go <a l:href=\"#n1\">1</a></p></section>"
                   "<section id=\"s2\"><title><p>Two</p></title></section>"
                   "<section><title><p>Three</p></title><p>Back <a l:href=\"#n2\">2</a></p></section>"
                   "<section id=\"s4\"><p>Again <a l:href=\"#n3\">3</a></p></section></body>");
     std::vector<std::pair<std::string, std::string>> returns;
-    for (const auto& button : lrf::g_store.buttons) {
+    for (const auto& button : cv.store.buttons) {
         if (button.objid.starts_with("br_")) returns.emplace_back(button.refPage, button.refObj);
     }
     const auto blocks = TextBlocks();

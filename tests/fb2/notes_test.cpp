@@ -7,56 +7,47 @@
 
 #include <gtest/gtest.h>
 
-#include "app/run_state.h"
-#include "fb2/conversion_state.h"
+#include "body_fixture.h"
 #include "lrf/store/object_store.h"
 #include "settings/conversion_settings.h"
 
 namespace tavorin::fb2 {
 namespace {
 
-using lrf::g_store;
-
-class Notes : public ::testing::Test {
+class Notes : public test::ConversionTest {
 protected:
-    void SetUp() override {
-        ResetRunState();
-        ResetFb2State();
-        lrf::ResetStore();
-        g_settings = BuiltInSettings();
-    }
 
     // The button pair that the inline markup registers for a link to `id`.
-    static void RegisterLink(const WString& id, int page, int block) {
-        RegisterButton(u" objid=\"bf_" + id + u"\"");
-        RegisterButton(u" objid=\"br_" + id + u"\" refpage=\"p" + ToWString(page) + u"\" refobj=\"b" +
+    void RegisterLink(const WString& id, int page, int block) {
+        RegisterButton(cv, u" objid=\"bf_" + id + u"\"");
+        RegisterButton(cv, u" objid=\"br_" + id + u"\" refpage=\"p" + ToWString(page) + u"\" refobj=\"b" +
                        ToWString(block) + u"\"");
     }
 
     // The text of the first block of the element with `id`, as emitted.
-    static WString EmitTarget(const WString& id, WString text) {
-        g_conv.PendingId = id;
-        ResolvePendingTarget(text);
+    WString EmitTarget(const WString& id, WString text) {
+        cv.body.PendingId = id;
+        ResolvePendingTarget(cv, text);
         return text;
     }
 
-    static void ExpectTarget(size_t button, const std::string& page, const std::string& block) {
-        ASSERT_LT(button, g_store.buttons.size());
-        EXPECT_EQ(g_store.buttons[button].refPage, page) << g_store.buttons[button].objid;
-        EXPECT_EQ(g_store.buttons[button].refObj, block) << g_store.buttons[button].objid;
+    void ExpectTarget(size_t button, const std::string& page, const std::string& block) {
+        ASSERT_LT(button, cv.store.buttons.size());
+        EXPECT_EQ(cv.store.buttons[button].refPage, page) << cv.store.buttons[button].objid;
+        EXPECT_EQ(cv.store.buttons[button].refObj, block) << cv.store.buttons[button].objid;
     }
 };
 
 TEST_F(Notes, OnlyTheFirstLinkToANoteGetsItsTarget) {
     RegisterLink(u"n1", 1, 5);
     RegisterLink(u"n1", 2, 9);
-    g_conv.PageCounter = 4;
+    cv.body.PageCounter = 4;
 
     EXPECT_EQ(EmitTarget(u"n1", u"<P>Note</P><CR/>"),
               u"<P><CharButton refobj=\"br_n1\"><EmpLine emplineposition=\"after\" emplinetype=\"dotted\">Note"
               u"</EmpLine></CharButton></P>");
-    NoteTargetEmitted(u"n1", "bn1", 3);
-    ResolveAnchors();
+    NoteTargetEmitted(cv, u"n1", "bn1", 3);
+    ResolveAnchors(cv);
 
     ExpectTarget(0, "p3", "bn1");
     ExpectTarget(1, "p1", "b5");  // return buttons keep their link's place
@@ -66,26 +57,26 @@ TEST_F(Notes, OnlyTheFirstLinkToANoteGetsItsTarget) {
 
 TEST_F(Notes, AnchorParagraphIsReachedAtTheEnd) {
     RegisterLink(u"x", 0, 1);
-    AddAnchor(u"x", 6, 42);
+    AddAnchor(cv, u"x", 6, 42);
     ExpectTarget(0, "", "");
-    ResolveAnchors();
+    ResolveAnchors(cv);
     ExpectTarget(0, "p6", "b42");
 }
 
 TEST_F(Notes, LinkBackToAnEarlierSectionIsReached) {
     // The section is emitted before any link names it: a plain block.
     EXPECT_EQ(EmitTarget(u"ch1", u"<P>Chapter</P>"), u"<P>Chapter</P>");
-    NoteTargetEmitted(u"ch1", "bch1", 2);
+    NoteTargetEmitted(cv, u"ch1", "bch1", 2);
     RegisterLink(u"ch1", 7, 30);
-    ResolveAnchors();
+    ResolveAnchors(cv);
     ExpectTarget(0, "p2", "bch1");
 }
 
 TEST_F(Notes, UnlinkedSectionsAndUnknownIdsChangeNothing) {
     RegisterLink(u"ghost", 0, 1);
     EXPECT_EQ(EmitTarget(u"s9", u"<P>Plain</P><CR/>"), u"<P>Plain</P><CR/>");
-    NoteTargetEmitted(u"s9", "bs9", 0);
-    ResolveAnchors();
+    NoteTargetEmitted(cv, u"s9", "bs9", 0);
+    ResolveAnchors(cv);
     ExpectTarget(0, "", "");
 }
 
@@ -105,19 +96,19 @@ TEST_F(Notes, ReturnLinkKeepsParagraphsApart) {
 }
 
 TEST_F(Notes, NoteLinkLookAppliesInTheNotesBody) {
-    g_settings.References.RefNUnderLine = 1;
+    cv.settings.References.RefNUnderLine = 1;
     RegisterLink(u"n1", 0, 1);
-    g_conv.InNotesBody = true;
+    cv.body.InNotesBody = true;
     EXPECT_NE(EmitTarget(u"n1", u"<P>Note</P>").find(u"emplinetype=\"solid\""), WString::npos);
 }
 
 TEST_F(Notes, NotesBodyStartsAPageWithoutHeaders) {
-    StartNotesBody();
-    ASSERT_EQ(g_store.pages.size(), 1u);
-    EXPECT_EQ(g_store.pages[0].oddHeader, "");
-    EXPECT_EQ(g_conv.PageCounter, 1);
-    EXPECT_FALSE(g_conv.InMainBody);
-    EXPECT_TRUE(g_conv.InNotesBody);
+    StartNotesBody(cv);
+    ASSERT_EQ(cv.store.pages.size(), 1u);
+    EXPECT_EQ(cv.store.pages[0].oddHeader, "");
+    EXPECT_EQ(cv.body.PageCounter, 1);
+    EXPECT_FALSE(cv.body.InMainBody);
+    EXPECT_TRUE(cv.body.InNotesBody);
 }
 
 }  // namespace

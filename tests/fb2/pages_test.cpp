@@ -28,61 +28,60 @@ TEST(TocText, ReducesATitleToOneLine) {
 
 TEST_F(BodyTest, RunningTextsAreCutToTheLine) {
     const WString title = u"<P>The long journey of a hero across the seven seas and beyond!</P><CR/>";
-    EXPECT_EQ(U8(RunningPartText(kRunningFooter, title, true)),
+    EXPECT_EQ(U8(RunningPartText(cv, kRunningFooter, title, true)),
               "<P><Italic>The long journey of a hero across the ...</Italic></P>");
-    EXPECT_EQ(U8(RunningPartText(kRunningFooter, title, false)),
+    EXPECT_EQ(U8(RunningPartText(cv, kRunningFooter, title, false)),
               "<P><Italic>The long journey of a hero across the seven seas...</Italic></P>");
     const WString entity = u"<P>" + WString(44, u'x') + u" &amp; more words here</P>";
-    EXPECT_EQ(U8(RunningPartText(kRunningHeader, entity, false)), "<P><Italic>" + std::string(44, 'x') + " ...</Italic></P>");
+    EXPECT_EQ(U8(RunningPartText(cv, kRunningHeader, entity, false)), "<P><Italic>" + std::string(44, 'x') + " ...</Italic></P>");
 }
 
 TEST_F(BodyTest, TopLevelSectionsStartPagesAfterTheFirst) {
-    g_description.ShortAuthors = u"A. Author";
-    g_description.BookTitle = u"Book";
-    BuildHeaderFooterSources();
-    for (int i = 0; i < 3; ++i) StartPage(u"");  // cover, title and annotation pages
+    cv.description.ShortAuthors = u"A. Author";
+    cv.description.BookTitle = u"Book";
+    BuildHeaderFooterSources(cv);
+    for (int i = 0; i < 3; ++i) StartPage(cv, u"");  // cover, title and annotation pages
     ConvertBodies("<body><title><p>Book</p></title>"
                   "<section><title><p>One</p></title><p>1</p></section>"
                   "<section><title><p>Two</p></title><p>2</p></section>"
                   "<section><title><p>Three</p></title><p>3</p></section></body>");
 
-    const auto& pages = lrf::g_store.pages;
+    const auto& pages = cv.store.pages;
     ASSERT_EQ(pages.size(), 5u);
     const char* footers[] = {"ftr_o1", "ftr_o2", "ftr_o3"};
     for (size_t i = 0; i < 3; ++i) {
         EXPECT_EQ(pages[i + 2].oddHeader, "hdr_o0");
         EXPECT_EQ(pages[i + 2].oddFooter, footers[i]);
     }
-    EXPECT_EQ(lrf::g_store.headers.size(), 2u);  // one fixed pair for the whole book
+    EXPECT_EQ(cv.store.headers.size(), 2u);  // one fixed pair for the whole book
     const Blocks blocks = TextBlocks();
     ASSERT_EQ(blocks.size(), 16u);
     EXPECT_EQ(blocks[0].text, "<P><Italic>A. Author, \"Book\"</Italic></P>");
     EXPECT_EQ(blocks[8].text, "<P><Italic>Two</Italic></P>");
-    EXPECT_EQ(g_conv.TocEntries, (std::vector<WString>{u" refpage=\"p2\" refobj=\"b6\" |<P>One</P>",
+    EXPECT_EQ(cv.body.TocEntries, (std::vector<WString>{u" refpage=\"p2\" refobj=\"b6\" |<P>One</P>",
                                                        u" refpage=\"p3\" refobj=\"b10\" |<P>Two</P>",
                                                        u" refpage=\"p4\" refobj=\"b14\" |<P>Three</P>"}));
 }
 
 TEST_F(BodyTest, NestedTitlesStartPagesOnlyWhenAsked) {
     for (const uint8_t pageAtSubtitles : {0, 1}) {
-        ResetFb2State();
-        lrf::ResetStore();
-        g_settings.General.PageAtSubtitles = pageAtSubtitles;
-        for (int i = 0; i < 4; ++i) StartPage(u"");
-        g_conv.FirstTitlePending = false;
+        StartOver();
+        cv.settings.General.PageAtSubtitles = pageAtSubtitles;
+        for (int i = 0; i < 4; ++i) StartPage(cv, u"");
+        cv.body.FirstTitlePending = false;
         ConvertBodies("<body><section><title><p>A</p></title>"
                       "<section><title><p>B</p></title><p>x</p></section></section></body>");
-        EXPECT_EQ(g_conv.PageCounter, 5 + pageAtSubtitles);
-        ASSERT_EQ(g_conv.TocEntries.size(), 2u);
-        EXPECT_TRUE(EndsWith(g_conv.TocEntries[1], u" |   <P>B</P>"));
+        EXPECT_EQ(cv.body.PageCounter, 5 + pageAtSubtitles);
+        ASSERT_EQ(cv.body.TocEntries.size(), 2u);
+        EXPECT_TRUE(EndsWith(cv.body.TocEntries[1], u" |   <P>B</P>"));
     }
 }
 
 TEST_F(BodyTest, NotesTitlesStartNoPageAndNoTocEntry) {
-    StartPage(u"");
+    StartPage(cv, u"");
     ConvertBodies("<body name=\"notes\"><section><title><p>1</p></title><p>Note text</p></section></body>");
-    EXPECT_EQ(g_conv.PageCounter, 2);
-    EXPECT_TRUE(g_conv.TocEntries.empty());
+    EXPECT_EQ(cv.body.PageCounter, 2);
+    EXPECT_TRUE(cv.body.TocEntries.empty());
     EXPECT_EQ(TextBlocks(), (Blocks{{"b0", "ts_refer", "<P>1</P><CR/>"}, {"b1", "ts_note", "<P>Note text</P><CR/>"}}));
 }
 

@@ -3,7 +3,7 @@
 // rule lines and external fonts.
 #include <gtest/gtest.h>
 
-#include "fb2/conversion_state.h"
+#include "body_fixture.h"
 #include "fb2/styles.h"
 #include "lrf/store/object_store.h"
 #include "settings/conversion_settings.h"
@@ -20,13 +20,8 @@ std::string Attr(const WString& text, const std::string& name) {
     return Narrow(WStringView(text).substr(value, text.find(u'"', value) - value));
 }
 
-class StylesTest : public ::testing::Test {
+class StylesTest : public test::ConversionTest {
 protected:
-    void SetUp() override {
-        ResetFb2State();
-        lrf::ResetStore();
-        g_settings = BuiltInSettings();
-    }
 };
 
 struct StyleRow {
@@ -67,14 +62,14 @@ TEST_F(StylesTest, BuiltInSettingsGiveTheArithmeticOfEveryStyle) {
         {15, "cite", "head", "90", "400", "18", "32", "90", "0", "583", "20", "0", "0", "horz-adjustable", -1},
         {16, "refer", "center", "80", "400", "16", "0", "80", "0", "583", "0", "0", "0", "horz-adjustable", -1},
     };
-    DefineStyles();
+    DefineStyles(cv);
     for (const StyleRow& row : rows) {
         SCOPED_TRACE(row.kind);
-        TStyleSettings& style = g_settings.StyleTable[row.kind];
+        TStyleSettings& style = cv.settings.StyleTable[row.kind];
         EXPECT_EQ(style.Label, row.label);
         EXPECT_EQ(style.SideMargin, row.sideMarginField);
         WString text, block;
-        StyleAttributes(style, text, block);
+        StyleAttributes(cv, style, text, block);
         EXPECT_TRUE(StartsWith(text, u"  stylelabel=\"ts_" + Widen(row.label) + u"\""));
         EXPECT_EQ(Attr(text, "align"), row.align);
         EXPECT_EQ(Attr(text, "fontsize"), row.fontsize);
@@ -93,49 +88,49 @@ TEST_F(StylesTest, BuiltInSettingsGiveTheArithmeticOfEveryStyle) {
         EXPECT_EQ(Attr(block, "blockrule"), row.blockrule);
     }
     WString text, block;
-    StyleAttributes(g_settings.StyleTable[kStyleBody], text, block);
+    StyleAttributes(cv, cv.settings.StyleTable[kStyleBody], text, block);
     EXPECT_EQ(Attr(text, "fontfacename"), "Dutch801 Rm BT Roman");
 }
 
 TEST_F(StylesTest, WordSpaceFollowsTheBodyAndZeroFallsBackToTheFontSize) {
-    g_settings.StyleTable[kStyleBody].WordSpace = 0;
-    g_settings.StyleTable[kStyleAnnotation].WordSpace = 10;  // kinds 14 to 16 keep their own
-    g_settings.StyleTable[kStyleAnnotation].FontSize = 125;
-    g_settings.StyleTable[kStyleTitle].FontSize = 125;
-    DefineStyles();
-    EXPECT_EQ(g_settings.StyleTable[kStyleHeaderOdd].WordSpace, 0);
-    EXPECT_EQ(g_settings.StyleTable[kStyleAnnotation].WordSpace, 10);
+    cv.settings.StyleTable[kStyleBody].WordSpace = 0;
+    cv.settings.StyleTable[kStyleAnnotation].WordSpace = 10;  // kinds 14 to 16 keep their own
+    cv.settings.StyleTable[kStyleAnnotation].FontSize = 125;
+    cv.settings.StyleTable[kStyleTitle].FontSize = 125;
+    DefineStyles(cv);
+    EXPECT_EQ(cv.settings.StyleTable[kStyleHeaderOdd].WordSpace, 0);
+    EXPECT_EQ(cv.settings.StyleTable[kStyleAnnotation].WordSpace, 10);
 
     WString text, block;
-    StyleAttributes(g_settings.StyleTable[kStyleTitle], text, block);
+    StyleAttributes(cv, cv.settings.StyleTable[kStyleTitle], text, block);
     EXPECT_EQ(Attr(text, "wordspace"), "25");  // round(125 / 10 * 2)
-    StyleAttributes(g_settings.StyleTable[kStyleAnnotation], text, block);
+    StyleAttributes(cv, cv.settings.StyleTable[kStyleAnnotation], text, block);
     EXPECT_EQ(Attr(text, "wordspace"), "12");  // 12.5 rounds to even
     EXPECT_EQ(Attr(text, "parindent"), "30");  // 12 * 2 * 125 / 100
 }
 
 TEST_F(StylesTest, PageMarginsAndUnequalBlockMarginsNarrowTheBlock) {
-    g_settings.PageLayout.Left = 10;
-    g_settings.PageLayout.Right = 20;
+    cv.settings.PageLayout.Left = 10;
+    cv.settings.PageLayout.Right = 20;
     const struct {
         int left, right;
         const char* width;
         int sideMarginField;
     } cases[] = {{-1, 25, "528", -1}, {40, 30, "483", 40}, {15, 15, "553", -1}};
     for (const auto& c : cases) {
-        TStyleSettings style = g_settings.StyleTable[kStyleBody];
+        TStyleSettings style = cv.settings.StyleTable[kStyleBody];
         style.MarginLeft = c.left;
         style.MarginRight = c.right;
         WString text, block;
-        StyleAttributes(style, text, block);
+        StyleAttributes(cv, style, text, block);
         EXPECT_EQ(Attr(block, "blockwidth"), c.width) << c.left << " " << c.right;
         EXPECT_EQ(style.SideMargin, c.sideMarginField) << c.left << " " << c.right;
     }
 }
 
 TEST_F(StylesTest, RegistersBlockStyleBeforeTextStyleInTheFixedOrder) {
-    DefineStyles();
-    const lrf::ObjectStore& store = lrf::g_store;
+    DefineStyles(cv);
+    const lrf::ObjectStore& store = cv.store;
     ASSERT_EQ(store.pageStyles.size(), 2u);
     EXPECT_EQ(store.pageStyles[0].styleLabel, "ps_front");
     EXPECT_EQ(store.pageStyles[1].styleLabel, "ps_gen");
@@ -157,29 +152,29 @@ TEST_F(StylesTest, RegistersBlockStyleBeforeTextStyleInTheFixedOrder) {
 }
 
 TEST_F(StylesTest, HiddenHeaderGivesItsHeightToTheTextAndRuleLinesAreStored) {
-    EXPECT_EQ(Attr(PageStyleAttributes(g_settings.PageLayout), "textheight"), "684");
-    g_settings.HeaderFooter.HeaderShow = 0;
-    const WString page = PageStyleAttributes(g_settings.PageLayout);
+    EXPECT_EQ(Attr(PageStyleAttributes(cv, cv.settings.PageLayout), "textheight"), "684");
+    cv.settings.HeaderFooter.HeaderShow = 0;
+    const WString page = PageStyleAttributes(cv, cv.settings.PageLayout);
     EXPECT_EQ(Attr(page, "headheight"), "0");
     EXPECT_EQ(Attr(page, "headsep"), "0");
     EXPECT_EQ(Attr(page, "textheight"), "719");
 
-    DefineStyles();
-    EXPECT_EQ(g_conv.HeaderRuleLine, u" xl0=\"5\" yl0=\"28\" xl1=\"579\" yl1=\"28\" lw=\"1\" lc=\"127\" lt=\"3\"");
-    EXPECT_EQ(g_conv.FooterRuleLine, u" xl0=\"5\" yl0=\"1\" xl1=\"579\" yl1=\"1\" lw=\"1\" lc=\"127\" lt=\"3\"");
+    DefineStyles(cv);
+    EXPECT_EQ(cv.body.HeaderRuleLine, u" xl0=\"5\" yl0=\"28\" xl1=\"579\" yl1=\"28\" lw=\"1\" lc=\"127\" lt=\"3\"");
+    EXPECT_EQ(cv.body.FooterRuleLine, u" xl0=\"5\" yl0=\"1\" xl1=\"579\" yl1=\"1\" lw=\"1\" lc=\"127\" lt=\"3\"");
 }
 
 TEST_F(StylesTest, ExternalFontNamesTheFaceAndIsRegisteredOnce) {
-    g_settings.StyleTable[kStyleBody].ExternalFontFile = "/fonts/a.ttf|My Font|";
-    g_settings.StyleTable[kStyleCite].ExternalFontFile = "/fonts/b.ttf|My Font|";
-    g_settings.StyleTable[kStyleNote].ExternalFontFile = "/fonts/c.ttf";  // no face: not a font
-    DefineStyles();
-    EXPECT_EQ(StyleFace(g_settings.StyleTable[kStyleBody]), u"My Font");
-    EXPECT_EQ(StyleFace(g_settings.StyleTable[kStyleNote]), u"Courier 10 Pitch Win95BT");
-    ASSERT_EQ(lrf::g_store.fonts.size(), 1u);
-    EXPECT_EQ(lrf::g_store.fonts[0].fontName, "My Font");
-    EXPECT_EQ(lrf::g_store.fonts[0].file, "/fonts/a.ttf");
-    EXPECT_EQ(lrf::g_store.fonts[0].fontFileName, "My Font");
+    cv.settings.StyleTable[kStyleBody].ExternalFontFile = "/fonts/a.ttf|My Font|";
+    cv.settings.StyleTable[kStyleCite].ExternalFontFile = "/fonts/b.ttf|My Font|";
+    cv.settings.StyleTable[kStyleNote].ExternalFontFile = "/fonts/c.ttf";  // no face: not a font
+    DefineStyles(cv);
+    EXPECT_EQ(StyleFace(cv.settings.StyleTable[kStyleBody]), u"My Font");
+    EXPECT_EQ(StyleFace(cv.settings.StyleTable[kStyleNote]), u"Courier 10 Pitch Win95BT");
+    ASSERT_EQ(cv.store.fonts.size(), 1u);
+    EXPECT_EQ(cv.store.fonts[0].fontName, "My Font");
+    EXPECT_EQ(cv.store.fonts[0].file, "/fonts/a.ttf");
+    EXPECT_EQ(cv.store.fonts[0].fontFileName, "My Font");
 }
 
 }  // namespace

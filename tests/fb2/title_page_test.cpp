@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fb2/body.h"
-#include "fb2/conversion_state.h"
+#include "body_fixture.h"
 #include "fb2/description.h"
 #include "fb2/pages.h"
 #include "fb2/styles.h"
@@ -13,27 +13,23 @@
 namespace tavorin::fb2 {
 namespace {
 
-std::string BlockText(const lrf::TextBlockRecord& block) {
-    return Narrow(WStringView(lrf::g_store.textStore).substr(block.text.start, block.text.size()));
-}
-
-class TitlePageTest : public ::testing::Test {
+class TitlePageTest : public test::ConversionTest {
 protected:
     void SetUp() override {
-        ResetFb2State();
-        lrf::ResetStore();
-        g_settings = BuiltInSettings();
-        DefineStyles();
-        g_description.AuthorsLine = u"Ivan Petrov";
-        g_description.BookTitle = u"Night Watch";
+        DefineStyles(cv);
+        cv.description.AuthorsLine = u"Ivan Petrov";
+        cv.description.BookTitle = u"Night Watch";
     }
-    const lrf::ObjectStore& store = lrf::g_store;
+    std::string BlockText(const lrf::TextBlockRecord& block) const {
+        return Narrow(WStringView(cv.store.textStore).substr(block.text.start, block.text.size()));
+    }
+    const lrf::ObjectStore& store = cv.store;
 };
 
 TEST_F(TitlePageTest, TitlePageHoldsAuthorsTitleAndSeriesThenTheAnnotationPage) {
-    g_description.SequenceText = u"Watches 1";
-    g_description.Annotation = u"<P>About.</P><CR/>";
-    EmitBlock(kBlockBookTitle, u"aaaaaaaaaaaaa");
+    cv.description.SequenceText = u"Watches 1";
+    cv.description.Annotation = u"<P>About.</P><CR/>";
+    EmitBlock(cv, kBlockBookTitle, u"aaaaaaaaaaaaa");
 
     ASSERT_EQ(store.pages.size(), 2u);  // the title page and the page after the annotation
     ASSERT_EQ(store.textBlocks.size(), 2u);
@@ -46,13 +42,13 @@ TEST_F(TitlePageTest, TitlePageHoldsAuthorsTitleAndSeriesThenTheAnnotationPage) 
     EXPECT_EQ(store.textBlocks[1].objid, "b1");
     EXPECT_EQ(store.textBlocks[1].textStyle, "ts_annot");
     EXPECT_EQ(BlockText(store.textBlocks[1]), "<P><P>About.</P><CR/></P>");
-    EXPECT_EQ(g_conv.PageCounter, 2);
-    EXPECT_EQ(g_conv.BlockCounter, 2);
+    EXPECT_EQ(cv.body.PageCounter, 2);
+    EXPECT_EQ(cv.body.BlockCounter, 2);
 }
 
 TEST_F(TitlePageTest, WithoutAnnotationANewPageFollowsAndBoldStyleWraps) {
-    g_settings.StyleTable[kStyleBookTitle].IsBold = 1;
-    EmitBlock(kBlockBookTitle, u"aaaaaaaaaaaaa");
+    cv.settings.StyleTable[kStyleBookTitle].IsBold = 1;
+    EmitBlock(cv, kBlockBookTitle, u"aaaaaaaaaaaaa");
     ASSERT_EQ(store.textBlocks.size(), 1u);
     EXPECT_EQ(BlockText(store.textBlocks[0]),
               "<Bold><P>Ivan Petrov</P><CR/><CR/>"
@@ -61,14 +57,14 @@ TEST_F(TitlePageTest, WithoutAnnotationANewPageFollowsAndBoldStyleWraps) {
 }
 
 TEST_F(TitlePageTest, DescriptionPageIsASoloPageBehindAButton) {
-    StartPage(u"");  // the last page of the body
-    g_conv.BlockCounter = 7;
-    g_description.DescriptionPage = u"<P></P>";  // the driver's wrap of an empty page
-    EmitDescriptionPage();
+    StartPage(cv, u"");  // the last page of the body
+    cv.body.BlockCounter = 7;
+    cv.description.DescriptionPage = u"<P></P>";  // the driver's wrap of an empty page
+    EmitDescriptionPage(cv);
     EXPECT_TRUE(store.textBlocks.empty());
 
-    g_description.DescriptionPage = u"<P></P><CR/><P><Bold>Title: </Bold>Night Watch</P>";
-    EmitDescriptionPage();
+    cv.description.DescriptionPage = u"<P></P><CR/><P><Bold>Title: </Bold>Night Watch</P>";
+    EmitDescriptionPage(cv);
 
     ASSERT_EQ(store.textBlocks.size(), 2u);
     EXPECT_EQ(store.textBlocks[0].objid, "b_fb2link");
@@ -82,7 +78,7 @@ TEST_F(TitlePageTest, DescriptionPageIsASoloPageBehindAButton) {
     EXPECT_EQ(page.find("<P></P><CR/><P><Bold>Title: </Bold>Night Watch</P><P><CR/><CR/>"), 0u) << page;
     EXPECT_NE(page.find("<CharButton refobj=\"br_fb2description\">"), std::string::npos);
     EXPECT_NE(page.find(">RETURN TO BOOK</EmpLine>"), std::string::npos);
-    EXPECT_EQ(g_conv.BlockCounter, 9);
+    EXPECT_EQ(cv.body.BlockCounter, 9);
 
     ASSERT_EQ(store.buttons.size(), 2u);
     EXPECT_EQ(store.buttons[0].objid, "bf_fb2description");

@@ -5,11 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "app/console.h"
-#include "app/entry.h"
 #include "fuzz_files.h"
 #include "fuzz_target.h"
 #include "support/lrf_check.h"
+#include "tavorin/convert.h"
 
 namespace tavorin::fuzz::convert {
 
@@ -26,17 +25,15 @@ inline std::vector<uint8_t> ReadAll(const std::string& path) {
 
 inline int Convert(const uint8_t* data, size_t size) {
     namespace fs = std::filesystem;
-    static std::FILE* const silence = std::fopen("/dev/null", "w");
     const std::string input = WriteInput("book.fb2", data, size);
     const std::string output = PrivateFolder() + "/book.lrf";
     const std::string temp = PrivateFolder() + "/tmp";
     fs::remove(output);
     fs::create_directories(temp);
 
-    SetConsoleStream(silence);
-    const int code = RunConverter(
-        {"tavorin_c", "-s", std::string(TAVORIN_SOURCE_DIR) + "/default_styles.sini", "-t", temp, "-i", input, "-o", output});
-    SetConsoleStream(nullptr);
+    StringSink printed;
+    const int code =
+        ConvertBook(input, output, std::string(TAVORIN_SOURCE_DIR) + "/default_styles.sini", temp, printed).exitCode;
 
     TAVORIN_FUZZ_CHECK(code >= 0 && code <= 12);
     TAVORIN_FUZZ_CHECK(fs::is_empty(temp));

@@ -6,7 +6,7 @@
 #include "settings/conversion_settings.h"
 
 TAVORIN_FUZZ_TARGET(FuzzSettings) {
-    tavorin::g_settings = tavorin::BuiltInSettings();
-    tavorin::ReadSettingsText(std::string_view(reinterpret_cast<const char*>(data), size));
+    tavorin::ConversionSettings settings = tavorin::BuiltInSettings();
+    tavorin::ReadSettingsText(std::string_view(reinterpret_cast<const char*>(data), size), settings);
     return 0;
 }

@@ -7,11 +7,10 @@
 #include <limits>
 #include <string>
 
-#include "app/console.h"
-#include "app/run_state.h"
 #include "settings/conversion_settings.h"
 #include "settings/settings_keys.h"
 #include "support/test_util.h"
+#include "text/exit_codes.h"
 
 namespace tavorin {
 namespace {
@@ -20,9 +19,9 @@ constexpr int32_t kInt32Min = std::numeric_limits<int32_t>::min();
 constexpr int32_t kInt32Max = std::numeric_limits<int32_t>::max();
 
 ConversionSettings ReadFromBuiltIn(std::string_view text) {
-    g_settings = BuiltInSettings();
-    ReadSettingsText(text);
-    return g_settings;
+    ConversionSettings settings = BuiltInSettings();
+    ReadSettingsText(text, settings);
+    return settings;
 }
 
 struct LineCase {
@@ -101,13 +100,11 @@ TEST(SettingsText, IntegerValues) {
 
 TEST(SettingsText, TextValuesAreCutAtCharacterBoundaries) {
     const std::string longName(250, 'a');
-    ReadFromBuiltIn("[MainText]\nFontName=" + longName);
-    EXPECT_EQ(Body(g_settings).FontName, std::string(200, 'a'));
+    EXPECT_EQ(ReadFromBuiltIn("[MainText]\nFontName=" + longName).StyleTable[kStyleBody].FontName, std::string(200, 'a'));
 
     // "é" is two bytes: the 100th byte would split it.
     const std::string source = std::string(99, 'b') + "\xC3\xA9" + "c";
-    ReadFromBuiltIn("[HeaderAndFooter]\nHeaderSource=" + source);
-    EXPECT_EQ(g_settings.HeaderFooter.HeaderSource, std::string(99, 'b'));
+    EXPECT_EQ(ReadFromBuiltIn("[HeaderAndFooter]\nHeaderSource=" + source).HeaderFooter.HeaderSource, std::string(99, 'b'));
 
     // Bytes that are not UTF-8 are cut where the capacity ends.
     EXPECT_EQ(CutToCapacity(std::string(10, '\x80'), 4), std::string(4, '\x80'));
@@ -115,26 +112,28 @@ TEST(SettingsText, TextValuesAreCutAtCharacterBoundaries) {
 
 TEST(SettingsFile, DefaultFileHoldsTheBuiltInValues) {
     const std::string path = std::string(TAVORIN_SOURCE_DIR) + "/default_styles.sini";
-    g_settings = BuiltInSettings();
-    ReadSettingsFile(path);
-    EXPECT_TRUE(g_settings == BuiltInSettings());
+    StringSink printed;
+    Console console{printed};
+    ConversionSettings settings = BuiltInSettings();
+    ReadSettingsFile(path, settings, console);
+    EXPECT_TRUE(settings == BuiltInSettings());
 
     // Every style key is written in the file: starting from empty entries,
     // the file alone rebuilds every style that has a section.
     const ConversionSettings builtIn = BuiltInSettings();
-    g_settings = builtIn;
-    for (TStyleSettings& style : g_settings.StyleTable) {
+    settings = builtIn;
+    for (TStyleSettings& style : settings.StyleTable) {
         TStyleSettings empty;
         empty.Label = style.Label;
         style = empty;
     }
-    ReadSettingsFile(path);
+    ReadSettingsFile(path, settings, console);
     for (const int kind : {kStyleTitle1, kStyleSubtitle1, kStyleHeaderEven, kStyleFooterEven}) {
-        g_settings.StyleTable[kind] = builtIn.StyleTable[kind];
+        settings.StyleTable[kind] = builtIn.StyleTable[kind];
     }
     for (int kind = 0; kind < kStyleCount; ++kind) {
         SCOPED_TRACE(builtIn.StyleTable[kind].Label);
-        EXPECT_TRUE(g_settings.StyleTable[kind] == builtIn.StyleTable[kind]);
+        EXPECT_TRUE(settings.StyleTable[kind] == builtIn.StyleTable[kind]);
     }
 }
 
@@ -142,23 +141,17 @@ TEST(SettingsFile, MissingFileEndsTheRunWithCode3) {
     const test::ScratchDir dir;
     for (const std::string& path : {dir.file("absent.sini"), dir.path().string()}) {
         SCOPED_TRACE(path);
-        std::FILE* sink = std::tmpfile();
-        ASSERT_NE(sink, nullptr);
-        SetConsoleStream(sink);
+        StringSink printed;
+        Console console{printed};
+        ConversionSettings settings = BuiltInSettings();
         int code = -1;
         try {
-            ReadSettingsFile(path);
+            ReadSettingsFile(path, settings, console);
         } catch (const RunExit& exit) {
             code = exit.code;
         }
-        SetConsoleStream(nullptr);
         EXPECT_EQ(code, kExitNoSettings);
-
-        std::rewind(sink);
-        char buffer[512] = {};
-        const size_t got = std::fread(buffer, 1, sizeof buffer - 1, sink);
-        std::fclose(sink);
-        EXPECT_EQ(std::string(buffer, got), "Error: Cannot open style file:" + path + "\n");
+        EXPECT_EQ(printed.text(), "Error: Cannot open style file:" + path + "\n");
     }
 }
 

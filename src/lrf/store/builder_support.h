@@ -17,20 +17,20 @@ inline int64_t NumberAttribute(WStringView name, WStringView text, int64_t fallb
 
 // Encodes the element's attributes with the selected table at the end of the
 // tag store and returns the range they fill.
-inline Range EncodeToTagStore(int selector, WStringView element) {
-    Range range{g_store.tagStore.size(), 0};
-    EncodeAttributes(selector, g_store.tagStore, element);
-    range.end = g_store.tagStore.size();
+inline Range EncodeToTagStore(ObjectStore& store, Console& console, int selector, WStringView element) {
+    Range range{store.tagStore.size(), 0};
+    EncodeAttributes(selector, store.tagStore, element, console);
+    range.end = store.tagStore.size();
     return range;
 }
 
 // Block styles, headers and footers always carry a fill colour: opaque black
 // unless the element names one ("bgcolor" anywhere in it counts).
-inline Range EncodeFilledBlockAttributes(WStringView element) {
-    if (Contains(element, u"bgcolor")) return EncodeToTagStore(kBlockAttributes, element);
+inline Range EncodeFilledBlockAttributes(ObjectStore& store, Console& console, WStringView element) {
+    if (Contains(element, u"bgcolor")) return EncodeToTagStore(store, console, kBlockAttributes, element);
     WString filled(element);
     filled += u" bgcolor=\"0xff000000\" ";
-    return EncodeToTagStore(kBlockAttributes, filled);
+    return EncodeToTagStore(store, console, kBlockAttributes, filled);
 }
 
 }  // namespace tavorin::lrf

@@ -1,6 +1,6 @@
 // Builders of pages, blocks and their contents, block spaces and ruled lines,
 // headers and footers, buttons, table-of-contents entries, image streams and
-// solo mode. Each call appends one record (and its tags or content) to g_store.
+// solo mode. Each call appends one record (and its tags or content) to the store.
 #include <algorithm>
 #include <string_view>
 
@@ -45,11 +45,11 @@ const NamedNumber* FindWord(std::span<const NamedNumber> table, std::string_view
     return row == table.end() ? nullptr : &*row;
 }
 
-uint32_t ChildCount(ElementKind kind) {
+uint32_t ChildCount(const ObjectStore& store, ElementKind kind) {
     switch (kind) {
-        case kKindTextBlock: return static_cast<uint32_t>(g_store.textBlocks.size());
-        case kKindSimpleTextBlock: return static_cast<uint32_t>(g_store.simpleTextBlocks.size());
-        case kKindImageBlock: return static_cast<uint32_t>(g_store.imageBlocks.size());
+        case kKindTextBlock: return static_cast<uint32_t>(store.textBlocks.size());
+        case kKindSimpleTextBlock: return static_cast<uint32_t>(store.simpleTextBlocks.size());
+        case kKindImageBlock: return static_cast<uint32_t>(store.imageBlocks.size());
         default: return 0;
     }
 }
@@ -57,8 +57,7 @@ uint32_t ChildCount(ElementKind kind) {
 // Appends a child entry to the last page while blocks belong to pages.
 // False when the entry belongs to no page: outside the main flow and solo
 // mode, or before the first page (no page to hold it).
-bool AddPageChild(uint32_t entry) {
-    ObjectStore& store = g_store;
+bool AddPageChild(ObjectStore& store, uint32_t entry) {
     if (!(store.inMainFlow || store.soloMode) || store.pages.empty()) return false;
     store.pageContentList.push_back(entry);
     store.pages.back().content.end = store.pageContentList.size();
@@ -117,36 +116,35 @@ void DecodeLabelEntities(WString& text) {
 
 }  // namespace
 
-void BuildPage(WStringView element) {
+void BuildPage(ObjectStore& store, Console& console, WStringView element) {
     PageRecord page;
-    page.id = static_cast<uint32_t>(g_store.pages.size());
+    page.id = static_cast<uint32_t>(store.pages.size());
     page.objid = GetAttribute(u"objid", element);
     page.pageStyle = GetAttribute(u"pagestyle", element);
     page.oddHeader = GetAttribute(u"oddheader", element);
     page.evenHeader = GetAttribute(u"evenheader", element);
     page.oddFooter = GetAttribute(u"oddfooter", element);
     page.evenFooter = GetAttribute(u"evenfooter", element);
-    page.tags = EncodeToTagStore(kPageAttributes, element);
-    page.content = Range{g_store.pageContentList.size(), g_store.pageContentList.size()};
-    g_store.pages.push_back(std::move(page));
+    page.tags = EncodeToTagStore(store, console, kPageAttributes, element);
+    page.content = Range{store.pageContentList.size(), store.pageContentList.size()};
+    store.pages.push_back(std::move(page));
 }
 
-void BuildBlock(ElementKind childKind, WStringView element) {
-    ObjectStore& store = g_store;
+void BuildBlock(ObjectStore& store, Console& console, ElementKind childKind, WStringView element) {
     BlockRecord block;
     block.number = static_cast<uint32_t>(store.blocks.size());
     block.childKind = static_cast<uint16_t>(childKind);
-    block.child = ChildCount(childKind);
+    block.child = ChildCount(store, childKind);
     block.pageIndex = static_cast<int32_t>(store.pages.size()) - 1;
     block.blockStyle = GetAttribute(u"blockstyle", element);
     block.objid = GetAttribute(u"objid", element);
-    block.tags = EncodeToTagStore(kBlockAttributes, element);
+    block.tags = EncodeToTagStore(store, console, kBlockAttributes, element);
     store.blocks.push_back(std::move(block));
 
     const BlockRecord& added = store.blocks.back();
     if (!store.inMainFlow && !store.soloMode) {
         store.freeBlockList.push_back(added.number);
-    } else if (AddPageChild(added.number)) {
+    } else if (AddPageChild(store, added.number)) {
         if (store.soloMode) {
             store.soloPageList.push_back(store.pages.back().id);
         } else {
@@ -157,21 +155,19 @@ void BuildBlock(ElementKind childKind, WStringView element) {
     }
 }
 
-void BuildTextBlock(WStringView element, WStringView content) {
-    ObjectStore& store = g_store;
+void BuildTextBlock(ObjectStore& store, Console& console, WStringView element, WStringView content) {
     TextBlockRecord block;
     block.id = static_cast<uint32_t>(store.textBlocks.size());
     block.textStyle = GetAttribute(u"textstyle", element);
     block.objid = GetAttribute(u"objid", element);
-    block.tags = EncodeToTagStore(kTextAttributes, element);
+    block.tags = EncodeToTagStore(store, console, kTextAttributes, element);
     block.text.start = store.textStore.size();
     store.textStore.append(content);
     block.text.end = store.textStore.size();
     store.textBlocks.push_back(std::move(block));
 }
 
-void BuildImageBlock(WStringView element) {
-    ObjectStore& store = g_store;
+void BuildImageBlock(ObjectStore& store, WStringView element) {
     ImageBlockRecord block;
     block.id = static_cast<uint32_t>(store.imageBlocks.size());
     block.objid = GetAttribute(u"objid", element);
@@ -195,8 +191,7 @@ void BuildImageBlock(WStringView element) {
     store.imageBlocks.push_back(std::move(block));
 }
 
-void BuildInline(WStringView element) {
-    ObjectStore& store = g_store;
+void BuildInline(ObjectStore& store, WStringView element) {
     InlineRecord record;
     record.tags.start = store.tagStore.size();
     AppendInlineTags(element, store.tagStore);
@@ -204,10 +199,11 @@ void BuildInline(WStringView element) {
     if (record.tags.size() == 0) return;
     record.number = static_cast<uint32_t>(store.inlines.size()) | kInlineObjectFlag;
     store.inlines.push_back(record);
-    AddPageChild(record.number);
+    AddPageChild(store, record.number);
 }
 
-void BuildHeaderFooter(ElementKind kind, WStringView element, WStringView ruleText) {
+void BuildHeaderFooter(ObjectStore& store, Console& console, ElementKind kind, WStringView element,
+                       WStringView ruleText) {
     HeaderFooterRecord record;
     record.objid = GetAttribute(u"objid", element);
     record.refObj = GetAttribute(u"refobj", element);
@@ -222,20 +218,19 @@ void BuildHeaderFooter(ElementKind kind, WStringView element, WStringView ruleTe
     record.lineWidth = rule(u"lw");
     record.lineColor = rule(u"lc");
     record.lineType = rule(u"lt");
-    record.tags = EncodeFilledBlockAttributes(element);
-    (kind == kKindHeader ? g_store.headers : g_store.footers).push_back(std::move(record));
+    record.tags = EncodeFilledBlockAttributes(store, console, element);
+    (kind == kKindHeader ? store.headers : store.footers).push_back(std::move(record));
 }
 
-void BuildButton(WStringView element) {
+void BuildButton(ObjectStore& store, WStringView element) {
     ButtonRecord button;
     button.objid = GetAttribute(u"objid", element);
     button.refPage = GetAttribute(u"refpage", element);
     button.refObj = GetAttribute(u"refobj", element);
-    g_store.buttons.push_back(std::move(button));
+    store.buttons.push_back(std::move(button));
 }
 
-void BuildTocEntry(WStringView element) {
-    ObjectStore& store = g_store;
+void BuildTocEntry(ObjectStore& store, WStringView element) {
     TocEntryRecord entry;
     entry.refPage = GetAttribute(u"refpage", element);
     entry.refObj = GetAttribute(u"refobj", element);
@@ -249,8 +244,7 @@ void BuildTocEntry(WStringView element) {
     store.tocEntries.push_back(std::move(entry));
 }
 
-void BuildImageStream(std::span<const uint8_t> bytes, WStringView sizeText, WStringView element) {
-    ObjectStore& store = g_store;
+void BuildImageStream(ObjectStore& store, std::span<const uint8_t> bytes, WStringView sizeText, WStringView element) {
     ImageStreamRecord stream;
     stream.id = static_cast<uint32_t>(store.imageStreams.size());
     const NamedNumber* type = FindWord(kImageTypes, GetAttribute(u"encoding", element));
@@ -263,12 +257,12 @@ void BuildImageStream(std::span<const uint8_t> bytes, WStringView sizeText, WStr
     store.imageStreams.push_back(std::move(stream));
 }
 
-void StartSolo() {
-    g_store.soloMode = true;
-    g_store.soloPageStart = static_cast<uint32_t>(g_store.pages.size());
-    g_store.soloPageList.clear();
+void StartSolo(ObjectStore& store) {
+    store.soloMode = true;
+    store.soloPageStart = static_cast<uint32_t>(store.pages.size());
+    store.soloPageList.clear();
 }
 
-void EndSolo() { g_store.soloMode = false; }
+void EndSolo(ObjectStore& store) { store.soloMode = false; }
 
 }  // namespace tavorin::lrf

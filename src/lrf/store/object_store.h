@@ -233,10 +233,4 @@ struct ObjectStore {
     uint32_t lastId = 0;         // last id handed out
 };
 
-// The run's store.
-extern ObjectStore g_store;
-
-// Empties the store and sets the flags to their start values.
-void ResetStore();
-
 }  // namespace tavorin::lrf

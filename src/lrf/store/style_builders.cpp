@@ -1,6 +1,5 @@
 // Builders of text, block and page styles, the book-wide default text
 // attributes, the book header settings and the registered fonts.
-#include "app/console.h"
 #include "lrf/store/builder_support.h"
 
 namespace tavorin::lrf {
@@ -10,11 +9,11 @@ namespace {
 constexpr uint16_t kBindingLeftToRight = 1;
 constexpr uint16_t kBindingRightToLeft = 16;
 
-std::vector<StyleRecord>& StylesOfKind(ElementKind kind) {
+std::vector<StyleRecord>& StylesOfKind(ObjectStore& store, ElementKind kind) {
     switch (kind) {
-        case kKindBlockStyle: return g_store.blockStyles;
-        case kKindPageStyle: return g_store.pageStyles;
-        default: return g_store.textStyles;
+        case kKindBlockStyle: return store.blockStyles;
+        case kKindPageStyle: return store.pageStyles;
+        default: return store.textStyles;
     }
 }
 
@@ -29,28 +28,28 @@ bool ReadHeaderNumber(WStringView name, WStringView element, Field& field) {
 
 }  // namespace
 
-void BuildStyle(ElementKind kind, WStringView element) {
-    std::vector<StyleRecord>& styles = StylesOfKind(kind);
+void BuildStyle(ObjectStore& store, Console& console, ElementKind kind, WStringView element) {
+    std::vector<StyleRecord>& styles = StylesOfKind(store, kind);
     StyleRecord style;
     style.id = static_cast<uint32_t>(styles.size());
     style.objid = GetAttribute(u"objid", element);
     style.styleLabel = GetAttribute(u"stylelabel", element);
     switch (kind) {
-        case kKindBlockStyle: style.tags = EncodeFilledBlockAttributes(element); break;
-        case kKindPageStyle: style.tags = EncodeToTagStore(kPageAttributes, element); break;
-        default: style.tags = EncodeToTagStore(kTextAttributes, element); break;
+        case kKindBlockStyle: style.tags = EncodeFilledBlockAttributes(store, console, element); break;
+        case kKindPageStyle: style.tags = EncodeToTagStore(store, console, kPageAttributes, element); break;
+        default: style.tags = EncodeToTagStore(store, console, kTextAttributes, element); break;
     }
     styles.push_back(std::move(style));
 }
 
-void BuildBookDefaults(WStringView element) {
+void BuildBookDefaults(ObjectStore& store, Console& console, WStringView element) {
     // The book attribute object is the only one of its kind: number 0.
-    g_store.bookDefaultsNumber = 0;
-    g_store.bookDefaults = EncodeToTagStore(kTextAttributes, element);
+    store.bookDefaultsNumber = 0;
+    store.bookDefaults = EncodeToTagStore(store, console, kTextAttributes, element);
 }
 
-void ApplyBookSetting(WStringView element) {
-    BookHeaderSettings& header = g_store.header;
+void ApplyBookSetting(ObjectStore& store, Console& console, WStringView element) {
+    BookHeaderSettings& header = store.header;
     header.scrambleKey = kScrambleKey;
     const std::string binding = GetAttribute(u"bindingdirection", element);
     if (binding == "Lr") header.bindingDirection = kBindingLeftToRight;
@@ -61,11 +60,10 @@ void ApplyBookSetting(WStringView element) {
                           ReadHeaderNumber(u"screenwidth", element, header.screenWidth) &&
                           ReadHeaderNumber(u"screenheight", element, header.screenHeight) &&
                           ReadHeaderNumber(u"colordepth", element, header.colorDepth);
-    if (!complete) ConsoleLine("\nError: incorrect Book Header reading");
+    if (!complete) console.Line("\nError: incorrect Book Header reading");
 }
 
-void RegisterFont(WStringView element) {
-    ObjectStore& store = g_store;
+void RegisterFont(ObjectStore& store, WStringView element) {
     FontRecord font;
     font.fontName = GetAttribute(u"fontname", element);
     if (!store.fontNames.insert(font.fontName).second) return;  // a font is registered once

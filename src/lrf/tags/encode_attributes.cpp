@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <string>
 
-#include "app/console.h"
 #include "lrf/tags/tag_table.h"
 
 namespace tavorin::lrf {
@@ -41,45 +40,45 @@ WStringView TrimView(WStringView text) {
     return text.substr(begin, end - begin);
 }
 
-void ReportIncorrectValue(WStringView name, WStringView value) {
-    ConsoleLine("\nError: Incorrect value =" + Narrow(value) + " in " + Narrow(name));
+void ReportIncorrectValue(WStringView name, WStringView value, Console& console) {
+    console.Line("\nError: Incorrect value =" + Narrow(value) + " in " + Narrow(name));
 }
 
 // Adds one ruby attribute; the tag is written when both have been seen.
 // False for an unknown word: the rest of the element is then skipped.
-bool AddRubyAttribute(RubyPair& ruby, WStringView name, WStringView value, ByteBuffer& out) {
+bool AddRubyAttribute(RubyPair& ruby, WStringView name, WStringView value, ByteBuffer& out, Console& console) {
     const auto row = std::find_if(std::begin(kRubyWords), std::end(kRubyWords), [&](const RubyWord& r) {
         return r.attribute == name && r.word == value;
     });
     if (row == std::end(kRubyWords)) {
-        ReportIncorrectValue(name, value);
+        ReportIncorrectValue(name, value, console);
         return false;
     }
     ruby.sum += row->value;
-    if (++ruby.count == 2) WriteTag(out, TTag{{}, kRubyAlignAndAdjustCode, 2}, ruby.sum);
+    if (++ruby.count == 2) WriteTag(out, TTag{{}, kRubyAlignAndAdjustCode, 2}, ruby.sum, console);
     return true;
 }
 
-void EncodeAttribute(int selector, WStringView name, WStringView value, ByteBuffer& out) {
+void EncodeAttribute(int selector, WStringView name, WStringView value, ByteBuffer& out, Console& console) {
     TTag tag = LookupTag(selector, name);
     if (tag.code == 0) return;
     int64_t number = 0;
-    if (!ConvertTagValue(tag.code, value, number)) {
+    if (!ConvertTagValue(tag.code, value, number, console)) {
         if (tag.code == kFontFaceNameCode || tag.code == kEmphasisDotsFontCode) {
             tag.name = value;
         } else if (!ParseInt(value, number)) {
-            ReportIncorrectValue(name, value);
+            ReportIncorrectValue(name, value, console);
             return;
         }
     }
     // Blocks have no "fix" background mode of their own; they take mode 1.
     if (selector == kBlockAttributes && tag.code == kBgImageModeCode && number == 0) number = 1;
-    WriteTag(out, tag, number);
+    WriteTag(out, tag, number, console);
 }
 
 }  // namespace
 
-void EncodeAttributes(int selector, ByteBuffer& out, WStringView element) {
+void EncodeAttributes(int selector, ByteBuffer& out, WStringView element, Console& console) {
     // A font for the emphasis dots makes the combined tag carry the dots'
     // character: a separate empdotscode is disabled by spoiling its name.
     WString spoiled;
@@ -113,9 +112,9 @@ void EncodeAttributes(int selector, ByteBuffer& out, WStringView element) {
             pos = close + 1;
         }
         if (IsRubyAttribute(name)) {
-            if (!AddRubyAttribute(ruby, name, value, out)) return;
+            if (!AddRubyAttribute(ruby, name, value, out, console)) return;
         } else {
-            EncodeAttribute(selector, name, value, out);
+            EncodeAttribute(selector, name, value, out, console);
         }
     }
 }

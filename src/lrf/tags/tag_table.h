@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "lrf/store/byte_buffer.h"
+#include "text/console.h"
 #include "text/wide.h"
 
 namespace tavorin::lrf {
@@ -30,8 +31,9 @@ struct TTag {
 };
 
 // Parses the attribute list of one element and appends one tag per
-// recognised attribute to `out`, in the order of the attributes.
-void EncodeAttributes(int selector, ByteBuffer& out, WStringView element);
+// recognised attribute to `out`, in the order of the attributes; a value it
+// cannot read prints an error line on the console.
+void EncodeAttributes(int selector, ByteBuffer& out, WStringView element, Console& console);
 
 // Row of the selected table whose name equals `name` (code and size only);
 // code 0 when there is none or the selector is not 0 to 2.
@@ -39,9 +41,9 @@ TTag LookupTag(int selector, WStringView name);
 // Converts the values that have words or a special numeric form (colours,
 // text line width, enumerations). False when the code has no such conversion
 // or the word is unknown; an unknown word prints an error line.
-bool ConvertTagValue(uint16_t code, WStringView value, int64_t& out);
+bool ConvertTagValue(uint16_t code, WStringView value, int64_t& out, Console& console);
 // Appends the tag code and its value bytes; font names travel in tag.name.
-void WriteTag(ByteBuffer& out, const TTag& tag, int64_t value);
+void WriteTag(ByteBuffer& out, const TTag& tag, int64_t value, Console& console);
 
 // Parses a colour as markup writes it: "0x" and up to eight hexadecimal digits
 // (alpha, red, green, blue), or a decimal number. False, leaving `value`

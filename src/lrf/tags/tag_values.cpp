@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <string>
 
-#include "app/console.h"
 #include "lrf/tags/tag_table.h"
 
 namespace tavorin::lrf {
@@ -50,20 +49,20 @@ bool IsEnumerated(uint16_t code) {
     return false;
 }
 
-void ReportIncorrectWord(uint16_t code, WStringView value) {
+void ReportIncorrectWord(uint16_t code, WStringView value, Console& console) {
     char hex[8];
     std::snprintf(hex, sizeof hex, "%04X", code);
-    ConsoleLine("\nError: Incorrect value =" + Narrow(value) + " in Tag 0x" + hex);
+    console.Line("\nError: Incorrect value =" + Narrow(value) + " in Tag 0x" + hex);
 }
 
-bool ConvertEnumerated(uint16_t code, WStringView value, int64_t& out) {
+bool ConvertEnumerated(uint16_t code, WStringView value, int64_t& out, Console& console) {
     for (const EnumeratedWord& row : kEnumeratedWords) {
         if (row.code == code && row.word == value) {
             out = row.value;
             return true;
         }
     }
-    ReportIncorrectWord(code, value);
+    ReportIncorrectWord(code, value, console);
     return false;
 }
 
@@ -105,7 +104,7 @@ bool ParseColorValue(WStringView text, uint32_t& value) {
     return true;
 }
 
-bool ConvertTagValue(uint16_t code, WStringView value, int64_t& out) {
+bool ConvertTagValue(uint16_t code, WStringView value, int64_t& out, Console& console) {
     if (IsColorCode(code)) {
         uint32_t argb = 0;
         if (!ParseColorValue(value, argb)) return false;
@@ -119,11 +118,11 @@ bool ConvertTagValue(uint16_t code, WStringView value, int64_t& out) {
         out = width / 5;
         return true;
     }
-    if (IsEnumerated(code)) return ConvertEnumerated(code, value, out);
+    if (IsEnumerated(code)) return ConvertEnumerated(code, value, out, console);
     return false;
 }
 
-void WriteTag(ByteBuffer& out, const TTag& tag, int64_t value) {
+void WriteTag(ByteBuffer& out, const TTag& tag, int64_t value, Console& console) {
     switch (tag.size) {
         case 1:
             PutU16(out, tag.code);
@@ -140,7 +139,7 @@ void WriteTag(ByteBuffer& out, const TTag& tag, int64_t value) {
         case -1:
             break;
         default:
-            ConsoleLine("\nError: Incorrect tag length...");
+            console.Line("\nError: Incorrect tag length...");
             return;
     }
     if (IsColorCode(tag.code)) {
@@ -160,7 +159,7 @@ void WriteTag(ByteBuffer& out, const TTag& tag, int64_t value) {
     } else if (tag.code == kEmphasisDotsFontCode) {
         WriteEmphasisDotsTag(out, tag.name, kFullStop);
     } else {
-        ConsoleLine("\nError: Incorrect tag length...");
+        console.Line("\nError: Incorrect tag length...");
     }
 }
 

@@ -7,14 +7,14 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "app/console.h"
-#include "app/run_state.h"
 #include "lrf/store/object_store.h"
 #include "lrf/writer/lrf_writer.h"
 #include "lrf/writer/metadata_block.h"
 #include "lrf/writer/object_writers.h"
 #include "lrf/writer/output_file.h"
 #include "lrf/writer/writer_output.h"
+#include "text/exit_codes.h"
+#include "text/rounding.h"
 
 namespace tavorin::lrf {
 
@@ -41,10 +41,9 @@ uint16_t ThumbnailType(const std::string& name) {
 }
 
 // The thumbnail named in the markup is looked for beside the input file.
-Thumbnail LoadThumbnail() {
-    const std::string& name = g_store.thumbnailFile;
+Thumbnail LoadThumbnail(const ObjectStore& s, const std::string& input) {
+    const std::string& name = s.thumbnailFile;
     if (name.empty()) return {};
-    const std::string& input = g_run.inputPath;
     const size_t slash = input.rfind('/');
     const std::string path = (slash == std::string::npos ? std::string() : input.substr(0, slash + 1)) + name;
     std::ifstream in(path, std::ios::binary);
@@ -58,9 +57,9 @@ void PadTo16(ByteBuffer& file) {
 }
 
 // Each of the writer's four steps halves the remaining distance to 100%.
-void AdvanceProgress() {
-    const int p = g_run.progressPercent;
-    SetProgress(p + static_cast<int>(RoundHalfEven((100 - p) / 2.0)));
+void AdvanceProgress(Console& console) {
+    const int p = console.progressPercent;
+    console.SetProgress(p + static_cast<int>(RoundHalfEven((100 - p) / 2.0)));
 }
 
 struct HeaderValues {
@@ -70,15 +69,14 @@ struct HeaderValues {
     const Thumbnail& thumbnail;
 };
 
-ByteBuffer EncodeHeader(const HeaderValues& v) {
-    const ObjectStore& s = g_store;
+ByteBuffer EncodeHeader(const ObjectStore& s, const LrfOutput& out, const HeaderValues& v) {
     const BookHeaderSettings& book = s.header;
     ByteBuffer h;
     PutBytes(h, kSignature);
     PutU16(h, kVersion);
-    PutU16(h, g_output.scrambleKey);
+    PutU16(h, out.scrambleKey);
     PutU32(h, s.rootId);
-    PutU64(h, g_output.indexEntries);  // every object in the index, none else
+    PutU64(h, out.indexEntries);  // every object in the index, none else
     PutU64(h, v.indexOffset);
     PutU32(h, 0);
     PutU16(h, book.bindingDirection);
@@ -88,7 +86,7 @@ ByteBuffer EncodeHeader(const HeaderValues& v) {
     PutU16(h, book.colorDepth);
     h.resize(h.size() + 20);
     PutU32(h, s.tocId);
-    PutU32(h, g_output.tocOffset);
+    PutU32(h, out.tocOffset);
     PutU16(h, v.metadataSize);
     PutU16(h, v.thumbnail.type);
     PutU32(h, static_cast<uint32_t>(v.thumbnail.bytes.size()));
@@ -97,60 +95,59 @@ ByteBuffer EncodeHeader(const HeaderValues& v) {
     return h;
 }
 
-void WriteObjects() {
-    WritePages();
-    WriteTocObject();
-    WriteMainPageTree();
-    WriteSoloPageTrees();
-    WriteBookAttributes();
-    WriteBlocks();
-    AdvanceProgress();
-    WriteTextBlocks();
-    AdvanceProgress();
-    WriteImageBlocks();
-    AdvanceProgress();
-    WriteSimpleTextBlocks();
-    WriteHeadersAndFooters();
-    WriteButtons();
-    WriteImageStreams();
-    AdvanceProgress();
-    WritePageStyles();
-    WriteBlockStyles();
-    WriteTextStyles();
-    WriteFonts();
+void WriteObjects(ObjectStore& s, LrfOutput& out, Console& console) {
+    WritePages(s, out);
+    WriteTocObject(s, out);
+    WriteMainPageTree(s, out);
+    WriteSoloPageTrees(s, out);
+    WriteBookAttributes(s, out);
+    WriteBlocks(s, out);
+    AdvanceProgress(console);
+    WriteTextBlocks(s, out, console);
+    AdvanceProgress(console);
+    WriteImageBlocks(s, out);
+    AdvanceProgress(console);
+    WriteSimpleTextBlocks(s, out);
+    WriteHeadersAndFooters(s, out);
+    WriteButtons(s, out);
+    WriteImageStreams(s, out);
+    AdvanceProgress(console);
+    WritePageStyles(s, out);
+    WriteBlockStyles(s, out);
+    WriteTextStyles(s, out);
+    WriteFonts(s, out);
 }
 
 }  // namespace
 
-void WriteLrfFile(const std::string& outputPath) {
-    g_output = LrfOutput{};
+void WriteLrfFile(ObjectStore& s, Console& console, const std::string& outputPath, const std::string& inputPath) {
+    LrfOutput out;
     // The key is a constant of the program; the BookSetting element copies it
     // into the header settings.
-    const uint16_t key = g_store.header.scrambleKey != 0 ? g_store.header.scrambleKey : kScrambleKey;
-    g_output.scrambleKey = static_cast<uint8_t>(key);
-    LoadFontFiles();
-    const Thumbnail thumbnail = LoadThumbnail();
-    const MetadataBlock metadata = CompressMetadata(g_store.bookInfoXml);
+    const uint16_t key = s.header.scrambleKey != 0 ? s.header.scrambleKey : kScrambleKey;
+    out.scrambleKey = static_cast<uint8_t>(key);
+    LoadFontFiles(s, out, console);
+    const Thumbnail thumbnail = LoadThumbnail(s, inputPath);
+    const MetadataBlock metadata = CompressMetadata(out.deflater, s.bookInfoXml);
 
-    ByteBuffer& file = g_output.file;
+    ByteBuffer& file = out.file;
     file.resize(kHeaderSize);
     PutBytes(file, metadata.compressed);
     if (!thumbnail.bytes.empty()) {
         PutBytes(file, thumbnail.bytes);
         PadTo16(file);
     }
-    WriteObjects();
+    WriteObjects(s, out, console);
     PadTo16(file);  // the object index starts on a 16-byte boundary
     const uint64_t indexOffset = file.size();
-    PutBytes(file, g_output.index);
-    const ByteBuffer header = EncodeHeader({indexOffset, static_cast<uint16_t>(metadata.compressed.size() + 4),
+    PutBytes(file, out.index);
+    const ByteBuffer header = EncodeHeader(s, out, {indexOffset, static_cast<uint16_t>(metadata.compressed.size() + 4),
                                             metadata.uncompressedSize, thumbnail});
     std::copy(header.begin(), header.end(), file.begin());
 
     const bool saved = SaveFileAtomically(outputPath, file);
-    g_output = LrfOutput{};
     if (!saved) {
-        ConsoleLine("\rCannot write outputfile:" + outputPath);
+        console.Line("\rCannot write outputfile:" + outputPath);
         throw RunExit{kExitCannotWriteOutput};
     }
 }

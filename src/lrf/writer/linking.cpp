@@ -3,7 +3,6 @@
 // that label (the first such object when several share it).
 #include <string_view>
 
-#include "app/console.h"
 #include "lrf/store/object_store.h"
 #include "lrf/writer/label_index.h"
 #include "lrf/writer/lrf_writer.h"
@@ -24,47 +23,47 @@ void Number(std::vector<Record>& records, uint32_t& next) {
 // there is none. Linking goes on either way.
 template <class Record>
 uint32_t Resolve(const LabelIndex& index, std::string_view label, const std::vector<Record>& records,
-                 std::string_view message) {
+                 std::string_view message, Console& console) {
     if (const size_t* i = FindLabel(index, label)) return records[*i].id;
-    ConsoleLine(message);
+    console.Line(message);
     return 0;
 }
 
-void LinkPages(ObjectStore& s) {
+void LinkPages(ObjectStore& s, Console& console) {
     const LabelIndex styles = IndexByLabel(s.pageStyles, &StyleRecord::styleLabel);
     for (PageRecord& page : s.pages) {
-        page.pageStyleId = Resolve(styles, page.pageStyle, s.pageStyles, "\nError: Page style not found");
+        page.pageStyleId = Resolve(styles, page.pageStyle, s.pageStyles, "\nError: Page style not found", console);
     }
 }
 
-void LinkTocEntries(ObjectStore& s, const LabelIndex& blocks) {
+void LinkTocEntries(ObjectStore& s, const LabelIndex& blocks, Console& console) {
     const LabelIndex pages = IndexByLabel(s.pages, &PageRecord::objid);
     for (TocEntryRecord& entry : s.tocEntries) {
-        entry.blockId = Resolve(blocks, entry.refObj, s.blocks, "\nError: TOC block not found");
-        entry.pageId = Resolve(pages, entry.refPage, s.pages, "\nError: TOC page not found");
+        entry.blockId = Resolve(blocks, entry.refObj, s.blocks, "\nError: TOC block not found", console);
+        entry.pageId = Resolve(pages, entry.refPage, s.pages, "\nError: TOC page not found", console);
     }
 }
 
-void LinkBlocks(ObjectStore& s) {
+void LinkBlocks(ObjectStore& s, Console& console) {
     const LabelIndex styles = IndexByLabel(s.blockStyles, &StyleRecord::styleLabel);
     for (BlockRecord& block : s.blocks) {
-        block.blockStyleId = Resolve(styles, block.blockStyle, s.blockStyles, "\nError: Block style not foundError");
+        block.blockStyleId = Resolve(styles, block.blockStyle, s.blockStyles, "\nError: Block style not foundError", console);
     }
 }
 
-void LinkTextBlocks(ObjectStore& s) {
+void LinkTextBlocks(ObjectStore& s, Console& console) {
     const LabelIndex styles = IndexByLabel(s.textStyles, &StyleRecord::styleLabel);
     for (auto* list : {&s.textBlocks, &s.simpleTextBlocks}) {
         for (TextBlockRecord& block : *list) {
-            block.textStyleId = Resolve(styles, block.textStyle, s.textStyles, "\nError: Block style not found");
+            block.textStyleId = Resolve(styles, block.textStyle, s.textStyles, "\nError: Block style not found", console);
         }
     }
 }
 
-void LinkImageBlocks(ObjectStore& s) {
+void LinkImageBlocks(ObjectStore& s, Console& console) {
     const LabelIndex streams = IndexByLabel(s.imageStreams, &ImageStreamRecord::objid);
     for (ImageBlockRecord& block : s.imageBlocks) {
-        block.imageStreamId = Resolve(streams, block.refStream, s.imageStreams, "\nError: Image stream not found");
+        block.imageStreamId = Resolve(streams, block.refStream, s.imageStreams, "\nError: Image stream not found", console);
     }
 }
 
@@ -100,13 +99,12 @@ void LinkHeadersAndFooters(ObjectStore& s) {
 
 }  // namespace
 
-void AssignObjectIds() {
-    ObjectStore& s = g_store;
+void AssignObjectIds(ObjectStore& s) {
     uint32_t next = kFirstObjectId;
     Number(s.pages, next);
     s.tocId = next++;
     s.mainPageTreeId = next++;
-    next += SoloPageCount();  // ids of the solo page trees follow the main tree
+    next += SoloPageCount(s);  // ids of the solo page trees follow the main tree
     s.rootId = next++;
     s.bookDefaultsNumber = s.rootId;
     Number(s.blocks, next);
@@ -124,14 +122,13 @@ void AssignObjectIds() {
     s.lastId = next - 1;
 }
 
-void LinkObjects() {
-    ObjectStore& s = g_store;
+void LinkObjects(ObjectStore& s, Console& console) {
     const LabelIndex blocks = IndexByLabel(s.blocks, &BlockRecord::objid);
-    LinkPages(s);
-    LinkTocEntries(s, blocks);
-    LinkBlocks(s);
-    LinkTextBlocks(s);
-    LinkImageBlocks(s);
+    LinkPages(s, console);
+    LinkTocEntries(s, blocks, console);
+    LinkBlocks(s, console);
+    LinkTextBlocks(s, console);
+    LinkImageBlocks(s, console);
     LinkButtons(s, blocks);
     LinkHeadersAndFooters(s);
 }

@@ -9,14 +9,14 @@ namespace tavorin::lrf {
 
 namespace {
 
-MetadataBlock Compress(WStringView xml) {
+MetadataBlock Compress(Deflater& deflater, WStringView xml) {
     ByteBuffer text;
     text.reserve(2 + 2 * xml.size());
     PutU16(text, 0xFEFF);
     PutUtf16(text, xml);
     MetadataBlock block;
     block.uncompressedSize = static_cast<uint32_t>(text.size());
-    block.compressed = ZlibCompress(text);
+    block.compressed = ZlibCompress(deflater, text);
     return block;
 }
 
@@ -54,8 +54,8 @@ std::vector<size_t> SafeCuts(WStringView content) {
 
 }  // namespace
 
-MetadataBlock CompressMetadata(WStringView xml) {
-    MetadataBlock full = Compress(xml);
+MetadataBlock CompressMetadata(Deflater& deflater, WStringView xml) {
+    MetadataBlock full = Compress(deflater, xml);
     if (Fits(full)) return full;
     constexpr WStringView kOpen = u"<FreeText>";
     const size_t open = xml.find(kOpen);
@@ -68,7 +68,7 @@ MetadataBlock CompressMetadata(WStringView xml) {
     auto withContent = [&](size_t keep) {
         shortened.assign(xml.substr(0, contentStart + keep));
         shortened.append(xml.substr(close));
-        return Compress(shortened);
+        return Compress(deflater, shortened);
     };
     // Binary search for the longest content that fits; the size grows with
     // the length kept.

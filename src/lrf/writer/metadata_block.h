@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "lrf/store/byte_buffer.h"
+#include "lrf/writer/lrf_writer.h"
 #include "text/wide.h"
 
 namespace tavorin::lrf {
@@ -19,6 +20,6 @@ inline constexpr size_t kMaxCompressedMetadata = 0xFFFF - 4;
 // Compresses the metadata text. When the result is too large for the header
 // field, the content of the FreeText element is shortened, at a point that
 // keeps the XML well formed, until it fits.
-MetadataBlock CompressMetadata(WStringView xml);
+MetadataBlock CompressMetadata(Deflater& deflater, WStringView xml);
 
 }  // namespace tavorin::lrf

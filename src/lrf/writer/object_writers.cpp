@@ -6,7 +6,6 @@
 #include <iterator>
 #include <string>
 
-#include "app/console.h"
 #include "lrf/store/object_store.h"
 #include "lrf/writer/lrf_writer.h"
 #include "lrf/writer/object_writers.h"
@@ -30,20 +29,20 @@ uint8_t ImageTypeOf(const ImageStreamRecord& image, std::span<const uint8_t> byt
     return 0;
 }
 
-void WriteStyles(const std::vector<StyleRecord>& styles, ObjectType type) {
+void WriteStyles(const ObjectStore& s, LrfOutput& out, const std::vector<StyleRecord>& styles, ObjectType type) {
     for (const StyleRecord& style : styles) {
         ByteBuffer object = StartObject(style.id, type);
-        PutBytes(object, TagRun(style.tags));
-        FinishObject(object, style.id);
+        PutBytes(object, TagRun(s, style.tags));
+        FinishObject(out, object, style.id);
     }
 }
 
-void WriteHeaderFooterList(const std::vector<HeaderFooterRecord>& list, ObjectType type) {
+void WriteHeaderFooterList(const ObjectStore& s, LrfOutput& out, const std::vector<HeaderFooterRecord>& list, ObjectType type) {
     for (const HeaderFooterRecord& hf : list) {
         ByteBuffer object = StartObject(hf.id, type);
-        PutBytes(object, TagRun(hf.tags));
-        PutScrambledStream(object, EncodeHeaderStream(hf), false);
-        FinishObject(object, hf.id);
+        PutBytes(object, TagRun(s, hf.tags));
+        PutScrambledStream(out, object, EncodeHeaderStream(hf), false);
+        FinishObject(out, object, hf.id);
     }
 }
 
@@ -64,24 +63,24 @@ bool ReadWholeFile(const std::string& path, ByteBuffer& out) {
 
 }  // namespace
 
-void WriteBlocks() {
-    for (const BlockRecord& block : g_store.blocks) {
+void WriteBlocks(const ObjectStore& s, LrfOutput& out) {
+    for (const BlockRecord& block : s.blocks) {
         ByteBuffer object = StartObject(block.id, kTypeBlock);
         PutTag32(object, kTagLink, block.blockStyleId);
-        PutBytes(object, TagRun(block.tags));
+        PutBytes(object, TagRun(s, block.tags));
         ByteBuffer stream;
         PutTag32(stream, kTagLink, block.child);
         PutStream(object, 0x0000, stream);
-        FinishObject(object, block.id);
+        FinishObject(out, object, block.id);
     }
 }
 
-void WriteImageBlocks() {
-    for (const ImageBlockRecord& image : g_store.imageBlocks) {
+void WriteImageBlocks(const ObjectStore& s, LrfOutput& out) {
+    for (const ImageBlockRecord& image : s.imageBlocks) {
         ByteBuffer object = StartObject(image.id, kTypeImageBlock);
-        PutBytes(object, TagRun(image.tags));
+        PutBytes(object, TagRun(s, image.tags));
         PutTag32(object, kTagImageStreamId, image.imageStreamId);
-        FinishObject(object, image.id);
+        FinishObject(out, object, image.id);
     }
 }
 
@@ -105,13 +104,13 @@ ByteBuffer EncodeHeaderStream(const HeaderFooterRecord& hf) {
     return stream;
 }
 
-void WriteHeadersAndFooters() {
-    WriteHeaderFooterList(g_store.headers, kTypeHeader);
-    WriteHeaderFooterList(g_store.footers, kTypeFooter);
+void WriteHeadersAndFooters(const ObjectStore& s, LrfOutput& out) {
+    WriteHeaderFooterList(s, out, s.headers, kTypeHeader);
+    WriteHeaderFooterList(s, out, s.footers, kTypeFooter);
 }
 
-void WriteButtons() {
-    for (const ButtonRecord& button : g_store.buttons) {
+void WriteButtons(const ObjectStore& s, LrfOutput& out) {
+    for (const ButtonRecord& button : s.buttons) {
         ByteBuffer object = StartObject(button.id, kTypeButton);
         PutTag16(object, kTagButtonFlags, 0x0010);  // push button
         PutTag(object, kTagPushButtonStart);
@@ -120,72 +119,71 @@ void WriteButtons() {
         PutU32(object, button.blockId);
         PutTag(object, kTagButtonActionEnd);
         PutTag(object, kTagPushButtonEnd);
-        FinishObject(object, button.id);
+        FinishObject(out, object, button.id);
     }
 }
 
 // Only the first 1024 bytes of an image are scrambled.
-void WriteImageStreams() {
-    const ObjectStore& s = g_store;
+void WriteImageStreams(const ObjectStore& s, LrfOutput& out) {
     for (const ImageStreamRecord& image : s.imageStreams) {
         const auto bytes = std::span(s.imageStore).subspan(image.data.start, image.data.size());
         ByteBuffer stream(bytes.begin(), bytes.end());
-        ScrambleStream(stream, g_output.scrambleKey, std::min<size_t>(stream.size(), 1024));
+        ScrambleStream(stream, out.scrambleKey, std::min<size_t>(stream.size(), 1024));
         ByteBuffer object = StartObject(image.id, kTypeImageStream);
         PutStream(object, kStreamScrambled | ImageTypeOf(image, bytes), stream);
-        FinishObject(object, image.id);
+        FinishObject(out, object, image.id);
     }
 }
 
-std::span<const uint8_t> TagRun(const Range& range) {
-    return std::span(g_store.tagStore).subspan(range.start, range.size());
+std::span<const uint8_t> TagRun(const ObjectStore& s, const Range& range) {
+    return std::span(s.tagStore).subspan(range.start, range.size());
 }
 
-WStringView TextRun(const Range& range) { return WStringView(g_store.textStore).substr(range.start, range.size()); }
+WStringView TextRun(const ObjectStore& s, const Range& range) { return WStringView(s.textStore).substr(range.start, range.size()); }
 
-void PutScrambledStream(ByteBuffer& object, ByteBuffer stream, bool compress) {
+void PutScrambledStream(LrfOutput& out, ByteBuffer& object, ByteBuffer stream, bool compress) {
     uint16_t flags = kStreamScrambled;
     if (compress) {
-        CompressStream(stream);
+        CompressStream(out.deflater, stream);
         flags |= kStreamCompressed;
     }
-    ScrambleStream(stream, g_output.scrambleKey, stream.size());
+    ScrambleStream(stream, out.scrambleKey, stream.size());
     PutStream(object, flags, stream);
 }
 
-void WritePageStyles() { WriteStyles(g_store.pageStyles, kTypePageStyle); }
-void WriteBlockStyles() { WriteStyles(g_store.blockStyles, kTypeBlockStyle); }
-void WriteTextStyles() { WriteStyles(g_store.textStyles, kTypeTextStyle); }
+void WritePageStyles(const ObjectStore& s, LrfOutput& out) { WriteStyles(s, out, s.pageStyles, kTypePageStyle); }
+void WriteBlockStyles(const ObjectStore& s, LrfOutput& out) { WriteStyles(s, out, s.blockStyles, kTypeBlockStyle); }
+void WriteTextStyles(const ObjectStore& s, LrfOutput& out) { WriteStyles(s, out, s.textStyles, kTypeTextStyle); }
 
-std::span<const uint8_t> TextStyleTags(uint32_t styleId) {
-    const auto& styles = g_store.textStyles;
+std::span<const uint8_t> TextStyleTags(const ObjectStore& s, uint32_t styleId) {
+    const auto& styles = s.textStyles;
     // Text styles carry consecutive ids, so the id gives the position.
     if (styles.empty() || styleId < styles.front().id) return {};
     const size_t i = styleId - styles.front().id;
-    return i < styles.size() ? TagRun(styles[i].tags) : std::span<const uint8_t>{};
+    return i < styles.size() ? TagRun(s, styles[i].tags) : std::span<const uint8_t>{};
 }
 
-void LoadFontFiles() {
-    g_output.fontFiles.clear();
-    for (const FontRecord& font : g_store.fonts) {
+void LoadFontFiles(const ObjectStore& s, LrfOutput& out, Console& console) {
+    out.fontFiles.clear();
+    for (const FontRecord& font : s.fonts) {
         ByteBuffer contents;
         if (!ReadWholeFile(font.file, contents)) {
-            ConsoleLine("\nError: Font File" + font.file + " not found");
+            console.Line("\nError: Font File" + font.file + " not found");
             return;
         }
-        g_output.fontFiles.push_back(std::move(contents));
+        out.fontFiles.push_back(std::move(contents));
     }
 }
 
-void WriteFonts() {
-    for (size_t i = 0; i < g_output.fontFiles.size(); ++i) {
-        const FontRecord& font = g_store.fonts[i];
+void WriteFonts(const ObjectStore& s, LrfOutput& out) {
+    for (size_t i = 0; i < out.fontFiles.size(); ++i) {
+        const FontRecord& font = s.fonts[i];
         ByteBuffer object = StartObject(font.id, kTypeFont);
         PutCountedText(object, kTagFontFileName, font.fontFileName);
         PutCountedText(object, kTagFontFaceName, font.fontName);
-        CompressStream(g_output.fontFiles[i]);
-        PutStream(object, 0x0141, g_output.fontFiles[i]);
-        FinishObject(object, font.id);
+        CompressStream(out.deflater, out.fontFiles[i]);
+        PutStream(object, 0x0141, out.fontFiles[i]);
+        FinishObject(out, object, font.id);
     }
 }
 

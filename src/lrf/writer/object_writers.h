@@ -1,6 +1,6 @@
 // The object writers, run once each by WriteLrfFile in the order declared
 // here, and the stream encoders they use. Each writer walks its records in
-// creation order and appends one finished object per record to g_output.
+// creation order and appends one finished object per record to the output.
 #pragma once
 
 #include <cstdint>
@@ -9,48 +9,50 @@
 #include "lrf/store/byte_buffer.h"
 #include "lrf/store/object_store.h"
 #include "lrf/writer/label_index.h"
+#include "lrf/writer/writer_output.h"
+#include "text/console.h"
 #include "text/wide.h"
 
 namespace tavorin::lrf {
 
 // Pages from the Solo element on each get a page tree of their own; 0 when
 // the book has no Solo element.
-uint32_t SoloPageCount();
+uint32_t SoloPageCount(const ObjectStore& s);
 
 // Book structure.
-void WritePages();
-void WriteTocObject();
-void WriteMainPageTree();
-void WriteSoloPageTrees();
-void WriteBookAttributes();
+void WritePages(ObjectStore& s, LrfOutput& out);
+void WriteTocObject(const ObjectStore& s, LrfOutput& out);
+void WriteMainPageTree(const ObjectStore& s, LrfOutput& out);
+void WriteSoloPageTrees(const ObjectStore& s, LrfOutput& out);
+void WriteBookAttributes(const ObjectStore& s, LrfOutput& out);
 
 // Content and styles.
-void WriteBlocks();
-void WriteTextBlocks();
-void WriteImageBlocks();
-void WriteSimpleTextBlocks();
-void WriteHeadersAndFooters();
-void WriteButtons();
-void WriteImageStreams();
-void WritePageStyles();
-void WriteBlockStyles();
-void WriteTextStyles();
-void WriteFonts();
+void WriteBlocks(const ObjectStore& s, LrfOutput& out);
+void WriteTextBlocks(const ObjectStore& s, LrfOutput& out, Console& console);
+void WriteImageBlocks(const ObjectStore& s, LrfOutput& out);
+void WriteSimpleTextBlocks(const ObjectStore& s, LrfOutput& out);
+void WriteHeadersAndFooters(const ObjectStore& s, LrfOutput& out);
+void WriteButtons(const ObjectStore& s, LrfOutput& out);
+void WriteImageStreams(const ObjectStore& s, LrfOutput& out);
+void WritePageStyles(const ObjectStore& s, LrfOutput& out);
+void WriteBlockStyles(const ObjectStore& s, LrfOutput& out);
+void WriteTextStyles(const ObjectStore& s, LrfOutput& out);
+void WriteFonts(const ObjectStore& s, LrfOutput& out);
 
 // Reads the font files before anything is written, so that the book
 // attributes list exactly the fonts that are written. Stops at the first
 // file that cannot be read, with an error line.
-void LoadFontFiles();
+void LoadFontFiles(const ObjectStore& s, LrfOutput& out, Console& console);
 
 // A record's run of prepared tags in the tag store.
-std::span<const uint8_t> TagRun(const Range& range);
+std::span<const uint8_t> TagRun(const ObjectStore& s, const Range& range);
 // A record's run of text in the text store.
-WStringView TextRun(const Range& range);
+WStringView TextRun(const ObjectStore& s, const Range& range);
 // The stream block of a page, header, footer or text block: the stream is
 // compressed first when asked, then scrambled over its whole length.
-void PutScrambledStream(ByteBuffer& object, ByteBuffer stream, bool compress);
+void PutScrambledStream(LrfOutput& out, ByteBuffer& object, ByteBuffer stream, bool compress);
 // Tag bytes of the text style with this id; empty when there is none.
-std::span<const uint8_t> TextStyleTags(uint32_t styleId);
+std::span<const uint8_t> TextStyleTags(const ObjectStore& s, uint32_t styleId);
 
 // Turns paragraph markup into the codes of an LRF text stream (uncompressed).
 // The encoder keeps its span and bold state across Feed calls, so a block's
@@ -58,8 +60,10 @@ std::span<const uint8_t> TextStyleTags(uint32_t styleId);
 class TextStreamEncoder {
 public:
     // styleTags: the tags of the block's text style (span restore, bold
-    // weight); buttons: button labels for CharButton.
-    TextStreamEncoder(std::span<const uint8_t> styleTags, const LabelIndex& buttons);
+    // weight); buttons: the button records and their labels for CharButton;
+    // console: where an attribute value it cannot read is reported.
+    TextStreamEncoder(std::span<const uint8_t> styleTags, const std::vector<ButtonRecord>& buttons,
+                      const LabelIndex& buttonLabels, Console& console);
     void Feed(WStringView markup);
     ByteBuffer& stream() { return stream_; }
 
@@ -75,7 +79,9 @@ private:
     void CharButton(WStringView tag);
 
     std::span<const uint8_t> styleTags_;
-    const LabelIndex& buttons_;
+    const std::vector<ButtonRecord>& buttons_;
+    const LabelIndex& buttonLabels_;
+    Console& console_;
     ByteBuffer stream_;
     ByteBuffer span_;
     uint16_t boldWeight_ = 0;
@@ -94,11 +100,11 @@ ByteBuffer EncodeSimpleTextStream(WStringView markup, bool withCredit);
 ByteBuffer EncodeHeaderStream(const HeaderFooterRecord& hf);
 
 // Stream of the table-of-contents object.
-ByteBuffer EncodeTocStream();
+ByteBuffer EncodeTocStream(const ObjectStore& s);
 
 // Whether the block is the last text block of the main flow, which receives
 // the credit paragraph.
-bool CarriesCredit(ElementKind kind, size_t number);
+bool CarriesCredit(const ObjectStore& s, ElementKind kind, size_t number);
 // The credit paragraphs appended to the last text block of the main flow.
 extern const WStringView kTextBlockCredit;
 extern const WStringView kSimpleTextBlockCredit;

@@ -35,8 +35,7 @@ struct ChildIds {
     uint32_t linkedId = 0;
 };
 
-ChildIds ChildOf(const BlockRecord& block) {
-    const ObjectStore& s = g_store;
+ChildIds ChildOf(const ObjectStore& s, const BlockRecord& block) {
     if (block.childKind == kKindTextBlock || block.childKind == kKindSimpleTextBlock) {
         const auto& texts = block.childKind == kKindTextBlock ? s.textBlocks : s.simpleTextBlocks;
         if (block.child < texts.size()) return {texts[block.child].id, texts[block.child].textStyleId};
@@ -47,24 +46,26 @@ ChildIds ChildOf(const BlockRecord& block) {
 }
 
 // The block and the text or image block it wraps, with their styles and image stream.
-void AddBlockWithChild(ChildList& list, const BlockRecord& block) {
+void AddBlockWithChild(const ObjectStore& s, ChildList& list, const BlockRecord& block) {
     list.Add(block.id);
     list.Add(block.blockStyleId);
-    const ChildIds child = ChildOf(block);
+    const ChildIds child = ChildOf(s, block);
     list.Add(child.id);
     list.Add(child.linkedId);
 }
 
 struct HeaderFooterIndexes {
-    LabelIndex headers = IndexByLabel(g_store.headers, &HeaderFooterRecord::objid);
-    LabelIndex footers = IndexByLabel(g_store.footers, &HeaderFooterRecord::objid);
+    explicit HeaderFooterIndexes(const ObjectStore& s)
+        : headers(IndexByLabel(s.headers, &HeaderFooterRecord::objid)),
+          footers(IndexByLabel(s.footers, &HeaderFooterRecord::objid)) {}
+    LabelIndex headers;
+    LabelIndex footers;
 };
 
 // Fills the page's four header and footer slots from its labels; each found
 // header or footer joins the child list, and its block is to be listed too.
-void ResolvePageSlots(PageRecord& page, const HeaderFooterIndexes& idx, ChildList& list,
+void ResolvePageSlots(const ObjectStore& s, PageRecord& page, const HeaderFooterIndexes& idx, ChildList& list,
                       std::vector<uint32_t>& extraBlocks) {
-    const ObjectStore& s = g_store;
     struct Slot {
         const std::string& label;
         uint32_t& id;
@@ -96,21 +97,20 @@ void PutIdList(ByteBuffer& object, uint16_t code, std::span<const uint32_t> ids)
     for (size_t i = 0; i < n; ++i) PutU32(object, ids[i]);
 }
 
-uint32_t ParentTreeId(size_t pageIndex) {
-    const uint32_t n = g_store.soloPageStart;
-    if (n == 0 || pageIndex < n) return g_store.mainPageTreeId;
-    return g_store.mainPageTreeId + static_cast<uint32_t>(pageIndex - n + 1);
+uint32_t ParentTreeId(const ObjectStore& s, size_t pageIndex) {
+    const uint32_t n = s.soloPageStart;
+    if (n == 0 || pageIndex < n) return s.mainPageTreeId;
+    return s.mainPageTreeId + static_cast<uint32_t>(pageIndex - n + 1);
 }
 
 // F503 + block id for blocks, the prebuilt tags for block spaces and ruled lines.
-ByteBuffer PageStream(const PageRecord& page) {
-    const ObjectStore& s = g_store;
+ByteBuffer PageStream(const ObjectStore& s, const PageRecord& page) {
     ByteBuffer stream;
     for (size_t e = page.content.start; e < page.content.end; ++e) {
         const uint32_t entry = s.pageContentList[e];
         if (entry & kInlineObjectFlag) {
             const InlineRecord& inl = s.inlines[entry & kInlineNumberMask];
-            PutBytes(stream, TagRun(inl.tags));
+            PutBytes(stream, TagRun(s, inl.tags));
         } else {
             PutTag32(stream, kTagLink, s.blocks[entry].id);
         }
@@ -118,16 +118,15 @@ ByteBuffer PageStream(const PageRecord& page) {
     return stream;
 }
 
-void WritePage(PageRecord& page, size_t pageIndex, const HeaderFooterIndexes& idx) {
-    const ObjectStore& s = g_store;
+void WritePage(const ObjectStore& s, LrfOutput& out, PageRecord& page, size_t pageIndex, const HeaderFooterIndexes& idx) {
     ChildList list;
     std::vector<uint32_t> blocksToVisit;
     for (size_t e = page.content.start; e < page.content.end; ++e) {
         const uint32_t entry = s.pageContentList[e];
         if (!(entry & kInlineObjectFlag)) blocksToVisit.push_back(entry);
     }
-    ResolvePageSlots(page, idx, list, blocksToVisit);
-    for (const uint32_t b : blocksToVisit) AddBlockWithChild(list, s.blocks[b]);
+    ResolvePageSlots(s, page, idx, list, blocksToVisit);
+    for (const uint32_t b : blocksToVisit) AddBlockWithChild(s, list, s.blocks[b]);
 
     ByteBuffer object = StartObject(page.id, kTypePage);
     if (!list.ids().empty()) PutIdList(object, kTagChildList, list.ids());
@@ -141,49 +140,47 @@ void WritePage(PageRecord& page, size_t pageIndex, const HeaderFooterIndexes& id
     for (const auto& [tag, id] : slotTags) {
         if (id != 0) PutTag32(object, tag, id);
     }
-    PutTag32(object, kTagParentPageTree, ParentTreeId(pageIndex));
-    PutBytes(object, TagRun(page.tags));
-    PutScrambledStream(object, PageStream(page), false);
-    FinishObject(object, page.id);
+    PutTag32(object, kTagParentPageTree, ParentTreeId(s, pageIndex));
+    PutBytes(object, TagRun(s, page.tags));
+    PutScrambledStream(out, object, PageStream(s, page), false);
+    FinishObject(out, object, page.id);
 }
 
 // Page trees list pages by id.
-void WritePageTree(uint32_t treeId, size_t firstPage, size_t endPage) {
+void WritePageTree(const ObjectStore& s, LrfOutput& out, uint32_t treeId, size_t firstPage, size_t endPage) {
     std::vector<uint32_t> ids;
     ids.reserve(endPage - firstPage);
-    for (size_t i = firstPage; i < endPage; ++i) ids.push_back(g_store.pages[i].id);
+    for (size_t i = firstPage; i < endPage; ++i) ids.push_back(s.pages[i].id);
     ByteBuffer object = StartObject(treeId, kTypePageTree);
     PutIdList(object, kTagPageList, ids);
-    FinishObject(object, treeId);
+    FinishObject(out, object, treeId);
 }
 
 }  // namespace
 
-uint32_t SoloPageCount() {
-    const size_t n = g_store.soloPageStart;
-    const size_t pages = g_store.pages.size();
+uint32_t SoloPageCount(const ObjectStore& s) {
+    const size_t n = s.soloPageStart;
+    const size_t pages = s.pages.size();
     return n != 0 && pages > n ? static_cast<uint32_t>(pages - n) : 0;
 }
 
-void WritePages() {
-    ObjectStore& s = g_store;
-    const HeaderFooterIndexes idx;
-    for (size_t i = 0; i < s.pages.size(); ++i) WritePage(s.pages[i], i, idx);
+void WritePages(ObjectStore& s, LrfOutput& out) {
+    const HeaderFooterIndexes idx(s);
+    for (size_t i = 0; i < s.pages.size(); ++i) WritePage(s, out, s.pages[i], i, idx);
     // Pages look children up by number; from here on blocks carry their
     // child's id, which the block writer writes.
-    for (BlockRecord& block : s.blocks) block.child = ChildOf(block).id;
+    for (BlockRecord& block : s.blocks) block.child = ChildOf(s, block).id;
 }
 
 // Entry count, entry offsets (from the first entry), then per entry the page
 // id, the block id and the label as a byte count and UTF-16LE.
-ByteBuffer EncodeTocStream() {
-    const ObjectStore& s = g_store;
+ByteBuffer EncodeTocStream(const ObjectStore& s) {
     ByteBuffer stream;
     PutU32(stream, static_cast<uint32_t>(s.tocEntries.size()));
     ByteBuffer entries;
     for (const TocEntryRecord& entry : s.tocEntries) {
         PutU32(stream, static_cast<uint32_t>(entries.size()));
-        const WStringView label = TextRun(entry.label);
+        const WStringView label = TextRun(s, entry.label);
         PutU32(entries, entry.pageId);
         PutU32(entries, entry.blockId);
         PutCountedUtf16(entries, label);
@@ -192,32 +189,31 @@ ByteBuffer EncodeTocStream() {
     return stream;
 }
 
-void WriteTocObject() {
-    const uint32_t id = g_store.tocId;
-    g_output.tocOffset = static_cast<uint32_t>(g_output.file.size());
+void WriteTocObject(const ObjectStore& s, LrfOutput& out) {
+    const uint32_t id = s.tocId;
+    out.tocOffset = static_cast<uint32_t>(out.file.size());
     ByteBuffer object = StartObject(id, kTypeToc);
-    PutStream(object, 0x0051, EncodeTocStream());
-    FinishObject(object, id);
+    PutStream(object, 0x0051, EncodeTocStream(s));
+    FinishObject(out, object, id);
 }
 
-void WriteMainPageTree() {
-    const size_t n = g_store.soloPageStart;
-    const size_t pages = g_store.pages.size();
-    WritePageTree(g_store.mainPageTreeId, 0, n != 0 && n < pages ? n : pages);
+void WriteMainPageTree(const ObjectStore& s, LrfOutput& out) {
+    const size_t n = s.soloPageStart;
+    const size_t pages = s.pages.size();
+    WritePageTree(s, out, s.mainPageTreeId, 0, n != 0 && n < pages ? n : pages);
 }
 
-void WriteSoloPageTrees() {
-    const size_t n = g_store.soloPageStart;
-    for (uint32_t k = 0; k < SoloPageCount(); ++k) WritePageTree(g_store.mainPageTreeId + k + 1, n + k, n + k + 1);
+void WriteSoloPageTrees(const ObjectStore& s, LrfOutput& out) {
+    const size_t n = s.soloPageStart;
+    for (uint32_t k = 0; k < SoloPageCount(s); ++k) WritePageTree(s, out, s.mainPageTreeId + k + 1, n + k, n + k + 1);
 }
 
-void WriteBookAttributes() {
-    const ObjectStore& s = g_store;
+void WriteBookAttributes(const ObjectStore& s, LrfOutput& out) {
     ByteBuffer object = StartObject(s.rootId, kTypeBookAttributes);
     PutTag32(object, kTagPageTree, s.mainPageTreeId);
-    PutBytes(object, TagRun(s.bookDefaults));
-    for (size_t i = 0; i < g_output.fontFiles.size(); ++i) PutTag32(object, kTagFontLink, s.fonts[i].id);
-    FinishObject(object, s.rootId);
+    PutBytes(object, TagRun(s, s.bookDefaults));
+    for (size_t i = 0; i < out.fontFiles.size(); ++i) PutTag32(object, kTagFontLink, s.fonts[i].id);
+    FinishObject(out, object, s.rootId);
 }
 
 }  // namespace tavorin::lrf

@@ -63,16 +63,15 @@ ByteBuffer EncodeSimpleTextStream(WStringView markup, bool withCredit) {
     return std::move(encoder.stream());
 }
 
-void WriteSimpleTextBlocks() {
-    const ObjectStore& s = g_store;
+void WriteSimpleTextBlocks(const ObjectStore& s, LrfOutput& out) {
     for (size_t i = 0; i < s.simpleTextBlocks.size(); ++i) {
         const TextBlockRecord& block = s.simpleTextBlocks[i];
         ByteBuffer object = StartObject(block.id, kTypeSimpleTextBlock);
         PutTag32(object, kTagLink, block.textStyleId);
-        PutBytes(object, TagRun(block.tags));
-        PutScrambledStream(object, EncodeSimpleTextStream(TextRun(block.text), CarriesCredit(kKindSimpleTextBlock, i)),
+        PutBytes(object, TagRun(s, block.tags));
+        PutScrambledStream(out, object, EncodeSimpleTextStream(TextRun(s, block.text), CarriesCredit(s, kKindSimpleTextBlock, i)),
                            true);
-        FinishObject(object, block.id);
+        FinishObject(out, object, block.id);
     }
 }
 

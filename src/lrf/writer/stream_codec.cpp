@@ -14,21 +14,9 @@ namespace {
 
 constexpr int kDefaultLevel = 6;  // zlib's Z_DEFAULT_COMPRESSION
 
-struct CompressorDeleter {
-    void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
-};
-
-// One compressor serves the whole run; it holds no state between calls.
-libdeflate_compressor* Compressor() {
-    static const std::unique_ptr<libdeflate_compressor, CompressorDeleter> compressor(
-        libdeflate_alloc_compressor(kDefaultLevel));
-    if (!compressor) throw std::bad_alloc();
-    return compressor.get();
-}
-
 // Deflates `in` as one zlib stream into out[offset...]; out is resized to fit.
-void DeflateInto(std::span<const uint8_t> in, ByteBuffer& out, size_t offset) {
-    libdeflate_compressor* c = Compressor();
+void DeflateInto(Deflater& deflater, std::span<const uint8_t> in, ByteBuffer& out, size_t offset) {
+    libdeflate_compressor* c = deflater.get();
     out.resize(offset + libdeflate_zlib_compress_bound(c, in.size()));
     const size_t size = libdeflate_zlib_compress(c, in.data(), in.size(), out.data() + offset, out.size() - offset);
     if (size == 0) throw std::bad_alloc();  // cannot happen with a buffer of the bound's size
@@ -37,15 +25,21 @@ void DeflateInto(std::span<const uint8_t> in, ByteBuffer& out, size_t offset) {
 
 }  // namespace
 
-ByteBuffer ZlibCompress(std::span<const uint8_t> bytes) {
+Deflater::Deflater() : compressor_(libdeflate_alloc_compressor(kDefaultLevel)) {
+    if (!compressor_) throw std::bad_alloc();
+}
+
+void Deflater::Free::operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
+
+ByteBuffer ZlibCompress(Deflater& deflater, std::span<const uint8_t> bytes) {
     ByteBuffer packed;
-    DeflateInto(bytes, packed, 0);
+    DeflateInto(deflater, bytes, packed, 0);
     return packed;
 }
 
-void CompressStream(ByteBuffer& buffer) {
+void CompressStream(Deflater& deflater, ByteBuffer& buffer) {
     ByteBuffer packed;
-    DeflateInto(buffer, packed, 4);
+    DeflateInto(deflater, buffer, packed, 4);
     SetU32(packed, 0, static_cast<uint32_t>(buffer.size()));
     buffer = std::move(packed);
 }

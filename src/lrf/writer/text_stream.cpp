@@ -55,13 +55,13 @@ bool IsEntityNameChar(char16_t c) {
 
 }  // namespace
 
-bool CarriesCredit(ElementKind kind, size_t number) {
-    const ObjectStore& s = g_store;
+bool CarriesCredit(const ObjectStore& s, ElementKind kind, size_t number) {
     return s.hasLastPageBlock && s.lastPageBlockKind == kind && s.lastPageBlockNumber == number;
 }
 
-TextStreamEncoder::TextStreamEncoder(std::span<const uint8_t> styleTags, const LabelIndex& buttons)
-    : styleTags_(styleTags), buttons_(buttons) {}
+TextStreamEncoder::TextStreamEncoder(std::span<const uint8_t> styleTags, const std::vector<ButtonRecord>& buttons,
+                                     const LabelIndex& buttonLabels, Console& console)
+    : styleTags_(styleTags), buttons_(buttons), buttonLabels_(buttonLabels), console_(console) {}
 
 void TextStreamEncoder::Feed(WStringView text) {
     size_t i = 0;
@@ -179,7 +179,7 @@ void TextStreamEncoder::Character(char16_t c) {
 // tag; the attributes replace the remembered span (spans do not nest).
 void TextStreamEncoder::ApplySpan(WStringView tag) {
     span_.clear();
-    EncodeAttributes(kTextAttributes, span_, tag);
+    EncodeAttributes(kTextAttributes, span_, tag, console_);
     PutBytes(stream_, span_);
 }
 
@@ -223,25 +223,24 @@ void TextStreamEncoder::BoldWeight(bool start) {
 // on such a click); its text stays, as plain text.
 void TextStreamEncoder::CharButton(WStringView tag) {
     const std::string label = GetAttribute(u"refobj", tag);
-    const size_t* i = FindLabel(buttons_, label);
-    const ButtonRecord* button = i != nullptr ? &g_store.buttons[*i] : nullptr;
+    const size_t* i = FindLabel(buttonLabels_, label);
+    const ButtonRecord* button = i != nullptr ? &buttons_[*i] : nullptr;
     buttonDropped_ = button == nullptr || button->blockId == 0 || button->pageId == 0;
     if (!buttonDropped_) PutTag32(stream_, kTagCharButton, button->id);
 }
 
-void WriteTextBlocks() {
-    const ObjectStore& s = g_store;
+void WriteTextBlocks(const ObjectStore& s, LrfOutput& out, Console& console) {
     const LabelIndex buttons = IndexByLabel(s.buttons, &ButtonRecord::objid);
     for (size_t i = 0; i < s.textBlocks.size(); ++i) {
         const TextBlockRecord& block = s.textBlocks[i];
         ByteBuffer object = StartObject(block.id, kTypeTextBlock);
         PutTag32(object, kTagLink, block.textStyleId);
-        PutBytes(object, TagRun(block.tags));
-        TextStreamEncoder encoder(TextStyleTags(block.textStyleId), buttons);
-        encoder.Feed(TextRun(block.text));
-        if (CarriesCredit(kKindTextBlock, i)) encoder.Feed(kTextBlockCredit);
-        PutScrambledStream(object, std::move(encoder.stream()), true);
-        FinishObject(object, block.id);
+        PutBytes(object, TagRun(s, block.tags));
+        TextStreamEncoder encoder(TextStyleTags(s, block.textStyleId), s.buttons, buttons, console);
+        encoder.Feed(TextRun(s, block.text));
+        if (CarriesCredit(s, kKindTextBlock, i)) encoder.Feed(kTextBlockCredit);
+        PutScrambledStream(out, object, std::move(encoder.stream()), true);
+        FinishObject(out, object, block.id);
     }
 }
 

@@ -3,14 +3,12 @@
 
 namespace tavorin::lrf {
 
-LrfOutput g_output;
-
-void AppendIndexEntry(uint32_t id, uint32_t offset, uint32_t length) {
-    PutU32(g_output.index, id);
-    PutU32(g_output.index, offset);
-    PutU32(g_output.index, length);
-    PutU32(g_output.index, 0);
-    ++g_output.indexEntries;
+void AppendIndexEntry(LrfOutput& out, uint32_t id, uint32_t offset, uint32_t length) {
+    PutU32(out.index, id);
+    PutU32(out.index, offset);
+    PutU32(out.index, length);
+    PutU32(out.index, 0);
+    ++out.indexEntries;
 }
 
 ByteBuffer StartObject(uint32_t id, ObjectType type) {
@@ -28,10 +26,10 @@ void PutStream(ByteBuffer& object, uint16_t flags, std::span<const uint8_t> cont
     PutTag(object, kTagStreamEnd);
 }
 
-void FinishObject(ByteBuffer& object, uint32_t id) {
+void FinishObject(LrfOutput& out, ByteBuffer& object, uint32_t id) {
     PutTag(object, kTagObjectEnd);
-    AppendIndexEntry(id, static_cast<uint32_t>(g_output.file.size()), static_cast<uint32_t>(object.size()));
-    PutBytes(g_output.file, object);
+    AppendIndexEntry(out, id, static_cast<uint32_t>(out.file.size()), static_cast<uint32_t>(object.size()));
+    PutBytes(out.file, object);
 }
 
 }  // namespace tavorin::lrf

@@ -9,6 +9,7 @@
 
 #include "lrf/store/byte_buffer.h"
 #include "lrf/store/object_store.h"
+#include "lrf/writer/lrf_writer.h"
 
 namespace tavorin::lrf {
 
@@ -89,7 +90,8 @@ enum TagCode : uint16_t {
 inline constexpr uint16_t kStreamCompressed = 0x0100;
 inline constexpr uint16_t kStreamScrambled = 0x0200;
 
-// The file as it is assembled, and the index entries of the objects in it.
+// The file as it is assembled, the index entries of the objects in it, and
+// the compressor of its streams; one per book written.
 struct LrfOutput {
     ByteBuffer file;
     ByteBuffer index;
@@ -97,12 +99,11 @@ struct LrfOutput {
     uint8_t scrambleKey = 0;   // low byte of the header's key
     uint32_t tocOffset = 0;    // file offset of the table-of-contents object
     std::vector<ByteBuffer> fontFiles;  // contents of the fonts that will be written, in order
+    Deflater deflater;
 };
 
-extern LrfOutput g_output;
-
 // Appends one 16-byte index entry (id, offset, length, reserved 0).
-void AppendIndexEntry(uint32_t id, uint32_t offset, uint32_t length);
+void AppendIndexEntry(LrfOutput& out, uint32_t id, uint32_t offset, uint32_t length);
 
 // A new scratch object holding F500, the id and the type.
 ByteBuffer StartObject(uint32_t id, ObjectType type);
@@ -119,6 +120,6 @@ inline void PutTag32(ByteBuffer& b, uint16_t code, uint32_t value) {
 void PutStream(ByteBuffer& object, uint16_t flags, std::span<const uint8_t> contents);
 // Closes the object with F501, records its index entry at the current end of
 // the file and appends it there.
-void FinishObject(ByteBuffer& object, uint32_t id);
+void FinishObject(LrfOutput& out, ByteBuffer& object, uint32_t id);
 
 }  // namespace tavorin::lrf

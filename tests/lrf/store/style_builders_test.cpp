@@ -4,25 +4,31 @@
 #include <vector>
 
 #include "lrf/store/builders.h"
-#include "lrf/tags/console_capture.h"
+#include "lrf/store_fixture.h"
 
 namespace tavorin::lrf {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-Bytes TagsOf(const Range& range) {
-    return Bytes(g_store.tagStore.begin() + range.start, g_store.tagStore.begin() + range.end);
-}
+class StyleBuilders : public test::StoreTest {
+protected:
+    Bytes TagsOf(const Range& range) {
+        return Bytes(store.tagStore.begin() + range.start, store.tagStore.begin() + range.end);
+    }
+};
+using BuildStyleTest = StyleBuilders;
+using BuildBookDefaultsTest = StyleBuilders;
+using ApplyBookSettingTest = StyleBuilders;
+using RegisterFontTest = StyleBuilders;
 
-TEST(BuildStyle, EachKindUsesItsTableAndBlockStylesGetAFillColour) {
-    ResetStore();
-    BuildStyle(kKindTextStyle, u"<TextStyle objid=\"t\" stylelabel=\"ts_bdy\" fontsize=\"100\" align=\"center\"/>");
-    BuildStyle(kKindBlockStyle, u"<BlockStyle stylelabel=\"bs_bdy\" blockwidth=\"583\"/>");
-    BuildStyle(kKindBlockStyle, u"<BlockStyle stylelabel=\"bs_x\" textbgcolor=\"1\"/>");
-    BuildStyle(kKindPageStyle, u"<PageStyle stylelabel=\"ps_main\" topmargin=\"10\" fontsize=\"100\"/>");
+TEST_F(BuildStyleTest, EachKindUsesItsTableAndBlockStylesGetAFillColour) {
+    BuildStyle(store, console, kKindTextStyle, u"<TextStyle objid=\"t\" stylelabel=\"ts_bdy\" fontsize=\"100\" align=\"center\"/>");
+    BuildStyle(store, console, kKindBlockStyle, u"<BlockStyle stylelabel=\"bs_bdy\" blockwidth=\"583\"/>");
+    BuildStyle(store, console, kKindBlockStyle, u"<BlockStyle stylelabel=\"bs_x\" textbgcolor=\"1\"/>");
+    BuildStyle(store, console, kKindPageStyle, u"<PageStyle stylelabel=\"ps_main\" topmargin=\"10\" fontsize=\"100\"/>");
 
-    const ObjectStore& s = g_store;
+    const ObjectStore& s = store;
     ASSERT_EQ(s.textStyles.size(), 1u);
     EXPECT_EQ(s.textStyles[0].styleLabel, "ts_bdy");
     EXPECT_EQ(s.textStyles[0].objid, "t");
@@ -35,64 +41,59 @@ TEST(BuildStyle, EachKindUsesItsTableAndBlockStylesGetAFillColour) {
     EXPECT_EQ(TagsOf(s.pageStyles[0].tags), (Bytes{0x21, 0xF5, 0x0A, 0x00}));
 }
 
-TEST(BuildBookDefaults, EncodesTheDriverElementAndALaterOneReplacesIt) {
-    ResetStore();
-    BuildStyle(kKindTextStyle, u"<TextStyle fontsize=\"100\"/>");
-    BuildBookDefaults(u"<SetDefault rubyalign=\"start\" rubyadjust=\"none\" rubyoverhang=\"none\" "
+TEST_F(BuildBookDefaultsTest, EncodesTheDriverElementAndALaterOneReplacesIt) {
+    BuildStyle(store, console, kKindTextStyle, u"<TextStyle fontsize=\"100\"/>");
+    BuildBookDefaults(store, console, u"<SetDefault rubyalign=\"start\" rubyadjust=\"none\" rubyoverhang=\"none\" "
                       u"empdotsposition=\"before\" empdotsfontname=\"Dutch801 Rm BT Roman\" empdotscode=\"0x002e\" "
                       u"emplineposition=\"before\" emplinetype=\"solid\" setwaitprop=\"noreplay\"/>");
     Bytes expected = {0x75, 0xF5, 0x01, 0x00, 0x76, 0xF5, 0x00, 0x00, 0x77, 0xF5, 0x01, 0x00,
                       0x78, 0xF5, 0x00, 0x00, 0x00, 0x00, 0x16, 0xF5, 0x28, 0x00};
     PutUtf16(expected, u"Dutch801 Rm BT Roman");
     expected.insert(expected.end(), {0x2E, 0x00, 0x79, 0xF5, 0x01, 0x00, 0x7A, 0xF5, 0x10, 0x00, 0xDA, 0xF5, 0x02, 0x00});
-    EXPECT_EQ(g_store.bookDefaults.start, 4u);
-    EXPECT_EQ(TagsOf(g_store.bookDefaults), expected);
-    EXPECT_EQ(g_store.bookDefaultsNumber, 0u);
+    EXPECT_EQ(store.bookDefaults.start, 4u);
+    EXPECT_EQ(TagsOf(store.bookDefaults), expected);
+    EXPECT_EQ(store.bookDefaultsNumber, 0u);
 
-    BuildBookDefaults(u"<SetDefault setwaitprop=\"replay\"/>");
-    EXPECT_EQ(TagsOf(g_store.bookDefaults), (Bytes{0xDA, 0xF5, 0x01, 0x00}));
+    BuildBookDefaults(store, console, u"<SetDefault setwaitprop=\"replay\"/>");
+    EXPECT_EQ(TagsOf(store.bookDefaults), (Bytes{0xDA, 0xF5, 0x01, 0x00}));
 }
 
-TEST(ApplyBookSetting, FillsTheHeaderFields) {
-    ResetStore();
-    test::ConsoleCapture console;
-    ApplyBookSetting(u"<BookSetting screenwidth=\"584\" screenheight=\"754\" bindingdirection=\"Lr\" dpi=\"1600\" "
+TEST_F(ApplyBookSettingTest, FillsTheHeaderFields) {
+    ApplyBookSetting(store, console, u"<BookSetting screenwidth=\"584\" screenheight=\"754\" bindingdirection=\"Lr\" dpi=\"1600\" "
                      u"colordepth=\"24\"/>");
-    const BookHeaderSettings& h = g_store.header;
+    const BookHeaderSettings& h = store.header;
     EXPECT_EQ(h.scrambleKey, kScrambleKey);
     EXPECT_EQ(h.bindingDirection, 1);
     EXPECT_EQ(h.dpi, 1600u);
     EXPECT_EQ(h.screenWidth, 584);
     EXPECT_EQ(h.screenHeight, 754);
     EXPECT_EQ(h.colorDepth, 24);
-    EXPECT_EQ(console.text(), "");
+    EXPECT_EQ(printed.text(), "");
 
-    ApplyBookSetting(u"<BookSetting bindingdirection=\"Rl\" dpi=\"166\" screenwidth=\"600\"/>");
+    ApplyBookSetting(store, console, u"<BookSetting bindingdirection=\"Rl\" dpi=\"166\" screenwidth=\"600\"/>");
     EXPECT_EQ(h.bindingDirection, 16);
     EXPECT_EQ(h.dpi, 166u);
     EXPECT_EQ(h.screenWidth, 600);
     EXPECT_EQ(h.screenHeight, 754);  // the failing number and those after it stay
-    EXPECT_EQ(console.text(), "\nError: incorrect Book Header reading\n");
+    EXPECT_EQ(printed.text(), "\nError: incorrect Book Header reading\n");
 
-    ApplyBookSetting(u"<BookSetting bindingdirection=\"rl\" dpi=\"x\" screenwidth=\"1\"/>");
+    ApplyBookSetting(store, console, u"<BookSetting bindingdirection=\"rl\" dpi=\"x\" screenwidth=\"1\"/>");
     EXPECT_EQ(h.bindingDirection, 16);  // the word is case-sensitive
     EXPECT_EQ(h.screenWidth, 600);
 }
 
-TEST(RegisterFont, RegistersEachFontNameOnce) {
-    ResetStore();
-    RegisterFont(u" fontname=\"Face A\" file=\"a.ttf\" encoding=\"TTF\" fontfilename=\"Face A\"/>");
-    RegisterFont(u" fontname=\"Face A\" file=\"other.ttf\" encoding=\"TTF\" fontfilename=\"Face A\"/>");
-    RegisterFont(u" fontname=\"Face B\" file=\"b.ttf\" encoding=\"TTF\" fontfilename=\"Face B\"/>");
-    ASSERT_EQ(g_store.fonts.size(), 2u);
-    EXPECT_EQ(g_store.fonts[0].file, "a.ttf");
-    EXPECT_EQ(g_store.fonts[0].fontFileName, "Face A");
-    EXPECT_EQ(g_store.fonts[1].fontName, "Face B");
-    EXPECT_EQ(g_store.fonts[1].id, 1u);
-
-    ResetStore();  // a new run registers the font again
-    RegisterFont(u" fontname=\"Face A\" file=\"a.ttf\"/>");
-    EXPECT_EQ(g_store.fonts.size(), 1u);
+TEST_F(RegisterFontTest, RegistersEachFontNameOnce) {
+    RegisterFont(store, u" fontname=\"Face A\" file=\"a.ttf\" encoding=\"TTF\" fontfilename=\"Face A\"/>");
+    RegisterFont(store, u" fontname=\"Face A\" file=\"other.ttf\" encoding=\"TTF\" fontfilename=\"Face A\"/>");
+    RegisterFont(store, u" fontname=\"Face B\" file=\"b.ttf\" encoding=\"TTF\" fontfilename=\"Face B\"/>");
+    ASSERT_EQ(store.fonts.size(), 2u);
+    EXPECT_EQ(store.fonts[0].file, "a.ttf");
+    EXPECT_EQ(store.fonts[0].fontFileName, "Face A");
+    EXPECT_EQ(store.fonts[1].fontName, "Face B");
+    EXPECT_EQ(store.fonts[1].id, 1u);
+    store = ObjectStore{};  // a new conversion registers the font again
+    RegisterFont(store, u" fontname=\"Face A\" file=\"a.ttf\"/>");
+    EXPECT_EQ(store.fonts.size(), 1u);
 }
 
 }  // namespace

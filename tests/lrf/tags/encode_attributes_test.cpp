@@ -3,7 +3,6 @@
 
 #include <vector>
 
-#include "lrf/tags/console_capture.h"
 #include "lrf/tags/tag_table.h"
 
 namespace tavorin::lrf {
@@ -11,10 +10,18 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-Bytes Encode(int selector, WStringView element) {
+// The tags of the element and what the encoding printed.
+struct Encoded {
+    Bytes tags;
+    std::string printed;
+};
+
+Encoded Encode(int selector, WStringView element) {
+    StringSink sink;
+    Console console{sink};
     ByteBuffer out;
-    EncodeAttributes(selector, out, element);
-    return out;
+    EncodeAttributes(selector, out, element, console);
+    return {out, sink.text()};
 }
 
 Bytes Utf16(WStringView text) {
@@ -69,9 +76,9 @@ TEST(EncodeAttributes, WritesTheBytesOfEachSpecialEncoding) {
         {"other selector", 3, u"<X fontsize=\"100\"/>", {}},
     };
     for (const EncodingCase& c : cases) {
-        test::ConsoleCapture console;
-        EXPECT_EQ(Encode(c.selector, c.element), c.expected) << c.what;
-        EXPECT_EQ(console.text(), "") << c.what;
+        const Encoded e = Encode(c.selector, c.element);
+        EXPECT_EQ(e.tags, c.expected) << c.what;
+        EXPECT_EQ(e.printed, "") << c.what;
     }
 }
 
@@ -80,7 +87,8 @@ TEST(EncodeAttributes, BookDefaultsOfTheDriverGiveTheBookAttributeTags) {
                               u"<SetDefault rubyalign=\"start\" rubyadjust=\"none\" rubyoverhang=\"none\" "
                               u"empdotsposition=\"before\" empdotsfontname=\"Dutch801 Rm BT Roman\" "
                               u"empdotscode=\"0x002e\" emplineposition=\"before\" emplinetype=\"solid\" "
-                              u"setwaitprop=\"noreplay\"/>");
+                              u"setwaitprop=\"noreplay\"/>")
+                           .tags;
     const Bytes expected = Concat({{0x75, 0xF5, 0x01, 0x00, 0x76, 0xF5, 0x00, 0x00, 0x77, 0xF5, 0x01, 0x00},
                                    {0x78, 0xF5, 0, 0, 0, 0},
                                    kDutchFaceTag,
@@ -115,9 +123,9 @@ TEST(EncodeAttributes, ReportsIncorrectValuesAndGoesOn) {
          "\nError: Incorrect value =middle in rubyalign\n"},
     };
     for (const ErrorCase& c : cases) {
-        test::ConsoleCapture console;
-        EXPECT_EQ(Encode(c.selector, c.element), c.expected) << c.what;
-        EXPECT_EQ(console.text(), c.printed) << c.what;
+        const Encoded e = Encode(c.selector, c.element);
+        EXPECT_EQ(e.tags, c.expected) << c.what;
+        EXPECT_EQ(e.printed, c.printed) << c.what;
     }
 }
 
@@ -132,19 +140,20 @@ TEST(EncodeAttributes, MalformedMarkupGivesEmptyValuesWithinTheText) {
         {"name without equals sign", kTextAttributes, u"<Span fontsize", {}, ""},
     };
     for (const ErrorCase& c : cases) {
-        test::ConsoleCapture console;
-        EXPECT_EQ(Encode(c.selector, c.element), c.expected) << c.what;
-        EXPECT_EQ(console.text(), c.printed) << c.what;
+        const Encoded e = Encode(c.selector, c.element);
+        EXPECT_EQ(e.tags, c.expected) << c.what;
+        EXPECT_EQ(e.printed, c.printed) << c.what;
     }
 }
 
 TEST(WriteTag, UnsupportedSizeWritesNothingAndSaysSo) {
-    test::ConsoleCapture console;
+    StringSink sink;
+    Console console{sink};
     ByteBuffer out;
-    WriteTag(out, TTag{{}, 0xF511, 3}, 7);
-    WriteTag(out, TTag{{}, 0xF511, -1}, 7);
+    WriteTag(out, TTag{{}, 0xF511, 3}, 7, console);
+    WriteTag(out, TTag{{}, 0xF511, -1}, 7, console);
     EXPECT_TRUE(out.empty());
-    EXPECT_EQ(console.text(), "\nError: Incorrect tag length...\n\nError: Incorrect tag length...\n");
+    EXPECT_EQ(sink.text(), "\nError: Incorrect tag length...\n\nError: Incorrect tag length...\n");
 }
 
 }  // namespace

@@ -24,29 +24,32 @@ std::vector<uint32_t> ChildIds(const LrfObject& page) {
     return ids;
 }
 
-void AddHeaderPair(int n) {
-    g_store.inMainFlow = false;
-    const std::string block = "h" + std::to_string(n);
-    const WString element = u"<TextBlock blockstyle=\"bs_hdr\" objid=\"" + Widen(block) + u"\" textstyle=\"ts_hdr\">";
-    BuildBlock(kKindTextBlock, element);
-    BuildTextBlock(element, u"<P>Running title</P>");
-    g_store.inMainFlow = true;
-    const WString rule = u" xl0=\"0\" yl0=\"20\" xl1=\"584\" yl1=\"20\" lw=\"1\" lc=\"0\" lt=\"1\"";
-    for (const char16_t* side : {u"hdr_o", u"hdr_e"}) {
-        BuildHeaderFooter(kKindHeader,
-                          u" framemode=\"square\" objid=\"" + WString(side) + ToWString(n) + u"\" x1=\"0\" y1=\"2\" refobj=\"" +
-                              Widen(block) + u"\"",
-                          rule);
+class FileWriter : public WriterTest {
+protected:
+    void AddHeaderPair(int n) {
+        store.inMainFlow = false;
+        const std::string block = "h" + std::to_string(n);
+        const WString element = u"<TextBlock blockstyle=\"bs_hdr\" objid=\"" + Widen(block) + u"\" textstyle=\"ts_hdr\">";
+        BuildBlock(store, console, kKindTextBlock, element);
+        BuildTextBlock(store, console, element, u"<P>Running title</P>");
+        store.inMainFlow = true;
+        const WString rule = u" xl0=\"0\" yl0=\"20\" xl1=\"584\" yl1=\"20\" lw=\"1\" lc=\"0\" lt=\"1\"";
+        for (const char16_t* side : {u"hdr_o", u"hdr_e"}) {
+            BuildHeaderFooter(store, console, kKindHeader,
+                              u" framemode=\"square\" objid=\"" + WString(side) + ToWString(n) + u"\" x1=\"0\" y1=\"2\" refobj=\"" +
+                                  Widen(block) + u"\"",
+                              rule);
+        }
     }
-}
+};
+using WriteLrfFileTest = FileWriter;
 
-TEST(WriteLrfFile, HeaderIndexAndMetadata) {
+TEST_F(WriteLrfFileTest, HeaderIndexAndMetadata) {
     ScratchDir dir;
     StartBook();
     BuildTestStyles();
-    BuildPage(u"<Page pagestyle=\"ps_main\" objid=\"p0\">");
+    BuildPage(store, console, u"<Page pagestyle=\"ps_main\" objid=\"p0\">");
     AddTextBlock("b0", u"<P>Hello</P>");
-    ConsoleCapture console;
     const auto file = LinkAndWrite(dir.file("book.lrf"));
 
     EXPECT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
@@ -58,13 +61,13 @@ TEST(WriteLrfFile, HeaderIndexAndMetadata) {
     EXPECT_EQ(f.screenWidth, 584);
     EXPECT_EQ(f.screenHeight, 754);
     EXPECT_EQ(f.colorDepth, 24);
-    EXPECT_EQ(f.objectCount, g_store.lastId - 49);
+    EXPECT_EQ(f.objectCount, store.lastId - 49);
     EXPECT_EQ(f.objectCount, f.objects.size());
     EXPECT_EQ(f.indexOffset % 16, 0u);
     EXPECT_EQ(f.indexOffset + 16 * f.objectCount, file.size());
     EXPECT_EQ(f.objects.front().offset, 88u + f.metadataSize - 4);  // no thumbnail: no padding
-    EXPECT_EQ(f.metadataUncompressedSize, 2 * g_store.bookInfoXml.size() + 2);
-    EXPECT_EQ(f.MetadataText(), g_store.bookInfoXml);
+    EXPECT_EQ(f.metadataUncompressedSize, 2 * store.bookInfoXml.size() + 2);
+    EXPECT_EQ(f.MetadataText(), store.bookInfoXml);
     EXPECT_EQ(f.thumbnailType, 0);
     EXPECT_EQ(f.thumbnailSize, 0u);
 
@@ -77,22 +80,22 @@ TEST(WriteLrfFile, HeaderIndexAndMetadata) {
     EXPECT_EQ(text.streamFlags, 0x0300);
     EXPECT_EQ(TextStreamText(text.stream).substr(0, 5), u"Hello");
     EXPECT_NE(TextStreamText(text.stream).find(u"tavorin_c v.1.3"), std::u16string::npos);
-    EXPECT_EQ(console.text(), "\r50%\r75%\r87%\r93%");
+    EXPECT_EQ(printed.text(), "\r50%\r75%\r87%\r93%");
 }
 
-TEST(WriteLrfFile, PagesListChildrenOnceAndShareHeaders) {
+TEST_F(WriteLrfFileTest, PagesListChildrenOnceAndShareHeaders) {
     ScratchDir dir;
     StartBook();
     BuildTestStyles();
     AddHeaderPair(0);
-    BuildPage(u"<Page pagestyle=\"ps_main\" objid=\"p0\" oddheaderid=\"hdr_o0\" evenheaderid=\"hdr_o0\">");
-    BuildInline(u"<BlockSpace xspace=\"100\" yspace=\"20\">");
+    BuildPage(store, console, u"<Page pagestyle=\"ps_main\" objid=\"p0\" oddheaderid=\"hdr_o0\" evenheaderid=\"hdr_o0\">");
+    BuildInline(store, u"<BlockSpace xspace=\"100\" yspace=\"20\">");
     AddTextBlock("b0", u"<P>One</P>");
     const auto file = LinkAndWrite(dir.file("book.lrf"));
     ASSERT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
 
     const LrfFile f = ReadLrf(file);
-    const ObjectStore& s = g_store;
+    const ObjectStore& s = store;
     const LrfObject& page = *f.Object(s.pages[0].id);
     const uint32_t header = s.headers[0].id;
     EXPECT_EQ(ChildIds(page), (std::vector<uint32_t>{header, s.blocks[1].id, s.blockStyles[0].id, s.textBlocks[1].id,
@@ -109,26 +112,26 @@ TEST(WriteLrfFile, PagesListChildrenOnceAndShareHeaders) {
     EXPECT_EQ(f.Object(s.blocks[1].id)->stream, Words({0xF503, s.textBlocks[1].id & 0xFFFF, 0}));
 }
 
-TEST(WriteLrfFile, SoloPagesGetTreesOfTheirOwn) {
+TEST_F(WriteLrfFileTest, SoloPagesGetTreesOfTheirOwn) {
     ScratchDir dir;
     StartBook();
     BuildTestStyles();
     for (int p = 0; p < 2; ++p) {
-        BuildPage(u"<Page pagestyle=\"ps_main\" objid=\"p" + ToWString(p) + u"\">");
+        BuildPage(store, console, u"<Page pagestyle=\"ps_main\" objid=\"p" + ToWString(p) + u"\">");
         AddTextBlock("b" + std::to_string(p), u"<P>Main</P>");
     }
-    StartSolo();
+    StartSolo(store);
     for (int p = 2; p < 4; ++p) {
-        BuildPage(u"<Page pagestyle=\"ps_main\" objid=\"p" + ToWString(p) + u"\">");
+        BuildPage(store, console, u"<Page pagestyle=\"ps_main\" objid=\"p" + ToWString(p) + u"\">");
         AddTextBlock("n" + std::to_string(p), u"<P>Note</P>");
         AddTextBlock("m" + std::to_string(p), u"<P>More</P>");
     }
-    EndSolo();
+    EndSolo(store);
     const auto file = LinkAndWrite(dir.file("book.lrf"));
     ASSERT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
 
     const LrfFile f = ReadLrf(file);
-    const ObjectStore& s = g_store;
+    const ObjectStore& s = store;
     EXPECT_EQ(f.OfType(0x01).size(), 3u);
     const auto* mainList = f.Object(s.mainPageTreeId)->Find(0xF55C);
     EXPECT_EQ(mainList->value, Words({2, s.pages[0].id, 0, s.pages[1].id, 0}));
@@ -144,28 +147,28 @@ TEST(WriteLrfFile, SoloPagesGetTreesOfTheirOwn) {
     }
 }
 
-TEST(WriteLrfFile, TableOfContentsStream) {
+TEST_F(WriteLrfFileTest, TableOfContentsStream) {
     ScratchDir dir;
     StartBook();
     BuildTestStyles();
-    BuildPage(u"<Page pagestyle=\"ps_main\" objid=\"p0\">");
+    BuildPage(store, console, u"<Page pagestyle=\"ps_main\" objid=\"p0\">");
     AddTextBlock("b0", u"<P>One</P>");
     auto file = LinkAndWrite(dir.file("empty.lrf"));
-    EXPECT_EQ(ReadLrf(file).Object(g_store.tocId)->stream, Words({0, 0}));
+    EXPECT_EQ(ReadLrf(file).Object(store.tocId)->stream, Words({0, 0}));
 
     StartBook();
     BuildTestStyles();
-    BuildPage(u"<Page pagestyle=\"ps_main\" objid=\"p0\">");
+    BuildPage(store, console, u"<Page pagestyle=\"ps_main\" objid=\"p0\">");
     AddTextBlock("b0", u"<P>One</P>");
     AddTextBlock("b1", u"<P>Two</P>");
-    BuildTocEntry(u" refpage=\"p0\" refobj=\"b0\" |<P>Part One</P>");
-    BuildTocEntry(u" refpage=\"p0\" refobj=\"b1\" |Two");
+    BuildTocEntry(store, u" refpage=\"p0\" refobj=\"b0\" |<P>Part One</P>");
+    BuildTocEntry(store, u" refpage=\"p0\" refobj=\"b1\" |Two");
     file = LinkAndWrite(dir.file("two.lrf"));
     ASSERT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
     const LrfFile f = ReadLrf(file);
-    const LrfObject& toc = *f.Object(g_store.tocId);
+    const LrfObject& toc = *f.Object(store.tocId);
     EXPECT_EQ(f.tocOffset, toc.offset);
-    const uint32_t page = g_store.pages[0].id, b0 = g_store.blocks[0].id, b1 = g_store.blocks[1].id;
+    const uint32_t page = store.pages[0].id, b0 = store.blocks[0].id, b1 = store.blocks[1].id;
     ByteBuffer expected = Words({2, 0, 0, 0, 10 + 16, 0, page, 0, b0, 0, 16});
     PutUtf16(expected, u"Part One");
     const ByteBuffer second = Words({page, 0, b1, 0, 6, 'T', 'w', 'o'});
@@ -176,20 +179,20 @@ TEST(WriteLrfFile, TableOfContentsStream) {
 
 // A label's byte count is 16 bits: a longer label is cut between characters
 // and the entries after it stay readable.
-TEST(WriteLrfFile, OverlongTocLabelIsCutToFit) {
+TEST_F(WriteLrfFileTest, OverlongTocLabelIsCutToFit) {
     ScratchDir dir;
     StartBook();
     BuildTestStyles();
-    BuildPage(u"<Page pagestyle=\"ps_main\" objid=\"p0\">");
+    BuildPage(store, console, u"<Page pagestyle=\"ps_main\" objid=\"p0\">");
     AddTextBlock("b0", u"<P>One</P>");
     WString longLabel(32766, u'x');
     longLabel += u"\U0001F600tail";  // a surrogate pair straddling the limit
-    BuildTocEntry(u" refpage=\"p0\" refobj=\"b0\" |" + longLabel);
-    BuildTocEntry(u" refpage=\"p0\" refobj=\"b0\" |Two");
+    BuildTocEntry(store, u" refpage=\"p0\" refobj=\"b0\" |" + longLabel);
+    BuildTocEntry(store, u" refpage=\"p0\" refobj=\"b0\" |Two");
     const auto file = LinkAndWrite(dir.file("long.lrf"));
     ASSERT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
     const LrfFile book = ReadLrf(file);
-    const ByteBuffer& stream = book.Object(g_store.tocId)->stream;
+    const ByteBuffer& stream = book.Object(store.tocId)->stream;
     ASSERT_GE(stream.size(), 22u);
     EXPECT_EQ(GetU16(stream, 12 + 8), 2 * 32766);
     const size_t second = 12 + 10 + 2 * 32766;
@@ -197,23 +200,22 @@ TEST(WriteLrfFile, OverlongTocLabelIsCutToFit) {
     EXPECT_EQ(GetU16(stream, second + 8), 6);
 }
 
-TEST(WriteLrfFile, UnreadableFontIsNeitherWrittenNorCounted) {
+TEST_F(WriteLrfFileTest, UnreadableFontIsNeitherWrittenNorCounted) {
     ScratchDir dir;
     tavorin::test::WriteFileText(dir.file("a.ttf"), "font A");
     tavorin::test::WriteFileText(dir.file("c.ttf"), "font C");
     StartBook();
     BuildTestStyles();
-    BuildPage(u"<Page pagestyle=\"ps_main\" objid=\"p0\">");
+    BuildPage(store, console, u"<Page pagestyle=\"ps_main\" objid=\"p0\">");
     AddTextBlock("b0", u"<P>One</P>");
     for (const char* name : {"a", "b", "c"}) {
         const WString face = u"Face " + Widen(name);
-        RegisterFont(u" fontname=\"" + face + u"\" file=\"" + Widen(dir.file(std::string(name) + ".ttf")) +
+        RegisterFont(store, u" fontname=\"" + face + u"\" file=\"" + Widen(dir.file(std::string(name) + ".ttf")) +
                      u"\" encoding=\"TTF\" fontfilename=\"" + face + u"\"/>");
     }
-    ConsoleCapture console;
     const auto file = LinkAndWrite(dir.file("book.lrf"));
 
-    EXPECT_NE(console.text().find("\nError: Font File" + dir.file("b.ttf") + " not found\n"), std::string::npos);
+    EXPECT_NE(printed.text().find("\nError: Font File" + dir.file("b.ttf") + " not found\n"), std::string::npos);
     EXPECT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
     const LrfFile f = ReadLrf(file);
     const auto fonts = f.OfType(0x19);
@@ -226,7 +228,7 @@ TEST(WriteLrfFile, UnreadableFontIsNeitherWrittenNorCounted) {
     EXPECT_EQ(fonts[0]->Find(0xF55D)->value, ByteBuffer(faceName.begin() + 2, faceName.end()));
 }
 
-TEST(WriteLrfFile, ThumbnailBesideTheInput) {
+TEST_F(WriteLrfFileTest, ThumbnailBesideTheInput) {
     struct Example {
         const char* name;
         uint16_t type;
@@ -235,10 +237,10 @@ TEST(WriteLrfFile, ThumbnailBesideTheInput) {
         ScratchDir dir;
         tavorin::test::WriteFileText(dir.file(e.name), "thumbnail bytes");
         StartBook();
-        g_run.inputPath = dir.file("book.fb2");
-        g_store.thumbnailFile = e.name;
+        inputPath = dir.file("book.fb2");
+        store.thumbnailFile = e.name;
         BuildTestStyles();
-        BuildPage(u"<Page pagestyle=\"ps_main\" objid=\"p0\">");
+        BuildPage(store, console, u"<Page pagestyle=\"ps_main\" objid=\"p0\">");
         const auto file = LinkAndWrite(dir.file("book.lrf"));
         ASSERT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
         const LrfFile f = ReadLrf(file);
@@ -250,7 +252,7 @@ TEST(WriteLrfFile, ThumbnailBesideTheInput) {
     }
 }
 
-TEST(WriteLrfFile, ImageStreamScramblesTheFirst1024Bytes) {
+TEST_F(WriteLrfFileTest, ImageStreamScramblesTheFirst1024Bytes) {
     ScratchDir dir;
     StartBook();
     BuildTestStyles();
@@ -259,28 +261,28 @@ TEST(WriteLrfFile, ImageStreamScramblesTheFirst1024Bytes) {
     image[0] = 0xFF;
     image[1] = 0xD8;
     // An encoding readers do not know: the stream is typed by its bytes.
-    BuildImageStream(image, u" width=\"10\" height=\"10\"", u" objid=\"img\" encoding=\"OCTET-STREAM\"");
-    BuildPage(u"<Page pagestyle=\"ps_main\" objid=\"p0\">");
+    BuildImageStream(store, image, u" width=\"10\" height=\"10\"", u" objid=\"img\" encoding=\"OCTET-STREAM\"");
+    BuildPage(store, console, u"<Page pagestyle=\"ps_main\" objid=\"p0\">");
     const WString element = u"<ImageBlock blockstyle=\"bs_bdy\" objid=\"i0\" refstream=\"img\" x0=\"0\" y0=\"0\" "
                             u"x1=\"10\" y1=\"10\" xsize=\"10\" ysize=\"10\">";
-    BuildBlock(kKindImageBlock, element);
-    BuildImageBlock(element);
+    BuildBlock(store, console, kKindImageBlock, element);
+    BuildImageBlock(store, element);
     const auto file = LinkAndWrite(dir.file("book.lrf"));
     ASSERT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
     const LrfFile f = ReadLrf(file);
-    const LrfObject& stream = *f.Object(g_store.imageStreams[0].id);
+    const LrfObject& stream = *f.Object(store.imageStreams[0].id);
     EXPECT_EQ(stream.streamFlags, 0x0211);
     EXPECT_EQ(stream.stream, image);
     EXPECT_NE(stream.storedStream[1023], image[1023]);
     EXPECT_EQ(stream.storedStream[1024], image[1024]);
 }
 
-TEST(WriteLrfFile, BookPastSixteenBitIds) {
+TEST_F(WriteLrfFileTest, BookPastSixteenBitIds) {
     ScratchDir dir;
     StartBook();
     BuildTestStyles();
     for (int i = 0; i < 33000; ++i) {
-        if (i % 1000 == 0) BuildPage(u"<Page pagestyle=\"ps_main\" objid=\"p" + ToWString(i) + u"\">");
+        if (i % 1000 == 0) BuildPage(store, console, u"<Page pagestyle=\"ps_main\" objid=\"p" + ToWString(i) + u"\">");
         AddTextBlock("b" + std::to_string(i), u"x");
     }
     const auto file = LinkAndWrite(dir.file("book.lrf"));
@@ -290,11 +292,11 @@ TEST(WriteLrfFile, BookPastSixteenBitIds) {
 
 // Metadata whose compressed form overflows the 16-bit size field loses the
 // end of its FreeText content, cut where the XML stays well formed.
-TEST(WriteLrfFile, OversizedMetadataShortensFreeText) {
+TEST_F(WriteLrfFileTest, OversizedMetadataShortensFreeText) {
     ScratchDir dir;
     StartBook();
     BuildTestStyles();
-    BuildPage(u"<Page pagestyle=\"ps_main\" objid=\"p0\">");
+    BuildPage(store, console, u"<Page pagestyle=\"ps_main\" objid=\"p0\">");
     WString freeText;
     uint32_t seed = 1;
     for (int i = 0; i < 60000; ++i) {
@@ -304,7 +306,7 @@ TEST(WriteLrfFile, OversizedMetadataShortensFreeText) {
     }
     const WString head = u"<Info><BookInfo><FreeText>";
     const WString tail = u"</FreeText></BookInfo><DocInfo><Producer>tavorin</Producer></DocInfo></Info>";
-    g_store.bookInfoXml = head + freeText + tail;
+    store.bookInfoXml = head + freeText + tail;
     const auto file = LinkAndWrite(dir.file("book.lrf"));
     ASSERT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
 
@@ -320,25 +322,24 @@ TEST(WriteLrfFile, OversizedMetadataShortensFreeText) {
     EXPECT_EQ(kept.compare(amp, 5, u"&amp;"), 0);  // no entity cut in two
 }
 
-class AtomicWrite : public ::testing::Test {
+class AtomicWrite : public WriterTest {
 protected:
     void SetUp() override {
         StartBook();
         BuildTestStyles();
-        BuildPage(u"<Page pagestyle=\"ps_main\" objid=\"p0\">");
-        AssignObjectIds();
-        LinkObjects();
+        BuildPage(store, console, u"<Page pagestyle=\"ps_main\" objid=\"p0\">");
+        AssignObjectIds(store);
+        LinkObjects(store, console);
     }
     // Writes, expecting the failure message and exit code 11.
     void ExpectFailure(const std::string& path) {
-        ConsoleCapture console;
         try {
-            WriteLrfFile(path);
+            WriteLrfFile(store, console, path, "");
             ADD_FAILURE() << "no failure for " << path;
         } catch (const RunExit& e) {
             EXPECT_EQ(e.code, kExitCannotWriteOutput);
         }
-        EXPECT_TRUE(console.text().ends_with("\rCannot write outputfile:" + path + "\n")) << console.text();
+        EXPECT_TRUE(printed.text().ends_with("\rCannot write outputfile:" + path + "\n")) << printed.text();
     }
     static size_t Entries(const std::filesystem::path& folder) {
         return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(folder), {}));
@@ -367,7 +368,7 @@ TEST_F(AtomicWrite, UnwritableFolderKeepsTheOldFile) {
 
 TEST_F(AtomicWrite, ReplacesAnExistingFile) {
     tavorin::test::WriteFileText(dir_.file("book.lrf"), "old book");
-    WriteLrfFile(dir_.file("book.lrf"));
+    WriteLrfFile(store, console, dir_.file("book.lrf"), "");
     EXPECT_EQ(CheckLrfStructure(tavorin::test::ReadFileBytes(dir_.file("book.lrf"))), std::vector<std::string>{});
     EXPECT_EQ(Entries(dir_.path()), 1u);
 }

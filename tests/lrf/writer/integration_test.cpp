@@ -19,78 +19,6 @@ const std::vector<uint8_t> kPng = {
     0x0A, 0x49, 0x44, 0x41, 0x54, 0x78, 0x9C, 0x63, 0x00, 0x01, 0x00, 0x00, 0x05, 0x00, 0x01, 0x0D, 0x0A, 0x2D,
     0xB4, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82};
 
-void Page(int n, WStringView extra = u"") {
-    BuildPage(u"<Page pagestyle=\"ps_main\" objid=\"p" + ToWString(n) + u"\"" + WString(extra) + u">");
-}
-
-// A book of four pages: a cover image, two chapters with running headers, a
-// note reached by a button and returning by another, and a table of contents.
-void BuildSampleBook(const ScratchDir& dir) {
-    StartBook();
-    g_store.bookInfoXml = u"<?xml version=\"1.0\" ?>\r\n<Info version=\"1.1\">\r\n<BookInfo>\r\n"
-                          u"<Title reading=\"Sample Book\">Sample Book</Title>\r\n"
-                          u"<Author reading=\"Ann Writer\">Ann Writer</Author>\r\n<FreeText>About it</FreeText>\r\n"
-                          u"</BookInfo>\r\n<DocInfo>\r\n<Producer>tavorin</Producer>\r\n</DocInfo>\r\n</Info>\r\n";
-    BuildTestStyles();
-    tavorin::test::WriteFileText(dir.file("face.ttf"), "not really a font");
-    RegisterFont(u" fontname=\"Sample Face\" file=\"" + Widen(dir.file("face.ttf")) +
-                 u"\" encoding=\"TTF\" fontfilename=\"Sample Face\"/>");
-    BuildImageStream(kPng, u" width=\"1\" height=\"1\"", u" objid=\"cover.png\" encoding=\"PNG\"");
-
-    BuildPage(u"<Page pagestyle=\"ps_front\" objid=\"p0\">");
-    const WString image = u"<ImageBlock blockstyle=\"bs_bdy\" objid=\"b0\" refstream=\"cover.png\" x0=\"0\" y0=\"0\" "
-                          u"x1=\"1\" y1=\"1\" xsize=\"1\" ysize=\"1\">";
-    BuildBlock(kKindImageBlock, image);
-    BuildImageBlock(image);
-
-    // Running headers show blocks built outside the page flow.
-    g_store.inMainFlow = false;
-    const WString hdrBlock = u"<TextBlock blockstyle=\"bs_hdr\" objid=\"b1\" textstyle=\"ts_hdr\">";
-    BuildBlock(kKindTextBlock, hdrBlock);
-    BuildTextBlock(hdrBlock, u"<P>Running head</P>");
-    g_store.inMainFlow = true;
-    const WStringView rule = u" xl0=\"0\" yl0=\"20\" xl1=\"584\" yl1=\"20\" lw=\"1\" lc=\"0\" lt=\"1\"";
-    BuildHeaderFooter(kKindHeader, u" framemode=\"square\" layout=\"LrTb\" framewidth=\"0\" framecolor=\"0x00000000\" "
-                                   u"objid=\"hdr_o0\" x1=\"0\" y1=\"2\" refobj=\"b1\"", rule);
-    BuildHeaderFooter(kKindHeader, u" framemode=\"square\" layout=\"LrTb\" framewidth=\"0\" framecolor=\"0x00000000\" "
-                                   u"objid=\"hdr_e0\" x1=\"0\" y1=\"2\" refobj=\"b1\"", rule);
-    g_store.inMainFlow = false;
-    const WString ftrBlock = u"<TextBlock blockstyle=\"bs_hdr\" objid=\"b1f\" textstyle=\"ts_hdr\">";
-    BuildBlock(kKindTextBlock, ftrBlock);
-    BuildTextBlock(ftrBlock, u"<P>Running foot</P>");
-    g_store.inMainFlow = true;
-    for (const char16_t* side : {u"ftr_o0", u"ftr_e0"}) {
-        BuildHeaderFooter(kKindFooter, u" framemode=\"square\" layout=\"LrTb\" framewidth=\"0\" "
-                                       u"framecolor=\"0x00000000\" objid=\"" + WString(side) + u"\" x1=\"0\" "
-                                       u"y1=\"4\" refobj=\"b1f\"", rule);
-    }
-
-    Page(1, u" oddheaderid=\"hdr_o0\" evenheaderid=\"hdr_e0\" oddfooter=\"ftr_o0\" evenfooter=\"ftr_e0\"");
-    AddTextBlock("b2", u"<P>Chapter <Italic>one</Italic> &amp; <Bold>bold</Bold> words</P><CR/>"
-                       u"<P>E = mc<Sup>2</Sup> and H<Sub>2</Sub>O</P><CR/>"
-                       u"<P><Span fontsize=\"140\">Large</Span> &lt;quoted&gt; &quot;text&quot;</P><CR/>");
-    BuildInline(u"<BlockSpace xspace=\"0\" yspace=\"20\">");
-    AddTextBlock("b3", u"<P>See the note<CharButton refobj=\"bf_n1\"><EmpLine emplineposition=\"after\" "
-                       u"emplinetype=\"dotted\">[1]</EmpLine></CharButton> here</P><CR/>");
-    BuildButton(u" objid=\"bf_n1\" refpage=\"p3\" refobj=\"bn1\"");
-    BuildButton(u" objid=\"br_n1\" refpage=\"p1\" refobj=\"b3\"");
-
-    Page(2, u" oddheaderid=\"hdr_o0\" evenheaderid=\"hdr_e0\"");
-    AddTextBlock("b4", u"<P>Chapter two, the last words of the main flow</P><CR/>");
-
-    StartSolo();
-    Page(3);
-    AddTextBlock("bn1", u"<P><CharButton refobj=\"br_n1\"><EmpLine emplineposition=\"after\" emplinetype=\"dotted\">"
-                        u"The note text</EmpLine></CharButton></P>");
-    EndSolo();
-
-    BuildBookDefaults(u"<SetDefault rubyalign=\"start\" rubyadjust=\"none\" rubyoverhang=\"none\" "
-                      u"empdotsposition=\"before\" empdotsfontname=\"Dutch801 Rm BT Roman\" empdotscode=\"0x002e\" "
-                      u"emplineposition=\"before\" emplinetype=\"solid\" setwaitprop=\"noreplay\"/>");
-    BuildTocEntry(u" refpage=\"p1\" refobj=\"b2\" |<P>Chapter one</P>");
-    BuildTocEntry(u" refpage=\"p2\" refobj=\"b4\" |<P>Chapter two</P>");
-}
-
 // The content of the page with this id in lrf2lrs output (its start tag to
 // its end tag); empty when there is no such page.
 std::string PageContent(const std::string& lrs, uint32_t pageId) {
@@ -104,9 +32,84 @@ std::string PageContent(const std::string& lrs, uint32_t pageId) {
     return {};
 }
 
-std::string Id(uint32_t id) { return std::to_string(id); }
+class WrittenBook : public WriterTest {
+protected:
+    void Page(int n, WStringView extra = u"") {
+        BuildPage(store, console, u"<Page pagestyle=\"ps_main\" objid=\"p" + ToWString(n) + u"\"" + WString(extra) + u">");
+    }
 
-TEST(WrittenBook, IsSoundAndReadsBackInCalibre) {
+    // A book of four pages: a cover image, two chapters with running headers, a
+    // note reached by a button and returning by another, and a table of contents.
+    void BuildSampleBook(const ScratchDir& dir) {
+        StartBook();
+        store.bookInfoXml = u"<?xml version=\"1.0\" ?>\r\n<Info version=\"1.1\">\r\n<BookInfo>\r\n"
+                              u"<Title reading=\"Sample Book\">Sample Book</Title>\r\n"
+                              u"<Author reading=\"Ann Writer\">Ann Writer</Author>\r\n<FreeText>About it</FreeText>\r\n"
+                              u"</BookInfo>\r\n<DocInfo>\r\n<Producer>tavorin</Producer>\r\n</DocInfo>\r\n</Info>\r\n";
+        BuildTestStyles();
+        tavorin::test::WriteFileText(dir.file("face.ttf"), "not really a font");
+        RegisterFont(store, u" fontname=\"Sample Face\" file=\"" + Widen(dir.file("face.ttf")) +
+                     u"\" encoding=\"TTF\" fontfilename=\"Sample Face\"/>");
+        BuildImageStream(store, kPng, u" width=\"1\" height=\"1\"", u" objid=\"cover.png\" encoding=\"PNG\"");
+
+        BuildPage(store, console, u"<Page pagestyle=\"ps_front\" objid=\"p0\">");
+        const WString image = u"<ImageBlock blockstyle=\"bs_bdy\" objid=\"b0\" refstream=\"cover.png\" x0=\"0\" y0=\"0\" "
+                              u"x1=\"1\" y1=\"1\" xsize=\"1\" ysize=\"1\">";
+        BuildBlock(store, console, kKindImageBlock, image);
+        BuildImageBlock(store, image);
+
+        // Running headers show blocks built outside the page flow.
+        store.inMainFlow = false;
+        const WString hdrBlock = u"<TextBlock blockstyle=\"bs_hdr\" objid=\"b1\" textstyle=\"ts_hdr\">";
+        BuildBlock(store, console, kKindTextBlock, hdrBlock);
+        BuildTextBlock(store, console, hdrBlock, u"<P>Running head</P>");
+        store.inMainFlow = true;
+        const WStringView rule = u" xl0=\"0\" yl0=\"20\" xl1=\"584\" yl1=\"20\" lw=\"1\" lc=\"0\" lt=\"1\"";
+        BuildHeaderFooter(store, console, kKindHeader, u" framemode=\"square\" layout=\"LrTb\" framewidth=\"0\" framecolor=\"0x00000000\" "
+                                       u"objid=\"hdr_o0\" x1=\"0\" y1=\"2\" refobj=\"b1\"", rule);
+        BuildHeaderFooter(store, console, kKindHeader, u" framemode=\"square\" layout=\"LrTb\" framewidth=\"0\" framecolor=\"0x00000000\" "
+                                       u"objid=\"hdr_e0\" x1=\"0\" y1=\"2\" refobj=\"b1\"", rule);
+        store.inMainFlow = false;
+        const WString ftrBlock = u"<TextBlock blockstyle=\"bs_hdr\" objid=\"b1f\" textstyle=\"ts_hdr\">";
+        BuildBlock(store, console, kKindTextBlock, ftrBlock);
+        BuildTextBlock(store, console, ftrBlock, u"<P>Running foot</P>");
+        store.inMainFlow = true;
+        for (const char16_t* side : {u"ftr_o0", u"ftr_e0"}) {
+            BuildHeaderFooter(store, console, kKindFooter, u" framemode=\"square\" layout=\"LrTb\" framewidth=\"0\" "
+                                           u"framecolor=\"0x00000000\" objid=\"" + WString(side) + u"\" x1=\"0\" "
+                                           u"y1=\"4\" refobj=\"b1f\"", rule);
+        }
+
+        Page(1, u" oddheaderid=\"hdr_o0\" evenheaderid=\"hdr_e0\" oddfooter=\"ftr_o0\" evenfooter=\"ftr_e0\"");
+        AddTextBlock("b2", u"<P>Chapter <Italic>one</Italic> &amp; <Bold>bold</Bold> words</P><CR/>"
+                           u"<P>E = mc<Sup>2</Sup> and H<Sub>2</Sub>O</P><CR/>"
+                           u"<P><Span fontsize=\"140\">Large</Span> &lt;quoted&gt; &quot;text&quot;</P><CR/>");
+        BuildInline(store, u"<BlockSpace xspace=\"0\" yspace=\"20\">");
+        AddTextBlock("b3", u"<P>See the note<CharButton refobj=\"bf_n1\"><EmpLine emplineposition=\"after\" "
+                           u"emplinetype=\"dotted\">[1]</EmpLine></CharButton> here</P><CR/>");
+        BuildButton(store, u" objid=\"bf_n1\" refpage=\"p3\" refobj=\"bn1\"");
+        BuildButton(store, u" objid=\"br_n1\" refpage=\"p1\" refobj=\"b3\"");
+
+        Page(2, u" oddheaderid=\"hdr_o0\" evenheaderid=\"hdr_e0\"");
+        AddTextBlock("b4", u"<P>Chapter two, the last words of the main flow</P><CR/>");
+
+        StartSolo(store);
+        Page(3);
+        AddTextBlock("bn1", u"<P><CharButton refobj=\"br_n1\"><EmpLine emplineposition=\"after\" emplinetype=\"dotted\">"
+                            u"The note text</EmpLine></CharButton></P>");
+        EndSolo(store);
+
+        BuildBookDefaults(store, console, u"<SetDefault rubyalign=\"start\" rubyadjust=\"none\" rubyoverhang=\"none\" "
+                          u"empdotsposition=\"before\" empdotsfontname=\"Dutch801 Rm BT Roman\" empdotscode=\"0x002e\" "
+                          u"emplineposition=\"before\" emplinetype=\"solid\" setwaitprop=\"noreplay\"/>");
+        BuildTocEntry(store, u" refpage=\"p1\" refobj=\"b2\" |<P>Chapter one</P>");
+        BuildTocEntry(store, u" refpage=\"p2\" refobj=\"b4\" |<P>Chapter two</P>");
+    }
+
+    std::string Id(uint32_t id) { return std::to_string(id); }
+};
+
+TEST_F(WrittenBook, IsSoundAndReadsBackInCalibre) {
     ScratchDir dir;
     BuildSampleBook(dir);
     const auto file = LinkAndWrite(dir.file("book.lrf"));
@@ -118,7 +121,7 @@ TEST(WrittenBook, IsSoundAndReadsBackInCalibre) {
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(run.output.find("Traceback"), std::string::npos) << run.output;
     const std::string lrs = tavorin::test::ReadFileText(dir.file("book.lrs"));
-    const ObjectStore& s = g_store;
+    const ObjectStore& s = store;
 
     // The text arrives with its markup, entities resolved.
     for (const char* text : {"Chapter <Italic>one</Italic> &amp; ", "bold", "E = mc<Sup>2</Sup> and H<Sub>2</Sub>O",

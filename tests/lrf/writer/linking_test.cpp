@@ -7,24 +7,29 @@
 namespace tavorin::lrf::test {
 namespace {
 
-void AddPage(int n, const char* style = "ps_main") {
-    BuildPage(u"<Page pagestyle=\"" + Widen(style) + u"\" objid=\"p" + ToWString(n) + u"\">");
-}
+class Linking : public WriterTest {
+protected:
+    void AddPage(int n, const char* style = "ps_main") {
+        BuildPage(store, console, u"<Page pagestyle=\"" + Widen(style) + u"\" objid=\"p" + ToWString(n) + u"\">");
+    }
+};
+using AssignObjectIdsTest = Linking;
+using LinkObjectsTest = Linking;
 
-TEST(AssignObjectIds, MandatoryObjectsFollowThePages) {
+TEST_F(AssignObjectIdsTest, MandatoryObjectsFollowThePages) {
     StartBook();
     for (int i = 0; i < 3; ++i) AddPage(i);
     BuildTestStyles();
-    AssignObjectIds();
-    EXPECT_EQ(g_store.pages[2].id, 52u);
-    EXPECT_EQ(g_store.tocId, 53u);
-    EXPECT_EQ(g_store.mainPageTreeId, 54u);
-    EXPECT_EQ(g_store.rootId, 55u);
-    EXPECT_EQ(g_store.pageStyles[0].id, 56u);  // the next kind starts right after the root
+    AssignObjectIds(store);
+    EXPECT_EQ(store.pages[2].id, 52u);
+    EXPECT_EQ(store.tocId, 53u);
+    EXPECT_EQ(store.mainPageTreeId, 54u);
+    EXPECT_EQ(store.rootId, 55u);
+    EXPECT_EQ(store.pageStyles[0].id, 56u);  // the next kind starts right after the root
 }
 
 // One page-tree id is reserved per solo page, however many blocks it holds.
-TEST(AssignObjectIds, ReservesOneTreePerSoloPage) {
+TEST_F(AssignObjectIdsTest, ReservesOneTreePerSoloPage) {
     struct Example {
         std::vector<int> blocksPerSoloPage;
         uint32_t root;
@@ -35,66 +40,64 @@ TEST(AssignObjectIds, ReservesOneTreePerSoloPage) {
         AddPage(0);
         AddPage(1);
         AddTextBlock("b0", u"x");
-        StartSolo();
+        StartSolo(store);
         for (size_t p = 0; p < e.blocksPerSoloPage.size(); ++p) {
             AddPage(static_cast<int>(2 + p));
             for (int b = 0; b < e.blocksPerSoloPage[p]; ++b) AddTextBlock("s" + std::to_string(b), u"x");
         }
-        EndSolo();
-        AssignObjectIds();
-        EXPECT_EQ(g_store.tocId, 52u + static_cast<uint32_t>(e.blocksPerSoloPage.size()));
-        EXPECT_EQ(g_store.rootId, e.root);
-        EXPECT_EQ(SoloPageCount(), e.blocksPerSoloPage.size());
+        EndSolo(store);
+        AssignObjectIds(store);
+        EXPECT_EQ(store.tocId, 52u + static_cast<uint32_t>(e.blocksPerSoloPage.size()));
+        EXPECT_EQ(store.rootId, e.root);
+        EXPECT_EQ(SoloPageCount(store), e.blocksPerSoloPage.size());
     }
 }
 
-TEST(AssignObjectIds, IdsPastSixteenBits) {
+TEST_F(AssignObjectIdsTest, IdsPastSixteenBits) {
     StartBook();
-    g_store.textStyles.resize(70000);
-    AssignObjectIds();
-    EXPECT_EQ(g_store.textStyles.front().id, 53u);
-    EXPECT_EQ(g_store.textStyles.back().id, 70052u);
-    EXPECT_EQ(g_store.lastId, 70052u);
+    store.textStyles.resize(70000);
+    AssignObjectIds(store);
+    EXPECT_EQ(store.textStyles.front().id, 53u);
+    EXPECT_EQ(store.textStyles.back().id, 70052u);
+    EXPECT_EQ(store.lastId, 70052u);
 }
 
-TEST(LinkObjects, FirstLabelWinsAndCaseMatters) {
+TEST_F(LinkObjectsTest, FirstLabelWinsAndCaseMatters) {
     StartBook();
-    BuildStyle(kKindPageStyle, u"<PageStyle stylelabel=\"ps_main\" topmargin=\"1\"");
-    BuildStyle(kKindPageStyle, u"<PageStyle stylelabel=\"ps_main\" topmargin=\"2\"");
+    BuildStyle(store, console, kKindPageStyle, u"<PageStyle stylelabel=\"ps_main\" topmargin=\"1\"");
+    BuildStyle(store, console, kKindPageStyle, u"<PageStyle stylelabel=\"ps_main\" topmargin=\"2\"");
     AddPage(0, "ps_main");
     AddPage(1, "PS_MAIN");
-    ConsoleCapture console;
-    AssignObjectIds();
-    LinkObjects();
-    EXPECT_EQ(g_store.pages[0].pageStyleId, g_store.pageStyles[0].id);
-    EXPECT_EQ(g_store.pages[1].pageStyleId, 0u);
-    EXPECT_EQ(console.text(), "\nError: Page style not found\n");
+    AssignObjectIds(store);
+    LinkObjects(store, console);
+    EXPECT_EQ(store.pages[0].pageStyleId, store.pageStyles[0].id);
+    EXPECT_EQ(store.pages[1].pageStyleId, 0u);
+    EXPECT_EQ(printed.text(), "\nError: Page style not found\n");
 }
 
 // An unresolved reference leaves only itself at 0; every later one resolves.
-TEST(LinkObjects, GoesOnAfterAnUnresolvedReference) {
+TEST_F(LinkObjectsTest, GoesOnAfterAnUnresolvedReference) {
     StartBook();
     BuildTestStyles();
     AddPage(0);
     AddPage(1, "ps_none");
     AddTextBlock("b0", u"x");
-    BuildBlock(kKindImageBlock, u"<ImageBlock blockstyle=\"bs_none\" objid=\"i0\" refstream=\"img\"");
-    BuildImageBlock(u"<ImageBlock blockstyle=\"bs_none\" objid=\"i0\" refstream=\"img\"");
-    BuildImageStream(std::vector<uint8_t>{0xFF, 0xD8}, u"", u" objid=\"img\" encoding=\"JPEG\"");
-    BuildTocEntry(u" refpage=\"p9\" refobj=\"b9\" |Lost");
-    BuildTocEntry(u" refpage=\"p1\" refobj=\"b0\" |Found");
-    BuildButton(u" objid=\"bf_1\" refobj=\"b0\"");
-    g_store.inMainFlow = false;
+    BuildBlock(store, console, kKindImageBlock, u"<ImageBlock blockstyle=\"bs_none\" objid=\"i0\" refstream=\"img\"");
+    BuildImageBlock(store, u"<ImageBlock blockstyle=\"bs_none\" objid=\"i0\" refstream=\"img\"");
+    BuildImageStream(store, std::vector<uint8_t>{0xFF, 0xD8}, u"", u" objid=\"img\" encoding=\"JPEG\"");
+    BuildTocEntry(store, u" refpage=\"p9\" refobj=\"b9\" |Lost");
+    BuildTocEntry(store, u" refpage=\"p1\" refobj=\"b0\" |Found");
+    BuildButton(store, u" objid=\"bf_1\" refobj=\"b0\"");
+    store.inMainFlow = false;
     AddTextBlock("h0", u"header");
-    g_store.inMainFlow = true;
-    BuildHeaderFooter(kKindHeader, u" objid=\"hdr_o0\" refobj=\"h0\"", u"");
-    BuildHeaderFooter(kKindFooter, u" objid=\"ftr_o0\" refobj=\"b0\"", u"");  // b0 is on a page
+    store.inMainFlow = true;
+    BuildHeaderFooter(store, console, kKindHeader, u" objid=\"hdr_o0\" refobj=\"h0\"", u"");
+    BuildHeaderFooter(store, console, kKindFooter, u" objid=\"ftr_o0\" refobj=\"b0\"", u"");  // b0 is on a page
 
-    ConsoleCapture console;
-    AssignObjectIds();
-    LinkObjects();
-    const ObjectStore& s = g_store;
-    EXPECT_EQ(console.text(),
+    AssignObjectIds(store);
+    LinkObjects(store, console);
+    const ObjectStore& s = store;
+    EXPECT_EQ(printed.text(),
               "\nError: Page style not found\n\nError: TOC block not found\n\nError: TOC page not found\n"
               "\nError: Block style not foundError\n");
     EXPECT_NE(s.pages[0].pageStyleId, 0u);

@@ -26,7 +26,8 @@ TEST(ScrambleStream, XorsWithLengthModKeyPlus15AndIsItsOwnInverse) {
 TEST(CompressStream, LengthPrefixThenZlibStream) {
     ByteBuffer bytes = Words({'H', 'e', 'l', 'l', 'o'});
     const ByteBuffer original = bytes;
-    CompressStream(bytes);
+    Deflater deflater;
+    CompressStream(deflater, bytes);
     ASSERT_GT(bytes.size(), 6u);
     EXPECT_EQ(GetU32(bytes, 0), 10u);
     EXPECT_EQ(bytes[4], 0x78);  // zlib header

@@ -8,11 +8,14 @@
 namespace tavorin::lrf::test {
 namespace {
 
-std::vector<uint8_t> Encode(WStringView markup, WStringView style = kBodyTextStyle) {
+std::vector<uint8_t> Encode(WStringView markup, WStringView style = kBodyTextStyle,
+                            const std::vector<ButtonRecord>& buttons = {}) {
+    StringSink printed;
+    Console console{printed};
     ByteBuffer styleTags;
-    EncodeAttributes(kTextAttributes, styleTags, style);
-    const LabelIndex buttons = IndexByLabel(g_store.buttons, &ButtonRecord::objid);
-    TextStreamEncoder encoder(styleTags, buttons);
+    EncodeAttributes(kTextAttributes, styleTags, style, console);
+    const LabelIndex labels = IndexByLabel(buttons, &ButtonRecord::objid);
+    TextStreamEncoder encoder(styleTags, buttons, labels, console);
     encoder.Feed(markup);
     return encoder.stream();
 }
@@ -24,16 +27,16 @@ struct Case {
 };
 
 TEST(TextStream, MarkupCodes) {
-    ResetStore();
+    std::vector<ButtonRecord> buttons;
     ButtonRecord button;
     button.id = 0x1234567;
     button.objid = "bf_n1";
     button.blockId = 60;
     button.pageId = 50;
-    g_store.buttons.push_back(button);
+    buttons.push_back(button);
     button.objid = "bf_nowhere";  // a link whose target the book lacks
     button.blockId = button.pageId = 0;
-    g_store.buttons.push_back(button);
+    buttons.push_back(button);
     const Case cases[] = {
         {"plain text", u"Hello", Words({'H', 'e', 'l', 'l', 'o'})},
         {"paragraph", u"<P>a</P>", Words({0xF5A1, 0, 0, 'a', 0xF5A2})},
@@ -66,11 +69,10 @@ TEST(TextStream, MarkupCodes) {
         {"ampersand near the end keeps the markup", u"<P>x&</P>", Words({0xF5A1, 0, 0, 'x', '&', 0xF5A2})},
         {"paragraph end without its start", u"<Bold>b</Bold></P><CR/>", Words({0xF515, 800, 'b', 0xF515, 400, 0xF5D2})},
     };
-    for (const Case& c : cases) EXPECT_EQ(Encode(c.markup), c.expected) << c.what;
+    for (const Case& c : cases) EXPECT_EQ(Encode(c.markup, kBodyTextStyle, buttons), c.expected) << c.what;
 }
 
 TEST(TextStream, SpanAttributeMissingFromStyleRestoresNothing) {
-    ResetStore();
     // The style ends with the code the span changes, and lacks fontwidth.
     const WStringView style = u"<TextStyle fontweight=\"400\" fontsize=\"100\"";
     EXPECT_EQ(Encode(u"<Span fontwidth=\"-10\" fontsize=\"60\">x</Span>", style),
@@ -78,16 +80,17 @@ TEST(TextStream, SpanAttributeMissingFromStyleRestoresNothing) {
 }
 
 TEST(TextStream, BoldWithoutStyleWeightWritesNothing) {
-    ResetStore();
     EXPECT_EQ(Encode(u"<Bold>b</Bold>", u"<TextStyle fontsize=\"100\""), Words({'b'}));
 }
 
 TEST(TextStream, StateCarriesAcrossFeeds) {
-    ResetStore();
+    StringSink printed;
+    Console console{printed};
     ByteBuffer styleTags;
-    EncodeAttributes(kTextAttributes, styleTags, kBodyTextStyle);
-    const LabelIndex buttons;
-    TextStreamEncoder encoder(styleTags, buttons);
+    EncodeAttributes(kTextAttributes, styleTags, kBodyTextStyle, console);
+    const std::vector<ButtonRecord> buttons;
+    const LabelIndex labels;
+    TextStreamEncoder encoder(styleTags, buttons, labels, console);
     encoder.Feed(u"<Span fontsize=\"60\">a");
     encoder.Feed(u"</Span>");
     EXPECT_EQ(encoder.stream(), Words({0xF511, 60, 'a', 0xF511, 100}));

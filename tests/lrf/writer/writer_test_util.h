@@ -6,17 +6,16 @@
 #include <string>
 #include <vector>
 
-#include "app/run_state.h"
 #include "lrf/store/builders.h"
 #include "lrf/store/object_store.h"
-#include "lrf/tags/console_capture.h"
+#include "lrf/store_fixture.h"
 #include "lrf/writer/lrf_writer.h"
+#include "text/exit_codes.h"
 #include "support/lrf_check.h"
 #include "support/test_util.h"
 
 namespace tavorin::lrf::test {
 
-using tavorin::test::ConsoleCapture;
 using tavorin::test::ScratchDir;
 
 // Little-endian bytes of 16-bit words, the way streams are written.
@@ -38,14 +37,21 @@ inline constexpr WStringView kBodyTextStyle =
     u"empdotsposition=\"before\" empdotscode=\"46\" emplineposition=\"before\" emplinetype=\"none\" column=\"1\" "
     u"columnsep=\"0\" autoindex=\"off\"";
 
-// Starts a fresh run: empty store, run state and the book setting.
-void StartBook();
-// The page styles, block styles and text styles of a small book: ps_main,
-// ps_front; bs_bdy, bs_hdr; ts_bdy, ts_hdr.
-void BuildTestStyles();
-// A text block (block wrapper + text block) with the body styles.
-void AddTextBlock(const std::string& objid, WStringView text);
-// Ids, linking and writing into `path`; returns the file's bytes.
-std::vector<uint8_t> LinkAndWrite(const std::string& path);
+// A book being built in the test: its store and console (StoreTest), with
+// helpers that build the common parts.
+class WriterTest : public StoreTest {
+protected:
+    // An empty store with the book setting and the metadata of a small book.
+    void StartBook();
+    // The page styles, block styles and text styles of a small book: ps_main,
+    // ps_front; bs_bdy, bs_hdr; ts_bdy, ts_hdr.
+    void BuildTestStyles();
+    // A text block (block wrapper + text block) with the body styles.
+    void AddTextBlock(const std::string& objid, WStringView text);
+    // Ids, linking and writing into `path`; returns the file's bytes.
+    std::vector<uint8_t> LinkAndWrite(const std::string& path);
+
+    std::string inputPath;  // where a thumbnail is looked for
+};
 
 }  // namespace tavorin::lrf::test

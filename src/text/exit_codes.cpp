@@ -1,15 +1,7 @@
-// The run state, the error messages and the progress line.
-#include "app/run_state.h"
-
-#include <cmath>
-
-#include "app/console.h"
+// The messages of the conversion error codes.
+#include "text/exit_codes.h"
 
 namespace tavorin {
-
-RunState g_run;
-
-void ResetRunState() { g_run = RunState{}; }
 
 std::string_view ErrorMessage(int code) {
     switch (code) {
@@ -22,13 +14,6 @@ std::string_view ErrorMessage(int code) {
         case kExitBadHeader: return "Error: Error in fb2 header";
         default: return "";
     }
-}
-
-int64_t RoundHalfEven(double value) { return static_cast<int64_t>(std::nearbyint(value)); }
-
-void SetProgress(int percent) {
-    g_run.progressPercent = percent;
-    ConsoleWrite("\r" + std::to_string(percent) + "%");
 }
 
 }  // namespace tavorin

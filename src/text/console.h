@@ -1,0 +1,49 @@
+// Console output of one conversion: the sink its progress and error lines go
+// to, chosen by the caller (stdout for the command line, a string for tests
+// and for programs that embed the converter), and the progress percentage.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tavorin {
+
+// Receives every piece of console text, in order, as it is produced.
+class ConsoleSink {
+public:
+    virtual ~ConsoleSink() = default;
+    virtual void Write(std::string_view text) = 0;
+};
+
+// Keeps everything written, for tests and for callers that show it later.
+class StringSink : public ConsoleSink {
+public:
+    void Write(std::string_view text) override { text_.append(text); }
+    const std::string& text() const { return text_; }
+
+private:
+    std::string text_;
+};
+
+// The console of one conversion: its sink and the last percentage printed.
+struct Console {
+    explicit Console(ConsoleSink& to) : sink(&to) {}
+
+    ConsoleSink* sink;
+    int progressPercent = 0;
+
+    void Write(std::string_view text) { sink->Write(text); }
+    // The text followed by a line end, in one write.
+    void Line(std::string_view text) {
+        std::string line(text);
+        line += '\n';
+        sink->Write(line);
+    }
+    // Sets the percentage and prints "\r" + percent + "%".
+    void SetProgress(int percent) {
+        progressPercent = percent;
+        sink->Write("\r" + std::to_string(percent) + "%");
+    }
+};
+
+}  // namespace tavorin

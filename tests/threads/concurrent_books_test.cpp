@@ -1,0 +1,90 @@
+// Several books converted at the same time on several threads of one process,
+// through the library API, each give exactly what the executable gives for
+// the book alone: the same bytes, exit code and console text. Every book runs
+// on two threads at once, and all of them share one temporary folder.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/test_util.h"
+#include "tavorin/convert.h"
+
+namespace tavorin {
+namespace {
+
+using test::CorpusPath;
+using test::ReadFileBytes;
+using test::ScratchDir;
+using test::TestDataPath;
+
+const std::string kSettings = std::string(TAVORIN_SOURCE_DIR) + "/default_styles.sini";
+
+// Books of different kinds: encodings, a cover image, an archive, a book the
+// converter refuses (exit 10); from the corpus, when it is here, images,
+// tables, many bodies and notes.
+std::vector<std::string> Books() {
+    std::vector<std::string> books = {
+        TestDataPath("utf-8/twain_tom_sawyer_en.fb2"),
+        TestDataPath("windows-1251/tolstoy_karenina_cover.fb2"),
+        TestDataPath("windows-1251/bulgakov_white_guard_no_namespace.fb2"),
+        TestDataPath("generated/en_regression_markup.fb2"),
+        TestDataPath("generated/ru_koi8r.fb2"),
+        TestDataPath("generated/ru_utf8.fb2.zip"),
+        TestDataPath("malformed/fbreaderj_karenina_no_description_cp1251.fb2"),
+    };
+    for (const char* name : {"utf-8/pandoc_images_png_jpeg.fb2", "utf-8/pandoc_tables.fb2",
+                             "utf-8/rglazkov_many_bodies.fb2", "utf-8/fbreaderj_minihelp_zh.fb2"}) {
+        if (const std::string path = CorpusPath(name); !path.empty()) books.push_back(path);
+    }
+    return books;
+}
+
+struct Outcome {
+    int exitCode = -1;
+    std::string console;
+    std::vector<uint8_t> bytes;  // empty when no book was written
+};
+
+TEST(ConcurrentBooks, EachThreadGetsTheExecutablesBytes) {
+    const std::vector<std::string> books = Books();
+    ScratchDir dir;
+    const std::string temp = dir.file("tmp");
+    std::filesystem::create_directory(temp);
+
+    std::vector<Outcome> expected(books.size());
+    for (size_t i = 0; i < books.size(); ++i) {
+        const std::string out = dir.file("exe" + std::to_string(i) + ".lrf");
+        const test::CommandResult r = test::RunConverterExe({"-s", kSettings, "-t", temp, "-i", books[i], "-o", out});
+        expected[i] = {r.exitCode, r.output, std::filesystem::exists(out) ? ReadFileBytes(out) : std::vector<uint8_t>{}};
+    }
+
+    constexpr size_t kRounds = 2;
+    std::vector<Outcome> got(kRounds * books.size());
+    std::vector<std::thread> threads;
+    for (size_t t = 0; t < got.size(); ++t) {
+        threads.emplace_back([&, t] {
+            const size_t book = t % books.size();
+            const std::string out = dir.file("thread" + std::to_string(t) + ".lrf");
+            StringSink console;
+            got[t].exitCode = ConvertBook(books[book], out, kSettings, temp, console).exitCode;
+            got[t].console = console.text();
+            if (std::filesystem::exists(out)) got[t].bytes = ReadFileBytes(out);
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+
+    for (size_t t = 0; t < got.size(); ++t) {
+        const size_t book = t % books.size();
+        SCOPED_TRACE(books[book]);
+        EXPECT_EQ(got[t].exitCode, expected[book].exitCode);
+        EXPECT_EQ(got[t].console, expected[book].console);
+        EXPECT_TRUE(got[t].bytes == expected[book].bytes) << "the book differs from the executable's";
+    }
+    EXPECT_FALSE(expected.front().bytes.empty());
+    EXPECT_TRUE(std::filesystem::is_empty(temp));  // every private folder removed
+}
+
+}  // namespace
+}  // namespace tavorin
