@@ -75,7 +75,8 @@ void ShowBookDone(BatchProgress& progress, const BatchBook& book) {
         DrawLine(progress);
         return;
     }
-    progress.console->Line(ProgressText(progress) + ": " + std::string(ResultInfo(book.result).word) + " " + book.shownPath);
+    progress.console->Line(ProgressText(progress) + ": " + std::string(ResultInfo(book.result).word) + " " +
+                           book.shownPath);
 }
 
 void RedrawProgress(BatchProgress& progress) {
@@ -89,7 +90,8 @@ void PrintSummary(const BatchPlan& plan, const BatchProgress& progress, int stop
     for (const BatchBook& book : plan.books) ++counts[static_cast<size_t>(book.result)];
     const auto count = [&](BookResult result) { return counts[static_cast<size_t>(result)]; };
     if (progress.terminal && progress.lineWidth > 0) progress.console->Line("");
-    if (stopSignal != 0) progress.console->Line("Stopped by signal " + std::to_string(stopSignal) + ": finished books are kept");
+    if (stopSignal != 0)
+        progress.console->Line("Stopped by signal " + std::to_string(stopSignal) + ": finished books are kept");
     const size_t skipped = count(BookResult::kUpToDate) + count(BookResult::kNotABook);
     const size_t failed = count(BookResult::kFailed) + count(BookResult::kRefused) + count(BookResult::kCollision);
     std::string line = "Converted " + std::to_string(count(BookResult::kConverted)) + ", skipped " +

@@ -78,7 +78,8 @@ void RemoveLineBreaks(WString& text) {
         size_t end = at;
         while (end < text.size() && isBreak(text[end])) ++end;
         // The run is at least one character long, so the blank fits in its place.
-        if (kept > 0 && end < text.size() && SeparatesWords(WStringView(text).substr(0, kept), WStringView(text).substr(end))) {
+        if (kept > 0 && end < text.size() &&
+            SeparatesWords(WStringView(text).substr(0, kept), WStringView(text).substr(end))) {
             text[kept++] = u' ';
         }
         at = end;
@@ -106,7 +107,9 @@ void EmitTextBlock(Conversion& cv, int styleKind, WString text, WStringView id, 
 
 // Header and footer blocks: the style of the kind, a numbered objid, the text
 // as prepared by the running header code.
-void EmitRunningTextBlock(Conversion& cv, int kind, WStringView text) { BuildCountedTextBlock(cv, TextBlockAttributes(cv, kind, {}), text); }
+void EmitRunningTextBlock(Conversion& cv, int kind, WStringView text) {
+    BuildCountedTextBlock(cv, TextBlockAttributes(cv, kind, {}), text);
+}
 
 }  // namespace
 
@@ -190,7 +193,8 @@ void EmitBlock(Conversion& cv, int kind, WString text) {
             EmitImageBlock(cv);  // keeps the id when no image is placed
             return;
         case kBlockSubtitle:
-            EmitTextBlock(cv, cv.body.InMainBody ? kStyleSubtitle : kStyleNote, std::move(text), cv.body.PendingId, true);
+            EmitTextBlock(cv, cv.body.InMainBody ? kStyleSubtitle : kStyleNote, std::move(text), cv.body.PendingId,
+                          true);
             break;
         case kBlockPoemTitle:
             EmitStandardBlock(cv, cv.body.InMainBody ? kStyleSubtitle : kStyleNote, std::move(text), cv.body.PendingId);

@@ -127,7 +127,8 @@ WString TextAuthorMarkup(Conversion& cv, int kind, bool& opensButton) {
     }
     const TStyleSettings& style = cv.settings.StyleTable[kind];
     const double size = style.FontSize / 10.0;
-    const int64_t indent = std::max<int64_t>(0, RoundHalfEven(style.AuthorIdent * size * size * style.WordSpace / 100.0));
+    const int64_t indent =
+        std::max<int64_t>(0, RoundHalfEven(style.AuthorIdent * size * size * style.WordSpace / 100.0));
     const int look = std::max(style.AuthorBoldItalic, 0);
     const bool bold = (look & 1) != 0;
     const bool italic = (look & 16) != 0;

@@ -13,7 +13,9 @@ namespace {
 
 constexpr uint32_t kMaxCodePoint = 0x10FFFF;
 
-bool IsAsciiAlnum(char16_t c) { return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
+bool IsAsciiAlnum(char16_t c) {
+    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
 
 int DigitValue(char16_t c, int base) {
     int value = 36;

@@ -29,13 +29,18 @@ constexpr std::array<RunningPartInfo, 2> kRunningParts{{
     {lrf::kKindFooter, u"ftr_o", u"ftr_e", kBlockFooterOdd, kBlockFooterEven},
 }};
 
-bool IsFixed(Conversion& cv, RunningPart part) { return part == kRunningHeader ? cv.body.HeaderFixed : cv.body.FooterFixed; }
-int& PairCounter(Conversion& cv, RunningPart part) { return part == kRunningHeader ? cv.body.HeaderCounter : cv.body.FooterCounter; }
+bool IsFixed(Conversion& cv, RunningPart part) {
+    return part == kRunningHeader ? cv.body.HeaderFixed : cv.body.FooterFixed;
+}
+int& PairCounter(Conversion& cv, RunningPart part) {
+    return part == kRunningHeader ? cv.body.HeaderCounter : cv.body.FooterCounter;
+}
 
 // Characters that fit on the header or footer line at its style's font size.
 int64_t LineCapacity(Conversion& cv, RunningPart part) {
     const int fontSize = cv.settings.StyleTable[kRunningParts[part].oddKind].FontSize;
-    const int width = part == kRunningHeader ? cv.settings.HeaderFooter.HeaderWidth : cv.settings.HeaderFooter.FooterWidth;
+    const int width =
+        part == kRunningHeader ? cv.settings.HeaderFooter.HeaderWidth : cv.settings.HeaderFooter.FooterWidth;
     if (fontSize <= 0) return INT64_MAX;
     const double capacity = 48.0 / (fontSize / 10.0) * 10.0 / 584.0 * static_cast<double>(RoundHalfEven(width * 5.84));
     return std::max<int64_t>(0, RoundHalfEven(capacity));
@@ -119,10 +124,11 @@ int MakeRunningPair(Conversion& cv, RunningPart part, WStringView title, bool cu
     const WString tail = ToWString(number) + u"\" x1=\"0\" y1=\"" + ToWString(line.TextShift) + u"\" refobj=\"b" +
                          ToWString(cv.body.BlockCounter) + u"\"";
     for (const std::u16string_view prefix : {info.oddPrefix, info.evenPrefix}) {
-        lrf::BuildHeaderFooter(cv.store, cv.console, info.objectKind,
-                               u" framemode=\"square\" layout=\"LrTb\" framewidth=\"0\" framecolor=\"0x00000000\" objid=\"" +
-                                   WString(prefix) + tail,
-                               ruleLine);
+        lrf::BuildHeaderFooter(
+            cv.store, cv.console, info.objectKind,
+            u" framemode=\"square\" layout=\"LrTb\" framewidth=\"0\" framecolor=\"0x00000000\" objid=\"" +
+                WString(prefix) + tail,
+            ruleLine);
     }
 
     const WString& fixedText = part == kRunningHeader ? cv.body.HeaderText : cv.body.FooterText;

@@ -22,7 +22,8 @@ void StartPage(Conversion& cv, WStringView title) {
     if (!title.empty()) {
         if (cv.settings.HeaderFooter.HeaderShow) {
             const int n = MakeRunningPair(cv, kRunningHeader, title, true);
-            page += u" oddheaderid=\"" + PairLabel(u"hdr_o", n) + u"\" evenheaderid=\"" + PairLabel(u"hdr_e", n) + u"\"";
+            page +=
+                u" oddheaderid=\"" + PairLabel(u"hdr_o", n) + u"\" evenheaderid=\"" + PairLabel(u"hdr_e", n) + u"\"";
         }
         if (cv.settings.HeaderFooter.FooterShow) {
             const int n = MakeRunningPair(cv, kRunningFooter, title, true);

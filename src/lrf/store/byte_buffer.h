@@ -39,7 +39,9 @@ inline void PutCountedUtf16(ByteBuffer& b, WStringView text) {
     PutUtf16(b, text);
 }
 
-inline uint16_t GetU16(std::span<const uint8_t> b, size_t at) { return static_cast<uint16_t>(b[at] | (b[at + 1] << 8)); }
+inline uint16_t GetU16(std::span<const uint8_t> b, size_t at) {
+    return static_cast<uint16_t>(b[at] | (b[at + 1] << 8));
+}
 inline uint32_t GetU32(std::span<const uint8_t> b, size_t at) {
     return uint32_t(b[at]) | (uint32_t(b[at + 1]) << 8) | (uint32_t(b[at + 2]) << 16) | (uint32_t(b[at + 3]) << 24);
 }

@@ -47,7 +47,8 @@ void LinkTocEntries(ObjectStore& s, const LabelIndex& blocks, Console& console) 
 void LinkBlocks(ObjectStore& s, Console& console) {
     const LabelIndex styles = IndexByLabel(s.blockStyles, &StyleRecord::styleLabel);
     for (BlockRecord& block : s.blocks) {
-        block.blockStyleId = Resolve(styles, block.blockStyle, s.blockStyles, "\nError: Block style not foundError", console);
+        block.blockStyleId =
+            Resolve(styles, block.blockStyle, s.blockStyles, "\nError: Block style not foundError", console);
     }
 }
 
@@ -55,7 +56,8 @@ void LinkTextBlocks(ObjectStore& s, Console& console) {
     const LabelIndex styles = IndexByLabel(s.textStyles, &StyleRecord::styleLabel);
     for (auto* list : {&s.textBlocks, &s.simpleTextBlocks}) {
         for (TextBlockRecord& block : *list) {
-            block.textStyleId = Resolve(styles, block.textStyle, s.textStyles, "\nError: Block style not found", console);
+            block.textStyleId =
+                Resolve(styles, block.textStyle, s.textStyles, "\nError: Block style not found", console);
         }
     }
 }
@@ -63,7 +65,8 @@ void LinkTextBlocks(ObjectStore& s, Console& console) {
 void LinkImageBlocks(ObjectStore& s, Console& console) {
     const LabelIndex streams = IndexByLabel(s.imageStreams, &ImageStreamRecord::objid);
     for (ImageBlockRecord& block : s.imageBlocks) {
-        block.imageStreamId = Resolve(streams, block.refStream, s.imageStreams, "\nError: Image stream not found", console);
+        block.imageStreamId =
+            Resolve(streams, block.refStream, s.imageStreams, "\nError: Image stream not found", console);
     }
 }
 

@@ -37,7 +37,8 @@ void WriteStyles(const ObjectStore& s, LrfOutput& out, const std::vector<StyleRe
     }
 }
 
-void WriteHeaderFooterList(const ObjectStore& s, LrfOutput& out, const std::vector<HeaderFooterRecord>& list, ObjectType type) {
+void WriteHeaderFooterList(const ObjectStore& s, LrfOutput& out, const std::vector<HeaderFooterRecord>& list,
+                           ObjectType type) {
     for (const HeaderFooterRecord& hf : list) {
         ByteBuffer object = StartObject(hf.id, type);
         PutBytes(object, TagRun(s, hf.tags));
@@ -139,7 +140,9 @@ std::span<const uint8_t> TagRun(const ObjectStore& s, const Range& range) {
     return std::span(s.tagStore).subspan(range.start, range.size());
 }
 
-WStringView TextRun(const ObjectStore& s, const Range& range) { return WStringView(s.textStore).substr(range.start, range.size()); }
+WStringView TextRun(const ObjectStore& s, const Range& range) {
+    return WStringView(s.textStore).substr(range.start, range.size());
+}
 
 void PutScrambledStream(LrfOutput& out, ByteBuffer& object, ByteBuffer stream, bool compress) {
     uint16_t flags = kStreamScrambled;

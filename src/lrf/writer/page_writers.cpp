@@ -118,7 +118,8 @@ ByteBuffer PageStream(const ObjectStore& s, const PageRecord& page) {
     return stream;
 }
 
-void WritePage(const ObjectStore& s, LrfOutput& out, PageRecord& page, size_t pageIndex, const HeaderFooterIndexes& idx) {
+void WritePage(const ObjectStore& s, LrfOutput& out, PageRecord& page, size_t pageIndex,
+               const HeaderFooterIndexes& idx) {
     ChildList list;
     std::vector<uint32_t> blocksToVisit;
     for (size_t e = page.content.start; e < page.content.end; ++e) {

@@ -69,7 +69,8 @@ void WriteSimpleTextBlocks(const ObjectStore& s, LrfOutput& out) {
         ByteBuffer object = StartObject(block.id, kTypeSimpleTextBlock);
         PutTag32(object, kTagLink, block.textStyleId);
         PutBytes(object, TagRun(s, block.tags));
-        PutScrambledStream(out, object, EncodeSimpleTextStream(TextRun(s, block.text), CarriesCredit(s, kKindSimpleTextBlock, i)),
+        PutScrambledStream(out, object,
+                           EncodeSimpleTextStream(TextRun(s, block.text), CarriesCredit(s, kKindSimpleTextBlock, i)),
                            true);
         FinishObject(out, object, block.id);
     }
