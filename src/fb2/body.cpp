@@ -7,7 +7,7 @@
 #include <array>
 
 #include "fb2/conversion.h"
-#include "text/rounding.h"
+#include "fb2/description.h"
 #include "fb2/element_buffer.h"
 #include "fb2/fb2_tag.h"
 #include "fb2/images.h"
@@ -15,6 +15,7 @@
 #include "fb2/notes.h"
 #include "lrf/store/builders.h"
 #include "settings/conversion_settings.h"
+#include "text/rounding.h"
 #include "text/unicode_reader.h"
 
 namespace tavorin::fb2 {
@@ -194,12 +195,7 @@ bool SkipsAsNonElement(TUnicodeFileReader& reader, WString& tag, WString& text) 
     }
     if (StartsWith(tag, u"<![CDATA[")) {
         if (!EndsWith(tag, u"]]>")) tag += reader.ReadToStr("]]>", true, true) + u"]]>";
-        for (const char16_t c : WStringView(tag).substr(9, tag.size() - 12)) {
-            if (c == u'&') text += u"&amp;";
-            else if (c == u'<') text += u"&lt;";
-            else if (c == u'>') text += u"&gt;";
-            else text += c;
-        }
+        for (const char16_t c : WStringView(tag).substr(9, tag.size() - 12)) AppendTextCharacter(text, c);
         return true;
     }
     return StartsWith(tag, u"<?");
@@ -211,7 +207,7 @@ void AddElementAnchor(Conversion& cv, const WString& tag, const Fb2Tag& parsed) 
     if (parsed.form == TagForm::End || !parsed.hasAttributes || parsed.name == u"p" || parsed.name == u"a") return;
     const WString id = Fb2Attribute(tag, u"id");
     if (id.empty()) return;
-    AddAnchor(cv, id, cv.body.PageCounter - 1, cv.body.BlockCounter);
+    AddAnchor(cv, id);
     cv.body.FlushThreshold = 1;
 }
 
@@ -220,7 +216,7 @@ void AddElementAnchor(Conversion& cv, const WString& tag, const Fb2Tag& parsed) 
 void TakePendingId(Conversion& cv, const WString& tag) {
     WString id = CutId(tag);
     if (id.empty()) return;
-    if (!cv.body.PendingId.empty()) AddAnchor(cv, cv.body.PendingId, cv.body.PageCounter - 1, cv.body.BlockCounter);
+    if (!cv.body.PendingId.empty()) AddAnchor(cv, cv.body.PendingId);
     cv.body.PendingId = std::move(id);
 }
 

@@ -41,9 +41,9 @@ bool ParseCodePoint(WStringView digits, int base, uint32_t& code) {
 
 bool IsValidCharacter(uint32_t code) { return code != 0 && (code < 0xD800 || code > 0xDFFF); }
 
-// Appends the character; the three characters that are markup stay escaped so
-// that a decoded reference never opens or closes a tag.
-void AppendCharacter(WString& out, uint32_t code) {
+}  // namespace
+
+void AppendTextCharacter(WString& out, uint32_t code) {
     switch (code) {
         case u'<': out += u"&lt;"; return;
         case u'>': out += u"&gt;"; return;
@@ -57,8 +57,6 @@ void AppendCharacter(WString& out, uint32_t code) {
         out.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
     }
 }
-
-}  // namespace
 
 void DecodeCharRefs(WString& text) {
     size_t pos = text.find(u"&#");
@@ -78,7 +76,7 @@ void DecodeCharRefs(WString& text) {
         while (i < text.size() && IsAsciiAlnum(text[i])) ++i;
         uint32_t code = 0;
         const WStringView digits = WStringView(text).substr(digitsStart, i - digitsStart);
-        if (ParseCodePoint(digits, hex ? 16 : 10, code) && IsValidCharacter(code)) AppendCharacter(out, code);
+        if (ParseCodePoint(digits, hex ? 16 : 10, code) && IsValidCharacter(code)) AppendTextCharacter(out, code);
         if (i < text.size() && text[i] == u';') ++i;
         copied = i;
         pos = text.find(u"&#", copied);

@@ -61,6 +61,9 @@ WString ComposeBookInfo(const BookInfoFields& info);
 // Decodes every decimal and hexadecimal character reference in place; a
 // reference to '<', '>' or '&' becomes "&lt;", "&gt;" or "&amp;".
 void DecodeCharRefs(WString& text);
+// Appends one character to markup text; '<', '>' and '&' are escaped so that
+// they never open or close a tag.
+void AppendTextCharacter(WString& out, uint32_t code);
 
 // Latin transliteration of Cyrillic text, as UTF-8.
 std::string Transliterate(WStringView text);

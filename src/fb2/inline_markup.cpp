@@ -157,7 +157,7 @@ WString ConvertAnchorParagraph(Conversion& cv, WStringView tag) {
     const WString id = Fb2Attribute(tag, u"id");
     // Other paragraph attributes (a language, a style) leave nothing to point at.
     if (id.empty()) return u"<P>";
-    AddAnchor(cv, id, cv.body.PageCounter - 1, cv.body.BlockCounter);
+    AddAnchor(cv, id);
     cv.body.FlushThreshold = 1;
     return u"<P><CharButton refobj=\"br_" + id + u"\"" + WString(kButtonStart) + u"</EmpLine></CharButton>";
 }

@@ -99,9 +99,9 @@ void ResolvePendingTarget(Conversion& cv, WString& text) {
     if (cv.body.InNotesBody) ApplyNoteLinkSettings(cv, text);
 }
 
-void AddAnchor(Conversion& cv, WStringView id, int page, int block) {
+void AddAnchor(Conversion& cv, WStringView id) {
     cv.body.AnchorsAwaitingBlock.push_back(cv.body.Anchors.size());
-    cv.body.Anchors.push_back(AnchorRecord{WString(id), page, block, {}});
+    cv.body.Anchors.push_back(AnchorRecord{WString(id), cv.body.PageCounter - 1, cv.body.BlockCounter, {}});
 }
 
 void TextBlockEmitted(Conversion& cv, std::string_view blockObjid, int page) {

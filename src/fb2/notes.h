@@ -15,7 +15,9 @@ void RegisterButton(Conversion& cv, WStringView attributes);
 // Called by EmitBlock when PendingId is set: targets the forward button and
 // turns the block text into a return link.
 void ResolvePendingTarget(Conversion& cv, WString& text);
-void AddAnchor(Conversion& cv, WStringView id, int page, int block);
+// An anchor at the current place: the current page and the block being
+// filled, which it is aimed at once that block is emitted.
+void AddAnchor(Conversion& cv, WStringView id);
 // A text block was emitted: the return buttons and anchors read since the
 // previous one point at it.
 void TextBlockEmitted(Conversion& cv, std::string_view blockObjid, int page);

@@ -57,7 +57,9 @@ TEST_F(Notes, OnlyTheFirstLinkToANoteGetsItsTarget) {
 
 TEST_F(Notes, AnchorParagraphIsReachedAtTheEnd) {
     RegisterLink(u"x", 0, 1);
-    AddAnchor(cv, u"x", 6, 42);
+    cv.body.PageCounter = 7;  // the paragraph is read on page 6, in block 42
+    cv.body.BlockCounter = 42;
+    AddAnchor(cv, u"x");
     ExpectTarget(0, "", "");
     ResolveAnchors(cv);
     ExpectTarget(0, "p6", "b42");
