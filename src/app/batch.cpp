@@ -26,11 +26,6 @@ std::string MakeFolder(const std::string& parent, const char* prefix) {
     return mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
 }
 
-void RemoveFolder(const std::string& path) {
-    std::error_code ec;
-    if (!path.empty()) fs::remove_all(path, ec);
-}
-
 bool AnyFailure(const BatchPlan& plan) {
     return std::any_of(plan.books.begin(), plan.books.end(),
                        [](const BatchBook& book) { return ResultInfo(book.result).countsAsFailure; });
@@ -57,7 +52,7 @@ int Run(BatchOptions& options, const StopHandling& stop, Console& console) {
     }
     folders.work = MakeFolder(options.tempFolder.substr(0, options.tempFolder.size() - 1), "tavorin-batch-");
     if (folders.work.empty()) {
-        RemoveFolder(folders.staging);
+        RemoveTree(folders.staging);
         console.Line("Error: temp dir cannot be set");
         return kExitNoTempDir;
     }
@@ -65,8 +60,8 @@ int Run(BatchOptions& options, const StopHandling& stop, Console& console) {
     BatchProgress progress;
     StartProgress(progress, plan, console);
     const int stopSignal = RunBooks(options, folders, stop, plan, progress);
-    RemoveFolder(folders.staging);
-    RemoveFolder(folders.work);
+    RemoveTree(folders.staging);
+    RemoveTree(folders.work);
 
     PrintSummary(plan, progress, stopSignal);
     if (!options.reportPath.empty() && !WriteCsvReport(options.reportPath, plan)) {

@@ -77,11 +77,6 @@ struct Runner {
     std::vector<RunningJob> jobs;
 };
 
-void RemoveTree(const std::string& path) {
-    std::error_code ec;
-    fs::remove_all(path, ec);
-}
-
 std::string SignalText(int signal) {
     const char* name = strsignal(signal);
     return "killed by signal " + std::to_string(signal) + (name ? std::string(" (") + name + ")" : std::string());
@@ -332,6 +327,11 @@ void StopAll(Runner& runner) {
 }
 
 }  // namespace
+
+void RemoveTree(const std::string& path) {
+    std::error_code ec;
+    if (!path.empty()) fs::remove_all(path, ec);
+}
 
 int RunBooks(const BatchOptions& options, const BatchFolders& folders, const StopHandling& stop, BatchPlan& plan,
              BatchProgress& progress) {

@@ -17,6 +17,10 @@ struct BatchFolders {
     std::string work;     // inside the temporary folder: each child's temporary files, extracted members
 };
 
+// Removes a folder with everything in it; a folder that is not there (or an
+// empty path) is no error.
+void RemoveTree(const std::string& path);
+
 // Runs every pending book of the plan and records its result. Returns 0, or
 // the stop signal when the batch was stopped: then every child has been
 // killed and its partial files removed, and the books not done are marked
