@@ -5,9 +5,8 @@ One short book (public-domain texts: Tolstoy, Pushkin, Hugo, Goethe, Prus,
 Asnyk) in every text encoding the converter has a table for, in UTF-16 and
 an encoding only iconv knows, with and without a byte order mark or an XML
 declaration, with a namespace prefix on every element, zipped, and under
-capitalised encoding names (over bytes of that encoding, and over UTF-8
-bytes, which the declaration makes mojibake); zip archives that must be
-refused; and a book of awkward markup written for this repository.
+capitalised encoding names; zip archives that must be refused; and a book of
+awkward markup written for this repository.
 The images (a JPEG cover, RGB and palette PNGs) are drawn here as well, so
 every byte of the output comes from this script. The output is deterministic:
 run it again and `git status` shows no change.
@@ -341,9 +340,7 @@ def main():
         "ru_cp866.fb2": encode(book(RUSSIAN, "IBM866"), "cp866"),
         "ru_no_declaration.fb2": utf8_ru[utf8_ru.index(b"\n") + 1:],
         "ru_prefixed.fb2": prefixed(book(RUSSIAN, "utf-8")).encode("utf-8"),
-        # Encoding names in capitals: the declaration wins over what the bytes are.
-        "ru_KOI8R_name_utf8_bytes.fb2": book(RUSSIAN, "KOI8-R").encode("utf-8"),
-        "fr_ISO88591_name_utf8_bytes.fb2": book(FRENCH, "ISO-8859-1").encode("utf-8"),
+        # Encoding names in capitals.
         "ru_KOI8R_name_koi8r_bytes.fb2": encode(book(RUSSIAN, "KOI8-R", with_images=False), "koi8_r"),
         "fr_ISO88591_name_latin1_bytes.fb2": encode(book(FRENCH, "ISO-8859-1", with_images=False), "latin-1"),
         "en_regression_markup.fb2": regression_book().encode("utf-8"),
