@@ -74,8 +74,10 @@ bool HasWide(std::string_view bytes, std::string_view text, bool bigEndian) {
     return false;
 }
 
-// UTF-16 by its byte order mark, or by the zero bytes around "<?xml".
+// UTF-16 by its byte order mark, or by the zero bytes around "<?xml". A file
+// with "<?xml" in 8-bit form is 8-bit whatever its first bytes.
 ByteForm FormOf(std::string_view head) {
+    if (Has(head, "<?xml")) return ByteForm::Bytes;
     if (head.starts_with("\xFF\xFE") || HasWide(head, "<?xml", false)) return ByteForm::Utf16LE;
     if (head.starts_with("\xFE\xFF") || HasWide(head, "<?xml", true)) return ByteForm::Utf16BE;
     return ByteForm::Bytes;

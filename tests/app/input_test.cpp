@@ -181,16 +181,5 @@ TEST_F(InputDetection, EncodingsAreReadAsDeclaredOrAsTheirBytesShow) {
     }
 }
 
-TEST_F(InputDetection, TextInvalidUnderAnUnknownEncodingNamesIt) {
-    WriteFileText(files_.file("book.fb2"), "<?xml version=\"1.0\" encoding=\"x-unknown\"?><FictionBook>\xC0 </FictionBook>");
-    ASSERT_EQ(Detect(files_.file("book.fb2")), 0);
-    EXPECT_THROW(
-        try { cv->reader->ReadToStr("\x7F", true, false); } catch (const EConvertError& e) {
-            EXPECT_NE(std::string(e.what()).find("\"x-unknown\""), std::string::npos) << e.what();
-            throw;
-        },
-        EConvertError);
-}
-
 }  // namespace
 }  // namespace tavorin

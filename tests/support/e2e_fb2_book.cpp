@@ -42,21 +42,6 @@ std::vector<uint8_t> InUtf8(const std::vector<uint8_t>& bytes, bool& converted) 
     return out;
 }
 
-// The encoding the XML declaration names, when libxml2 knows it (in any
-// case, by any alias); UTF-8 otherwise. A book whose bytes do not fit it is
-// refused (exit code 12) and has no words to check.
-std::string Codec(const std::vector<uint8_t>& bytes) {
-    const std::string declaration(bytes.begin(), std::find(bytes.begin(), bytes.end(), '>'));
-    const size_t at = declaration.find("encoding");
-    const size_t open = declaration.find_first_of("\"'", at);
-    if (at == std::string::npos || open == std::string::npos) return "UTF-8";
-    const std::string name = declaration.substr(open + 1, declaration.find(declaration[open], open + 1) - open - 1);
-    xmlCharEncodingHandler* handler = xmlFindCharEncodingHandler(name.c_str());
-    if (handler == nullptr) return "UTF-8";
-    xmlCharEncCloseFunc(handler);
-    return name;
-}
-
 // In recover mode libxml2 drops every named reference after the first
 // well-formedness error, "&amp;" included, which would glue words together,
 // while numeric references always come through. So the five XML entities
@@ -328,12 +313,12 @@ Fb2Book ReadFb2Book(const std::vector<uint8_t>& bytes) {
     const std::vector<uint8_t> utf8 = InUtf8(bytes, converted);
     for (const std::string_view end : {"</description", ":description>"})
         book.descriptionClosed |= std::search(utf8.begin(), utf8.end(), end.begin(), end.end()) != utf8.end();
-    book.codec = converted ? "UTF-8" : Codec(utf8);
     const std::string text = WithNumericReferences(utf8);
     xmlSetGenericErrorFunc(nullptr, Quiet);
-    xmlDoc* doc = xmlReadMemory(text.data(), static_cast<int>(text.size()), nullptr, book.codec.c_str(),
+    // The encoding as the declaration names it, unless the book was in UTF-16.
+    xmlDoc* doc = xmlReadMemory(text.data(), static_cast<int>(text.size()), nullptr, converted ? "UTF-8" : nullptr,
                                 XML_PARSE_RECOVER | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING |
-                                    XML_PARSE_HUGE | XML_PARSE_IGNORE_ENC);
+                                    XML_PARSE_HUGE | (converted ? XML_PARSE_IGNORE_ENC : 0));
     if (!doc) return book;
     std::vector<Node> bodies;
     ForEachElement(xmlDocGetRootElement(doc), [&](Node node) {

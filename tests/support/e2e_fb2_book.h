@@ -20,7 +20,6 @@ struct Fb2Image {
 };
 
 struct Fb2Book {
-    std::string codec;             // the encoding libxml2 reads the file in
     bool hasDescription = false, hasBody = false;
     bool descriptionClosed = false;
     std::string title;             // book-title of title-info, UTF-8, blanks collapsed
