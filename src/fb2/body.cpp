@@ -286,13 +286,6 @@ void ConvertElementAs(Conversion& cv, WStringView name, int kind) {
 
 }  // namespace
 
-WString ClosingTagOf(WStringView tag) {
-    WString closing = u"</" + WString(tag.substr(std::min<size_t>(1, tag.size())));
-    const size_t blank = closing.find_first_of(u" \t\r\n");
-    if (blank != WString::npos) closing.replace(blank, WString::npos, u">");
-    return closing;
-}
-
 void BlanksForTabsAndLineBreaks(WString& text) {
     for (char16_t& c : text) {
         if (c == u'\r' || c == u'\n' || c == u'\t') c = u' ';

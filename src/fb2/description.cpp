@@ -1,11 +1,13 @@
-// The FB2 description: the handlers of its elements, which collect the book
-// metadata and write the description page, and the derivation of the metadata
-// strings (title with series tag, author lists, identifier) at its end.
+// The FB2 description: reading it tag by tag, the handlers of its elements,
+// which collect the book metadata and write the description page, and the
+// derivation of the metadata strings (title with series tag, author lists,
+// identifier) at its end; for a book without one, its title from the body.
 #include <cassert>
 
 #include "fb2/conversion.h"
 #include "fb2/body.h"
 #include "fb2/description.h"
+#include "fb2/fb2_tag.h"
 #include "fb2/inline_markup.h"
 #include "lrf/store/builders.h"
 #include "settings/conversion_settings.h"

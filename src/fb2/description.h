@@ -7,7 +7,6 @@
 #include <string_view>
 #include <vector>
 
-#include "fb2/fb2_tag.h"
 #include "text/wide.h"
 
 namespace tavorin::fb2 {
