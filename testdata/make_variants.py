@@ -2,10 +2,11 @@
 """Writes the generated test books of testdata/generated/.
 
 One short book (public-domain texts: Tolstoy, Pushkin, Hugo, Goethe, Prus,
-Asnyk) in every text encoding the converter reads, with and without a byte
-order mark, zipped, and with the capitalised encoding names that the
-converter does not recognise (they fall back to UTF-8); zip archives that
-must be refused; and a book of awkward markup written for this repository.
+Asnyk) in every text encoding the converter has a table for, in UTF-16 and
+an encoding only iconv knows, with and without a byte order mark or an XML
+declaration, with a namespace prefix on every element, zipped, and under
+capitalised encoding names; zip archives that must be refused; and a book of
+awkward markup written for this repository.
 The images (a JPEG cover, RGB and palette PNGs) are drawn here as well, so
 every byte of the output comes from this script. The output is deterministic:
 run it again and `git status` shows no change.
@@ -15,6 +16,7 @@ Usage: python3 testdata/make_variants.py
 
 import base64
 import os
+import re
 import struct
 import zipfile
 import zlib
@@ -202,6 +204,12 @@ def book(text, encoding_name, with_images=True):
 """
 
 
+def prefixed(text):
+    """Every element of the book with the prefix fb: of the FB2 namespace."""
+    text = re.sub(r"<(/?)(?![?!])([A-Za-z][A-Za-z-]*)", r"<\1fb:\2", text)
+    return text.replace('xmlns="http', 'xmlns:fb="http')
+
+
 def encode(text, codec):
     if codec in ("latin-1",):
         for char, replacement in LATIN1_FALLBACK.items():
@@ -327,10 +335,12 @@ def main():
         "fr_windows1252.fb2": encode(book(FRENCH, "windows-1252"), "cp1252"),
         "fr_iso88591.fb2": encode(book(FRENCH, "iso-8859-1"), "latin-1"),
         "pl_windows1250.fb2": encode(book(POLISH, "windows-1250"), "cp1250"),
-        # Capitalised names are not recognised: these UTF-8 books convert as UTF-8.
-        "ru_KOI8R_name_utf8_bytes.fb2": book(RUSSIAN, "KOI8-R").encode("utf-8"),
-        "fr_ISO88591_name_utf8_bytes.fb2": book(FRENCH, "ISO-8859-1").encode("utf-8"),
-        # ... and these, read as UTF-8, hold invalid UTF-8.
+        "ru_utf16le_bom.fb2": b"\xff\xfe" + book(RUSSIAN, "UTF-16").encode("utf-16-le"),
+        "ru_utf16be.fb2": book(RUSSIAN, "UTF-16").encode("utf-16-be"),
+        "ru_cp866.fb2": encode(book(RUSSIAN, "IBM866"), "cp866"),
+        "ru_no_declaration.fb2": utf8_ru[utf8_ru.index(b"\n") + 1:],
+        "ru_prefixed.fb2": prefixed(book(RUSSIAN, "utf-8")).encode("utf-8"),
+        # Encoding names in capitals.
         "ru_KOI8R_name_koi8r_bytes.fb2": encode(book(RUSSIAN, "KOI8-R", with_images=False), "koi8_r"),
         "fr_ISO88591_name_latin1_bytes.fb2": encode(book(FRENCH, "ISO-8859-1", with_images=False), "latin-1"),
         "en_regression_markup.fb2": regression_book().encode("utf-8"),

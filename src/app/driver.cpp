@@ -6,7 +6,9 @@
 
 #include <sys/stat.h>
 
+#include <cctype>
 #include <exception>
+#include <filesystem>
 #include <string>
 
 #include "app/input.h"
@@ -15,6 +17,7 @@
 #include "fb2/body.h"
 #include "fb2/conversion.h"
 #include "fb2/description.h"
+#include "fb2/fb2_tag.h"
 #include "fb2/images.h"
 #include "fb2/notes.h"
 #include "fb2/pages.h"
@@ -46,27 +49,18 @@ uint32_t FileSizeLow32(const std::string& path) {
     return stat(path.c_str(), &st) == 0 ? static_cast<uint32_t>(st.st_size) : 0;
 }
 
-// Reads the description element by element until "</description"; the end
-// of the file before it is error 10.
-bool ReadDescription(fb2::Conversion& cv) {
-    WString tag;
-    for (;;) {
-        if (!ReadTag(*cv.reader, tag)) return false;
-        for (size_t i = 0; i < fb2::kInfoBlockTable.size(); ++i) {
-            if (Contains(tag, fb2::kInfoBlockTable[i])) fb2::StartInfoBlock(cv, static_cast<int>(i));
-        }
-        for (size_t i = 0; i < fb2::kDescriptionTagTable.size(); ++i) {
-            if (Contains(tag, fb2::kDescriptionTagTable[i])) {
-                fb2::DecodeCharRefs(tag);
-                fb2::ReadDescriptionElement(cv, static_cast<int>(i), tag);
-                break;
-            }
-        }
-        if (Contains(tag, u"</description")) {
-            fb2::FinishDescription(cv);
-            return true;
-        }
-    }
+// The input file's name without its extension ("book.fb2.zip" gives "book").
+WString FileTitle(const std::string& path) {
+    std::filesystem::path name = std::filesystem::path(path).filename();
+    const auto lowerExtension = [&] {
+        std::string ext = name.extension().string();
+        for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return ext;
+    };
+    const bool zipped = lowerExtension() == ".zip";
+    if (zipped) name = name.stem();
+    if (!zipped || lowerExtension() == ".fb2") name = name.stem();
+    return Widen(name.string());
 }
 
 // Registers one decoded binary as an image stream. The type comes from the
@@ -90,8 +84,9 @@ void RegisterImage(fb2::Conversion& cv, const WString& tag, std::vector<uint8_t>
 void ReadImages(fb2::Conversion& cv) {
     WString tag;
     while (ReadTag(*cv.reader, tag)) {
-        if (!Contains(tag, u"<binary ")) continue;
-        const WString base64 = cv.reader->ReadToStr("</binary", true, false);
+        const fb2::Fb2Tag parsed = fb2::ParseFb2Tag(tag);
+        if (parsed.name != u"binary" || parsed.form != fb2::TagForm::Start || !parsed.hasAttributes) continue;
+        const WString base64 = cv.reader->ReadToStr("<", true, false);
         std::vector<uint8_t> bytes = Base64Decode(base64);
         RegisterImage(cv, tag, bytes);
     }
@@ -100,7 +95,8 @@ void ReadImages(fb2::Conversion& cv) {
 void ConvertBodies(fb2::Conversion& cv) {
     WString tag;
     while (ReadTag(*cv.reader, tag)) {
-        if (!Contains(tag, u"<body")) continue;
+        const fb2::Fb2Tag parsed = fb2::ParseFb2Tag(tag);
+        if (parsed.name != u"body" || parsed.form != fb2::TagForm::Start) continue;
         // Notes and commentary are reached by links: note style, no contents entries.
         if (Contains(tag, u"notes") || Contains(tag, u"comments")) fb2::StartNotesBody(cv);
         fb2::ConvertElement(cv, 0, tag);
@@ -125,9 +121,13 @@ void ConvertBook(fb2::Conversion& cv, const RunState& run) {
     cv.textEstimate = FileSizeLow32(run.workFilePath);
     cv.console.SetProgress(5);
 
-    if (!ReadDescription(cv)) {
-        cv.errorCode = kExitBadHeader;
-        return;
+    switch (fb2::ReadDescription(cv)) {
+        case fb2::DescriptionEnd::kClosed: break;
+        case fb2::DescriptionEnd::kMissing:
+            cv.console.Line("\nError: No description");
+            fb2::DescribeFromBody(cv, FileTitle(run.inputPath));
+            break;
+        case fb2::DescriptionEnd::kUnclosed: cv.errorCode = kExitBadHeader; return;
     }
     ReadImages(cv);
 

@@ -1,7 +1,7 @@
-// Input detection: decides from the first 50 characters whether the input is
-// a zip archive or an FB2 file, extracts the archive's single file into a
-// folder of the run's own, and opens the conversion's reader with the codec
-// named by the XML declaration.
+// Input detection: decides from the first 50 bytes whether the input is a zip
+// archive or an FB2 (XML) file, extracts the archive's single file into a
+// folder of the run's own, and opens the conversion's reader with the codec of
+// the file: UTF-16 by its bytes, else the one its XML declaration names.
 #include "app/input.h"
 
 #include <unistd.h>
@@ -19,6 +19,8 @@
 #include "lrf/store/builders.h"
 #include "text/exit_codes.h"
 #include "text/codecs.h"
+#include "text/encoding_names.h"
+#include "text/file_reader.h"
 #include "text/unicode_reader.h"
 #include "text/wide.h"
 
@@ -28,51 +30,98 @@ namespace {
 
 enum InputKind : int { kInputNeither = -1, kInputXml = 0, kInputArchive = 1 };
 
-// Both signatures must lie within this many characters, and a shorter file
-// is neither.
-constexpr int64_t kSniffLength = 50;
+// Both signatures must lie within this many bytes, and a shorter file is
+// neither.
+constexpr size_t kSniffLength = 50;
 
-template <class Codec>
-std::unique_ptr<TCustomUnicodeCodec> MakeCodec() {
-    return std::make_unique<Codec>();
-}
+// How the file's characters are laid out in bytes.
+enum class ByteForm { Bytes, Utf16LE, Utf16BE };
 
-struct CodecRow {
-    std::string_view marker;  // searched for in the declared encoding, case-sensitively
-    std::unique_ptr<TCustomUnicodeCodec> (*make)();  // nullptr: keep the detection reader
+struct Head {
+    std::string bytes;  // the first 50 bytes, or fewer when the file is shorter
+    ByteForm form = ByteForm::Bytes;
+    bool declared = false;  // "<?xml" in the head
 };
 
-// The first row whose marker occurs in the encoding value wins. The
-// detection reader already decodes Windows-1251, so for "1251" it is kept,
-// standing just before the declaration's '>'. The empty marker occurs in every
-// value: UTF-8 for any other encoding and for none.
-constexpr CodecRow kCodecTable[] = {
-    {"1251", nullptr},
-    {"1252", &MakeCodec<TWindows1252Codec>},
-    {"1250", &MakeCodec<TWindows1250Codec>},
-    {"iso-8859-1", &MakeCodec<TISO8859_1Codec>},
-    {"koi8-r", &MakeCodec<TKOI8_RCodec>},
-    {"", &MakeCodec<TUTF8Codec>},
-};
-
-// A reader that takes every byte for one character.
-std::unique_ptr<TUnicodeFileReader> OpenByteReader(const std::string& path) {
-    return std::make_unique<TUnicodeFileReader>(path, std::make_unique<TWindows1251Codec>());
-}
-
-// The first 50 characters of the file; nothing when it cannot be read.
-std::optional<WString> Sniff(const std::string& path) {
+// The first 50 bytes of the file; nothing when it cannot be read.
+std::optional<Head> Sniff(const std::string& path) {
     try {
-        return OpenByteReader(path)->ReadChars(kSniffLength);
+        TFileReader file(path);
+        Head head;
+        head.bytes.resize(kSniffLength);
+        size_t got = 0;
+        while (got < kSniffLength) {
+            const size_t n = file.Read(head.bytes.data() + got, kSniffLength - got);
+            if (n == 0) break;
+            got += n;
+        }
+        head.bytes.resize(got);
+        return head;
     } catch (const std::exception&) {
         return std::nullopt;
     }
 }
 
-bool IsFb2Start(WStringView head) { return head.size() == kSniffLength && Contains(head, u"<?xml"); }
+bool Has(std::string_view bytes, std::string_view part) { return bytes.find(part) != std::string_view::npos; }
 
-InputKind KindOf(WStringView head) {
-    if (head.size() == kSniffLength && StartsWith(head, u"PK\x03\x04")) return kInputArchive;
+// Whether the 16-bit form of `text` starts at an even offset of the bytes.
+bool HasWide(std::string_view bytes, std::string_view text, bool bigEndian) {
+    std::string wide;
+    for (const char c : text) wide += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    for (size_t at = bytes.find(wide); at != std::string_view::npos; at = bytes.find(wide, at + 1)) {
+        if (at % 2 == 0) return true;
+    }
+    return false;
+}
+
+// UTF-16 by its byte order mark, or by the zero bytes around "<?xml". A file
+// with "<?xml" in 8-bit form is 8-bit whatever its first bytes.
+ByteForm FormOf(std::string_view head) {
+    if (Has(head, "<?xml")) return ByteForm::Bytes;
+    if (head.starts_with("\xFF\xFE") || HasWide(head, "<?xml", false)) return ByteForm::Utf16LE;
+    if (head.starts_with("\xFE\xFF") || HasWide(head, "<?xml", true)) return ByteForm::Utf16BE;
+    return ByteForm::Bytes;
+}
+
+// The character at `index` of the head in its byte form; 0 past its end.
+char32_t CharAt(std::string_view head, ByteForm form, size_t index) {
+    const auto byte = [&](size_t at) { return at < head.size() ? static_cast<unsigned char>(head[at]) : 0u; };
+    switch (form) {
+        case ByteForm::Utf16LE: return byte(2 * index) | byte(2 * index + 1) << 8;
+        case ByteForm::Utf16BE: return byte(2 * index) << 8 | byte(2 * index + 1);
+        default: return byte(index);
+    }
+}
+
+// A file without a declaration is XML when its first content, after a byte
+// order mark and blanks, is a start tag: '<' and a letter.
+bool StartsWithTag(std::string_view head, ByteForm form) {
+    size_t at = 0;
+    const char32_t first = CharAt(head, form, 0);
+    if (first == 0xFEFF) at = 1;
+    if (form == ByteForm::Bytes && head.starts_with("\xEF\xBB\xBF")) at = 3;
+    while (at < kSniffLength) {
+        const char32_t c = CharAt(head, form, at);
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n') break;
+        ++at;
+    }
+    const char32_t next = CharAt(head, form, at + 1);
+    return CharAt(head, form, at) == '<' && ((next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z'));
+}
+
+bool IsFb2Start(Head& head) {
+    if (head.bytes.size() != kSniffLength) return false;
+    head.form = FormOf(head.bytes);
+    switch (head.form) {
+        case ByteForm::Bytes: head.declared = Has(head.bytes, "<?xml"); break;
+        case ByteForm::Utf16LE: head.declared = HasWide(head.bytes, "<?xml", false); break;
+        case ByteForm::Utf16BE: head.declared = HasWide(head.bytes, "<?xml", true); break;
+    }
+    return head.declared || StartsWithTag(head.bytes, head.form);
+}
+
+InputKind KindOf(Head& head) {
+    if (head.bytes.size() == kSniffLength && head.bytes.starts_with("PK\x03\x04")) return kInputArchive;
     return IsFb2Start(head) ? kInputXml : kInputNeither;
 }
 
@@ -87,7 +136,7 @@ bool MakePrivateFolder(RunState& run) {
 
 // Extracts the archive's single file and points WorkFilePath at it; returns
 // the error code, 0 on success. A damaged archive is an extraction failure.
-int ExtractArchive(RunState& run) {
+int ExtractArchive(RunState& run, Head& head) {
     ZipArchive archive;
     try {
         archive.SetArchiveName(run.inputPath);
@@ -99,37 +148,40 @@ int ExtractArchive(RunState& run) {
     } catch (const ArchiveError&) {
         return kExitCannotExtract;
     }
-    const std::optional<WString> head = Sniff(run.workFilePath);
-    if (!head) return kExitCannotOpenExtracted;
-    return IsFb2Start(*head) ? 0 : kExitExtractedNotFb2;
+    std::optional<Head> member = Sniff(run.workFilePath);
+    if (!member) return kExitCannotOpenExtracted;
+    if (!IsFb2Start(*member)) return kExitExtractedNotFb2;
+    head = std::move(*member);
+    return 0;
 }
 
-// Opens the conversion's reader on WorkFilePath with the codec that its XML
-// declaration names.
-void OpenReader(fb2::Conversion& cv, const RunState& run) {
-    std::unique_ptr<TUnicodeFileReader> reader = OpenByteReader(run.workFilePath);
-    const WString declaration = reader->ReadToStr(">", true, false);
-    const std::string encoding = lrf::GetAttribute(u"encoding", declaration);
-    const CodecRow& row = *std::find_if(std::begin(kCodecTable), std::end(kCodecTable), [&](const CodecRow& r) {
-        return encoding.find(r.marker) != std::string::npos;
-    });
-    if (row.make != nullptr) reader = std::make_unique<TUnicodeFileReader>(run.workFilePath, row.make());
-    cv.reader = std::move(reader);
+// The codec of the file: UTF-16 by its bytes; otherwise the one its XML
+// declaration names, read byte by byte up to the declaration's '>'.
+std::unique_ptr<TCustomUnicodeCodec> ChooseCodec(const RunState& run, const Head& head) {
+    if (head.form != ByteForm::Bytes) {
+        std::unique_ptr<TCustomUnicodeCodec> codec =
+            TIconvCodec::Open(head.form == ByteForm::Utf16LE ? "UTF-16LE" : "UTF-16BE");
+        return codec ? std::move(codec) : std::make_unique<TUTF8Codec>();
+    }
+    if (!head.declared) return std::make_unique<TUTF8Codec>();  // XML without a declaration
+    TUnicodeFileReader bytes(run.workFilePath, std::make_unique<TWindows1251Codec>());
+    const WString declaration = bytes.ReadToStr(">", true, false);
+    return CodecForEncoding(lrf::GetAttribute(u"encoding", declaration));
 }
 
 int DetectAndOpen(fb2::Conversion& cv, RunState& run) {
-    const std::optional<WString> head = Sniff(run.inputPath);
+    std::optional<Head> head = Sniff(run.inputPath);
     if (!head) return kExitCannotOpenInput;
     run.inputKind = KindOf(*head);
     switch (run.inputKind) {
         case kInputNeither: return kExitNotFb2;
         case kInputXml: run.workFilePath = run.inputPath; break;
         case kInputArchive:
-            if (const int code = ExtractArchive(run); code != 0) return code;
+            if (const int code = ExtractArchive(run, *head); code != 0) return code;
             break;
     }
     try {
-        OpenReader(cv, run);
+        cv.reader = std::make_unique<TUnicodeFileReader>(run.workFilePath, ChooseCodec(run, *head));
     } catch (const std::exception&) {
         return run.inputKind == kInputArchive ? kExitCannotOpenExtracted : kExitCannotOpenInput;
     }

@@ -22,6 +22,10 @@ namespace tavorin::fb2 {
 namespace {
 
 constexpr size_t kMaxPendingId = 50;
+// Structural elements nested deeper than this are read as part of the
+// element at this depth, so that no book can exhaust the stack; their text
+// stays. Books nest a few levels.
+constexpr int kMaxNesting = 64;
 // A table cell after the first of its row.
 constexpr std::u16string_view kCellSeparator = u" | ";
 
@@ -69,7 +73,9 @@ void ConvertNested(Conversion& cv, const WString& tag, WStringView name, int par
     // "<title/>" and the like have neither content nor a closing tag.
     if (EndsWith(tag, u"/>")) return;
     const int kind = BlockKindOf(name);
+    ++cv.body.NestedElements;
     ConvertElementAs(cv, name, kind == kBlockTitle && parentKind == kBlockPoem ? kBlockPoemTitle : kind);
+    --cv.body.NestedElements;
 }
 
 void PlaceImageElement(Conversion& cv, const WString& tag, WStringView, int) { PlaceImage(cv, tag); }
@@ -228,6 +234,7 @@ void ConvertElementAs(Conversion& cv, WStringView name, int kind) {
     ElementBuffer buffer;
     LoopState loop;
     WString next;
+    int flattened = 0;  // elements of this loop's name open beyond the deepest level
     for (;;) {
         buffer.text += reader.ReadToCharSet(TagStart(), false);
         // The end of the input ends every open element; their buffers are lost.
@@ -238,12 +245,20 @@ void ConvertElementAs(Conversion& cv, WStringView name, int kind) {
 
         const Fb2Tag parsed = ParseFb2Tag(next);
         const TagMarkup markup = RewriteTag(cv, next, parsed, kind, loop);
-        const bool closes = parsed.form == TagForm::End && parsed.name == loopName;
+        bool closes = parsed.form == TagForm::End && parsed.name == loopName;
+        if (closes && flattened > 0) {
+            --flattened;
+            closes = false;
+        }
         const BodyElement* element = markup.handled ? nullptr : FindBodyElement(parsed);
         if (element != nullptr) {
             EmitBuffer(cv, kind, buffer);
             TakePendingId(cv, next);
-            element->handler(cv, next, parsed.name, kind);
+            if (element->handler != ConvertNested || cv.body.NestedElements < kMaxNesting) {
+                element->handler(cv, next, parsed.name, kind);
+            } else if (parsed.name == loopName && parsed.form == TagForm::Start) {
+                ++flattened;
+            }
         } else if (!closes) {
             AddElementAnchor(cv, next, parsed);
             // An element without markup of its own keeps its text; only the tag goes.
@@ -270,13 +285,6 @@ void ConvertElementAs(Conversion& cv, WStringView name, int kind) {
 }
 
 }  // namespace
-
-WString ClosingTagOf(WStringView tag) {
-    WString closing = u"</" + WString(tag.substr(std::min<size_t>(1, tag.size())));
-    const size_t blank = closing.find_first_of(u" \t\r\n");
-    if (blank != WString::npos) closing.replace(blank, WString::npos, u">");
-    return closing;
-}
 
 void BlanksForTabsAndLineBreaks(WString& text) {
     for (char16_t& c : text) {

@@ -11,8 +11,6 @@ struct Conversion;
 // Converts the element opened by `tag` up to its closing tag, reading from
 // cv.reader; the driver calls it with the body tag. The index is not used.
 void ConvertElement(Conversion& cv, int index, const WString& tag);
-// "</name>" for "<name attributes...>"; a bare "<name" gives "</name".
-WString ClosingTagOf(WStringView tag);
 // Tabs, CR and LF become blanks, one for one.
 void BlanksForTabsAndLineBreaks(WString& text);
 // Emits a buffer of paragraph markup as a block of the given BlockKind.

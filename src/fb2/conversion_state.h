@@ -51,6 +51,7 @@ struct ConversionState {
     int HeaderCounter = 0;
     int FooterCounter = 0;
     int SectionDepth = -1;
+    int NestedElements = 0;  // element loops open inside the body's loop
     int FlushThreshold = kFlushThreshold;
     WString PendingId;  // at most 50 characters
     bool InMainBody = true;

@@ -1,11 +1,13 @@
-// The FB2 description: the handlers of its elements, which collect the book
-// metadata and write the description page, and the derivation of the metadata
-// strings (title with series tag, author lists, identifier) at its end.
+// The FB2 description: reading it tag by tag, the handlers of its elements,
+// which collect the book metadata and write the description page, and the
+// derivation of the metadata strings (title with series tag, author lists,
+// identifier) at its end; for a book without one, its title from the body.
 #include <cassert>
 
 #include "fb2/conversion.h"
 #include "fb2/body.h"
 #include "fb2/description.h"
+#include "fb2/fb2_tag.h"
 #include "fb2/inline_markup.h"
 #include "lrf/store/builders.h"
 #include "settings/conversion_settings.h"
@@ -13,17 +15,19 @@
 
 namespace tavorin::fb2 {
 
-const std::array<std::u16string_view, 4> kInfoBlockTable = {
+namespace {
+
+// The element tags of the description's blocks and fields; a row that ends in
+// a blank is an element taken only when it carries attributes.
+constexpr std::array<std::u16string_view, 4> kInfoBlockTable = {
     u"<title-info", u"<document-info", u"<publish-info", u"<src-title-info",
 };
 
-const std::array<std::u16string_view, 21> kDescriptionTagTable = {
+constexpr std::array<std::u16string_view, 21> kDescriptionTagTable = {
     u"<author",  u"<book-title", u"<genre",   u"<annotation",   u"<coverpage", u"<lang",         u"<sequence",
     u"<src-lang", u"<translator", u"<program-used", u"<src-ocr", u"<id",        u"<version",      u"<history",
     u"<book-name", u"<city",      u"<year",    u"<isbn",         u"<custom-info ", u"<date ",     u"<publisher",
 };
-
-namespace {
 
 enum InfoBlock : int { kTitleInfo = 0, kDocumentInfo = 1, kPublishInfo = 2, kSrcTitleInfo = 3 };
 
@@ -64,11 +68,29 @@ void AppendLabel(Conversion& cv, WStringView label) {
     page += u": </Bold>";
 }
 
-// True when the tag opens the element `name` (with or without attributes).
+// True when the tag opens the element `name` (with or without attributes,
+// with any prefix).
 bool IsElement(WStringView tag, WStringView name) {
-    if (tag.size() < name.size() + 2 || tag[0] != u'<' || tag.substr(1, name.size()) != name) return false;
-    const char16_t next = tag[name.size() + 1];
-    return next == u'>' || next == u'/' || next <= u' ';
+    const Fb2Tag parsed = ParseFb2Tag(tag);
+    return parsed.form != TagForm::End && parsed.name == name;
+}
+
+// The element name of a table row: "<date " gives "date".
+WStringView RowName(WStringView row) {
+    row.remove_prefix(1);
+    if (EndsWith(row, u" ")) row.remove_suffix(1);
+    return row;
+}
+
+template <size_t N>
+int RowOf(const std::array<std::u16string_view, N>& table, const Fb2Tag& tag) {
+    if (tag.form == TagForm::End) return -1;
+    for (size_t i = 0; i < N; ++i) {
+        if (RowName(table[i]) == tag.name && (tag.hasAttributes || !EndsWith(table[i], u" "))) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
 }
 
 // Lower case of the letters a series name is made of (Latin, Greek, Cyrillic).
@@ -213,9 +235,14 @@ void HandleGenre(Conversion& cv, int, const WString&, WString& text) {
 }
 
 // A tag with attributes ('<p id="a">') reduced to its name ('<p>'), so that
-// its attributes never show as text.
+// its attributes never show as text; a prefixed name ('<fb:p>') loses its
+// prefix.
 void DropTagAttributes(WString& piece) {
     if (piece.empty() || piece[0] != u'<') return;
+    const size_t nameStart = piece.size() > 1 && piece[1] == u'/' ? 2 : 1;
+    const size_t nameEnd = piece.find_first_of(u" \t/>", nameStart);
+    const size_t colon = piece.find(u':', nameStart);
+    if (colon < nameEnd) piece.erase(nameStart, colon + 1 - nameStart);
     const size_t close = piece.find(u'>');
     const size_t blank = piece.find(u' ');
     if (close != WString::npos && blank < close) piece.erase(blank, close - blank);
@@ -244,7 +271,7 @@ void HandleAnnotation(Conversion& cv, int, const WString&, WString& piece) {
 
 // The image of the cover page; the last one wins.
 void HandleCoverpage(Conversion& cv, int, const WString& tag, WString&) {
-    if (!Contains(tag, u"<image")) return;
+    if (!IsElement(tag, u"image")) return;
     WString id = lrf::GetAttributeW(u"href", tag);
     if (StartsWith(id, u"#")) id.erase(0, 1);
     cv.description.CoverImageId = std::move(id);
@@ -364,7 +391,33 @@ WString JoinAuthors(Conversion& cv, bool lastNameFirst, bool initials) {
     return joined;
 }
 
-}  // namespace
+// The title of the body whose start tag was just read, as text: its
+// paragraphs joined by ". "; empty when the body does not start with a title.
+WString ReadBodyTitle(TUnicodeFileReader& reader) {
+    WString tag;
+    Fb2Tag parsed;
+    do {  // comments and processing instructions have no name
+        if (!IsBlank(reader.ReadToStr("<", true, false)) || !ReadTag(reader, tag)) return {};
+        parsed = ParseFb2Tag(tag);
+    } while (parsed.name.empty());
+    if (parsed.name != u"title" || parsed.form != TagForm::Start) return {};
+    WString title, paragraph;
+    for (;;) {
+        paragraph += reader.ReadToStr("<", true, false);
+        const bool more = ReadTag(reader, tag);
+        parsed = ParseFb2Tag(tag);
+        const bool ends = !more || (parsed.name == u"title" && parsed.form == TagForm::End);
+        if (ends || (parsed.name == u"p" && parsed.form != TagForm::Start)) {
+            LineBreaksToBlanks(paragraph);
+            paragraph = Trim(paragraph);
+            if (!paragraph.empty()) title += (title.empty() ? u"" : u". ") + paragraph;
+            paragraph.clear();
+        }
+        if (ends) break;
+    }
+    DecodeCharRefs(title);
+    return title;
+}
 
 void StartInfoBlock(Conversion& cv, int index) {
     BookDescription& d = cv.description;
@@ -380,8 +433,7 @@ void ReadDescriptionElement(Conversion& cv, int index, const WString& tag) {
         return;
     }
     if (Contains(tag, u"/>")) return;  // an empty element
-    // The prefix "<date " gives "</date>", "<author" gives "</author".
-    const WString closing = ClosingTagOf(kDescriptionTagTable[index]);
+    const WStringView name = RowName(kDescriptionTagTable[index]);
     if (index == kRowAuthor && cv.description.CurrentInfoBlock == kTitleInfo) cv.description.Authors.emplace_back();
 
     WString previousTag;
@@ -390,7 +442,9 @@ void ReadDescriptionElement(Conversion& cv, int index, const WString& tag) {
         DecodeCharRefs(text);
         if (index == kRowAnnotation) text.insert(0, previousTag);
         kDescriptionHandlers[index](cv, index, previousTag, text);
-        if (!ReadTag(*cv.reader, previousTag) || Contains(previousTag, closing)) break;
+        if (!ReadTag(*cv.reader, previousTag)) break;
+        const Fb2Tag parsed = ParseFb2Tag(previousTag);
+        if (parsed.form == TagForm::End && parsed.name == name) break;
     }
 }
 
@@ -427,6 +481,42 @@ void FinishDescription(Conversion& cv) {
         .Publisher = u"",
         .Isbn = d.Isbn,
     });
+}
+
+}  // namespace
+
+DescriptionEnd ReadDescription(Conversion& cv) {
+    WString tag;
+    bool opened = false;
+    for (;;) {
+        if (!ReadTag(*cv.reader, tag)) return DescriptionEnd::kUnclosed;
+        const Fb2Tag parsed = ParseFb2Tag(tag);
+        if (parsed.name == u"description") {
+            if (parsed.form != TagForm::Start) {
+                FinishDescription(cv);
+                return DescriptionEnd::kClosed;
+            }
+            opened = true;
+        }
+        if (!opened && parsed.name == u"body" && parsed.form == TagForm::Start) return DescriptionEnd::kMissing;
+        if (const int block = RowOf(kInfoBlockTable, parsed); block >= 0) StartInfoBlock(cv, block);
+        if (const int row = RowOf(kDescriptionTagTable, parsed); row >= 0) {
+            DecodeCharRefs(tag);
+            ReadDescriptionElement(cv, row, tag);
+        }
+    }
+}
+
+void DescribeFromBody(Conversion& cv, WStringView fallbackTitle) {
+    WString title = ReadBodyTitle(*cv.reader);
+    if (IsBlank(title)) {
+        title.clear();
+        for (const char16_t c : fallbackTitle) AppendTextCharacter(title, c);
+    }
+    AppendLabel(cv, u"Title");
+    cv.description.BookTitle = title;
+    cv.description.DescriptionPage += title;
+    FinishDescription(cv);
 }
 
 }  // namespace tavorin::fb2

@@ -40,15 +40,20 @@ struct BookDescription {
     WString BookInfoXml;
 };
 
-// Tag prefixes the driver matches against each tag of the description.
-extern const std::array<std::u16string_view, 4> kInfoBlockTable;
-extern const std::array<std::u16string_view, 21> kDescriptionTagTable;
+enum class DescriptionEnd {
+    kClosed,    // read up to its end tag, and finished
+    kMissing,   // a body started before any description; the reader stands behind the body's start tag
+    kUnclosed,  // the file ended first
+};
 
-void StartInfoBlock(Conversion& cv, int index);
-// Reads the element's content from the reader (cv.reader) itself.
-void ReadDescriptionElement(Conversion& cv, int index, const WString& tag);
-// Derives the metadata strings and composes BookInfoXml.
-void FinishDescription(Conversion& cv);
+// Reads the description from cv.reader tag by tag, its blocks and fields
+// found by element name whatever their prefix, up to its end tag; then
+// derives the metadata strings and composes BookInfoXml.
+DescriptionEnd ReadDescription(Conversion& cv);
+// For a book without a description, read just after its first body's start
+// tag: the title of that body, else `fallbackTitle` (plain text), is the
+// book's title, and the description is finished with it.
+void DescribeFromBody(Conversion& cv, WStringView fallbackTitle);
 
 // Values of the metadata XML.
 struct BookInfoFields {

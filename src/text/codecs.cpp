@@ -1,17 +1,20 @@
-// Decoding bytes to UTF-16: UTF-8, and the single-byte code pages by table.
+// Decoding bytes to UTF-16: UTF-8, the single-byte code pages by table, and
+// every other encoding through iconv.
 #include "text/codecs.h"
 
 #include <algorithm>
+#include <bit>
+#include <cerrno>
 
 #include "text/codec_tables.h"
 
 namespace tavorin {
 
-namespace {
-
-[[noreturn]] void ThrowInvalid() { throw EConvertError("Invalid UTF-8 encoding"); }
-
-}  // namespace
+void TUTF8Codec::Fail(const char* what) const {
+    std::string message = what;
+    if (!unknownDeclared_.empty()) message += " (declared encoding \"" + unknownDeclared_ + "\" is unknown)";
+    throw EConvertError(message);
+}
 
 // Lead bytes C0-DF, E0-EF and F0-F7 start sequences of 2, 3 and 4 bytes.
 // Overlong forms and surrogate values are taken at their value; values from
@@ -39,7 +42,7 @@ void TUTF8Codec::Decode(const uint8_t* bytes, size_t count, char16_t* out, size_
             length = 4;
             value = lead & 0x07;
         } else {
-            ThrowInvalid();
+            Fail("Invalid UTF-8 encoding");
         }
         // The continuation bytes at hand are checked before a short tail is
         // left pending, so a broken sequence at the end of the file is
@@ -47,11 +50,11 @@ void TUTF8Codec::Decode(const uint8_t* bytes, size_t count, char16_t* out, size_
         const size_t present = std::min(length, count - i);
         for (size_t k = 1; k < present; ++k) {
             const uint8_t b = bytes[i + k];
-            if ((b & 0xC0) != 0x80) ThrowInvalid();
+            if ((b & 0xC0) != 0x80) Fail("Invalid UTF-8 encoding");
             value = (value << 6) | (b & 0x3F);
         }
         if (present < length) break;
-        if (value > 0x10FFFF) throw EConvertError("UTF-8 encoding out of range");
+        if (value > 0x10FFFF) Fail("UTF-8 encoding out of range");
         if (value >= 0x10000) {
             if (room - w < 2) break;
             value -= 0x10000;
@@ -79,5 +82,31 @@ TWindows1250Codec::TWindows1250Codec() : TCustomSingleByteCodec(kWindows1250Tabl
 TWindows1251Codec::TWindows1251Codec() : TCustomSingleByteCodec(kWindows1251Table) {}
 TWindows1252Codec::TWindows1252Codec() : TCustomSingleByteCodec(kWindows1252Table) {}
 TKOI8_RCodec::TKOI8_RCodec() : TCustomSingleByteCodec(kKOI8_RTable) {}
+
+std::unique_ptr<TIconvCodec> TIconvCodec::Open(const std::string& name) {
+    const char* host = std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
+    const iconv_t cd = iconv_open(host, name.c_str());
+    if (cd == reinterpret_cast<iconv_t>(-1)) return nullptr;
+    return std::unique_ptr<TIconvCodec>(new TIconvCodec(cd, name));
+}
+
+TIconvCodec::~TIconvCodec() { iconv_close(cd_); }
+
+// iconv stops before an incomplete sequence at the end of the bytes (EINVAL),
+// which stays pending, and when the room is full (E2BIG).
+void TIconvCodec::Decode(const uint8_t* bytes, size_t count, char16_t* out, size_t room, size_t& written,
+                         size_t& used) {
+    char* in = const_cast<char*>(reinterpret_cast<const char*>(bytes));
+    char* to = reinterpret_cast<char*>(out);
+    size_t inLeft = count;
+    size_t outLeft = room * sizeof(char16_t);
+    if (iconv(cd_, &in, &inLeft, &to, &outLeft) == static_cast<size_t>(-1) && errno == EILSEQ) {
+        throw EConvertError("Invalid " + name_ + " encoding");
+    }
+    written = room - outLeft / sizeof(char16_t);
+    used = count - inLeft;
+}
+
+void TIconvCodec::Restart() { iconv(cd_, nullptr, nullptr, nullptr, nullptr); }
 
 }  // namespace tavorin

@@ -1,15 +1,20 @@
-// Codecs from bytes to UTF-16: UTF-8 and the single-byte code pages
-// ISO-8859-1, Windows-1250, Windows-1251, Windows-1252 and KOI8-R.
+// Codecs from bytes to UTF-16: UTF-8, the single-byte code pages
+// ISO-8859-1, Windows-1250, Windows-1251, Windows-1252 and KOI8-R, and any
+// other encoding the C library's iconv knows.
 #pragma once
+
+#include <iconv.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
+#include <string>
 
 namespace tavorin {
 
-// Raised by the UTF-8 codec: "Invalid UTF-8 encoding" or
-// "UTF-8 encoding out of range".
+// Raised by the codecs: "Invalid UTF-8 encoding", "UTF-8 encoding out of
+// range", or "Invalid " + the encoding's name + " encoding".
 struct EConvertError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
@@ -22,12 +27,22 @@ public:
     // incomplete sequence at the end of the bytes is left unused.
     virtual void Decode(const uint8_t* bytes, size_t count, char16_t* out, size_t room,
                         size_t& written, size_t& used) = 0;
+    // Back to the state at the start of a file (the reader rewinds).
+    virtual void Restart() {}
 };
 
 class TUTF8Codec final : public TCustomUnicodeCodec {
 public:
+    TUTF8Codec() = default;
+    // For a book that declares an encoding nothing here knows: the errors
+    // name that encoding, as the reason the text is read as UTF-8.
+    explicit TUTF8Codec(std::string unknownDeclared) : unknownDeclared_(std::move(unknownDeclared)) {}
     void Decode(const uint8_t* bytes, size_t count, char16_t* out, size_t room, size_t& written,
                 size_t& used) override;
+
+private:
+    [[noreturn]] void Fail(const char* what) const;
+    std::string unknownDeclared_;
 };
 
 // One byte gives one character through a 256-entry table.
@@ -60,6 +75,25 @@ public:
 class TKOI8_RCodec final : public TCustomSingleByteCodec {
 public:
     TKOI8_RCodec();
+};
+
+// Any encoding iconv knows, by its name; bytes that are not valid in it
+// raise EConvertError "Invalid <name> encoding".
+class TIconvCodec final : public TCustomUnicodeCodec {
+public:
+    // Returns nullptr when iconv does not know the name.
+    static std::unique_ptr<TIconvCodec> Open(const std::string& name);
+    ~TIconvCodec() override;
+    TIconvCodec(const TIconvCodec&) = delete;
+    TIconvCodec& operator=(const TIconvCodec&) = delete;
+    void Decode(const uint8_t* bytes, size_t count, char16_t* out, size_t room, size_t& written,
+                size_t& used) override;
+    void Restart() override;
+
+private:
+    TIconvCodec(iconv_t cd, std::string name) : cd_(cd), name_(std::move(name)) {}
+    iconv_t cd_;
+    std::string name_;
 };
 
 }  // namespace tavorin

@@ -19,9 +19,9 @@ enum ExitCode : int {
     kExitCannotOpenExtracted = 7,
     kExitExtractedNotFb2 = 8,
     kExitNotFb2 = 9,
-    kExitBadHeader = 10,       // end of file before "</description"
+    kExitBadHeader = 10,       // end of file inside the description
     kExitCannotWriteOutput = 11,
-    kExitReadError = 12,       // invalid UTF-8 or a read failure after the input is open
+    kExitReadError = 12,       // text invalid in its encoding, or a read failure after the input is open
     kExitBooksFailed = 13,     // a batch in which some book failed
 };
 

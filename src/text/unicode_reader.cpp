@@ -159,6 +159,7 @@ WString TUnicodeFileReader::ReadToStr(std::string_view delimiter, bool caseSensi
 
 void TUnicodeFileReader::Reset() {
     file_.SetPosition(0);
+    codec_->Restart();
     read_ = fill_ = pending_ = 0;
     if (chars_.size() > kKeptChars) {
         chars_.resize(kKeptChars);

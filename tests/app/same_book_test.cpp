@@ -1,5 +1,7 @@
-// One book, many ways in: every text encoding the converter reads, zipped or
-// not, gives the very same LRF bytes; and eight conversions of zipped books
+// One book, many ways in: every text encoding the converter reads (UTF-16
+// and one that only iconv knows among them), with or without an XML
+// declaration, with prefixed element names, zipped or not, gives the very
+// same LRF bytes; and eight conversions of zipped books
 // at once in one temporary folder neither collide nor leave files behind.
 #include <gtest/gtest.h>
 
@@ -23,8 +25,8 @@ TEST(SameBook, EveryEncodingAndArchiveGivesTheSameBook) {
     const std::vector<std::string> variants = {
         "ru_utf8.fb2",        "ru_utf8_bom.fb2",        "ru_windows1251.fb2",        "ru_koi8r.fb2",
         "ru_utf8.fb2.zip",    "ru_windows1251.fb2.zip", "ru_utf8_in_folder.fb2.zip",
-        // A capitalised name is not recognised: the UTF-8 bytes are read as UTF-8.
-        "ru_KOI8R_name_utf8_bytes.fb2",
+        "ru_utf16le_bom.fb2", "ru_utf16be.fb2",       "ru_cp866.fb2",              "ru_no_declaration.fb2",
+        "ru_prefixed.fb2",
     };
     ScratchDir out, temp;
     std::vector<uint8_t> reference;

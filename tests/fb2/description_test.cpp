@@ -22,22 +22,7 @@ void ReadDescription(Conversion& cv, const std::string& fb2) {
     const std::string path = dir.file("book.fb2");
     tavorin::test::WriteFileText(path, fb2);
     cv.reader = std::make_unique<TUnicodeFileReader>(path, std::make_unique<TUTF8Codec>());
-    WString tag;
-    while (ReadTag(*cv.reader, tag)) {
-        for (size_t i = 0; i < kInfoBlockTable.size(); ++i) {
-            if (Contains(tag, kInfoBlockTable[i])) StartInfoBlock(cv, static_cast<int>(i));
-        }
-        for (size_t i = 0; i < kDescriptionTagTable.size(); ++i) {
-            if (!Contains(tag, kDescriptionTagTable[i])) continue;
-            DecodeCharRefs(tag);
-            ReadDescriptionElement(cv, static_cast<int>(i), tag);
-            break;
-        }
-        if (Contains(tag, u"</description")) {
-            FinishDescription(cv);
-            break;
-        }
-    }
+    ReadDescription(cv);
     cv.reader.reset();
 }
 

@@ -1,4 +1,5 @@
-// The Unicode file reader with each codec over arbitrary bytes: the first
+// The Unicode file reader with each codec (and two read through iconv) over
+// arbitrary bytes: the first
 // byte picks the codec, the rest is the file. The whole file is read tag by
 // tag, then again after a rewind up to delimiters and character sets. Only
 // the reader's own errors (invalid UTF-8, end of file) may be raised.
@@ -12,7 +13,9 @@
 namespace tavorin::fuzz::reader {
 
 inline std::unique_ptr<TCustomUnicodeCodec> MakeCodec(uint8_t choice) {
-    switch (choice % 6) {
+    switch (choice % 8) {
+        case 6: return TIconvCodec::Open("UTF-16BE");
+        case 7: return TIconvCodec::Open("GB18030");
         case 0: return std::make_unique<TUTF8Codec>();
         case 1: return std::make_unique<TWindows1251Codec>();
         case 2: return std::make_unique<TWindows1252Codec>();

@@ -9,6 +9,7 @@
 #include <libxml/HTMLparser.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
+#include <iconv.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -16,6 +17,7 @@
 #include <cstring>
 #include <string_view>
 #include <unordered_set>
+#include <utility>
 
 #include "support/e2e_words.h"
 
@@ -24,19 +26,20 @@ namespace {
 
 using Node = const xmlNode*;
 
-// The code page the converter reads the file with: the first of "1251",
-// "1252", "1250", "iso-8859-1", "koi8-r" found in the declared encoding,
-// case-sensitive, else UTF-8. A book whose bytes do not fit it is refused
-// (exit code 12) and has no words to check.
-std::string Codec(const std::vector<uint8_t>& bytes) {
-    const std::string declaration(bytes.begin(), std::find(bytes.begin(), bytes.end(), '>'));
-    const size_t at = declaration.find("encoding");
-    const std::string encoding = at == std::string::npos ? "" : declaration.substr(at);
-    for (const char* name : {"1251", "1252", "1250"})
-        if (encoding.find(name) != std::string::npos) return std::string("CP") + name;
-    if (encoding.find("iso-8859-1") != std::string::npos) return "ISO-8859-1";
-    if (encoding.find("koi8-r") != std::string::npos) return "KOI8-R";
-    return "UTF-8";
+// A book in UTF-16, as libxml2 tells it from its first bytes, in UTF-8.
+std::vector<uint8_t> InUtf8(const std::vector<uint8_t>& bytes, bool& converted) {
+    const xmlCharEncoding detected = xmlDetectCharEncoding(bytes.data(), std::min<int>(4, static_cast<int>(bytes.size())));
+    converted = detected == XML_CHAR_ENCODING_UTF16LE || detected == XML_CHAR_ENCODING_UTF16BE;
+    if (!converted) return bytes;
+    const iconv_t cd = iconv_open("UTF-8", detected == XML_CHAR_ENCODING_UTF16LE ? "UTF-16LE" : "UTF-16BE");
+    std::vector<uint8_t> out(bytes.size() * 2);
+    char* in = const_cast<char*>(reinterpret_cast<const char*>(bytes.data()));
+    char* to = reinterpret_cast<char*>(out.data());
+    size_t inLeft = bytes.size(), outLeft = out.size();
+    iconv(cd, &in, &inLeft, &to, &outLeft);
+    iconv_close(cd);
+    out.resize(out.size() - outLeft);
+    return out;
 }
 
 // In recover mode libxml2 drops every named reference after the first
@@ -306,24 +309,27 @@ void Quiet(void*, const char*, ...) {}
 
 Fb2Book ReadFb2Book(const std::vector<uint8_t>& bytes) {
     Fb2Book book;
-    static const std::string_view kEnd = "</description";
-    book.descriptionClosed = std::search(bytes.begin(), bytes.end(), kEnd.begin(), kEnd.end()) != bytes.end();
-    book.codec = Codec(bytes);
-    const std::string text = WithNumericReferences(bytes);
+    bool converted = false;
+    const std::vector<uint8_t> utf8 = InUtf8(bytes, converted);
+    for (const std::string_view end : {"</description", ":description>"})
+        book.descriptionClosed |= std::search(utf8.begin(), utf8.end(), end.begin(), end.end()) != utf8.end();
+    const std::string text = WithNumericReferences(utf8);
     xmlSetGenericErrorFunc(nullptr, Quiet);
-    xmlDoc* doc = xmlReadMemory(text.data(), static_cast<int>(text.size()), nullptr, book.codec.c_str(),
+    // The encoding as the declaration names it, unless the book was in UTF-16.
+    xmlDoc* doc = xmlReadMemory(text.data(), static_cast<int>(text.size()), nullptr, converted ? "UTF-8" : nullptr,
                                 XML_PARSE_RECOVER | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING |
-                                    XML_PARSE_HUGE | XML_PARSE_IGNORE_ENC);
+                                    XML_PARSE_HUGE | (converted ? XML_PARSE_IGNORE_ENC : 0));
     if (!doc) return book;
     std::vector<Node> bodies;
     ForEachElement(xmlDocGetRootElement(doc), [&](Node node) {
-        if (Is(node, "description") && book.title.empty()) ReadDescription(node, book);
+        if (Is(node, "description") && !std::exchange(book.hasDescription, true)) ReadDescription(node, book);
         if (Is(node, "body") && !InsideBody(node)) bodies.push_back(node);
         if (!Is(node, "binary")) return;
         Fb2Image image{Attribute(node, "id"), Attribute(node, "content-type"), Base64(Content(node)), "", 0, 0};
         ProbeImage(image);
         book.images.push_back(std::move(image));
     });
+    book.hasBody = !bodies.empty();
     ReadBodies(bodies, book);
     xmlFreeDoc(doc);
     return book;

@@ -20,7 +20,7 @@ struct Fb2Image {
 };
 
 struct Fb2Book {
-    std::string codec;             // the code page the converter reads the file with
+    bool hasDescription = false, hasBody = false;
     bool descriptionClosed = false;
     std::string title;             // book-title of title-info, UTF-8, blanks collapsed
     std::string firstAuthorFirstName;

@@ -21,9 +21,9 @@ using test::TestDataPath;
 
 const std::string kSettings = std::string(TAVORIN_SOURCE_DIR) + "/default_styles.sini";
 
-// Books of different kinds: encodings, a cover image, an archive, a book the
-// converter refuses (exit 10); from the corpus, when it is here, images,
-// tables, many bodies and notes.
+// Books of different kinds: encodings (UTF-16 too), a cover image, archives
+// (one the converter refuses), a book without a description; from the corpus,
+// when it is here, images, tables, many bodies and notes.
 std::vector<std::string> Books() {
     std::vector<std::string> books = {
         TestDataPath("utf-8/twain_tom_sawyer_en.fb2"),
@@ -33,6 +33,8 @@ std::vector<std::string> Books() {
         TestDataPath("generated/ru_koi8r.fb2"),
         TestDataPath("generated/ru_utf8.fb2.zip"),
         TestDataPath("malformed/fbreaderj_karenina_no_description_cp1251.fb2"),
+        TestDataPath("generated/ru_utf16le_bom.fb2"),
+        TestDataPath("generated/refused_two_members.zip"),
     };
     for (const char* name : {"utf-8/pandoc_images_png_jpeg.fb2", "utf-8/pandoc_tables.fb2",
                              "utf-8/rglazkov_many_bodies.fb2", "utf-8/fbreaderj_minihelp_zh.fb2"}) {
