@@ -139,7 +139,7 @@ pid_t ConverterChildOf(pid_t parent) {
         const pid_t pid = std::stoi(name);
         if (ppid != parent) continue;
         const std::vector<std::string> args = CommandLineOf(pid);
-        if (!args.empty() && args[0] == "/proc/self/exe") return pid;
+        if (!args.empty() && args[0] == "tavorin_c") return pid;
     }
     return -1;
 }
