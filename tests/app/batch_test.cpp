@@ -5,6 +5,7 @@
 // SIGTERM and run again; and the codes of a batch that cannot start.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -148,6 +149,17 @@ pid_t ConverterChildOf(pid_t parent) {
         }
     }
     return -1;
+}
+
+// The first child of `parent` found running the converter; -1 when none
+// shows within a minute.
+pid_t AwaitConverterChild(pid_t parent) {
+    const auto giveUp = steady_clock::now() + std::chrono::seconds(60);
+    pid_t child = ConverterChildOf(parent);
+    for (; child < 0 && steady_clock::now() < giveUp; child = ConverterChildOf(parent)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return child;
 }
 
 // The value after `option` in the arguments.
@@ -403,12 +415,7 @@ TEST(Batch, ChildEndedBySignalIsAFailureWithoutOutput) {
         const pid_t batch = StartConverter(BatchArgs(dir.file("lib"), dir.file("out"), temp, options), dir.file("log"));
         std::string killed;
         if (c.killFromOutside) {
-            const auto giveUp = steady_clock::now() + std::chrono::seconds(60);
-            pid_t child = -1;
-            while (child < 0 && steady_clock::now() < giveUp) {
-                child = ConverterChildOf(batch);
-                if (child < 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            }
+            const pid_t child = AwaitConverterChild(batch);
             ASSERT_GT(child, 0) << "no child found";
             killed = fs::path(OptionValue(CommandLineOf(child), "-i")).filename().string();
             kill(child, SIGKILL);
@@ -432,43 +439,94 @@ TEST(Batch, ChildEndedBySignalIsAFailureWithoutOutput) {
     }
 }
 
+// Stopped by SIGTERM, by SIGHUP (a closed terminal) or by Ctrl-C (SIGINT to
+// the whole foreground process group), the batch kills its children, marks
+// their books interrupted, removes its folders, writes summary and report;
+// killed by SIGKILL, its children die with it and the next run removes its
+// folders. The next run completes the library.
 TEST(Batch, StoppedBatchKeepsFinishedBooksAndTheNextRunCompletesIt) {
-    ScratchDir dir, temp;
-    const std::vector<std::string> names = LargeBookLibrary(dir, 8);
-    const std::vector<uint8_t> reference = SingleConversion(dir.file("lib/" + names[0]), temp);
-    const std::vector<std::string> args = BatchArgs(dir.file("lib"), dir.file("out"), temp, {"-j", "2"});
-    const pid_t batch = StartConverter(args, dir.file("log"));
-    const auto giveUp = steady_clock::now() + std::chrono::seconds(120);
-    const auto anyBook = [&] {
-        std::error_code ec;
-        for (const std::string& name : names) {
-            if (fs::exists(dir.path() / "out" / (fs::path(name).stem().string() + ".lrf"), ec)) return true;
+    constexpr int kToGroup = 1000;  // the signal goes to the batch's process group, as a terminal sends it
+    prctl(PR_SET_CHILD_SUBREAPER, 1);
+    for (const int signal : {SIGTERM, SIGHUP, kToGroup + SIGINT, SIGKILL}) {
+        SCOPED_TRACE(signal);
+        ScratchDir dir, temp;
+        const std::vector<std::string> names = LargeBookLibrary(dir, 8);
+        const std::vector<uint8_t> reference = SingleConversion(dir.file("lib/" + names[0]), temp);
+        const std::string report = dir.file("report.csv");
+        const std::vector<std::string> args = BatchArgs(dir.file("lib"), dir.file("out"), temp, {"-j", "2"});
+        std::vector<std::string> reported = args;
+        reported.insert(reported.end(), {"--report", report});
+        const pid_t batch = StartConverter(reported, dir.file("log"), [] { setpgid(0, 0); });
+        const auto giveUp = steady_clock::now() + std::chrono::seconds(120);
+        const auto anyBook = [&] {
+            std::error_code ec;
+            for (const std::string& name : names) {
+                if (fs::exists(dir.path() / "out" / (fs::path(name).stem().string() + ".lrf"), ec)) return true;
+            }
+            return false;
+        };
+        while (!anyBook() && steady_clock::now() < giveUp) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        // A child stopped before the batch is killed can only end by the batch's end.
+        const pid_t child = signal == SIGKILL ? AwaitConverterChild(batch) : 0;
+        if (child > 0) kill(child, SIGSTOP);
+        kill(signal > kToGroup ? -batch : batch, signal % kToGroup);
+        ASSERT_EQ(WaitForExit(batch), 128 + signal % kToGroup) << ReadFileText(dir.file("log"));
+        if (signal == SIGKILL) {  // this process has become the orphaned child's parent
+            int status = 0;
+            pid_t ended = 0;
+            while (child > 0 && (ended = waitpid(child, &status, WNOHANG)) == 0 && steady_clock::now() < giveUp) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            if (ended == 0) kill(child, SIGKILL);
+            EXPECT_TRUE(ended == child && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "child outlived the batch";
         }
-        return false;
-    };
-    while (!anyBook() && steady_clock::now() < giveUp) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    kill(batch, SIGTERM);
-    ASSERT_EQ(WaitForExit(batch), 128 + SIGTERM) << ReadFileText(dir.file("log"));
 
-    const std::set<std::string> finished = FilesUnder(dir.path() / "out");
-    EXPECT_GE(finished.size(), 1u);
-    EXPECT_LT(finished.size(), names.size());
-    for (const std::string& file : finished) {
-        EXPECT_EQ(fs::path(file).extension(), ".lrf") << file;
-        EXPECT_EQ(ReadFileBytes((dir.path() / "out" / file).string()), reference) << file;
+        std::set<std::string> finished;
+        for (const std::string& name : names) {
+            const std::string output = fs::path(name).stem().string() + ".lrf";
+            if (!fs::exists(dir.path() / "out" / output)) continue;
+            finished.insert(output);
+            EXPECT_EQ(ReadFileBytes(dir.file("out/" + output)), reference) << output;
+        }
+        EXPECT_GE(finished.size(), 1u);
+        EXPECT_LT(finished.size(), names.size());
+        if (signal != SIGKILL) {
+            EXPECT_EQ(FilesUnder(dir.path() / "out"), finished);
+            EXPECT_TRUE(IsEmptyFolder(temp.path()));
+            const std::map<std::string, ReportRow> rows = ReadReport(report);
+            EXPECT_EQ(rows.size(), names.size());
+            for (const auto& [name, row] : rows) {
+                EXPECT_EQ(row.at("result"), finished.count(fs::path(name).stem().string() + ".lrf") ? "converted"
+                                                                                                    : "interrupted");
+            }
+        }
+
+        const CommandResult rerun = RunConverterExe(args);
+        EXPECT_EQ(rerun.exitCode, 0) << rerun.output;
+        EXPECT_NE(rerun.output.find(", skipped " + std::to_string(finished.size())), std::string::npos) << rerun.output;
+        for (const std::string& name : names) {
+            EXPECT_EQ(ReadFileBytes(dir.file("out/" + fs::path(name).stem().string() + ".lrf")), reference) << name;
+        }
+        EXPECT_TRUE(IsEmptyFolder(temp.path()));
+        EXPECT_EQ(FilesUnder(dir.path() / "out").size(), names.size());
     }
+}
+
+// A closed standard output only means that nobody watches: every book is
+// converted, the report written, nothing left behind.
+TEST(Batch, ClosedStandardOutputLosesNothing) {
+    ScratchDir dir, temp;
+    const std::vector<std::string> names = LargeBookLibrary(dir, 4);
+    std::string command = ShellQuote(TAVORIN_EXE);
+    for (const std::string& arg : BatchArgs(dir.file("lib"), dir.file("out"), temp, {"-j", "1", "--report",
+                                                                                     dir.file("r.csv")})) {
+        command += " " + ShellQuote(arg);
+    }
+    EXPECT_EQ(RunCommand("(" + command + "; echo $? > " + dir.file("code") + ") | true").exitCode, 0);
+    EXPECT_EQ(ReadFileText(dir.file("code")), "0\n");
+    EXPECT_EQ(ReadReport(dir.file("r.csv")).size(), names.size());
+    EXPECT_EQ(FilesUnder(dir.path() / "out").size(), names.size());
     EXPECT_TRUE(IsEmptyFolder(temp.path()));
-
-    const CommandResult rerun = RunConverterExe(args);
-    EXPECT_EQ(rerun.exitCode, 0) << rerun.output;
-    EXPECT_NE(rerun.output.find("Converted " + std::to_string(names.size() - finished.size()) + ", skipped " +
-                                std::to_string(finished.size()) + " (" + std::to_string(finished.size()) +
-                                " up to date"),
-              std::string::npos)
-        << rerun.output;
-    for (const std::string& name : names) {
-        EXPECT_EQ(ReadFileBytes(dir.file("out/" + fs::path(name).stem().string() + ".lrf")), reference) << name;
-    }
 }
 
 // A batch that cannot start ends with the single-book code of its problem;
