@@ -33,6 +33,7 @@ TEST(CommandLine, FewerThanTwoArgumentsPrintUsage) {
         EXPECT_NE(r.output.find("tavorin_c  v1.4"), std::string::npos) << r.output;
         EXPECT_NE(r.output.find("tavorin_c.exe [-s styles] [-t tempfolder] -i inputfile -o outputfile"),
                   std::string::npos);
+        EXPECT_NE(r.output.find("-i library -o outfolder/"), std::string::npos);
     }
 }
 
