@@ -115,7 +115,8 @@ TEST(CommandLine, RefusedInputsEndWithTheirMessage) {
         std::string message;
     } cases[] = {
         {dir.file("missing.fb2"), 4, "Error: Cannot open input file"},
-        {TestDataPath("generated/refused_two_members.zip"), 5, "Error: More than 1 file in archive"},
+        {TestDataPath("generated/refused_two_members.zip"), 5, "Error: More than 1 file in archive\nThe archive "
+                                                               "holds several books: with a folder as -o (ending in '/') each one is converted"},
         {TestDataPath("generated/refused_only_folder.zip"), 5, "Error: More than 1 file in archive"},
         {dir.file("damaged.zip"), 6, "Error: Cannot extract file to TempDir\\forLRFconversion"},
         {TestDataPath("generated/refused_member_not_xml.zip"), 8, "Error: Extracted file is not fb2 file"},
