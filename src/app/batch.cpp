@@ -3,6 +3,9 @@
 // remove the folders, print the summary, write the report.
 #include "app/batch.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -92,6 +95,11 @@ int Run(BatchOptions& options, const StopHandling& stop, Console& console) {
 }  // namespace
 
 int RunBatch(BatchOptions options, Console& console) {
+    // A standard stream that was closed gets /dev/null, so that no file the
+    // batch opens (its report, a lock) takes its number and its writes.
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (fcntl(fd, F_GETFD) < 0 && open("/dev/null", O_RDWR) < 0) break;
+    }
     StopHandling stop;
     BeginStopHandling(stop);
     const int code = Run(options, stop, console);
