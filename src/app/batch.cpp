@@ -1,13 +1,16 @@
-// A batch from start to end: plan the books, make the batch's own folders,
-// run the children, remove the folders, print the summary, write the report.
+// A batch from start to end: plan the books, open the report, make the
+// batch's own folders (removing those of killed batches), run the children,
+// remove the folders, print the summary, write the report.
 #include "app/batch.h"
 
-#include <stdlib.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
 
+#include "app/batch_folders.h"
 #include "app/batch_plan.h"
 #include "app/batch_report.h"
 #include "app/batch_runner.h"
@@ -20,20 +23,40 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A fresh folder "<parent>/<prefix>XXXXXX"; empty when it cannot be made.
-std::string MakeFolder(const std::string& parent, const char* prefix) {
-    std::string pattern = parent + "/" + prefix + "XXXXXX";
-    return mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
-}
+constexpr char kStagingPrefix[] = ".tavorin-batch-";  // inside the output folder
+constexpr char kWorkPrefix[] = "tavorin-batch-";      // inside the temporary folder
 
 bool AnyFailure(const BatchPlan& plan) {
     return std::any_of(plan.books.begin(), plan.books.end(),
                        [](const BatchBook& book) { return ResultInfo(book.result).countsAsFailure; });
 }
 
+// The batch's own folders, made after those of killed batches are removed.
+int MakeFolders(const BatchOptions& options, BatchFolder& staging, BatchFolder& work, Console& console) {
+    const std::string temp = options.tempFolder.substr(0, options.tempFolder.size() - 1);
+    RemoveAbandonedFolders(options.outputFolder, kStagingPrefix);
+    RemoveAbandonedFolders(temp, kWorkPrefix);
+    if (!MakeBatchFolder(options.outputFolder, kStagingPrefix, staging)) {
+        console.Line("Cannot write outputfile:" + options.outputFolder);
+        return kExitCannotWriteOutput;
+    }
+    if (!MakeBatchFolder(temp, kWorkPrefix, work)) {
+        RemoveBatchFolder(staging);
+        console.Line("Error: temp dir cannot be set");
+        return kExitNoTempDir;
+    }
+    return kExitDone;
+}
+
 int Run(BatchOptions& options, const StopHandling& stop, Console& console) {
     options.outputFolder = fs::absolute(options.outputFolder).lexically_normal().string();
     while (options.outputFolder.size() > 1 && options.outputFolder.back() == '/') options.outputFolder.pop_back();
+    std::error_code ec;
+    if (fs::exists(options.outputFolder, ec) && !fs::is_directory(options.outputFolder, ec)) {
+        console.Line("Cannot write outputfile:" + options.outputFolder +
+                     ": a file, not a folder; the books of a library go into a folder");
+        return kExitCannotWriteOutput;
+    }
 
     BatchPlan plan;
     if (const std::string message = PlanBooks(options, plan); !message.empty()) {
@@ -42,29 +65,26 @@ int Run(BatchOptions& options, const StopHandling& stop, Console& console) {
     }
     ResolveOutputs(options, plan);
 
-    std::error_code ec;
     fs::create_directories(options.outputFolder, ec);
-    BatchFolders folders;
-    folders.staging = ec ? std::string() : MakeFolder(options.outputFolder, ".tavorin-batch-");
-    if (folders.staging.empty()) {
-        console.Line("Cannot write outputfile:" + options.outputFolder);
+    ReportFile report;
+    if (!options.reportPath.empty() && !OpenReport(options.reportPath, report)) {
+        console.Line("Cannot write outputfile:" + options.reportPath);
         return kExitCannotWriteOutput;
     }
-    folders.work = MakeFolder(options.tempFolder.substr(0, options.tempFolder.size() - 1), "tavorin-batch-");
-    if (folders.work.empty()) {
-        RemoveTree(folders.staging);
-        console.Line("Error: temp dir cannot be set");
-        return kExitNoTempDir;
+    BatchFolder staging, work;
+    if (const int code = MakeFolders(options, staging, work, console); code != kExitDone) {
+        DropReport(report);
+        return code;
     }
 
     BatchProgress progress;
     StartProgress(progress, plan, console);
-    const int stopSignal = RunBooks(options, folders, stop, plan, progress);
-    RemoveTree(folders.staging);
-    RemoveTree(folders.work);
+    const int stopSignal = RunBooks(options, {staging.path, work.path}, stop, plan, progress);
+    RemoveBatchFolder(staging);
+    RemoveBatchFolder(work);
 
     PrintSummary(plan, progress, stopSignal);
-    if (!options.reportPath.empty() && !WriteCsvReport(options.reportPath, plan)) {
+    if (!options.reportPath.empty() && !FinishReport(report, plan)) {
         console.Line("Cannot write outputfile:" + options.reportPath);
         return kExitCannotWriteOutput;
     }
@@ -75,6 +95,11 @@ int Run(BatchOptions& options, const StopHandling& stop, Console& console) {
 }  // namespace
 
 int RunBatch(BatchOptions options, Console& console) {
+    // A standard stream that was closed gets /dev/null, so that no file the
+    // batch opens (its report, a lock) takes its number and its writes.
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (fcntl(fd, F_GETFD) < 0 && open("/dev/null", O_RDWR) < 0) break;
+    }
     StopHandling stop;
     BeginStopHandling(stop);
     const int code = Run(options, stop, console);

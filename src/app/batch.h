@@ -8,9 +8,9 @@
 namespace tavorin {
 
 // Runs the batch and returns the exit code: 0 when no book failed, 13 when
-// some did, 128 + the signal number when SIGINT or SIGTERM stopped it, and
+// some did, 128 + the signal number when SIGINT, SIGTERM or SIGHUP stopped it, and
 // the single-book codes for a problem of the batch itself (4 the library
-// cannot be read, 11 the output folder or the report cannot be written).
+// cannot be opened, 11 the output folder or the report cannot be written).
 // Its progress, summary and messages go to `console`.
 int RunBatch(BatchOptions options, Console& console);
 

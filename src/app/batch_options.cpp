@@ -5,9 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
-#include <exception>
 
 #include "app/batch_plan.h"
 #include "archive/zip_archive.h"
@@ -17,33 +15,6 @@ namespace tavorin {
 namespace {
 
 bool StatPath(const std::string& path, struct stat& st) { return !path.empty() && stat(path.c_str(), &st) == 0; }
-
-bool HasZipSignature(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return false;
-    unsigned char head[4] = {};
-    const bool zip = std::fread(head, 1, 4, file) == 4 && head[0] == 'P' && head[1] == 'K' && head[2] == 3 &&
-                     head[3] == 4;
-    std::fclose(file);
-    return zip;
-}
-
-// More than one member whose name marks an FB2 file. A damaged archive is no
-// batch: the single-book conversion reports it with its own code.
-bool HoldsSeveralBooks(const std::string& path) {
-    if (!HasZipSignature(path)) return false;
-    try {
-        ZipArchive archive;
-        archive.SetArchiveName(path);
-        archive.Open();
-        int books = 0;
-        for (const ZipMember& member : archive.ListFiles()) {
-            if (IsFb2Name(member.name) && ++books > 1) return true;
-        }
-    } catch (const std::exception&) {
-    }
-    return false;
-}
 
 bool ParseJobs(const std::string& text, int& jobs) {
     char* end = nullptr;
@@ -67,12 +38,12 @@ bool IsBatchRequest(const std::string& inputPath, const std::string& outputPath)
     struct stat in {}, out {};
     if (!StatPath(inputPath, in)) return false;
     const bool outExists = StatPath(outputPath, out);
-    if (S_ISDIR(in.st_mode)) return !outExists || S_ISDIR(out.st_mode);
+    if (S_ISDIR(in.st_mode)) return true;
     const bool namesFolder = outputPath.back() == '/' || (outExists && S_ISDIR(out.st_mode));
     return S_ISREG(in.st_mode) && namesFolder && HoldsSeveralBooks(inputPath);
 }
 
-std::string ScanBatchOptions(const std::vector<std::string>& args, BatchOptions& options) {
+BatchOptionError ScanBatchOptions(const std::vector<std::string>& args, BatchOptions& options) {
     const long cores = sysconf(_SC_NPROCESSORS_ONLN);
     options.jobs = cores > 0 ? static_cast<int>(cores) : 1;
     for (size_t i = 1; i < args.size(); ++i) {
@@ -81,22 +52,26 @@ std::string ScanBatchOptions(const std::vector<std::string>& args, BatchOptions&
             options.force = true;
             continue;
         }
-        if (arg != "-j" && arg != "-T" && arg != "--report" && arg != "-s" && arg != "-t" && arg != "-i" &&
-            arg != "-o") {
-            continue;
+        if (arg != "-j" && arg != "-T" && arg != "--report" && arg != "--names" && arg != "-s" && arg != "-t" &&
+            arg != "-i" && arg != "-o") {
+            return {"Error: unknown option " + arg, true};
         }
         const std::string value = i + 1 < args.size() ? args[i + 1] : std::string();
         ++i;
-        if (arg == "-j" && !ParseJobs(value, options.jobs)) return "Error: -j needs a number of jobs from 1 to 1024";
+        if (arg == "-j" && !ParseJobs(value, options.jobs)) return {"Error: -j needs a number of jobs from 1 to 1024"};
         if (arg == "-T" && !ParseSeconds(value, options.timeLimit)) {
-            return "Error: -T needs a number of seconds (0 for no limit)";
+            return {"Error: -T needs a number of seconds (0 for no limit)"};
         }
         if (arg == "--report") {
-            if (value.empty()) return "Error: --report needs a file name";
+            if (value.empty()) return {"Error: --report needs a file name"};
             options.reportPath = value;
         }
+        if (arg == "--names") {
+            if (!IsKnownNameEncoding(value)) return {"Error: --names needs a code page the system knows, as cp866"};
+            options.nameEncoding = value;
+        }
     }
-    return "";
+    return {};
 }
 
 }  // namespace tavorin

@@ -17,17 +17,24 @@ struct BatchOptions {
     bool force = false;         // convert books whose LRF is up to date as well
     double timeLimit = 300;     // seconds a child may run; 0 means no limit
     std::string reportPath;     // CSV report; empty for none
+    std::string nameEncoding;   // code page of zip member names not marked UTF-8; empty for CP437
 };
 
-// True when the call converts a library: the input is a folder (and -o is not
-// an existing file), or the input is a zip archive holding more than one FB2
-// file and -o names a folder (ends in '/' or is an existing folder). Every
-// other call is the single-book conversion, unchanged.
+// True when the call converts a library: the input is a folder, or the input
+// is a zip archive holding more than one FB2 file and -o names a folder (ends
+// in '/' or is an existing folder). Every other call is the single-book
+// conversion, unchanged.
 bool IsBatchRequest(const std::string& inputPath, const std::string& outputPath);
 
-// Reads -j, -f, -T and --report. Options are exact words and the argument
-// after -j, -T and --report is their value, as with -s, -t, -i and -o.
-// Returns an empty string, or the message for a value that is not valid.
-std::string ScanBatchOptions(const std::vector<std::string>& args, BatchOptions& options);
+// What is wrong with a batch's command line.
+struct BatchOptionError {
+    std::string message;  // empty when nothing is
+    bool showUsage = false;  // an argument that is no option of a batch
+};
+
+// Reads -j, -f, -T, --report and --names. Options are exact words and the
+// argument after -j, -T, --report and --names is their value, as with -s, -t,
+// -i and -o; any other argument is a mistake.
+BatchOptionError ScanBatchOptions(const std::vector<std::string>& args, BatchOptions& options);
 
 }  // namespace tavorin

@@ -1,6 +1,7 @@
-// The books of a batch: finding them (a folder walked recursively, or the
-// members of a many-book zip archive), where each one's LRF goes, and which
-// of them are refused, collide on one output path or are already up to date.
+// The books of a batch: finding them (a folder walked recursively, with the
+// many-book zips in it looked into, or the members of a many-book zip
+// archive), where each one's LRF goes, and which of them are refused,
+// unreadable, collide on one output path or are already up to date.
 #pragma once
 
 #include <cstddef>
@@ -24,6 +25,7 @@ enum class BookResult {
     kRefused,      // an archive member whose name leads outside the output folder
     kCollision,    // another book of the batch would land on the same output path
     kInterrupted,  // the batch was stopped before the book was done
+    kUnreadable,   // a folder or file of the library that cannot be read
 };
 
 struct ResultRow {
@@ -37,6 +39,7 @@ inline constexpr ResultRow kResultTable[] = {
     {BookResult::kFailed, "failed", true},        {BookResult::kUpToDate, "up to date", false},
     {BookResult::kNotABook, "not a book", false}, {BookResult::kRefused, "refused", true},
     {BookResult::kCollision, "collision", true},  {BookResult::kInterrupted, "interrupted", false},
+    {BookResult::kUnreadable, "unreadable", true},
 };
 
 // The table is indexed by the result: its rows follow the enumeration.
@@ -51,9 +54,10 @@ static_assert(ResultTableFollowsEnum());
 inline const ResultRow& ResultInfo(BookResult result) { return kResultTable[static_cast<size_t>(result)]; }
 
 struct BatchBook {
-    std::string shownPath;     // relative to the library folder, or the member name
-    std::string inputPath;     // the book's file; empty for an archive member
-    int64_t memberIndex = -1;  // entry index in the many-book archive
+    std::string shownPath;     // relative to the library folder (a member of a zip in it: the zip's path, '/',
+                               // the member name), or the member name
+    std::string inputPath;     // the book's file, or the archive that holds it
+    int64_t memberIndex = -1;  // entry index in that archive; -1 when the file is the book
     std::string relativeOutput;  // the LRF's path inside the output folder
     uint64_t inputBytes = 0;
     uint64_t outputBytes = 0;
@@ -64,7 +68,6 @@ struct BatchBook {
 };
 
 struct BatchPlan {
-    bool fromArchive = false;  // books are members of options.inputPath
     std::vector<BatchBook> books;  // sorted by shownPath: the report's order
 };
 
@@ -75,8 +78,13 @@ bool IsFb2Name(std::string_view name);
 // an empty string, or the message when the input cannot be read at all.
 std::string PlanBooks(const BatchOptions& options, BatchPlan& plan);
 
-// Marks as collisions every book whose output path another book shares, and
-// as up to date (unless `force`) every pending book whose LRF is newer than it.
+// True when a zip at the path holds more than one member named as an FB2 file.
+bool HoldsSeveralBooks(const std::string& path);
+
+// Marks as collisions every book whose output path another book shares (in
+// any case: a reader's FAT card does not tell them apart), and as up to date
+// (unless `force`) every pending book whose output is a whole LRF newer than
+// the book.
 void ResolveOutputs(const BatchOptions& options, BatchPlan& plan);
 
 }  // namespace tavorin

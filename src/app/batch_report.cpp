@@ -1,10 +1,14 @@
 // The batch's progress line, summary and CSV report.
 #include "app/batch_report.h"
 
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
-#include <fstream>
+#include <filesystem>
 
 
 namespace tavorin {
@@ -56,7 +60,33 @@ std::string CsvField(const std::string& text) {
     return quoted + "\"";
 }
 
+// Results whose row shows the exit code.
+bool HasExitCode(BookResult result) {
+    return result == BookResult::kConverted || result == BookResult::kFailed || result == BookResult::kUnreadable;
+}
+
 bool IsConversion(BookResult result) { return result == BookResult::kConverted || result == BookResult::kFailed; }
+
+bool WriteAll(int fd, const std::string& text) {
+    for (size_t done = 0; done < text.size();) {
+        const ssize_t n = write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+std::string CsvText(const BatchPlan& plan) {
+    std::string text = "path,result,exit code,message,input bytes,output bytes,milliseconds\r\n";
+    for (const BatchBook& book : plan.books) {
+        text += CsvField(book.shownPath) + ',' + CsvField(std::string(ResultInfo(book.result).word)) + ',' +
+                (HasExitCode(book.result) ? std::to_string(book.exitCode) : "") + ',' + CsvField(book.message) +
+                ',' + std::to_string(book.inputBytes) + ',' + std::to_string(book.outputBytes) + ',' +
+                (IsConversion(book.result) ? std::to_string(book.milliseconds) : "") + "\r\n";
+    }
+    return text;
+}
 
 }  // namespace
 
@@ -65,12 +95,17 @@ void StartProgress(BatchProgress& progress, const BatchPlan& plan, Console& cons
     progress.console = &console;
     progress.terminal = isatty(STDOUT_FILENO) == 1;
     progress.start = BatchClock::now();
-    for (const BatchBook& book : plan.books) progress.total += book.result == BookResult::kPending ? 1 : 0;
+    for (const BatchBook& book : plan.books) {
+        const bool failedAlready = ResultInfo(book.result).countsAsFailure;
+        progress.total += book.result == BookResult::kPending || failedAlready ? 1 : 0;
+        progress.done += failedAlready ? 1 : 0;
+    }
+    progress.failed = progress.done;
 }
 
 void ShowBookDone(BatchProgress& progress, const BatchBook& book) {
     ++progress.done;
-    if (book.result == BookResult::kFailed) ++progress.failed;
+    if (ResultInfo(book.result).countsAsFailure) ++progress.failed;
     if (progress.terminal) {
         DrawLine(progress);
         return;
@@ -93,38 +128,59 @@ void PrintSummary(const BatchPlan& plan, const BatchProgress& progress, int stop
     if (stopSignal != 0)
         progress.console->Line("Stopped by signal " + std::to_string(stopSignal) + ": finished books are kept");
     const size_t skipped = count(BookResult::kUpToDate) + count(BookResult::kNotABook);
-    const size_t failed = count(BookResult::kFailed) + count(BookResult::kRefused) + count(BookResult::kCollision);
+    size_t failed = 0;
+    for (const ResultRow& row : kResultTable) failed += row.countsAsFailure ? count(row.result) : 0;
     std::string line = "Converted " + std::to_string(count(BookResult::kConverted)) + ", skipped " +
                        std::to_string(skipped) + " (" + std::to_string(count(BookResult::kUpToDate)) +
                        " up to date, " + std::to_string(count(BookResult::kNotABook)) + " not books), failed " +
                        std::to_string(failed);
+    if (count(BookResult::kUnreadable) > 0) line += " (" + std::to_string(count(BookResult::kUnreadable)) + " unreadable)";
     if (count(BookResult::kInterrupted) > 0) {
         line += ", not done " + std::to_string(count(BookResult::kInterrupted) + count(BookResult::kPending));
     }
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.1f", ElapsedSeconds(progress));
-    progress.console->Line(line + ", in " + seconds + " s");
+    line += ", in " + std::string(seconds) + " s";
+    progress.console->Line(line);
+    bool listed = false;
     for (const BatchBook& book : plan.books) {
         const ResultRow& row = ResultInfo(book.result);
         if (!row.countsAsFailure) continue;
         std::string entry = "  " + book.shownPath + ": " + std::string(row.word);
-        if (book.result == BookResult::kFailed) entry += ", code " + std::to_string(book.exitCode);
+        if (HasExitCode(book.result)) entry += ", code " + std::to_string(book.exitCode);
         progress.console->Line(entry + ", " + book.message);
+        listed = true;
     }
+    if (listed) progress.console->Line(line);  // a long list would have scrolled the counts away
 }
 
-bool WriteCsvReport(const std::string& path, const BatchPlan& plan) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << "path,result,exit code,message,input bytes,output bytes,milliseconds\r\n";
-    for (const BatchBook& book : plan.books) {
-        const bool converted = IsConversion(book.result);
-        out << CsvField(book.shownPath) << ',' << CsvField(std::string(ResultInfo(book.result).word)) << ','
-            << (converted ? std::to_string(book.exitCode) : "") << ',' << CsvField(book.message) << ','
-            << book.inputBytes << ',' << book.outputBytes << ',' << (converted ? std::to_string(book.milliseconds) : "")
-            << "\r\n";
-    }
-    out.close();
-    return !out.fail();
+bool OpenReport(const std::string& path, ReportFile& report) {
+    const std::filesystem::path target(path);
+    std::string pattern = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+    const int fd = mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0) return false;
+    // The permissions a newly created report would get.
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
+    report = {path, std::move(pattern), fd};
+    return true;
+}
+
+bool FinishReport(ReportFile& report, const BatchPlan& plan) {
+    bool written = WriteAll(report.fd, CsvText(plan)) && fsync(report.fd) == 0;
+    written = close(report.fd) == 0 && written;
+    report.fd = -1;
+    written = written && std::rename(report.partPath.c_str(), report.path.c_str()) == 0;
+    if (written) report.partPath.clear();
+    DropReport(report);
+    return written;
+}
+
+void DropReport(ReportFile& report) {
+    if (report.fd >= 0) close(report.fd);
+    if (!report.partPath.empty()) unlink(report.partPath.c_str());
+    report = ReportFile{};
 }
 
 }  // namespace tavorin

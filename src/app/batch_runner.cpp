@@ -10,6 +10,10 @@
 // stderr). Whatever way the child ends, both are removed; only a child that
 // ends with code 0 has its book renamed to its output path.
 //
+// Each child runs in a process group of its own, so that the terminal's
+// Ctrl-C reaches the batch alone (it stops its children itself), and dies
+// with the batch (PR_SET_PDEATHSIG), so none converts on as an orphan.
+//
 // The batch sleeps until a child ends (a pidfd becomes readable), a time
 // limit runs out or a stop signal arrives: the children's progress output
 // goes to their file, not through a pipe that would wake the batch at every
@@ -18,7 +22,8 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
+#include <sched.h>
+#include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -54,6 +59,10 @@ constexpr int kTickMilliseconds = 1000;
 // Without pidfds (kernels before 5.3) the children are looked at this often.
 constexpr int kPollMilliseconds = 10;
 constexpr char kOutputName[] = "output";
+// The name the children show in the process table.
+constexpr char kChildName[] = "tavorin_c";
+// The stack the child runs on until it execs.
+constexpr size_t kChildStackBytes = 64 * 1024;
 
 struct RunningJob {
     size_t book = 0;
@@ -73,8 +82,10 @@ struct Runner {
     const StopHandling& stop;
     BatchPlan& plan;
     BatchProgress& progress;
-    std::optional<ZipArchive> archive;  // open for the whole run when the books are members
+    std::optional<ZipArchive> archive;  // the archive of the last member extracted, kept open for the next
+    std::string archivePath;
     std::vector<RunningJob> jobs;
+    std::vector<char> childStack = std::vector<char>(kChildStackBytes);
 };
 
 std::string SignalText(int signal) {
@@ -133,59 +144,83 @@ void FailBook(BatchBook& book, int code, std::string message) {
 // The book's input file: the book itself, or its member extracted into the
 // child's work folder. Throws ArchiveError.
 std::string PrepareInput(Runner& runner, const BatchBook& book, const RunningJob& job) {
-    if (!runner.plan.fromArchive) return book.inputPath;
-    if (!runner.archive) {
+    if (book.memberIndex < 0) return book.inputPath;
+    if (!runner.archive || runner.archivePath != book.inputPath) {
+        runner.archive.reset();
         runner.archive.emplace();
-        runner.archive->SetArchiveName(runner.options.inputPath);
+        runner.archive->SetArchiveName(book.inputPath);
         runner.archive->Open();
+        runner.archivePath = book.inputPath;
     }
     runner.archive->SetFolder(job.workDir + "/");
     return runner.archive->ExtractMember(book.memberIndex, "book.fb2");
 }
 
+// What the child does from its start to the exec, all prepared beforehand:
+// it shares the batch's memory until then, so it only makes system calls.
+struct ChildStart {
+    const char* path;
+    char* const* argv;
+    const char* outputFile;
+    pid_t parent;
+    int error;  // set by the child when it cannot start the converter
+};
+
+// The child's side of Spawn; it never returns.
+__attribute__((no_sanitize("address", "undefined"))) int ChildMain(void* argument) {
+    ChildStart& start = *static_cast<ChildStart*>(argument);
+    setpgid(0, 0);
+    // Checked after it is set: a batch that died just before has left the child to another parent.
+    if (prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || getppid() != start.parent) _exit(127);
+    for (const int signal : kStopSignals) ::signal(signal, SIG_DFL);
+    ::signal(SIGPIPE, SIG_DFL);
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    const int in = open("/dev/null", O_RDONLY);
+    const int out = open(start.outputFile, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (in >= 0 && out >= 0 && dup2(in, STDIN_FILENO) >= 0 && dup2(out, STDOUT_FILENO) >= 0 &&
+        dup2(out, STDERR_FILENO) >= 0) {
+        if (in > STDERR_FILENO) close(in);
+        if (out > STDERR_FILENO) close(out);
+        execve(start.path, start.argv, environ);
+    }
+    start.error = errno;
+    _exit(127);
+}
+
 // Starts the child for the book; the child's stdout and stderr go to the
 // output file in its work folder and its stdin is /dev/null. Returns 0 or
-// the error number.
+// the error number. The batch waits (CLONE_VFORK) until the child has
+// started the converter or failed to.
 int Spawn(Runner& runner, RunningJob& job, const std::string& input) {
     const std::string outputFile = job.workDir + "/" + kOutputName;
-    const std::vector<std::string> args = {runner.options.selfPath, "-s", runner.options.settingsPath, "-t",
-                                           job.workDir, "-i", input, "-o", job.stagedBook};
+    const std::vector<std::string> args = {kChildName, "-s", runner.options.settingsPath, "-t", job.workDir, "-i",
+                                           input, "-o", job.stagedBook};
     std::vector<char*> argv;
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-    // The child starts with the stop signals unblocked and at their defaults.
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t none, stops;
-    sigemptyset(&none);
-    sigemptyset(&stops);
-    sigaddset(&stops, SIGINT);
-    sigaddset(&stops, SIGTERM);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setsigdefault(&attributes, &stops);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-
-    const int error = posix_spawn(&job.pid, argv[0], &actions, &attributes, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
-    if (error != 0) return error;
+    ChildStart start{runner.options.selfPath.c_str(), argv.data(), outputFile.c_str(), getpid(), 0};
+    job.pid = clone(ChildMain, runner.childStack.data() + runner.childStack.size(), CLONE_VM | CLONE_VFORK | SIGCHLD,
+                    &start);
+    if (job.pid < 0) return errno;
+    if (start.error != 0) {
+        int status = 0;
+        waitpid(job.pid, &status, 0);
+        return start.error;
+    }
     // Through syscall(): the C library's wrapper is newer than this kernel call.
     job.exitFd = static_cast<int>(syscall(SYS_pidfd_open, job.pid, 0));
     return 0;
 }
 
-// Moves the staged book to its output path, making its folders.
-bool PlaceBook(const std::string& staged, const std::string& target) {
+// Moves the staged book to its output path, making its folders; returns
+// why it cannot, or an empty string.
+std::string PlaceBook(const std::string& staged, const std::string& target) {
     std::error_code ec;
     fs::create_directories(fs::path(target).parent_path(), ec);
-    return !ec && std::rename(staged.c_str(), target.c_str()) == 0;
+    if (ec) return ec.message();
+    return std::rename(staged.c_str(), target.c_str()) == 0 ? std::string() : std::strerror(errno);
 }
 
 void RecordExit(Runner& runner, RunningJob& job, int status) {
@@ -206,8 +241,8 @@ void RecordExit(Runner& runner, RunningJob& job, int status) {
         struct stat st {};
         if (stat(job.stagedBook.c_str(), &st) != 0) {
             FailBook(book, 0, "no book was written");
-        } else if (!PlaceBook(job.stagedBook, target)) {
-            FailBook(book, kExitCannotWriteOutput, "Cannot write outputfile:" + target);
+        } else if (const std::string reason = PlaceBook(job.stagedBook, target); !reason.empty()) {
+            FailBook(book, kExitCannotWriteOutput, "Cannot write outputfile:" + target + ": " + reason);
         } else {
             book.result = BookResult::kConverted;
             book.outputBytes = static_cast<uint64_t>(st.st_size);
@@ -335,7 +370,7 @@ void RemoveTree(const std::string& path) {
 
 int RunBooks(const BatchOptions& options, const BatchFolders& folders, const StopHandling& stop, BatchPlan& plan,
              BatchProgress& progress) {
-    Runner runner{options, folders, stop, plan, progress, std::nullopt, {}};
+    Runner runner{options, folders, stop, plan, progress, std::nullopt, {}, {}};
     const size_t jobLimit = static_cast<size_t>(options.jobs);
     size_t next = 0;
     for (;;) {

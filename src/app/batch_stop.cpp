@@ -1,6 +1,9 @@
 // Stop signals of a batch: a handler that only records the signal.
 #include "app/batch_stop.h"
 
+#include <cstddef>
+#include <iterator>
+
 namespace tavorin {
 
 namespace {
@@ -21,23 +24,27 @@ void BeginStopHandling(StopHandling& handling) {
     action.sa_handler = RecordStop;
     sigemptyset(&action.sa_mask);
     action.sa_flags = 0;  // no SA_RESTART: the wait returns at once with EINTR
-    sigaction(SIGINT, &action, &handling.oldInt);
-    sigaction(SIGTERM, &action, &handling.oldTerm);
-    // A batch started in the background by a shell ignores SIGINT, and keeps doing so.
-    if (handling.oldInt.sa_handler == SIG_IGN) sigaction(SIGINT, &handling.oldInt, nullptr);
     sigset_t stops;
     sigemptyset(&stops);
-    sigaddset(&stops, SIGINT);
-    sigaddset(&stops, SIGTERM);
+    for (size_t i = 0; i < std::size(kStopSignals); ++i) {
+        sigaction(kStopSignals[i], &action, &handling.oldStops[i]);
+        // A batch started in the background by a shell ignores SIGINT, one
+        // under nohup SIGHUP, and keeps doing so.
+        if (handling.oldStops[i].sa_handler == SIG_IGN) sigaction(kStopSignals[i], &handling.oldStops[i], nullptr);
+        sigaddset(&stops, kStopSignals[i]);
+    }
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGPIPE, &ignore, &handling.oldPipe);
     sigprocmask(SIG_BLOCK, &stops, &handling.oldMask);
     handling.waitMask = handling.oldMask;
-    sigdelset(&handling.waitMask, SIGINT);
-    sigdelset(&handling.waitMask, SIGTERM);
+    for (const int signal : kStopSignals) sigdelset(&handling.waitMask, signal);
 }
 
 void EndStopHandling(const StopHandling& handling) {
-    sigaction(SIGINT, &handling.oldInt, nullptr);
-    sigaction(SIGTERM, &handling.oldTerm, nullptr);
+    for (size_t i = 0; i < std::size(kStopSignals); ++i) sigaction(kStopSignals[i], &handling.oldStops[i], nullptr);
+    sigaction(SIGPIPE, &handling.oldPipe, nullptr);
     sigprocmask(SIG_SETMASK, &handling.oldMask, nullptr);
 }
 

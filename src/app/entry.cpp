@@ -6,11 +6,13 @@
 #include <unistd.h>
 
 #include <exception>
+#include <filesystem>
 #include <optional>
 #include <string_view>
 
 #include "app/batch.h"
 #include "app/batch_options.h"
+#include "app/batch_plan.h"
 #include "app/temp_folder.h"
 #include "settings/conversion_settings.h"
 #include "tavorin/convert.h"
@@ -30,6 +32,12 @@ constexpr std::string_view kUsageLines[] = {
     "tavorin_c.exe [-s styles] [-t tempfolder] -i inputfile -o outputfile",
     "styles: *.sini file with conversion settings",
     "tempfolder: path to folder for temporary files",
+    "",
+    "tavorin_c.exe [-s styles] [-t tempfolder] [-j jobs] [-f] [-T seconds] [--report file.csv]",
+    "              [--names codepage] -i library -o outfolder/",
+    "library: a folder of books (looked into recursively), or a zip of many books",
+    "-j: books converted at once; -f: convert books whose LRF is up to date as well",
+    "-T: time limit of one book; --names: code page of zip member names (cp866)",
 };
 
 void PrintUsage(Console& console) {
@@ -70,6 +78,15 @@ CommandPaths ScanOptions(const std::vector<std::string>& args) {
     return paths;
 }
 
+// The executable's own file, which the batch's children run: by its name,
+// so that they show as tavorin_c in the process table; /proc/self/exe when
+// that file has gone (replaced while the batch runs).
+std::string SelfPath() {
+    std::error_code ec;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return !ec && std::filesystem::exists(self, ec) ? self.string() : "/proc/self/exe";
+}
+
 // The batch gets the paths start-up has completed and the temporary folder
 // and settings file checked, as for one book; -j, -f, -T and --report are
 // read only now, so they change nothing for one book.
@@ -86,9 +103,10 @@ int StartBatch(const std::vector<std::string>& args, const CommandPaths& paths, 
     options.tempFolder = *tempFolder;
     options.inputPath = paths.inputPath;
     options.outputFolder = paths.outputPath;
-    options.selfPath = "/proc/self/exe";
-    if (const std::string message = ScanBatchOptions(args, options); !message.empty()) {
-        console.Line(message);
+    options.selfPath = SelfPath();
+    if (const BatchOptionError error = ScanBatchOptions(args, options); !error.message.empty()) {
+        console.Line(error.message);
+        if (error.showUsage) PrintUsage(console);
         return kExitNoPaths;
     }
     return RunBatch(std::move(options), console);
@@ -112,7 +130,12 @@ int StartUp(const std::vector<std::string>& args, bool allowBatch, Console& cons
     if (paths.settingsPath.empty()) paths.settingsPath = currentFolder + "/default_styles.sini";
     else CompletePath(paths.settingsPath, currentFolder);
     if (allowBatch && IsBatchRequest(paths.inputPath, paths.outputPath)) return StartBatch(args, paths, console);
-    return ConvertBook(paths.inputPath, paths.outputPath, paths.settingsPath, paths.tempFolder, *console.sink).exitCode;
+    const int code =
+        ConvertBook(paths.inputPath, paths.outputPath, paths.settingsPath, paths.tempFolder, *console.sink).exitCode;
+    if (allowBatch && code == kExitArchiveCount && HoldsSeveralBooks(paths.inputPath)) {
+        console.Line("The archive holds several books: with a folder as -o (ending in '/') each one is converted");
+    }
+    return code;
 }
 
 int RunArguments(const std::vector<std::string>& args, bool allowBatch, ConsoleSink& sink) {

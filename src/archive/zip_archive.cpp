@@ -3,6 +3,7 @@
 #include "archive/zip_archive.h"
 
 #include <fcntl.h>
+#include <iconv.h>
 #include <unistd.h>
 #include <zip.h>
 
@@ -39,9 +40,47 @@ std::string_view EntryName(zip& archive, zip_int64_t index) {
     return name;
 }
 
-// Entries whose name ends in '/' are folders; every other entry is a file,
-// whatever folder it lies in.
-bool IsFolderEntry(std::string_view name) { return !name.empty() && name.back() == '/'; }
+// Entries whose name ends in '/' (or '\\', as Windows tools write them) are
+// folders; every other entry is a file, whatever folder it lies in.
+bool IsFolderEntry(std::string_view name) { return !name.empty() && (name.back() == '/' || name.back() == '\\'); }
+
+// A converter from one code page to UTF-8, closed with the object.
+struct NameDecoder {
+    iconv_t cd = reinterpret_cast<iconv_t>(-1);
+    explicit NameDecoder(const std::string& encoding) {
+        if (!encoding.empty()) cd = iconv_open("UTF-8", encoding.c_str());
+    }
+    ~NameDecoder() {
+        if (Valid()) iconv_close(cd);
+    }
+    NameDecoder(const NameDecoder&) = delete;
+    NameDecoder& operator=(const NameDecoder&) = delete;
+    bool Valid() const { return cd != reinterpret_cast<iconv_t>(-1); }
+};
+
+// The name decoded by `decoder`; empty when a byte has no character there.
+std::string Decode(NameDecoder& decoder, std::string_view raw) {
+    std::string in(raw), out(raw.size() * 4 + 4, '\0');
+    char* from = in.data();
+    char* to = out.data();
+    size_t inLeft = in.size(), outLeft = out.size();
+    iconv(decoder.cd, nullptr, nullptr, nullptr, nullptr);
+    if (iconv(decoder.cd, &from, &inLeft, &to, &outLeft) == static_cast<size_t>(-1)) return "";
+    out.resize(out.size() - outLeft);
+    return out;
+}
+
+// libzip decodes a name that is neither flagged UTF-8 nor valid UTF-8 from
+// CP437; then, and only then, the raw name is decoded from the legacy code
+// page instead.
+std::string MemberName(zip& archive, zip_int64_t index, NameDecoder& legacy) {
+    const std::string guessed(EntryName(archive, index));
+    if (!legacy.Valid()) return guessed;
+    const char* raw = zip_get_name(&archive, static_cast<zip_uint64_t>(index), ZIP_FL_ENC_RAW);
+    if (raw == nullptr || guessed == raw) return guessed;
+    const std::string decoded = Decode(legacy, raw);
+    return decoded.empty() ? guessed : decoded;
+}
 
 // Writes all of the bytes; a short write (disk full) is a failure, not a
 // truncated file.
@@ -114,8 +153,11 @@ std::string ZipArchive::ExtractSingle(std::string_view fileName) {
     return ExtractMember(index, fileName);
 }
 
-std::vector<ZipMember> ZipArchive::ListFiles() {
+bool IsKnownNameEncoding(const std::string& encoding) { return NameDecoder(encoding).Valid(); }
+
+std::vector<ZipMember> ZipArchive::ListFiles(const std::string& legacyEncoding) {
     zip& archive = Archive();
+    NameDecoder legacy(legacyEncoding);
     std::vector<ZipMember> files;
     const zip_int64_t entries = EntryCount(archive);
     for (zip_int64_t i = 0; i < entries; ++i) {
@@ -124,7 +166,7 @@ std::vector<ZipMember> ZipArchive::ListFiles() {
         zip_stat_t st;
         zip_stat_init(&st);
         if (zip_stat_index(&archive, static_cast<zip_uint64_t>(i), 0, &st) != 0) throw ReadError(archive);
-        files.push_back({i, std::string(name), (st.valid & ZIP_STAT_SIZE) ? st.size : 0});
+        files.push_back({i, MemberName(archive, i, legacy), (st.valid & ZIP_STAT_SIZE) ? st.size : 0});
     }
     return files;
 }

@@ -19,13 +19,17 @@ struct ArchiveError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// A file of the archive: its index among the entries, its name as stored
-// (not checked: it may be absolute or hold ".."), its uncompressed size.
+// A file of the archive: its index among the entries, its name in UTF-8
+// (not checked: it may be absolute, hold ".." or backslashes), its
+// uncompressed size.
 struct ZipMember {
     int64_t index = 0;
     std::string name;
     uint64_t size = 0;
 };
+
+// True when `encoding` is a code page the system's converter can decode names from.
+bool IsKnownNameEncoding(const std::string& encoding);
 
 class ZipArchive {
 public:
@@ -49,7 +53,10 @@ public:
     // of the archive into it. Returns its path; a failure leaves no file.
     std::string ExtractSingle(std::string_view fileName);
     // The files of the archive in entry order; folder entries are left out.
-    std::vector<ZipMember> ListFiles();
+    // A name flagged UTF-8, or valid UTF-8, is taken as it is; any other is
+    // decoded from CP437, the zip standard's code page, or from
+    // `legacyEncoding` when that names a code page (iconv's names: "cp866").
+    std::vector<ZipMember> ListFiles(const std::string& legacyEncoding = {});
     // Writes the whole content of the entry `index` to `fd`.
     void ExtractMember(int64_t index, int fd);
     // As ExtractSingle (file name), for the entry `index`.

@@ -33,6 +33,7 @@ TEST(CommandLine, FewerThanTwoArgumentsPrintUsage) {
         EXPECT_NE(r.output.find("tavorin_c  v1.4"), std::string::npos) << r.output;
         EXPECT_NE(r.output.find("tavorin_c.exe [-s styles] [-t tempfolder] -i inputfile -o outputfile"),
                   std::string::npos);
+        EXPECT_NE(r.output.find("-i library -o outfolder/"), std::string::npos);
     }
 }
 
@@ -114,7 +115,8 @@ TEST(CommandLine, RefusedInputsEndWithTheirMessage) {
         std::string message;
     } cases[] = {
         {dir.file("missing.fb2"), 4, "Error: Cannot open input file"},
-        {TestDataPath("generated/refused_two_members.zip"), 5, "Error: More than 1 file in archive"},
+        {TestDataPath("generated/refused_two_members.zip"), 5, "Error: More than 1 file in archive\nThe archive "
+                                                               "holds several books: with a folder as -o (ending in '/') each one is converted"},
         {TestDataPath("generated/refused_only_folder.zip"), 5, "Error: More than 1 file in archive"},
         {dir.file("damaged.zip"), 6, "Error: Cannot extract file to TempDir\\forLRFconversion"},
         {TestDataPath("generated/refused_member_not_xml.zip"), 8, "Error: Extracted file is not fb2 file"},
