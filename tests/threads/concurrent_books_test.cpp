@@ -43,6 +43,12 @@ std::vector<std::string> Books() {
     return books;
 }
 
+// What the executable prints beyond the library: after code 5, a hint about
+// its own command line.
+std::string WithoutCommandLineHint(const std::string& console) {
+    return console.substr(0, console.find("The archive holds several books"));
+}
+
 struct Outcome {
     int exitCode = -1;
     std::string console;
@@ -59,7 +65,7 @@ TEST(ConcurrentBooks, EachThreadGetsTheExecutablesBytes) {
     for (size_t i = 0; i < books.size(); ++i) {
         const std::string out = dir.file("exe" + std::to_string(i) + ".lrf");
         const test::CommandResult r = test::RunConverterExe({"-s", kSettings, "-t", temp, "-i", books[i], "-o", out});
-        expected[i] = {r.exitCode, r.output, std::filesystem::exists(out) ? ReadFileBytes(out) : std::vector<uint8_t>{}};
+        expected[i] = {r.exitCode, WithoutCommandLineHint(r.output), std::filesystem::exists(out) ? ReadFileBytes(out) : std::vector<uint8_t>{}};
     }
 
     constexpr size_t kRounds = 2;
