@@ -10,6 +10,7 @@
 #include "fb2/markup_attributes.h"
 #include "fb2/notes.h"
 #include "fb2/pages.h"
+#include "fb2/whitespace.h"
 #include "lrf/store/builders.h"
 #include "settings/conversion_settings.h"
 
@@ -29,6 +30,10 @@ bool IsKnownKind(int kind) {
 }
 
 bool IsRunningText(int kind) { return kind >= kBlockHeaderOdd && kind <= kBlockFooterEven; }
+
+// Text read from the book, as opposed to the pages and running texts the
+// converter lays out itself.
+bool IsBookText(int kind) { return !IsRunningText(kind) && kind != kBlockImage && kind != kBlockBookTitle; }
 
 // Body text that the progress line measures.
 bool IsCountedText(int kind) {
@@ -160,6 +165,9 @@ void EmitStandardBlock(Conversion& cv, int styleKind, WString text, WStringView 
 
 void EmitBlock(Conversion& cv, int kind, WString text) {
     if (!IsKnownKind(kind)) return;
+    // The book's own text; references are decoded after, so that a blank
+    // written as a reference stays.
+    if (IsBookText(kind)) CollapseMarkupWhitespace(text);
     DecodeCharRefs(text);
     if (!HasContent(text)) return;
     text = Trim(text);

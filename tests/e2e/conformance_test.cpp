@@ -5,8 +5,13 @@
 // bodies must have a contents entry, every internal link whose target exists
 // must jump, contents entries and jump buttons must land on blocks of their
 // pages, no entity source text may show, ebook-meta must show the title and
-// first author, every PNG and JPEG must become an image stream, and the cover
-// must come back byte for byte.
+// first author, every PNG, JPEG, GIF and BMP must become an image stream, the
+// cover must come back byte for byte and a JPEG or PNG cover must give a
+// thumbnail that TurboJPEG decodes. The look: the marks of each word
+// (superscript, subscript, emphasis, strong, link) read from the FB2 must
+// agree with those an own decoder of the text streams reads; calibre's
+// reading must show no more words in buttons than the streams put there, and
+// no run of blanks; no image may be shown larger than its page's text area.
 // Every book written, whatever the exit code, must pass the structure check.
 // Books that must be refused end with their documented exit code.
 // With TAVORIN_BOOK_REPORT set to a file, each book appends its line of
@@ -21,11 +26,14 @@
 #include <map>
 #include <unordered_set>
 
+#include <turbojpeg.h>
+
 #include "codec/image_probe.h"
 #include "support/calibre_lrs.h"
 #include "support/calibre_tools.h"
 #include "support/e2e_convert.h"
 #include "support/e2e_fb2_book.h"
+#include "support/e2e_look.h"
 #include "support/e2e_words.h"
 #include "support/lrf_check.h"
 #include "support/test_util.h"
@@ -273,7 +281,7 @@ protected:
         const auto images = ConvertibleImages(fb2_);
         EXPECT_EQ(lrs.imageStreams, images.size())
             << Book() << ": " << lrs.imageStreams << " image streams for " << images.size()
-            << " PNG and JPEG images in the FB2";
+            << " PNG, JPEG, GIF and BMP images in the FB2";
         const auto cover = std::find_if(images.begin(), images.end(),
                                         [&](const Fb2Image* image) { return image->id == fb2_.coverId; });
         if (fb2_.coverId.empty() || cover == images.end()) return;
@@ -286,6 +294,87 @@ protected:
         EXPECT_TRUE(actual == expected) << Book() << ": the cover read back (" << actual.size()
                                         << " bytes) differs from the cover image \"" << fb2_.coverId << "\" ("
                                         << expected.size() << " bytes)";
+    }
+
+    // How each mark of the FB2 must show. Styles, author lines, header cells
+    // and the way back from a note add looks of their own where the FB2 has
+    // none: those marks are only required where the FB2 sets them.
+    struct MarkRule {
+        uint8_t mark;
+        const char* name;
+        uint8_t addedAlso;  // marks under which the book may add this look on its own
+    };
+    static constexpr MarkRule kMarkRules[] = {
+        {kMarkSup, "superscript", 0},
+        {kMarkSub, "subscript", 0},
+        {kMarkLink, "link", kMarkInNotes},
+        {kMarkEmphasis, "emphasis", 0xFF},
+        {kMarkStrong, "strong", 0xFF},
+    };
+
+    void CheckLook(const LrfFile& file) {
+        const MarkedWords lrf = ReadMarkedWords(file);
+        const WordMatch match = MatchInOrder(fb2_.bodyWords, lrf.words);
+        size_t wrong = 0;
+        std::string first;
+        for (size_t i = 0; i < fb2_.bodyWords.size(); ++i) {
+            if (match.places[i] == std::u32string::npos) continue;
+            const uint8_t want = fb2_.bodyWordMarks[i], got = lrf.marks[match.places[i]];
+            for (const MarkRule& rule : kMarkRules) {
+                const bool lost = (want & rule.mark) && !(got & rule.mark);
+                const bool added = !(want & rule.mark) && (got & rule.mark) && !(want & rule.addedAlso) &&
+                                   rule.addedAlso != 0xFF;
+                if (!lost && !added) continue;
+                if (++wrong <= 8)
+                    first += "\n  word " + std::to_string(i) + " \"" + Utf32ToUtf8(fb2_.bodyWords[i]) + "\" " +
+                             (lost ? "lost its " : "shown as ") + rule.name;
+            }
+        }
+        EXPECT_EQ(wrong, 0u) << Book() << ": " << wrong << " word marks differ from the FB2:" << first;
+    }
+
+    // calibre's reading of the buttons and the text against the streams.
+    void CheckCalibreLook(const LrsBook& lrs, const LrfFile& file) {
+        const MarkedWords lrf = ReadMarkedWords(file);
+        const size_t linked = std::count_if(lrf.marks.begin(), lrf.marks.end(), [](uint8_t m) { return m & kMarkLink; });
+        // A little room for words the two readings split differently.
+        EXPECT_LE(lrs.buttonWords, linked + linked / 10 + 10)
+            << Book() << ": calibre shows " << lrs.buttonWords << " words inside buttons that hold " << linked;
+        EXPECT_EQ(lrs.blankRuns, 0u) << Book() << ": calibre shows " << lrs.blankRuns << " runs of blanks";
+        for (const LrsBook::ImageBlock& image : lrs.imageBlocks) {
+            const auto area = lrs.pageStyles.find(image.pageStyle);
+            ASSERT_NE(area, lrs.pageStyles.end()) << Book() << ": an image's page has no page style";
+            for (const LrsBook::Area& size : {image.shown, image.block}) {
+                EXPECT_TRUE(size.width <= area->second.width && size.height <= area->second.height)
+                    << Book() << ": an image of " << size.width << "x" << size.height << " on a text area of "
+                    << area->second.width << "x" << area->second.height;
+            }
+        }
+    }
+
+    // A cover that TurboJPEG or a PNG decoder reads gives a JPEG thumbnail
+    // within 60x80 after the metadata.
+    void CheckThumbnail(const std::vector<uint8_t>& bytes) {
+        const auto cover = std::find_if(fb2_.images.begin(), fb2_.images.end(),
+                                        [&](const Fb2Image& image) { return image.id == fb2_.coverId; });
+        if (fb2_.coverId.empty() || cover == fb2_.images.end() || (cover->kind != "JPEG" && cover->kind != "PNG"))
+            return;
+        const LrfFile file = ReadLrf(bytes);
+        ASSERT_EQ(file.thumbnailType, 17) << Book() << ": the book with a cover has no JPEG thumbnail";
+        const size_t at = 0x58 + file.metadataSize - 4;
+        ASSERT_LE(at + file.thumbnailSize, bytes.size());
+        tjhandle tj = tjInitDecompress();
+        int width = 0, height = 0, subsampling = 0, colourspace = 0;
+        const int header =
+            tjDecompressHeader3(tj, &bytes[at], file.thumbnailSize, &width, &height, &subsampling, &colourspace);
+        std::vector<uint8_t> pixels(size_t(width) * height * 3);
+        const int decoded = header == 0 ? tjDecompress2(tj, &bytes[at], file.thumbnailSize, pixels.data(), width, 0,
+                                                        height, TJPF_RGB, 0)
+                                        : -1;
+        tjDestroy(tj);
+        EXPECT_EQ(decoded, 0) << Book() << ": TurboJPEG cannot decode the thumbnail";
+        EXPECT_TRUE(width >= 1 && width <= 60 && height >= 1 && height <= 80)
+            << Book() << ": a thumbnail of " << width << "x" << height;
     }
 
     // The book's line in the TAVORIN_BOOK_REPORT file, written as one piece
@@ -353,6 +442,11 @@ TEST_P(ConformanceTest, ConvertsAndReadsBack) {
     CheckButtons(book);
     CheckMetadata(lrf);
     CheckImages(book, lrf, dir);
+    const std::vector<uint8_t> bytes = ReadFileBytes(lrf);
+    const LrfFile file = ReadLrf(bytes);
+    CheckLook(file);
+    CheckCalibreLook(book, file);
+    CheckThumbnail(bytes);
 }
 
 std::string TestName(const ::testing::TestParamInfo<BookCase>& info) {

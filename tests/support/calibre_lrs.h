@@ -35,6 +35,18 @@ struct LrsBook {
     std::vector<std::string> charButtonRefs;           // refobj of every CharButton in the pages
     size_t imageStreams = 0;
     std::u32string text;  // text of the pages' blocks; paragraphs and lines separated by blanks
+    size_t buttonWords = 0;  // words shown inside CharButton elements
+    size_t blankRuns = 0;    // runs of two or more blanks (spaces, tabs) in a line of the pages' text
+    struct Area {
+        long width = 0, height = 0;
+    };
+    std::map<std::string, Area> pageStyles;  // text area of each page style by objid
+    struct ImageBlock {
+        std::string pageStyle;  // of the page that holds it
+        Area shown;             // xsize and ysize
+        Area block;             // blockwidth and blockheight
+    };
+    std::vector<ImageBlock> imageBlocks;
 };
 
 // Parses the LRS text; false with a reason when its structure cannot be read

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 #include <string_view>
 #include <unordered_set>
@@ -150,17 +151,44 @@ bool IsInline(Node node) {
     return std::any_of(std::begin(kInline), std::end(kInline), [&](std::string_view name) { return Is(node, name); });
 }
 
+// The look an element gives the words under it.
+struct MarkRow {
+    std::string_view element;
+    uint8_t mark;
+};
+constexpr MarkRow kMarkRows[] = {
+    {"sup", kMarkSup}, {"sub", kMarkSub}, {"emphasis", kMarkEmphasis}, {"strong", kMarkStrong}};
+
 // The text under `node`: text and CDATA as written, a blank around every
-// element that is not inline; comments and processing instructions are markup.
-void AppendText(Node node, Reading reading, Node firstMainBody, std::u32string& text) {
+// element that is not inline; comments and processing instructions are
+// markup. With `marks`, each character gets the marks of the elements it is
+// in; a link counts when its target is among `ids`.
+struct TextReading {
+    Reading reading;
+    Node firstMainBody;
+    std::u32string text;
+    std::vector<uint8_t>* marks = nullptr;
+    const std::unordered_set<std::string>* ids = nullptr;
+};
+
+std::string LinkTarget(Node node) {
+    const std::string href = Attribute(node, "href");
+    return href.starts_with('#') ? href.substr(1) : href;
+}
+
+void AppendText(Node node, TextReading& r, uint8_t mark = 0) {
     for (; node; node = node->next) {
         if (node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE) {
-            text += AsCalibreShows(Utf8ToUtf32(reinterpret_cast<const char*>(node->content)));
-        } else if (node->type == XML_ELEMENT_NODE && !LeftOut(node, reading, firstMainBody)) {
-            if (!IsInline(node)) text += U' ';
-            AppendText(node->children, reading, firstMainBody, text);
-            if (!IsInline(node)) text += U' ';
+            r.text += AsCalibreShows(Utf8ToUtf32(reinterpret_cast<const char*>(node->content)));
+        } else if (node->type == XML_ELEMENT_NODE && !LeftOut(node, r.reading, r.firstMainBody)) {
+            uint8_t inner = mark;
+            for (const MarkRow& row : kMarkRows) inner |= Is(node, row.element) ? row.mark : 0;
+            if (Is(node, "a") && r.ids && r.ids->contains(LinkTarget(node))) inner |= kMarkLink;
+            if (!IsInline(node)) r.text += U' ';
+            AppendText(node->children, r, inner);
+            if (!IsInline(node)) r.text += U' ';
         }
+        if (r.marks) r.marks->resize(r.text.size(), mark);
     }
 }
 
@@ -213,20 +241,23 @@ void ReadBodies(const std::vector<Node>& bodies, Fb2Book& book) {
     std::unordered_set<std::string> ids;
     std::vector<std::string> targets;  // of every link, in order
     for (const Node body : bodies) {
-        std::u32string text;
-        AppendText(body->children, Reading::kPage, firstMainBody, text);
-        for (auto& word : SplitWords(text)) book.bodyWords.push_back(std::move(word));
         ForEachElement(body, [&](Node node) {
             if (const std::string id = Attribute(node, "id"); !id.empty()) ids.insert(id);
-            if (Is(node, "a")) {
-                const std::string href = Attribute(node, "href");
-                if (!href.empty()) targets.push_back(href.starts_with('#') ? href.substr(1) : href);
-            }
+            if (Is(node, "a") && !Attribute(node, "href").empty()) targets.push_back(LinkTarget(node));
+        });
+    }
+    for (const Node body : bodies) {
+        std::vector<uint8_t> marks;
+        TextReading page{Reading::kPage, firstMainBody, {}, &marks, &ids};
+        AppendText(body->children, page, IsNotesBody(body) ? kMarkInNotes : 0);
+        std::vector<uint8_t> wordMarks;
+        for (auto& word : SplitWords(page.text, &marks, &wordMarks)) book.bodyWords.push_back(std::move(word));
+        book.bodyWordMarks.insert(book.bodyWordMarks.end(), wordMarks.begin(), wordMarks.end());
+        ForEachElement(body, [&](Node node) {
             if (!Is(node, "section") || IsNotesBody(body)) return;
-            std::u32string title;
-            if (const Node element = FirstChild(node, "title"))
-                AppendText(element->children, Reading::kContentsLabel, firstMainBody, title);
-            if (auto words = SplitWords(title); !words.empty()) book.sectionTitles.push_back(std::move(words));
+            TextReading title{Reading::kContentsLabel, firstMainBody, {}};
+            if (const Node element = FirstChild(node, "title")) AppendText(element->children, title);
+            if (auto words = SplitWords(title.text); !words.empty()) book.sectionTitles.push_back(std::move(words));
         });
     }
     for (const std::string& target : targets) book.resolvableLinks += ids.contains(target);
@@ -247,6 +278,24 @@ void ProbeImage(Fb2Image& image) {
             image.width = ReadBigEndian(d, 16, 4);
             image.height = ReadBigEndian(d, 20, 4);
         }
+        return;
+    }
+    const auto littleEndian = [&](size_t at, size_t bytes) {
+        int value = 0;
+        for (size_t k = bytes; k-- > 0;) value = (value << 8) | d[at + k];
+        return value;
+    };
+    if (d.size() >= 10 && (std::memcmp(d.data(), "GIF87a", 6) == 0 || std::memcmp(d.data(), "GIF89a", 6) == 0)) {
+        image.kind = "GIF";
+        image.width = littleEndian(6, 2);
+        image.height = littleEndian(8, 2);
+        return;
+    }
+    if (d.size() >= 26 && d[0] == 'B' && d[1] == 'M') {
+        image.kind = "BMP";
+        const bool core = littleEndian(14, 4) == 12;
+        image.width = littleEndian(18, core ? 2 : 4);
+        image.height = std::abs(littleEndian(core ? 20 : 22, core ? 2 : 4));
         return;
     }
     if (d.size() < 3 || d[0] != 0xFF || d[1] != 0xD8 || d[2] != 0xFF) return;
