@@ -146,8 +146,9 @@ void EmitBlockSpace(Conversion& cv, int xSpace, int ySpace) {
 void WrapStyleEmphasis(Conversion& cv, int styleKind, WString& text) {
     RemoveLineBreaks(text);
     const TStyleSettings& style = cv.settings.StyleTable[styleKind];
-    // An italic start at the very beginning would repeat the style's own italics.
-    if (styleKind != kStyleBody) {
+    // An italic start at the very beginning would repeat the style's own
+    // italics; in a style without them it stays.
+    if (styleKind != kStyleBody && style.IsItalic > 0) {
         const size_t open = text.find(u"<Italic>");
         if (open < 9) {
             text.erase(open, 8);

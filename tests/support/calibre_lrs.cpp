@@ -140,7 +140,10 @@ private:
         const std::u32string text = DecodeText(raw);
         book_.text += text;
         if (Inside("CharButton")) book_.buttonWords += SplitWords(text).size();
-        // A run of blanks goes on across inline tags; a line ends at any other.
+        // A run of blanks goes on across inline tags; a line ends at any
+        // other. The pages of the description (outside the main flow) are
+        // laid out by the converter and indent their headings.
+        if (!Inside("Main")) return;
         for (const char c : raw) {
             blanks_ = c == ' ' || c == '\t' ? blanks_ + 1 : 0;
             book_.blankRuns += blanks_ == 2;

@@ -36,7 +36,7 @@ struct LrsBook {
     size_t imageStreams = 0;
     std::u32string text;  // text of the pages' blocks; paragraphs and lines separated by blanks
     size_t buttonWords = 0;  // words shown inside CharButton elements
-    size_t blankRuns = 0;    // runs of two or more blanks (spaces, tabs) in a line of the pages' text
+    size_t blankRuns = 0;    // runs of two or more blanks (spaces, tabs) in a line of the main pages' text
     struct Area {
         long width = 0, height = 0;
     };

@@ -169,6 +169,7 @@ struct TextReading {
     std::u32string text;
     std::vector<uint8_t>* marks = nullptr;
     const std::unordered_set<std::string>* ids = nullptr;
+    const std::unordered_set<std::string>* targets = nullptr;
 };
 
 std::string LinkTarget(Node node) {
@@ -184,6 +185,8 @@ void AppendText(Node node, TextReading& r, uint8_t mark = 0) {
             uint8_t inner = mark;
             for (const MarkRow& row : kMarkRows) inner |= Is(node, row.element) ? row.mark : 0;
             if (Is(node, "a") && r.ids && r.ids->contains(LinkTarget(node))) inner |= kMarkLink;
+            if (r.targets && r.targets->contains(Attribute(node, "id"))) inner |= kMarkTarget;
+            if (Is(node, "text-author") || Is(node, "date")) inner |= kMarkAuthor;
             if (!IsInline(node)) r.text += U' ';
             AppendText(node->children, r, inner);
             if (!IsInline(node)) r.text += U' ';
@@ -246,9 +249,10 @@ void ReadBodies(const std::vector<Node>& bodies, Fb2Book& book) {
             if (Is(node, "a") && !Attribute(node, "href").empty()) targets.push_back(LinkTarget(node));
         });
     }
+    const std::unordered_set<std::string> targeted(targets.begin(), targets.end());
     for (const Node body : bodies) {
         std::vector<uint8_t> marks;
-        TextReading page{Reading::kPage, firstMainBody, {}, &marks, &ids};
+        TextReading page{Reading::kPage, firstMainBody, {}, &marks, &ids, &targeted};
         AppendText(body->children, page, IsNotesBody(body) ? kMarkInNotes : 0);
         std::vector<uint8_t> wordMarks;
         for (auto& word : SplitWords(page.text, &marks, &wordMarks)) book.bodyWords.push_back(std::move(word));

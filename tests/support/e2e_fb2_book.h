@@ -27,6 +27,8 @@ enum WordMark : uint8_t {
     kMarkStrong = 8,
     kMarkLink = 16,     // a link to an id the book holds
     kMarkInNotes = 32,  // in a body of notes or comments
+    kMarkTarget = 64,   // in an element that a link leads to: the way back
+    kMarkAuthor = 128,  // in a text-author line or a poem's date
 };
 
 struct Fb2Book {

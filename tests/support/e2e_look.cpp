@@ -22,24 +22,57 @@ constexpr uint16_t kFontWeight = 0xF515;
 // Codes after which a new line starts: paragraph start and end, line break.
 constexpr uint16_t kLineCodes[] = {0xF5A1, 0xF5A2, 0xF5D2};
 
-// Ids of the text blocks that running headers and footers show: their
-// stream is the position (F549 with x and y, or F547 and F546) and the id.
-std::unordered_set<uint32_t> RunningTextBlocks(const LrfFile& book) {
+uint32_t U32In(const std::vector<uint8_t>& s, size_t at) {
+    return at + 4 <= s.size() ? s[at] | s[at + 1] << 8 | s[at + 2] << 16 | uint32_t(s[at + 3]) << 24 : 0;
+}
+
+// The text block a block id names: itself, or the child of a block wrapper.
+const LrfObject* TextBlockOf(const LrfFile& book, uint32_t id) {
+    const LrfObject* object = book.Object(id);
+    if (object && object->type == 0x06) object = book.Object(U32In(object->stream, 2));
+    return object;
+}
+
+uint32_t TextStyleOf(const LrfObject& block) {
+    const LrfTag* link = block.Find(0xF503);
+    return link ? link->U32() : 0;
+}
+
+// Text styles of the text blocks that running headers and footers show:
+// their stream is the position (F549 with x and y, or F547 and F546) and the
+// id of a block, whose stream (F503 and an id) names the text block. Every
+// block of such a style is running text (the even pages' copies too).
+std::unordered_set<uint32_t> RunningTextStyles(const LrfFile& book) {
     std::unordered_set<uint32_t> ids;
     for (const uint16_t type : {0x03, 0x04}) {
         for (const LrfObject* object : book.OfType(type)) {
             const std::vector<uint8_t>& s = object->stream;
             size_t at = 0;
             while (at + 2 <= s.size() && s[at + 1] == 0xF5) at += s[at] == 0x49 ? 6 : 4;
-            if (at + 4 <= s.size()) ids.insert(s[at] | s[at + 1] << 8 | s[at + 2] << 16 | uint32_t(s[at + 3]) << 24);
+            if (const LrfObject* shown = TextBlockOf(book, U32In(s, at))) ids.insert(TextStyleOf(*shown));
         }
     }
     return ids;
 }
 
+// The text blocks of the title page, the first page that holds text: the
+// book's title, authors and annotation, which may repeat the first words of
+// the body. A page lists its children (F50B: count, then ids).
+std::unordered_set<uint32_t> TitlePageBlocks(const LrfFile& book) {
+    std::unordered_set<uint32_t> ids;
+    for (const LrfObject* page : book.OfType(0x02)) {
+        const LrfTag* children = page->Find(0xF50B);
+        for (size_t k = 0; children && 2 + 4 * k + 4 <= children->value.size(); ++k) {
+            const LrfObject* child = book.Object(children->U32(2 + 4 * k));
+            if (child && child->type == 0x0A) ids.insert(child->id);
+        }
+        if (!ids.empty()) break;
+    }
+    return ids;
+}
+
 uint16_t StyleWeight(const LrfFile& book, const LrfObject& block) {
-    const LrfTag* link = block.Find(0xF503);
-    const LrfObject* style = link ? book.Object(link->U32()) : nullptr;
+    const LrfObject* style = book.Object(TextStyleOf(block));
     const LrfTag* weight = style ? style->Find(kFontWeight) : nullptr;
     return weight ? weight->U16() : 400;
 }
@@ -47,11 +80,12 @@ uint16_t StyleWeight(const LrfFile& book, const LrfObject& block) {
 }  // namespace
 
 MarkedWords ReadMarkedWords(const LrfFile& book) {
-    const std::unordered_set<uint32_t> running = RunningTextBlocks(book);
+    const std::unordered_set<uint32_t> running = RunningTextStyles(book);
+    const std::unordered_set<uint32_t> titlePage = TitlePageBlocks(book);
     std::u32string text;
     std::vector<uint8_t> marks;
     for (const LrfObject* block : book.OfType(0x0A)) {
-        if (running.contains(block->id)) continue;
+        if (running.contains(TextStyleOf(*block)) || titlePage.contains(block->id)) continue;
         const uint16_t styleWeight = StyleWeight(book, *block);
         int depth[std::size(kContainers)] = {};
         uint16_t weight = styleWeight;

@@ -17,8 +17,8 @@ struct MarkedWords {
     std::vector<uint8_t> marks;  // WordMark bits (e2e_fb2_book.h) of each word
 };
 
-// The words of every text block in index order, running headers and
-// footers left out.
+// The words of the text blocks in index order, those of the title page and
+// of the running headers and footers left out.
 MarkedWords ReadMarkedWords(const LrfFile& book);
 
 }  // namespace tavorin::test
