@@ -87,7 +87,9 @@ ImageSize ProbeBmp(std::span<const uint8_t> data) {
     if (data.size() < kBmpInfo + 16) return {};
     const uint8_t* info = &data[kBmpInfo];
     const int32_t headerSize = ReadLittleEndian32(info);
-    if (headerSize == 12) return {static_cast<int32_t>(info[4] | info[5] << 8), static_cast<int32_t>(info[6] | info[7] << 8)};
+    if (headerSize == 12) {
+        return {static_cast<int32_t>(info[4] | info[5] << 8), static_cast<int32_t>(info[6] | info[7] << 8)};
+    }
     if (headerSize < 40) return {};
     const int32_t width = ReadLittleEndian32(info + 4);
     const int32_t height = ReadLittleEndian32(info + 8);

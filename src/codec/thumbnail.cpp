@@ -130,8 +130,9 @@ bool DecodeJpeg(std::span<const uint8_t> data, int& fitWidth, int& fitHeight, st
     }
     const int decodedWidth = TJSCALED(width, scale), decodedHeight = TJSCALED(height, scale);
     std::vector<uint8_t> decoded(static_cast<size_t>(decodedWidth) * decodedHeight * 3);
+    // A progressive JPEG of very many scans takes long to decode: at most 500.
     if (tjDecompress2(tj.get(), data.data(), data.size(), decoded.data(), decodedWidth, 0, decodedHeight, TJPF_RGB,
-                      0) != 0 &&
+                      TJFLAG_LIMITSCANS) != 0 &&
         tjGetErrorCode(tj.get()) != TJERR_WARNING) {  // a damaged tail still gives a picture
         error = tjGetErrorStr2(tj.get());
         return false;

@@ -31,7 +31,9 @@ void CloseParagraph(Conversion& cv, ElementBuffer& buffer) {
 
 // Markup of an inline element: emphasis, strong, sup, sub, code, a link.
 bool StartsInline(WStringView markup) {
-    for (const WStringView start : {u"<Italic>", u"<Bold>", u"<Sup>", u"<Sub>", u"<Span ", u"<CharButton ", u"(<Italic>"}) {
+    constexpr WStringView kStarts[] = {u"<Italic>", u"<Bold>",       u"<Sup>",    u"<Sub>",
+                                       u"<Span ",   u"<CharButton ", u"(<Italic>"};
+    for (const WStringView start : kStarts) {
         if (StartsWith(markup, start)) return true;
     }
     return false;

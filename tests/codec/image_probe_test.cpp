@@ -105,7 +105,8 @@ Bytes MakeJpeg(uint16_t width, uint16_t height, bool withApp0AndDqt = true) {
 }
 
 Bytes MakeGif(uint16_t width, uint16_t height) {
-    Bytes gif = {'G', 'I', 'F', '8', '9', 'a', uint8_t(width), uint8_t(width >> 8), uint8_t(height), uint8_t(height >> 8)};
+    Bytes gif = {'G', 'I', 'F', '8', '9', 'a', uint8_t(width), uint8_t(width >> 8), uint8_t(height),
+                 uint8_t(height >> 8)};
     Append(gif, {0, 0, 0, 0x3B});
     return gif;
 }

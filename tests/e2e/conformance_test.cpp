@@ -340,7 +340,8 @@ protected:
     // calibre's reading of the buttons and the text against the streams.
     void CheckCalibreLook(const LrsBook& lrs, const LrfFile& file) {
         const MarkedWords lrf = ReadMarkedWords(file);
-        const size_t linked = std::count_if(lrf.marks.begin(), lrf.marks.end(), [](uint8_t m) { return m & kMarkLink; });
+        const size_t linked =
+            std::count_if(lrf.marks.begin(), lrf.marks.end(), [](uint8_t m) { return (m & kMarkLink) != 0; });
         // A little room for words the two readings split differently.
         EXPECT_LE(lrs.buttonWords, linked + linked / 10 + 10)
             << Book() << ": calibre shows " << lrs.buttonWords << " words inside buttons that hold " << linked;
