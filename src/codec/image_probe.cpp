@@ -84,7 +84,7 @@ int32_t ReadLittleEndian32(const uint8_t* p) {
 }
 
 ImageSize ProbeBmp(std::span<const uint8_t> data) {
-    if (data.size() < kBmpInfo + 16) return {};
+    if (data.size() < kBmpInfo + 12) return {};
     const uint8_t* info = &data[kBmpInfo];
     const int32_t headerSize = ReadLittleEndian32(info);
     if (headerSize == 12) {

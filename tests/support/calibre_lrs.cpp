@@ -140,9 +140,7 @@ private:
         const std::u32string text = DecodeText(raw);
         book_.text += text;
         if (Inside("CharButton")) book_.buttonWords += SplitWords(text).size();
-        // A run of blanks goes on across inline tags; a line ends at any
-        // other. The pages of the description (outside the main flow) are
-        // laid out by the converter and indent their headings.
+        // Runs go on across inline tags; the description's pages (off the main flow) indent their headings.
         if (!Inside("Main")) return;
         for (const char c : raw) {
             blanks_ = c == ' ' || c == '\t' ? blanks_ + 1 : 0;
@@ -195,8 +193,8 @@ private:
         const auto number = [&](const char* name) { return std::atol(attribute(name).c_str()); };
         if (tag.name == "PageStyle") book_.pageStyles[attribute("objid")] = {number("textwidth"), number("textheight")};
         if (tag.name == "ImageBlock" && currentPage_ != kNoPage) {
-            book_.imageBlocks.push_back({pageStyle_, {number("xsize"), number("ysize")},
-                                         {number("blockwidth"), number("blockheight")}});
+            book_.imageBlocks.push_back({pageStyle_, {std::max(number("xsize"), number("blockwidth")),
+                                                      std::max(number("ysize"), number("blockheight"))}});
         }
         if (tag.name == "Page" && !tag.selfClosing) {
             book_.pageIndex.emplace(attribute("objid"), book_.pages.size());

@@ -37,16 +37,9 @@ struct LrsBook {
     std::u32string text;  // text of the pages' blocks; paragraphs and lines separated by blanks
     size_t buttonWords = 0;  // words shown inside CharButton elements
     size_t blankRuns = 0;    // runs of two or more blanks (spaces, tabs) in a line of the main pages' text
-    struct Area {
-        long width = 0, height = 0;
-    };
-    std::map<std::string, Area> pageStyles;  // text area of each page style by objid
-    struct ImageBlock {
-        std::string pageStyle;  // of the page that holds it
-        Area shown;             // xsize and ysize
-        Area block;             // blockwidth and blockheight
-    };
-    std::vector<ImageBlock> imageBlocks;
+    std::map<std::string, std::pair<long, long>> pageStyles;  // objid -> textwidth and textheight
+    // Image blocks: the page style of their page, the larger of xsize and blockwidth, of ysize and blockheight.
+    std::vector<std::pair<std::string, std::pair<long, long>>> imageBlocks;
 };
 
 // Parses the LRS text; false with a reason when its structure cannot be read

@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <cstring>
 #include <string_view>
 #include <unordered_set>
@@ -151,25 +150,16 @@ bool IsInline(Node node) {
     return std::any_of(std::begin(kInline), std::end(kInline), [&](std::string_view name) { return Is(node, name); });
 }
 
-// The look an element gives the words under it.
-struct MarkRow {
-    std::string_view element;
-    uint8_t mark;
-};
-constexpr MarkRow kMarkRows[] = {
-    {"sup", kMarkSup}, {"sub", kMarkSub}, {"emphasis", kMarkEmphasis}, {"strong", kMarkStrong}};
-
 // The text under `node`: text and CDATA as written, a blank around every
 // element that is not inline; comments and processing instructions are
-// markup. With `marks`, each character gets the marks of the elements it is
-// in; a link counts when its target is among `ids`.
+// markup. With `marks`, each character gets the WordMark bits of the elements
+// it stands in; `ids` are those of the bodies, `targets` those links name.
 struct TextReading {
     Reading reading;
     Node firstMainBody;
     std::u32string text;
     std::vector<uint8_t>* marks = nullptr;
-    const std::unordered_set<std::string>* ids = nullptr;
-    const std::unordered_set<std::string>* targets = nullptr;
+    const std::unordered_set<std::string>*ids = nullptr, *targets = nullptr;
 };
 
 std::string LinkTarget(Node node) {
@@ -182,11 +172,11 @@ void AppendText(Node node, TextReading& r, uint8_t mark = 0) {
         if (node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE) {
             r.text += AsCalibreShows(Utf8ToUtf32(reinterpret_cast<const char*>(node->content)));
         } else if (node->type == XML_ELEMENT_NODE && !LeftOut(node, r.reading, r.firstMainBody)) {
-            uint8_t inner = mark;
-            for (const MarkRow& row : kMarkRows) inner |= Is(node, row.element) ? row.mark : 0;
-            if (Is(node, "a") && r.ids && r.ids->contains(LinkTarget(node))) inner |= kMarkLink;
-            if (r.targets && r.targets->contains(Attribute(node, "id"))) inner |= kMarkTarget;
-            if (Is(node, "text-author") || Is(node, "date")) inner |= kMarkAuthor;
+            const uint8_t inner = mark | (Is(node, "sup") ? kMarkSup : 0) | (Is(node, "sub") ? kMarkSub : 0) |
+                                  (Is(node, "emphasis") ? kMarkEmphasis : 0) | (Is(node, "strong") ? kMarkStrong : 0) |
+                                  (Is(node, "a") && r.ids && r.ids->contains(LinkTarget(node)) ? kMarkLink : 0) |
+                                  (r.targets && r.targets->contains(Attribute(node, "id")) ? kMarkTarget : 0) |
+                                  (Is(node, "text-author") || Is(node, "date") ? kMarkAuthor : 0);
             if (!IsInline(node)) r.text += U' ';
             AppendText(node->children, r, inner);
             if (!IsInline(node)) r.text += U' ';
@@ -284,22 +274,12 @@ void ProbeImage(Fb2Image& image) {
         }
         return;
     }
-    const auto littleEndian = [&](size_t at, size_t bytes) {
-        int value = 0;
-        for (size_t k = bytes; k-- > 0;) value = (value << 8) | d[at + k];
-        return value;
-    };
-    if (d.size() >= 10 && (std::memcmp(d.data(), "GIF87a", 6) == 0 || std::memcmp(d.data(), "GIF89a", 6) == 0)) {
-        image.kind = "GIF";
-        image.width = littleEndian(6, 2);
-        image.height = littleEndian(8, 2);
-        return;
-    }
-    if (d.size() >= 26 && d[0] == 'B' && d[1] == 'M') {
-        image.kind = "BMP";
-        const bool core = littleEndian(14, 4) == 12;
-        image.width = littleEndian(18, core ? 2 : 4);
-        image.height = std::abs(littleEndian(core ? 20 : 22, core ? 2 : 4));
+    // GIF and BMP: the low 16 bits of their size fields (only whether they are positive matters here).
+    const bool gif = d.size() >= 10 && (!std::memcmp(d.data(), "GIF87a", 6) || !std::memcmp(d.data(), "GIF89a", 6));
+    if (gif || (d.size() >= 26 && d[0] == 'B' && d[1] == 'M')) {
+        image.kind = gif ? "GIF" : "BMP";
+        image.width = gif ? d[6] | d[7] << 8 : d[18] | d[19] << 8;
+        image.height = gif ? d[8] | d[9] << 8 : d[d[14] == 12 ? 20 : 22] | d[d[14] == 12 ? 21 : 23] << 8;
         return;
     }
     if (d.size() < 3 || d[0] != 0xFF || d[1] != 0xD8 || d[2] != 0xFF) return;

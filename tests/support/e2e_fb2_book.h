@@ -19,17 +19,10 @@ struct Fb2Image {
     int height = 0;
 };
 
-// The look of a word: the elements it stands in (any of its characters).
-enum WordMark : uint8_t {
-    kMarkSup = 1,
-    kMarkSub = 2,
-    kMarkEmphasis = 4,
-    kMarkStrong = 8,
-    kMarkLink = 16,     // a link to an id the book holds
-    kMarkInNotes = 32,  // in a body of notes or comments
-    kMarkTarget = 64,   // in an element that a link leads to: the way back
-    kMarkAuthor = 128,  // in a text-author line or a poem's date
-};
+// The look of a word, from the elements any of its characters stand in: a link to an id the book holds; in
+// notes or comments, in an element a link leads to (the way back), in a text-author line or a poem's date.
+enum WordMark : uint8_t { kMarkSup = 1, kMarkSub = 2, kMarkEmphasis = 4, kMarkStrong = 8, kMarkLink = 16,
+                          kMarkInNotes = 32, kMarkTarget = 64, kMarkAuthor = 128 };
 
 struct Fb2Book {
     std::string codec;             // the code page the converter reads the file with
