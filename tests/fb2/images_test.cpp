@@ -85,18 +85,6 @@ TEST_F(Images, BodyImageIsCentredAcrossThePage) {
     cv.settings.PageLayout.Right = 21;
     EXPECT_EQ(Place(u"pic").x, 126);  // 126.5 rounds to even
 
-    // Larger than the text area: shown scaled down to fit, the whole image kept.
-    cv.settings.PageLayout.Left = cv.settings.PageLayout.Right = 0;
-    cv.settings.HeaderFooter.HeaderShow = cv.settings.HeaderFooter.FooterShow = 0;
-    RegisterImage(u"wide", 1600, 1200);
-    RegisterImage(u"tall", 300, 2000);
-    EXPECT_EQ(Place(u"wide").attributes,
-              u" x0=\"0\" y0=\"0\" x1=\"1600\" y1=\"1200\" xsize=\"584\" ysize=\"438\" blockwidth=\"584\" "
-              u"blockheight=\"438\" topskip=\"0\" sidemargin=\"0\"");
-    p = Place(u"tall");
-    EXPECT_NE(p.attributes.find(u"xsize=\"113\" ysize=\"754\" blockwidth=\"113\" blockheight=\"754\""), WString::npos);
-    EXPECT_EQ(p.x, 236);
-
     p = Place(u"absent");
     EXPECT_TRUE(p.attributes.empty());
     EXPECT_EQ(p.x, -1);

@@ -46,11 +46,6 @@ TEST_F(Notes, OnlyTheFirstLinkToANoteGetsItsTarget) {
     EXPECT_EQ(EmitTarget(u"n1", u"<P>Note</P><CR/>"),
               u"<P><CharButton refobj=\"br_n1\"><EmpLine emplineposition=\"after\" emplinetype=\"dotted\">Note"
               u"</EmpLine></CharButton></P>");
-    // A text with a link of its own keeps it; buttons do not nest.
-    RegisterLink(u"n2", 1, 6);
-    EXPECT_EQ(EmitTarget(u"n2", u"<P>See <CharButton refobj=\"bf_n1\">1</CharButton></P>"),
-              u"<P><CharButton refobj=\"br_n2\"><EmpLine emplineposition=\"after\" emplinetype=\"dotted\">"
-              u"</EmpLine></CharButton>See <CharButton refobj=\"bf_n1\">1</CharButton></P>");
     NoteTargetEmitted(cv, u"n1", "bn1", 3);
     ResolveAnchors(cv);
 

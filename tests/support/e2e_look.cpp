@@ -8,30 +8,25 @@ namespace tavorin::test {
 namespace {
 
 // Start and end codes of the containers that mark words.
-constexpr struct {
-    uint16_t start, end;
-    uint8_t mark;
-} kContainers[] = {{0xF5A7, 0xF5A8, kMarkLink}, {0xF5B7, 0xF5B8, kMarkSup}, {0xF5B9, 0xF5BA, kMarkSub},
-                   {0xF581, 0xF582, kMarkEmphasis}};
+constexpr uint16_t kContainers[][3] = {{0xF5A7, 0xF5A8, kMarkLink}, {0xF5B7, 0xF5B8, kMarkSup},
+                                       {0xF5B9, 0xF5BA, kMarkSub}, {0xF581, 0xF582, kMarkEmphasis}};
 
-// The object an F503 item (a page's block, a block's child, a text style) names.
-const LrfObject* Linked(const LrfFile& book, const std::vector<uint8_t>& args) {
-    return args.size() == 4 ? book.Object(args[0] | args[1] << 8 | args[2] << 16 | uint32_t(args[3]) << 24) : nullptr;
+// The object an F503 value (a page's block, a block's child, a text style) names.
+const LrfObject* Linked(const LrfFile& book, const std::vector<uint8_t>& v) {
+    return v.size() == 4 ? book.Object(v[0] | v[1] << 8 | v[2] << 16 | uint32_t(v[3]) << 24) : nullptr;
 }
 
 void ReadTextBlock(const LrfFile& book, const LrfObject& block, std::u32string& text, std::vector<uint8_t>& marks) {
-    const LrfTag* style = block.Find(0xF503);
-    const LrfObject* styleObject = style ? Linked(book, style->value) : nullptr;
-    const LrfTag* styleWeight = styleObject ? styleObject->Find(0xF515) : nullptr;
-    const uint16_t normal = styleWeight ? styleWeight->U16() : 400;
+    const LrfObject* style = block.Find(0xF503) ? Linked(book, block.Find(0xF503)->value) : nullptr;
+    const uint16_t normal = style && style->Find(0xF515) ? style->Find(0xF515)->U16() : 400;
     uint16_t weight = normal;
     int depth[4] = {};
     for (const TextItem& item : DecodeTextStream(block.stream)) {
         uint8_t mark = 0;
         for (size_t k = 0; k < 4; ++k) {
-            depth[k] += item.code == kContainers[k].start;
-            depth[k] -= item.code == kContainers[k].end && depth[k] > 0;
-            mark |= depth[k] > 0 ? kContainers[k].mark : 0;
+            depth[k] += item.code == kContainers[k][0];
+            depth[k] -= item.code == kContainers[k][1] && depth[k] > 0;
+            mark |= depth[k] > 0 ? kContainers[k][2] : 0;
         }
         if (item.code == 0xF515 && item.args.size() == 2) weight = item.args[0] | item.args[1] << 8;
         if (item.code == 0xF5A1 || item.code == 0xF5A2 || item.code == 0xF5D2) text += U' ';  // paragraphs, lines
