@@ -22,7 +22,9 @@ inline void Inspect(std::vector<uint8_t> bytes) {
     TAVORIN_FUZZ_CHECK(bytes.size() == length);
     Thumbnail thumbnail;
     std::string error;
-    TAVORIN_FUZZ_CHECK(MakeThumbnail(bytes, thumbnail, error) == error.empty());
+    const bool made = MakeThumbnail(bytes, thumbnail, error);
+    TAVORIN_FUZZ_CHECK(made == error.empty() && made == (thumbnail.width > 0 && thumbnail.width <= kThumbnailWidth &&
+                                                         thumbnail.height > 0 && thumbnail.height <= kThumbnailHeight));
 }
 
 inline int Probe(const uint8_t* data, size_t size) {
