@@ -5,7 +5,9 @@
 #   conversion within 1.3x of the deflate floor;
 #   time per MB at 20 MB within 1.2x of time per MB at the book's size;
 #   peak resident memory at most 3x the input + 16 MB;
-#   libdeflate against zlib on the text streams (zlib format, same level).
+#   libdeflate against zlib on the text streams (zlib format, same level);
+#   the cover thumbnail: time and peak memory on the largest cover of the
+#   corpus and on a 16-megapixel cover, the largest the converter decodes.
 #
 # Usage: scripts/bench.sh [book.fb2]   (default: the large corpus book)
 #   BUILD_DIR (default build-bench next to the repository), JOBS (default 2).
@@ -17,7 +19,7 @@ book=${1:-$root/../shared/corpus/windows-1251/dumas_twenty_years_after_ru_large.
 [ -f "$book" ] || { echo "bench.sh: no book at $book" >&2; exit 1; }
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTAVORIN_BENCH=ON -DTAVORIN_TESTS=OFF >/dev/null
-cmake --build "$build" --target tavorin_c tavorin_bench -j"${JOBS:-2}" >/dev/null
+cmake --build "$build" --target tavorin_c tavorin_bench tavorin_thumbnail_bench -j"${JOBS:-2}" >/dev/null
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -65,3 +67,35 @@ print(f"streams: zlib {z['real_time']:.1f} ms ({z['compressed_bytes']:.0f} bytes
       f"libdeflate {d['real_time']:.1f} ms ({d['compressed_bytes']:.0f} bytes), "
       f"speed-up {z['real_time'] / d['real_time']:.2f}x, valid zlib output: {'yes' if d['valid_zlib'] == 1 else 'NO'}")
 PY
+
+# The thumbnail, each cover in a process of its own for its peak memory (the
+# process's whole footprint: the cover's bytes, the decoders, the result).
+corpus=$root/../shared/corpus
+python3 - "$corpus" "$work/corpus_cover" <<'PY'
+import base64, glob, re, sys, zipfile
+best = (0, None)
+for path in glob.glob(sys.argv[1] + "/**/*.fb2", recursive=True) + glob.glob(sys.argv[1] + "/**/*.zip", recursive=True):
+    data = open(path, "rb").read()
+    if data[:2] == b"PK":
+        try:
+            z = zipfile.ZipFile(path)
+            names = [n for n in z.namelist() if not n.endswith("/")]
+            data = z.read(names[0]) if len(names) == 1 else b""
+        except Exception:
+            continue
+    cover = re.search(rb"<coverpage>.*?href=\"#?([^\"]+)\"", data, re.S)
+    binary = cover and re.search(rb"<binary[^>]*id=\"" + re.escape(cover.group(1)) + rb"\"[^>]*>(.*?)</binary>", data, re.S)
+    if not binary:
+        continue
+    raw = base64.b64decode(re.sub(rb"[^A-Za-z0-9+/]", b"", binary.group(1)) + b"===")
+    if len(raw) > best[0] and raw[:3] in (b"\xff\xd8\xff", b"\x89PN"):
+        best = (len(raw), raw)
+if best[1]:
+    open(sys.argv[2], "wb").write(best[1])
+PY
+"$build/bench/tavorin_thumbnail_bench" --make 4000x4000 "$work/cover_16mp.jpg"
+for cover in "$work/corpus_cover" "$work/cover_16mp.jpg"; do
+    [ -f "$cover" ] || continue
+    result=$(/usr/bin/time -f "%M" -o "$work/time.txt" "$build/bench/tavorin_thumbnail_bench" "$cover" 10)
+    echo "thumbnail of $(basename "$cover"): $result, peak RSS $(awk '{printf "%.1f MB", $1 / 1024}' "$work/time.txt")"
+done

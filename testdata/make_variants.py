@@ -7,7 +7,7 @@ an encoding only iconv knows, with and without a byte order mark or an XML
 declaration, with a namespace prefix on every element, zipped, and under
 capitalised encoding names; zip archives that must be refused; and a book of
 awkward markup written for this repository.
-The images (a JPEG cover, RGB and palette PNGs) are drawn here as well, so
+The images (JPEG and PNG covers, RGB and palette PNGs) are drawn here, so
 every byte of the output comes from this script. The output is deterministic:
 run it again and `git status` shows no change.
 
@@ -178,11 +178,12 @@ def book(text, encoding_name, with_images=True):
             if with_images:
                 extra += '\n<image l:href="#picture.png"/>'
         chapters.append(f'<section><title><p>{title}</p></title>\n{body}{extra}\n</section>')
-    cover = '<coverpage><image l:href="#cover.jpg"/></coverpage>' if with_images else ""
+    # A PNG cover, larger than the thumbnail made of it.
+    cover = '<coverpage><image l:href="#cover.png"/></coverpage>' if with_images else ""
     images = ""
     if with_images:
-        images = binary("cover.jpg", "image/jpeg", jpeg(60, 80)) + binary("picture.png", "image/png",
-                                                                          png_rgb(24, 16))
+        images = binary("cover.png", "image/png", png_rgb(90, 160)) + binary("picture.png", "image/png",
+                                                                             png_rgb(24, 16))
     return f"""<?xml version="1.0" encoding="{encoding_name}"?>
 <FictionBook xmlns="http://www.gribuser.ru/xml/fictionbook/2.0" xmlns:l="http://www.w3.org/1999/xlink">
 <description>

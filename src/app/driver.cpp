@@ -6,6 +6,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cctype>
 #include <exception>
 #include <filesystem>
@@ -14,6 +15,7 @@
 #include "app/input.h"
 #include "codec/base64.h"
 #include "codec/image_probe.h"
+#include "codec/thumbnail.h"
 #include "fb2/body.h"
 #include "fb2/conversion.h"
 #include "fb2/description.h"
@@ -41,6 +43,10 @@ constexpr char16_t kBookDefaults[] =
     u"<SetDefault rubyalign=\"start\" rubyadjust=\"none\" rubyoverhang=\"none\" "
     u"empdotsposition=\"before\" empdotsfontname=\"Dutch801 Rm BT Roman\" empdotscode=\"0x002e\" "
     u"emplineposition=\"before\" emplinetype=\"solid\" setwaitprop=\"noreplay\"/>";
+// Image types of image streams and of the header's thumbnail.
+constexpr uint8_t kImageTypeBmp = 0x13;
+constexpr uint8_t kImageTypeGif = 0x14;
+constexpr uint16_t kThumbnailTypeJpeg = 17;
 // The title page block only needs text that counts as content.
 constexpr char16_t kPlaceholderText[] = u"aaaaaaaaaaaaa";
 
@@ -65,14 +71,17 @@ WString FileTitle(const std::string& path) {
 
 // Registers one decoded binary as an image stream. The type comes from the
 // data: readers refuse a book whose image stream has no or the wrong type.
+// Data of any other kind is reported and left out; the book goes on.
 void RegisterImage(fb2::Conversion& cv, const WString& tag, std::vector<uint8_t>& bytes) {
     const std::string id = lrf::GetAttribute(u"id", tag);
     FixPngTransparency(bytes, 0xFFFFFF);
     cv.textEstimate -= static_cast<uint32_t>(bytes.size());
     const ImageSize size = ProbeImageSize(bytes);
-    if (size.width < 1 || size.height < 1) return;
     const std::string_view type = SniffImageType(bytes);
-    if (type.empty()) return;
+    if (size.width < 1 || size.height < 1 || type.empty()) {
+        cv.console.Line("\nError: Binary " + id + " is no PNG, JPEG, GIF or BMP image; left out");
+        return;
+    }
     const WString sizeText =
         u" width=\"" + ToWString(size.width) + u"\" height=\"" + ToWString(size.height) + u"\"";
     const WString element = u" objid=\"" + Widen(id) + u"\" encoding=\"" + Widen(type) + u"\"";
@@ -90,6 +99,26 @@ void ReadImages(fb2::Conversion& cv) {
         std::vector<uint8_t> bytes = Base64Decode(base64);
         RegisterImage(cv, tag, bytes);
     }
+}
+
+// The library thumbnail, made from the cover: its first image stream of the
+// cover's id. GIF and BMP covers have none; a cover that cannot be decoded is
+// reported and the book goes on without one.
+void MakeBookThumbnail(fb2::Conversion& cv) {
+    if (!cv.settings.General.Thumbnail || cv.description.CoverImageId.empty()) return;
+    const std::string id = Narrow(cv.description.CoverImageId);
+    const auto& streams = cv.store.imageStreams;
+    const auto cover = std::find_if(streams.begin(), streams.end(), [&](const auto& s) { return s.objid == id; });
+    if (cover == streams.end() || cover->imageType == kImageTypeGif || cover->imageType == kImageTypeBmp) return;
+    const std::span<const uint8_t> bytes(cv.store.imageStore.data() + cover->data.start, cover->data.size());
+    Thumbnail thumbnail;
+    std::string error;
+    if (!MakeThumbnail(bytes, thumbnail, error)) {
+        cv.console.Line("\nError: No thumbnail of the cover " + id + ": " + error);
+        return;
+    }
+    cv.store.thumbnail = std::move(thumbnail.jpeg);
+    cv.store.thumbnailType = kThumbnailTypeJpeg;
 }
 
 void ConvertBodies(fb2::Conversion& cv) {
@@ -130,6 +159,7 @@ void ConvertBook(fb2::Conversion& cv, const RunState& run) {
         case fb2::DescriptionEnd::kUnclosed: cv.errorCode = kExitBadHeader; return;
     }
     ReadImages(cv);
+    MakeBookThumbnail(cv);
 
     cv.reader->Reset();
     cv.progressUnit = static_cast<int>(RoundHalfEven(cv.textEstimate / 10.0 / 2.0));

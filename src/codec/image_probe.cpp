@@ -1,8 +1,10 @@
-// Pixel size and kind of decoded images. Only PNG and JPEG yield a size; the
-// converter leaves every image without one out of the book.
+// Pixel size and kind of decoded images: PNG, JPEG, GIF and BMP, the kinds an
+// LRF image stream carries. The converter reports every image without a size.
 #include "codec/image_probe.h"
 
 #include "codec/image_bytes.h"
+
+#include <climits>
 
 namespace tavorin {
 
@@ -58,10 +60,49 @@ ImageSize ProbeJpeg(std::span<const uint8_t> data) {
 
 constexpr std::string_view kJpegMark{"\xFF\xD8\xFF", 3};
 
+// GIF: "GIF87a" or "GIF89a", then the logical screen's width and height,
+// 16-bit little-endian.
+constexpr size_t kGifSizeEnd = 10;
+
+bool HasGifMark(std::span<const uint8_t> data) {
+    return StartsWithBytes(data, "GIF87a") || StartsWithBytes(data, "GIF89a");
+}
+
+ImageSize ProbeGif(std::span<const uint8_t> data) {
+    if (data.size() < kGifSizeEnd) return {};
+    return {static_cast<int32_t>(data[6] | data[7] << 8), static_cast<int32_t>(data[8] | data[9] << 8)};
+}
+
+// BMP: "BM", the file header (14 bytes), then an info header whose size is
+// its first 32-bit word: 12 for the old core header (16-bit width and
+// height), at least 40 for the others (32-bit; a negative height means rows
+// stored top down).
+constexpr size_t kBmpInfo = 14;
+
+int32_t ReadLittleEndian32(const uint8_t* p) {
+    return static_cast<int32_t>(uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24);
+}
+
+ImageSize ProbeBmp(std::span<const uint8_t> data) {
+    if (data.size() < kBmpInfo + 12) return {};
+    const uint8_t* info = &data[kBmpInfo];
+    const int32_t headerSize = ReadLittleEndian32(info);
+    if (headerSize == 12) {
+        return {static_cast<int32_t>(info[4] | info[5] << 8), static_cast<int32_t>(info[6] | info[7] << 8)};
+    }
+    if (headerSize < 40) return {};
+    const int32_t width = ReadLittleEndian32(info + 4);
+    const int32_t height = ReadLittleEndian32(info + 8);
+    if (width <= 0 || height == 0 || height == INT32_MIN) return {};
+    return {width, height < 0 ? -height : height};
+}
+
 }  // namespace
 
 ImageSize ProbeImageSize(std::span<const uint8_t> data) {
     if (HasPngMark(data)) return ProbePng(data);
+    if (HasGifMark(data)) return ProbeGif(data);
+    if (StartsWithBytes(data, "BM")) return ProbeBmp(data);
     // The JPEG mark may sit anywhere; the walk still starts at offset 2.
     if (FindBytes(data, kJpegMark) != std::string_view::npos) return ProbeJpeg(data);
     return {};
@@ -70,6 +111,8 @@ ImageSize ProbeImageSize(std::span<const uint8_t> data) {
 std::string_view SniffImageType(std::span<const uint8_t> data) {
     if (StartsWithBytes(data, "\x89PNG")) return "PNG";
     if (StartsWithBytes(data, kJpegMark)) return "JPEG";
+    if (HasGifMark(data)) return "GIF";
+    if (StartsWithBytes(data, "BM")) return "BMP";
     return {};
 }
 

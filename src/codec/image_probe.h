@@ -1,4 +1,4 @@
-// Inspection of decoded images: pixel size of PNG and JPEG data, the kind of
+// Inspection of decoded images: pixel size of PNG, JPEG, GIF and BMP data, the kind of
 // image the bytes hold, and the palette fix of transparent indexed PNGs.
 #pragma once
 
@@ -14,11 +14,12 @@ struct ImageSize {
     int32_t height = 0;
 };
 
-// Width and height in pixels of PNG or JPEG data; 0 and 0 when not found.
+// Width and height in pixels of PNG, JPEG, GIF or BMP data; 0 and 0 when not found.
 // Never reads past the data.
 ImageSize ProbeImageSize(std::span<const uint8_t> data);
 
-// "PNG" or "JPEG" when the data start with that format's signature, else empty.
+// "PNG", "JPEG", "GIF" or "BMP" when the data start with that format's
+// signature, else empty.
 std::string_view SniffImageType(std::span<const uint8_t> data);
 
 // In an indexed PNG with a tRNS chunk, the first fully transparent palette

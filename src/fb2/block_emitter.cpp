@@ -10,6 +10,7 @@
 #include "fb2/markup_attributes.h"
 #include "fb2/notes.h"
 #include "fb2/pages.h"
+#include "fb2/whitespace.h"
 #include "lrf/store/builders.h"
 #include "settings/conversion_settings.h"
 
@@ -29,6 +30,10 @@ bool IsKnownKind(int kind) {
 }
 
 bool IsRunningText(int kind) { return kind >= kBlockHeaderOdd && kind <= kBlockFooterEven; }
+
+// Text read from the book, as opposed to the pages and running texts the
+// converter lays out itself.
+bool IsBookText(int kind) { return !IsRunningText(kind) && kind != kBlockImage && kind != kBlockBookTitle; }
 
 // Body text that the progress line measures.
 bool IsCountedText(int kind) {
@@ -141,8 +146,9 @@ void EmitBlockSpace(Conversion& cv, int xSpace, int ySpace) {
 void WrapStyleEmphasis(Conversion& cv, int styleKind, WString& text) {
     RemoveLineBreaks(text);
     const TStyleSettings& style = cv.settings.StyleTable[styleKind];
-    // An italic start at the very beginning would repeat the style's own italics.
-    if (styleKind != kStyleBody) {
+    // An italic start at the very beginning would repeat the style's own
+    // italics; in a style without them it stays.
+    if (styleKind != kStyleBody && style.IsItalic > 0) {
         const size_t open = text.find(u"<Italic>");
         if (open < 9) {
             text.erase(open, 8);
@@ -160,6 +166,9 @@ void EmitStandardBlock(Conversion& cv, int styleKind, WString text, WStringView 
 
 void EmitBlock(Conversion& cv, int kind, WString text) {
     if (!IsKnownKind(kind)) return;
+    // The book's own text; references are decoded after, so that a blank
+    // written as a reference stays.
+    if (IsBookText(kind)) CollapseMarkupWhitespace(text);
     DecodeCharRefs(text);
     if (!HasContent(text)) return;
     text = Trim(text);

@@ -232,11 +232,13 @@ void ConvertElementAs(Conversion& cv, WStringView name, int kind) {
     const WString loopName(name);
     TUnicodeFileReader& reader = *cv.reader;
     ElementBuffer buffer;
+    // A subtitle's text is its one paragraph.
+    buffer.holdsParagraphs = kind != kBlockSubtitle;
     LoopState loop;
     WString next;
     int flattened = 0;  // elements of this loop's name open beyond the deepest level
     for (;;) {
-        buffer.text += reader.ReadToCharSet(TagStart(), false);
+        AppendText(buffer, reader.ReadToCharSet(TagStart(), false));
         // The end of the input ends every open element; their buffers are lost.
         if (!ReadTag(reader, next)) return;
         if (SkipsAsNonElement(reader, next, buffer.text)) continue;
@@ -266,7 +268,7 @@ void ConvertElementAs(Conversion& cv, WStringView name, int kind) {
             // Blanks between elements separate nothing; any other text stays.
             if (markup.endsElement) {
                 const WString between = reader.ReadToCharSet(TagStart(), false);
-                if (!IsBlank(between)) buffer.text += between;
+                if (!IsBlank(between)) AppendText(buffer, between);
             }
         }
 

@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "fb2/description.h"
+#include "fb2/whitespace.h"
 
 namespace tavorin::fb2 {
 
@@ -52,8 +53,10 @@ size_t ReferenceLength(WStringView text) {
 // Appends a metadata value as XML character data, or as the value of a
 // "reading" attribute when `attribute` is set (double quotes become U+201C).
 // References already in the value are kept; bare '&', '<' and '>' are escaped;
-// characters XML does not allow are dropped.
-void AppendEscaped(WString& out, WStringView value, bool attribute) {
+// characters XML does not allow are dropped. Whitespace is collapsed as in the
+// book's text.
+void AppendEscaped(WString& out, WStringView text, bool attribute) {
+    const WString value = CollapsedValue(text);
     for (size_t i = 0; i < value.size(); ++i) {
         const char16_t c = value[i];
         if (c == u'&') {

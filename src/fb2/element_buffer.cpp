@@ -23,7 +23,30 @@ void CloseButton(Conversion& cv, ElementBuffer& buffer) {
 void CloseParagraph(Conversion& cv, ElementBuffer& buffer) {
     if (buffer.buttonOpen) CloseButton(cv, buffer);
     buffer.text += kParagraphEnd;
+    // A paragraph of loose text ends its line like every paragraph of the book.
+    if (buffer.looseParagraph) buffer.text += u"<CR/>";
     buffer.paragraphOpen = false;
+    buffer.looseParagraph = false;
+}
+
+// Markup of an inline element: emphasis, strong, sup, sub, code, a link.
+bool StartsInline(WStringView markup) {
+    constexpr WStringView kStarts[] = {u"<Italic>", u"<Bold>",       u"<Sup>",    u"<Sub>",
+                                       u"<Span ",   u"<CharButton ", u"(<Italic>"};
+    for (const WStringView start : kStarts) {
+        if (StartsWith(markup, start)) return true;
+    }
+    return false;
+}
+
+bool StandsBetweenParagraphs(const ElementBuffer& buffer) {
+    return buffer.holdsParagraphs && !buffer.paragraphOpen && !buffer.paragraphCarried;
+}
+
+void OpenLooseParagraph(ElementBuffer& buffer) {
+    buffer.text += kParagraphStart;
+    buffer.paragraphOpen = true;
+    buffer.looseParagraph = true;
 }
 
 // Removes a paragraph start that nothing follows yet; returns whether there was one.
@@ -37,6 +60,11 @@ bool DropEmptyParagraphStart(WString& text) {
 }
 
 }  // namespace
+
+void AppendText(ElementBuffer& buffer, WStringView text) {
+    if (StandsBetweenParagraphs(buffer) && !IsBlank(text)) OpenLooseParagraph(buffer);
+    buffer.text += text;
+}
 
 void AppendMarkup(Conversion& cv, ElementBuffer& buffer, WStringView markup, bool opensButton, bool closesLink) {
     if (closesLink) {
@@ -62,6 +90,8 @@ void AppendMarkup(Conversion& cv, ElementBuffer& buffer, WStringView markup, boo
     } else if (opensParagraph) {
         if (buffer.paragraphOpen) CloseParagraph(cv, buffer);  // a paragraph inside a paragraph ends the outer one
         buffer.paragraphOpen = true;
+    } else if (StandsBetweenParagraphs(buffer) && StartsInline(markup)) {
+        OpenLooseParagraph(buffer);
     }
     if (opensButton && buffer.buttonOpen) CloseButton(cv, buffer);
     buffer.text += markup;
@@ -72,6 +102,8 @@ void EmitBuffer(Conversion& cv, int kind, ElementBuffer& buffer) {
     if (buffer.paragraphCarried) {
         // Text of a paragraph between two structural elements.
         if (!IsBlank(buffer.text)) buffer.text = WString(kParagraphStart) + buffer.text + WString(kParagraphEnd);
+    } else if (buffer.looseParagraph) {
+        CloseParagraph(cv, buffer);  // loose text after the block is a paragraph again
     } else if (buffer.paragraphOpen) {
         if (!DropEmptyParagraphStart(buffer.text)) CloseParagraph(cv, buffer);
         buffer.paragraphOpen = false;

@@ -2,7 +2,8 @@
 // structural element starts inside it (an image in a paragraph), when it grows
 // long, or when the element ends. A paragraph or a link button still open at
 // that moment is closed at the block end, and the paragraph is reopened where
-// its text goes on, so that every block holds balanced markup.
+// its text goes on, so that every block holds balanced markup. Text (or an
+// inline element) that stands between paragraphs becomes a paragraph itself.
 #pragma once
 
 #include "text/wide.h"
@@ -13,10 +14,15 @@ struct Conversion;
 
 struct ElementBuffer {
     WString text;
+    bool holdsParagraphs = true;    // text outside a paragraph is a paragraph of its own
     bool buttonOpen = false;        // a link button without its close
     bool paragraphOpen = false;     // a "<P>" without its "</P>"
+    bool looseParagraph = false;    // the open paragraph holds text that stood between blocks
     bool paragraphCarried = false;  // the text goes on with a paragraph of the previous block
 };
+
+// Appends text read between tags.
+void AppendText(ElementBuffer& buffer, WStringView text);
 
 // Appends the markup of one tag. `opensButton`: the markup opens a link
 // button; `closesLink`: the tag is a link's "</a>".

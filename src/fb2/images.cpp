@@ -2,6 +2,7 @@
 // image block centred on the page; the cover fills a front page of its own.
 #include "fb2/images.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -12,6 +13,7 @@
 #include "fb2/markup_attributes.h"
 #include "fb2/notes.h"
 #include "fb2/pages.h"
+#include "fb2/styles.h"
 #include "lrf/store/builders.h"
 #include "lrf/store/object_store.h"
 #include "settings/conversion_settings.h"
@@ -51,12 +53,6 @@ int64_t RoundedHalf(int64_t value) { return RoundHalfEven(static_cast<double>(va
 // double precision cannot tip it either way.
 int64_t RoundedRatio(int64_t numerator, int64_t denominator) {
     return RoundHalfEven(static_cast<double>(numerator) / static_cast<double>(denominator));
-}
-
-// The image rectangle and display size of an unscaled image.
-WString NaturalSize(int64_t w, int64_t h) {
-    return NumberAttribute(u"x0", 0) + NumberAttribute(u"y0", 0) + NumberAttribute(u"x1", w) +
-           NumberAttribute(u"y1", h) + NumberAttribute(u"xsize", w) + NumberAttribute(u"ysize", h);
 }
 
 }  // namespace
@@ -106,7 +102,20 @@ WString ImageBlockAttributes(Conversion& cv, int& xSpace, int& ySpace) {
         attributes = NumberAttribute(u"x0", 600) + NumberAttribute(u"y0", 800) + NumberAttribute(u"x1", 0) +
                      NumberAttribute(u"y1", 0) + NumberAttribute(u"xsize", width) + NumberAttribute(u"ysize", height);
     } else {
-        attributes = NaturalSize(w, h);
+        // An image larger than the text area is shown scaled down to fit it;
+        // its stream keeps every pixel.
+        const TextArea area = PageTextArea(cv, layout);
+        if (!cover && area.width > 0 && area.height > 0 && (w > area.width || h > area.height)) {
+            if (area.width * h <= area.height * w) {
+                width = area.width;
+                height = std::max<int64_t>(1, RoundedRatio(area.width * h, w));
+            } else {
+                width = std::max<int64_t>(1, RoundedRatio(area.height * w, h));
+                height = area.height;
+            }
+        }
+        attributes = NumberAttribute(u"x0", 0) + NumberAttribute(u"y0", 0) + NumberAttribute(u"x1", w) +
+                     NumberAttribute(u"y1", h) + NumberAttribute(u"xsize", width) + NumberAttribute(u"ysize", height);
     }
     xSpace = static_cast<int>(RoundedHalf(pageWidth - width));
     ySpace = cover ? static_cast<int>(RoundedHalf(pageHeight - height)) : 0;

@@ -19,6 +19,7 @@ constexpr std::string_view kForwardPrefix = "bf_";
 constexpr WStringView kReturnLinkOpen = u"<P><CharButton refobj=\"br_";
 constexpr WStringView kReturnLinkText = u"\"><EmpLine emplineposition=\"after\" emplinetype=\"dotted\">";
 constexpr WStringView kReturnLinkClose = u"</EmpLine></CharButton></P>";
+constexpr WStringView kEmptyReturnLinkClose = u"</EmpLine></CharButton>";
 constexpr WStringView kLineBreak = u"<CR/>";
 // Paragraph marks of the note text; a run of them between two words
 // becomes one line break inside the return link.
@@ -94,8 +95,21 @@ void ResolvePendingTarget(Conversion& cv, WString& text) {
     AimButton(*button, cv.body.PageCounter - 1, "b" + id);
 
     WString link(kReturnLinkOpen);
-    link.append(cv.body.PendingId).append(kReturnLinkText).append(ReturnLinkText(text)).append(kReturnLinkClose);
-    text = std::move(link);
+    link.append(cv.body.PendingId).append(kReturnLinkText);
+    if (Contains(text, u"<CharButton")) {
+        // Buttons do not nest: a text that holds links of its own keeps them,
+        // and the way back is an empty button at its first paragraph.
+        link.append(kEmptyReturnLinkClose);
+        const size_t paragraph = text.find(u"<P>");
+        if (paragraph == WString::npos) {
+            text.insert(0, link + u"</P>");
+        } else {
+            text.insert(paragraph + 3, WStringView(link).substr(3));
+        }
+    } else {
+        link.append(ReturnLinkText(text)).append(kReturnLinkClose);
+        text = std::move(link);
+    }
     if (cv.body.InNotesBody) ApplyNoteLinkSettings(cv, text);
 }
 

@@ -144,18 +144,26 @@ WString StyleFace(const TStyleSettings& style) {
     return Widen(ParseExternalFont(style.ExternalFontFile, font) ? font.face : std::string_view(style.FontName));
 }
 
+TextArea PageTextArea(const Conversion& cv, const TPageLayoutSettings& layout) {
+    const THeaderFooterSettings& shown = cv.settings.HeaderFooter;
+    const int headHeight = shown.HeaderShow ? layout.HeaderHeight : 0;
+    const int headSep = shown.HeaderShow ? layout.HeaderSeparation : 0;
+    const int footHeight = shown.FooterShow ? layout.FooterHeight : 0;
+    const int footSep = shown.FooterShow ? layout.FooterSeparation : 0;
+    return {int64_t{kScreenWidth} - layout.Left - layout.Right,
+            int64_t{kScreenHeight} - headHeight - headSep - footHeight - footSep - layout.Top - layout.Bottom};
+}
+
 WString PageStyleAttributes(Conversion& cv, const TPageLayoutSettings& layout) {
     const THeaderFooterSettings& shown = cv.settings.HeaderFooter;
     const int headHeight = shown.HeaderShow ? layout.HeaderHeight : 0;
     const int headSep = shown.HeaderShow ? layout.HeaderSeparation : 0;
     const int footHeight = shown.FooterShow ? layout.FooterHeight : 0;
     const int footSep = shown.FooterShow ? layout.FooterSeparation : 0;
-    const int64_t textWidth = int64_t{kScreenWidth} - layout.Left - layout.Right;
-    const int64_t textHeight =
-        int64_t{kScreenHeight} - headHeight - headSep - footHeight - footSep - layout.Top - layout.Bottom;
+    const TextArea area = PageTextArea(cv, layout);
 
-    return u" stylelabel=\"ps_" + Widen(layout.Label) + u"\"" + NumberAttribute(u"textwidth", textWidth) +
-           NumberAttribute(u"textheight", textHeight) + NumberAttribute(u"evensidemargin", layout.Left) +
+    return u" stylelabel=\"ps_" + Widen(layout.Label) + u"\"" + NumberAttribute(u"textwidth", area.width) +
+           NumberAttribute(u"textheight", area.height) + NumberAttribute(u"evensidemargin", layout.Left) +
            NumberAttribute(u"oddsidemargin", layout.Left) + NumberAttribute(u"topmargin", layout.Top) +
            NumberAttribute(u"headheight", headHeight) + NumberAttribute(u"headsep", headSep) +
            NumberAttribute(u"footheight", footHeight) + NumberAttribute(u"footspace", int64_t{footHeight} + footSep) +

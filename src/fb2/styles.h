@@ -2,6 +2,8 @@
 // book, derived from the conversion settings.
 #pragma once
 
+#include <cstdint>
+
 #include "settings/conversion_settings.h"
 #include "text/wide.h"
 
@@ -10,6 +12,13 @@ namespace tavorin::fb2 {
 struct Conversion;
 
 WString PageStyleAttributes(Conversion& cv, const TPageLayoutSettings& layout);
+// Width and height of the text area of a page of that layout: the screen
+// less the margins and the running header and footer shown.
+struct TextArea {
+    int64_t width = 0;
+    int64_t height = 0;
+};
+TextArea PageTextArea(const Conversion& cv, const TPageLayoutSettings& layout);
 // Text style and block style strings of one entry; may set its SideMargin.
 void StyleAttributes(Conversion& cv, TStyleSettings& style, WString& textStyle, WString& blockStyle);
 WString RuleLineAttributes(const TRuleLineSettings& line);

@@ -8,6 +8,7 @@
 #include "fb2/notes.h"
 #include "fb2/pages.h"
 #include "fb2/styles.h"
+#include "fb2/whitespace.h"
 #include "lrf/store/builders.h"
 #include "settings/conversion_settings.h"
 
@@ -41,12 +42,14 @@ void EmitBookTitlePage(Conversion& cv) {
     const BookDescription& d = cv.description;
     StartPage(cv, u"");
 
+    // The book's values, with their whitespace as a reader shows it.
     const WString face = StyleFace(cv.settings.StyleTable[kStyleSubtitle]);
-    WString text = u"<P>" + d.AuthorsLine + u"</P><CR/><CR/><Span fontfacename=\"" + face + u"\" fontsize=\"" +
-                   ScaledFontSize(cv, kStyleBookTitle, 8) + u"\"><P>" + d.BookTitle + u"</P><CR/></Span>";
+    WString text = u"<P>" + CollapsedValue(d.AuthorsLine) + u"</P><CR/><CR/><Span fontfacename=\"" + face +
+                   u"\" fontsize=\"" + ScaledFontSize(cv, kStyleBookTitle, 8) + u"\"><P>" +
+                   CollapsedValue(d.BookTitle) + u"</P><CR/></Span>";
     if (!d.SequenceText.empty()) {
         text += u"<Span fontfacename=\"" + face + u"\" fontsize=\"" + ScaledFontSize(cv, kStyleBookTitle, 7) +
-                u"\"><P>(" + d.SequenceText + u")</P></Span>";
+                u"\"><P>(" + CollapsedValue(d.SequenceText) + u")</P></Span>";
     }
     WrapStyleEmphasis(cv, kStyleBookTitle, text);
     BuildCountedTextBlock(cv, TextBlockAttributes(cv, kStyleBookTitle, u""), text);

@@ -100,6 +100,7 @@ struct TGeneralSettings {
     uint8_t CoverImageAdjust = 1;
     uint8_t PageAtSubtitles = 0;
     uint8_t Translit = 0;
+    uint8_t Thumbnail = 1;  // a thumbnail of the cover in the book's header
 
     bool operator==(const TGeneralSettings&) const = default;
 };

@@ -131,6 +131,7 @@ constexpr KeyRow<G> kGeneralKeys[] = {
     ByteKey("CoverImageAdjust=", &G::CoverImageAdjust),
     ByteKey("PageAtSubtitles=", &G::PageAtSubtitles),
     ByteKey("Translit=", &G::Translit),
+    ByteKey("Thumbnail=", &G::Thumbnail),
 };
 
 using R = TReferenceSettings;

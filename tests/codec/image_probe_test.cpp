@@ -104,6 +104,13 @@ Bytes MakeJpeg(uint16_t width, uint16_t height, bool withApp0AndDqt = true) {
     return jpeg;
 }
 
+// GIF of 300 x 2; BMP of 70 x 20 stored top down (height -20), and with the
+// old 12-byte core header.
+const Bytes kGif = {'G', 'I', 'F', '8', '9', 'a', 44, 1, 2, 0, 0, 0, 0, 0x3B};
+const Bytes kBmp = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                    40,  0,   0, 0, 70, 0, 0, 0, 0xEC, 0xFF, 0xFF, 0xFF, 0, 0};
+const Bytes kCoreBmp = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 12, 0, 0, 0, 70, 0, 20, 0, 1, 0, 24, 0, 0, 0};
+
 void ExpectSize(const Bytes& data, int32_t width, int32_t height) {
     const ImageSize size = ProbeImageSize(data);
     EXPECT_EQ(size.width, width);
@@ -116,7 +123,9 @@ TEST(ProbeImageSize, PngJpegAndOthers) {
     ExpectSize(MakeJpeg(640, 480), 640, 480);
     // The segment right after the start marker is passed over unexamined.
     ExpectSize(MakeJpeg(640, 480, false), 0, 0);
-    ExpectSize(Bytes{'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 0, 0);
+    ExpectSize(kGif, 300, 2);
+    for (const Bytes* bmp : {&kBmp, &kCoreBmp}) ExpectSize(*bmp, 70, 20);
+    ExpectSize(Bytes{'G', 'I', 'F', '8', '8', 'a', 1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 0, 0);
 }
 
 TEST(ProbeImageSize, HostileSegmentLengthsEnd) {
@@ -133,6 +142,7 @@ TEST(ProbeImageSize, HostileSegmentLengthsEnd) {
 TEST(SniffImageType, Signatures) {
     EXPECT_EQ(SniffImageType(MakePng(1, 1, 2)), "PNG");
     EXPECT_EQ(SniffImageType(MakeJpeg(1, 1)), "JPEG");
+    EXPECT_EQ(std::string(SniffImageType(kGif)) + std::string(SniffImageType(kBmp)), "GIFBMP");
     EXPECT_EQ(SniffImageType(Bytes{'G', 'I', 'F', '8'}), "");
     EXPECT_EQ(SniffImageType(Bytes{0x89, 'P', 'N'}), "");
     EXPECT_EQ(SniffImageType(Bytes{0xFF, 0xD8}), "");
@@ -185,7 +195,7 @@ TEST(ImageProbes, NeverReadPastTruncatedData) {
     Bytes fixedPng = png;
     FixPngTransparency(fixedPng, 0xFFFFFF);
 
-    for (const Bytes* image : {&jpeg, &png}) {
+    for (const Bytes* image : {&jpeg, &png, &kGif, &kBmp, &kCoreBmp}) {
         const ImageSize full = ProbeImageSize(*image);
         for (size_t length = 0; length <= image->size(); ++length) {
             // A vector of exactly `length` bytes, so AddressSanitizer sees any over-read.

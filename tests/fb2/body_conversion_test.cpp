@@ -69,12 +69,13 @@ TEST_F(BodyTest, LongBuffersAreEmittedAtAParagraphEnd) {
     EXPECT_EQ(TextBlocks(), (Blocks{{"b0", "ts_bdy", "<P>a</P><CR/><P>b</P><CR/><P>c</P><CR/>"}}));
 }
 
-TEST_F(BodyTest, SourceLineBreaksSeparateWordsOnly) {
+TEST_F(BodyTest, WhitespaceShowsAsOneBlankAndLooseTextIsAParagraph) {
     StartPage(cv, u"");
-    ConvertBodies("<body><section><p>\none\r\ntwo <emphasis>x</emphasis>\nthree\n\t\tfour\n</p>\n"
-                  "<p>five</p></section></body>");
-    EXPECT_EQ(TextBlocks(),
-              (Blocks{{"b0", "ts_bdy", "<P>one two <Italic>x</Italic> three\t\tfour</P><CR/><P>five</P><CR/>"}}));
+    ConvertBodies("<body><section><p>\none\r\ntwo <emphasis> x </emphasis>\nthree\n\t\tfour\n</p>\n"
+                  "<p>five&#32;&#32;\xC2\xA0 six</p>loose <strong>text</strong><p>seven</p></section></body>");
+    EXPECT_EQ(TextBlocks(), (Blocks{{"b0", "ts_bdy",
+                                     "<P>one two <Italic>x </Italic>three four</P><CR/><P>five  \u00A0 six</P><CR/>"
+                                     "<P>loose <Bold>text</Bold></P><CR/><P>seven</P><CR/>"}}));
 }
 
 TEST_F(BodyTest, ImagesInsideParagraphsLeaveBalancedBlocks) {
@@ -82,8 +83,8 @@ TEST_F(BodyTest, ImagesInsideParagraphsLeaveBalancedBlocks) {
     ConvertBodies("<body><section><p>Before</p><p><image l:href=\"#pic\"/></p><p>After</p>"
                   "<p>Text <image l:href=\"#pic\"/> more <image l:href=\"#pic\"/></p></section></body>");
     EXPECT_EQ(TextBlocks(), (Blocks{{"b0", "ts_bdy", "<P>Before</P><CR/>"},
-                                    {"b1", "ts_bdy", "<P>After</P><CR/><P>Text </P>"},
-                                    {"b2", "ts_bdy", "<P> more </P>"}}));
+                                    {"b1", "ts_bdy", "<P>After</P><CR/><P>Text</P>"},
+                                    {"b2", "ts_bdy", "<P>more</P>"}}));
 }
 
 

@@ -54,7 +54,7 @@ TEST(ComposeBookInfo, WritesTheLinesInOrderWithCrLf) {
         "<FreeText>A story.</FreeText>\r\n"
         "</BookInfo>\r\n"
         "<DocInfo>\r\n"
-        "<Language> ru</Language>\r\n"
+        "<Language>ru</Language>\r\n"
         "<Creator>FB2 to LRF converter</Creator>\r\n"
         "<CreationDate>" + TodayIso() + "</CreationDate>\r\n"
         "<Producer>tavorin</Producer>\r\n"
@@ -115,7 +115,7 @@ TEST(ComposeBookInfo, HostileValuesGiveWellFormedXml) {
     EXPECT_EQ(parsed.output,
               "Tom & Jerry <1> \xE2\x80\x9Cquoted\xE2\x80\x9C & & &nbsp; &#1;!\n"
               "Tom & Jerry <1> \"quoted\" & & &nbsp; &#1;!\n"
-              "Line\tone & <two> \xF0\x9F\x98\x80 ");
+              "Line one & <two> \xF0\x9F\x98\x80 ");
 }
 
 }  // namespace

@@ -116,7 +116,7 @@ TEST_F(DescriptionTest, CollectsTheMetadataOfARealDescription) {
 
     const std::string xml = Narrow(d.BookInfoXml);
     EXPECT_NE(xml.find("<Title reading=\"Night &amp; Day (nw2)\">Night &amp; Day (nw2)</Title>\r\n"
-                       "<Author reading=\"Ivan Petrov,  (Bob), Anna Smith\">Ivan Petrov,  (Bob), Anna Smith</Author>\r\n"
+                       "<Author reading=\"Ivan Petrov, (Bob), Anna Smith\">Ivan Petrov, (Bob), Anna Smith</Author>\r\n"
                        "<BookID>LRF-abc-123</BookID>\r\n<ProductIdentifier>\r\n"
                        "<ISBNPrintable>978-5-9614-3115-5</ISBNPrintable>"),
               std::string::npos)

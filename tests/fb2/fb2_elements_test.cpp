@@ -39,7 +39,7 @@ TEST_F(BodyTest, ElementsAreReadByTheirNames) {
          "<table id=\"t\">\n <caption>Cap</caption>\n <tr>\n  <th>H</th>\n  <th align='right'>I</th>\n </tr>\n"
          " <tr><td>a</td><td colspan=\"2\">b</td><td/></tr>\n</table>",
          {{"b0", "ts_bdy", "<P>Cap</P><CR/>"},
-          {"b1", "ts_bdy", "<P><Bold>H</Bold> | <Bold>I</Bold></P><CR/><P>a | b | </P><CR/>"}}},
+          {"b1", "ts_bdy", "<P><Bold>H</Bold> | <Bold>I</Bold></P><CR/><P>a | b |</P><CR/>"}}},
         {"verses, stanzas and text-authors with attributes; the poem's title and date",
          "<poem id=\"p\"><title><p>Ode</p></title><stanza xml:lang=\"en\"><title><p>I</p></title>"
          "<v id=\"v1\">One</v><v>Two</v></stanza><text-author id=\"a\">Poet</text-author>"

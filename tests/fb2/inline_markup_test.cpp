@@ -84,9 +84,9 @@ TEST_F(InlineTest, ButtonsCloseWhereTheirBlockEnds) {
     const std::vector<BlockView> blocks = TextBlocks();
     ASSERT_EQ(blocks.size(), 2u);
     EXPECT_EQ(blocks[0].text,
-              "<P>See <CharButton refobj=\"bf_n1\"><EmpLine emplineposition=\"after\" emplinetype=\"dotted\">the "
+              "<P>See <CharButton refobj=\"bf_n1\"><EmpLine emplineposition=\"after\" emplinetype=\"dotted\">the"
               "</EmpLine></CharButton></P>");
-    EXPECT_EQ(blocks[1].text, "<P> picture end</P><CR/>");
+    EXPECT_EQ(blocks[1].text, "<P>picture end</P><CR/>");
 }
 
 TEST_F(InlineTest, AnchorParagraphs) {

@@ -1,13 +1,14 @@
 // Base64 decoding and image probing: decoded bytes, and the raw input itself
 // (so that the fuzzer can shape PNG and JPEG headers directly), go through the
-// type sniffing, the size probe and the palette fix, which must stay inside
-// the data and never change its length.
+// type sniffing, the size probe, the palette fix, which must stay inside the
+// data and never change its length, and the thumbnail of a cover.
 #include <span>
 #include <string_view>
 #include <vector>
 
 #include "codec/base64.h"
 #include "codec/image_probe.h"
+#include "codec/thumbnail.h"
 #include "fuzz_target.h"
 
 namespace tavorin::fuzz::image {
@@ -19,6 +20,11 @@ inline void Inspect(std::vector<uint8_t> bytes) {
     const size_t length = bytes.size();
     FixPngTransparency(bytes, 0xFFFFFF);
     TAVORIN_FUZZ_CHECK(bytes.size() == length);
+    Thumbnail thumbnail;
+    std::string error;
+    const bool made = MakeThumbnail(bytes, thumbnail, error);
+    TAVORIN_FUZZ_CHECK(made == error.empty() && made == (thumbnail.width > 0 && thumbnail.width <= kThumbnailWidth &&
+                                                         thumbnail.height > 0 && thumbnail.height <= kThumbnailHeight));
 }
 
 inline int Probe(const uint8_t* data, size_t size) {

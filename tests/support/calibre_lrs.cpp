@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 
 #include "support/e2e_words.h"
 
@@ -135,7 +136,16 @@ private:
     bool Inside(std::string_view name) const { return std::find(stack_.begin(), stack_.end(), name) != stack_.end(); }
 
     void Text(std::string_view raw) {
-        if (currentPage_ != kNoPage && !raw.empty()) book_.text += DecodeText(raw);
+        if (currentPage_ == kNoPage || raw.empty()) return;
+        const std::u32string text = DecodeText(raw);
+        book_.text += text;
+        if (Inside("CharButton")) book_.buttonWords += SplitWords(text).size();
+        // Runs go on across inline tags; the description's pages (off the main flow) indent their headings.
+        if (!Inside("Main")) return;
+        for (const char c : raw) {
+            blanks_ = c == ' ' || c == '\t' ? blanks_ + 1 : 0;
+            book_.blankRuns += blanks_ == 2;
+        }
     }
 
     // The raw text of a field up to its end tag.
@@ -175,14 +185,22 @@ private:
 
     void Open(const Tag& tag) {
         if (currentPage_ != kNoPage && !IsInlineElement(tag.name)) book_.text += U' ';
+        if (!IsInlineElement(tag.name)) blanks_ = 0;
         const auto attribute = [&](const char* name) {
             const auto it = tag.attributes.find(name);
             return it == tag.attributes.end() ? std::string() : it->second;
         };
+        const auto number = [&](const char* name) { return std::atol(attribute(name).c_str()); };
+        if (tag.name == "PageStyle") book_.pageStyles[attribute("objid")] = {number("textwidth"), number("textheight")};
+        if (tag.name == "ImageBlock" && currentPage_ != kNoPage) {
+            book_.imageBlocks.push_back({pageStyle_, {std::max(number("xsize"), number("blockwidth")),
+                                                      std::max(number("ysize"), number("blockheight"))}});
+        }
         if (tag.name == "Page" && !tag.selfClosing) {
             book_.pageIndex.emplace(attribute("objid"), book_.pages.size());
             book_.pages.push_back({attribute("objid"), {}});
             currentPage_ = book_.pages.size() - 1;
+            pageStyle_ = attribute("pagestyle");
         } else if (currentPage_ != kNoPage && !attribute("objid").empty()) {
             book_.pages[currentPage_].objids.insert(attribute("objid"));
         }
@@ -214,6 +232,7 @@ private:
         }
         stack_.pop_back();
         if (currentPage_ != kNoPage && !IsInlineElement(name)) book_.text += U' ';
+        if (!IsInlineElement(name)) blanks_ = 0;
         if (name == "Page") currentPage_ = kNoPage;
         return true;
     }
@@ -224,7 +243,9 @@ private:
     size_t pos_ = 0;
     std::vector<std::string> stack_;
     size_t currentPage_ = kNoPage;
-    std::string button_;  // objid of the last Button element opened
+    std::string button_;     // objid of the last Button element opened
+    std::string pageStyle_;  // of the page being read
+    size_t blanks_ = 0;      // blanks just read in the current line
 };
 
 }  // namespace

@@ -35,6 +35,11 @@ struct LrsBook {
     std::vector<std::string> charButtonRefs;           // refobj of every CharButton in the pages
     size_t imageStreams = 0;
     std::u32string text;  // text of the pages' blocks; paragraphs and lines separated by blanks
+    size_t buttonWords = 0;  // words shown inside CharButton elements
+    size_t blankRuns = 0;    // runs of two or more blanks (spaces, tabs) in a line of the main pages' text
+    std::map<std::string, std::pair<long, long>> pageStyles;  // objid -> textwidth and textheight
+    // Image blocks: the page style of their page, the larger of xsize and blockwidth, of ysize and blockheight.
+    std::vector<std::pair<std::string, std::pair<long, long>>> imageBlocks;
 };
 
 // Parses the LRS text; false with a reason when its structure cannot be read

@@ -154,16 +154,37 @@ bool IsInline(Node node) {
 }
 
 // The text under `node`: text and CDATA as written, a blank around every
-// element that is not inline; comments and processing instructions are markup.
-void AppendText(Node node, Reading reading, Node firstMainBody, std::u32string& text) {
+// element that is not inline; comments and processing instructions are
+// markup. With `marks`, each character gets the WordMark bits of the elements
+// it stands in; `ids` are those of the bodies, `targets` those links name.
+struct TextReading {
+    Reading reading;
+    Node firstMainBody;
+    std::u32string text;
+    std::vector<uint8_t>* marks = nullptr;
+    const std::unordered_set<std::string>*ids = nullptr, *targets = nullptr;
+};
+
+std::string LinkTarget(Node node) {
+    const std::string href = Attribute(node, "href");
+    return href.starts_with('#') ? href.substr(1) : href;
+}
+
+void AppendText(Node node, TextReading& r, uint8_t mark = 0) {
     for (; node; node = node->next) {
         if (node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE) {
-            text += AsCalibreShows(Utf8ToUtf32(reinterpret_cast<const char*>(node->content)));
-        } else if (node->type == XML_ELEMENT_NODE && !LeftOut(node, reading, firstMainBody)) {
-            if (!IsInline(node)) text += U' ';
-            AppendText(node->children, reading, firstMainBody, text);
-            if (!IsInline(node)) text += U' ';
+            r.text += AsCalibreShows(Utf8ToUtf32(reinterpret_cast<const char*>(node->content)));
+        } else if (node->type == XML_ELEMENT_NODE && !LeftOut(node, r.reading, r.firstMainBody)) {
+            const uint8_t inner = mark | (Is(node, "sup") ? kMarkSup : 0) | (Is(node, "sub") ? kMarkSub : 0) |
+                                  (Is(node, "emphasis") ? kMarkEmphasis : 0) | (Is(node, "strong") ? kMarkStrong : 0) |
+                                  (Is(node, "a") && r.ids && r.ids->contains(LinkTarget(node)) ? kMarkLink : 0) |
+                                  (r.targets && r.targets->contains(Attribute(node, "id")) ? kMarkTarget : 0) |
+                                  (Is(node, "text-author") || Is(node, "date") ? kMarkAuthor : 0);
+            if (!IsInline(node)) r.text += U' ';
+            AppendText(node->children, r, inner);
+            if (!IsInline(node)) r.text += U' ';
         }
+        if (r.marks) r.marks->resize(r.text.size(), mark);
     }
 }
 
@@ -216,20 +237,24 @@ void ReadBodies(const std::vector<Node>& bodies, Fb2Book& book) {
     std::unordered_set<std::string> ids;
     std::vector<std::string> targets;  // of every link, in order
     for (const Node body : bodies) {
-        std::u32string text;
-        AppendText(body->children, Reading::kPage, firstMainBody, text);
-        for (auto& word : SplitWords(text)) book.bodyWords.push_back(std::move(word));
         ForEachElement(body, [&](Node node) {
             if (const std::string id = Attribute(node, "id"); !id.empty()) ids.insert(id);
-            if (Is(node, "a")) {
-                const std::string href = Attribute(node, "href");
-                if (!href.empty()) targets.push_back(href.starts_with('#') ? href.substr(1) : href);
-            }
+            if (Is(node, "a") && !Attribute(node, "href").empty()) targets.push_back(LinkTarget(node));
+        });
+    }
+    const std::unordered_set<std::string> targeted(targets.begin(), targets.end());
+    for (const Node body : bodies) {
+        std::vector<uint8_t> marks;
+        TextReading page{Reading::kPage, firstMainBody, {}, &marks, &ids, &targeted};
+        AppendText(body->children, page, IsNotesBody(body) ? kMarkInNotes : 0);
+        std::vector<uint8_t> wordMarks;
+        for (auto& word : SplitWords(page.text, &marks, &wordMarks)) book.bodyWords.push_back(std::move(word));
+        book.bodyWordMarks.insert(book.bodyWordMarks.end(), wordMarks.begin(), wordMarks.end());
+        ForEachElement(body, [&](Node node) {
             if (!Is(node, "section") || IsNotesBody(body)) return;
-            std::u32string title;
-            if (const Node element = FirstChild(node, "title"))
-                AppendText(element->children, Reading::kContentsLabel, firstMainBody, title);
-            if (auto words = SplitWords(title); !words.empty()) book.sectionTitles.push_back(std::move(words));
+            TextReading title{Reading::kContentsLabel, firstMainBody, {}};
+            if (const Node element = FirstChild(node, "title")) AppendText(element->children, title);
+            if (auto words = SplitWords(title.text); !words.empty()) book.sectionTitles.push_back(std::move(words));
         });
     }
     for (const std::string& target : targets) book.resolvableLinks += ids.contains(target);
@@ -250,6 +275,14 @@ void ProbeImage(Fb2Image& image) {
             image.width = ReadBigEndian(d, 16, 4);
             image.height = ReadBigEndian(d, 20, 4);
         }
+        return;
+    }
+    // GIF and BMP: the low 16 bits of their size fields (only whether they are positive matters here).
+    const bool gif = d.size() >= 10 && (!std::memcmp(d.data(), "GIF87a", 6) || !std::memcmp(d.data(), "GIF89a", 6));
+    if (gif || (d.size() >= 26 && d[0] == 'B' && d[1] == 'M')) {
+        image.kind = gif ? "GIF" : "BMP";
+        image.width = gif ? d[6] | d[7] << 8 : d[18] | d[19] << 8;
+        image.height = gif ? d[8] | d[9] << 8 : d[d[14] == 12 ? 20 : 22] | d[d[14] == 12 ? 21 : 23] << 8;
         return;
     }
     if (d.size() < 3 || d[0] != 0xFF || d[1] != 0xD8 || d[2] != 0xFF) return;

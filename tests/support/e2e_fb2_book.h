@@ -14,10 +14,15 @@ struct Fb2Image {
     std::string id;
     std::string contentType;
     std::vector<uint8_t> data;  // decoded base64
-    std::string kind;           // "PNG", "JPEG" or empty
+    std::string kind;           // "PNG", "JPEG", "GIF", "BMP" or empty
     int width = 0;
     int height = 0;
 };
+
+// The look of a word, from the elements any of its characters stand in: a link to an id the book holds; in
+// notes or comments, in an element a link leads to (the way back), in a text-author line or a poem's date.
+enum WordMark : uint8_t { kMarkSup = 1, kMarkSub = 2, kMarkEmphasis = 4, kMarkStrong = 8, kMarkLink = 16,
+                          kMarkInNotes = 32, kMarkTarget = 64, kMarkAuthor = 128 };
 
 struct Fb2Book {
     bool hasDescription = false, hasBody = false;
@@ -28,6 +33,7 @@ struct Fb2Book {
     std::string coverId;
     std::vector<Fb2Image> images;  // every binary element, in file order
     std::vector<std::u32string> bodyWords;
+    std::vector<uint8_t> bodyWordMarks;  // WordMark bits of each body word
     std::vector<std::vector<std::u32string>> sectionTitles;  // words of each titled main-body section
     size_t resolvableLinks = 0;    // <a> elements whose "#id" names an element of a body
 };
@@ -35,7 +41,7 @@ struct Fb2Book {
 // Reads the book from the bytes of an FB2 file (not a zip).
 Fb2Book ReadFb2Book(const std::vector<uint8_t>& bytes);
 
-// Images the converter registers: PNG or JPEG data with a positive size.
+// Images a book carries: PNG, JPEG, GIF or BMP data with a positive size.
 std::vector<const Fb2Image*> ConvertibleImages(const Fb2Book& book);
 
 // The one file of a zip archive, inflated; empty when the archive does not

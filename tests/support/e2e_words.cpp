@@ -88,23 +88,31 @@ bool IsIdeograph(char32_t c) {
            (c >= 0xF900 && c <= 0xFAFF) || (c >= 0x20000 && c <= 0x3FFFF);
 }
 
-std::vector<std::u32string> SplitWords(std::u32string_view text) {
+std::vector<std::u32string> SplitWords(std::u32string_view text, const std::vector<uint8_t>* marks,
+                                       std::vector<uint8_t>* wordMarks) {
     std::vector<std::u32string> words;
     std::u32string word;
-    for (const char32_t c : text) {
+    uint8_t mark = 0;
+    const auto end = [&] {
+        if (word.empty()) return;
+        words.push_back(std::move(word));
+        word.clear();
+        if (wordMarks) wordMarks->push_back(mark);
+        mark = 0;
+    };
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char32_t c = text[i];
         if (c == 0xAD) continue;  // soft hyphen: invisible inside a word
-        if (IsIdeograph(c)) {
-            if (!word.empty()) words.push_back(std::move(word));
-            words.emplace_back(1, c);
-            word.clear();
-        } else if (IsWordChar(c)) {
-            word += c;
-        } else if (!word.empty()) {
-            words.push_back(std::move(word));
-            word.clear();
+        if (!IsWordChar(c) && !IsIdeograph(c)) {
+            end();
+            continue;
         }
+        if (IsIdeograph(c)) end();
+        word += c;
+        if (marks && i < marks->size()) mark |= (*marks)[i];
+        if (IsIdeograph(c)) end();
     }
-    if (!word.empty()) words.push_back(std::move(word));
+    end();
     return words;
 }
 
@@ -148,8 +156,10 @@ WordMatch MatchInOrder(const std::vector<std::u32string>& expected,
         if (at != std::u32string::npos && (at - next <= kNear || confirmed(i, at))) {
             next = at + 1;
             ++match.found;
+            match.places.push_back(at);
         } else {
             match.missing.push_back(i);
+            match.places.push_back(std::u32string::npos);
         }
     }
     return match;

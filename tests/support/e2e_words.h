@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,11 +22,15 @@ bool IsWordChar(char32_t c);
 // Maximal runs of word characters; each Han ideograph or kana is a word of
 // its own, as those scripts put no blanks between words. Soft hyphens inside
 // a word are dropped.
-std::vector<std::u32string> SplitWords(std::u32string_view text);
+// With `marks` (bits per character of the text), `wordMarks` gets for each
+// word the bits of its characters, or-ed.
+std::vector<std::u32string> SplitWords(std::u32string_view text, const std::vector<uint8_t>* marks = nullptr,
+                                       std::vector<uint8_t>* wordMarks = nullptr);
 
 struct WordMatch {
     size_t found = 0;
     std::vector<size_t> missing;  // indexes into the expected words, ascending
+    std::vector<size_t> places;   // of each expected word in the actual words; npos when missing
 };
 
 // In-order greedy match: each expected word is looked for at or after the

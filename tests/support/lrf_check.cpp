@@ -372,6 +372,8 @@ LrfFile ReadLrf(const std::vector<uint8_t>& file, std::vector<std::string>* prob
         !Inflate(file.data() + 0x58, packed, f.metadataUncompressedSize, f.metadata, &consumed) || consumed != packed) {
         Add(problems, "metadata does not inflate to exactly " + std::to_string(f.metadataUncompressedSize) + " bytes");
     }
+    if (0x58 + packed + f.thumbnailSize <= file.size())  // the thumbnail follows the metadata
+        f.thumbnail.assign(file.begin() + 0x58 + packed, file.begin() + 0x58 + packed + f.thumbnailSize);
 
     if (f.indexOffset > file.size() || f.objectCount > (file.size() - f.indexOffset) / 16) {
         Add(problems, "object index runs past the end of the file");

@@ -41,6 +41,7 @@ struct LrfFile {
     uint16_t metadataSize = 0, thumbnailType = 0;
     uint32_t thumbnailSize = 0, metadataUncompressedSize = 0;
     std::vector<uint8_t> metadata;  // inflated, byte-order mark included
+    std::vector<uint8_t> thumbnail;
     std::vector<LrfObject> objects; // in index order
     std::map<uint32_t, size_t> byId;
 

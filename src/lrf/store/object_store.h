@@ -227,6 +227,8 @@ struct ObjectStore {
     BookHeaderSettings header;
     WString bookInfoXml;         // metadata text handed to the writer
     std::string thumbnailFile;   // thumbnail named in markup; empty for FB2 input
+    ByteBuffer thumbnail;        // thumbnail made by the conversion (used before thumbnailFile)
+    uint16_t thumbnailType = 0;  // its header type: 17 JPEG, 18 PNG, 19 BMP, 20 GIF
 
     // Set by linking.
     uint32_t tocId = 0, mainPageTreeId = 0, rootId = 0;

@@ -40,8 +40,10 @@ uint16_t ThumbnailType(const std::string& name) {
     return 0;
 }
 
-// The thumbnail named in the markup is looked for beside the input file.
+// The thumbnail the conversion made, or the one named in the markup, looked
+// for beside the input file.
 Thumbnail LoadThumbnail(const ObjectStore& s, const std::string& input) {
+    if (!s.thumbnail.empty()) return {s.thumbnail, s.thumbnailType};
     const std::string& name = s.thumbnailFile;
     if (name.empty()) return {};
     const size_t slash = input.rfind('/');

@@ -86,6 +86,7 @@ private:
     ByteBuffer span_;
     uint16_t boldWeight_ = 0;
     size_t openParagraphs_ = 0;
+    size_t openEmpLines_ = 0;
     // A link whose button leads nowhere is written as plain text: its
     // CharButton, EmpLine and their ends are left out.
     bool buttonDropped_ = false;

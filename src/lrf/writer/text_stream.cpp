@@ -119,13 +119,12 @@ void TextStreamEncoder::Tag(WStringView tag) {
     } else if (tag == u"/EmpLine" && empLineDropped_) {
         empLineDropped_ = false;
     } else if (tag == u"/EmpLine") {
-        if (!span_.empty()) {
-            PutTag(stream_, kTagEmpLineEnd);
-            RestoreSpan();
-        }
+        if (openEmpLines_ == 0) return;
+        PutTag(stream_, kTagEmpLineEnd);
+        --openEmpLines_;
     } else if (Contains(tag, u"P ")) {
-        ApplySpan(tag);
         StartParagraph();
+        ApplySpan(tag);
     } else if (Contains(tag, u"Span ")) {
         ApplySpan(tag);
     } else if (Contains(tag, u"CharButton ")) {
@@ -135,8 +134,11 @@ void TextStreamEncoder::Tag(WStringView tag) {
             empLineDropped_ = true;
             return;
         }
-        ApplySpan(tag);
+        // The attributes belong to the emphasis line: they follow its start
+        // code and end with its end code, so nothing is restored after it.
         PutTag(stream_, kTagEmpLine);
+        ++openEmpLines_;
+        EncodeAttributes(kTextAttributes, stream_, tag, console_);
     } else if (Contains(tag, u"Space ")) {
         ApplySpan(tag);
         span_.clear();
@@ -176,7 +178,8 @@ void TextStreamEncoder::Character(char16_t c) {
 }
 
 // A start tag with attributes sets text attributes until the matching end
-// tag; the attributes replace the remembered span (spans do not nest).
+// tag; the attributes replace the remembered span (spans do not nest). A
+// paragraph's attributes follow its start code, inside the paragraph.
 void TextStreamEncoder::ApplySpan(WStringView tag) {
     span_.clear();
     EncodeAttributes(kTextAttributes, span_, tag, console_);

@@ -1,0 +1,73 @@
+// Collapsing the XML whitespace of the book's text, once per block of
+// paragraph markup and once per metadata value; linear in the text.
+#include "fb2/whitespace.h"
+
+namespace tavorin::fb2 {
+namespace {
+
+bool IsXmlBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
+
+// Tags at which a line of text starts or ends: paragraphs, line breaks and
+// the indentation of a text-author line. Every other tag runs on inline.
+bool IsLineBoundary(WStringView tag) {
+    return tag == u"<P>" || tag == u"</P>" || tag == u"<P/>" || tag == u"<CR/>" || StartsWith(tag, u"<P ") ||
+           StartsWith(tag, u"<Space ");
+}
+
+}  // namespace
+
+void CollapseMarkupWhitespace(WString& markup) {
+    WString out;
+    out.reserve(markup.size());
+    bool lineStart = true;             // nothing shown since the last boundary
+    size_t pendingBlank = WString::npos;  // a blank not yet followed by a shown character
+    const auto dropPendingBlank = [&] {
+        // Only tags follow the blank, so the erase moves a few characters.
+        if (pendingBlank != WString::npos) out.erase(pendingBlank, 1);
+        pendingBlank = WString::npos;
+    };
+    for (size_t i = 0; i < markup.size();) {
+        const char16_t c = markup[i];
+        if (c == u'<') {
+            const size_t close = markup.find(u'>', i);
+            const size_t end = close == WString::npos ? markup.size() : close + 1;
+            const WStringView tag = WStringView(markup).substr(i, end - i);
+            if (IsLineBoundary(tag)) {
+                dropPendingBlank();
+                lineStart = true;
+            }
+            out += tag;
+            i = end;
+            continue;
+        }
+        ++i;
+        if (!IsXmlBlank(c)) {
+            out += c;
+            lineStart = false;
+            pendingBlank = WString::npos;
+        } else if (!lineStart && pendingBlank == WString::npos) {
+            pendingBlank = out.size();
+            out += u' ';
+        }
+    }
+    dropPendingBlank();
+    markup = std::move(out);
+}
+
+WString CollapsedValue(WStringView value) {
+    WString out;
+    out.reserve(value.size());
+    bool blank = false;
+    for (const char16_t c : value) {
+        if (IsXmlBlank(c)) {
+            blank = !out.empty();
+            continue;
+        }
+        if (blank) out += u' ';
+        blank = false;
+        out += c;
+    }
+    return out;
+}
+
+}  // namespace tavorin::fb2
