@@ -9,6 +9,7 @@
 #include "fb2/description.h"
 #include "fb2/fb2_tag.h"
 #include "fb2/inline_markup.h"
+#include "fb2/whitespace.h"
 #include "lrf/store/builders.h"
 #include "settings/conversion_settings.h"
 #include "text/unicode_reader.h"
@@ -45,19 +46,33 @@ enum DescriptionRow : int {
 };
 
 
-// A line break of the source inside a value separates words like a blank;
-// a run of them becomes one blank.
-void LineBreaksToBlanks(WString& text) {
-    size_t kept = 0;
-    for (size_t at = 0; at < text.size(); ++at) {
-        const char16_t c = text[at];
-        if (c != u'\r' && c != u'\n') {
-            text[kept++] = c;
-        } else if (kept == 0 || text[kept - 1] != u' ') {
-            text[kept++] = u' ';
+// A value of the book (a name, a title, a field) as a reader shows XML: a
+// run of blanks, tabs and line breaks is one blank, none at either end.
+void CollapseValue(WString& text) { text = CollapsedValue(text); }
+
+// The blanks of a piece of annotation markup: a run is one blank, also
+// across the pieces (`afterBlank`: the markup so far ends in one), and none
+// right after a paragraph start or line break or right before a paragraph end.
+void CollapseAnnotationBlanks(WString& markup, bool afterBlank) {
+    WString out;
+    out.reserve(markup.size());
+    for (size_t i = 0; i < markup.size();) {
+        if (markup[i] == u'<') {
+            const size_t close = markup.find(u'>', i);
+            const size_t end = close == WString::npos ? markup.size() : close + 1;
+            const WStringView tag = WStringView(markup).substr(i, end - i);
+            if (tag == u"</P>" && !out.empty() && out.back() == u' ') out.pop_back();
+            if (tag == u"<P>" || tag == u"<CR/>") afterBlank = true;
+            out += tag;
+            i = end;
+            continue;
         }
+        const bool blank = markup[i] == u' ';
+        if (!blank || !afterBlank) out += markup[i];
+        afterBlank = blank;
+        ++i;
     }
-    text.resize(kept);
+    markup = std::move(out);
 }
 
 // Starts a labelled line of the description page.
@@ -148,7 +163,7 @@ void HandleTitleInfoAuthor(Conversion& cv, const WString& tag, WString& text) {
         AppendLabel(cv, u"Authors");
         d.AuthorsLine = u" ";
     }
-    LineBreaksToBlanks(text);
+    CollapseValue(text);
     assert(!d.Authors.empty());
     AuthorName& author = d.Authors.back();
     if (firstName) {
@@ -177,7 +192,7 @@ void HandleOtherAuthor(Conversion& cv, const WString& tag, WString& text, bool& 
         AppendLabel(cv, label);
         seen = true;
     }
-    LineBreaksToBlanks(text);
+    CollapseValue(text);
     WString& page = cv.description.DescriptionPage;
     if (lastName) page += u" ";
     if (nickname) AppendLabel(cv, u"     nickname");
@@ -200,7 +215,7 @@ void HandleBookTitle(Conversion& cv, int, const WString&, WString& text) {
                      : d.CurrentInfoBlock == kSrcTitleInfo ? &d.SrcTitle
                                                            : nullptr;
     if (title == nullptr) return;
-    LineBreaksToBlanks(text);
+    CollapseValue(text);
     if (title->empty()) {
         AppendLabel(cv, u"Title");
         *title = u" ";
@@ -209,9 +224,9 @@ void HandleBookTitle(Conversion& cv, int, const WString&, WString& text) {
     d.DescriptionPage += text;
 }
 
-// The genre text keeps its line breaks.
 void HandleGenre(Conversion& cv, int, const WString&, WString& text) {
     BookDescription& d = cv.description;
+    CollapseValue(text);
     if (d.CurrentInfoBlock == kTitleInfo) {
         if (d.Genre1.empty()) {
             d.Genre1 = text;
@@ -264,6 +279,12 @@ void HandleAnnotation(Conversion& cv, int, const WString&, WString& piece) {
     WString markup = Trim(piece);
     DropTagAttributes(markup);
     ApplyReplacementTable(markup);  // trims as well
+    const bool afterBlank = d.Annotation.back() == u' ';  // also the " " of an annotation just begun
+    if (StartsWith(markup, u"</P>") && afterBlank && d.Annotation.size() > 1) {  // no blank ends a paragraph
+        d.Annotation.pop_back();
+        d.DescriptionPage.pop_back();
+    }
+    CollapseAnnotationBlanks(markup, afterBlank && !StartsWith(markup, u"</P>"));
     if (separated && !markup.empty() && !EndsWith(markup, u"<CR/>") && !EndsWith(markup, u"<P>")) markup += u' ';
     d.Annotation += markup;
     d.DescriptionPage += markup;
@@ -280,7 +301,7 @@ void HandleCoverpage(Conversion& cv, int, const WString& tag, WString&) {
 void HandleLang(Conversion& cv, int, const WString&, WString& text) {
     BookDescription& d = cv.description;
     if (d.CurrentInfoBlock != kTitleInfo) return;
-    LineBreaksToBlanks(text);
+    CollapseValue(text);
     if (d.Language.empty()) {
         AppendLabel(cv, u"Language");
         d.Language = u" ";
@@ -290,7 +311,7 @@ void HandleLang(Conversion& cv, int, const WString&, WString& text) {
 }
 
 void HandleSrcLang(Conversion& cv, int, const WString&, WString& text) {
-    LineBreaksToBlanks(text);
+    CollapseValue(text);
     AppendLabel(cv, u"Src Language");
     cv.description.DescriptionPage += text;
 }
@@ -305,7 +326,7 @@ void HandleTranslator(Conversion& cv, int, const WString& tag, WString& text) {
         AppendLabel(cv, u"Translator");
         d.TranslatorSeen = true;
     }
-    LineBreaksToBlanks(text);
+    CollapseValue(text);
     if (lastName) d.DescriptionPage += u" ";
     d.DescriptionPage += text;
 }
@@ -315,7 +336,7 @@ void HandleTranslator(Conversion& cv, int, const WString& tag, WString& text) {
 // only add empty labelled lines.
 void HandlePublisher(Conversion& cv, int, const WString&, WString& text) {
     BookDescription& d = cv.description;
-    LineBreaksToBlanks(text);
+    CollapseValue(text);
     if (IsBlank(text)) return;
     if (d.CurrentInfoBlock != kTitleInfo) d.PublisherSeen = false;
     if (!d.PublisherSeen) {
@@ -341,7 +362,7 @@ void AppendGenericLine(Conversion& cv, int row, WStringView text) {
 
 void HandleGeneric(Conversion& cv, int row, const WString&, WString& text) {
     BookDescription& d = cv.description;
-    LineBreaksToBlanks(text);
+    CollapseValue(text);
     if (IsBlank(text)) return;
     if (row == kRowId) d.BookId = text;
     if (row == kRowIsbn && d.CurrentInfoBlock == kPublishInfo && d.Isbn.empty()) d.Isbn = Trim(text);
@@ -408,8 +429,7 @@ WString ReadBodyTitle(TUnicodeFileReader& reader) {
         parsed = ParseFb2Tag(tag);
         const bool ends = !more || (parsed.name == u"title" && parsed.form == TagForm::End);
         if (ends || (parsed.name == u"p" && parsed.form != TagForm::Start)) {
-            LineBreaksToBlanks(paragraph);
-            paragraph = Trim(paragraph);
+            CollapseValue(paragraph);
             if (!paragraph.empty()) title += (title.empty() ? u"" : u". ") + paragraph;
             paragraph.clear();
         }

@@ -202,6 +202,17 @@ TEST_F(DescriptionTest, NicknameOnlyAuthorStandsInForTheLastName) {
     EXPECT_EQ(d.MetaAuthor, u"(Bob)");
 }
 
+// An editor's indentation inside the values is XML whitespace: one blank.
+TEST_F(DescriptionTest, IndentedValuesShowAsAReaderShowsThem) {
+    ReadDescription(cv, Book("<author>\n  <first-name>\n    Lev\n  </first-name>\n  <last-name>Tolstoy  </last-name>\n"
+                             "</author>\n<book-title>\n  Anna\n  Karenina\n</book-title>\n<annotation>\n  <p>\n"
+                             "    A   novel\n    about <emphasis>  love</emphasis>\n  </p>\n</annotation>"));
+    EXPECT_NE(Page().find("<Bold>Authors: </Bold>Lev Tolstoy</P>"), std::string::npos) << Page();
+    EXPECT_NE(Page().find("<Bold>Title: </Bold>Anna Karenina</P>"), std::string::npos) << Page();
+    EXPECT_NE(Page().find("<P>A novel about <Italic>love</Italic></P>"), std::string::npos) << Page();
+    EXPECT_EQ(d.MetaAuthor, u"Lev Tolstoy");
+}
+
 TEST_F(DescriptionTest, MissingValuesLeaveEmptyMetadata) {
     cv.settings.Order.TitleOrder = 1;
     ReadDescription(cv, Book("<book-title>Alone</book-title>"));
