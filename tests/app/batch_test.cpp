@@ -421,11 +421,9 @@ TEST(Batch, ChildEndedBySignalIsAFailureWithoutOutput) {
     }
 }
 
-// Stopped by SIGTERM, by SIGHUP (a closed terminal) or by Ctrl-C (SIGINT to
-// the whole foreground process group), the batch kills its children, marks
-// their books interrupted, removes its folders, writes summary and report;
-// killed by SIGKILL, its children die with it and the next run removes its
-// folders. The next run completes the library, even with a closed output.
+// Stopped by SIGTERM, SIGHUP or Ctrl-C (SIGINT to its process group), the batch kills its children, marks
+// their books interrupted, removes its folders, writes summary and report; killed by SIGKILL, its children
+// die with it and the next run removes its folders. The next run completes the library, output closed or not.
 TEST(Batch, StoppedBatchKeepsFinishedBooksAndTheNextRunCompletesIt) {
     constexpr int kToGroup = 1000;  // the signal goes to the batch's process group, as a terminal sends it
     prctl(PR_SET_CHILD_SUBREAPER, 1);  // the children of a killed batch become this process's
@@ -438,13 +436,16 @@ TEST(Batch, StoppedBatchKeepsFinishedBooksAndTheNextRunCompletesIt) {
             BatchArgs(dir.file("lib"), dir.file("out"), temp, {"-j", "2", "--report", dir.file("r.csv")});
         const pid_t batch = StartConverter(args, dir.file("log"), [] { setpgid(0, 0); });
         const auto giveUp = steady_clock::now() + std::chrono::seconds(120);
-        const auto finished = [&] {  // the books, not what a killed batch left in its folder
-            std::set<std::string> books = fs::exists(dir.path() / "out") ? FilesUnder(dir.path() / "out") : books;
-            return std::erase_if(books, [](const std::string& f) { return f.find('/') != std::string::npos; }), books;
+        const auto finished = [&] {  // the books at the top of the output folder, while the batch works there
+            std::set<std::string> books;
+            std::error_code ec;
+            for (fs::directory_iterator it(dir.path() / "out", ec), end; !ec && it != end; it.increment(ec)) {
+                if (it->path().extension() == ".lrf") books.insert(it->path().filename().string());
+            }
+            return books;
         };
         while (finished().empty() && steady_clock::now() < giveUp) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        // A child stopped before the batch is killed can only end by the batch's end.
-        const pid_t child = signal == SIGKILL ? AwaitConverterChild(batch) : -1;
+        const pid_t child = signal == SIGKILL ? AwaitConverterChild(batch) : -1;  // stopped, it can only die
         if (child > 0) kill(child, SIGSTOP);
         kill(signal > kToGroup ? -batch : batch, signal % kToGroup);
         ASSERT_EQ(WaitForExit(batch), 128 + signal % kToGroup) << ReadFileText(dir.file("log"));
