@@ -5,18 +5,20 @@
 // Each child gets two folders of its own, both named by the book's number:
 // one in the staging folder (inside the output folder, so that the finished
 // book is moved into place by a rename on the same file system) and one in
-// the work folder (its temporary files, and the member extracted for it from
-// a many-book archive, and the file that takes the child's stdout and
-// stderr). Whatever way the child ends, both are removed; only a child that
-// ends with code 0 has its book renamed to its output path.
+// the work folder (its temporary files, the member extracted for it from a
+// many-book archive, and the result file in which it leaves its exit code and
+// message, named to it by an environment variable). Whatever way the child
+// ends, both are removed; only a child that ends with code 0 has its book
+// renamed to its output path. A child that leaves no result (killed, crashed)
+// is judged by the signal or exit status that ended it.
 //
 // Each child runs in a process group of its own, so that the terminal's
 // Ctrl-C reaches the batch alone (it stops its children itself), and dies
 // with the batch (PR_SET_PDEATHSIG), so none converts on as an orphan.
 //
 // The batch sleeps until a child ends (a pidfd becomes readable), a time
-// limit runs out or a stop signal arrives: the children's progress output
-// goes to their file, not through a pipe that would wake the batch at every
+// limit runs out or a stop signal arrives: the children's console output
+// goes to /dev/null, not through a pipe that would wake the batch at every
 // percentage.
 #include "app/batch_runner.h"
 
@@ -39,6 +41,7 @@
 #include <system_error>
 #include <vector>
 
+#include "app/child_result.h"
 #include "app/run_state.h"
 #include "text/exit_codes.h"
 #include "archive/zip_archive.h"
@@ -51,14 +54,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The end of the child's output that is read for its message: enough for
-// its last lines, however much a broken book makes it print.
-constexpr off_t kOutputTail = 64 * 1024;
+// The code of a book whose child could not be started, as a shell gives a
+// command it cannot run: no code of the converter's own.
+constexpr int kExitCannotStart = 127;
 // The longest wait without looking at the clock (the terminal's elapsed time).
 constexpr int kTickMilliseconds = 1000;
 // Without pidfds (kernels before 5.3) the children are looked at this often.
 constexpr int kPollMilliseconds = 10;
-constexpr char kOutputName[] = "output";
+constexpr char kResultName[] = "result";
 // The name the children show in the process table.
 constexpr char kChildName[] = "tavorin_c";
 // The stack the child runs on until it execs.
@@ -91,37 +94,6 @@ struct Runner {
 std::string SignalText(int signal) {
     const char* name = strsignal(signal);
     return "killed by signal " + std::to_string(signal) + (name ? std::string(" (") + name + ")" : std::string());
-}
-
-// The last bytes the child printed; empty when there are none.
-std::string OutputTail(const std::string& path) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return "";
-    struct stat st {};
-    std::string tail;
-    if (fstat(fd, &st) == 0) {
-        const off_t from = std::max<off_t>(0, st.st_size - kOutputTail);
-        tail.resize(static_cast<size_t>(st.st_size - from));
-        const ssize_t n = pread(fd, tail.data(), tail.size(), from);
-        tail.resize(n > 0 ? static_cast<size_t>(n) : 0);
-    }
-    close(fd);
-    return tail;
-}
-
-// The converter's message: its last line that starts with "Error" or
-// "Cannot write" (progress is separated by '\r', lines by '\n').
-std::string ConverterMessage(const std::string& captured) {
-    size_t end = captured.size();
-    while (end > 0) {
-        const size_t cut = captured.find_last_of("\r\n", end - 1);
-        const size_t begin = cut == std::string::npos ? 0 : cut + 1;
-        const std::string_view line(captured.data() + begin, end - begin);
-        if (line.starts_with("Error") || line.starts_with("Cannot write")) return std::string(line);
-        if (cut == std::string::npos) break;
-        end = cut;
-    }
-    return "";
 }
 
 void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
@@ -161,7 +133,7 @@ std::string PrepareInput(Runner& runner, const BatchBook& book, const RunningJob
 struct ChildStart {
     const char* path;
     char* const* argv;
-    const char* outputFile;
+    char* const* envp;
     pid_t parent;
     int error;  // set by the child when it cannot start the converter
 };
@@ -176,31 +148,46 @@ __attribute__((no_sanitize("address", "undefined"))) int ChildMain(void* argumen
     ::signal(SIGPIPE, SIG_DFL);
     sigset_t none;
     sigemptyset(&none);
-    sigprocmask(SIG_SETMASK, &none, nullptr);
-    const int in = open("/dev/null", O_RDONLY);
-    const int out = open(start.outputFile, O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (in >= 0 && out >= 0 && dup2(in, STDIN_FILENO) >= 0 && dup2(out, STDOUT_FILENO) >= 0 &&
-        dup2(out, STDERR_FILENO) >= 0) {
-        if (in > STDERR_FILENO) close(in);
-        if (out > STDERR_FILENO) close(out);
-        execve(start.path, start.argv, environ);
+    pthread_sigmask(SIG_SETMASK, &none, nullptr);
+    const int null = open("/dev/null", O_RDWR);
+    if (null >= 0 && dup2(null, STDIN_FILENO) >= 0 && dup2(null, STDOUT_FILENO) >= 0 &&
+        dup2(null, STDERR_FILENO) >= 0) {
+        if (null > STDERR_FILENO) close(null);
+        execve(start.path, start.argv, start.envp);
     }
     start.error = errno;
     _exit(127);
 }
 
-// Starts the child for the book; the child's stdout and stderr go to the
-// output file in its work folder and its stdin is /dev/null. Returns 0 or
-// the error number. The batch waits (CLONE_VFORK) until the child has
-// started the converter or failed to.
+// Pointers to the strings, ended by a null pointer, as execve takes them.
+std::vector<char*> PointerList(const std::vector<std::string>& strings) {
+    std::vector<char*> list;
+    for (const std::string& text : strings) list.push_back(const_cast<char*>(text.c_str()));
+    list.push_back(nullptr);
+    return list;
+}
+
+// The batch's environment with the child's result file in it.
+std::vector<std::string> ChildEnvironment(const RunningJob& job) {
+    const std::string name = std::string(kResultFileVariable) + "=";
+    std::vector<std::string> environment;
+    for (char** entry = environ; *entry; ++entry) {
+        if (!std::string_view(*entry).starts_with(name)) environment.emplace_back(*entry);
+    }
+    environment.push_back(name + job.workDir + "/" + kResultName);
+    return environment;
+}
+
+// Starts the child for the book with stdin, stdout and stderr on /dev/null.
+// Returns 0 or the error number. The batch waits (CLONE_VFORK) until the
+// child has started the converter or failed to.
 int Spawn(Runner& runner, RunningJob& job, const std::string& input) {
-    const std::string outputFile = job.workDir + "/" + kOutputName;
     const std::vector<std::string> args = {kChildName, "-s", runner.options.settingsPath, "-t", job.workDir, "-i",
                                            input, "-o", job.stagedBook};
-    std::vector<char*> argv;
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    ChildStart start{runner.options.selfPath.c_str(), argv.data(), outputFile.c_str(), getpid(), 0};
+    const std::vector<std::string> environment = ChildEnvironment(job);
+    const std::vector<char*> argv = PointerList(args);
+    const std::vector<char*> envp = PointerList(environment);
+    ChildStart start{runner.options.selfPath.c_str(), argv.data(), envp.data(), getpid(), 0};
     job.pid = clone(ChildMain, runner.childStack.data() + runner.childStack.size(), CLONE_VM | CLONE_VFORK | SIGCHLD,
                     &start);
     if (job.pid < 0) return errno;
@@ -231,12 +218,18 @@ void RecordExit(Runner& runner, RunningJob& job, int status) {
         char limit[32];
         std::snprintf(limit, sizeof limit, "%g", runner.options.timeLimit);
         FailBook(book, 128 + SIGKILL, std::string("stopped after the time limit of ") + limit + " s");
-    } else if (WIFSIGNALED(status)) {
+        return;
+    }
+    // The child's own word when it left one; else how it ended.
+    std::optional<ChildResult> result = ReadChildResult(job.workDir + "/" + kResultName);
+    if (!result && WIFSIGNALED(status)) {
         FailBook(book, 128 + WTERMSIG(status), SignalText(WTERMSIG(status)));
-    } else if (WEXITSTATUS(status) != 0) {
-        std::string message = ConverterMessage(OutputTail(job.workDir + "/" + kOutputName));
-        ReplaceAll(message, job.stagedBook, target);
-        FailBook(book, WEXITSTATUS(status), std::move(message));
+    } else if (!result && WEXITSTATUS(status) != 0) {
+        FailBook(book, WEXITSTATUS(status), "ended with code " + std::to_string(WEXITSTATUS(status)) +
+                                                " and left no result");
+    } else if (result && result->exitCode != 0) {
+        ReplaceAll(result->message, job.stagedBook, target);
+        FailBook(book, result->exitCode, std::move(result->message));
     } else {
         struct stat st {};
         if (stat(job.stagedBook.c_str(), &st) != 0) {
@@ -288,7 +281,7 @@ void StartJob(Runner& runner, size_t index) {
     job.start = BatchClock::now();
     if (const int error = started ? Spawn(runner, job, input) : 0; error != 0) {
         started = false;
-        FailBook(book, kExitCannotOpenInput, std::string("Error: Cannot start the converter: ") + std::strerror(error));
+        FailBook(book, kExitCannotStart, std::string("failed to start: ") + std::strerror(error));
     }
     if (!started) {
         RemoveTree(job.stagingDir);

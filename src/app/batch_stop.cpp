@@ -37,7 +37,7 @@ void BeginStopHandling(StopHandling& handling) {
     ignore.sa_handler = SIG_IGN;
     sigemptyset(&ignore.sa_mask);
     sigaction(SIGPIPE, &ignore, &handling.oldPipe);
-    sigprocmask(SIG_BLOCK, &stops, &handling.oldMask);
+    pthread_sigmask(SIG_BLOCK, &stops, &handling.oldMask);
     handling.waitMask = handling.oldMask;
     for (const int signal : kStopSignals) sigdelset(&handling.waitMask, signal);
 }
@@ -45,7 +45,7 @@ void BeginStopHandling(StopHandling& handling) {
 void EndStopHandling(const StopHandling& handling) {
     for (size_t i = 0; i < std::size(kStopSignals); ++i) sigaction(kStopSignals[i], &handling.oldStops[i], nullptr);
     sigaction(SIGPIPE, &handling.oldPipe, nullptr);
-    sigprocmask(SIG_SETMASK, &handling.oldMask, nullptr);
+    pthread_sigmask(SIG_SETMASK, &handling.oldMask, nullptr);
 }
 
 int StopSignal() { return g_stopSignal; }

@@ -6,13 +6,13 @@
 #include <unistd.h>
 
 #include <exception>
-#include <filesystem>
 #include <optional>
 #include <string_view>
 
 #include "app/batch.h"
 #include "app/batch_options.h"
 #include "app/batch_plan.h"
+#include "app/child_result.h"
 #include "app/temp_folder.h"
 #include "settings/conversion_settings.h"
 #include "tavorin/convert.h"
@@ -78,19 +78,11 @@ CommandPaths ScanOptions(const std::vector<std::string>& args) {
     return paths;
 }
 
-// The executable's own file, which the batch's children run: by its name,
-// so that they show as tavorin_c in the process table; /proc/self/exe when
-// that file has gone (replaced while the batch runs).
-std::string SelfPath() {
-    std::error_code ec;
-    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return !ec && std::filesystem::exists(self, ec) ? self.string() : "/proc/self/exe";
-}
-
 // The batch gets the paths start-up has completed and the temporary folder
 // and settings file checked, as for one book; -j, -f, -T and --report are
 // read only now, so they change nothing for one book.
-int StartBatch(const std::vector<std::string>& args, const CommandPaths& paths, Console& console) {
+int StartBatch(const std::vector<std::string>& args, const CommandPaths& paths, const std::string& selfPath,
+               Console& console) {
     BatchOptions options;
     const std::optional<std::string> tempFolder = ChooseTempFolder(paths.tempFolder);
     if (!tempFolder) {
@@ -103,7 +95,7 @@ int StartBatch(const std::vector<std::string>& args, const CommandPaths& paths, 
     options.tempFolder = *tempFolder;
     options.inputPath = paths.inputPath;
     options.outputFolder = paths.outputPath;
-    options.selfPath = SelfPath();
+    options.selfPath = selfPath;
     if (const BatchOptionError error = ScanBatchOptions(args, options); !error.message.empty()) {
         console.Line(error.message);
         if (error.showUsage) PrintUsage(console);
@@ -112,56 +104,65 @@ int StartBatch(const std::vector<std::string>& args, const CommandPaths& paths, 
     return RunBatch(std::move(options), console);
 }
 
-int StartUp(const std::vector<std::string>& args, bool allowBatch, Console& console) {
+// The run's exit code and the message printed for it (empty for the usage
+// text and a batch, which print more than one line).
+ConvertResult StartUp(const std::vector<std::string>& args, const std::string* selfPath, Console& console) {
     if (args.size() < 3) {
         PrintUsage(console);
-        return kExitDone;
+        return {kExitDone, ""};
     }
     CommandPaths paths = ScanOptions(args);
     if (paths.inputPath.empty() || paths.outputPath.empty()) {
-        console.Line("\rError: inputfile or outputfile is not defined");
+        const std::string message = "Error: inputfile or outputfile is not defined";
+        console.Line("\r" + message);
         console.Line("");
         PrintUsage(console);
-        return kExitNoPaths;
+        return {kExitNoPaths, message};
     }
     const std::string currentFolder = CurrentFolder();
     CompletePath(paths.inputPath, currentFolder);
     CompletePath(paths.outputPath, currentFolder);
     if (paths.settingsPath.empty()) paths.settingsPath = currentFolder + "/default_styles.sini";
     else CompletePath(paths.settingsPath, currentFolder);
-    if (allowBatch && IsBatchRequest(paths.inputPath, paths.outputPath)) return StartBatch(args, paths, console);
-    const int code =
-        ConvertBook(paths.inputPath, paths.outputPath, paths.settingsPath, paths.tempFolder, *console.sink).exitCode;
-    if (allowBatch && code == kExitArchiveCount && HoldsSeveralBooks(paths.inputPath)) {
+    if (selfPath && IsBatchRequest(paths.inputPath, paths.outputPath)) {
+        return {StartBatch(args, paths, *selfPath, console), ""};
+    }
+    ConvertResult result =
+        ConvertBook(paths.inputPath, paths.outputPath, paths.settingsPath, paths.tempFolder, *console.sink);
+    if (selfPath && result.exitCode == kExitArchiveCount && HoldsSeveralBooks(paths.inputPath)) {
         console.Line("The archive holds several books: with a folder as -o (ending in '/') each one is converted");
     }
-    return code;
+    return result;
 }
 
-int RunArguments(const std::vector<std::string>& args, bool allowBatch, ConsoleSink& sink) {
+// A batch is allowed when the caller names the executable its children run.
+ConvertResult RunArguments(const std::vector<std::string>& args, const std::string* selfPath, ConsoleSink& sink) {
     Console console{sink};
     try {
-        return StartUp(args, allowBatch, console);
+        return StartUp(args, selfPath, console);
     } catch (const RunExit& exit) {
-        return exit.code;
+        return {exit.code, ""};
     } catch (const std::exception& e) {
-        console.Line(std::string("\nError: ") + e.what());
-        return kExitReadError;
+        const std::string message = std::string("Error: ") + e.what();
+        console.Line("\n" + message);
+        return {kExitReadError, message};
     }
 }
 
 }  // namespace
 
 int RunConverter(const std::vector<std::string>& args, ConsoleSink& console) {
-    return RunArguments(args, false, console);
+    return RunArguments(args, nullptr, console).exitCode;
 }
 
 int RunConverter(int argc, char** argv, ConsoleSink& console) {
     return RunConverter(std::vector<std::string>(argv, argv + argc), console);
 }
 
-int RunProgram(int argc, char** argv, ConsoleSink& console) {
-    return RunArguments(std::vector<std::string>(argv, argv + argc), true, console);
+int RunProgram(int argc, char** argv, const ProgramStart& start, ConsoleSink& console) {
+    const ConvertResult result = RunArguments(std::vector<std::string>(argv, argv + argc), &start.selfPath, console);
+    if (!start.resultFile.empty()) WriteChildResult(start.resultFile, {result.exitCode, result.message});
+    return result.exitCode;
 }
 
 }  // namespace tavorin

@@ -2,7 +2,9 @@
 // zip converted into a folder of books, each identical to its single-book
 // conversion; failures, refused names and collisions in the report; resume
 // and -f; children ended by a signal or the time limit; a batch stopped by
-// SIGTERM and run again; and the codes of a batch that cannot start.
+// SIGTERM and run again; the codes of a batch that cannot start; and, through
+// the library call with a stand-in for the executable, the child's result
+// file and a child that cannot be started.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -24,6 +26,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/batch.h"
 #include "converter_run.h"
 #include "support/test_util.h"
 #include "support/zip_maker.h"
@@ -587,6 +590,47 @@ TEST(Batch, UnreadableFoldersAndBooksAreReported) {
                   path == "a.fb2" ? "converted0" : "unreadable4" + reason);
     }
     fs::permissions(dir.file("lib/closed"), fs::perms::owner_all);  // so that the scratch folder can be removed
+}
+
+// A child's code and message come from the result file it leaves, whatever
+// its message says; a child that leaves none is judged by its exit status;
+// one that cannot be started is a failure of its own, not a converter's code.
+TEST(Batch, ChildResultComesFromItsResultFile) {
+    struct StandInCase {
+        const char* script;  // empty: no executable at all
+        const char* code;
+        std::string message;
+    };
+    const std::vector<StandInCase> cases = {
+        {"printf '7\\nnot a line of the converter\\n' > \"$TAVORIN_RESULT_FILE\"; exit 7", "7",
+         "not a line of the converter"},
+        {"echo Error: printed only; exit 3", "3", "ended with code 3 and left no result"},
+        {"", "127", std::string("failed to start: ") + std::strerror(ENOENT)},
+    };
+    for (const StandInCase& c : cases) {
+        SCOPED_TRACE(c.code);
+        ScratchDir dir, temp;
+        fs::create_directories(dir.path() / "lib");
+        fs::copy_file(TestDataPath("generated/ru_utf8.fb2"), dir.file("lib/book.fb2"));
+        BatchOptions options;
+        options.settingsPath = kShippedSettings;
+        options.tempFolder = temp.path().string() + "/";
+        options.inputPath = dir.file("lib");
+        options.outputFolder = dir.file("out");
+        options.selfPath = dir.file("stand-in");
+        options.jobs = 1;
+        options.reportPath = dir.file("r.csv");
+        if (*c.script) {
+            WriteFileText(options.selfPath, std::string("#!/bin/sh\n") + c.script + "\n");
+            fs::permissions(options.selfPath, fs::perms::owner_all);
+        }
+        StringSink printed;
+        Console console{printed};
+        EXPECT_EQ(RunBatch(options, console), 13) << printed.text();
+        ReportRow row = ReadReport(options.reportPath).at("book.fb2");
+        EXPECT_EQ(row["result"] + "," + row["exit code"] + "," + row["message"],
+                  std::string("failed,") + c.code + "," + c.message);
+    }
 }
 
 }  // namespace
