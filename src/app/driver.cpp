@@ -169,7 +169,7 @@ void ConvertBook(fb2::Conversion& cv, const RunState& run) {
     cv.store.textStore.reserve(2 * size_t{cv.textEstimate});
 
     fb2::EmitCover(cv);
-    fb2::EmitBlock(cv, fb2::kBlockBookTitle, kPlaceholderText);
+    fb2::EmitBlock(cv, fb2::BlockKind::kBookTitle, kPlaceholderText);
     fb2::BuildHeaderFooterSources(cv);
     ConvertBodies(cv);
     AddClosingElements(cv);

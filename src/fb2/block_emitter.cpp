@@ -17,28 +17,21 @@
 namespace tavorin::fb2 {
 namespace {
 
-bool IsKnownKind(int kind) {
-    switch (kind) {
-        case kBlockBody: case kBlockTitle: case kBlockEpigraph: case kBlockPoem: case kBlockImage:
-        case kBlockSubtitle: case kBlockPoemTitle: case kBlockNote: case kBlockHeaderOdd: case kBlockFooterOdd:
-        case kBlockHeaderEven: case kBlockFooterEven: case kBlockAnnotation: case kBlockCite:
-        case kBlockBookTitle:
-            return true;
-        default:
-            return false;
-    }
+bool IsRunningText(BlockKind kind) {
+    return kind == BlockKind::kHeaderOdd || kind == BlockKind::kFooterOdd || kind == BlockKind::kHeaderEven ||
+           kind == BlockKind::kFooterEven;
 }
-
-bool IsRunningText(int kind) { return kind >= kBlockHeaderOdd && kind <= kBlockFooterEven; }
 
 // Text read from the book, as opposed to the pages and running texts the
 // converter lays out itself.
-bool IsBookText(int kind) { return !IsRunningText(kind) && kind != kBlockImage && kind != kBlockBookTitle; }
+bool IsBookText(BlockKind kind) {
+    return !IsRunningText(kind) && kind != BlockKind::kImage && kind != BlockKind::kBookTitle;
+}
 
 // Body text that the progress line measures.
-bool IsCountedText(int kind) {
-    return kind == kBlockBody || kind == kBlockEpigraph || kind == kBlockPoem || kind == kBlockNote ||
-           kind == kBlockAnnotation || kind == kBlockCite;
+bool IsCountedText(BlockKind kind) {
+    return kind == BlockKind::kBody || kind == BlockKind::kEpigraph || kind == BlockKind::kPoem ||
+           kind == BlockKind::kNote || kind == BlockKind::kAnnotation || kind == BlockKind::kCite;
 }
 
 // Whitespace, a lone paragraph mark or a lone line break makes no block.
@@ -51,7 +44,7 @@ bool HasContent(WStringView text) {
 
 // Eight percent per progress unit of body text, at most 80. One long block
 // can pass several steps: the highest step reached is printed.
-void CountProgress(Conversion& cv, int kind, size_t length) {
+void CountProgress(Conversion& cv, BlockKind kind, size_t length) {
     if (IsCountedText(kind)) cv.body.CountedChars += static_cast<int64_t>(length);
     if (cv.progressUnit <= 0) return;
     const int64_t step = cv.body.CountedChars / cv.progressUnit;
@@ -98,7 +91,7 @@ void WrapIn(WString& text, WStringView open, WStringView close) {
     text.insert(0, open);
 }
 
-void EmitTextBlock(Conversion& cv, int styleKind, WString text, WStringView id, bool wrapParagraph) {
+void EmitTextBlock(Conversion& cv, StyleKind styleKind, WString text, WStringView id, bool wrapParagraph) {
     const WString attributes = TextBlockAttributes(cv, styleKind, id);
     EmitBlockSpace(cv, styleKind);
     WrapStyleEmphasis(cv, styleKind, text);
@@ -112,14 +105,14 @@ void EmitTextBlock(Conversion& cv, int styleKind, WString text, WStringView id, 
 
 // Header and footer blocks: the style of the kind, a numbered objid, the text
 // as prepared by the running header code.
-void EmitRunningTextBlock(Conversion& cv, int kind, WStringView text) {
-    BuildCountedTextBlock(cv, TextBlockAttributes(cv, kind, {}), text);
+void EmitRunningTextBlock(Conversion& cv, BlockKind kind, WStringView text) {
+    BuildCountedTextBlock(cv, TextBlockAttributes(cv, StyleOfBlock(kind), {}), text);
 }
 
 }  // namespace
 
-WString TextBlockAttributes(Conversion& cv, int styleKind, WStringView id) {
-    const WString label = Widen(cv.settings.StyleTable[styleKind].Label);
+WString TextBlockAttributes(Conversion& cv, StyleKind styleKind, WStringView id) {
+    const WString label = Widen(Style(cv.settings, styleKind).Label);
     const WString objid = id.empty() ? ToWString(cv.body.BlockCounter) : WString(id);
     return u" textstyle=\"ts_" + label + u"\" blockstyle=\"bs_" + label + u"\" objid=\"b" + objid + u"\"";
 }
@@ -130,8 +123,8 @@ void BuildCountedTextBlock(Conversion& cv, WStringView attributes, WStringView t
     lrf::BuildTextBlock(cv.store, cv.console, attributes, text);
 }
 
-void EmitBlockSpace(Conversion& cv, int styleKind) {
-    const TStyleSettings& style = cv.settings.StyleTable[styleKind];
+void EmitBlockSpace(Conversion& cv, StyleKind styleKind) {
+    const TStyleSettings& style = Style(cv.settings, styleKind);
     EmitBlockSpace(cv, style.SideMargin, style.SideSpaceY);
 }
 
@@ -143,12 +136,12 @@ void EmitBlockSpace(Conversion& cv, int xSpace, int ySpace) {
     lrf::BuildInline(cv.store, element);
 }
 
-void WrapStyleEmphasis(Conversion& cv, int styleKind, WString& text) {
+void WrapStyleEmphasis(Conversion& cv, StyleKind styleKind, WString& text) {
     RemoveLineBreaks(text);
-    const TStyleSettings& style = cv.settings.StyleTable[styleKind];
+    const TStyleSettings& style = Style(cv.settings, styleKind);
     // An italic start at the very beginning would repeat the style's own
     // italics; in a style without them it stays.
-    if (styleKind != kStyleBody && style.IsItalic > 0) {
+    if (styleKind != StyleKind::kBody && style.IsItalic > 0) {
         const size_t open = text.find(u"<Italic>");
         if (open < 9) {
             text.erase(open, 8);
@@ -160,12 +153,12 @@ void WrapStyleEmphasis(Conversion& cv, int styleKind, WString& text) {
     if (style.IsItalic > 0) WrapIn(text, u"<Italic>", u"</Italic>");
 }
 
-void EmitStandardBlock(Conversion& cv, int styleKind, WString text, WStringView id) {
+void EmitStandardBlock(Conversion& cv, StyleKind styleKind, WString text, WStringView id) {
     EmitTextBlock(cv, styleKind, std::move(text), id, false);
 }
 
-void EmitBlock(Conversion& cv, int kind, WString text) {
-    if (!IsKnownKind(kind)) return;
+void EmitBlock(Conversion& cv, BlockKind kind, WString text) {
+    if (kind == BlockKind::kNone) return;
     // The book's own text; references are decoded after, so that a blank
     // written as a reference stays.
     if (IsBookText(kind)) CollapseMarkupWhitespace(text);
@@ -182,42 +175,43 @@ void EmitBlock(Conversion& cv, int kind, WString text) {
         return;
     }
     // A title decides itself where its id goes.
-    if (kind == kBlockTitle) {
+    if (kind == BlockKind::kTitle) {
         EmitTitleBlock(cv, std::move(text));
         return;
     }
 
     if (!cv.body.PendingId.empty()) ResolvePendingTarget(cv, text);
-    if (cv.body.InNotesBody && kind == kBlockBody) kind = kBlockNote;
+    if (cv.body.InNotesBody && kind == BlockKind::kBody) kind = BlockKind::kNote;
     switch (kind) {
-        case kBlockBody:
-        case kBlockEpigraph:
-        case kBlockPoem:
-            EmitStandardBlock(cv, kind, std::move(text), cv.body.PendingId);
+        case BlockKind::kBody:
+        case BlockKind::kEpigraph:
+        case BlockKind::kPoem:
+        case BlockKind::kNote:
+            EmitStandardBlock(cv, StyleOfBlock(kind), std::move(text), cv.body.PendingId);
             break;
-        case kBlockNote:
-            EmitStandardBlock(cv, kStyleNote, std::move(text), cv.body.PendingId);
-            break;
-        case kBlockImage:
+        case BlockKind::kImage:
             EmitImageBlock(cv);  // keeps the id when no image is placed
             return;
-        case kBlockSubtitle:
-            EmitTextBlock(cv, cv.body.InMainBody ? kStyleSubtitle : kStyleNote, std::move(text), cv.body.PendingId,
-                          true);
+        case BlockKind::kSubtitle:
+            EmitTextBlock(cv, cv.body.InMainBody ? StyleOfBlock(kind) : StyleKind::kNote, std::move(text),
+                          cv.body.PendingId, true);
             break;
-        case kBlockPoemTitle:
-            EmitStandardBlock(cv, cv.body.InMainBody ? kStyleSubtitle : kStyleNote, std::move(text), cv.body.PendingId);
+        case BlockKind::kPoemTitle:
+            EmitStandardBlock(cv, cv.body.InMainBody ? StyleOfBlock(kind) : StyleKind::kNote, std::move(text),
+                              cv.body.PendingId);
             break;
-        case kBlockAnnotation:
-            EmitStandardBlock(cv, kStyleAnnotation, std::move(text), {});
+        case BlockKind::kAnnotation:
+            EmitStandardBlock(cv, StyleOfBlock(kind), std::move(text), {});
             StartPage(cv, {});
             break;
-        case kBlockCite:
+        case BlockKind::kCite:
             // A link to the cite's id lands on it.
-            EmitStandardBlock(cv, kStyleCite, std::move(text), cv.body.PendingId);
+            EmitStandardBlock(cv, StyleOfBlock(kind), std::move(text), cv.body.PendingId);
             break;
-        case kBlockBookTitle:
+        case BlockKind::kBookTitle:
             EmitBookTitlePage(cv);
+            break;
+        default:  // titles, running texts and kNone are done above
             break;
     }
     cv.body.PendingId.clear();

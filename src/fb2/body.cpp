@@ -43,46 +43,47 @@ WString CutId(WStringView tag) {
 
 struct ElementKindRow {
     std::u16string_view name;
-    int kind;
+    BlockKind kind;
 };
 
 // The block kind of an element's buffer, by the element's name.
 constexpr std::array<ElementKindRow, 8> kElementKinds{{
-    {u"subtitle", kBlockSubtitle},
-    {u"section", kBlockBody},
-    {u"body", kBlockBody},
-    {u"title", kBlockTitle},
-    {u"epigraph", kBlockEpigraph},
-    {u"poem", kBlockPoem},
-    {u"image", kBlockImage},
-    {u"cite", kBlockCite},
+    {u"subtitle", BlockKind::kSubtitle},
+    {u"section", BlockKind::kBody},
+    {u"body", BlockKind::kBody},
+    {u"title", BlockKind::kTitle},
+    {u"epigraph", BlockKind::kEpigraph},
+    {u"poem", BlockKind::kPoem},
+    {u"image", BlockKind::kImage},
+    {u"cite", BlockKind::kCite},
 }};
 
-int BlockKindOf(WStringView name) {
+BlockKind BlockKindOf(WStringView name) {
     for (const ElementKindRow& row : kElementKinds) {
         if (row.name == name) return row.kind;
     }
-    return kBlockNone;
+    return BlockKind::kNone;
 }
 
-void ConvertElementAs(Conversion& cv, WStringView name, int kind);
+void ConvertElementAs(Conversion& cv, WStringView name, BlockKind kind);
 
 // A nested element: converted by a loop of its own. The title of a poem or
 // of one of its stanzas is shown as the poem's title, not as a chapter.
-void ConvertNested(Conversion& cv, const WString& tag, WStringView name, int parentKind) {
+void ConvertNested(Conversion& cv, const WString& tag, WStringView name, BlockKind parentKind) {
     // "<title/>" and the like have neither content nor a closing tag.
     if (EndsWith(tag, u"/>")) return;
-    const int kind = BlockKindOf(name);
+    const BlockKind kind = BlockKindOf(name);
     ++cv.body.NestedElements;
-    ConvertElementAs(cv, name, kind == kBlockTitle && parentKind == kBlockPoem ? kBlockPoemTitle : kind);
+    const bool poemTitle = kind == BlockKind::kTitle && parentKind == BlockKind::kPoem;
+    ConvertElementAs(cv, name, poemTitle ? BlockKind::kPoemTitle : kind);
     --cv.body.NestedElements;
 }
 
-void PlaceImageElement(Conversion& cv, const WString& tag, WStringView, int) { PlaceImage(cv, tag); }
+void PlaceImageElement(Conversion& cv, const WString& tag, WStringView, BlockKind) { PlaceImage(cv, tag); }
 
 struct BodyElement {
     std::u16string_view name;
-    void (*handler)(Conversion& cv, const WString& tag, WStringView name, int parentKind);
+    void (*handler)(Conversion& cv, const WString& tag, WStringView name, BlockKind parentKind);
 };
 
 // Structural elements: each ends the block before it and starts its own.
@@ -104,8 +105,9 @@ const BodyElement* FindBodyElement(const Fb2Tag& tag) {
     return nullptr;
 }
 
-bool TakesTextAuthor(int kind) {
-    return kind == kBlockBody || kind == kBlockEpigraph || kind == kBlockPoem || kind == kBlockCite;
+bool TakesTextAuthor(BlockKind kind) {
+    return kind == BlockKind::kBody || kind == BlockKind::kEpigraph || kind == BlockKind::kPoem ||
+           kind == BlockKind::kCite;
 }
 
 // Converts the first link tag inside a produced text in place; returns
@@ -122,7 +124,7 @@ bool ConvertLinkInside(Conversion& cv, WString& text) {
 // A text-author line (or a poem's date): its own indented paragraph in the
 // author look of the element's style. Its text is read here, up to the next
 // closing tag. Where no author look applies (a title) it is a plain paragraph.
-WString TextAuthorMarkup(Conversion& cv, int kind, bool& opensButton) {
+WString TextAuthorMarkup(Conversion& cv, BlockKind kind, bool& opensButton) {
     WString author = cv.reader->ReadToStr("</", true, false);
     lrf::StripMarkup(author);
     WString markup = u"</Italic></Bold><P>";
@@ -132,7 +134,7 @@ WString TextAuthorMarkup(Conversion& cv, int kind, bool& opensButton) {
         opensButton = ConvertLinkInside(cv, markup);
         return markup;
     }
-    const TStyleSettings& style = cv.settings.StyleTable[kind];
+    const TStyleSettings& style = Style(cv.settings, StyleOfBlock(kind));
     const double size = style.FontSize / 10.0;
     const int64_t indent =
         std::max<int64_t>(0, RoundHalfEven(style.AuthorIdent * size * size * style.WordSpace / 100.0));
@@ -165,7 +167,7 @@ struct TagMarkup {
     bool endsElement = false;  // blanks up to the next tag are dropped
 };
 
-TagMarkup RewriteTag(Conversion& cv, const WString& tag, const Fb2Tag& parsed, int kind, LoopState& loop) {
+TagMarkup RewriteTag(Conversion& cv, const WString& tag, const Fb2Tag& parsed, BlockKind kind, LoopState& loop) {
     TagMarkup out;
     const bool opens = parsed.form != TagForm::End;
     if (parsed.name == u"a" && opens) {
@@ -226,14 +228,14 @@ void TakePendingId(Conversion& cv, const WString& tag) {
     cv.body.PendingId = std::move(id);
 }
 
-void ConvertElementAs(Conversion& cv, WStringView name, int kind) {
+void ConvertElementAs(Conversion& cv, WStringView name, BlockKind kind) {
     const bool isSection = name == u"section";
     if (isSection) ++cv.body.SectionDepth;
     const WString loopName(name);
     TUnicodeFileReader& reader = *cv.reader;
     ElementBuffer buffer;
     // A subtitle's text is its one paragraph.
-    buffer.holdsParagraphs = kind != kBlockSubtitle;
+    buffer.holdsParagraphs = kind != BlockKind::kSubtitle;
     LoopState loop;
     WString next;
     int flattened = 0;  // elements of this loop's name open beyond the deepest level
@@ -274,7 +276,7 @@ void ConvertElementAs(Conversion& cv, WStringView name, int kind) {
 
         // A long buffer is emitted at a paragraph end; a title stays one block.
         if (markup.handled && static_cast<int64_t>(buffer.text.size()) > cv.body.FlushThreshold &&
-            Contains(markup.text, u"<CR/>") && kind != kBlockTitle && kind != kBlockPoemTitle) {
+            Contains(markup.text, u"<CR/>") && kind != BlockKind::kTitle && kind != BlockKind::kPoemTitle) {
             EmitBuffer(cv, kind, buffer);
             cv.body.FlushThreshold = kFlushThreshold;
         }

@@ -2,6 +2,8 @@
 // that turns buffers of paragraph markup into text blocks.
 #pragma once
 
+#include "fb2/block_kind.h"
+#include "settings/conversion_settings.h"
 #include "text/wide.h"
 
 namespace tavorin::fb2 {
@@ -13,19 +15,19 @@ struct Conversion;
 void ConvertElement(Conversion& cv, int index, const WString& tag);
 // Tabs, CR and LF become blanks, one for one.
 void BlanksForTabsAndLineBreaks(WString& text);
-// Emits a buffer of paragraph markup as a block of the given BlockKind.
-void EmitBlock(Conversion& cv, int kind, WString text);
+// Emits a buffer of paragraph markup as a block of the given kind.
+void EmitBlock(Conversion& cv, BlockKind kind, WString text);
 
-WString TextBlockAttributes(Conversion& cv, int styleKind, WStringView id);
+WString TextBlockAttributes(Conversion& cv, StyleKind styleKind, WStringView id);
 // Builds the block and the text block of one text block and counts it, even
 // when its attributes name it by an id instead of its number.
 void BuildCountedTextBlock(Conversion& cv, WStringView attributes, WStringView text);
 // A BlockSpace element with the spaces that are set (not negative); none
 // when neither is. The first form takes the spaces of a style.
-void EmitBlockSpace(Conversion& cv, int styleKind);
+void EmitBlockSpace(Conversion& cv, StyleKind styleKind);
 void EmitBlockSpace(Conversion& cv, int xSpace, int ySpace);
-void WrapStyleEmphasis(Conversion& cv, int styleKind, WString& text);
+void WrapStyleEmphasis(Conversion& cv, StyleKind styleKind, WString& text);
 // Standard block: attributes, block space, emphasis wrap, block and text builders.
-void EmitStandardBlock(Conversion& cv, int styleKind, WString text, WStringView id);
+void EmitStandardBlock(Conversion& cv, StyleKind styleKind, WString text, WStringView id);
 
 }  // namespace tavorin::fb2

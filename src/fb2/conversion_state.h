@@ -12,26 +12,6 @@
 
 namespace tavorin::fb2 {
 
-// Block kinds: how a buffer of paragraph markup is emitted.
-enum BlockKind : int {
-    kBlockBody = 0,
-    kBlockTitle = 1,
-    kBlockEpigraph = 2,
-    kBlockPoem = 3,
-    kBlockImage = 4,
-    kBlockSubtitle = 5,
-    kBlockPoemTitle = 6,  // the title of a poem or of a stanza
-    kBlockNote = 7,
-    kBlockHeaderOdd = 10,
-    kBlockFooterOdd = 11,
-    kBlockHeaderEven = 12,
-    kBlockFooterEven = 13,
-    kBlockAnnotation = 14,
-    kBlockCite = 15,
-    kBlockBookTitle = 99,
-    kBlockNone = 255,
-};
-
 // An anchor paragraph ('<p id="x">') remembered for the end of the book.
 struct AnchorRecord {
     WString id;

@@ -77,7 +77,7 @@ void StripSimpleEntities(WString& text);
 
 // Emits the "***FB2 BOOK INFO***" link and the description page (solo page).
 void EmitDescriptionPage(Conversion& cv);
-// Kind 99 of EmitBlock: the book title page and the annotation page.
+// The book title block (BlockKind::kBookTitle): the book title page and the annotation page.
 void EmitBookTitlePage(Conversion& cv);
 
 }  // namespace tavorin::fb2

@@ -98,7 +98,7 @@ void AppendMarkup(Conversion& cv, ElementBuffer& buffer, WStringView markup, boo
     buffer.buttonOpen = buffer.buttonOpen || opensButton;
 }
 
-void EmitBuffer(Conversion& cv, int kind, ElementBuffer& buffer) {
+void EmitBuffer(Conversion& cv, BlockKind kind, ElementBuffer& buffer) {
     if (buffer.paragraphCarried) {
         // Text of a paragraph between two structural elements.
         if (!IsBlank(buffer.text)) buffer.text = WString(kParagraphStart) + buffer.text + WString(kParagraphEnd);

@@ -6,6 +6,7 @@
 // inline element) that stands between paragraphs becomes a paragraph itself.
 #pragma once
 
+#include "fb2/block_kind.h"
 #include "text/wide.h"
 
 namespace tavorin::fb2 {
@@ -29,6 +30,6 @@ void AppendText(ElementBuffer& buffer, WStringView text);
 void AppendMarkup(Conversion& cv, ElementBuffer& buffer, WStringView markup, bool opensButton, bool closesLink);
 
 // Emits the buffer as a block of the kind and empties it.
-void EmitBuffer(Conversion& cv, int kind, ElementBuffer& buffer);
+void EmitBuffer(Conversion& cv, BlockKind kind, ElementBuffer& buffer);
 
 }  // namespace tavorin::fb2

@@ -21,12 +21,12 @@ namespace {
 struct RunningPartInfo {
     lrf::ElementKind objectKind;
     std::u16string_view oddPrefix, evenPrefix;  // objid prefixes of the two objects
-    int oddKind, evenKind;                      // block and style kinds of the two text blocks
+    BlockKind oddKind, evenKind;                // kinds of the two text blocks
 };
 
 constexpr std::array<RunningPartInfo, 2> kRunningParts{{
-    {lrf::kKindHeader, u"hdr_o", u"hdr_e", kBlockHeaderOdd, kBlockHeaderEven},
-    {lrf::kKindFooter, u"ftr_o", u"ftr_e", kBlockFooterOdd, kBlockFooterEven},
+    {lrf::kKindHeader, u"hdr_o", u"hdr_e", BlockKind::kHeaderOdd, BlockKind::kHeaderEven},
+    {lrf::kKindFooter, u"ftr_o", u"ftr_e", BlockKind::kFooterOdd, BlockKind::kFooterEven},
 }};
 
 bool IsFixed(Conversion& cv, RunningPart part) {
@@ -38,7 +38,7 @@ int& PairCounter(Conversion& cv, RunningPart part) {
 
 // Characters that fit on the header or footer line at its style's font size.
 int64_t LineCapacity(Conversion& cv, RunningPart part) {
-    const int fontSize = cv.settings.StyleTable[kRunningParts[part].oddKind].FontSize;
+    const int fontSize = Style(cv.settings, StyleOfBlock(kRunningParts[part].oddKind)).FontSize;
     const int width =
         part == kRunningHeader ? cv.settings.HeaderFooter.HeaderWidth : cv.settings.HeaderFooter.FooterWidth;
     if (fontSize <= 0) return INT64_MAX;
@@ -107,7 +107,7 @@ WString RunningPartText(Conversion& cv, RunningPart part, WStringView text, bool
         const size_t blank = WStringView(plain).substr(0, kWordCut).rfind(u' ');
         CutWithEllipsis(plain, blank == WStringView::npos ? kHardCut : blank + 1);
     }
-    WrapStyleEmphasis(cv, kRunningParts[part].oddKind, plain);
+    WrapStyleEmphasis(cv, StyleOfBlock(kRunningParts[part].oddKind), plain);
     return u"<P>" + plain + u"</P>";
 }
 

@@ -62,7 +62,7 @@ void PlaceImage(Conversion& cv, WStringView tag) {
     WString ref = Widen(lrf::GetAttribute(u"href", tag)).substr(0, kImageRefCapacity);
     if (StartsWith(ref, u"#")) ref.erase(0, 1);
     cv.body.ImageRef = std::move(ref);
-    if (!cv.body.ImageRef.empty()) EmitBlock(cv, kBlockImage, WString(kPlaceholderText));
+    if (!cv.body.ImageRef.empty()) EmitBlock(cv, BlockKind::kImage, WString(kPlaceholderText));
 }
 
 void EmitCover(Conversion& cv) {
@@ -70,7 +70,7 @@ void EmitCover(Conversion& cv) {
     cv.body.ImageRef = cv.description.CoverImageId;
     if (cv.store.imageStreams.empty()) return;
     StartFrontPage(cv);
-    EmitBlock(cv, kBlockImage, WString(kPlaceholderText));
+    EmitBlock(cv, BlockKind::kImage, WString(kPlaceholderText));
 }
 
 WString ImageBlockAttributes(Conversion& cv, int& xSpace, int& ySpace) {
@@ -134,7 +134,7 @@ void EmitImageBlock(Conversion& cv) {
     const WString& id = cv.body.PendingId;
     const WString objid = id.empty() ? ToWString(cv.body.BlockCounter) : id;
     attributes.append(u" blockstyle=\"bs_")
-        .append(Widen(cv.settings.StyleTable[kStyleImage].Label))
+        .append(Widen(Style(cv.settings, StyleKind::kImage).Label))
         .append(u"\" objid=\"")
         .append(objid)
         .append(u"\" refstream=\"")

@@ -13,7 +13,7 @@ void EmitCover(Conversion& cv);
 // Attribute string of the image block for ImageRef; empty when no image of
 // that id was registered. Sets the x and y space (-1 when not set).
 WString ImageBlockAttributes(Conversion& cv, int& xSpace, int& ySpace);
-// Kind 4 of EmitBlock.
+// The image block (BlockKind::kImage).
 void EmitImageBlock(Conversion& cv);
 
 }  // namespace tavorin::fb2

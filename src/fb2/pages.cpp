@@ -76,7 +76,7 @@ void EmitTitleBlock(Conversion& cv, WString text) {
     // block becomes the return link of a note.
     WString blockText = text;
     if (!c.PendingId.empty()) ResolvePendingTarget(cv, blockText);
-    EmitStandardBlock(cv, c.InMainBody ? kStyleTitle : kStyleRefer, std::move(blockText), c.PendingId);
+    EmitStandardBlock(cv, c.InMainBody ? StyleKind::kTitle : StyleKind::kRefer, std::move(blockText), c.PendingId);
     if (c.InMainBody) AddTocEntry(cv, text);
     c.PendingId.clear();
 }

@@ -10,7 +10,7 @@ struct Conversion;
 void StartPage(Conversion& cv, WStringView title);
 void StartFrontPage(Conversion& cv);
 void SetCurrentPageHeaders(Conversion& cv, WStringView title);
-// Kind 1 of EmitBlock.
+// The title block (BlockKind::kTitle).
 void EmitTitleBlock(Conversion& cv, WString text);
 WString TocText(WStringView text);
 // Appends the table-of-contents entry of a main-body title just emitted.

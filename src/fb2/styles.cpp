@@ -29,6 +29,15 @@ constexpr std::u16string_view kFrontPageStyle =
     u" footheight=\"0\" footspace=\"0\" layout=\"LrTb\" pageposition=\"any\" bgimagemode=\"fix\""
     u" setemptyview=\"empty\" setwaitprop=\"noreplay\"";
 
+// The styles registered first, in this order; they take the body's word
+// space. The even running texts, cite, annotation and refer follow them and
+// keep their own.
+constexpr StyleKind kWordSpaceKinds[] = {
+    StyleKind::kBody,      StyleKind::kTitle,    StyleKind::kEpigraph,  StyleKind::kPoem,
+    StyleKind::kImage,     StyleKind::kSubtitle, StyleKind::kTitle1,    StyleKind::kSubtitle1,
+    StyleKind::kBookTitle, StyleKind::kNote,     StyleKind::kHeaderOdd, StyleKind::kFooterOdd,
+};
+
 // An external font value is "file|face|..."; without a face it names nothing.
 struct ExternalFont {
     std::string_view file, face;
@@ -184,18 +193,18 @@ WString RuleLineAttributes(const TRuleLineSettings& line) {
 }
 
 void DefineStyles(Conversion& cv) {
-    auto& table = cv.settings.StyleTable;
     lrf::BuildStyle(cv.store, cv.console, lrf::kKindPageStyle, kFrontPageStyle);
     lrf::BuildStyle(cv.store, cv.console, lrf::kKindPageStyle, PageStyleAttributes(cv, cv.settings.PageLayout));
 
     // tit1 and subt1 have no settings section of their own; the copies keep
     // the labels, so their style objects repeat "tit0" and "subtit0".
-    table[kStyleTitle1] = table[kStyleTitle];
-    table[kStyleSubtitle1] = table[kStyleSubtitle];
+    ConversionSettings& settings = cv.settings;
+    Style(settings, StyleKind::kTitle1) = Style(settings, StyleKind::kTitle);
+    Style(settings, StyleKind::kSubtitle1) = Style(settings, StyleKind::kSubtitle);
 
-    for (int kind = kStyleBody; kind <= kStyleFooterOdd; ++kind) {
-        table[kind].WordSpace = table[kStyleBody].WordSpace;
-        RegisterStyle(cv, table[kind]);
+    for (const StyleKind kind : kWordSpaceKinds) {
+        Style(settings, kind).WordSpace = Style(settings, StyleKind::kBody).WordSpace;
+        RegisterStyle(cv, Style(settings, kind));
     }
 
     cv.body.HeaderRuleLine = RuleLineAttributes(cv.settings.HeaderLine);
@@ -203,13 +212,16 @@ void DefineStyles(Conversion& cv) {
 
     // Even-page header and footer: copies of the odd ones (labels included, so
     // the even blocks resolve to the odd styles) with the alignment mirrored.
-    table[kStyleHeaderEven] = table[kStyleHeaderOdd];
-    table[kStyleFooterEven] = table[kStyleFooterOdd];
-    table[kStyleHeaderEven].BlockAlign = MirrorAlign(table[kStyleHeaderOdd].BlockAlign);
-    table[kStyleFooterEven].BlockAlign = MirrorAlign(table[kStyleFooterOdd].BlockAlign);
+    TStyleSettings& headerEven = Style(settings, StyleKind::kHeaderEven);
+    TStyleSettings& footerEven = Style(settings, StyleKind::kFooterEven);
+    headerEven = Style(settings, StyleKind::kHeaderOdd);
+    footerEven = Style(settings, StyleKind::kFooterOdd);
+    headerEven.BlockAlign = MirrorAlign(headerEven.BlockAlign);
+    footerEven.BlockAlign = MirrorAlign(footerEven.BlockAlign);
 
-    for (const int kind : {kStyleHeaderEven, kStyleFooterEven, kStyleCite, kStyleAnnotation, kStyleRefer}) {
-        RegisterStyle(cv, table[kind]);
+    for (const StyleKind kind : {StyleKind::kHeaderEven, StyleKind::kFooterEven, StyleKind::kCite,
+                                 StyleKind::kAnnotation, StyleKind::kRefer}) {
+        RegisterStyle(cv, Style(settings, kind));
     }
 
     RegisterFonts(cv);

@@ -17,20 +17,20 @@ namespace tavorin::fb2 {
 namespace {
 
 // A Span size derived from a style: its size in points times `factor`.
-WString ScaledFontSize(Conversion& cv, int styleKind, int factor) {
-    return ToWString(RoundHalfEven(cv.settings.StyleTable[styleKind].FontSize / 10.0 * factor));
+WString ScaledFontSize(Conversion& cv, StyleKind styleKind, int factor) {
+    return ToWString(RoundHalfEven(Style(cv.settings, styleKind).FontSize / 10.0 * factor));
 }
 
 // A text block of style annot with the fixed objid "b" + suffix, after the
 // block space of the body style.
 void EmitNamedAnnotBlock(Conversion& cv, WStringView suffix, WStringView text) {
-    EmitBlockSpace(cv, kStyleBody);
-    BuildCountedTextBlock(cv, TextBlockAttributes(cv, kStyleAnnotation, suffix), text);
+    EmitBlockSpace(cv, StyleKind::kBody);
+    BuildCountedTextBlock(cv, TextBlockAttributes(cv, StyleKind::kAnnotation, suffix), text);
 }
 
 // A paragraph holding a dotted-underlined button to `buttonId`.
 WString ButtonParagraph(Conversion& cv, WStringView buttonId, WStringView caption) {
-    return u"<P><CR/><CR/><Space xsize=\"500\"><Span fontsize=\"" + ScaledFontSize(cv, kStyleAnnotation, 8) +
+    return u"<P><CR/><CR/><Space xsize=\"500\"><Span fontsize=\"" + ScaledFontSize(cv, StyleKind::kAnnotation, 8) +
            u"\" parindent=\"0\"><CharButton refobj=\"" + WString(buttonId) +
            u"\"><EmpLine emplineposition=\"after\" emplinetype=\"dotted\">" + WString(caption) +
            u"</EmpLine></CharButton></Span></P>";
@@ -43,19 +43,19 @@ void EmitBookTitlePage(Conversion& cv) {
     StartPage(cv, u"");
 
     // The book's values, with their whitespace as a reader shows it.
-    const WString face = StyleFace(cv.settings.StyleTable[kStyleSubtitle]);
+    const WString face = StyleFace(Style(cv.settings, StyleKind::kSubtitle));
     WString text = u"<P>" + CollapsedValue(d.AuthorsLine) + u"</P><CR/><CR/><Span fontfacename=\"" + face +
-                   u"\" fontsize=\"" + ScaledFontSize(cv, kStyleBookTitle, 8) + u"\"><P>" +
+                   u"\" fontsize=\"" + ScaledFontSize(cv, StyleKind::kBookTitle, 8) + u"\"><P>" +
                    CollapsedValue(d.BookTitle) + u"</P><CR/></Span>";
     if (!d.SequenceText.empty()) {
-        text += u"<Span fontfacename=\"" + face + u"\" fontsize=\"" + ScaledFontSize(cv, kStyleBookTitle, 7) +
+        text += u"<Span fontfacename=\"" + face + u"\" fontsize=\"" + ScaledFontSize(cv, StyleKind::kBookTitle, 7) +
                 u"\"><P>(" + CollapsedValue(d.SequenceText) + u")</P></Span>";
     }
-    WrapStyleEmphasis(cv, kStyleBookTitle, text);
-    BuildCountedTextBlock(cv, TextBlockAttributes(cv, kStyleBookTitle, u""), text);
+    WrapStyleEmphasis(cv, StyleKind::kBookTitle, text);
+    BuildCountedTextBlock(cv, TextBlockAttributes(cv, StyleKind::kBookTitle, u""), text);
 
     // The annotation block starts the next page itself.
-    if (!d.Annotation.empty()) EmitBlock(cv, kBlockAnnotation, u"<P>" + d.Annotation + u"</P>");
+    if (!d.Annotation.empty()) EmitBlock(cv, BlockKind::kAnnotation, u"<P>" + d.Annotation + u"</P>");
     else StartPage(cv, u"");
 }
 

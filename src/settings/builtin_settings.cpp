@@ -24,19 +24,19 @@ struct StyleRow {
 // The kinds tit1, subt1, hdre and ftre are absent: they are copies (below).
 constexpr StyleRow kStyleRows[] = {
     //                               size bold ital   mL   mR   mT   mB  ind skip line word algn rule aInd aBI
-    {kStyleBody, "bdy", kDutch,       100,  0,   0,    0,   0,  -1,  -1,  4,   0, 100,  20,  0,   0,  15,  17},
-    {kStyleTitle, "tit0", kDutch,     120,  1,   0,    0,   0,  10,  10,  0,  -1, 100,  20,  1,  -1,  -1,  -1},
-    {kStyleEpigraph, "epig", kSwiss,   90,  0,   1,  100,   0,   0,  10,  5,   0, 100,  20,  0,  -1,  15,   1},
-    {kStylePoem, "poem", kDutch,       90,  0,   1,  100,   0,   0,  10,  0,   0, 100,  20,  0,  -1,  15,   1},
-    {kStyleImage, "image", kDutch,    100, -1,  -1,    0,   0,   0,   0,  0,  -1,  -1,  20,  0,   5,   0,   0},
-    {kStyleSubtitle, "subtit0", kSwiss, 110, 1,  0,    0,   0,  10,  10,  0,  -1, 100,  20,  1,  -1,  -1,  -1},
-    {kStyleBookTitle, "bdtit", kDutch, 160,  0,   0,    0,   0,  50,  50,  0,  -1, 100,  20,  1,  -1,  -1,  -1},
-    {kStyleNote, "note", kCourier,     90,  0,   0,   10,  10,   5,   5,  0,   0, 100,  20,  0,  -1,  15,   1},
-    {kStyleHeaderOdd, "hdro", kSwiss,  70, -1,   1,   -1,  -1,  -1,  -1,  0,  -1,  -1,  20,  2,   0,  -1,  -1},
-    {kStyleFooterOdd, "ftro", kSwiss,  70, -1,   1,   -1,  -1,  -1,  -1,  0,  -1,  -1,  20,  0,   0,  -1,  -1},
-    {kStyleAnnotation, "annot", kCourier, 90, 0,  0,    0,   0,  -1,  -1,  2,   0, 100,  20,  0,  -1,  15,   1},
-    {kStyleCite, "cite", kSwiss,       90,  0,   1,   20,  20,  -1,  -1,  2,   0, 100,  20,  0,  -1,  15,   1},
-    {kStyleRefer, "refer", kCourier,   80,  0,   0,    0,   0,  -1,  -1,  0,   0, 100,  20,  1,  -1,  15,   1},
+    {StyleKind::kBody, "bdy", kDutch,       100,  0,   0,    0,   0,  -1,  -1,  4,   0, 100,  20,  0,   0,  15,  17},
+    {StyleKind::kTitle, "tit0", kDutch,     120,  1,   0,    0,   0,  10,  10,  0,  -1, 100,  20,  1,  -1,  -1,  -1},
+    {StyleKind::kEpigraph, "epig", kSwiss,   90,  0,   1,  100,   0,   0,  10,  5,   0, 100,  20,  0,  -1,  15,   1},
+    {StyleKind::kPoem, "poem", kDutch,       90,  0,   1,  100,   0,   0,  10,  0,   0, 100,  20,  0,  -1,  15,   1},
+    {StyleKind::kImage, "image", kDutch,    100, -1,  -1,    0,   0,   0,   0,  0,  -1,  -1,  20,  0,   5,   0,   0},
+    {StyleKind::kSubtitle, "subtit0", kSwiss, 110, 1,  0,    0,   0,  10,  10,  0,  -1, 100,  20,  1,  -1,  -1,  -1},
+    {StyleKind::kBookTitle, "bdtit", kDutch, 160,  0,   0,    0,   0,  50,  50,  0,  -1, 100,  20,  1,  -1,  -1,  -1},
+    {StyleKind::kNote, "note", kCourier,     90,  0,   0,   10,  10,   5,   5,  0,   0, 100,  20,  0,  -1,  15,   1},
+    {StyleKind::kHeaderOdd, "hdro", kSwiss,  70, -1,   1,   -1,  -1,  -1,  -1,  0,  -1,  -1,  20,  2,   0,  -1,  -1},
+    {StyleKind::kFooterOdd, "ftro", kSwiss,  70, -1,   1,   -1,  -1,  -1,  -1,  0,  -1,  -1,  20,  0,   0,  -1,  -1},
+    {StyleKind::kAnnotation, "annot", kCourier, 90, 0,  0,    0,   0,  -1,  -1,  2,   0, 100,  20,  0,  -1,  15,   1},
+    {StyleKind::kCite, "cite", kSwiss,       90,  0,   1,   20,  20,  -1,  -1,  2,   0, 100,  20,  0,  -1,  15,   1},
+    {StyleKind::kRefer, "refer", kCourier,   80,  0,   0,    0,   0,  -1,  -1,  0,   0, 100,  20,  1,  -1,  15,   1},
 };
 
 // The kinds without a section of their own. The style definitions replace
@@ -49,10 +49,10 @@ struct DerivedKind {
 };
 
 constexpr DerivedKind kDerivedKinds[] = {
-    {kStyleTitle1, kStyleTitle, "tit1"},
-    {kStyleSubtitle1, kStyleSubtitle, "subt1"},
-    {kStyleHeaderEven, kStyleHeaderOdd, "hdre"},
-    {kStyleFooterEven, kStyleFooterOdd, "ftre"},
+    {StyleKind::kTitle1, StyleKind::kTitle, "tit1"},
+    {StyleKind::kSubtitle1, StyleKind::kSubtitle, "subt1"},
+    {StyleKind::kHeaderEven, StyleKind::kHeaderOdd, "hdre"},
+    {StyleKind::kFooterEven, StyleKind::kFooterOdd, "ftre"},
 };
 
 static_assert(std::size(kStyleRows) + std::size(kDerivedKinds) == kStyleCount);
@@ -83,10 +83,10 @@ TStyleSettings MakeStyle(const StyleRow& row) {
 
 ConversionSettings BuiltInSettings() {
     ConversionSettings settings;
-    for (const StyleRow& row : kStyleRows) settings.StyleTable[row.kind] = MakeStyle(row);
+    for (const StyleRow& row : kStyleRows) Style(settings, row.kind) = MakeStyle(row);
     for (const DerivedKind& derived : kDerivedKinds) {
-        TStyleSettings& style = settings.StyleTable[derived.kind];
-        style = settings.StyleTable[derived.source];
+        TStyleSettings& style = Style(settings, derived.kind);
+        style = Style(settings, derived.source);
         style.Label = derived.label;
     }
     settings.HeaderLine.LineShift = 28;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -13,27 +14,28 @@
 
 namespace tavorin {
 
-// Index of a StyleTable entry.
-enum StyleKind : int {
-    kStyleBody = 0,          // bdy
-    kStyleTitle = 1,         // tit0
-    kStyleEpigraph = 2,      // epig
-    kStylePoem = 3,          // poem
-    kStyleImage = 4,         // image
-    kStyleSubtitle = 5,      // subtit0
-    kStyleTitle1 = 6,        // tit1, copy of tit0
-    kStyleSubtitle1 = 7,     // subt1, copy of subtit0
-    kStyleBookTitle = 8,     // bdtit
-    kStyleNote = 9,          // note
-    kStyleHeaderOdd = 10,    // hdro
-    kStyleFooterOdd = 11,    // ftro
-    kStyleHeaderEven = 12,   // hdre, copy of hdro with mirrored alignment
-    kStyleFooterEven = 13,   // ftre, copy of ftro with mirrored alignment
-    kStyleAnnotation = 14,   // annot
-    kStyleCite = 15,         // cite
-    kStyleRefer = 16,        // refer
-    kStyleCount = 17,
+// The style of a kind of text: names one entry of the style table.
+enum class StyleKind {
+    kBody = 0,          // bdy
+    kTitle = 1,         // tit0
+    kEpigraph = 2,      // epig
+    kPoem = 3,          // poem
+    kImage = 4,         // image
+    kSubtitle = 5,      // subtit0
+    kTitle1 = 6,        // tit1, copy of tit0
+    kSubtitle1 = 7,     // subt1, copy of subtit0
+    kBookTitle = 8,     // bdtit
+    kNote = 9,          // note
+    kHeaderOdd = 10,    // hdro
+    kFooterOdd = 11,    // ftro
+    kHeaderEven = 12,   // hdre, copy of hdro with mirrored alignment
+    kFooterEven = 13,   // ftre, copy of ftro with mirrored alignment
+    kAnnotation = 14,   // annot
+    kCite = 15,         // cite
+    kRefer = 16,        // refer
 };
+
+inline constexpr size_t kStyleCount = 17;
 
 // One style entry. In every integer field -1 means "no value given".
 struct TStyleSettings {
@@ -125,6 +127,14 @@ struct ConversionSettings {
 
     bool operator==(const ConversionSettings&) const = default;
 };
+
+// The style table's entry of a kind: the one way into the table.
+inline TStyleSettings& Style(ConversionSettings& settings, StyleKind kind) {
+    return settings.StyleTable[static_cast<size_t>(kind)];
+}
+inline const TStyleSettings& Style(const ConversionSettings& settings, StyleKind kind) {
+    return settings.StyleTable[static_cast<size_t>(kind)];
+}
 
 // The built-in values.
 ConversionSettings BuiltInSettings();

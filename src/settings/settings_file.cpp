@@ -16,36 +16,36 @@ namespace {
 
 struct SectionName {
     std::string_view name;
-    int section;
+    SettingsSection section;
 };
 
 // A line containing several names selects the last one of this list.
 constexpr SectionName kSectionNames[] = {
-    {"[MainText]", kStyleBody},
-    {"[Title]", kStyleTitle},
-    {"[Epigraph]", kStyleEpigraph},
-    {"[Verse]", kStylePoem},
-    {"[Image]", kStyleImage},
-    {"[SubTitle]", kStyleSubtitle},
-    {"[BookTitle]", kStyleBookTitle},
-    {"[Note]", kStyleNote},
-    {"[Header]", kStyleHeaderOdd},
-    {"[Footer]", kStyleFooterOdd},
-    {"[Annotation]", kStyleAnnotation},
-    {"[Cite]", kStyleCite},
-    {"[RefNotes]", kStyleRefer},
-    {"[Page]", kSectionPage},
-    {"[HeaderAndFooter]", kSectionHeaderAndFooter},
-    {"[TitleAndAutorOrder]", kSectionOrder},
-    {"[General]", kSectionGeneral},
-    {"[SaveJob]", kSectionSaveJob},
-    {"[References]", kSectionReferences},
-    {"[InternalFonts]", kSectionInternalFonts},
+    {"[MainText]", {SectionKind::kStyle, StyleKind::kBody}},
+    {"[Title]", {SectionKind::kStyle, StyleKind::kTitle}},
+    {"[Epigraph]", {SectionKind::kStyle, StyleKind::kEpigraph}},
+    {"[Verse]", {SectionKind::kStyle, StyleKind::kPoem}},
+    {"[Image]", {SectionKind::kStyle, StyleKind::kImage}},
+    {"[SubTitle]", {SectionKind::kStyle, StyleKind::kSubtitle}},
+    {"[BookTitle]", {SectionKind::kStyle, StyleKind::kBookTitle}},
+    {"[Note]", {SectionKind::kStyle, StyleKind::kNote}},
+    {"[Header]", {SectionKind::kStyle, StyleKind::kHeaderOdd}},
+    {"[Footer]", {SectionKind::kStyle, StyleKind::kFooterOdd}},
+    {"[Annotation]", {SectionKind::kStyle, StyleKind::kAnnotation}},
+    {"[Cite]", {SectionKind::kStyle, StyleKind::kCite}},
+    {"[RefNotes]", {SectionKind::kStyle, StyleKind::kRefer}},
+    {"[Page]", {SectionKind::kPage}},
+    {"[HeaderAndFooter]", {SectionKind::kHeaderAndFooter}},
+    {"[TitleAndAutorOrder]", {SectionKind::kOrder}},
+    {"[General]", {SectionKind::kGeneral}},
+    {"[SaveJob]", {SectionKind::kSaveJob}},
+    {"[References]", {SectionKind::kReferences}},
+    {"[InternalFonts]", {SectionKind::kInternalFonts}},
 };
 
 // One line without its line break. A section name anywhere in the line
 // changes the section, and the same line is still read for keys.
-void ReadSettingsLine(std::string_view line, int& section, ConversionSettings& settings) {
+void ReadSettingsLine(std::string_view line, SettingsSection& section, ConversionSettings& settings) {
     // Files written on Windows end their lines in "\r\n"; without this the
     // '\r' would end every value and make every integer invalid.
     if (line.ends_with('\r')) line.remove_suffix(1);
@@ -78,7 +78,7 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
 }  // namespace
 
 void ReadSettingsText(std::string_view text, ConversionSettings& settings) {
-    int section = kSectionNone;
+    SettingsSection section;
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);

@@ -180,33 +180,31 @@ void ApplyKeys(const KeyRow<Record> (&rows)[N], std::string_view line, std::stri
 
 constexpr std::string_view kHexPrefixes[] = {"$", "0x", "0X", "x", "X"};
 
-bool IsStyleSection(int section) { return section >= 0 && section < kStyleCount; }
-
 bool IsUtf8Continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
 }  // namespace
 
-void ApplySettingsKeys(int section, std::string_view line, std::string_view value, ConversionSettings& settings) {
-    if (IsStyleSection(section)) {
-        ApplyKeys(kStyleKeys, line, value, settings.StyleTable[section]);
-        return;
-    }
-    switch (section) {
-        case kSectionPage:
+void ApplySettingsKeys(const SettingsSection& section, std::string_view line, std::string_view value,
+                       ConversionSettings& settings) {
+    switch (section.kind) {
+        case SectionKind::kStyle:
+            ApplyKeys(kStyleKeys, line, value, Style(settings, section.style));
+            break;
+        case SectionKind::kPage:
             ApplyKeys(kPageKeys, line, value, settings.PageLayout);
             break;
-        case kSectionHeaderAndFooter:
+        case SectionKind::kHeaderAndFooter:
             ApplyKeys(kHeaderFooterKeys, line, value, settings.HeaderFooter);
             ApplyKeys(kHeaderLineKeys, line, value, settings.HeaderLine);
             ApplyKeys(kFooterLineKeys, line, value, settings.FooterLine);
             break;
-        case kSectionOrder:
+        case SectionKind::kOrder:
             ApplyKeys(kOrderKeys, line, value, settings.Order);
             break;
-        case kSectionGeneral:
+        case SectionKind::kGeneral:
             ApplyKeys(kGeneralKeys, line, value, settings.General);
             break;
-        case kSectionReferences:
+        case SectionKind::kReferences:
             ApplyKeys(kReferenceKeys, line, value, settings.References);
             break;
         default:

@@ -10,22 +10,29 @@
 
 namespace tavorin {
 
-// Current section of the settings file. The style sections carry the number
-// of the StyleTable entry they set (StyleKind); the others follow from 20.
-enum SettingsSection : int {
-    kSectionNone = -1,  // before the first section line
-    kSectionPage = 20,
-    kSectionHeaderAndFooter = 21,
-    kSectionOrder = 22,
-    kSectionGeneral = 23,
-    kSectionSaveJob = 24,
-    kSectionInternalFonts = 25,
-    kSectionReferences = 26,
+enum class SectionKind {
+    kNone,  // before the first section line
+    kStyle,
+    kPage,
+    kHeaderAndFooter,
+    kOrder,
+    kGeneral,
+    kSaveJob,
+    kInternalFonts,
+    kReferences,
+};
+
+// Current section of the settings file; a style section names the style
+// whose entry it sets.
+struct SettingsSection {
+    SectionKind kind = SectionKind::kNone;
+    StyleKind style = StyleKind::kBody;  // read in a kStyle section only
 };
 
 // Applies one key line of the given section: every key of that section that
 // the line contains receives `value` (the text after the line's first "=").
-void ApplySettingsKeys(int section, std::string_view line, std::string_view value, ConversionSettings& settings);
+void ApplySettingsKeys(const SettingsSection& section, std::string_view line, std::string_view value,
+                       ConversionSettings& settings);
 
 // An integer value: optional leading blanks, an optional sign, then decimal
 // digits or hexadecimal digits after "$", "0x", "0X", "x" or "X", and nothing

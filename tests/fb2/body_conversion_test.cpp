@@ -118,14 +118,14 @@ TEST_F(BodyTest, NotesBodyStartsAPageAndUsesTheNoteStyle) {
 TEST_F(BodyTest, BlocksWithoutContentKeepThePendingId) {
     StartPage(cv, u"");
     cv.body.PendingId = u"keep";
-    for (const char16_t* text : {u"  \r\n ", u"<P>", u" <CR/> ", u"</P>"}) EmitBlock(cv, kBlockBody, text);
+    for (const char16_t* text : {u"  \r\n ", u"<P>", u" <CR/> ", u"</P>"}) EmitBlock(cv, BlockKind::kBody, text);
     EXPECT_TRUE(TextBlocks().empty());
     EXPECT_EQ(cv.body.PendingId, u"keep");
 }
 
 TEST_F(BodyTest, TextAuthorGetsItsOwnIndentedParagraph) {
     StartPage(cv, u"");
-    cv.settings.StyleTable[kStyleBody].AuthorBoldItalic = 1;
+    Style(cv.settings, StyleKind::kBody).AuthorBoldItalic = 1;
     ConvertBodies("<body><section><p>Line</p><text-author>Name</text-author></section>"
                   "<section><title><p>T</p><text-author>Kept</text-author></title></section></body>");
     const Blocks blocks = TextBlocks();
@@ -138,10 +138,10 @@ TEST_F(BodyTest, TextAuthorGetsItsOwnIndentedParagraph) {
 TEST_F(BodyTest, ProgressPrintsTheHighestStepReached) {
     StartPage(cv, u"");
     cv.progressUnit = 10;
-    EmitBlock(cv, kBlockBody, WString(35, u'x'));  // passes steps 1 to 3 at once
-    EmitBlock(cv, kBlockHeaderOdd, WString(30, u'h'));  // running texts are not body text
-    EmitBlock(cv, kBlockBody, WString(10, u'x'));
-    EmitBlock(cv, kBlockBody, WString(200, u'x'));
+    EmitBlock(cv, BlockKind::kBody, WString(35, u'x'));  // passes steps 1 to 3 at once
+    EmitBlock(cv, BlockKind::kHeaderOdd, WString(30, u'h'));  // running texts are not body text
+    EmitBlock(cv, BlockKind::kBody, WString(10, u'x'));
+    EmitBlock(cv, BlockKind::kBody, WString(200, u'x'));
     EXPECT_EQ(printed.text(), "\r24%\r32%\r80%");
     EXPECT_EQ(cv.console.progressPercent, 80);
     EXPECT_EQ(cv.body.ProgressStep, 25);

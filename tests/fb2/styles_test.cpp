@@ -65,7 +65,7 @@ TEST_F(StylesTest, BuiltInSettingsGiveTheArithmeticOfEveryStyle) {
     DefineStyles(cv);
     for (const StyleRow& row : rows) {
         SCOPED_TRACE(row.kind);
-        TStyleSettings& style = cv.settings.StyleTable[row.kind];
+        TStyleSettings& style = Style(cv.settings, static_cast<StyleKind>(row.kind));
         EXPECT_EQ(style.Label, row.label);
         EXPECT_EQ(style.SideMargin, row.sideMarginField);
         WString text, block;
@@ -88,23 +88,23 @@ TEST_F(StylesTest, BuiltInSettingsGiveTheArithmeticOfEveryStyle) {
         EXPECT_EQ(Attr(block, "blockrule"), row.blockrule);
     }
     WString text, block;
-    StyleAttributes(cv, cv.settings.StyleTable[kStyleBody], text, block);
+    StyleAttributes(cv, Style(cv.settings, StyleKind::kBody), text, block);
     EXPECT_EQ(Attr(text, "fontfacename"), "Dutch801 Rm BT Roman");
 }
 
 TEST_F(StylesTest, WordSpaceFollowsTheBodyAndZeroFallsBackToTheFontSize) {
-    cv.settings.StyleTable[kStyleBody].WordSpace = 0;
-    cv.settings.StyleTable[kStyleAnnotation].WordSpace = 10;  // kinds 14 to 16 keep their own
-    cv.settings.StyleTable[kStyleAnnotation].FontSize = 125;
-    cv.settings.StyleTable[kStyleTitle].FontSize = 125;
+    Style(cv.settings, StyleKind::kBody).WordSpace = 0;
+    Style(cv.settings, StyleKind::kAnnotation).WordSpace = 10;  // annotation, cite and refer keep their own
+    Style(cv.settings, StyleKind::kAnnotation).FontSize = 125;
+    Style(cv.settings, StyleKind::kTitle).FontSize = 125;
     DefineStyles(cv);
-    EXPECT_EQ(cv.settings.StyleTable[kStyleHeaderOdd].WordSpace, 0);
-    EXPECT_EQ(cv.settings.StyleTable[kStyleAnnotation].WordSpace, 10);
+    EXPECT_EQ(Style(cv.settings, StyleKind::kHeaderOdd).WordSpace, 0);
+    EXPECT_EQ(Style(cv.settings, StyleKind::kAnnotation).WordSpace, 10);
 
     WString text, block;
-    StyleAttributes(cv, cv.settings.StyleTable[kStyleTitle], text, block);
+    StyleAttributes(cv, Style(cv.settings, StyleKind::kTitle), text, block);
     EXPECT_EQ(Attr(text, "wordspace"), "25");  // round(125 / 10 * 2)
-    StyleAttributes(cv, cv.settings.StyleTable[kStyleAnnotation], text, block);
+    StyleAttributes(cv, Style(cv.settings, StyleKind::kAnnotation), text, block);
     EXPECT_EQ(Attr(text, "wordspace"), "12");  // 12.5 rounds to even
     EXPECT_EQ(Attr(text, "parindent"), "30");  // 12 * 2 * 125 / 100
 }
@@ -118,7 +118,7 @@ TEST_F(StylesTest, PageMarginsAndUnequalBlockMarginsNarrowTheBlock) {
         int sideMarginField;
     } cases[] = {{-1, 25, "528", -1}, {40, 30, "483", 40}, {15, 15, "553", -1}};
     for (const auto& c : cases) {
-        TStyleSettings style = cv.settings.StyleTable[kStyleBody];
+        TStyleSettings style = Style(cv.settings, StyleKind::kBody);
         style.MarginLeft = c.left;
         style.MarginRight = c.right;
         WString text, block;
@@ -165,12 +165,12 @@ TEST_F(StylesTest, HiddenHeaderGivesItsHeightToTheTextAndRuleLinesAreStored) {
 }
 
 TEST_F(StylesTest, ExternalFontNamesTheFaceAndIsRegisteredOnce) {
-    cv.settings.StyleTable[kStyleBody].ExternalFontFile = "/fonts/a.ttf|My Font|";
-    cv.settings.StyleTable[kStyleCite].ExternalFontFile = "/fonts/b.ttf|My Font|";
-    cv.settings.StyleTable[kStyleNote].ExternalFontFile = "/fonts/c.ttf";  // no face: not a font
+    Style(cv.settings, StyleKind::kBody).ExternalFontFile = "/fonts/a.ttf|My Font|";
+    Style(cv.settings, StyleKind::kCite).ExternalFontFile = "/fonts/b.ttf|My Font|";
+    Style(cv.settings, StyleKind::kNote).ExternalFontFile = "/fonts/c.ttf";  // no face: not a font
     DefineStyles(cv);
-    EXPECT_EQ(StyleFace(cv.settings.StyleTable[kStyleBody]), u"My Font");
-    EXPECT_EQ(StyleFace(cv.settings.StyleTable[kStyleNote]), u"Courier 10 Pitch Win95BT");
+    EXPECT_EQ(StyleFace(Style(cv.settings, StyleKind::kBody)), u"My Font");
+    EXPECT_EQ(StyleFace(Style(cv.settings, StyleKind::kNote)), u"Courier 10 Pitch Win95BT");
     ASSERT_EQ(cv.store.fonts.size(), 1u);
     EXPECT_EQ(cv.store.fonts[0].fontName, "My Font");
     EXPECT_EQ(cv.store.fonts[0].file, "/fonts/a.ttf");

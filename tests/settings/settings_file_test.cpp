@@ -30,7 +30,7 @@ struct LineCase {
     std::function<void(ConversionSettings&)> expect;  // changes to the built-in values
 };
 
-TStyleSettings& Body(ConversionSettings& s) { return s.StyleTable[kStyleBody]; }
+TStyleSettings& Body(ConversionSettings& s) { return Style(s, StyleKind::kBody); }
 
 const LineCase kLineCases[] = {
     {"FontSize is in points", "[MainText]\nFontSize=12", [](auto& s) { Body(s).FontSize = 120; }},
@@ -50,12 +50,12 @@ const LineCase kLineCases[] = {
     {"the value starts after the first '='", "[HeaderAndFooter]\nHeaderSource=a=b",
      [](auto& s) { s.HeaderFooter.HeaderSource = "a=b"; }},
     {"[Header] sets the odd header only", "[Header]\nBlockAlign=0",
-     [](auto& s) { s.StyleTable[kStyleHeaderOdd].BlockAlign = 0; }},
+     [](auto& s) { Style(s, StyleKind::kHeaderOdd).BlockAlign = 0; }},
     {"[HeaderAndFooter] is not [Header]", "[HeaderAndFooter]\nBlockAlign=0", [](auto&) {}},
     {"external font value", "[MainText]\nExternalFontFile=C:\\fonts\\a.ttf|My Font|",
      [](auto& s) { Body(s).ExternalFontFile = "C:\\fonts\\a.ttf|My Font|"; }},
     {"the last section of the table order wins", "[Title][MainText]\nFontSize=9",
-     [](auto& s) { s.StyleTable[kStyleTitle].FontSize = 90; }},
+     [](auto& s) { Style(s, StyleKind::kTitle).FontSize = 90; }},
     {"a section line is read for keys too", "[Page] Left=7", [](auto& s) { s.PageLayout.Left = 7; }},
     {"keys before any section do nothing", "FontName=Arial\nTop=3\n[MainText]", [](auto&) {}},
     {"keys of another section do nothing", "[Page]\nFontName=Arial\n[MainText]\nTop=3", [](auto&) {}},
@@ -100,7 +100,8 @@ TEST(SettingsText, IntegerValues) {
 
 TEST(SettingsText, TextValuesAreCutAtCharacterBoundaries) {
     const std::string longName(250, 'a');
-    EXPECT_EQ(ReadFromBuiltIn("[MainText]\nFontName=" + longName).StyleTable[kStyleBody].FontName, std::string(200, 'a'));
+    EXPECT_EQ(Style(ReadFromBuiltIn("[MainText]\nFontName=" + longName), StyleKind::kBody).FontName,
+              std::string(200, 'a'));
 
     // "é" is two bytes: the 100th byte would split it.
     const std::string source = std::string(99, 'b') + "\xC3\xA9" + "c";
@@ -128,12 +129,14 @@ TEST(SettingsFile, DefaultFileHoldsTheBuiltInValues) {
         style = empty;
     }
     ReadSettingsFile(path, settings, console);
-    for (const int kind : {kStyleTitle1, kStyleSubtitle1, kStyleHeaderEven, kStyleFooterEven}) {
-        settings.StyleTable[kind] = builtIn.StyleTable[kind];
+    for (const StyleKind kind :
+         {StyleKind::kTitle1, StyleKind::kSubtitle1, StyleKind::kHeaderEven, StyleKind::kFooterEven}) {
+        Style(settings, kind) = Style(builtIn, kind);
     }
-    for (int kind = 0; kind < kStyleCount; ++kind) {
-        SCOPED_TRACE(builtIn.StyleTable[kind].Label);
-        EXPECT_TRUE(settings.StyleTable[kind] == builtIn.StyleTable[kind]);
+    for (size_t index = 0; index < kStyleCount; ++index) {
+        const auto kind = static_cast<StyleKind>(index);
+        SCOPED_TRACE(Style(builtIn, kind).Label);
+        EXPECT_TRUE(Style(settings, kind) == Style(builtIn, kind));
     }
 }
 
