@@ -144,7 +144,13 @@ __attribute__((no_sanitize("address", "undefined"))) int ChildMain(void* argumen
     setpgid(0, 0);
     // Checked after it is set: a batch that died just before has left the child to another parent.
     if (prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || getppid() != start.parent) _exit(127);
-    for (const int signal : kStopSignals) ::signal(signal, SIG_DFL);
+    // A stop signal sent to the batch's process group before the setpgid above
+    // is pending here; ignoring it discards it (the batch got it too and stops
+    // this child itself), so the child never dies of it as a failed book.
+    for (const int signal : kStopSignals) {
+        ::signal(signal, SIG_IGN);
+        ::signal(signal, SIG_DFL);
+    }
     ::signal(SIGPIPE, SIG_DFL);
     sigset_t none;
     sigemptyset(&none);

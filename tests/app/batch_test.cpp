@@ -468,7 +468,8 @@ TEST(Batch, StoppedBatchKeepsFinishedBooksAndTheNextRunCompletesIt) {
             const std::map<std::string, ReportRow> rows = ReadReport(dir.file("r.csv"));
             EXPECT_EQ(rows.size(), names.size());
             for (const auto& [name, row] : rows) {
-                EXPECT_EQ(row.at("result"), done.count(fs::path(name).stem().string() + ".lrf") ? "converted" : "interrupted");
+                EXPECT_EQ(row.at("result"), done.count(fs::path(name).stem().string() + ".lrf") ? "converted" : "interrupted")
+                    << name << ": " << row.at("message");
             }
         }
 
