@@ -1,5 +1,5 @@
-// The library entry point: the folder for temporary files, the settings, one
-// Conversion for the book, and the driver.
+// The library entry point: the folder for temporary files, the settings of
+// the book, and the driver.
 #include "tavorin/convert.h"
 
 #include <exception>
@@ -8,7 +8,7 @@
 #include "app/driver.h"
 #include "app/run_state.h"
 #include "app/temp_folder.h"
-#include "fb2/conversion.h"
+#include "settings/conversion_settings.h"
 #include "text/exit_codes.h"
 
 namespace tavorin {
@@ -32,15 +32,15 @@ ConvertResult Convert(const std::string& inputPath, const std::string& outputPat
         }
         run.tempFolder = *folder;
 
-        fb2::Conversion cv(sink, settings ? *settings : BuiltInSettings());
+        ConversionSettings bookSettings = settings ? *settings : BuiltInSettings();
         if (!settings) {
             try {
-                ReadSettingsFile(run.settingsPath, cv.settings, console);
+                ReadSettingsFile(run.settingsPath, bookSettings, console);
             } catch (const RunExit& exit) {
                 return {exit.code, "Error: Cannot open style file:" + run.settingsPath};
             }
         }
-        const ConversionOutcome outcome = RunConversion(cv, run);
+        const ConversionOutcome outcome = RunConversion(bookSettings, sink, run);
         return {outcome.exitCode, outcome.message};
     } catch (const std::exception& e) {
         const std::string message = std::string("Error: ") + e.what();

@@ -1,30 +1,18 @@
 // The conversion driver: the pipeline of one conversion, in order — input
-// detection, styles, the description pass, the image pass, the title pages,
-// the body pass, the closing elements, linking and writing — then clean-up
-// and the final message.
+// detection, the FB2 document into the book's objects, linking and writing —
+// then clean-up and the final message.
 #include "app/driver.h"
 
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <cctype>
 #include <exception>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "app/input.h"
-#include "codec/base64.h"
-#include "codec/image_probe.h"
-#include "codec/thumbnail.h"
-#include "fb2/body.h"
-#include "fb2/conversion.h"
-#include "fb2/description.h"
-#include "fb2/fb2_tag.h"
-#include "fb2/images.h"
-#include "fb2/notes.h"
-#include "fb2/pages.h"
-#include "fb2/styles.h"
-#include "lrf/store/builders.h"
+#include "fb2/document.h"
 #include "lrf/store/object_store.h"
 #include "lrf/writer/lrf_writer.h"
 #include "settings/conversion_settings.h"
@@ -35,20 +23,6 @@
 namespace tavorin {
 
 namespace {
-
-constexpr char16_t kBookSetting[] =
-    u"<BookSetting screenwidth=\"584\" screenheight=\"754\" bindingdirection=\"Lr\" dpi=\"1600\" "
-    u"colordepth=\"24\"/>";
-constexpr char16_t kBookDefaults[] =
-    u"<SetDefault rubyalign=\"start\" rubyadjust=\"none\" rubyoverhang=\"none\" "
-    u"empdotsposition=\"before\" empdotsfontname=\"Dutch801 Rm BT Roman\" empdotscode=\"0x002e\" "
-    u"emplineposition=\"before\" emplinetype=\"solid\" setwaitprop=\"noreplay\"/>";
-// Image types of image streams and of the header's thumbnail.
-constexpr uint8_t kImageTypeBmp = 0x13;
-constexpr uint8_t kImageTypeGif = 0x14;
-constexpr uint16_t kThumbnailTypeJpeg = 17;
-// The title page block only needs text that counts as content.
-constexpr char16_t kPlaceholderText[] = u"aaaaaaaaaaaaa";
 
 uint32_t FileSizeLow32(const std::string& path) {
     struct stat st {};
@@ -69,144 +43,51 @@ WString FileTitle(const std::string& path) {
     return Widen(name.string());
 }
 
-// Registers one decoded binary as an image stream. The type comes from the
-// data: readers refuse a book whose image stream has no or the wrong type.
-// Data of any other kind is reported and left out; the book goes on.
-void RegisterImage(fb2::Conversion& cv, const WString& tag, std::vector<uint8_t>& bytes) {
-    const std::string id = lrf::GetAttribute(u"id", tag);
-    FixPngTransparency(bytes, 0xFFFFFF);
-    cv.textEstimate -= static_cast<uint32_t>(bytes.size());
-    const ImageSize size = ProbeImageSize(bytes);
-    const std::string_view type = SniffImageType(bytes);
-    if (size.width < 1 || size.height < 1 || type.empty()) {
-        cv.console.Line("\nError: Binary " + id + " is no PNG, JPEG, GIF or BMP image; left out");
-        return;
-    }
-    const WString sizeText =
-        u" width=\"" + ToWString(size.width) + u"\" height=\"" + ToWString(size.height) + u"\"";
-    const WString element = u" objid=\"" + Widen(id) + u"\" encoding=\"" + Widen(type) + u"\"";
-    lrf::BuildImageStream(cv.store, bytes, sizeText, element);
-    ++cv.imageCount;
-}
+// Converts the document on the open reader, then links and writes the book.
+// Returns the exit code of a conversion error found on the way, else 0.
+int ConvertAndWrite(TUnicodeFileReader& reader, const ConversionSettings& settings, Console& console,
+                    const RunState& run) {
+    lrf::ObjectStore store;
+    const fb2::DocumentSource source{FileTitle(run.inputPath), FileSizeLow32(run.workFilePath)};
+    if (const int code = fb2::ConvertDocument(reader, settings, store, console, source); code != 0) return code;
 
-// Every binary element after the description: decoded, probed, registered.
-void ReadImages(fb2::Conversion& cv) {
-    WString tag;
-    while (ReadTag(*cv.reader, tag)) {
-        const fb2::Fb2Tag parsed = fb2::ParseFb2Tag(tag);
-        if (parsed.name != u"binary" || parsed.form != fb2::TagForm::Start || !parsed.hasAttributes) continue;
-        const WString base64 = cv.reader->ReadToStr("<", true, false);
-        std::vector<uint8_t> bytes = Base64Decode(base64);
-        RegisterImage(cv, tag, bytes);
-    }
-}
-
-// The library thumbnail, made from the cover: its first image stream of the
-// cover's id. GIF and BMP covers have none; a cover that cannot be decoded is
-// reported and the book goes on without one.
-void MakeBookThumbnail(fb2::Conversion& cv) {
-    if (!cv.settings.General.Thumbnail || cv.description.CoverImageId.empty()) return;
-    const std::string id = Narrow(cv.description.CoverImageId);
-    const auto& streams = cv.store.imageStreams;
-    const auto cover = std::find_if(streams.begin(), streams.end(), [&](const auto& s) { return s.objid == id; });
-    if (cover == streams.end() || cover->imageType == kImageTypeGif || cover->imageType == kImageTypeBmp) return;
-    const std::span<const uint8_t> bytes(cv.store.imageStore.data() + cover->data.start, cover->data.size());
-    Thumbnail thumbnail;
-    std::string error;
-    if (!MakeThumbnail(bytes, thumbnail, error)) {
-        cv.console.Line("\nError: No thumbnail of the cover " + id + ": " + error);
-        return;
-    }
-    cv.store.thumbnail = std::move(thumbnail.jpeg);
-    cv.store.thumbnailType = kThumbnailTypeJpeg;
-}
-
-void ConvertBodies(fb2::Conversion& cv) {
-    WString tag;
-    while (ReadTag(*cv.reader, tag)) {
-        const fb2::Fb2Tag parsed = fb2::ParseFb2Tag(tag);
-        if (parsed.name != u"body" || parsed.form != fb2::TagForm::Start) continue;
-        // Notes and commentary are reached by links: note style, no contents entries.
-        if (Contains(tag, u"notes") || Contains(tag, u"comments")) fb2::StartNotesBody(cv);
-        fb2::ConvertElement(cv, 0, tag);
-    }
-}
-
-// The book-wide elements that follow the last body.
-void AddClosingElements(fb2::Conversion& cv) {
-    fb2::ResolveAnchors(cv);
-    cv.description.DescriptionPage = u"<P>" + cv.description.DescriptionPage + u"</P>";
-    fb2::EmitDescriptionPage(cv);
-    lrf::ApplyBookSetting(cv.store, cv.console, kBookSetting);
-    lrf::BuildBookDefaults(cv.store, cv.console, kBookDefaults);
-    cv.store.bookInfoXml = cv.description.BookInfoXml;
-    fb2::RegisterTocEntries(cv);
-}
-
-// Steps 3 to 12 of a conversion, on an open reader. Sets cv.errorCode
-// when the description is not closed.
-void ConvertBook(fb2::Conversion& cv, const RunState& run) {
-    fb2::DefineStyles(cv);
-    cv.textEstimate = FileSizeLow32(run.workFilePath);
-    cv.console.SetProgress(5);
-
-    switch (fb2::ReadDescription(cv)) {
-        case fb2::DescriptionEnd::kClosed: break;
-        case fb2::DescriptionEnd::kMissing:
-            cv.console.Line("\nError: No description");
-            fb2::DescribeFromBody(cv, FileTitle(run.inputPath));
-            break;
-        case fb2::DescriptionEnd::kUnclosed: cv.errorCode = kExitBadHeader; return;
-    }
-    ReadImages(cv);
-    MakeBookThumbnail(cv);
-
-    cv.reader->Reset();
-    cv.progressUnit = static_cast<int>(RoundHalfEven(cv.textEstimate / 10.0 / 2.0));
-    // Room for twice the file's text, so that the text store is not copied
-    // while it grows (paragraph markup is a little longer than the FB2's);
-    // capacity that is never written costs no memory.
-    cv.store.textStore.reserve(2 * size_t{cv.textEstimate});
-
-    fb2::EmitCover(cv);
-    fb2::EmitBlock(cv, fb2::BlockKind::kBookTitle, kPlaceholderText);
-    fb2::BuildHeaderFooterSources(cv);
-    ConvertBodies(cv);
-    AddClosingElements(cv);
-
-    lrf::AssignObjectIds(cv.store);
-    lrf::LinkObjects(cv.store, cv.console);
-    const int p = cv.console.progressPercent;
-    cv.console.SetProgress(p + static_cast<int>(RoundHalfEven((100 - p) / 4.0)));
-    lrf::WriteLrfFile(cv.store, cv.console, run.outputPath, run.inputPath);
+    lrf::AssignObjectIds(store);
+    lrf::LinkObjects(store, console);
+    const int p = console.progressPercent;
+    console.SetProgress(p + static_cast<int>(RoundHalfEven((100 - p) / 4.0)));
+    lrf::WriteLrfFile(store, console, run.outputPath, run.inputPath);
+    return 0;
 }
 
 }  // namespace
 
-ConversionOutcome RunConversion(fb2::Conversion& cv, RunState& run) {
+ConversionOutcome RunConversion(const ConversionSettings& settings, ConsoleSink& sink, RunState& run) {
+    Console console{sink};
+    std::unique_ptr<TUnicodeFileReader> reader;
+    int errorCode = 0;
     std::string failure;  // message of a read failure once the input is open
     ConversionOutcome outcome;
     try {
-        DetectInput(cv, run);
-        if (cv.errorCode == 0) ConvertBook(cv, run);
+        errorCode = DetectInput(run, reader);
+        if (errorCode == 0) errorCode = ConvertAndWrite(*reader, settings, console, run);
     } catch (const RunExit& exit) {
         outcome.exitCode = exit.code;  // the writer printed its own message
         outcome.message = "Cannot write outputfile:" + run.outputPath;
     } catch (const std::exception& e) {
-        cv.errorCode = kExitReadError;
+        errorCode = kExitReadError;
         failure = std::string("Error: ") + e.what();
     }
-    cv.reader.reset();
+    reader.reset();
     RemoveWorkFiles(run);
 
     if (outcome.exitCode != kExitDone) return outcome;
-    if (cv.errorCode != 0) {
-        outcome.exitCode = cv.errorCode;
-        outcome.message = cv.errorCode == kExitReadError ? failure : std::string(ErrorMessage(cv.errorCode));
-        cv.console.Line("\n" + outcome.message);
+    if (errorCode != 0) {
+        outcome.exitCode = errorCode;
+        outcome.message = errorCode == kExitReadError ? failure : std::string(ErrorMessage(errorCode));
+        console.Line("\n" + outcome.message);
         return outcome;
     }
-    cv.console.Write("\r DONE ");
+    console.Write("\r DONE ");
     outcome.message = " DONE ";
     return outcome;
 }

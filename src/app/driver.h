@@ -6,7 +6,8 @@
 #include <string>
 
 #include "app/run_state.h"
-#include "fb2/conversion.h"
+#include "settings/conversion_settings.h"
+#include "text/console.h"
 
 namespace tavorin {
 
@@ -16,8 +17,8 @@ struct ConversionOutcome {
     std::string message;
 };
 
-// Runs one conversion of the book named by `run` into the conversion `cv`
-// (settings already read) and removes its temporary files.
-ConversionOutcome RunConversion(fb2::Conversion& cv, RunState& run);
+// Runs one conversion of the book named by `run` with the settings (already
+// read), printing to `sink`, and removes its temporary files.
+ConversionOutcome RunConversion(const ConversionSettings& settings, ConsoleSink& sink, RunState& run);
 
 }  // namespace tavorin

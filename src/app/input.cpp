@@ -169,7 +169,7 @@ std::unique_ptr<TCustomUnicodeCodec> ChooseCodec(const RunState& run, const Head
     return CodecForEncoding(lrf::GetAttribute(u"encoding", declaration));
 }
 
-int DetectAndOpen(fb2::Conversion& cv, RunState& run) {
+int DetectAndOpen(RunState& run, std::unique_ptr<TUnicodeFileReader>& reader) {
     std::optional<Head> head = Sniff(run.inputPath);
     if (!head) return kExitCannotOpenInput;
     run.inputKind = KindOf(*head);
@@ -181,7 +181,7 @@ int DetectAndOpen(fb2::Conversion& cv, RunState& run) {
             break;
     }
     try {
-        cv.reader = std::make_unique<TUnicodeFileReader>(run.workFilePath, ChooseCodec(run, *head));
+        reader = std::make_unique<TUnicodeFileReader>(run.workFilePath, ChooseCodec(run, *head));
     } catch (const std::exception&) {
         return run.inputKind == kInputArchive ? kExitCannotOpenExtracted : kExitCannotOpenInput;
     }
@@ -190,9 +190,9 @@ int DetectAndOpen(fb2::Conversion& cv, RunState& run) {
 
 }  // namespace
 
-void DetectInput(fb2::Conversion& cv, RunState& run) {
-    cv.reader.reset();
-    cv.errorCode = DetectAndOpen(cv, run);
+int DetectInput(RunState& run, std::unique_ptr<TUnicodeFileReader>& reader) {
+    reader.reset();
+    return DetectAndOpen(run, reader);
 }
 
 void RemoveWorkFiles(RunState& run) {

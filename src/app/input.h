@@ -2,13 +2,15 @@
 // member into a private temporary folder, and the choice of text encoding.
 #pragma once
 
+#include <memory>
+
 #include "app/run_state.h"
-#include "fb2/conversion.h"
+#include "text/unicode_reader.h"
 
 namespace tavorin {
 
-// Sets cv.errorCode (4 to 9) or leaves cv.reader open on run.workFilePath.
-void DetectInput(fb2::Conversion& cv, RunState& run);
+// Opens `reader` on run.workFilePath and returns 0, or returns the error code (4 to 9).
+int DetectInput(RunState& run, std::unique_ptr<TUnicodeFileReader>& reader);
 
 // Deletes the extracted file and the run's private folder, if any.
 void RemoveWorkFiles(RunState& run);

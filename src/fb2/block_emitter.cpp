@@ -10,8 +10,10 @@
 #include "fb2/markup_attributes.h"
 #include "fb2/notes.h"
 #include "fb2/pages.h"
+#include "fb2/progress.h"
 #include "fb2/whitespace.h"
 #include "lrf/store/builders.h"
+#include "lrf/store/object_store.h"
 #include "settings/conversion_settings.h"
 
 namespace tavorin::fb2 {
@@ -40,17 +42,6 @@ bool HasContent(WStringView text) {
     if (text.find_first_not_of(u" \r\n") == WStringView::npos) return false;
     const WString trimmed = Trim(text);
     return trimmed != u"<CR/>" && trimmed != u"<P>" && trimmed != u"</P>";
-}
-
-// Eight percent per progress unit of body text, at most 80. One long block
-// can pass several steps: the highest step reached is printed.
-void CountProgress(Conversion& cv, BlockKind kind, size_t length) {
-    if (IsCountedText(kind)) cv.body.CountedChars += static_cast<int64_t>(length);
-    if (cv.progressUnit <= 0) return;
-    const int64_t step = cv.body.CountedChars / cv.progressUnit;
-    if (step < cv.body.ProgressStep) return;
-    cv.console.SetProgress(static_cast<int>(std::min<int64_t>(step * 8, 80)));
-    cv.body.ProgressStep = static_cast<int>(step) + 1;
 }
 
 // A line break of the FB2 source between two words (or a word and an inline
@@ -92,53 +83,68 @@ void WrapIn(WString& text, WStringView open, WStringView close) {
 }
 
 void EmitTextBlock(Conversion& cv, StyleKind styleKind, WString text, WStringView id, bool wrapParagraph) {
-    const WString attributes = TextBlockAttributes(cv, styleKind, id);
-    EmitBlockSpace(cv, styleKind);
-    WrapStyleEmphasis(cv, styleKind, text);
+    PageCursor& cursor = cv.cursor;
+    const WString attributes = TextBlockAttributes(cv.settings, cursor, styleKind, id);
+    EmitBlockSpace(cv.store, cv.styles, styleKind);
+    WrapStyleEmphasis(cv.settings, styleKind, text);
     if (wrapParagraph) text = u"<P>" + text + u"</P>";
-    BuildCountedTextBlock(cv, attributes, text);
-    const std::string objid = "b" + Narrow(id.empty() ? ToWString(cv.body.BlockCounter - 1) : WString(id));
-    TextBlockEmitted(cv, objid, cv.body.PageCounter - 1);
+    BuildCountedTextBlock(cursor, cv.store, cv.console, attributes, text);
+    const std::string objid = "b" + Narrow(id.empty() ? ToWString(cursor.BlockCounter - 1) : WString(id));
+    TextBlockEmitted(cv.links, cv.store, objid, cursor.PageCounter - 1);
     // Links read later still find the element that carries the id.
-    if (!id.empty()) NoteTargetEmitted(cv, id, objid, cv.body.PageCounter - 1);
+    if (!id.empty()) NoteTargetEmitted(cv.links, cv.store, id, objid, cursor.PageCounter - 1);
 }
 
-// Header and footer blocks: the style of the kind, a numbered objid, the text
-// as prepared by the running header code.
-void EmitRunningTextBlock(Conversion& cv, BlockKind kind, WStringView text) {
-    BuildCountedTextBlock(cv, TextBlockAttributes(cv, StyleOfBlock(kind), {}), text);
+// The text of a block as it is emitted: the book's whitespace collapsed, then
+// references decoded, so that a blank written as a reference stays; trimmed.
+// False when nothing is left to show.
+bool PrepareBlockText(BlockKind kind, WString& text) {
+    if (IsBookText(kind)) CollapseMarkupWhitespace(text);
+    DecodeCharRefs(text);
+    if (!HasContent(text)) return false;
+    text = Trim(text);
+    return !text.empty();
 }
 
 }  // namespace
 
-WString TextBlockAttributes(Conversion& cv, StyleKind styleKind, WStringView id) {
-    const WString label = Widen(Style(cv.settings, styleKind).Label);
-    const WString objid = id.empty() ? ToWString(cv.body.BlockCounter) : WString(id);
+// Header and footer blocks: the style of the kind, a numbered objid, the text
+// as prepared by the running header code.
+void EmitRunningTextBlock(PageCursor& cursor, lrf::ObjectStore& store, Console& console,
+                          const ConversionSettings& settings, BlockKind kind, WString text) {
+    if (!PrepareBlockText(kind, text)) return;
+    BuildCountedTextBlock(cursor, store, console, TextBlockAttributes(settings, cursor, StyleOfBlock(kind), {}), text);
+}
+
+WString TextBlockAttributes(const ConversionSettings& settings, const PageCursor& cursor, StyleKind styleKind,
+                            WStringView id) {
+    const WString label = Widen(Style(settings, styleKind).Label);
+    const WString objid = id.empty() ? ToWString(cursor.BlockCounter) : WString(id);
     return u" textstyle=\"ts_" + label + u"\" blockstyle=\"bs_" + label + u"\" objid=\"b" + objid + u"\"";
 }
 
-void BuildCountedTextBlock(Conversion& cv, WStringView attributes, WStringView text) {
-    lrf::BuildBlock(cv.store, cv.console, lrf::kKindTextBlock, attributes);
-    ++cv.body.BlockCounter;
-    lrf::BuildTextBlock(cv.store, cv.console, attributes, text);
+void BuildCountedTextBlock(PageCursor& cursor, lrf::ObjectStore& store, Console& console, WStringView attributes,
+                           WStringView text) {
+    lrf::BuildBlock(store, console, lrf::kKindTextBlock, attributes);
+    ++cursor.BlockCounter;
+    lrf::BuildTextBlock(store, console, attributes, text);
 }
 
-void EmitBlockSpace(Conversion& cv, StyleKind styleKind) {
-    const TStyleSettings& style = Style(cv.settings, styleKind);
-    EmitBlockSpace(cv, style.SideMargin, style.SideSpaceY);
+void EmitBlockSpace(lrf::ObjectStore& store, const StyleValues& styles, StyleKind styleKind) {
+    EmitBlockSpace(store, styles.SideMargin[static_cast<size_t>(styleKind)], -1);
 }
 
-void EmitBlockSpace(Conversion& cv, int xSpace, int ySpace) {
+void EmitBlockSpace(lrf::ObjectStore& store, int xSpace, int ySpace) {
     if (xSpace < 0 && ySpace < 0) return;
     WString element = u"<BlockSpace ";
     if (xSpace >= 0) element += NumberAttribute(u"xspace", xSpace);
     if (ySpace >= 0) element += NumberAttribute(u"yspace", ySpace);
-    lrf::BuildInline(cv.store, element);
+    lrf::BuildInline(store, element);
 }
 
-void WrapStyleEmphasis(Conversion& cv, StyleKind styleKind, WString& text) {
+void WrapStyleEmphasis(const ConversionSettings& settings, StyleKind styleKind, WString& text) {
     RemoveLineBreaks(text);
-    const TStyleSettings& style = Style(cv.settings, styleKind);
+    const TStyleSettings& style = Style(settings, styleKind);
     // An italic start at the very beginning would repeat the style's own
     // italics; in a style without them it stays.
     if (styleKind != StyleKind::kBody && style.IsItalic > 0) {
@@ -159,29 +165,25 @@ void EmitStandardBlock(Conversion& cv, StyleKind styleKind, WString text, WStrin
 
 void EmitBlock(Conversion& cv, BlockKind kind, WString text) {
     if (kind == BlockKind::kNone) return;
-    // The book's own text; references are decoded after, so that a blank
-    // written as a reference stays.
-    if (IsBookText(kind)) CollapseMarkupWhitespace(text);
-    DecodeCharRefs(text);
-    if (!HasContent(text)) return;
-    text = Trim(text);
-    if (text.empty()) return;
-    CountProgress(cv, kind, text.size());
-
     // Running headers and footers are made while a body element's id waits
     // for its first block; they neither use nor consume it.
     if (IsRunningText(kind)) {
-        EmitRunningTextBlock(cv, kind, text);
+        EmitRunningTextBlock(cv.cursor, cv.store, cv.console, cv.settings, kind, std::move(text));
         return;
     }
+    if (!PrepareBlockText(kind, text)) return;
+    if (IsCountedText(kind)) CountBodyText(cv.progress, cv.console, text.size());
+
     // A title decides itself where its id goes.
     if (kind == BlockKind::kTitle) {
         EmitTitleBlock(cv, std::move(text));
         return;
     }
 
-    if (!cv.body.PendingId.empty()) ResolvePendingTarget(cv, text);
-    if (cv.body.InNotesBody && kind == BlockKind::kBody) kind = BlockKind::kNote;
+    if (!cv.body.PendingId.empty()) {
+        ResolvePendingTarget(cv.store, cv.links, cv.cursor, cv.settings.References, cv.body.PendingId, text);
+    }
+    if (cv.cursor.InNotesBody && kind == BlockKind::kBody) kind = BlockKind::kNote;
     switch (kind) {
         case BlockKind::kBody:
         case BlockKind::kEpigraph:
@@ -193,16 +195,16 @@ void EmitBlock(Conversion& cv, BlockKind kind, WString text) {
             EmitImageBlock(cv);  // keeps the id when no image is placed
             return;
         case BlockKind::kSubtitle:
-            EmitTextBlock(cv, cv.body.InMainBody ? StyleOfBlock(kind) : StyleKind::kNote, std::move(text),
+            EmitTextBlock(cv, cv.cursor.InMainBody ? StyleOfBlock(kind) : StyleKind::kNote, std::move(text),
                           cv.body.PendingId, true);
             break;
         case BlockKind::kPoemTitle:
-            EmitStandardBlock(cv, cv.body.InMainBody ? StyleOfBlock(kind) : StyleKind::kNote, std::move(text),
+            EmitStandardBlock(cv, cv.cursor.InMainBody ? StyleOfBlock(kind) : StyleKind::kNote, std::move(text),
                               cv.body.PendingId);
             break;
         case BlockKind::kAnnotation:
             EmitStandardBlock(cv, StyleOfBlock(kind), std::move(text), {});
-            StartPage(cv, {});
+            StartPage(cv.cursor, cv.store, cv.console, cv.settings);
             break;
         case BlockKind::kCite:
             // A link to the cite's id lands on it.

@@ -7,7 +7,6 @@
 #include <array>
 
 #include "fb2/conversion.h"
-#include "fb2/description.h"
 #include "fb2/element_buffer.h"
 #include "fb2/fb2_tag.h"
 #include "fb2/images.h"
@@ -117,7 +116,8 @@ bool ConvertLinkInside(Conversion& cv, WString& text) {
     if (open == WString::npos) return false;
     const size_t close = text.find(u'>', open);
     const size_t end = close == WString::npos ? text.size() : close + 1;
-    text.replace(open, end - open, ConvertLink(cv, WStringView(text).substr(open, end - open)));
+    text.replace(open, end - open,
+                 ConvertLink(cv.body, cv.links, cv.store, cv.cursor, WStringView(text).substr(open, end - open)));
     return !cv.body.ExternalLinkOpen;
 }
 
@@ -171,10 +171,10 @@ TagMarkup RewriteTag(Conversion& cv, const WString& tag, const Fb2Tag& parsed, B
     TagMarkup out;
     const bool opens = parsed.form != TagForm::End;
     if (parsed.name == u"a" && opens) {
-        out.text = ConvertLink(cv, tag);
+        out.text = ConvertLink(cv.body, cv.links, cv.store, cv.cursor, tag);
         out.opensButton = !cv.body.ExternalLinkOpen;
     } else if (parsed.name == u"p" && opens && parsed.hasAttributes) {
-        out.text = ConvertAnchorParagraph(cv, tag);
+        out.text = ConvertAnchorParagraph(cv.body, cv.links, cv.cursor, tag);
     } else if ((parsed.name == u"text-author" || parsed.name == u"date") && parsed.form == TagForm::Start) {
         out.text = TextAuthorMarkup(cv, kind, out.opensButton);
     } else if (parsed.name == u"style" && opens) {
@@ -211,29 +211,31 @@ bool SkipsAsNonElement(TUnicodeFileReader& reader, WString& tag, WString& text) 
 
 // An element with an id that starts no block of its own is still a link
 // target: the block that holds it.
-void AddElementAnchor(Conversion& cv, const WString& tag, const Fb2Tag& parsed) {
+void AddElementAnchor(BodyState& body, LinkTable& links, const PageCursor& cursor, const WString& tag,
+                      const Fb2Tag& parsed) {
     if (parsed.form == TagForm::End || !parsed.hasAttributes || parsed.name == u"p" || parsed.name == u"a") return;
     const WString id = Fb2Attribute(tag, u"id");
     if (id.empty()) return;
-    AddAnchor(cv, id);
-    cv.body.FlushThreshold = 1;
+    AddAnchor(links, cursor, id);
+    body.FlushThreshold = 1;
 }
 
 // A structural element with an id names its first block. An id still waiting
 // for its block lands on that same block.
-void TakePendingId(Conversion& cv, const WString& tag) {
+void TakePendingId(BodyState& body, LinkTable& links, const PageCursor& cursor, const WString& tag) {
     WString id = CutId(tag);
     if (id.empty()) return;
-    if (!cv.body.PendingId.empty()) AddAnchor(cv, cv.body.PendingId);
-    cv.body.PendingId = std::move(id);
+    if (!body.PendingId.empty()) AddAnchor(links, cursor, body.PendingId);
+    body.PendingId = std::move(id);
 }
 
 void ConvertElementAs(Conversion& cv, WStringView name, BlockKind kind) {
     const bool isSection = name == u"section";
-    if (isSection) ++cv.body.SectionDepth;
+    if (isSection) ++cv.cursor.SectionDepth;
     const WString loopName(name);
     TUnicodeFileReader& reader = *cv.reader;
     ElementBuffer buffer;
+    if (!cv.cursor.InNotesBody) buffer.linkLook = &cv.settings.References;
     // A subtitle's text is its one paragraph.
     buffer.holdsParagraphs = kind != BlockKind::kSubtitle;
     LoopState loop;
@@ -256,17 +258,17 @@ void ConvertElementAs(Conversion& cv, WStringView name, BlockKind kind) {
         }
         const BodyElement* element = markup.handled ? nullptr : FindBodyElement(parsed);
         if (element != nullptr) {
-            EmitBuffer(cv, kind, buffer);
-            TakePendingId(cv, next);
+            EmitBlock(cv, kind, TakeBlockText(buffer));
+            TakePendingId(cv.body, cv.links, cv.cursor, next);
             if (element->handler != ConvertNested || cv.body.NestedElements < kMaxNesting) {
                 element->handler(cv, next, parsed.name, kind);
             } else if (parsed.name == loopName && parsed.form == TagForm::Start) {
                 ++flattened;
             }
         } else if (!closes) {
-            AddElementAnchor(cv, next, parsed);
+            AddElementAnchor(cv.body, cv.links, cv.cursor, next, parsed);
             // An element without markup of its own keeps its text; only the tag goes.
-            if (markup.handled) AppendMarkup(cv, buffer, markup.text, markup.opensButton, markup.closesLink);
+            if (markup.handled) AppendMarkup(buffer, markup.text, markup.opensButton, markup.closesLink);
             // Blanks between elements separate nothing; any other text stays.
             if (markup.endsElement) {
                 const WString between = reader.ReadToCharSet(TagStart(), false);
@@ -277,12 +279,12 @@ void ConvertElementAs(Conversion& cv, WStringView name, BlockKind kind) {
         // A long buffer is emitted at a paragraph end; a title stays one block.
         if (markup.handled && static_cast<int64_t>(buffer.text.size()) > cv.body.FlushThreshold &&
             Contains(markup.text, u"<CR/>") && kind != BlockKind::kTitle && kind != BlockKind::kPoemTitle) {
-            EmitBuffer(cv, kind, buffer);
+            EmitBlock(cv, kind, TakeBlockText(buffer));
             cv.body.FlushThreshold = kFlushThreshold;
         }
         if (closes) {
-            EmitBuffer(cv, kind, buffer);
-            if (isSection) --cv.body.SectionDepth;
+            EmitBlock(cv, kind, TakeBlockText(buffer));
+            if (isSection) --cv.cursor.SectionDepth;
             return;
         }
     }
@@ -296,9 +298,17 @@ void BlanksForTabsAndLineBreaks(WString& text) {
     }
 }
 
-void ConvertElement(Conversion& cv, int, const WString& tag) {
+void ConvertElement(Conversion& cv, const WString& tag) {
     const Fb2Tag parsed = ParseFb2Tag(tag);
     ConvertElementAs(cv, parsed.name, BlockKindOf(parsed.name));
+}
+
+void ConvertBody(Conversion& cv, const WString& tag) {
+    // Notes and commentary are reached by links: note style, no contents entries.
+    if (Contains(tag, u"notes") || Contains(tag, u"comments")) {
+        StartNotesBody(cv.cursor, cv.store, cv.console, cv.settings);
+    }
+    ConvertElement(cv, tag);
 }
 
 }  // namespace tavorin::fb2

@@ -1,14 +1,19 @@
-// One book's conversion: everything the conversion of one FB2 book into one
-// LRF book reads and changes, from the settings to the object store. Every
-// fb2 function that needs part of it takes it as a parameter; a new book is
-// a new Conversion, so conversions on several threads share nothing.
+// One book's conversion: the parts the conversion of one FB2 book into one
+// LRF book reads and changes. Each part belongs to the file that changes it;
+// a function takes the parts it needs, and only the body loop and the block
+// emitter it dispatches to take the whole. A new book is a new Conversion,
+// so conversions on several threads share nothing.
 #pragma once
 
-#include <cstdint>
-#include <memory>
-
-#include "fb2/conversion_state.h"
+#include "fb2/body.h"
 #include "fb2/description.h"
+#include "fb2/headers_footers.h"
+#include "fb2/images.h"
+#include "fb2/notes.h"
+#include "fb2/pages.h"
+#include "fb2/progress.h"
+#include "fb2/styles.h"
+#include "fb2/table_of_contents.h"
 #include "lrf/store/object_store.h"
 #include "settings/conversion_settings.h"
 #include "text/console.h"
@@ -17,20 +22,24 @@
 namespace tavorin::fb2 {
 
 struct Conversion {
-    explicit Conversion(ConsoleSink& sink, ConversionSettings bookSettings = BuiltInSettings())
-        : settings(std::move(bookSettings)), console{sink} {}
+    Conversion(const ConversionSettings& bookSettings, lrf::ObjectStore& bookStore, Console& bookConsole,
+               TUnicodeFileReader* bookReader = nullptr)
+        : settings(bookSettings), store(bookStore), console(bookConsole), reader(bookReader) {}
 
-    ConversionSettings settings;
-    std::unique_ptr<TUnicodeFileReader> reader;  // the FB2 text, once the input is open
-    BookDescription description;
-    ConversionState body;
-    lrf::ObjectStore store;
-    Console console;            // progress and error lines, with the percentage printed last
+    const ConversionSettings& settings;  // with its style table completed (CompleteStyleTable)
+    lrf::ObjectStore& store;
+    Console& console;  // progress and error lines, with the percentage printed last
+    TUnicodeFileReader* reader;  // the FB2 text
 
-    uint32_t textEstimate = 0;  // bytes of the file minus the bytes of decoded images
-    int progressUnit = 0;       // characters of body text per progress step
-    int imageCount = 0;         // image streams registered
-    int errorCode = 0;          // exit code of a conversion error found on the way
+    StyleValues styles;           // styles.cpp
+    BookDescription description;  // description.cpp
+    PageCursor cursor;            // pages.cpp
+    BodyState body;               // body.cpp
+    LinkTable links;              // notes.cpp
+    RunningHeaders running;       // headers_footers.cpp
+    ImageCatalogue images;        // images.cpp
+    Contents contents;            // table_of_contents.cpp
+    Progress progress;            // progress.cpp
 };
 
 }  // namespace tavorin::fb2

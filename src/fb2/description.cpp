@@ -4,7 +4,6 @@
 // identifier) at its end; for a book without one, its title from the body.
 #include <cassert>
 
-#include "fb2/conversion.h"
 #include "fb2/body.h"
 #include "fb2/description.h"
 #include "fb2/fb2_tag.h"
@@ -76,8 +75,8 @@ void CollapseAnnotationBlanks(WString& markup, bool afterBlank) {
 }
 
 // Starts a labelled line of the description page.
-void AppendLabel(Conversion& cv, WStringView label) {
-    WString& page = cv.description.DescriptionPage;
+void AppendLabel(BookDescription& d, WStringView label) {
+    WString& page = d.DescriptionPage;
     page += u"</P><CR/><P><Bold>";
     page += label;
     page += u": </Bold>";
@@ -150,8 +149,7 @@ WString MakeSeriesTag(WStringView name, WStringView number) {
 
 // --- handlers, called for every text piece of an element with the tag before it
 
-void HandleTitleInfoAuthor(Conversion& cv, const WString& tag, WString& text) {
-    BookDescription& d = cv.description;
+void HandleTitleInfoAuthor(BookDescription& d, const WString& tag, WString& text) {
     bool firstName = IsElement(tag, u"first-name");
     bool lastName = IsElement(tag, u"last-name");
     if (IsElement(tag, u"nickname")) {  // a nickname stands in for the last name
@@ -160,7 +158,7 @@ void HandleTitleInfoAuthor(Conversion& cv, const WString& tag, WString& text) {
     }
     if (!firstName && !lastName) return;
     if (d.AuthorsLine.empty()) {
-        AppendLabel(cv, u"Authors");
+        AppendLabel(d, u"Authors");
         d.AuthorsLine = u" ";
     }
     CollapseValue(text);
@@ -182,55 +180,52 @@ void HandleTitleInfoAuthor(Conversion& cv, const WString& tag, WString& text) {
 }
 
 // Authors of the document and of the source book: names, nickname and email.
-void HandleOtherAuthor(Conversion& cv, const WString& tag, WString& text, bool& seen, WStringView label) {
+void HandleOtherAuthor(BookDescription& d, const WString& tag, WString& text, bool& seen, WStringView label) {
     const bool firstName = IsElement(tag, u"first-name");
     const bool lastName = IsElement(tag, u"last-name");
     const bool nickname = IsElement(tag, u"nickname");
     const bool email = IsElement(tag, u"email");
     if (!firstName && !lastName && !nickname && !email) return;
     if (!seen) {
-        AppendLabel(cv, label);
+        AppendLabel(d, label);
         seen = true;
     }
     CollapseValue(text);
-    WString& page = cv.description.DescriptionPage;
+    WString& page = d.DescriptionPage;
     if (lastName) page += u" ";
-    if (nickname) AppendLabel(cv, u"     nickname");
-    if (email) AppendLabel(cv, u"     email");
+    if (nickname) AppendLabel(d, u"     nickname");
+    if (email) AppendLabel(d, u"     email");
     page += text;
 }
 
-void HandleAuthor(Conversion& cv, int, const WString& tag, WString& text) {
-    BookDescription& d = cv.description;
+void HandleAuthor(BookDescription& d, int, const WString& tag, WString& text) {
     switch (d.CurrentInfoBlock) {
-        case kTitleInfo: HandleTitleInfoAuthor(cv, tag, text); break;
-        case kDocumentInfo: HandleOtherAuthor(cv, tag, text, d.DocAuthorSeen, u"DocAuthor"); break;
-        case kSrcTitleInfo: HandleOtherAuthor(cv, tag, text, d.SrcAuthorSeen, u"Author"); break;
+        case kTitleInfo: HandleTitleInfoAuthor(d, tag, text); break;
+        case kDocumentInfo: HandleOtherAuthor(d, tag, text, d.DocAuthorSeen, u"DocAuthor"); break;
+        case kSrcTitleInfo: HandleOtherAuthor(d, tag, text, d.SrcAuthorSeen, u"Author"); break;
     }
 }
 
-void HandleBookTitle(Conversion& cv, int, const WString&, WString& text) {
-    BookDescription& d = cv.description;
+void HandleBookTitle(BookDescription& d, int, const WString&, WString& text) {
     WString* title = d.CurrentInfoBlock == kTitleInfo      ? &d.BookTitle
                      : d.CurrentInfoBlock == kSrcTitleInfo ? &d.SrcTitle
                                                            : nullptr;
     if (title == nullptr) return;
     CollapseValue(text);
     if (title->empty()) {
-        AppendLabel(cv, u"Title");
+        AppendLabel(d, u"Title");
         *title = u" ";
     }
     *title += text;
     d.DescriptionPage += text;
 }
 
-void HandleGenre(Conversion& cv, int, const WString&, WString& text) {
-    BookDescription& d = cv.description;
+void HandleGenre(BookDescription& d, int, const WString&, WString& text) {
     CollapseValue(text);
     if (d.CurrentInfoBlock == kTitleInfo) {
         if (d.Genre1.empty()) {
             d.Genre1 = text;
-            AppendLabel(cv, u"Genre");
+            AppendLabel(d, u"Genre");
         } else if (d.Genre2.empty()) {
             d.Genre2 = text;
             d.DescriptionPage += u", ";
@@ -241,7 +236,7 @@ void HandleGenre(Conversion& cv, int, const WString&, WString& text) {
     } else if (d.CurrentInfoBlock == kSrcTitleInfo) {
         if (d.SrcGenre.empty()) {
             d.SrcGenre = text;
-            AppendLabel(cv, u"Genre");
+            AppendLabel(d, u"Genre");
         } else {
             d.DescriptionPage += u", ";
         }
@@ -266,12 +261,11 @@ void DropTagAttributes(WString& piece) {
 // The piece is the tag before the text plus the text; its FB2 paragraph and
 // emphasis tags become markup. Whitespace ending a piece (line breaks
 // included) separates its last word from the next piece's first one.
-void HandleAnnotation(Conversion& cv, int, const WString&, WString& piece) {
-    BookDescription& d = cv.description;
+void HandleAnnotation(BookDescription& d, int, const WString&, WString& piece) {
     if (d.CurrentInfoBlock != kTitleInfo) return;
     BlanksForTabsAndLineBreaks(piece);
     if (d.Annotation.empty()) {
-        AppendLabel(cv, u"Annotation");
+        AppendLabel(d, u"Annotation");
         d.DescriptionPage += u"</P><CR/><P>";
         d.Annotation = u" ";
     }
@@ -291,39 +285,37 @@ void HandleAnnotation(Conversion& cv, int, const WString&, WString& piece) {
 }
 
 // The image of the cover page; the last one wins.
-void HandleCoverpage(Conversion& cv, int, const WString& tag, WString&) {
+void HandleCoverpage(BookDescription& d, int, const WString& tag, WString&) {
     if (!IsElement(tag, u"image")) return;
     WString id = lrf::GetAttributeW(u"href", tag);
     if (StartsWith(id, u"#")) id.erase(0, 1);
-    cv.description.CoverImageId = std::move(id);
+    d.CoverImageId = std::move(id);
 }
 
-void HandleLang(Conversion& cv, int, const WString&, WString& text) {
-    BookDescription& d = cv.description;
+void HandleLang(BookDescription& d, int, const WString&, WString& text) {
     if (d.CurrentInfoBlock != kTitleInfo) return;
     CollapseValue(text);
     if (d.Language.empty()) {
-        AppendLabel(cv, u"Language");
+        AppendLabel(d, u"Language");
         d.Language = u" ";
     }
     d.Language += text;
     d.DescriptionPage += text;
 }
 
-void HandleSrcLang(Conversion& cv, int, const WString&, WString& text) {
+void HandleSrcLang(BookDescription& d, int, const WString&, WString& text) {
     CollapseValue(text);
-    AppendLabel(cv, u"Src Language");
-    cv.description.DescriptionPage += text;
+    AppendLabel(d, u"Src Language");
+    d.DescriptionPage += text;
 }
 
-void HandleTranslator(Conversion& cv, int, const WString& tag, WString& text) {
-    BookDescription& d = cv.description;
+void HandleTranslator(BookDescription& d, int, const WString& tag, WString& text) {
     if (d.CurrentInfoBlock != kTitleInfo) return;
     const bool firstName = IsElement(tag, u"first-name");
     const bool lastName = IsElement(tag, u"last-name");
     if (!firstName && !lastName) return;
     if (!d.TranslatorSeen) {
-        AppendLabel(cv, u"Translator");
+        AppendLabel(d, u"Translator");
         d.TranslatorSeen = true;
     }
     CollapseValue(text);
@@ -334,13 +326,12 @@ void HandleTranslator(Conversion& cv, int, const WString& tag, WString& text) {
 // Outside title-info every piece of a publisher gets its own label. The
 // whitespace between the name elements of a publisher is no piece: it would
 // only add empty labelled lines.
-void HandlePublisher(Conversion& cv, int, const WString&, WString& text) {
-    BookDescription& d = cv.description;
+void HandlePublisher(BookDescription& d, int, const WString&, WString& text) {
     CollapseValue(text);
     if (IsBlank(text)) return;
     if (d.CurrentInfoBlock != kTitleInfo) d.PublisherSeen = false;
     if (!d.PublisherSeen) {
-        AppendLabel(cv, u"Publisher");
+        AppendLabel(d, u"Publisher");
         d.PublisherSeen = true;
     }
     d.PublisherText += text;
@@ -354,35 +345,33 @@ WString GenericLabel(int row) {
     return label;
 }
 
-void AppendGenericLine(Conversion& cv, int row, WStringView text) {
+void AppendGenericLine(BookDescription& d, int row, WStringView text) {
     if (IsBlank(text)) return;
-    AppendLabel(cv, GenericLabel(row));
-    cv.description.DescriptionPage += text;
+    AppendLabel(d, GenericLabel(row));
+    d.DescriptionPage += text;
 }
 
-void HandleGeneric(Conversion& cv, int row, const WString&, WString& text) {
-    BookDescription& d = cv.description;
+void HandleGeneric(BookDescription& d, int row, const WString&, WString& text) {
     CollapseValue(text);
     if (IsBlank(text)) return;
     if (row == kRowId) d.BookId = text;
     if (row == kRowIsbn && d.CurrentInfoBlock == kPublishInfo && d.Isbn.empty()) d.Isbn = Trim(text);
-    AppendGenericLine(cv, row, text);
+    AppendGenericLine(d, row, text);
 }
 
 // A sequence is read from its attributes; every sequence element shows the
 // first sequence of the description.
-void ReadSequence(Conversion& cv, const WString& tag) {
-    BookDescription& d = cv.description;
+void ReadSequence(BookDescription& d, const WString& tag) {
     const WString name = lrf::GetAttributeW(u"name", tag);
     const WString number = lrf::GetAttributeW(u"number", tag);
     if (d.SequenceText.empty()) d.SequenceText = Trim(name + u" " + number);
-    AppendGenericLine(cv, kRowSequence, d.SequenceText);
+    AppendGenericLine(d, kRowSequence, d.SequenceText);
     if (d.CurrentInfoBlock == kTitleInfo && !name.empty() && d.SeriesTag.empty()) {
         d.SeriesTag = MakeSeriesTag(name, number);
     }
 }
 
-using Handler = void (*)(Conversion& cv, int row, const WString& tag, WString& text);
+using Handler = void (*)(BookDescription& d, int row, const WString& tag, WString& text);
 
 // Handlers of the rows of kDescriptionTagTable (the sequence row reads its tag only).
 constexpr std::array<Handler, 21> kDescriptionHandlers = {
@@ -401,9 +390,9 @@ WString Initial(WStringView name) {
     return WString(name.substr(0, pair ? 2 : 1));
 }
 
-WString JoinAuthors(Conversion& cv, bool lastNameFirst, bool initials) {
+WString JoinAuthors(BookDescription& d, bool lastNameFirst, bool initials) {
     WString joined;
-    for (const AuthorName& author : cv.description.Authors) {
+    for (const AuthorName& author : d.Authors) {
         if (!joined.empty()) joined += u", ";
         const WString first =
             initials && !author.FirstName.empty() ? Initial(author.FirstName) + u"." : author.FirstName;
@@ -439,47 +428,45 @@ WString ReadBodyTitle(TUnicodeFileReader& reader) {
     return title;
 }
 
-void StartInfoBlock(Conversion& cv, int index) {
-    BookDescription& d = cv.description;
+void StartInfoBlock(BookDescription& d, int index) {
     d.CurrentInfoBlock = index;
     d.DescriptionPage += u"</P><CR/><CR/><P><Bold>          ";
     d.DescriptionPage += kInfoBlockHeadings[index];
     d.DescriptionPage += u"</Bold><CR/>";
 }
 
-void ReadDescriptionElement(Conversion& cv, int index, const WString& tag) {
+void ReadDescriptionElement(BookDescription& d, TUnicodeFileReader& reader, int index, const WString& tag) {
     if (index == kRowSequence) {
-        ReadSequence(cv, tag);
+        ReadSequence(d, tag);
         return;
     }
     if (Contains(tag, u"/>")) return;  // an empty element
     const WStringView name = RowName(kDescriptionTagTable[index]);
-    if (index == kRowAuthor && cv.description.CurrentInfoBlock == kTitleInfo) cv.description.Authors.emplace_back();
+    if (index == kRowAuthor && d.CurrentInfoBlock == kTitleInfo) d.Authors.emplace_back();
 
     WString previousTag;
     for (;;) {
-        WString text = cv.reader->ReadToStr("<", true, false);
+        WString text = reader.ReadToStr("<", true, false);
         DecodeCharRefs(text);
         if (index == kRowAnnotation) text.insert(0, previousTag);
-        kDescriptionHandlers[index](cv, index, previousTag, text);
-        if (!ReadTag(*cv.reader, previousTag)) break;
+        kDescriptionHandlers[index](d, index, previousTag, text);
+        if (!ReadTag(reader, previousTag)) break;
         const Fb2Tag parsed = ParseFb2Tag(previousTag);
         if (parsed.form == TagForm::End && parsed.name == name) break;
     }
 }
 
-void FinishDescription(Conversion& cv) {
-    BookDescription& d = cv.description;
+void FinishDescription(BookDescription& d, const ConversionSettings& settings) {
     for (WString* text : {&d.BookTitle, &d.AuthorsLine, &d.Annotation}) {
         *text = Trim(*text);
         DecodeCharRefs(*text);
     }
-    const TOrderSettings& order = cv.settings.Order;
-    d.MetaAuthor = Trim(JoinAuthors(cv, order.AuthorOrder != 0, order.Initials != 0));
-    d.ShortAuthors = Trim(JoinAuthors(cv, false, true));
+    const TOrderSettings& order = settings.Order;
+    d.MetaAuthor = Trim(JoinAuthors(d, order.AuthorOrder != 0, order.Initials != 0));
+    d.ShortAuthors = Trim(JoinAuthors(d, false, true));
     d.SeriesTag = Trim(d.SeriesTag);
     d.MetaTitle = Trim(order.TitleOrder != 0 ? d.SeriesTag + u" " + d.BookTitle : d.BookTitle + u" " + d.SeriesTag);
-    if (cv.settings.General.Translit != 0) {
+    if (settings.General.Translit != 0) {
         d.MetaTitle = Widen(Transliterate(d.MetaTitle));
         d.MetaAuthor = Widen(Transliterate(d.MetaAuthor));
     }
@@ -505,38 +492,39 @@ void FinishDescription(Conversion& cv) {
 
 }  // namespace
 
-DescriptionEnd ReadDescription(Conversion& cv) {
+DescriptionEnd ReadDescription(BookDescription& d, TUnicodeFileReader& reader, const ConversionSettings& settings) {
     WString tag;
     bool opened = false;
     for (;;) {
-        if (!ReadTag(*cv.reader, tag)) return DescriptionEnd::kUnclosed;
+        if (!ReadTag(reader, tag)) return DescriptionEnd::kUnclosed;
         const Fb2Tag parsed = ParseFb2Tag(tag);
         if (parsed.name == u"description") {
             if (parsed.form != TagForm::Start) {
-                FinishDescription(cv);
+                FinishDescription(d, settings);
                 return DescriptionEnd::kClosed;
             }
             opened = true;
         }
         if (!opened && parsed.name == u"body" && parsed.form == TagForm::Start) return DescriptionEnd::kMissing;
-        if (const int block = RowOf(kInfoBlockTable, parsed); block >= 0) StartInfoBlock(cv, block);
+        if (const int block = RowOf(kInfoBlockTable, parsed); block >= 0) StartInfoBlock(d, block);
         if (const int row = RowOf(kDescriptionTagTable, parsed); row >= 0) {
             DecodeCharRefs(tag);
-            ReadDescriptionElement(cv, row, tag);
+            ReadDescriptionElement(d, reader, row, tag);
         }
     }
 }
 
-void DescribeFromBody(Conversion& cv, WStringView fallbackTitle) {
-    WString title = ReadBodyTitle(*cv.reader);
+void DescribeFromBody(BookDescription& d, TUnicodeFileReader& reader, const ConversionSettings& settings,
+                      WStringView fallbackTitle) {
+    WString title = ReadBodyTitle(reader);
     if (IsBlank(title)) {
         title.clear();
         for (const char16_t c : fallbackTitle) AppendTextCharacter(title, c);
     }
-    AppendLabel(cv, u"Title");
-    cv.description.BookTitle = title;
-    cv.description.DescriptionPage += title;
-    FinishDescription(cv);
+    AppendLabel(d, u"Title");
+    d.BookTitle = title;
+    d.DescriptionPage += title;
+    FinishDescription(d, settings);
 }
 
 }  // namespace tavorin::fb2

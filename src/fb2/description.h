@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "settings/conversion_settings.h"
+#include "text/unicode_reader.h"
 #include "text/wide.h"
 
 namespace tavorin::fb2 {
@@ -46,14 +48,16 @@ enum class DescriptionEnd {
     kUnclosed,  // the file ended first
 };
 
-// Reads the description from cv.reader tag by tag, its blocks and fields
-// found by element name whatever their prefix, up to its end tag; then
-// derives the metadata strings and composes BookInfoXml.
-DescriptionEnd ReadDescription(Conversion& cv);
+// Reads the description tag by tag, its blocks and fields found by element
+// name whatever their prefix, up to its end tag; then derives the metadata
+// strings (in the order and form the settings choose) and composes BookInfoXml.
+DescriptionEnd ReadDescription(BookDescription& description, TUnicodeFileReader& reader,
+                               const ConversionSettings& settings);
 // For a book without a description, read just after its first body's start
 // tag: the title of that body, else `fallbackTitle` (plain text), is the
 // book's title, and the description is finished with it.
-void DescribeFromBody(Conversion& cv, WStringView fallbackTitle);
+void DescribeFromBody(BookDescription& description, TUnicodeFileReader& reader, const ConversionSettings& settings,
+                      WStringView fallbackTitle);
 
 // Values of the metadata XML.
 struct BookInfoFields {

@@ -2,8 +2,6 @@
 // boundaries that structural elements and long buffers make.
 #include "fb2/element_buffer.h"
 
-#include "fb2/body.h"
-#include "fb2/conversion.h"
 #include "fb2/inline_markup.h"
 
 namespace tavorin::fb2 {
@@ -12,16 +10,14 @@ namespace {
 constexpr std::u16string_view kParagraphStart = u"<P>";
 constexpr std::u16string_view kParagraphEnd = u"</P>";
 
-bool IsBlank(WStringView text) { return Trim(text).empty(); }
-
-void CloseButton(Conversion& cv, ElementBuffer& buffer) {
+void CloseButton(ElementBuffer& buffer) {
     buffer.text += kLinkClose;
     buffer.buttonOpen = false;
-    if (!cv.body.InNotesBody) ApplyLinkSettings(cv, buffer.text);
+    if (buffer.linkLook != nullptr) ApplyLinkSettings(*buffer.linkLook, buffer.text);
 }
 
-void CloseParagraph(Conversion& cv, ElementBuffer& buffer) {
-    if (buffer.buttonOpen) CloseButton(cv, buffer);
+void CloseParagraph(ElementBuffer& buffer) {
+    if (buffer.buttonOpen) CloseButton(buffer);
     buffer.text += kParagraphEnd;
     // A paragraph of loose text ends its line like every paragraph of the book.
     if (buffer.looseParagraph) buffer.text += u"<CR/>";
@@ -66,11 +62,11 @@ void AppendText(ElementBuffer& buffer, WStringView text) {
     buffer.text += text;
 }
 
-void AppendMarkup(Conversion& cv, ElementBuffer& buffer, WStringView markup, bool opensButton, bool closesLink) {
+void AppendMarkup(ElementBuffer& buffer, WStringView markup, bool opensButton, bool closesLink) {
     if (closesLink) {
         // A close without its button (an address, no href, or a button already
         // closed at a block end) is dropped.
-        if (buffer.buttonOpen) CloseButton(cv, buffer);
+        if (buffer.buttonOpen) CloseButton(buffer);
         return;
     }
     const bool opensParagraph = StartsWith(markup, kParagraphStart);
@@ -86,33 +82,34 @@ void AppendMarkup(Conversion& cv, ElementBuffer& buffer, WStringView markup, boo
     }
     if (closesParagraph) {
         markup.remove_prefix(kParagraphEnd.size());
-        if (buffer.paragraphOpen) CloseParagraph(cv, buffer);  // no end without a start
+        if (buffer.paragraphOpen) CloseParagraph(buffer);  // no end without a start
     } else if (opensParagraph) {
-        if (buffer.paragraphOpen) CloseParagraph(cv, buffer);  // a paragraph inside a paragraph ends the outer one
+        if (buffer.paragraphOpen) CloseParagraph(buffer);  // a paragraph inside a paragraph ends the outer one
         buffer.paragraphOpen = true;
     } else if (StandsBetweenParagraphs(buffer) && StartsInline(markup)) {
         OpenLooseParagraph(buffer);
     }
-    if (opensButton && buffer.buttonOpen) CloseButton(cv, buffer);
+    if (opensButton && buffer.buttonOpen) CloseButton(buffer);
     buffer.text += markup;
     buffer.buttonOpen = buffer.buttonOpen || opensButton;
 }
 
-void EmitBuffer(Conversion& cv, BlockKind kind, ElementBuffer& buffer) {
+WString TakeBlockText(ElementBuffer& buffer) {
     if (buffer.paragraphCarried) {
         // Text of a paragraph between two structural elements.
         if (!IsBlank(buffer.text)) buffer.text = WString(kParagraphStart) + buffer.text + WString(kParagraphEnd);
     } else if (buffer.looseParagraph) {
-        CloseParagraph(cv, buffer);  // loose text after the block is a paragraph again
+        CloseParagraph(buffer);  // loose text after the block is a paragraph again
     } else if (buffer.paragraphOpen) {
-        if (!DropEmptyParagraphStart(buffer.text)) CloseParagraph(cv, buffer);
+        if (!DropEmptyParagraphStart(buffer.text)) CloseParagraph(buffer);
         buffer.paragraphOpen = false;
         buffer.paragraphCarried = true;
     }
     // A button never spans two blocks: it is closed where its block ends.
-    if (buffer.buttonOpen) CloseButton(cv, buffer);
-    EmitBlock(cv, kind, std::move(buffer.text));
+    if (buffer.buttonOpen) CloseButton(buffer);
+    WString text = std::move(buffer.text);
     buffer.text.clear();
+    return text;
 }
 
 }  // namespace tavorin::fb2

@@ -6,15 +6,14 @@
 // inline element) that stands between paragraphs becomes a paragraph itself.
 #pragma once
 
-#include "fb2/block_kind.h"
+#include "settings/conversion_settings.h"
 #include "text/wide.h"
 
 namespace tavorin::fb2 {
 
-struct Conversion;
-
 struct ElementBuffer {
     WString text;
+    const TReferenceSettings* linkLook = nullptr;  // the look of its link buttons; none in notes
     bool holdsParagraphs = true;    // text outside a paragraph is a paragraph of its own
     bool buttonOpen = false;        // a link button without its close
     bool paragraphOpen = false;     // a "<P>" without its "</P>"
@@ -27,9 +26,9 @@ void AppendText(ElementBuffer& buffer, WStringView text);
 
 // Appends the markup of one tag. `opensButton`: the markup opens a link
 // button; `closesLink`: the tag is a link's "</a>".
-void AppendMarkup(Conversion& cv, ElementBuffer& buffer, WStringView markup, bool opensButton, bool closesLink);
+void AppendMarkup(ElementBuffer& buffer, WStringView markup, bool opensButton, bool closesLink);
 
-// Emits the buffer as a block of the kind and empties it.
-void EmitBuffer(Conversion& cv, BlockKind kind, ElementBuffer& buffer);
+// The buffer's text as one block, balanced, and the buffer emptied.
+WString TakeBlockText(ElementBuffer& buffer);
 
 }  // namespace tavorin::fb2

@@ -6,13 +6,17 @@
 #include <cstdint>
 #include <string_view>
 
+#include "fb2/headers_footers.h"
+
 #include "fb2/body.h"
-#include "fb2/conversion.h"
-#include "text/rounding.h"
 #include "fb2/description.h"
 #include "fb2/inline_markup.h"
 #include "fb2/pages.h"
+#include "fb2/styles.h"
+#include "fb2/table_of_contents.h"
 #include "lrf/store/builders.h"
+#include "lrf/store/object_store.h"
+#include "text/rounding.h"
 #include "settings/conversion_settings.h"
 
 namespace tavorin::fb2 {
@@ -29,18 +33,10 @@ constexpr std::array<RunningPartInfo, 2> kRunningParts{{
     {lrf::kKindFooter, u"ftr_o", u"ftr_e", BlockKind::kFooterOdd, BlockKind::kFooterEven},
 }};
 
-bool IsFixed(Conversion& cv, RunningPart part) {
-    return part == kRunningHeader ? cv.body.HeaderFixed : cv.body.FooterFixed;
-}
-int& PairCounter(Conversion& cv, RunningPart part) {
-    return part == kRunningHeader ? cv.body.HeaderCounter : cv.body.FooterCounter;
-}
-
 // Characters that fit on the header or footer line at its style's font size.
-int64_t LineCapacity(Conversion& cv, RunningPart part) {
-    const int fontSize = Style(cv.settings, StyleOfBlock(kRunningParts[part].oddKind)).FontSize;
-    const int width =
-        part == kRunningHeader ? cv.settings.HeaderFooter.HeaderWidth : cv.settings.HeaderFooter.FooterWidth;
+int64_t LineCapacity(const ConversionSettings& settings, RunningPart part) {
+    const int fontSize = Style(settings, StyleOfBlock(kRunningParts[part].oddKind)).FontSize;
+    const int width = part == kRunningHeader ? settings.HeaderFooter.HeaderWidth : settings.HeaderFooter.FooterWidth;
     if (fontSize <= 0) return INT64_MAX;
     const double capacity = 48.0 / (fontSize / 10.0) * 10.0 / 584.0 * static_cast<double>(RoundHalfEven(width * 5.84));
     return std::max<int64_t>(0, RoundHalfEven(capacity));
@@ -96,10 +92,10 @@ WString SourceText(const BookDescription& d, const std::string& source, bool& fi
 
 }  // namespace
 
-WString RunningPartText(Conversion& cv, RunningPart part, WStringView text, bool cutAtWord) {
+WString RunningPartText(const ConversionSettings& settings, RunningPart part, WStringView text, bool cutAtWord) {
     WString plain = TocText(text);
     lrf::StripMarkup(plain);
-    const int64_t capacity = LineCapacity(cv, part);
+    const int64_t capacity = LineCapacity(settings, part);
     if (static_cast<int64_t>(plain.size()) > capacity) CutWithEllipsis(plain, static_cast<size_t>(capacity));
     // A new page's title is cut at a word within 40 characters.
     constexpr size_t kWordCut = 40, kHardCut = 30;
@@ -107,44 +103,49 @@ WString RunningPartText(Conversion& cv, RunningPart part, WStringView text, bool
         const size_t blank = WStringView(plain).substr(0, kWordCut).rfind(u' ');
         CutWithEllipsis(plain, blank == WStringView::npos ? kHardCut : blank + 1);
     }
-    WrapStyleEmphasis(cv, StyleOfBlock(kRunningParts[part].oddKind), plain);
+    WrapStyleEmphasis(settings, StyleOfBlock(kRunningParts[part].oddKind), plain);
     return u"<P>" + plain + u"</P>";
 }
 
-int MakeRunningPair(Conversion& cv, RunningPart part, WStringView title, bool cutAtWord) {
-    const bool fixed = IsFixed(cv, part);
-    int& counter = PairCounter(cv, part);
+int MakeRunningPair(RunningHeaders& running, PageCursor& cursor, lrf::ObjectStore& store, Console& console,
+                    const ConversionSettings& settings, RunningPart part, WStringView title, bool cutAtWord) {
+    const bool header = part == kRunningHeader;
+    const bool fixed = header ? running.HeaderFixed : running.FooterFixed;
+    int& counter = header ? running.HeaderCounter : running.FooterCounter;
     const int number = fixed ? 0 : counter;
     if (fixed && counter != 0) return number;
 
     const RunningPartInfo& info = kRunningParts[part];
-    const TRuleLineSettings& line = part == kRunningHeader ? cv.settings.HeaderLine : cv.settings.FooterLine;
-    const WString& ruleLine = part == kRunningHeader ? cv.body.HeaderRuleLine : cv.body.FooterRuleLine;
+    const TRuleLineSettings& line = header ? settings.HeaderLine : settings.FooterLine;
+    const WString& ruleLine = header ? running.HeaderRuleLine : running.FooterRuleLine;
     // Both objects show the first of the two blocks made below.
     const WString tail = ToWString(number) + u"\" x1=\"0\" y1=\"" + ToWString(line.TextShift) + u"\" refobj=\"b" +
-                         ToWString(cv.body.BlockCounter) + u"\"";
+                         ToWString(cursor.BlockCounter) + u"\"";
     for (const std::u16string_view prefix : {info.oddPrefix, info.evenPrefix}) {
         lrf::BuildHeaderFooter(
-            cv.store, cv.console, info.objectKind,
+            store, console, info.objectKind,
             u" framemode=\"square\" layout=\"LrTb\" framewidth=\"0\" framecolor=\"0x00000000\" objid=\"" +
                 WString(prefix) + tail,
             ruleLine);
     }
 
-    const WString& fixedText = part == kRunningHeader ? cv.body.HeaderText : cv.body.FooterText;
-    const WString text = RunningPartText(cv, part, fixed ? WStringView(fixedText) : title, cutAtWord);
+    const WString& fixedText = header ? running.HeaderText : running.FooterText;
+    const WString text = RunningPartText(settings, part, fixed ? WStringView(fixedText) : title, cutAtWord);
     // These blocks belong to the header or footer, not to the page.
-    cv.store.inMainFlow = false;
-    EmitBlock(cv, info.oddKind, text);
-    EmitBlock(cv, info.evenKind, text);
-    cv.store.inMainFlow = true;
+    store.inMainFlow = false;
+    EmitRunningTextBlock(cursor, store, console, settings, info.oddKind, text);
+    EmitRunningTextBlock(cursor, store, console, settings, info.evenKind, text);
+    store.inMainFlow = true;
     ++counter;
     return number;
 }
 
-void BuildHeaderFooterSources(Conversion& cv) {
-    cv.body.HeaderText = SourceText(cv.description, cv.settings.HeaderFooter.HeaderSource, cv.body.HeaderFixed);
-    cv.body.FooterText = SourceText(cv.description, cv.settings.HeaderFooter.FooterSource, cv.body.FooterFixed);
+void BuildHeaderFooterSources(RunningHeaders& running, const BookDescription& description,
+                              const ConversionSettings& settings) {
+    running.HeaderText = SourceText(description, settings.HeaderFooter.HeaderSource, running.HeaderFixed);
+    running.FooterText = SourceText(description, settings.HeaderFooter.FooterSource, running.FooterFixed);
+    running.HeaderRuleLine = RuleLineAttributes(settings.HeaderLine);
+    running.FooterRuleLine = RuleLineAttributes(settings.FooterLine);
 }
 
 }  // namespace tavorin::fb2

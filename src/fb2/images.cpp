@@ -6,17 +6,11 @@
 #include <cstdint>
 #include <string>
 
-#include "fb2/body.h"
 #include "fb2/conversion.h"
-#include "text/rounding.h"
-#include "fb2/description.h"
 #include "fb2/markup_attributes.h"
-#include "fb2/notes.h"
-#include "fb2/pages.h"
-#include "fb2/styles.h"
 #include "lrf/store/builders.h"
 #include "lrf/store/object_store.h"
-#include "settings/conversion_settings.h"
+#include "text/rounding.h"
 
 namespace tavorin::fb2 {
 
@@ -25,21 +19,6 @@ namespace {
 constexpr size_t kImageRefCapacity = 100;
 // An image block needs no text; this only makes the block count as content.
 constexpr WStringView kPlaceholderText = u"aaaaaaaaaaaaa";
-
-// The first registered image stream with this id, or nullptr. The index is
-// extended over the streams registered since the last lookup.
-const lrf::ImageStreamRecord* FindImage(Conversion& cv, const std::string& id) {
-    const auto& streams = cv.store.imageStreams;
-    if (cv.body.ImagesIndexed > streams.size()) {  // the store was emptied since
-        cv.body.ImageIndex.clear();
-        cv.body.ImagesIndexed = 0;
-    }
-    for (; cv.body.ImagesIndexed < streams.size(); ++cv.body.ImagesIndexed) {
-        cv.body.ImageIndex.try_emplace(streams[cv.body.ImagesIndexed].objid, cv.body.ImagesIndexed);
-    }
-    const auto found = cv.body.ImageIndex.find(id);
-    return found == cv.body.ImageIndex.end() ? nullptr : &streams[found->second];
-}
 
 int64_t SizeAttribute(WStringView name, WStringView sizeText) {
     int64_t value = 0;
@@ -57,6 +36,20 @@ int64_t RoundedRatio(int64_t numerator, int64_t denominator) {
 
 }  // namespace
 
+// The index is extended over the streams registered since the last lookup.
+const lrf::ImageStreamRecord* FindImage(ImageCatalogue& images, const lrf::ObjectStore& store, const std::string& id) {
+    const auto& streams = store.imageStreams;
+    if (images.ImagesIndexed > streams.size()) {  // the store was emptied since
+        images.ImageIndex.clear();
+        images.ImagesIndexed = 0;
+    }
+    for (; images.ImagesIndexed < streams.size(); ++images.ImagesIndexed) {
+        images.ImageIndex.try_emplace(streams[images.ImagesIndexed].objid, images.ImagesIndexed);
+    }
+    const auto found = images.ImageIndex.find(id);
+    return found == images.ImageIndex.end() ? nullptr : &streams[found->second];
+}
+
 void PlaceImage(Conversion& cv, WStringView tag) {
     // Found by name, so both "l:href" and "xlink:href" match.
     WString ref = Widen(lrf::GetAttribute(u"href", tag)).substr(0, kImageRefCapacity);
@@ -69,28 +62,30 @@ void EmitCover(Conversion& cv) {
     if (cv.description.CoverImageId.empty()) return;
     cv.body.ImageRef = cv.description.CoverImageId;
     if (cv.store.imageStreams.empty()) return;
-    StartFrontPage(cv);
+    StartFrontPage(cv.cursor, cv.store, cv.console);
     EmitBlock(cv, BlockKind::kImage, WString(kPlaceholderText));
 }
 
-WString ImageBlockAttributes(Conversion& cv, int& xSpace, int& ySpace) {
+WString ImageBlockAttributes(ImageCatalogue& images, const lrf::ObjectStore& store, const ConversionSettings& settings,
+                             const PageCursor& cursor, WStringView imageRef, WStringView coverId, int& xSpace,
+                             int& ySpace) {
     xSpace = ySpace = -1;
-    const lrf::ImageStreamRecord* image = FindImage(cv, Narrow(cv.body.ImageRef));
+    const lrf::ImageStreamRecord* image = FindImage(images, store, Narrow(imageRef));
     if (image == nullptr) return {};
     const WString sizeText = Widen(image->sizeText);
     const int64_t w = SizeAttribute(u"width", sizeText);
     const int64_t h = SizeAttribute(u"height", sizeText);
     if (w < 1 || h < 1) return {};
 
-    const TPageLayoutSettings& layout = cv.settings.PageLayout;
+    const TPageLayoutSettings& layout = settings.PageLayout;
     const int64_t pageWidth = int64_t{kScreenWidth} - layout.Left - layout.Right;
     const int64_t pageHeight = int64_t{kScreenHeight} - layout.Top - layout.Bottom;
     // The front page is the current page and shows the cover image.
-    const bool cover = cv.body.PageCounter == 1 && cv.body.ImageRef == cv.description.CoverImageId;
+    const bool cover = cursor.PageCounter == 1 && imageRef == coverId;
 
     int64_t width = w, height = h;
     WString attributes;
-    if (cover && cv.settings.General.CoverImageAdjust) {
+    if (cover && settings.General.CoverImageAdjust) {
         // Fit the screen by the smaller of 584 / w and 754 / h.
         if (kScreenWidth * h <= kScreenHeight * w) {
             width = kScreenWidth;
@@ -104,7 +99,7 @@ WString ImageBlockAttributes(Conversion& cv, int& xSpace, int& ySpace) {
     } else {
         // An image larger than the text area is shown scaled down to fit it;
         // its stream keeps every pixel.
-        const TextArea area = PageTextArea(cv, layout);
+        const TextArea area = PageTextArea(settings.HeaderFooter, layout);
         if (!cover && area.width > 0 && area.height > 0 && (w > area.width || h > area.height)) {
             if (area.width * h <= area.height * w) {
                 width = area.width;
@@ -126,13 +121,14 @@ WString ImageBlockAttributes(Conversion& cv, int& xSpace, int& ySpace) {
 
 void EmitImageBlock(Conversion& cv) {
     int xSpace = -1, ySpace = -1;
-    WString attributes = ImageBlockAttributes(cv, xSpace, ySpace);
+    WString attributes = ImageBlockAttributes(cv.images, cv.store, cv.settings, cv.cursor, cv.body.ImageRef,
+                                              cv.description.CoverImageId, xSpace, ySpace);
     if (attributes.empty()) return;  // no such image: the id waits for the next block
 
     // An image block is named by the element's id itself, without the "b"
     // that text blocks carry.
     const WString& id = cv.body.PendingId;
-    const WString objid = id.empty() ? ToWString(cv.body.BlockCounter) : id;
+    const WString objid = id.empty() ? ToWString(cv.cursor.BlockCounter) : id;
     attributes.append(u" blockstyle=\"bs_")
         .append(Widen(Style(cv.settings, StyleKind::kImage).Label))
         .append(u"\" objid=\"")
@@ -140,12 +136,12 @@ void EmitImageBlock(Conversion& cv) {
         .append(u"\" refstream=\"")
         .append(cv.body.ImageRef)
         .append(u"\"");
-    EmitBlockSpace(cv, xSpace, ySpace);
+    EmitBlockSpace(cv.store, xSpace, ySpace);
     lrf::BuildBlock(cv.store, cv.console, lrf::kKindImageBlock, attributes);
     lrf::BuildImageBlock(cv.store, attributes);
-    ++cv.body.BlockCounter;
+    ++cv.cursor.BlockCounter;
     if (!id.empty()) {
-        NoteTargetEmitted(cv, id, Narrow(objid), cv.body.PageCounter - 1);
+        NoteTargetEmitted(cv.links, cv.store, id, Narrow(objid), cv.cursor.PageCounter - 1);
         cv.body.PendingId.clear();
     }
 }

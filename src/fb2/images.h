@@ -1,18 +1,42 @@
-// The cover page and the images of the body.
+// The cover page and the images of the body, found in the image catalogue.
 #pragma once
 
+#include <cstddef>
+#include <string>
+#include <unordered_map>
+
+#include "settings/conversion_settings.h"
 #include "text/wide.h"
+
+namespace tavorin::lrf {
+struct ObjectStore;
+struct ImageStreamRecord;
+}  // namespace tavorin::lrf
 
 namespace tavorin::fb2 {
 
 struct Conversion;
+struct PageCursor;
+
+// Index of the first image stream record of each id, over the first
+// ImagesIndexed records of the store; extended as images are looked up (images.cpp).
+struct ImageCatalogue {
+    std::unordered_map<std::string, size_t> ImageIndex;
+    size_t ImagesIndexed = 0;
+};
+
+// The first registered image stream with this id, or nullptr.
+const lrf::ImageStreamRecord* FindImage(ImageCatalogue& images, const lrf::ObjectStore& store, const std::string& id);
 
 // Handler of "<image " in the body.
 void PlaceImage(Conversion& cv, WStringView tag);
 void EmitCover(Conversion& cv);
-// Attribute string of the image block for ImageRef; empty when no image of
-// that id was registered. Sets the x and y space (-1 when not set).
-WString ImageBlockAttributes(Conversion& cv, int& xSpace, int& ySpace);
+// Attribute string of the image block for the image `imageRef`; empty when no
+// image of that id was registered. Sets the x and y space (-1 when not set).
+// On the front page the cover `coverId` fills the screen.
+WString ImageBlockAttributes(ImageCatalogue& images, const lrf::ObjectStore& store, const ConversionSettings& settings,
+                             const PageCursor& cursor, WStringView imageRef, WStringView coverId, int& xSpace,
+                             int& ySpace);
 // The image block (BlockKind::kImage).
 void EmitImageBlock(Conversion& cv);
 

@@ -6,10 +6,11 @@
 
 #include <array>
 
-#include "fb2/conversion.h"
+#include "fb2/body.h"
 #include "fb2/notes.h"
+#include "fb2/pages.h"
 #include "lrf/store/builders.h"
-#include "settings/conversion_settings.h"
+#include "lrf/store/object_store.h"
 
 namespace tavorin::fb2 {
 namespace {
@@ -136,34 +137,34 @@ const InlineMarkup* FindInlineMarkup(const Fb2Tag& tag) {
     return nullptr;
 }
 
-WString ConvertLink(Conversion& cv, WStringView tag) {
+WString ConvertLink(BodyState& body, LinkTable& links, lrf::ObjectStore& store, const PageCursor& cursor,
+                    WStringView tag) {
     const WString href = Fb2Attribute(tag, u"href");
     // A link without a button (an address, or no href at all) drops its "</a>".
-    cv.body.ExternalLinkOpen = IsExternalAddress(href) || href.empty();
-    if (cv.body.ExternalLinkOpen) return href.empty() ? WString() : u"(<Italic>" + href + u"</Italic>) ";
+    body.ExternalLinkOpen = IsExternalAddress(href) || href.empty();
+    if (body.ExternalLinkOpen) return href.empty() ? WString() : u"(<Italic>" + href + u"</Italic>) ";
 
     const WString id = StartsWith(href, u"#") ? href.substr(1) : href;
-    RegisterButton(cv, u" objid=\"bf_" + id + u"\"");
-    RegisterButton(cv, u" objid=\"br_" + id + u"\" refpage=\"p" + ToWString(cv.body.PageCounter) + u"\" refobj=\"b" +
-                   ToWString(cv.body.BlockCounter + 1) + u"\"");
+    RegisterButton(links, store, u" objid=\"bf_" + id + u"\"");
+    RegisterButton(links, store, u" objid=\"br_" + id + u"\" refpage=\"p" + ToWString(cursor.PageCounter) +
+                   u"\" refobj=\"b" + ToWString(cursor.BlockCounter + 1) + u"\"");
     // The way back leads to the block that holds the link, once it is emitted.
-    cv.body.ReturnButtonsAwaitingBlock.push_back(cv.store.buttons.size() - 1);
+    AwaitTextBlock(links, store);
     // The block holding the link ends at the next paragraph end.
-    cv.body.FlushThreshold = 1;
+    body.FlushThreshold = 1;
     return u"<CharButton refobj=\"bf_" + id + u"\"" + WString(kButtonStart);
 }
 
-WString ConvertAnchorParagraph(Conversion& cv, WStringView tag) {
+WString ConvertAnchorParagraph(BodyState& body, LinkTable& links, const PageCursor& cursor, WStringView tag) {
     const WString id = Fb2Attribute(tag, u"id");
     // Other paragraph attributes (a language, a style) leave nothing to point at.
     if (id.empty()) return u"<P>";
-    AddAnchor(cv, id);
-    cv.body.FlushThreshold = 1;
+    AddAnchor(links, cursor, id);
+    body.FlushThreshold = 1;
     return u"<P><CharButton refobj=\"br_" + id + u"\"" + WString(kButtonStart) + u"</EmpLine></CharButton>";
 }
 
-void ApplyLinkSettings(Conversion& cv, WString& buffer) {
-    const TReferenceSettings& refs = cv.settings.References;
+void ApplyLinkSettings(const TReferenceSettings& refs, WString& buffer) {
     if (refs.RefSuperScript) {
         const size_t emp = buffer.rfind(u"<EmpLine");
         const size_t close = buffer.rfind(u"</CharButton");
@@ -175,8 +176,8 @@ void ApplyLinkSettings(Conversion& cv, WString& buffer) {
     StyleLastLink(buffer, refs.RefStyle, refs.RefUnderLine);
 }
 
-void ApplyNoteLinkSettings(Conversion& cv, WString& text) {
-    StyleLastLink(text, cv.settings.References.RefNStyle, cv.settings.References.RefNUnderLine);
+void ApplyNoteLinkSettings(const TReferenceSettings& references, WString& text) {
+    StyleLastLink(text, references.RefNStyle, references.RefNUnderLine);
 }
 
 size_t SafeCutPosition(WStringView text, size_t pos) {

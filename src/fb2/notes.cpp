@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "fb2/conversion.h"
 #include "fb2/inline_markup.h"
 #include "fb2/pages.h"
 #include "lrf/store/builders.h"
@@ -28,9 +27,9 @@ constexpr WStringView kParagraphMarks[] = {u"<P>", u"</P>", u"<P/>", u"<CR/>"};
 std::string ForwardObjid(std::string_view id) { return std::string(kForwardPrefix).append(id); }
 
 // The first forward button made for the id, or nullptr when no link names it.
-lrf::ButtonRecord* FirstForwardButton(Conversion& cv, std::string_view id) {
-    const auto found = cv.body.ForwardButtons.find(ForwardObjid(id));
-    return found == cv.body.ForwardButtons.end() ? nullptr : &cv.store.buttons[found->second];
+lrf::ButtonRecord* FirstForwardButton(const LinkTable& links, lrf::ObjectStore& store, std::string_view id) {
+    const auto found = links.ForwardButtons.find(ForwardObjid(id));
+    return found == links.ForwardButtons.end() ? nullptr : &store.buttons[found->second];
 }
 
 void AimButton(lrf::ButtonRecord& button, int page, std::string blockObjid) {
@@ -45,10 +44,10 @@ size_t ParagraphMarkAt(WStringView text, size_t at) {
     return 0;
 }
 
-bool IsBlank(char16_t c) { return c <= u' '; }
+bool IsBlankChar(char16_t c) { return c <= u' '; }
 
 void EraseTrailingBlanks(WString& text) {
-    while (!text.empty() && IsBlank(text.back())) text.pop_back();
+    while (!text.empty() && IsBlankChar(text.back())) text.pop_back();
 }
 
 // The note text without its paragraph marks, CR and LF, trimmed. Bold and
@@ -66,7 +65,7 @@ WString ReturnLinkText(WStringView text) {
         }
         const char16_t c = text[at++];
         if (c == u'\r' || c == u'\n') continue;
-        if (IsBlank(c) && (breakPending || result.empty())) continue;
+        if (IsBlankChar(c) && (breakPending || result.empty())) continue;
         if (breakPending) {
             EraseTrailingBlanks(result);
             if (!result.empty()) result += kLineBreak;
@@ -80,22 +79,27 @@ WString ReturnLinkText(WStringView text) {
 
 }  // namespace
 
-void RegisterButton(Conversion& cv, WStringView attributes) {
-    lrf::BuildButton(cv.store, attributes);
-    const auto& buttons = cv.store.buttons;
+void RegisterButton(LinkTable& links, lrf::ObjectStore& store, WStringView attributes) {
+    lrf::BuildButton(store, attributes);
+    const auto& buttons = store.buttons;
     const std::string& objid = buttons.back().objid;
     // Only the first forward button of an id is ever aimed at its target.
-    if (objid.starts_with(kForwardPrefix)) cv.body.ForwardButtons.try_emplace(objid, buttons.size() - 1);
+    if (objid.starts_with(kForwardPrefix)) links.ForwardButtons.try_emplace(objid, buttons.size() - 1);
 }
 
-void ResolvePendingTarget(Conversion& cv, WString& text) {
-    const std::string id = Narrow(cv.body.PendingId);
-    lrf::ButtonRecord* button = FirstForwardButton(cv, id);
+void AwaitTextBlock(LinkTable& links, const lrf::ObjectStore& store) {
+    links.ReturnButtonsAwaitingBlock.push_back(store.buttons.size() - 1);
+}
+
+void ResolvePendingTarget(lrf::ObjectStore& store, const LinkTable& links, const PageCursor& cursor,
+                          const TReferenceSettings& references, WStringView pendingId, WString& text) {
+    const std::string id = Narrow(pendingId);
+    lrf::ButtonRecord* button = FirstForwardButton(links, store, id);
     if (button == nullptr) return;
-    AimButton(*button, cv.body.PageCounter - 1, "b" + id);
+    AimButton(*button, cursor.PageCounter - 1, "b" + id);
 
     WString link(kReturnLinkOpen);
-    link.append(cv.body.PendingId).append(kReturnLinkText);
+    link.append(pendingId).append(kReturnLinkText);
     if (Contains(text, u"<CharButton")) {
         // Buttons do not nest: a text that holds links of its own keeps them,
         // and the way back is an empty button at its first paragraph.
@@ -110,64 +114,59 @@ void ResolvePendingTarget(Conversion& cv, WString& text) {
         link.append(ReturnLinkText(text)).append(kReturnLinkClose);
         text = std::move(link);
     }
-    if (cv.body.InNotesBody) ApplyNoteLinkSettings(cv, text);
+    if (cursor.InNotesBody) ApplyNoteLinkSettings(references, text);
 }
 
-void AddAnchor(Conversion& cv, WStringView id) {
-    cv.body.AnchorsAwaitingBlock.push_back(cv.body.Anchors.size());
-    cv.body.Anchors.push_back(AnchorRecord{WString(id), cv.body.PageCounter - 1, cv.body.BlockCounter, {}});
+void AddAnchor(LinkTable& links, const PageCursor& cursor, WStringView id) {
+    links.AnchorsAwaitingBlock.push_back(links.Anchors.size());
+    links.Anchors.push_back(AnchorRecord{WString(id), cursor.PageCounter - 1, cursor.BlockCounter, {}});
 }
 
-void TextBlockEmitted(Conversion& cv, std::string_view blockObjid, int page) {
-    for (const size_t index : cv.body.ReturnButtonsAwaitingBlock) {
-        AimButton(cv.store.buttons[index], page, std::string(blockObjid));
+void TextBlockEmitted(LinkTable& links, lrf::ObjectStore& store, std::string_view blockObjid, int page) {
+    for (const size_t index : links.ReturnButtonsAwaitingBlock) {
+        AimButton(store.buttons[index], page, std::string(blockObjid));
     }
-    for (const size_t index : cv.body.AnchorsAwaitingBlock) {
-        AnchorRecord& anchor = cv.body.Anchors[index];
+    for (const size_t index : links.AnchorsAwaitingBlock) {
+        AnchorRecord& anchor = links.Anchors[index];
         anchor.page = page;
         anchor.blockObjid = blockObjid;
     }
-    cv.body.ReturnButtonsAwaitingBlock.clear();
-    cv.body.AnchorsAwaitingBlock.clear();
+    links.ReturnButtonsAwaitingBlock.clear();
+    links.AnchorsAwaitingBlock.clear();
 }
 
-void NoteTargetEmitted(Conversion& cv, WStringView id, std::string_view blockObjid, int page) {
+void NoteTargetEmitted(LinkTable& links, lrf::ObjectStore& store, WStringView id, std::string_view blockObjid,
+                       int page) {
     const std::string key = Narrow(id);
-    cv.body.EmittedTargets.try_emplace(key, ConversionState::Target{std::string(blockObjid), page});
-    lrf::ButtonRecord* button = FirstForwardButton(cv, key);
+    links.EmittedTargets.try_emplace(key, LinkTable::Target{std::string(blockObjid), page});
+    lrf::ButtonRecord* button = FirstForwardButton(links, store, key);
     if (button != nullptr && button->refObj == "b" + key) button->refObj = blockObjid;
 }
 
-void ResolveAnchors(Conversion& cv) {
-    for (const AnchorRecord& anchor : cv.body.Anchors) {
-        lrf::ButtonRecord* button = FirstForwardButton(cv, Narrow(anchor.id));
+void ResolveAnchors(const LinkTable& links, lrf::ObjectStore& store, Console& console) {
+    for (const AnchorRecord& anchor : links.Anchors) {
+        lrf::ButtonRecord* button = FirstForwardButton(links, store, Narrow(anchor.id));
         if (button == nullptr) continue;
         AimButton(*button, anchor.page,
                   anchor.blockObjid.empty() ? "b" + std::to_string(anchor.block) : anchor.blockObjid);
     }
     // Links to elements emitted before the link was read.
-    for (const auto& [objid, index] : cv.body.ForwardButtons) {
-        lrf::ButtonRecord& button = cv.store.buttons[index];
+    for (const auto& [objid, index] : links.ForwardButtons) {
+        lrf::ButtonRecord& button = store.buttons[index];
         if (!button.refObj.empty()) continue;
-        const auto target = cv.body.EmittedTargets.find(objid.substr(kForwardPrefix.size()));
-        if (target != cv.body.EmittedTargets.end()) AimButton(button, target->second.page, target->second.blockObjid);
+        const auto target = links.EmittedTargets.find(objid.substr(kForwardPrefix.size()));
+        if (target != links.EmittedTargets.end()) AimButton(button, target->second.page, target->second.blockObjid);
     }
     // Links whose target the book lacks stay plain text; each is reported
     // once, in the order of the book.
-    const auto& buttons = cv.store.buttons;
+    const auto& buttons = store.buttons;
     for (size_t i = 0; i < buttons.size(); ++i) {
         const lrf::ButtonRecord& button = buttons[i];
         if (!button.refObj.empty() || !button.objid.starts_with(kForwardPrefix)) continue;
-        const auto first = cv.body.ForwardButtons.find(button.objid);
-        if (first == cv.body.ForwardButtons.end() || first->second != i) continue;
-        cv.console.Line("\nError: Link target not found: " + button.objid.substr(kForwardPrefix.size()));
+        const auto first = links.ForwardButtons.find(button.objid);
+        if (first == links.ForwardButtons.end() || first->second != i) continue;
+        console.Line("\nError: Link target not found: " + button.objid.substr(kForwardPrefix.size()));
     }
-}
-
-void StartNotesBody(Conversion& cv) {
-    StartPage(cv, u"");
-    cv.body.InMainBody = false;
-    cv.body.InNotesBody = true;
 }
 
 }  // namespace tavorin::fb2

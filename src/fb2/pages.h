@@ -1,30 +1,43 @@
-// Sections, titles, pages, running headers and footers, table of contents.
+// Pages and titles: the page cursor, page starts with their running header
+// and footer references, the front page, and the title block.
 #pragma once
 
+#include "settings/conversion_settings.h"
+#include "text/console.h"
 #include "text/wide.h"
+
+namespace tavorin::lrf {
+struct ObjectStore;
+}
 
 namespace tavorin::fb2 {
 
 struct Conversion;
+struct RunningHeaders;
 
-void StartPage(Conversion& cv, WStringView title);
-void StartFrontPage(Conversion& cv);
-void SetCurrentPageHeaders(Conversion& cv, WStringView title);
+// Where the conversion stands in the book (pages.cpp; the block emitter and
+// the image block count blocks, the body loop counts section depth).
+struct PageCursor {
+    int PageCounter = 0;
+    int BlockCounter = 0;
+    int SectionDepth = -1;
+    bool InMainBody = true;
+    bool InNotesBody = false;
+    bool FirstTitlePending = true;
+};
+
+// A page without running header and footer.
+void StartPage(PageCursor& cursor, lrf::ObjectStore& store, Console& console, const ConversionSettings& settings);
+// A page whose running header and footer show `title` (none when it is empty).
+void StartPage(PageCursor& cursor, RunningHeaders& running, lrf::ObjectStore& store, Console& console,
+               const ConversionSettings& settings, WStringView title);
+void StartFrontPage(PageCursor& cursor, lrf::ObjectStore& store, Console& console);
+void SetCurrentPageHeaders(PageCursor& cursor, RunningHeaders& running, lrf::ObjectStore& store, Console& console,
+                           const ConversionSettings& settings, WStringView title);
+// Notes and commentary start a page and are drawn in note style, without
+// contents entries.
+void StartNotesBody(PageCursor& cursor, lrf::ObjectStore& store, Console& console, const ConversionSettings& settings);
 // The title block (BlockKind::kTitle).
 void EmitTitleBlock(Conversion& cv, WString text);
-WString TocText(WStringView text);
-// Appends the table-of-contents entry of a main-body title just emitted.
-void AddTocEntry(Conversion& cv, WStringView title);
-void BuildHeaderFooterSources(Conversion& cv);
-
-enum RunningPart { kRunningHeader, kRunningFooter };
-// The header or footer pair of a titled page: makes the objects and their two
-// text blocks unless the part is fixed and its pair 0 exists. Returns the pair
-// number the page refers to. `cutAtWord` applies the 40-character rule of new pages.
-int MakeRunningPair(Conversion& cv, RunningPart part, WStringView title, bool cutAtWord);
-// The text block content of a header or footer showing `text`.
-WString RunningPartText(Conversion& cv, RunningPart part, WStringView text, bool cutAtWord);
-// Hands every table-of-contents entry to the TOC builder.
-void RegisterTocEntries(Conversion& cv);
 
 }  // namespace tavorin::fb2

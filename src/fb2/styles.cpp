@@ -6,10 +6,10 @@
 #include <array>
 #include <string_view>
 
-#include "fb2/conversion.h"
 #include "text/rounding.h"
 #include "fb2/markup_attributes.h"
 #include "lrf/store/builders.h"
+#include "lrf/store/object_store.h"
 
 namespace tavorin::fb2 {
 
@@ -18,6 +18,9 @@ namespace {
 // A block is one pixel narrower than the page and ten pixels shorter.
 constexpr int kBlockWidth = kScreenWidth - 1;
 constexpr int kBlockHeight = kScreenHeight - 10;
+
+// Emphasis dots are periods.
+constexpr int kEmpDotsCode = 46;
 
 constexpr std::array<std::u16string_view, 6> kBlockRuleNames = {
     u"horz-fixed", u"horz-adjustable", u"vert-fixed", u"vert-adjustable", u"block-fixed", u"block-adjustable",
@@ -54,8 +57,7 @@ bool ParseExternalFont(const std::string& value, ExternalFont& font) {
 
 int NotSetAsZero(int32_t value) { return value == -1 ? 0 : value; }
 
-WString BlockStyleAttributes(Conversion& cv, TStyleSettings& style) {
-    const TPageLayoutSettings& page = cv.settings.PageLayout;
+WString BlockStyleAttributes(const TPageLayoutSettings& page, const TStyleSettings& style) {
     const int left = NotSetAsZero(style.MarginLeft);
     const int right = NotSetAsZero(style.MarginRight);
     int64_t width = int64_t{kBlockWidth} - page.Left - page.Right;
@@ -66,7 +68,6 @@ WString BlockStyleAttributes(Conversion& cv, TStyleSettings& style) {
         sideMargin = left;
     } else if (left != 0) {
         // Unequal margins: the block is narrowed and shifted right by a block space.
-        style.SideMargin = left;
         width -= int64_t{left} + right;
     }
     const int rule = style.BlockRule == -1 ? 1 : style.BlockRule;
@@ -107,7 +108,6 @@ WString TextStyleAttributes(const TStyleSettings& style) {
     const int64_t parIndent =
         style.ParIdent == -1 ? 0 : RoundHalfEven(static_cast<double>(wordSpace) * style.ParIdent * fontSize / 100);
     const int64_t parSkip = style.ParSkip == -1 ? 0 : RoundHalfEven(style.ParSkip * fontSize / 100);
-    const int empDotsCode = style.EmpDotsCode == -1 ? 46 : style.EmpDotsCode;
 
     return u"  stylelabel=\"ts_" + Widen(style.Label) + u"\"" + WString(AlignAttribute(style.BlockAlign)) +
            u" fontfacename=\"" + StyleFace(style) + u"\"" + NumberAttribute(u"fontsize", style.FontSize) +
@@ -118,16 +118,16 @@ WString TextStyleAttributes(const TStyleSettings& style) {
            u" textlinewidth=\"10\" fontescapement=\"0\" fontorientation=\"0\" letterspace=\"0\" charspace=\"0\""
            u" linecolor=\"0x00000000\" textcolor=\"0x00000000\" rubyalign=\"start\" rubyoverhang=\"none\""
            u" rubyadjust=\"none\" empdotsposition=\"before\"" +
-           NumberAttribute(u"empdotscode", empDotsCode) +
+           NumberAttribute(u"empdotscode", kEmpDotsCode) +
            u" emplineposition=\"before\" emplinetype=\"none\" column=\"1\" columnsep=\"0\" autoindex=\"off\"";
 }
 
 // The block style goes to the store before the text style of the same entry.
-void RegisterStyle(Conversion& cv, TStyleSettings& style) {
+void RegisterStyle(lrf::ObjectStore& store, Console& console, const ConversionSettings& settings, StyleKind kind) {
     WString textStyle, blockStyle;
-    StyleAttributes(cv, style, textStyle, blockStyle);
-    lrf::BuildStyle(cv.store, cv.console, lrf::kKindBlockStyle, blockStyle);
-    lrf::BuildStyle(cv.store, cv.console, lrf::kKindTextStyle, textStyle);
+    StyleAttributes(settings.PageLayout, Style(settings, kind), textStyle, blockStyle);
+    lrf::BuildStyle(store, console, lrf::kKindBlockStyle, blockStyle);
+    lrf::BuildStyle(store, console, lrf::kKindTextStyle, textStyle);
 }
 
 int32_t MirrorAlign(int32_t align) {
@@ -136,12 +136,12 @@ int32_t MirrorAlign(int32_t align) {
     return align;
 }
 
-void RegisterFonts(Conversion& cv) {
-    for (const TStyleSettings& style : cv.settings.StyleTable) {
+void RegisterFonts(lrf::ObjectStore& store, const ConversionSettings& settings) {
+    for (const TStyleSettings& style : settings.StyleTable) {
         ExternalFont font;
         if (!ParseExternalFont(style.ExternalFontFile, font)) continue;
         const WString face = Widen(font.face);
-        lrf::RegisterFont(cv.store, u" fontname=\"" + face + u"\" file=\"" + Widen(font.file) +
+        lrf::RegisterFont(store, u" fontname=\"" + face + u"\" file=\"" + Widen(font.file) +
                           u"\" encoding=\"TTF\" fontfilename=\"" + face + u"\"/>");
     }
 }
@@ -153,8 +153,7 @@ WString StyleFace(const TStyleSettings& style) {
     return Widen(ParseExternalFont(style.ExternalFontFile, font) ? font.face : std::string_view(style.FontName));
 }
 
-TextArea PageTextArea(const Conversion& cv, const TPageLayoutSettings& layout) {
-    const THeaderFooterSettings& shown = cv.settings.HeaderFooter;
+TextArea PageTextArea(const THeaderFooterSettings& shown, const TPageLayoutSettings& layout) {
     const int headHeight = shown.HeaderShow ? layout.HeaderHeight : 0;
     const int headSep = shown.HeaderShow ? layout.HeaderSeparation : 0;
     const int footHeight = shown.FooterShow ? layout.FooterHeight : 0;
@@ -163,13 +162,12 @@ TextArea PageTextArea(const Conversion& cv, const TPageLayoutSettings& layout) {
             int64_t{kScreenHeight} - headHeight - headSep - footHeight - footSep - layout.Top - layout.Bottom};
 }
 
-WString PageStyleAttributes(Conversion& cv, const TPageLayoutSettings& layout) {
-    const THeaderFooterSettings& shown = cv.settings.HeaderFooter;
+WString PageStyleAttributes(const THeaderFooterSettings& shown, const TPageLayoutSettings& layout) {
     const int headHeight = shown.HeaderShow ? layout.HeaderHeight : 0;
     const int headSep = shown.HeaderShow ? layout.HeaderSeparation : 0;
     const int footHeight = shown.FooterShow ? layout.FooterHeight : 0;
     const int footSep = shown.FooterShow ? layout.FooterSeparation : 0;
-    const TextArea area = PageTextArea(cv, layout);
+    const TextArea area = PageTextArea(shown, layout);
 
     return u" stylelabel=\"ps_" + Widen(layout.Label) + u"\"" + NumberAttribute(u"textwidth", area.width) +
            NumberAttribute(u"textheight", area.height) + NumberAttribute(u"evensidemargin", layout.Left) +
@@ -180,8 +178,9 @@ WString PageStyleAttributes(Conversion& cv, const TPageLayoutSettings& layout) {
            u" setwaitprop=\"noreplay\"";
 }
 
-void StyleAttributes(Conversion& cv, TStyleSettings& style, WString& textStyle, WString& blockStyle) {
-    blockStyle = BlockStyleAttributes(cv, style);
+void StyleAttributes(const TPageLayoutSettings& page, const TStyleSettings& style, WString& textStyle,
+                     WString& blockStyle) {
+    blockStyle = BlockStyleAttributes(page, style);
     textStyle = TextStyleAttributes(style);
 }
 
@@ -192,23 +191,17 @@ WString RuleLineAttributes(const TRuleLineSettings& line) {
            NumberAttribute(u"lt", line.LineStyle);
 }
 
-void DefineStyles(Conversion& cv) {
-    lrf::BuildStyle(cv.store, cv.console, lrf::kKindPageStyle, kFrontPageStyle);
-    lrf::BuildStyle(cv.store, cv.console, lrf::kKindPageStyle, PageStyleAttributes(cv, cv.settings.PageLayout));
+int32_t BlockSpaceMargin(const TStyleSettings& style) {
+    const int left = NotSetAsZero(style.MarginLeft);
+    return left != 0 && left != NotSetAsZero(style.MarginRight) ? left : -1;
+}
 
+ConversionSettings CompleteStyleTable(ConversionSettings settings) {
     // tit1 and subt1 have no settings section of their own; the copies keep
     // the labels, so their style objects repeat "tit0" and "subtit0".
-    ConversionSettings& settings = cv.settings;
     Style(settings, StyleKind::kTitle1) = Style(settings, StyleKind::kTitle);
     Style(settings, StyleKind::kSubtitle1) = Style(settings, StyleKind::kSubtitle);
-
-    for (const StyleKind kind : kWordSpaceKinds) {
-        Style(settings, kind).WordSpace = Style(settings, StyleKind::kBody).WordSpace;
-        RegisterStyle(cv, Style(settings, kind));
-    }
-
-    cv.body.HeaderRuleLine = RuleLineAttributes(cv.settings.HeaderLine);
-    cv.body.FooterRuleLine = RuleLineAttributes(cv.settings.FooterLine);
+    for (const StyleKind kind : kWordSpaceKinds) Style(settings, kind).WordSpace = Style(settings, StyleKind::kBody).WordSpace;
 
     // Even-page header and footer: copies of the odd ones (labels included, so
     // the even blocks resolve to the odd styles) with the alignment mirrored.
@@ -218,13 +211,23 @@ void DefineStyles(Conversion& cv) {
     footerEven = Style(settings, StyleKind::kFooterOdd);
     headerEven.BlockAlign = MirrorAlign(headerEven.BlockAlign);
     footerEven.BlockAlign = MirrorAlign(footerEven.BlockAlign);
+    return settings;
+}
 
+StyleValues DefineStyles(const ConversionSettings& settings, lrf::ObjectStore& store, Console& console) {
+    lrf::BuildStyle(store, console, lrf::kKindPageStyle, kFrontPageStyle);
+    lrf::BuildStyle(store, console, lrf::kKindPageStyle, PageStyleAttributes(settings.HeaderFooter, settings.PageLayout));
+
+    for (const StyleKind kind : kWordSpaceKinds) RegisterStyle(store, console, settings, kind);
     for (const StyleKind kind : {StyleKind::kHeaderEven, StyleKind::kFooterEven, StyleKind::kCite,
                                  StyleKind::kAnnotation, StyleKind::kRefer}) {
-        RegisterStyle(cv, Style(settings, kind));
+        RegisterStyle(store, console, settings, kind);
     }
+    RegisterFonts(store, settings);
 
-    RegisterFonts(cv);
+    StyleValues values;
+    for (size_t kind = 0; kind < kStyleCount; ++kind) values.SideMargin[kind] = BlockSpaceMargin(settings.StyleTable[kind]);
+    return values;
 }
 
 }  // namespace tavorin::fb2

@@ -2,32 +2,55 @@
 // book, derived from the conversion settings.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "settings/conversion_settings.h"
+#include "text/console.h"
 #include "text/wide.h"
+
+namespace tavorin::lrf {
+struct ObjectStore;
+}
 
 namespace tavorin::fb2 {
 
-struct Conversion;
+// Values the style definitions derive from the settings, never read from the file.
+struct StyleValues {
+    // The block space xspace of each style (-1: none): the left margin of a
+    // block narrowed and shifted right by unequal side margins.
+    std::array<int32_t, kStyleCount> SideMargin = [] {
+        std::array<int32_t, kStyleCount> none;
+        none.fill(-1);
+        return none;
+    }();
+};
 
-WString PageStyleAttributes(Conversion& cv, const TPageLayoutSettings& layout);
+// The settings with the styles that have no settings section of their own
+// filled in: tit1 and subt1 as copies of tit0 and subtit0, the even header and
+// footer as copies of the odd ones with the alignment mirrored, and the body's
+// word space in the styles that take it. The conversion reads these.
+ConversionSettings CompleteStyleTable(ConversionSettings settings);
+
+WString PageStyleAttributes(const THeaderFooterSettings& shown, const TPageLayoutSettings& layout);
 // Width and height of the text area of a page of that layout: the screen
 // less the margins and the running header and footer shown.
 struct TextArea {
     int64_t width = 0;
     int64_t height = 0;
 };
-TextArea PageTextArea(const Conversion& cv, const TPageLayoutSettings& layout);
-// Text style and block style strings of one entry; may set its SideMargin.
-void StyleAttributes(Conversion& cv, TStyleSettings& style, WString& textStyle, WString& blockStyle);
+TextArea PageTextArea(const THeaderFooterSettings& shown, const TPageLayoutSettings& layout);
+// Text style and block style strings of one entry.
+void StyleAttributes(const TPageLayoutSettings& page, const TStyleSettings& style, WString& textStyle,
+                     WString& blockStyle);
+// The block space xspace of a style's blocks (StyleValues::SideMargin).
+int32_t BlockSpaceMargin(const TStyleSettings& style);
 WString RuleLineAttributes(const TRuleLineSettings& line);
 // The face of a style: between the first two '|' of its external font value,
 // else its FontName.
 WString StyleFace(const TStyleSettings& style);
 
-// Builds every style and font into the object store and sets the header and
-// footer rule-line strings of the conversion state.
-void DefineStyles(Conversion& cv);
+// Builds every style and font of the completed settings into the object store.
+StyleValues DefineStyles(const ConversionSettings& settings, lrf::ObjectStore& store, Console& console);
 
 }  // namespace tavorin::fb2

@@ -1,10 +1,10 @@
 // The table of contents: one entry per main-body title, with the title
 // reduced to a one-line label, handed to the TOC builder after the last body.
-#include "fb2/conversion.h"
+#include "fb2/table_of_contents.h"
+
 #include "fb2/description.h"
 #include "fb2/pages.h"
 #include "lrf/store/builders.h"
-#include "settings/conversion_settings.h"
 
 namespace tavorin::fb2 {
 namespace {
@@ -70,16 +70,16 @@ WString TocText(WStringView text) {
     return label + u"</P>";
 }
 
-void AddTocEntry(Conversion& cv, WStringView title) {
-    const ConversionState& c = cv.body;
-    const WString label = cv.settings.General.Translit ? TocText(Widen(Transliterate(title))) : TocText(title);
-    const WString block = c.PendingId.empty() ? ToWString(c.BlockCounter - 1) : c.PendingId;
-    cv.body.TocEntries.push_back(u" refpage=\"p" + ToWString(c.PageCounter - 1) + u"\" refobj=\"b" + block + u"\" |" +
-                                (c.SectionDepth > 0 ? u"   " : u"") + label);
+void AddTocEntry(Contents& contents, const PageCursor& cursor, const ConversionSettings& settings,
+                 WStringView pendingId, WStringView title) {
+    const WString label = settings.General.Translit ? TocText(Widen(Transliterate(title))) : TocText(title);
+    const WString block = pendingId.empty() ? ToWString(cursor.BlockCounter - 1) : WString(pendingId);
+    contents.TocEntries.push_back(u" refpage=\"p" + ToWString(cursor.PageCounter - 1) + u"\" refobj=\"b" + block +
+                                  u"\" |" + (cursor.SectionDepth > 0 ? u"   " : u"") + label);
 }
 
-void RegisterTocEntries(Conversion& cv) {
-    for (const WString& entry : cv.body.TocEntries) lrf::BuildTocEntry(cv.store, entry);
+void RegisterTocEntries(const Contents& contents, lrf::ObjectStore& store) {
+    for (const WString& entry : contents.TocEntries) lrf::BuildTocEntry(store, entry);
 }
 
 }  // namespace tavorin::fb2

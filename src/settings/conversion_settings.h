@@ -56,9 +56,6 @@ struct TStyleSettings {
     int32_t WordSpace = -1;
     int32_t BlockAlign = -1;       // 0 head, 1 centre, 2 foot
     int32_t BlockRule = -1;
-    int32_t SideMargin = -1;       // set by the style definitions, never from the file
-    int32_t SideSpaceY = -1;       // never set; yspace of the style's BlockSpace
-    int32_t EmpDotsCode = -1;      // never set from the file; -1 stands for 46
     int32_t AuthorIdent = -1;
     int32_t AuthorBoldItalic = -1; // bit 1 bold, bit 16 italic
 

@@ -13,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include "app/run_state.h"
-#include "fb2/conversion.h"
 #include "support/test_util.h"
 #include "support/zip_maker.h"
 #include "text/codecs.h"
@@ -45,10 +44,8 @@ protected:
 
     // Detection on a new conversion, as each conversion starts.
     int Detect(const std::string& path) {
-        cv = std::make_unique<fb2::Conversion>(printed);
         run.inputPath = path;
-        DetectInput(*cv, run);
-        return cv->errorCode;
+        return DetectInput(run, reader);
     }
 
     // Private folders left in the temporary folder.
@@ -60,8 +57,7 @@ protected:
 
     ScratchDir files_;
     ScratchDir temp_;
-    StringSink printed;
-    std::unique_ptr<fb2::Conversion> cv;
+    std::unique_ptr<TUnicodeFileReader> reader;
     RunState run;
 };
 
@@ -89,7 +85,7 @@ TEST_F(InputDetection, BadInputsGiveTheirErrorCodes) {
     };
     for (const auto& [name, code] : cases) {
         EXPECT_EQ(Detect(files_.file(name)), code) << name;
-        EXPECT_EQ(cv->reader, nullptr) << name;
+        EXPECT_EQ(reader, nullptr) << name;
         RemoveWorkFiles(run);
         EXPECT_EQ(LeftoverFolders(), 0) << name;
     }
@@ -110,8 +106,8 @@ TEST_F(InputDetection, ArchiveMemberInsideAFolderIsExtractedPrivately) {
     const std::string first = run.privateTempDir;
     EXPECT_EQ(first.rfind(run.tempFolder + "tavorin-", 0), 0u) << first;
     EXPECT_EQ(run.workFilePath, first + "/forLRFconversion");
-    ASSERT_NE(cv->reader, nullptr);
-    EXPECT_EQ(cv->reader->ReadChars(5), u"<?xml");
+    ASSERT_NE(reader, nullptr);
+    EXPECT_EQ(reader->ReadChars(5), u"<?xml");
 
     // A second conversion at the same time gets a folder of its own.
     run.privateTempDir.clear();
@@ -174,8 +170,8 @@ TEST_F(InputDetection, EncodingsAreReadAsDeclaredOrAsTheirBytesShow) {
         const std::string path = files_.file("book.fb2");
         WriteFileText(path, file);
         ASSERT_EQ(Detect(path), 0) << file;
-        ASSERT_NE(cv->reader, nullptr);
-        const WString text = cv->reader->ReadToStr("\x7F", true, false);  // the whole rest
+        ASSERT_NE(reader, nullptr);
+        const WString text = reader->ReadToStr("\x7F", true, false);  // the whole rest
         const size_t at = text.find(u"<p>") + 3;
         EXPECT_EQ(text.substr(at, text.find(u"</p>") - at), decoded) << file;
     }

@@ -13,21 +13,23 @@
 
 namespace tavorin::fb2::test {
 
-void BodyTest::SetUp() { DefineStyles(cv); }
+void ConversionTest::DefineBookStyles() {
+    settings = CompleteStyleTable(settings);
+    cv.styles = DefineStyles(settings, store, console);
+}
 
 void BodyTest::OpenReader(const std::string& fb2) {
     const std::string path = scratch_.file("book.fb2");
     tavorin::test::WriteFileText(path, fb2);
-    cv.reader = std::make_unique<TUnicodeFileReader>(path, std::make_unique<TUTF8Codec>());
+    reader = std::make_unique<TUnicodeFileReader>(path, std::make_unique<TUTF8Codec>());
+    cv.reader = reader.get();
 }
 
 void BodyTest::ConvertBodies(const std::string& fb2) {
     OpenReader(fb2);
     WString tag;
     while (ReadTag(*cv.reader, tag)) {
-        if (!Contains(tag, u"<body")) continue;
-        if (Contains(tag, u"notes")) StartNotesBody(cv);
-        ConvertElement(cv, 0, tag);
+        if (Contains(tag, u"<body")) ConvertBody(cv, tag);
     }
 }
 

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -29,16 +31,31 @@ inline void PrintTo(const BlockView& block, std::ostream* out) {
 
 class ConversionTest : public ::testing::Test {
 protected:
-    // A new conversion that keeps the settings of the one before.
-    void StartOver() { cv = Conversion(printed, cv.settings); }
+    // A new conversion with an empty store that keeps the settings and the reader.
+    void StartOver() {
+        store = {};
+        console = Console{printed};
+        conversion_.emplace(settings, store, console, reader.get());
+    }
+    // Completes the style table and builds the styles, as a book does first.
+    void DefineBookStyles();
 
     StringSink printed;
-    Conversion cv{printed};
+    ConversionSettings settings = BuiltInSettings();
+    lrf::ObjectStore store;
+    Console console{printed};
+    std::unique_ptr<TUnicodeFileReader> reader;
+
+private:
+    std::optional<Conversion> conversion_{std::in_place, settings, store, console};
+
+protected:
+    Conversion& cv = *conversion_;
 };
 
 class BodyTest : public ConversionTest {
 protected:
-    void SetUp() override;
+    void SetUp() override { DefineBookStyles(); }
 
     // Writes the FB2 text to a file and converts every body in it.
     void ConvertBodies(const std::string& fb2);

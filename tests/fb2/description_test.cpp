@@ -21,9 +21,8 @@ void ReadDescription(Conversion& cv, const std::string& fb2) {
     tavorin::test::ScratchDir dir;
     const std::string path = dir.file("book.fb2");
     tavorin::test::WriteFileText(path, fb2);
-    cv.reader = std::make_unique<TUnicodeFileReader>(path, std::make_unique<TUTF8Codec>());
-    ReadDescription(cv);
-    cv.reader.reset();
+    TUnicodeFileReader reader(path, std::make_unique<TUTF8Codec>());
+    ReadDescription(cv.description, reader, cv.settings);
 }
 
 std::string Book(const std::string& titleInfo, const std::string& rest = "") {
@@ -176,8 +175,8 @@ TEST_F(DescriptionTest, OrderAndInitialsSettingsShapeTitleAndAuthor) {
         {0, 0, 1, u"Night &amp; Day (nw2)", u"I. Petrov,  (Bob), A. Smith"},
     };
     for (const auto& c : cases) {
-        cv = Conversion(printed);
-        cv.settings.Order = {c.titleOrder, c.authorOrder, static_cast<uint8_t>(c.initials)};
+        StartOver();
+        settings.Order = {c.titleOrder, c.authorOrder, static_cast<uint8_t>(c.initials)};
         ReadDescription(cv, kFullBook);
         EXPECT_EQ(d.MetaTitle, c.title) << c.titleOrder << c.authorOrder << c.initials;
         EXPECT_EQ(d.MetaAuthor, c.author) << c.titleOrder << c.authorOrder << c.initials;
@@ -186,7 +185,7 @@ TEST_F(DescriptionTest, OrderAndInitialsSettingsShapeTitleAndAuthor) {
 }
 
 TEST_F(DescriptionTest, TransliterationAppliesToTitleAndAuthor) {
-    cv.settings.General.Translit = 1;
+    settings.General.Translit = 1;
     ReadDescription(cv, Book(
         "<author><first-name>Фёдор</first-name><last-name>Достоевский</last-name></author>"
         "<book-title>&#1025;лка и α Дом</book-title>"));
@@ -214,7 +213,7 @@ TEST_F(DescriptionTest, IndentedValuesShowAsAReaderShowsThem) {
 }
 
 TEST_F(DescriptionTest, MissingValuesLeaveEmptyMetadata) {
-    cv.settings.Order.TitleOrder = 1;
+    settings.Order.TitleOrder = 1;
     ReadDescription(cv, Book("<book-title>Alone</book-title>"));
     EXPECT_EQ(Page().find("Authors: "), std::string::npos);
     EXPECT_EQ(d.MetaTitle, u"Alone");  // no series tag before it
@@ -237,7 +236,7 @@ TEST_F(DescriptionTest, SeriesTagTakesTheFirstLetterOfEachWord) {
         {"Ab c", u"(a2)"},  // the last character is never taken as a word start
     };
     for (const auto& c : cases) {
-        cv = Conversion(printed);
+        StartOver();
         ReadDescription(cv, Book(std::string("<sequence name=\"") + c.name + "\" number=\"2\"/>"));
         EXPECT_EQ(d.SeriesTag, c.tag) << c.name;
     }

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "body_fixture.h"
-#include "fb2/conversion_state.h"
 #include "fb2/notes.h"
 #include "fb2/pages.h"
 #include "lrf/store/object_store.h"
@@ -56,15 +55,15 @@ TEST_F(BodyTest, ElementsAreReadByTheirNames) {
     };
     for (const ElementCase& c : cases) {
         StartOver();
-        StartPage(cv, u"");
+        StartPage(cv.cursor, store, console, settings);
         ConvertBodies(std::string("<body><section>") + c.section + "</section></body>");
         EXPECT_EQ(TextBlocks(), c.expected) << c.what;
     }
 }
 
 TEST_F(BodyTest, SectionsWithAttributesNestAndTheirTitlesAreChapters) {
-    for (int i = 0; i < 3; ++i) StartPage(cv, u"");
-    cv.body.FirstTitlePending = false;
+    for (int i = 0; i < 3; ++i) StartPage(cv.cursor, store, console, settings);
+    cv.cursor.FirstTitlePending = false;
     ConvertBodies("<body><section id=\"c1\" xml:lang=\"en\"><title><p>One</p></title><p>a</p>"
                   "<section id='c2'><title><p>Two</p></title><p>b</p></section><p>c</p></section>"
                   "<section><title><p>Three</p></title></section></body>");
@@ -75,17 +74,17 @@ TEST_F(BodyTest, SectionsWithAttributesNestAndTheirTitlesAreChapters) {
     EXPECT_EQ(titles, (std::vector<std::string>{"bc1 <Bold><P>One</P></Bold><CR/>",
                                                 "bc2 <Bold><P>Two</P></Bold><CR/>",
                                                 "b13 <Bold><P>Three</P></Bold><CR/>"}));
-    ASSERT_EQ(cv.body.TocEntries.size(), 3u);
-    EXPECT_EQ(U8(cv.body.TocEntries[1]), " refpage=\"p3\" refobj=\"bc2\" |   <P>Two</P>");
-    EXPECT_EQ(cv.body.SectionDepth, -1);
-    EXPECT_EQ(cv.body.PageCounter, 5);  // top-level titles start pages, the nested one does not
+    ASSERT_EQ(cv.contents.TocEntries.size(), 3u);
+    EXPECT_EQ(U8(cv.contents.TocEntries[1]), " refpage=\"p3\" refobj=\"bc2\" |   <P>Two</P>");
+    EXPECT_EQ(cv.cursor.SectionDepth, -1);
+    EXPECT_EQ(cv.cursor.PageCounter, 5);  // top-level titles start pages, the nested one does not
 }
 
 TEST_F(BodyTest, LinksToMissingTargetsAreReportedOnce) {
-    StartPage(cv, u"");
+    StartPage(cv.cursor, store, console, settings);
     ConvertBodies("<body><section><p><a l:href='#gone'>1</a> <a l:href=\"#gone\">2</a> <a l:href='#v'>3</a></p>"
                   "<poem><stanza><v id='v'>Verse</v></stanza></poem></section></body>");
-    ResolveAnchors(cv);
+    ResolveAnchors(cv.links, store, console);
     const std::string console = printed.text();
     EXPECT_EQ(console, "\nError: Link target not found: gone\n");
     // The verse is a target although it starts no block of its own.

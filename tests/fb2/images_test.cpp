@@ -19,8 +19,8 @@ namespace {
 class Images : public test::ConversionTest {
 protected:
     void SetUp() override {
-        cv.settings.PageLayout.Top = cv.settings.PageLayout.Left = 0;
-        cv.settings.PageLayout.Right = cv.settings.PageLayout.Bottom = 0;
+        settings.PageLayout.Top = settings.PageLayout.Left = 0;
+        settings.PageLayout.Right = settings.PageLayout.Bottom = 0;
     }
 
     void RegisterImage(const WString& id, int width, int height) {
@@ -36,7 +36,7 @@ protected:
     Placement Place(const WString& ref) {
         cv.body.ImageRef = ref;
         Placement p;
-        p.attributes = ImageBlockAttributes(cv, p.x, p.y);
+        p.attributes = ImageBlockAttributes(cv.images, store, settings, cv.cursor, cv.body.ImageRef, cv.description.CoverImageId, p.x, p.y);
         return p;
     }
 };
@@ -44,7 +44,7 @@ protected:
 TEST_F(Images, CoverFillsTheScreenWhenAdjusted) {
     RegisterImage(u"cover", 600, 800);
     cv.description.CoverImageId = u"cover";
-    cv.body.PageCounter = 1;
+    cv.cursor.PageCounter = 1;
 
     Placement p = Place(u"cover");
     EXPECT_EQ(p.attributes,
@@ -53,7 +53,7 @@ TEST_F(Images, CoverFillsTheScreenWhenAdjusted) {
     EXPECT_EQ(p.x, 9);
     EXPECT_EQ(p.y, 0);
 
-    cv.settings.General.CoverImageAdjust = 0;
+    settings.General.CoverImageAdjust = 0;
     p = Place(u"cover");
     EXPECT_EQ(p.attributes,
               u" x0=\"0\" y0=\"0\" x1=\"600\" y1=\"800\" xsize=\"600\" ysize=\"800\" blockwidth=\"600\" "
@@ -62,7 +62,7 @@ TEST_F(Images, CoverFillsTheScreenWhenAdjusted) {
     EXPECT_EQ(p.y, -23);
 
     // A wide cover is fitted to the width and centred vertically.
-    cv.settings.General.CoverImageAdjust = 1;
+    settings.General.CoverImageAdjust = 1;
     RegisterImage(u"wide", 1200, 600);
     cv.description.CoverImageId = u"wide";
     p = Place(u"wide");
@@ -73,7 +73,7 @@ TEST_F(Images, CoverFillsTheScreenWhenAdjusted) {
 
 TEST_F(Images, BodyImageIsCentredAcrossThePage) {
     RegisterImage(u"pic", 300, 200);
-    cv.body.PageCounter = 5;
+    cv.cursor.PageCounter = 5;
     Placement p = Place(u"pic");
     EXPECT_EQ(p.attributes,
               u" x0=\"0\" y0=\"0\" x1=\"300\" y1=\"200\" xsize=\"300\" ysize=\"200\" blockwidth=\"300\" "
@@ -81,8 +81,8 @@ TEST_F(Images, BodyImageIsCentredAcrossThePage) {
     EXPECT_EQ(p.x, 142);
     EXPECT_EQ(p.y, 0);
 
-    cv.settings.PageLayout.Left = 10;
-    cv.settings.PageLayout.Right = 21;
+    settings.PageLayout.Left = 10;
+    settings.PageLayout.Right = 21;
     EXPECT_EQ(Place(u"pic").x, 126);  // 126.5 rounds to even
 
     p = Place(u"absent");
@@ -94,15 +94,15 @@ TEST_F(Images, BodyImageIsCentredAcrossThePage) {
 TEST_F(Images, ImageInASectionWithAnIdIsNamedByTheId) {
     RegisterImage(u"pic", 300, 200);
     lrf::BuildPage(cv.store, cv.console, u"pagestyle=\"ps_gen\" objid=\"p0\"");
-    cv.body.PageCounter = 1;
-    cv.body.BlockCounter = 7;
-    RegisterButton(cv, u" objid=\"bf_sec1\"");
-    RegisterButton(cv, u" objid=\"br_sec1\" refpage=\"p0\" refobj=\"b1\"");
+    cv.cursor.PageCounter = 1;
+    cv.cursor.BlockCounter = 7;
+    RegisterButton(cv.links, store, u" objid=\"bf_sec1\"");
+    RegisterButton(cv.links, store, u" objid=\"br_sec1\" refpage=\"p0\" refobj=\"b1\"");
 
     cv.body.ImageRef = u"pic";
     cv.body.PendingId = u"sec1";
     WString text = u"aaaaaaaaaaaaa";
-    ResolvePendingTarget(cv, text);
+    ResolvePendingTarget(store, cv.links, cv.cursor, settings.References, cv.body.PendingId, text);
     EmitImageBlock(cv);
 
     ASSERT_EQ(cv.store.imageBlocks.size(), 1u);
@@ -114,7 +114,7 @@ TEST_F(Images, ImageInASectionWithAnIdIsNamedByTheId) {
     EXPECT_EQ(cv.store.inlines.size(), 1u);  // the block space of the centring
     EXPECT_EQ(cv.store.buttons[0].refObj, "sec1");  // the link lands on the image block
     EXPECT_TRUE(cv.body.PendingId.empty());
-    EXPECT_EQ(cv.body.BlockCounter, 8);
+    EXPECT_EQ(cv.cursor.BlockCounter, 8);
 
     // Without an id the block is named by its number, again without "b".
     EmitImageBlock(cv);
@@ -152,7 +152,7 @@ TEST_F(Images, FrontPageNeedsACoverIdAndSomeImage) {
 TEST_F(Images, ImageReferenceByEitherHrefSpelling) {
     RegisterImage(u"pic", 300, 200);
     lrf::BuildPage(cv.store, cv.console, u"pagestyle=\"ps_gen\" objid=\"p0\"");
-    cv.body.PageCounter = 1;
+    cv.cursor.PageCounter = 1;
     PlaceImage(cv, u"<image l:href=\"#pic\"/>");
     PlaceImage(cv, u"<image xlink:href=\"#pic\"/>");
     PlaceImage(cv, u"<image alt=\"none\"/>");

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "body_fixture.h"
-#include "fb2/conversion_state.h"
 #include "fb2/inline_markup.h"
 #include "fb2/pages.h"
 #include "lrf/store/object_store.h"
@@ -18,7 +17,7 @@ protected:
     // The markup of one main-body paragraph, from a fresh store.
     std::string ConvertParagraph(const std::string& paragraph) {
         StartOver();
-        StartPage(cv, u"");
+        StartPage(cv.cursor, store, console, settings);
         ConvertBodies("<body><section>" + paragraph + "</section></body>");
         const std::vector<BlockView> blocks = TextBlocks();
         return blocks.empty() ? std::string() : blocks.back().text;
@@ -43,9 +42,9 @@ TEST_F(InlineTest, InternalLinkTakesTheReferenceLook) {
          open + "<Sup><EmpLine emplineposition=\"after\" emplinetype=\"double\">[1]</EmpLine></Sup></CharButton>"},
     };
     for (const Case& c : cases) {
-        cv.settings.References.RefSuperScript = c.superScript;
-        cv.settings.References.RefStyle = c.style;
-        cv.settings.References.RefUnderLine = c.underLine;
+        settings.References.RefSuperScript = c.superScript;
+        settings.References.RefStyle = c.style;
+        settings.References.RefUnderLine = c.underLine;
         EXPECT_EQ(ConvertParagraph(kNoteLink), "<P>Go " + c.button + "</P><CR/>")
             << "style " << c.style << " line " << c.underLine;
     }
@@ -93,13 +92,13 @@ TEST_F(InlineTest, AnchorParagraphs) {
     EXPECT_EQ(ConvertParagraph("<p id=\"x\">Here</p>"),
               "<P><CharButton refobj=\"br_x\"><EmpLine emplineposition=\"after\" emplinetype=\"dotted\">"
               "</EmpLine></CharButton>Here</P><CR/>");
-    ASSERT_EQ(cv.body.Anchors.size(), 1u);
-    EXPECT_EQ(cv.body.Anchors[0].id, u"x");
-    EXPECT_EQ(cv.body.Anchors[0].page, 0);
-    EXPECT_EQ(cv.body.Anchors[0].block, 0);
+    ASSERT_EQ(cv.links.Anchors.size(), 1u);
+    EXPECT_EQ(cv.links.Anchors[0].id, u"x");
+    EXPECT_EQ(cv.links.Anchors[0].page, 0);
+    EXPECT_EQ(cv.links.Anchors[0].block, 0);
 
     EXPECT_EQ(ConvertParagraph("<p xml:lang=\"en\">Hi</p>"), "<P>Hi</P><CR/>");
-    EXPECT_TRUE(cv.body.Anchors.empty());
+    EXPECT_TRUE(cv.links.Anchors.empty());
 }
 
 TEST(ReplacementTable, AnnotationText) {
@@ -135,9 +134,9 @@ namespace {
 // page: also when the link ends a chapter (the next blocks made are the new
 // page's running footers) and when that block is named by a section id.
 TEST_F(BodyTest, ReturnButtonsLandOnTheBlockOfTheLink) {
-    StartPage(cv, u"");
-    cv.body.FirstTitlePending = false;
-    cv.body.PageCounter = 4;  // past the title pages
+    StartPage(cv.cursor, store, console, settings);
+    cv.cursor.FirstTitlePending = false;
+    cv.cursor.PageCounter = 4;  // past the title pages
     ConvertBodies("<body><section><title><p>One</p></title><p>Go <a l:href=\"#n1\">1</a></p></section>"
                   "<section id=\"s2\"><title><p>Two</p></title></section>"
                   "<section><title><p>Three</p></title><p>Back <a l:href=\"#n2\">2</a></p></section>"

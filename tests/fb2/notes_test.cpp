@@ -19,15 +19,15 @@ protected:
 
     // The button pair that the inline markup registers for a link to `id`.
     void RegisterLink(const WString& id, int page, int block) {
-        RegisterButton(cv, u" objid=\"bf_" + id + u"\"");
-        RegisterButton(cv, u" objid=\"br_" + id + u"\" refpage=\"p" + ToWString(page) + u"\" refobj=\"b" +
+        RegisterButton(cv.links, store, u" objid=\"bf_" + id + u"\"");
+        RegisterButton(cv.links, store, u" objid=\"br_" + id + u"\" refpage=\"p" + ToWString(page) + u"\" refobj=\"b" +
                        ToWString(block) + u"\"");
     }
 
     // The text of the first block of the element with `id`, as emitted.
     WString EmitTarget(const WString& id, WString text) {
         cv.body.PendingId = id;
-        ResolvePendingTarget(cv, text);
+        ResolvePendingTarget(store, cv.links, cv.cursor, settings.References, cv.body.PendingId, text);
         return text;
     }
 
@@ -41,13 +41,13 @@ protected:
 TEST_F(Notes, OnlyTheFirstLinkToANoteGetsItsTarget) {
     RegisterLink(u"n1", 1, 5);
     RegisterLink(u"n1", 2, 9);
-    cv.body.PageCounter = 4;
+    cv.cursor.PageCounter = 4;
 
     EXPECT_EQ(EmitTarget(u"n1", u"<P>Note</P><CR/>"),
               u"<P><CharButton refobj=\"br_n1\"><EmpLine emplineposition=\"after\" emplinetype=\"dotted\">Note"
               u"</EmpLine></CharButton></P>");
-    NoteTargetEmitted(cv, u"n1", "bn1", 3);
-    ResolveAnchors(cv);
+    NoteTargetEmitted(cv.links, store, u"n1", "bn1", 3);
+    ResolveAnchors(cv.links, store, console);
 
     ExpectTarget(0, "p3", "bn1");
     ExpectTarget(1, "p1", "b5");  // return buttons keep their link's place
@@ -57,28 +57,28 @@ TEST_F(Notes, OnlyTheFirstLinkToANoteGetsItsTarget) {
 
 TEST_F(Notes, AnchorParagraphIsReachedAtTheEnd) {
     RegisterLink(u"x", 0, 1);
-    cv.body.PageCounter = 7;  // the paragraph is read on page 6, in block 42
-    cv.body.BlockCounter = 42;
-    AddAnchor(cv, u"x");
+    cv.cursor.PageCounter = 7;  // the paragraph is read on page 6, in block 42
+    cv.cursor.BlockCounter = 42;
+    AddAnchor(cv.links, cv.cursor, u"x");
     ExpectTarget(0, "", "");
-    ResolveAnchors(cv);
+    ResolveAnchors(cv.links, store, console);
     ExpectTarget(0, "p6", "b42");
 }
 
 TEST_F(Notes, LinkBackToAnEarlierSectionIsReached) {
     // The section is emitted before any link names it: a plain block.
     EXPECT_EQ(EmitTarget(u"ch1", u"<P>Chapter</P>"), u"<P>Chapter</P>");
-    NoteTargetEmitted(cv, u"ch1", "bch1", 2);
+    NoteTargetEmitted(cv.links, store, u"ch1", "bch1", 2);
     RegisterLink(u"ch1", 7, 30);
-    ResolveAnchors(cv);
+    ResolveAnchors(cv.links, store, console);
     ExpectTarget(0, "p2", "bch1");
 }
 
 TEST_F(Notes, UnlinkedSectionsAndUnknownIdsChangeNothing) {
     RegisterLink(u"ghost", 0, 1);
     EXPECT_EQ(EmitTarget(u"s9", u"<P>Plain</P><CR/>"), u"<P>Plain</P><CR/>");
-    NoteTargetEmitted(cv, u"s9", "bs9", 0);
-    ResolveAnchors(cv);
+    NoteTargetEmitted(cv.links, store, u"s9", "bs9", 0);
+    ResolveAnchors(cv.links, store, console);
     ExpectTarget(0, "", "");
 }
 
@@ -98,19 +98,19 @@ TEST_F(Notes, ReturnLinkKeepsParagraphsApart) {
 }
 
 TEST_F(Notes, NoteLinkLookAppliesInTheNotesBody) {
-    cv.settings.References.RefNUnderLine = 1;
+    settings.References.RefNUnderLine = 1;
     RegisterLink(u"n1", 0, 1);
-    cv.body.InNotesBody = true;
+    cv.cursor.InNotesBody = true;
     EXPECT_NE(EmitTarget(u"n1", u"<P>Note</P>").find(u"emplinetype=\"solid\""), WString::npos);
 }
 
 TEST_F(Notes, NotesBodyStartsAPageWithoutHeaders) {
-    StartNotesBody(cv);
+    StartNotesBody(cv.cursor, store, console, settings);
     ASSERT_EQ(cv.store.pages.size(), 1u);
     EXPECT_EQ(cv.store.pages[0].oddHeader, "");
-    EXPECT_EQ(cv.body.PageCounter, 1);
-    EXPECT_FALSE(cv.body.InMainBody);
-    EXPECT_TRUE(cv.body.InNotesBody);
+    EXPECT_EQ(cv.cursor.PageCounter, 1);
+    EXPECT_FALSE(cv.cursor.InMainBody);
+    EXPECT_TRUE(cv.cursor.InNotesBody);
 }
 
 }  // namespace

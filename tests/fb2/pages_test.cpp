@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "body_fixture.h"
-#include "fb2/conversion_state.h"
 #include "fb2/description.h"
 #include "fb2/pages.h"
 #include "lrf/store/object_store.h"
@@ -28,19 +27,19 @@ TEST(TocText, ReducesATitleToOneLine) {
 
 TEST_F(BodyTest, RunningTextsAreCutToTheLine) {
     const WString title = u"<P>The long journey of a hero across the seven seas and beyond!</P><CR/>";
-    EXPECT_EQ(U8(RunningPartText(cv, kRunningFooter, title, true)),
+    EXPECT_EQ(U8(RunningPartText(settings, kRunningFooter, title, true)),
               "<P><Italic>The long journey of a hero across the ...</Italic></P>");
-    EXPECT_EQ(U8(RunningPartText(cv, kRunningFooter, title, false)),
+    EXPECT_EQ(U8(RunningPartText(settings, kRunningFooter, title, false)),
               "<P><Italic>The long journey of a hero across the seven seas...</Italic></P>");
     const WString entity = u"<P>" + WString(44, u'x') + u" &amp; more words here</P>";
-    EXPECT_EQ(U8(RunningPartText(cv, kRunningHeader, entity, false)), "<P><Italic>" + std::string(44, 'x') + " ...</Italic></P>");
+    EXPECT_EQ(U8(RunningPartText(settings, kRunningHeader, entity, false)), "<P><Italic>" + std::string(44, 'x') + " ...</Italic></P>");
 }
 
 TEST_F(BodyTest, TopLevelSectionsStartPagesAfterTheFirst) {
     cv.description.ShortAuthors = u"A. Author";
     cv.description.BookTitle = u"Book";
-    BuildHeaderFooterSources(cv);
-    for (int i = 0; i < 3; ++i) StartPage(cv, u"");  // cover, title and annotation pages
+    BuildHeaderFooterSources(cv.running, cv.description, settings);
+    for (int i = 0; i < 3; ++i) StartPage(cv.cursor, store, console, settings);  // cover, title and annotation pages
     ConvertBodies("<body><title><p>Book</p></title>"
                   "<section><title><p>One</p></title><p>1</p></section>"
                   "<section><title><p>Two</p></title><p>2</p></section>"
@@ -58,7 +57,7 @@ TEST_F(BodyTest, TopLevelSectionsStartPagesAfterTheFirst) {
     ASSERT_EQ(blocks.size(), 16u);
     EXPECT_EQ(blocks[0].text, "<P><Italic>A. Author, \"Book\"</Italic></P>");
     EXPECT_EQ(blocks[8].text, "<P><Italic>Two</Italic></P>");
-    EXPECT_EQ(cv.body.TocEntries, (std::vector<WString>{u" refpage=\"p2\" refobj=\"b6\" |<P>One</P>",
+    EXPECT_EQ(cv.contents.TocEntries, (std::vector<WString>{u" refpage=\"p2\" refobj=\"b6\" |<P>One</P>",
                                                        u" refpage=\"p3\" refobj=\"b10\" |<P>Two</P>",
                                                        u" refpage=\"p4\" refobj=\"b14\" |<P>Three</P>"}));
 }
@@ -66,22 +65,22 @@ TEST_F(BodyTest, TopLevelSectionsStartPagesAfterTheFirst) {
 TEST_F(BodyTest, NestedTitlesStartPagesOnlyWhenAsked) {
     for (const uint8_t pageAtSubtitles : {0, 1}) {
         StartOver();
-        cv.settings.General.PageAtSubtitles = pageAtSubtitles;
-        for (int i = 0; i < 4; ++i) StartPage(cv, u"");
-        cv.body.FirstTitlePending = false;
+        settings.General.PageAtSubtitles = pageAtSubtitles;
+        for (int i = 0; i < 4; ++i) StartPage(cv.cursor, store, console, settings);
+        cv.cursor.FirstTitlePending = false;
         ConvertBodies("<body><section><title><p>A</p></title>"
                       "<section><title><p>B</p></title><p>x</p></section></section></body>");
-        EXPECT_EQ(cv.body.PageCounter, 5 + pageAtSubtitles);
-        ASSERT_EQ(cv.body.TocEntries.size(), 2u);
-        EXPECT_TRUE(EndsWith(cv.body.TocEntries[1], u" |   <P>B</P>"));
+        EXPECT_EQ(cv.cursor.PageCounter, 5 + pageAtSubtitles);
+        ASSERT_EQ(cv.contents.TocEntries.size(), 2u);
+        EXPECT_TRUE(EndsWith(cv.contents.TocEntries[1], u" |   <P>B</P>"));
     }
 }
 
 TEST_F(BodyTest, NotesTitlesStartNoPageAndNoTocEntry) {
-    StartPage(cv, u"");
+    StartPage(cv.cursor, store, console, settings);
     ConvertBodies("<body name=\"notes\"><section><title><p>1</p></title><p>Note text</p></section></body>");
-    EXPECT_EQ(cv.body.PageCounter, 2);
-    EXPECT_TRUE(cv.body.TocEntries.empty());
+    EXPECT_EQ(cv.cursor.PageCounter, 2);
+    EXPECT_TRUE(cv.contents.TocEntries.empty());
     EXPECT_EQ(TextBlocks(), (Blocks{{"b0", "ts_refer", "<P>1</P><CR/>"}, {"b1", "ts_note", "<P>Note text</P><CR/>"}}));
 }
 

@@ -62,14 +62,14 @@ TEST_F(StylesTest, BuiltInSettingsGiveTheArithmeticOfEveryStyle) {
         {15, "cite", "head", "90", "400", "18", "32", "90", "0", "583", "20", "0", "0", "horz-adjustable", -1},
         {16, "refer", "center", "80", "400", "16", "0", "80", "0", "583", "0", "0", "0", "horz-adjustable", -1},
     };
-    DefineStyles(cv);
+    DefineBookStyles();
     for (const StyleRow& row : rows) {
         SCOPED_TRACE(row.kind);
-        TStyleSettings& style = Style(cv.settings, static_cast<StyleKind>(row.kind));
+        TStyleSettings& style = Style(settings, static_cast<StyleKind>(row.kind));
         EXPECT_EQ(style.Label, row.label);
-        EXPECT_EQ(style.SideMargin, row.sideMarginField);
+        EXPECT_EQ(cv.styles.SideMargin[static_cast<size_t>(row.kind)], row.sideMarginField);
         WString text, block;
-        StyleAttributes(cv, style, text, block);
+        StyleAttributes(settings.PageLayout, style, text, block);
         EXPECT_TRUE(StartsWith(text, u"  stylelabel=\"ts_" + Widen(row.label) + u"\""));
         EXPECT_EQ(Attr(text, "align"), row.align);
         EXPECT_EQ(Attr(text, "fontsize"), row.fontsize);
@@ -88,48 +88,48 @@ TEST_F(StylesTest, BuiltInSettingsGiveTheArithmeticOfEveryStyle) {
         EXPECT_EQ(Attr(block, "blockrule"), row.blockrule);
     }
     WString text, block;
-    StyleAttributes(cv, Style(cv.settings, StyleKind::kBody), text, block);
+    StyleAttributes(settings.PageLayout, Style(settings, StyleKind::kBody), text, block);
     EXPECT_EQ(Attr(text, "fontfacename"), "Dutch801 Rm BT Roman");
 }
 
 TEST_F(StylesTest, WordSpaceFollowsTheBodyAndZeroFallsBackToTheFontSize) {
-    Style(cv.settings, StyleKind::kBody).WordSpace = 0;
-    Style(cv.settings, StyleKind::kAnnotation).WordSpace = 10;  // annotation, cite and refer keep their own
-    Style(cv.settings, StyleKind::kAnnotation).FontSize = 125;
-    Style(cv.settings, StyleKind::kTitle).FontSize = 125;
-    DefineStyles(cv);
-    EXPECT_EQ(Style(cv.settings, StyleKind::kHeaderOdd).WordSpace, 0);
-    EXPECT_EQ(Style(cv.settings, StyleKind::kAnnotation).WordSpace, 10);
+    Style(settings, StyleKind::kBody).WordSpace = 0;
+    Style(settings, StyleKind::kAnnotation).WordSpace = 10;  // annotation, cite and refer keep their own
+    Style(settings, StyleKind::kAnnotation).FontSize = 125;
+    Style(settings, StyleKind::kTitle).FontSize = 125;
+    DefineBookStyles();
+    EXPECT_EQ(Style(settings, StyleKind::kHeaderOdd).WordSpace, 0);
+    EXPECT_EQ(Style(settings, StyleKind::kAnnotation).WordSpace, 10);
 
     WString text, block;
-    StyleAttributes(cv, Style(cv.settings, StyleKind::kTitle), text, block);
+    StyleAttributes(settings.PageLayout, Style(settings, StyleKind::kTitle), text, block);
     EXPECT_EQ(Attr(text, "wordspace"), "25");  // round(125 / 10 * 2)
-    StyleAttributes(cv, Style(cv.settings, StyleKind::kAnnotation), text, block);
+    StyleAttributes(settings.PageLayout, Style(settings, StyleKind::kAnnotation), text, block);
     EXPECT_EQ(Attr(text, "wordspace"), "12");  // 12.5 rounds to even
     EXPECT_EQ(Attr(text, "parindent"), "30");  // 12 * 2 * 125 / 100
 }
 
 TEST_F(StylesTest, PageMarginsAndUnequalBlockMarginsNarrowTheBlock) {
-    cv.settings.PageLayout.Left = 10;
-    cv.settings.PageLayout.Right = 20;
+    settings.PageLayout.Left = 10;
+    settings.PageLayout.Right = 20;
     const struct {
         int left, right;
         const char* width;
         int sideMarginField;
     } cases[] = {{-1, 25, "528", -1}, {40, 30, "483", 40}, {15, 15, "553", -1}};
     for (const auto& c : cases) {
-        TStyleSettings style = Style(cv.settings, StyleKind::kBody);
+        TStyleSettings style = Style(settings, StyleKind::kBody);
         style.MarginLeft = c.left;
         style.MarginRight = c.right;
         WString text, block;
-        StyleAttributes(cv, style, text, block);
+        StyleAttributes(settings.PageLayout, style, text, block);
         EXPECT_EQ(Attr(block, "blockwidth"), c.width) << c.left << " " << c.right;
-        EXPECT_EQ(style.SideMargin, c.sideMarginField) << c.left << " " << c.right;
+        EXPECT_EQ(BlockSpaceMargin(style), c.sideMarginField) << c.left << " " << c.right;
     }
 }
 
 TEST_F(StylesTest, RegistersBlockStyleBeforeTextStyleInTheFixedOrder) {
-    DefineStyles(cv);
+    DefineBookStyles();
     const lrf::ObjectStore& store = cv.store;
     ASSERT_EQ(store.pageStyles.size(), 2u);
     EXPECT_EQ(store.pageStyles[0].styleLabel, "ps_front");
@@ -152,25 +152,25 @@ TEST_F(StylesTest, RegistersBlockStyleBeforeTextStyleInTheFixedOrder) {
 }
 
 TEST_F(StylesTest, HiddenHeaderGivesItsHeightToTheTextAndRuleLinesAreStored) {
-    EXPECT_EQ(Attr(PageStyleAttributes(cv, cv.settings.PageLayout), "textheight"), "684");
-    cv.settings.HeaderFooter.HeaderShow = 0;
-    const WString page = PageStyleAttributes(cv, cv.settings.PageLayout);
+    EXPECT_EQ(Attr(PageStyleAttributes(settings.HeaderFooter, settings.PageLayout), "textheight"), "684");
+    settings.HeaderFooter.HeaderShow = 0;
+    const WString page = PageStyleAttributes(settings.HeaderFooter, settings.PageLayout);
     EXPECT_EQ(Attr(page, "headheight"), "0");
     EXPECT_EQ(Attr(page, "headsep"), "0");
     EXPECT_EQ(Attr(page, "textheight"), "719");
 
-    DefineStyles(cv);
-    EXPECT_EQ(cv.body.HeaderRuleLine, u" xl0=\"5\" yl0=\"28\" xl1=\"579\" yl1=\"28\" lw=\"1\" lc=\"127\" lt=\"3\"");
-    EXPECT_EQ(cv.body.FooterRuleLine, u" xl0=\"5\" yl0=\"1\" xl1=\"579\" yl1=\"1\" lw=\"1\" lc=\"127\" lt=\"3\"");
+    BuildHeaderFooterSources(cv.running, cv.description, settings);
+    EXPECT_EQ(cv.running.HeaderRuleLine, u" xl0=\"5\" yl0=\"28\" xl1=\"579\" yl1=\"28\" lw=\"1\" lc=\"127\" lt=\"3\"");
+    EXPECT_EQ(cv.running.FooterRuleLine, u" xl0=\"5\" yl0=\"1\" xl1=\"579\" yl1=\"1\" lw=\"1\" lc=\"127\" lt=\"3\"");
 }
 
 TEST_F(StylesTest, ExternalFontNamesTheFaceAndIsRegisteredOnce) {
-    Style(cv.settings, StyleKind::kBody).ExternalFontFile = "/fonts/a.ttf|My Font|";
-    Style(cv.settings, StyleKind::kCite).ExternalFontFile = "/fonts/b.ttf|My Font|";
-    Style(cv.settings, StyleKind::kNote).ExternalFontFile = "/fonts/c.ttf";  // no face: not a font
-    DefineStyles(cv);
-    EXPECT_EQ(StyleFace(Style(cv.settings, StyleKind::kBody)), u"My Font");
-    EXPECT_EQ(StyleFace(Style(cv.settings, StyleKind::kNote)), u"Courier 10 Pitch Win95BT");
+    Style(settings, StyleKind::kBody).ExternalFontFile = "/fonts/a.ttf|My Font|";
+    Style(settings, StyleKind::kCite).ExternalFontFile = "/fonts/b.ttf|My Font|";
+    Style(settings, StyleKind::kNote).ExternalFontFile = "/fonts/c.ttf";  // no face: not a font
+    DefineBookStyles();
+    EXPECT_EQ(StyleFace(Style(settings, StyleKind::kBody)), u"My Font");
+    EXPECT_EQ(StyleFace(Style(settings, StyleKind::kNote)), u"Courier 10 Pitch Win95BT");
     ASSERT_EQ(cv.store.fonts.size(), 1u);
     EXPECT_EQ(cv.store.fonts[0].fontName, "My Font");
     EXPECT_EQ(cv.store.fonts[0].file, "/fonts/a.ttf");

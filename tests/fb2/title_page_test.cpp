@@ -16,14 +16,13 @@ namespace {
 class TitlePageTest : public test::ConversionTest {
 protected:
     void SetUp() override {
-        DefineStyles(cv);
+        DefineBookStyles();
         cv.description.AuthorsLine = u"Ivan Petrov";
         cv.description.BookTitle = u"Night Watch";
     }
     std::string BlockText(const lrf::TextBlockRecord& block) const {
         return Narrow(WStringView(cv.store.textStore).substr(block.text.start, block.text.size()));
     }
-    const lrf::ObjectStore& store = cv.store;
 };
 
 TEST_F(TitlePageTest, TitlePageHoldsAuthorsTitleAndSeriesThenTheAnnotationPage) {
@@ -42,12 +41,12 @@ TEST_F(TitlePageTest, TitlePageHoldsAuthorsTitleAndSeriesThenTheAnnotationPage) 
     EXPECT_EQ(store.textBlocks[1].objid, "b1");
     EXPECT_EQ(store.textBlocks[1].textStyle, "ts_annot");
     EXPECT_EQ(BlockText(store.textBlocks[1]), "<P><P>About.</P><CR/></P>");
-    EXPECT_EQ(cv.body.PageCounter, 2);
-    EXPECT_EQ(cv.body.BlockCounter, 2);
+    EXPECT_EQ(cv.cursor.PageCounter, 2);
+    EXPECT_EQ(cv.cursor.BlockCounter, 2);
 }
 
 TEST_F(TitlePageTest, WithoutAnnotationANewPageFollowsAndBoldStyleWraps) {
-    Style(cv.settings, StyleKind::kBookTitle).IsBold = 1;
+    Style(settings, StyleKind::kBookTitle).IsBold = 1;
     EmitBlock(cv, BlockKind::kBookTitle, u"aaaaaaaaaaaaa");
     ASSERT_EQ(store.textBlocks.size(), 1u);
     EXPECT_EQ(BlockText(store.textBlocks[0]),
@@ -57,8 +56,8 @@ TEST_F(TitlePageTest, WithoutAnnotationANewPageFollowsAndBoldStyleWraps) {
 }
 
 TEST_F(TitlePageTest, DescriptionPageIsASoloPageBehindAButton) {
-    StartPage(cv, u"");  // the last page of the body
-    cv.body.BlockCounter = 7;
+    StartPage(cv.cursor, store, console, settings);  // the last page of the body
+    cv.cursor.BlockCounter = 7;
     cv.description.DescriptionPage = u"<P></P>";  // the driver's wrap of an empty page
     EmitDescriptionPage(cv);
     EXPECT_TRUE(store.textBlocks.empty());
@@ -78,7 +77,7 @@ TEST_F(TitlePageTest, DescriptionPageIsASoloPageBehindAButton) {
     EXPECT_EQ(page.find("<P></P><CR/><P><Bold>Title: </Bold>Night Watch</P><P><CR/><CR/>"), 0u) << page;
     EXPECT_NE(page.find("<CharButton refobj=\"br_fb2description\">"), std::string::npos);
     EXPECT_NE(page.find(">RETURN TO BOOK</EmpLine>"), std::string::npos);
-    EXPECT_EQ(cv.body.BlockCounter, 9);
+    EXPECT_EQ(cv.cursor.BlockCounter, 9);
 
     ASSERT_EQ(store.buttons.size(), 2u);
     EXPECT_EQ(store.buttons[0].objid, "bf_fb2description");

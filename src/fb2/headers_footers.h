@@ -1,0 +1,41 @@
+// Running headers and footers: their fixed texts, rule lines and pair
+// counters, and the odd and even header and footer objects of a page.
+#pragma once
+
+#include "settings/conversion_settings.h"
+#include "text/console.h"
+#include "text/wide.h"
+
+namespace tavorin::lrf {
+struct ObjectStore;
+}
+
+namespace tavorin::fb2 {
+
+struct BookDescription;
+struct PageCursor;
+
+// The running header and footer of the book (headers_footers.cpp).
+struct RunningHeaders {
+    // Texts chosen by the header and footer sources (built once before the body).
+    WString HeaderText, FooterText;
+    bool HeaderFixed = false, FooterFixed = false;
+    // Rule-line attribute strings of the header and footer objects.
+    WString HeaderRuleLine, FooterRuleLine;
+    int HeaderCounter = 0;
+    int FooterCounter = 0;
+};
+
+void BuildHeaderFooterSources(RunningHeaders& running, const BookDescription& description,
+                              const ConversionSettings& settings);
+
+enum RunningPart { kRunningHeader, kRunningFooter };
+// The header or footer pair of a titled page: makes the objects and their two
+// text blocks unless the part is fixed and its pair 0 exists. Returns the pair
+// number the page refers to. `cutAtWord` applies the 40-character rule of new pages.
+int MakeRunningPair(RunningHeaders& running, PageCursor& cursor, lrf::ObjectStore& store, Console& console,
+                    const ConversionSettings& settings, RunningPart part, WStringView title, bool cutAtWord);
+// The text block content of a header or footer showing `text`.
+WString RunningPartText(const ConversionSettings& settings, RunningPart part, WStringView text, bool cutAtWord);
+
+}  // namespace tavorin::fb2

@@ -1,0 +1,31 @@
+// The table of contents: one entry per main-body title, handed to the TOC
+// builder after the last body.
+#pragma once
+
+#include <vector>
+
+#include "settings/conversion_settings.h"
+#include "text/wide.h"
+
+namespace tavorin::lrf {
+struct ObjectStore;
+}
+
+namespace tavorin::fb2 {
+
+struct PageCursor;
+
+struct Contents {
+    std::vector<WString> TocEntries;
+};
+
+// A title as a one-line contents label.
+WString TocText(WStringView text);
+// Appends the entry of a main-body title just emitted, on the cursor's page
+// and block, or the block named `pendingId`.
+void AddTocEntry(Contents& contents, const PageCursor& cursor, const ConversionSettings& settings,
+                 WStringView pendingId, WStringView title);
+// Hands every entry to the TOC builder.
+void RegisterTocEntries(const Contents& contents, lrf::ObjectStore& store);
+
+}  // namespace tavorin::fb2
