@@ -3,7 +3,8 @@
 // header text, the title page) and counts body text for the progress line.
 #include <algorithm>
 
-#include "fb2/body.h"
+#include "fb2/block_emitter.h"
+#include "fb2/char_refs.h"
 #include "fb2/conversion.h"
 #include "fb2/description.h"
 #include "fb2/images.h"
@@ -11,6 +12,7 @@
 #include "fb2/notes.h"
 #include "fb2/pages.h"
 #include "fb2/progress.h"
+#include "fb2/title_page.h"
 #include "fb2/whitespace.h"
 #include "lrf/store/builders.h"
 #include "lrf/store/object_store.h"

@@ -1,11 +1,13 @@
 // The element loop of the body conversion: walks an FB2 element tag by tag,
 // collects its paragraph markup in a buffer and hands the buffer to the block
 // emitter whenever a structural element starts or the element ends.
+#include "fb2/block_emitter.h"
 #include "fb2/body.h"
 
 #include <algorithm>
 #include <array>
 
+#include "fb2/char_refs.h"
 #include "fb2/conversion.h"
 #include "fb2/element_buffer.h"
 #include "fb2/fb2_tag.h"
@@ -111,14 +113,14 @@ bool TakesTextAuthor(BlockKind kind) {
 
 // Converts the first link tag inside a produced text in place; returns
 // whether it opened a button.
-bool ConvertLinkInside(Conversion& cv, WString& text) {
+bool ConvertLinkInside(BodyState& body, LinkTable& links, lrf::ObjectStore& store, const PageCursor& cursor,
+                       WString& text) {
     const size_t open = text.find(u"<a ");
     if (open == WString::npos) return false;
     const size_t close = text.find(u'>', open);
     const size_t end = close == WString::npos ? text.size() : close + 1;
-    text.replace(open, end - open,
-                 ConvertLink(cv.body, cv.links, cv.store, cv.cursor, WStringView(text).substr(open, end - open)));
-    return !cv.body.ExternalLinkOpen;
+    text.replace(open, end - open, ConvertLink(body, links, store, cursor, WStringView(text).substr(open, end - open)));
+    return !body.ExternalLinkOpen;
 }
 
 // A text-author line (or a poem's date): its own indented paragraph in the
@@ -131,7 +133,7 @@ WString TextAuthorMarkup(Conversion& cv, BlockKind kind, bool& opensButton) {
     if (!TakesTextAuthor(kind)) {
         if (IsBlank(author)) return {};
         markup += author + u"</P>";
-        opensButton = ConvertLinkInside(cv, markup);
+        opensButton = ConvertLinkInside(cv.body, cv.links, cv.store, cv.cursor, markup);
         return markup;
     }
     const TStyleSettings& style = Style(cv.settings, StyleOfBlock(kind));
@@ -149,7 +151,7 @@ WString TextAuthorMarkup(Conversion& cv, BlockKind kind, bool& opensButton) {
     if (bold) markup += u"</Bold>";
     if (italic) markup += u"</Italic>";
     markup += u"</P>";
-    opensButton = ConvertLinkInside(cv, markup);
+    opensButton = ConvertLinkInside(cv.body, cv.links, cv.store, cv.cursor, markup);
     return markup;
 }
 
@@ -304,8 +306,10 @@ void ConvertElement(Conversion& cv, const WString& tag) {
 }
 
 void ConvertBody(Conversion& cv, const WString& tag) {
-    // Notes and commentary are reached by links: note style, no contents entries.
-    if (Contains(tag, u"notes") || Contains(tag, u"comments")) {
+    // Notes and commentary are reached by links: note style, no contents
+    // entries. Their bodies are named so ("notes", "footnotes", "comments").
+    const WString name = Fb2Attribute(tag, u"name");
+    if (Contains(name, u"notes") || Contains(name, u"comments")) {
         StartNotesBody(cv.cursor, cv.store, cv.console, cv.settings);
     }
     ConvertElement(cv, tag);

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <ctime>
 
-#include "fb2/description.h"
+#include "fb2/book_info.h"
 #include "fb2/whitespace.h"
 
 namespace tavorin::fb2 {

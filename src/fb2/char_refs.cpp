@@ -5,7 +5,8 @@
 #include <cstdint>
 #include <iterator>
 
-#include "fb2/description.h"
+#include "fb2/char_refs.h"
+#include "fb2/transliterate.h"
 
 namespace tavorin::fb2 {
 

@@ -5,9 +5,12 @@
 #include <cassert>
 
 #include "fb2/body.h"
+#include "fb2/book_info.h"
+#include "fb2/char_refs.h"
 #include "fb2/description.h"
 #include "fb2/fb2_tag.h"
 #include "fb2/inline_markup.h"
+#include "fb2/transliterate.h"
 #include "fb2/whitespace.h"
 #include "lrf/store/builders.h"
 #include "settings/conversion_settings.h"
@@ -198,7 +201,7 @@ void HandleOtherAuthor(BookDescription& d, const WString& tag, WString& text, bo
     page += text;
 }
 
-void HandleAuthor(BookDescription& d, int, const WString& tag, WString& text) {
+void HandleAuthor(BookDescription& d, const WString& tag, WString& text) {
     switch (d.CurrentInfoBlock) {
         case kTitleInfo: HandleTitleInfoAuthor(d, tag, text); break;
         case kDocumentInfo: HandleOtherAuthor(d, tag, text, d.DocAuthorSeen, u"DocAuthor"); break;
@@ -206,7 +209,7 @@ void HandleAuthor(BookDescription& d, int, const WString& tag, WString& text) {
     }
 }
 
-void HandleBookTitle(BookDescription& d, int, const WString&, WString& text) {
+void HandleBookTitle(BookDescription& d, const WString&, WString& text) {
     WString* title = d.CurrentInfoBlock == kTitleInfo      ? &d.BookTitle
                      : d.CurrentInfoBlock == kSrcTitleInfo ? &d.SrcTitle
                                                            : nullptr;
@@ -220,7 +223,7 @@ void HandleBookTitle(BookDescription& d, int, const WString&, WString& text) {
     d.DescriptionPage += text;
 }
 
-void HandleGenre(BookDescription& d, int, const WString&, WString& text) {
+void HandleGenre(BookDescription& d, const WString&, WString& text) {
     CollapseValue(text);
     if (d.CurrentInfoBlock == kTitleInfo) {
         if (d.Genre1.empty()) {
@@ -261,8 +264,9 @@ void DropTagAttributes(WString& piece) {
 // The piece is the tag before the text plus the text; its FB2 paragraph and
 // emphasis tags become markup. Whitespace ending a piece (line breaks
 // included) separates its last word from the next piece's first one.
-void HandleAnnotation(BookDescription& d, int, const WString&, WString& piece) {
+void HandleAnnotation(BookDescription& d, const WString& tag, WString& text) {
     if (d.CurrentInfoBlock != kTitleInfo) return;
+    WString piece = tag + text;
     BlanksForTabsAndLineBreaks(piece);
     if (d.Annotation.empty()) {
         AppendLabel(d, u"Annotation");
@@ -285,14 +289,14 @@ void HandleAnnotation(BookDescription& d, int, const WString&, WString& piece) {
 }
 
 // The image of the cover page; the last one wins.
-void HandleCoverpage(BookDescription& d, int, const WString& tag, WString&) {
+void HandleCoverpage(BookDescription& d, const WString& tag, WString&) {
     if (!IsElement(tag, u"image")) return;
     WString id = lrf::GetAttributeW(u"href", tag);
     if (StartsWith(id, u"#")) id.erase(0, 1);
     d.CoverImageId = std::move(id);
 }
 
-void HandleLang(BookDescription& d, int, const WString&, WString& text) {
+void HandleLang(BookDescription& d, const WString&, WString& text) {
     if (d.CurrentInfoBlock != kTitleInfo) return;
     CollapseValue(text);
     if (d.Language.empty()) {
@@ -303,13 +307,13 @@ void HandleLang(BookDescription& d, int, const WString&, WString& text) {
     d.DescriptionPage += text;
 }
 
-void HandleSrcLang(BookDescription& d, int, const WString&, WString& text) {
+void HandleSrcLang(BookDescription& d, const WString&, WString& text) {
     CollapseValue(text);
     AppendLabel(d, u"Src Language");
     d.DescriptionPage += text;
 }
 
-void HandleTranslator(BookDescription& d, int, const WString& tag, WString& text) {
+void HandleTranslator(BookDescription& d, const WString& tag, WString& text) {
     if (d.CurrentInfoBlock != kTitleInfo) return;
     const bool firstName = IsElement(tag, u"first-name");
     const bool lastName = IsElement(tag, u"last-name");
@@ -326,7 +330,7 @@ void HandleTranslator(BookDescription& d, int, const WString& tag, WString& text
 // Outside title-info every piece of a publisher gets its own label. The
 // whitespace between the name elements of a publisher is no piece: it would
 // only add empty labelled lines.
-void HandlePublisher(BookDescription& d, int, const WString&, WString& text) {
+void HandlePublisher(BookDescription& d, const WString&, WString& text) {
     CollapseValue(text);
     if (IsBlank(text)) return;
     if (d.CurrentInfoBlock != kTitleInfo) d.PublisherSeen = false;
@@ -351,7 +355,8 @@ void AppendGenericLine(BookDescription& d, int row, WStringView text) {
     d.DescriptionPage += text;
 }
 
-void HandleGeneric(BookDescription& d, int row, const WString&, WString& text) {
+// A labelled line of its own, for the rows without a handler.
+void HandleGeneric(BookDescription& d, int row, WString& text) {
     CollapseValue(text);
     if (IsBlank(text)) return;
     if (row == kRowId) d.BookId = text;
@@ -371,14 +376,16 @@ void ReadSequence(BookDescription& d, const WString& tag) {
     }
 }
 
-using Handler = void (*)(BookDescription& d, int row, const WString& tag, WString& text);
+using Handler = void (*)(BookDescription& d, const WString& tag, WString& text);
 
-// Handlers of the rows of kDescriptionTagTable (the sequence row reads its tag only).
+// Handlers of the rows of kDescriptionTagTable, called for every text piece
+// with the tag before it; nullptr: the row is a generic labelled line (the
+// sequence row reads its tag only).
 constexpr std::array<Handler, 21> kDescriptionHandlers = {
-    HandleAuthor,  HandleBookTitle, HandleGenre,   HandleAnnotation, HandleCoverpage, HandleLang,
-    HandleGeneric, HandleSrcLang,   HandleTranslator, HandleGeneric, HandleGeneric,  HandleGeneric,
-    HandleGeneric, HandleGeneric,   HandleGeneric, HandleGeneric,    HandleGeneric,   HandleGeneric,
-    HandleGeneric, HandleGeneric,   HandlePublisher,
+    HandleAuthor, HandleBookTitle, HandleGenre, HandleAnnotation, HandleCoverpage, HandleLang,
+    nullptr,      HandleSrcLang,   HandleTranslator, nullptr,     nullptr,         nullptr,
+    nullptr,      nullptr,         nullptr,     nullptr,          nullptr,         nullptr,
+    nullptr,      nullptr,         HandlePublisher,
 };
 static_assert(kDescriptionHandlers.size() == std::tuple_size_v<decltype(kDescriptionTagTable)>);
 
@@ -448,8 +455,11 @@ void ReadDescriptionElement(BookDescription& d, TUnicodeFileReader& reader, int 
     for (;;) {
         WString text = reader.ReadToStr("<", true, false);
         DecodeCharRefs(text);
-        if (index == kRowAnnotation) text.insert(0, previousTag);
-        kDescriptionHandlers[index](d, index, previousTag, text);
+        if (const Handler handler = kDescriptionHandlers[index]) {
+            handler(d, previousTag, text);
+        } else {
+            HandleGeneric(d, index, text);
+        }
         if (!ReadTag(reader, previousTag)) break;
         const Fb2Tag parsed = ParseFb2Tag(previousTag);
         if (parsed.form == TagForm::End && parsed.name == name) break;

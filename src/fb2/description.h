@@ -13,8 +13,6 @@
 
 namespace tavorin::fb2 {
 
-struct Conversion;
-
 // First and last name of one title-info author (the first piece of each).
 struct AuthorName {
     WString FirstName, LastName;
@@ -58,30 +56,5 @@ DescriptionEnd ReadDescription(BookDescription& description, TUnicodeFileReader&
 // book's title, and the description is finished with it.
 void DescribeFromBody(BookDescription& description, TUnicodeFileReader& reader, const ConversionSettings& settings,
                       WStringView fallbackTitle);
-
-// Values of the metadata XML.
-struct BookInfoFields {
-    WStringView Title, Author, BookId, Pages, Producer, Creator, Language, FreeText, Category2, Category1,
-        Publisher, Isbn;
-};
-// The metadata XML; every value is escaped, so the text is well formed.
-WString ComposeBookInfo(const BookInfoFields& info);
-
-// Decodes every decimal and hexadecimal character reference in place; a
-// reference to '<', '>' or '&' becomes "&lt;", "&gt;" or "&amp;".
-void DecodeCharRefs(WString& text);
-// Appends one character to markup text; '<', '>' and '&' are escaped so that
-// they never open or close a tag.
-void AppendTextCharacter(WString& out, uint32_t code);
-
-// Latin transliteration of Cyrillic text, as UTF-8.
-std::string Transliterate(WStringView text);
-// "&nbsp..;" removed, "&quot..;" to '"', "&amp..;" to '&'.
-void StripSimpleEntities(WString& text);
-
-// Emits the "***FB2 BOOK INFO***" link and the description page (solo page).
-void EmitDescriptionPage(Conversion& cv);
-// The book title block (BlockKind::kBookTitle): the book title page and the annotation page.
-void EmitBookTitlePage(Conversion& cv);
 
 }  // namespace tavorin::fb2

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "fb2/block_emitter.h"
 #include "fb2/headers_footers.h"
 
 #include "fb2/body.h"

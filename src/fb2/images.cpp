@@ -1,5 +1,6 @@
 // The cover page and the images of the body: each image reference becomes an
 // image block centred on the page; the cover fills a front page of its own.
+#include "fb2/block_emitter.h"
 #include "fb2/images.h"
 
 #include <algorithm>

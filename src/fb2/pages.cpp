@@ -1,6 +1,7 @@
 // Pages and titles: page starts with their running header and footer
 // references, the front page, and the title block that decides whether a
 // section title starts a page.
+#include "fb2/block_emitter.h"
 #include "fb2/pages.h"
 
 #include "fb2/body.h"

@@ -201,7 +201,9 @@ ConversionSettings CompleteStyleTable(ConversionSettings settings) {
     // the labels, so their style objects repeat "tit0" and "subtit0".
     Style(settings, StyleKind::kTitle1) = Style(settings, StyleKind::kTitle);
     Style(settings, StyleKind::kSubtitle1) = Style(settings, StyleKind::kSubtitle);
-    for (const StyleKind kind : kWordSpaceKinds) Style(settings, kind).WordSpace = Style(settings, StyleKind::kBody).WordSpace;
+    for (const StyleKind kind : kWordSpaceKinds) {
+        Style(settings, kind).WordSpace = Style(settings, StyleKind::kBody).WordSpace;
+    }
 
     // Even-page header and footer: copies of the odd ones (labels included, so
     // the even blocks resolve to the odd styles) with the alignment mirrored.
@@ -216,7 +218,8 @@ ConversionSettings CompleteStyleTable(ConversionSettings settings) {
 
 StyleValues DefineStyles(const ConversionSettings& settings, lrf::ObjectStore& store, Console& console) {
     lrf::BuildStyle(store, console, lrf::kKindPageStyle, kFrontPageStyle);
-    lrf::BuildStyle(store, console, lrf::kKindPageStyle, PageStyleAttributes(settings.HeaderFooter, settings.PageLayout));
+    lrf::BuildStyle(store, console, lrf::kKindPageStyle,
+                    PageStyleAttributes(settings.HeaderFooter, settings.PageLayout));
 
     for (const StyleKind kind : kWordSpaceKinds) RegisterStyle(store, console, settings, kind);
     for (const StyleKind kind : {StyleKind::kHeaderEven, StyleKind::kFooterEven, StyleKind::kCite,
@@ -226,7 +229,9 @@ StyleValues DefineStyles(const ConversionSettings& settings, lrf::ObjectStore& s
     RegisterFonts(store, settings);
 
     StyleValues values;
-    for (size_t kind = 0; kind < kStyleCount; ++kind) values.SideMargin[kind] = BlockSpaceMargin(settings.StyleTable[kind]);
+    for (size_t kind = 0; kind < kStyleCount; ++kind) {
+        values.SideMargin[kind] = BlockSpaceMargin(settings.StyleTable[kind]);
+    }
     return values;
 }
 

@@ -4,6 +4,7 @@
 
 #include "fb2/description.h"
 #include "fb2/pages.h"
+#include "fb2/transliterate.h"
 #include "lrf/store/builders.h"
 
 namespace tavorin::fb2 {

@@ -1,7 +1,9 @@
 // The pages made from the description: the book title page (authors, title,
 // series) with the annotation page after it, and the description page at the
 // end of the book with the link that leads to it and back.
+#include "fb2/block_emitter.h"
 #include "fb2/conversion.h"
+#include "fb2/title_page.h"
 #include "fb2/whitespace.h"
 #include "lrf/store/builders.h"
 #include "text/rounding.h"
@@ -17,15 +19,18 @@ WString ScaledFontSize(const ConversionSettings& settings, StyleKind styleKind, 
 
 // A text block of style annot with the fixed objid "b" + suffix, after the
 // block space of the body style.
-void EmitNamedAnnotBlock(Conversion& cv, WStringView suffix, WStringView text) {
-    EmitBlockSpace(cv.store, cv.styles, StyleKind::kBody);
-    BuildCountedTextBlock(cv.cursor, cv.store, cv.console,
-                          TextBlockAttributes(cv.settings, cv.cursor, StyleKind::kAnnotation, suffix), text);
+void EmitNamedAnnotBlock(PageCursor& cursor, lrf::ObjectStore& store, Console& console,
+                         const ConversionSettings& settings, const StyleValues& styles, WStringView suffix,
+                         WStringView text) {
+    EmitBlockSpace(store, styles, StyleKind::kBody);
+    BuildCountedTextBlock(cursor, store, console, TextBlockAttributes(settings, cursor, StyleKind::kAnnotation, suffix),
+                          text);
 }
 
 // A paragraph holding a dotted-underlined button to `buttonId`.
 WString ButtonParagraph(const ConversionSettings& settings, WStringView buttonId, WStringView caption) {
-    return u"<P><CR/><CR/><Space xsize=\"500\"><Span fontsize=\"" + ScaledFontSize(settings, StyleKind::kAnnotation, 8) +
+    return u"<P><CR/><CR/><Space xsize=\"500\"><Span fontsize=\"" +
+           ScaledFontSize(settings, StyleKind::kAnnotation, 8) +
            u"\" parindent=\"0\"><CharButton refobj=\"" + WString(buttonId) +
            u"\"><EmpLine emplineposition=\"after\" emplinetype=\"dotted\">" + WString(caption) +
            u"</EmpLine></CharButton></Span></P>";
@@ -59,7 +64,8 @@ void EmitDescriptionPage(Conversion& cv) {
     const WString& page = cv.description.DescriptionPage;
     if (page.empty() || page == u"<P></P>") return;  // the driver wraps the text in one paragraph
 
-    EmitNamedAnnotBlock(cv, u"_fb2link", ButtonParagraph(cv.settings, u"bf_fb2description", u"***FB2 BOOK INFO***"));
+    EmitNamedAnnotBlock(cv.cursor, cv.store, cv.console, cv.settings, cv.styles, u"_fb2link",
+                        ButtonParagraph(cv.settings, u"bf_fb2description", u"***FB2 BOOK INFO***"));
     RegisterButton(cv.links, cv.store, u" objid=\"bf_fb2description\" refpage=\"p" + ToWString(cv.cursor.PageCounter + 1) +
                    u"\" refobj=\"b_fb2description\" ");
     RegisterButton(cv.links, cv.store, u" objid=\"br_fb2description\" refpage=\"p" + ToWString(cv.cursor.PageCounter) +
@@ -68,7 +74,8 @@ void EmitDescriptionPage(Conversion& cv) {
     // The description page is a solo page: reached only through its button.
     lrf::StartSolo(cv.store);
     StartPage(cv.cursor, cv.store, cv.console, cv.settings);
-    EmitNamedAnnotBlock(cv, u"_fb2description", page + ButtonParagraph(cv.settings, u"br_fb2description", u"RETURN TO BOOK"));
+    EmitNamedAnnotBlock(cv.cursor, cv.store, cv.console, cv.settings, cv.styles, u"_fb2description",
+                        page + ButtonParagraph(cv.settings, u"br_fb2description", u"RETURN TO BOOK"));
     lrf::EndSolo(cv.store);
 }
 

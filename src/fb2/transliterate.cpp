@@ -3,7 +3,7 @@
 #include <array>
 #include <string_view>
 
-#include "fb2/description.h"
+#include "fb2/transliterate.h"
 
 namespace tavorin::fb2 {
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "body_fixture.h"
+#include "fb2/block_emitter.h"
 #include "fb2/body.h"
 #include "fb2/pages.h"
 #include "lrf/store/object_store.h"

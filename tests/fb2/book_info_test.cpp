@@ -5,6 +5,7 @@
 #include <ctime>
 #include <regex>
 
+#include "fb2/book_info.h"
 #include "fb2/description.h"
 #include "support/test_util.h"
 

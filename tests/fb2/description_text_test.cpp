@@ -2,7 +2,9 @@
 // simple entities and transliteration.
 #include <gtest/gtest.h>
 
+#include "fb2/char_refs.h"
 #include "fb2/description.h"
+#include "fb2/transliterate.h"
 
 namespace tavorin::fb2 {
 namespace {

@@ -36,7 +36,8 @@ protected:
     Placement Place(const WString& ref) {
         cv.body.ImageRef = ref;
         Placement p;
-        p.attributes = ImageBlockAttributes(cv.images, store, settings, cv.cursor, cv.body.ImageRef, cv.description.CoverImageId, p.x, p.y);
+        p.attributes = ImageBlockAttributes(cv.images, store, settings, cv.cursor, cv.body.ImageRef,
+                                            cv.description.CoverImageId, p.x, p.y);
         return p;
     }
 };

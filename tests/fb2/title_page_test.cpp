@@ -2,11 +2,13 @@
 // annotation page, and the description page with its pair of buttons.
 #include <gtest/gtest.h>
 
+#include "fb2/block_emitter.h"
 #include "fb2/body.h"
 #include "body_fixture.h"
 #include "fb2/description.h"
 #include "fb2/pages.h"
 #include "fb2/styles.h"
+#include "fb2/title_page.h"
 #include "lrf/store/object_store.h"
 #include "settings/conversion_settings.h"
 

@@ -1,0 +1,40 @@
+// The block emitter: buffers of paragraph markup become the objects of their
+// block kind, and the pieces every text block is made of.
+#pragma once
+
+#include "fb2/block_kind.h"
+#include "settings/conversion_settings.h"
+#include "text/console.h"
+#include "text/wide.h"
+
+namespace tavorin::lrf {
+struct ObjectStore;
+}
+
+namespace tavorin::fb2 {
+
+struct Conversion;
+struct PageCursor;
+struct StyleValues;
+
+// Emits a buffer of paragraph markup as a block of the given kind.
+void EmitBlock(Conversion& cv, BlockKind kind, WString text);
+// A header or footer text block (the running kinds of BlockKind).
+void EmitRunningTextBlock(PageCursor& cursor, lrf::ObjectStore& store, Console& console,
+                          const ConversionSettings& settings, BlockKind kind, WString text);
+
+WString TextBlockAttributes(const ConversionSettings& settings, const PageCursor& cursor, StyleKind styleKind,
+                            WStringView id);
+// Builds the block and the text block of one text block and counts it, even
+// when its attributes name it by an id instead of its number.
+void BuildCountedTextBlock(PageCursor& cursor, lrf::ObjectStore& store, Console& console, WStringView attributes,
+                           WStringView text);
+// A BlockSpace element with the spaces that are set (not negative); none
+// when neither is. The first form takes the spaces of a style.
+void EmitBlockSpace(lrf::ObjectStore& store, const StyleValues& styles, StyleKind styleKind);
+void EmitBlockSpace(lrf::ObjectStore& store, int xSpace, int ySpace);
+void WrapStyleEmphasis(const ConversionSettings& settings, StyleKind styleKind, WString& text);
+// Standard block: attributes, block space, emphasis wrap, block and text builders.
+void EmitStandardBlock(Conversion& cv, StyleKind styleKind, WString text, WStringView id);
+
+}  // namespace tavorin::fb2

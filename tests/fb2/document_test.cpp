@@ -1,0 +1,57 @@
+// The one way into the FB2 conversion: a whole document from an open reader
+// into the object store, and the status of a description cut short.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "fb2/document.h"
+#include "lrf/store/object_store.h"
+#include "support/test_util.h"
+#include "text/codecs.h"
+#include "text/exit_codes.h"
+
+namespace tavorin::fb2 {
+namespace {
+
+struct DocumentRun {
+    int status = -1;
+    lrf::ObjectStore store;
+};
+
+DocumentRun Convert(const std::string& fb2) {
+    tavorin::test::ScratchDir dir;
+    const std::string path = dir.file("book.fb2");
+    tavorin::test::WriteFileText(path, fb2);
+    TUnicodeFileReader reader(path, std::make_unique<TUTF8Codec>());
+    StringSink printed;
+    Console console{printed};
+    DocumentRun run;
+    run.status = ConvertDocument(reader, BuiltInSettings(), run.store, console, {u"file title", 100});
+    return run;
+}
+
+TEST(ConvertDocument, ReadsDescriptionAndBodiesAndClosesTheBook) {
+    const DocumentRun run = Convert(
+        "<FictionBook><description><title-info><book-title>Named</book-title></title-info></description>"
+        "<body><section><p>Text</p></section></body></FictionBook>");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(Narrow(run.store.bookInfoXml).find(">Named</Title>"), std::string::npos);
+    EXPECT_FALSE(run.store.pages.empty());
+    EXPECT_FALSE(run.store.textBlocks.empty());
+}
+
+TEST(ConvertDocument, DescriptionCutShortIsItsStatusAndNoPageIsMade) {
+    const DocumentRun run = Convert("<FictionBook><description><title-info><book-title>Cut");
+    EXPECT_EQ(run.status, kExitBadHeader);
+    EXPECT_TRUE(run.store.pages.empty());
+}
+
+TEST(ConvertDocument, BookWithoutDescriptionIsNamedByItsFile) {
+    const DocumentRun run = Convert("<FictionBook><body><section><p>Text</p></section></body></FictionBook>");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(Narrow(run.store.bookInfoXml).find(">file title</Title>"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tavorin::fb2
