@@ -36,19 +36,39 @@ namespace tavorin {
 
 namespace {
 
-constexpr char16_t kBookSetting[] =
-    u"<BookSetting screenwidth=\"584\" screenheight=\"754\" bindingdirection=\"Lr\" dpi=\"1600\" "
-    u"colordepth=\"24\"/>";
-constexpr char16_t kBookDefaults[] =
-    u"<SetDefault rubyalign=\"start\" rubyadjust=\"none\" rubyoverhang=\"none\" "
-    u"empdotsposition=\"before\" empdotsfontname=\"Dutch801 Rm BT Roman\" empdotscode=\"0x002e\" "
-    u"emplineposition=\"before\" emplinetype=\"solid\" setwaitprop=\"noreplay\"/>";
-// Image types of image streams and of the header's thumbnail.
-constexpr uint8_t kImageTypeBmp = 0x13;
-constexpr uint8_t kImageTypeGif = 0x14;
+constexpr lrf::BookHeaderSettings kBookSetting{
+    .bindingDirection = lrf::kBindingLeftToRight, .dpi = 1600, .screenWidth = 584, .screenHeight = 754, .colorDepth = 24};
+// The book's default text attributes. The emphasis dots have a font of their
+// own, so their tag carries the full stop and the dots code goes unwritten.
+const lrf::TagValue kBookDefaults[] = {
+    {lrf::Tag::kRubyAlignAndAdjust, lrf::kRubyAlignStart + lrf::kRubyAdjustNone},
+    {lrf::Tag::kRubyOverhang, lrf::kRubyOverhangNone},
+    {lrf::Tag::kEmpDotsPosition, lrf::kPositionBefore},
+    {lrf::Tag::kEmpDotsFontName, 0, u"Dutch801 Rm BT Roman"},
+    {lrf::Tag::kEmpDotsCode, 0x2e},
+    {lrf::Tag::kEmpLinePosition, lrf::kPositionBefore},
+    {lrf::Tag::kEmpLineType, lrf::kLineSolid},
+    {lrf::Tag::kSetWaitProp, lrf::kWaitNoReplay},
+};
+// The header's type of a JPEG thumbnail.
 constexpr uint16_t kThumbnailTypeJpeg = 17;
-// The title page block only needs text that counts as content.
-constexpr char16_t kPlaceholderText[] = u"aaaaaaaaaaaaa";
+
+// The image stream type of each kind of image data.
+struct ImageKind {
+    std::string_view name;  // as SniffImageType names it
+    uint8_t streamType;
+};
+
+constexpr ImageKind kImageKinds[] = {
+    {"JPEG", lrf::kImageTypeJpeg}, {"PNG", lrf::kImageTypePng}, {"BMP", lrf::kImageTypeBmp}, {"GIF", lrf::kImageTypeGif},
+};
+
+uint8_t ImageTypeOf(std::string_view sniffed) {
+    for (const ImageKind& kind : kImageKinds) {
+        if (kind.name == sniffed) return kind.streamType;
+    }
+    return 0;
+}
 
 uint32_t FileSizeLow32(const std::string& path) {
     struct stat st {};
@@ -73,7 +93,7 @@ WString FileTitle(const std::string& path) {
 // data: readers refuse a book whose image stream has no or the wrong type.
 // Data of any other kind is reported and left out; the book goes on.
 void RegisterImage(fb2::Conversion& cv, const WString& tag, std::vector<uint8_t>& bytes) {
-    const std::string id = lrf::GetAttribute(u"id", tag);
+    const std::string id = Narrow(fb2::Fb2Attribute(tag, u"id"));
     FixPngTransparency(bytes, 0xFFFFFF);
     cv.textEstimate -= static_cast<uint32_t>(bytes.size());
     const ImageSize size = ProbeImageSize(bytes);
@@ -82,10 +102,12 @@ void RegisterImage(fb2::Conversion& cv, const WString& tag, std::vector<uint8_t>
         cv.console.Line("\nError: Binary " + id + " is no PNG, JPEG, GIF or BMP image; left out");
         return;
     }
-    const WString sizeText =
-        u" width=\"" + ToWString(size.width) + u"\" height=\"" + ToWString(size.height) + u"\"";
-    const WString element = u" objid=\"" + Widen(id) + u"\" encoding=\"" + Widen(type) + u"\"";
-    lrf::BuildImageStream(cv.store, bytes, sizeText, element);
+    lrf::ImageStreamRecord stream;
+    stream.objid = id;
+    stream.imageType = ImageTypeOf(type);
+    stream.width = size.width;
+    stream.height = size.height;
+    lrf::BuildImageStream(cv.store, std::move(stream), bytes);
     ++cv.imageCount;
 }
 
@@ -109,7 +131,7 @@ void MakeBookThumbnail(fb2::Conversion& cv) {
     const std::string id = Narrow(cv.description.CoverImageId);
     const auto& streams = cv.store.imageStreams;
     const auto cover = std::find_if(streams.begin(), streams.end(), [&](const auto& s) { return s.objid == id; });
-    if (cover == streams.end() || cover->imageType == kImageTypeGif || cover->imageType == kImageTypeBmp) return;
+    if (cover == streams.end() || cover->imageType == lrf::kImageTypeGif || cover->imageType == lrf::kImageTypeBmp) return;
     const std::span<const uint8_t> bytes(cv.store.imageStore.data() + cover->data.start, cover->data.size());
     Thumbnail thumbnail;
     std::string error;
@@ -137,7 +159,7 @@ void AddClosingElements(fb2::Conversion& cv) {
     fb2::ResolveAnchors(cv);
     cv.description.DescriptionPage = u"<P>" + cv.description.DescriptionPage + u"</P>";
     fb2::EmitDescriptionPage(cv);
-    lrf::ApplyBookSetting(cv.store, cv.console, kBookSetting);
+    lrf::ApplyBookSetting(cv.store, kBookSetting);
     lrf::BuildBookDefaults(cv.store, cv.console, kBookDefaults);
     cv.store.bookInfoXml = cv.description.BookInfoXml;
     fb2::RegisterTocEntries(cv);
@@ -169,7 +191,7 @@ void ConvertBook(fb2::Conversion& cv, const RunState& run) {
     cv.store.textStore.reserve(2 * size_t{cv.textEstimate});
 
     fb2::EmitCover(cv);
-    fb2::EmitBlock(cv, fb2::BlockKind::kBookTitle, kPlaceholderText);
+    fb2::EmitBlock(cv, fb2::BlockKind::kBookTitle, {});
     fb2::BuildHeaderFooterSources(cv);
     ConvertBodies(cv);
     AddClosingElements(cv);

@@ -92,11 +92,11 @@ void WrapIn(WString& text, WStringView open, WStringView close) {
 }
 
 void EmitTextBlock(Conversion& cv, StyleKind styleKind, WString text, WStringView id, bool wrapParagraph) {
-    const WString attributes = TextBlockAttributes(cv, styleKind, id);
+    const lrf::TextBlockLabels labels = TextBlockLabels(cv, styleKind, id);
     EmitBlockSpace(cv, styleKind);
     WrapStyleEmphasis(cv, styleKind, text);
     if (wrapParagraph) text = u"<P>" + text + u"</P>";
-    BuildCountedTextBlock(cv, attributes, text);
+    BuildCountedTextBlock(cv, labels, text);
     const std::string objid = "b" + Narrow(id.empty() ? ToWString(cv.body.BlockCounter - 1) : WString(id));
     TextBlockEmitted(cv, objid, cv.body.PageCounter - 1);
     // Links read later still find the element that carries the id.
@@ -106,21 +106,19 @@ void EmitTextBlock(Conversion& cv, StyleKind styleKind, WString text, WStringVie
 // Header and footer blocks: the style of the kind, a numbered objid, the text
 // as prepared by the running header code.
 void EmitRunningTextBlock(Conversion& cv, BlockKind kind, WStringView text) {
-    BuildCountedTextBlock(cv, TextBlockAttributes(cv, StyleOfBlock(kind), {}), text);
+    BuildCountedTextBlock(cv, TextBlockLabels(cv, StyleOfBlock(kind), {}), text);
 }
 
 }  // namespace
 
-WString TextBlockAttributes(Conversion& cv, StyleKind styleKind, WStringView id) {
-    const WString label = Widen(Style(cv.settings, styleKind).Label);
-    const WString objid = id.empty() ? ToWString(cv.body.BlockCounter) : WString(id);
-    return u" textstyle=\"ts_" + label + u"\" blockstyle=\"bs_" + label + u"\" objid=\"b" + objid + u"\"";
+lrf::TextBlockLabels TextBlockLabels(Conversion& cv, StyleKind styleKind, WStringView id) {
+    const std::string& label = Style(cv.settings, styleKind).Label;
+    return {"ts_" + label, "bs_" + label, "b" + (id.empty() ? std::to_string(cv.body.BlockCounter) : Narrow(id))};
 }
 
-void BuildCountedTextBlock(Conversion& cv, WStringView attributes, WStringView text) {
-    lrf::BuildBlock(cv.store, cv.console, lrf::kKindTextBlock, attributes);
+void BuildCountedTextBlock(Conversion& cv, const lrf::TextBlockLabels& labels, WStringView text) {
+    lrf::BuildTextBlock(cv.store, labels, text);
     ++cv.body.BlockCounter;
-    lrf::BuildTextBlock(cv.store, cv.console, attributes, text);
 }
 
 void EmitBlockSpace(Conversion& cv, StyleKind styleKind) {
@@ -128,13 +126,7 @@ void EmitBlockSpace(Conversion& cv, StyleKind styleKind) {
     EmitBlockSpace(cv, style.SideMargin, style.SideSpaceY);
 }
 
-void EmitBlockSpace(Conversion& cv, int xSpace, int ySpace) {
-    if (xSpace < 0 && ySpace < 0) return;
-    WString element = u"<BlockSpace ";
-    if (xSpace >= 0) element += NumberAttribute(u"xspace", xSpace);
-    if (ySpace >= 0) element += NumberAttribute(u"yspace", ySpace);
-    lrf::BuildInline(cv.store, element);
-}
+void EmitBlockSpace(Conversion& cv, int xSpace, int ySpace) { lrf::BuildBlockSpace(cv.store, xSpace, ySpace); }
 
 void WrapStyleEmphasis(Conversion& cv, StyleKind styleKind, WString& text) {
     RemoveLineBreaks(text);
@@ -159,13 +151,17 @@ void EmitStandardBlock(Conversion& cv, StyleKind styleKind, WString text, WStrin
 
 void EmitBlock(Conversion& cv, BlockKind kind, WString text) {
     if (kind == BlockKind::kNone) return;
-    // The book's own text; references are decoded after, so that a blank
-    // written as a reference stays.
-    if (IsBookText(kind)) CollapseMarkupWhitespace(text);
-    DecodeCharRefs(text);
-    if (!HasContent(text)) return;
-    text = Trim(text);
-    if (text.empty()) return;
+    // An image and the book title page are content of their own: they have
+    // no text to prepare (and take none).
+    if (kind != BlockKind::kImage && kind != BlockKind::kBookTitle) {
+        // The book's own text; references are decoded after, so that a blank
+        // written as a reference stays.
+        if (IsBookText(kind)) CollapseMarkupWhitespace(text);
+        DecodeCharRefs(text);
+        if (!HasContent(text)) return;
+        text = Trim(text);
+        if (text.empty()) return;
+    }
     CountProgress(cv, kind, text.size());
 
     // Running headers and footers are made while a body element's id waits

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "fb2/block_kind.h"
+#include "lrf/store/builders.h"
 #include "settings/conversion_settings.h"
 #include "text/wide.h"
 
@@ -18,11 +19,13 @@ void BlanksForTabsAndLineBreaks(WString& text);
 // Emits a buffer of paragraph markup as a block of the given kind.
 void EmitBlock(Conversion& cv, BlockKind kind, WString text);
 
-WString TextBlockAttributes(Conversion& cv, StyleKind styleKind, WStringView id);
+// The style labels of a text block of that style and its objid: "b" and the
+// id, or "b" and the block number when the id is empty.
+lrf::TextBlockLabels TextBlockLabels(Conversion& cv, StyleKind styleKind, WStringView id);
 // Builds the block and the text block of one text block and counts it, even
-// when its attributes name it by an id instead of its number.
-void BuildCountedTextBlock(Conversion& cv, WStringView attributes, WStringView text);
-// A BlockSpace element with the spaces that are set (not negative); none
+// when its labels name it by an id instead of its number.
+void BuildCountedTextBlock(Conversion& cv, const lrf::TextBlockLabels& labels, WStringView text);
+// A block space with the spaces that are set (not negative); none
 // when neither is. The first form takes the spaces of a style.
 void EmitBlockSpace(Conversion& cv, StyleKind styleKind);
 void EmitBlockSpace(Conversion& cv, int xSpace, int ySpace);

@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "lrf/store/object_store.h"
 #include "text/wide.h"
 
 namespace tavorin::fb2 {
@@ -44,10 +45,16 @@ struct ConversionState {
     // Running header and footer texts (built once before the body).
     WString HeaderText, FooterText;
     bool HeaderFixed = false, FooterFixed = false;
-    // Rule-line attribute strings of the header and footer objects.
-    WString HeaderRuleLine, FooterRuleLine;
-    // Table-of-contents entries, one per main-body title.
-    std::vector<WString> TocEntries;
+    // Rule lines of the header and footer objects.
+    lrf::RuleLine HeaderRuleLine, FooterRuleLine;
+    // Table-of-contents entries, one per main-body title: the page and block
+    // labels it leads to, and its label as shown.
+    struct TocEntry {
+        std::string refPage, refObj;
+        WString label;
+        bool operator==(const TocEntry&) const = default;
+    };
+    std::vector<TocEntry> TocEntries;
 
     // Notes and links.
     std::vector<AnchorRecord> Anchors;

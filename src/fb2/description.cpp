@@ -293,7 +293,7 @@ void HandleAnnotation(Conversion& cv, int, const WString&, WString& piece) {
 // The image of the cover page; the last one wins.
 void HandleCoverpage(Conversion& cv, int, const WString& tag, WString&) {
     if (!IsElement(tag, u"image")) return;
-    WString id = lrf::GetAttributeW(u"href", tag);
+    WString id = Fb2Attribute(tag, u"href");
     if (StartsWith(id, u"#")) id.erase(0, 1);
     cv.description.CoverImageId = std::move(id);
 }
@@ -373,8 +373,8 @@ void HandleGeneric(Conversion& cv, int row, const WString&, WString& text) {
 // first sequence of the description.
 void ReadSequence(Conversion& cv, const WString& tag) {
     BookDescription& d = cv.description;
-    const WString name = lrf::GetAttributeW(u"name", tag);
-    const WString number = lrf::GetAttributeW(u"number", tag);
+    const WString name = Fb2Attribute(tag, u"name");
+    const WString number = Fb2Attribute(tag, u"number");
     if (d.SequenceText.empty()) d.SequenceText = Trim(name + u" " + number);
     AppendGenericLine(cv, kRowSequence, d.SequenceText);
     if (d.CurrentInfoBlock == kTitleInfo && !name.empty() && d.SeriesTag.empty()) {

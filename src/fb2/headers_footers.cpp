@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "fb2/body.h"
@@ -20,13 +21,13 @@ namespace {
 
 struct RunningPartInfo {
     lrf::ElementKind objectKind;
-    std::u16string_view oddPrefix, evenPrefix;  // objid prefixes of the two objects
+    std::string_view oddPrefix, evenPrefix;  // objid prefixes of the two objects
     BlockKind oddKind, evenKind;                // kinds of the two text blocks
 };
 
 constexpr std::array<RunningPartInfo, 2> kRunningParts{{
-    {lrf::kKindHeader, u"hdr_o", u"hdr_e", BlockKind::kHeaderOdd, BlockKind::kHeaderEven},
-    {lrf::kKindFooter, u"ftr_o", u"ftr_e", BlockKind::kFooterOdd, BlockKind::kFooterEven},
+    {lrf::kKindHeader, "hdr_o", "hdr_e", BlockKind::kHeaderOdd, BlockKind::kHeaderEven},
+    {lrf::kKindFooter, "ftr_o", "ftr_e", BlockKind::kFooterOdd, BlockKind::kFooterEven},
 }};
 
 bool IsFixed(Conversion& cv, RunningPart part) {
@@ -119,16 +120,20 @@ int MakeRunningPair(Conversion& cv, RunningPart part, WStringView title, bool cu
 
     const RunningPartInfo& info = kRunningParts[part];
     const TRuleLineSettings& line = part == kRunningHeader ? cv.settings.HeaderLine : cv.settings.FooterLine;
-    const WString& ruleLine = part == kRunningHeader ? cv.body.HeaderRuleLine : cv.body.FooterRuleLine;
+    using lrf::Tag;
+    static const lrf::TagValue kFrame[] = {{Tag::kFrameMode, lrf::kFrameModeSquare},
+                                           {Tag::kLayout, lrf::kLayoutLrTb},
+                                           {Tag::kFrameWidth, 0},
+                                           {Tag::kFrameColor, 0}};
     // Both objects show the first of the two blocks made below.
-    const WString tail = ToWString(number) + u"\" x1=\"0\" y1=\"" + ToWString(line.TextShift) + u"\" refobj=\"b" +
-                         ToWString(cv.body.BlockCounter) + u"\"";
-    for (const std::u16string_view prefix : {info.oddPrefix, info.evenPrefix}) {
-        lrf::BuildHeaderFooter(
-            cv.store, cv.console, info.objectKind,
-            u" framemode=\"square\" layout=\"LrTb\" framewidth=\"0\" framecolor=\"0x00000000\" objid=\"" +
-                WString(prefix) + tail,
-            ruleLine);
+    lrf::HeaderFooterRecord record;
+    record.refObj = "b" + std::to_string(cv.body.BlockCounter);
+    record.x1 = 0;
+    record.y1 = static_cast<int16_t>(line.TextShift);
+    record.line = part == kRunningHeader ? cv.body.HeaderRuleLine : cv.body.FooterRuleLine;
+    for (const std::string_view prefix : {info.oddPrefix, info.evenPrefix}) {
+        record.objid = std::string(prefix) + std::to_string(number);
+        lrf::BuildHeaderFooter(cv.store, cv.console, info.objectKind, record, kFrame);
     }
 
     const WString& fixedText = part == kRunningHeader ? cv.body.HeaderText : cv.body.FooterText;

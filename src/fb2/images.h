@@ -1,6 +1,9 @@
 // The cover page and the images of the body.
 #pragma once
 
+#include <optional>
+
+#include "lrf/store/builders.h"
 #include "text/wide.h"
 
 namespace tavorin::fb2 {
@@ -10,9 +13,10 @@ struct Conversion;
 // Handler of "<image " in the body.
 void PlaceImage(Conversion& cv, WStringView tag);
 void EmitCover(Conversion& cv);
-// Attribute string of the image block for ImageRef; empty when no image of
-// that id was registered. Sets the x and y space (-1 when not set).
-WString ImageBlockAttributes(Conversion& cv, int& xSpace, int& ySpace);
+// Rectangle and size of the image block for ImageRef (its labels are left to
+// the caller); none when no image of that id was registered. Sets the x and
+// y space (-1 when not set).
+std::optional<lrf::ImagePlacement> ImageBlockPlacement(Conversion& cv, int& xSpace, int& ySpace);
 // The image block (BlockKind::kImage).
 void EmitImageBlock(Conversion& cv);
 

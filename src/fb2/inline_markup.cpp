@@ -143,9 +143,11 @@ WString ConvertLink(Conversion& cv, WStringView tag) {
     if (cv.body.ExternalLinkOpen) return href.empty() ? WString() : u"(<Italic>" + href + u"</Italic>) ";
 
     const WString id = StartsWith(href, u"#") ? href.substr(1) : href;
-    RegisterButton(cv, u" objid=\"bf_" + id + u"\"");
-    RegisterButton(cv, u" objid=\"br_" + id + u"\" refpage=\"p" + ToWString(cv.body.PageCounter) + u"\" refobj=\"b" +
-                   ToWString(cv.body.BlockCounter + 1) + u"\"");
+    const std::string label = Narrow(id);
+    RegisterButton(cv, {.objid = "bf_" + label, .refPage = {}, .refObj = {}});
+    RegisterButton(cv, {.objid = "br_" + label,
+                        .refPage = "p" + std::to_string(cv.body.PageCounter),
+                        .refObj = "b" + std::to_string(cv.body.BlockCounter + 1)});
     // The way back leads to the block that holds the link, once it is emitted.
     cv.body.ReturnButtonsAwaitingBlock.push_back(cv.store.buttons.size() - 1);
     // The block holding the link ends at the next paragraph end.

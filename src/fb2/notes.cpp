@@ -80,8 +80,8 @@ WString ReturnLinkText(WStringView text) {
 
 }  // namespace
 
-void RegisterButton(Conversion& cv, WStringView attributes) {
-    lrf::BuildButton(cv.store, attributes);
+void RegisterButton(Conversion& cv, lrf::ButtonRecord button) {
+    lrf::BuildButton(cv.store, std::move(button));
     const auto& buttons = cv.store.buttons;
     const std::string& objid = buttons.back().objid;
     // Only the first forward button of an id is ever aimed at its target.

@@ -4,14 +4,15 @@
 
 #include <string_view>
 
+#include "lrf/store/object_store.h"
 #include "text/wide.h"
 
 namespace tavorin::fb2 {
 
 struct Conversion;
 
-// Passes a button attribute string to the Button builder and indexes it.
-void RegisterButton(Conversion& cv, WStringView attributes);
+// Builds the button (its objid and references) and indexes it.
+void RegisterButton(Conversion& cv, lrf::ButtonRecord button);
 // Called by EmitBlock when PendingId is set: targets the forward button and
 // turns the block text into a return link.
 void ResolvePendingTarget(Conversion& cv, WString& text);

@@ -3,6 +3,9 @@
 // section title starts a page.
 #include "fb2/pages.h"
 
+#include <string>
+#include <string_view>
+
 #include "fb2/body.h"
 #include "fb2/conversion.h"
 #include "fb2/notes.h"
@@ -12,30 +15,37 @@
 namespace tavorin::fb2 {
 namespace {
 
-WString PairLabel(std::u16string_view prefix, int number) { return WString(prefix) + ToWString(number); }
+std::string PairLabel(std::string_view prefix, int number) { return std::string(prefix) + std::to_string(number); }
+
+std::string PageLabel(int number) { return "p" + std::to_string(number); }
 
 }  // namespace
 
 void StartPage(Conversion& cv, WStringView title) {
-    WString page = u"pagestyle=\"ps_" + Widen(cv.settings.PageLayout.Label) + u"\" objid=\"p" +
-                   ToWString(cv.body.PageCounter) + u"\"";
+    lrf::PageRecord page;
+    page.objid = PageLabel(cv.body.PageCounter);
+    page.pageStyle = "ps_" + cv.settings.PageLayout.Label;
     if (!title.empty()) {
         if (cv.settings.HeaderFooter.HeaderShow) {
             const int n = MakeRunningPair(cv, kRunningHeader, title, true);
-            page +=
-                u" oddheaderid=\"" + PairLabel(u"hdr_o", n) + u"\" evenheaderid=\"" + PairLabel(u"hdr_e", n) + u"\"";
+            page.oddHeader = PairLabel("hdr_o", n);
+            page.evenHeader = PairLabel("hdr_e", n);
         }
         if (cv.settings.HeaderFooter.FooterShow) {
             const int n = MakeRunningPair(cv, kRunningFooter, title, true);
-            page += u" oddfooter=\"" + PairLabel(u"ftr_o", n) + u"\" evenfooter=\"" + PairLabel(u"ftr_e", n) + u"\"";
+            page.oddFooter = PairLabel("ftr_o", n);
+            page.evenFooter = PairLabel("ftr_e", n);
         }
     }
-    lrf::BuildPage(cv.store, cv.console, page);
+    lrf::BuildPage(cv.store, std::move(page));
     ++cv.body.PageCounter;
 }
 
 void StartFrontPage(Conversion& cv) {
-    lrf::BuildPage(cv.store, cv.console, u"pagestyle=\"ps_front\" objid=\"p" + ToWString(cv.body.PageCounter) + u"\"");
+    lrf::PageRecord page;
+    page.objid = PageLabel(cv.body.PageCounter);
+    page.pageStyle = "ps_front";
+    lrf::BuildPage(cv.store, std::move(page));
     ++cv.body.PageCounter;
 }
 
@@ -45,14 +55,14 @@ void SetCurrentPageHeaders(Conversion& cv, WStringView title) {
     if (cv.settings.HeaderFooter.HeaderShow) {
         const int n = MakeRunningPair(cv, kRunningHeader, title, false);
         lrf::PageRecord& record = cv.store.pages[page];
-        record.oddHeader = Narrow(PairLabel(u"hdr_o", n));
-        record.evenHeader = Narrow(PairLabel(u"hdr_e", n));
+        record.oddHeader = PairLabel("hdr_o", n);
+        record.evenHeader = PairLabel("hdr_e", n);
     }
     if (cv.settings.HeaderFooter.FooterShow) {
         const int n = MakeRunningPair(cv, kRunningFooter, title, false);
         lrf::PageRecord& record = cv.store.pages[page];
-        record.oddFooter = Narrow(PairLabel(u"ftr_o", n));
-        record.evenFooter = Narrow(PairLabel(u"ftr_e", n));
+        record.oddFooter = PairLabel("ftr_o", n);
+        record.evenFooter = PairLabel("ftr_e", n);
     }
 }
 

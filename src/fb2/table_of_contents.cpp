@@ -27,6 +27,41 @@ WString WithoutButtons(WStringView text) {
     return out;
 }
 
+// Entities that markup may leave in a contents label.
+struct Entity {
+    WStringView text;
+    char16_t character;
+};
+
+constexpr Entity kLabelEntities[] = {
+    {u"&amp;", u'&'},   {u"&lt;", u'<'},    {u"&gt;", u'>'},
+    {u"&quot;", u'"'},  {u"&apos;", u'\''}, {u"&nbsp;", u'\u00A0'},
+};
+
+// A contents label is shown as plain text: markup entities become their
+// characters, in one pass so that "&amp;lt;" reads "&lt;".
+void DecodeLabelEntities(WString& text) {
+    if (text.find(u'&') == WString::npos) return;
+    WString decoded;
+    decoded.reserve(text.size());
+    const WStringView source = text;
+    for (size_t i = 0; i < source.size();) {
+        const Entity* match = nullptr;
+        if (source[i] == u'&') {
+            for (const Entity& entity : kLabelEntities) {
+                if (source.substr(i, entity.text.size()) == entity.text) match = &entity;
+            }
+        }
+        if (match != nullptr) {
+            decoded.push_back(match->character);
+            i += match->text.size();
+        } else {
+            decoded.push_back(source[i++]);
+        }
+    }
+    text.swap(decoded);
+}
+
 // Line breaks between the parts of a title become ". "; a final one goes.
 WString JoinLines(WStringView text) {
     constexpr std::u16string_view kBreak = u"<CR/>";
@@ -73,13 +108,18 @@ WString TocText(WStringView text) {
 void AddTocEntry(Conversion& cv, WStringView title) {
     const ConversionState& c = cv.body;
     const WString label = cv.settings.General.Translit ? TocText(Widen(Transliterate(title))) : TocText(title);
-    const WString block = c.PendingId.empty() ? ToWString(c.BlockCounter - 1) : c.PendingId;
-    cv.body.TocEntries.push_back(u" refpage=\"p" + ToWString(c.PageCounter - 1) + u"\" refobj=\"b" + block + u"\" |" +
-                                (c.SectionDepth > 0 ? u"   " : u"") + label);
+    const std::string block = c.PendingId.empty() ? std::to_string(c.BlockCounter - 1) : Narrow(c.PendingId);
+    // A subsection's entry is indented by three blanks.
+    WString shown = (c.SectionDepth > 0 ? u"   " : u"") + label;
+    lrf::StripMarkup(shown);
+    DecodeLabelEntities(shown);
+    cv.body.TocEntries.push_back({"p" + std::to_string(c.PageCounter - 1), "b" + block, std::move(shown)});
 }
 
 void RegisterTocEntries(Conversion& cv) {
-    for (const WString& entry : cv.body.TocEntries) lrf::BuildTocEntry(cv.store, entry);
+    for (const ConversionState::TocEntry& entry : cv.body.TocEntries) {
+        lrf::BuildTocEntry(cv.store, entry.refPage, entry.refObj, entry.label);
+    }
 }
 
 }  // namespace tavorin::fb2

@@ -25,7 +25,7 @@ WString ScaledFontSize(Conversion& cv, StyleKind styleKind, int factor) {
 // block space of the body style.
 void EmitNamedAnnotBlock(Conversion& cv, WStringView suffix, WStringView text) {
     EmitBlockSpace(cv, StyleKind::kBody);
-    BuildCountedTextBlock(cv, TextBlockAttributes(cv, StyleKind::kAnnotation, suffix), text);
+    BuildCountedTextBlock(cv, TextBlockLabels(cv, StyleKind::kAnnotation, suffix), text);
 }
 
 // A paragraph holding a dotted-underlined button to `buttonId`.
@@ -52,7 +52,7 @@ void EmitBookTitlePage(Conversion& cv) {
                 u"\"><P>(" + CollapsedValue(d.SequenceText) + u")</P></Span>";
     }
     WrapStyleEmphasis(cv, StyleKind::kBookTitle, text);
-    BuildCountedTextBlock(cv, TextBlockAttributes(cv, StyleKind::kBookTitle, u""), text);
+    BuildCountedTextBlock(cv, TextBlockLabels(cv, StyleKind::kBookTitle, u""), text);
 
     // The annotation block starts the next page itself.
     if (!d.Annotation.empty()) EmitBlock(cv, BlockKind::kAnnotation, u"<P>" + d.Annotation + u"</P>");
@@ -64,10 +64,12 @@ void EmitDescriptionPage(Conversion& cv) {
     if (page.empty() || page == u"<P></P>") return;  // the driver wraps the text in one paragraph
 
     EmitNamedAnnotBlock(cv, u"_fb2link", ButtonParagraph(cv, u"bf_fb2description", u"***FB2 BOOK INFO***"));
-    RegisterButton(cv, u" objid=\"bf_fb2description\" refpage=\"p" + ToWString(cv.body.PageCounter + 1) +
-                   u"\" refobj=\"b_fb2description\" ");
-    RegisterButton(cv, u" objid=\"br_fb2description\" refpage=\"p" + ToWString(cv.body.PageCounter) +
-                   u"\" refobj=\"b_fb2link\" ");
+    RegisterButton(cv, {.objid = "bf_fb2description",
+                        .refPage = "p" + std::to_string(cv.body.PageCounter + 1),
+                        .refObj = "b_fb2description"});
+    RegisterButton(cv, {.objid = "br_fb2description",
+                        .refPage = "p" + std::to_string(cv.body.PageCounter),
+                        .refObj = "b_fb2link"});
 
     // The description page is a solo page: reached only through its button.
     lrf::StartSolo(cv.store);

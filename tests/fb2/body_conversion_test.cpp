@@ -48,7 +48,7 @@ TEST_F(BodyTest, SectionWithTitleOnANewPage) {
     EXPECT_EQ(page.oddHeader + page.evenHeader + page.oddFooter + page.evenFooter, "hdr_o0hdr_e0ftr_o2ftr_e2");
     EXPECT_EQ(page.content.size(), 2u);
 
-    EXPECT_EQ(cv.body.TocEntries, std::vector<WString>{u" refpage=\"p3\" refobj=\"b12\" |<P>One</P>"});
+    EXPECT_EQ(cv.body.TocEntries, (std::vector<ConversionState::TocEntry>{{"p3", "b12", u"One"}}));
     EXPECT_EQ(cv.body.BlockCounter, 14);
     EXPECT_EQ(cv.body.FooterCounter, 3);
     EXPECT_EQ(cv.body.PageCounter, 4);
@@ -157,7 +157,7 @@ TEST_F(BodyTest, SectionIdNamesItsTitleBlockOnANewPage) {
     ASSERT_EQ(blocks.size(), 6u);
     EXPECT_EQ(blocks[4].objid, "bch2");
     EXPECT_EQ(blocks[4].textStyle, "ts_tit0");
-    EXPECT_EQ(cv.body.TocEntries, std::vector<WString>{u" refpage=\"p4\" refobj=\"bch2\" |<P>Two</P>"});
+    EXPECT_EQ(cv.body.TocEntries, (std::vector<ConversionState::TocEntry>{{"p4", "bch2", u"Two"}}));
 }
 
 }  // namespace

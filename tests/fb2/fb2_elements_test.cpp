@@ -76,7 +76,7 @@ TEST_F(BodyTest, SectionsWithAttributesNestAndTheirTitlesAreChapters) {
                                                 "bc2 <Bold><P>Two</P></Bold><CR/>",
                                                 "b13 <Bold><P>Three</P></Bold><CR/>"}));
     ASSERT_EQ(cv.body.TocEntries.size(), 3u);
-    EXPECT_EQ(U8(cv.body.TocEntries[1]), " refpage=\"p3\" refobj=\"bc2\" |   <P>Two</P>");
+    EXPECT_EQ(cv.body.TocEntries[1], (ConversionState::TocEntry{"p3", "bc2", u"   Two"}));
     EXPECT_EQ(cv.body.SectionDepth, -1);
     EXPECT_EQ(cv.body.PageCounter, 5);  // top-level titles start pages, the nested one does not
 }

@@ -19,9 +19,9 @@ protected:
 
     // The button pair that the inline markup registers for a link to `id`.
     void RegisterLink(const WString& id, int page, int block) {
-        RegisterButton(cv, u" objid=\"bf_" + id + u"\"");
-        RegisterButton(cv, u" objid=\"br_" + id + u"\" refpage=\"p" + ToWString(page) + u"\" refobj=\"b" +
-                       ToWString(block) + u"\"");
+        RegisterButton(cv, {.objid = "bf_" + Narrow(id), .refPage = "", .refObj = ""});
+        RegisterButton(cv, {.objid = "br_" + Narrow(id), .refPage = "p" + std::to_string(page),
+                            .refObj = "b" + std::to_string(block)});
     }
 
     // The text of the first block of the element with `id`, as emitted.

@@ -58,9 +58,8 @@ TEST_F(BodyTest, TopLevelSectionsStartPagesAfterTheFirst) {
     ASSERT_EQ(blocks.size(), 16u);
     EXPECT_EQ(blocks[0].text, "<P><Italic>A. Author, \"Book\"</Italic></P>");
     EXPECT_EQ(blocks[8].text, "<P><Italic>Two</Italic></P>");
-    EXPECT_EQ(cv.body.TocEntries, (std::vector<WString>{u" refpage=\"p2\" refobj=\"b6\" |<P>One</P>",
-                                                       u" refpage=\"p3\" refobj=\"b10\" |<P>Two</P>",
-                                                       u" refpage=\"p4\" refobj=\"b14\" |<P>Three</P>"}));
+    EXPECT_EQ(cv.body.TocEntries, (std::vector<ConversionState::TocEntry>{
+                                      {"p2", "b6", u"One"}, {"p3", "b10", u"Two"}, {"p4", "b14", u"Three"}}));
 }
 
 TEST_F(BodyTest, NestedTitlesStartPagesOnlyWhenAsked) {
@@ -73,7 +72,7 @@ TEST_F(BodyTest, NestedTitlesStartPagesOnlyWhenAsked) {
                       "<section><title><p>B</p></title><p>x</p></section></section></body>");
         EXPECT_EQ(cv.body.PageCounter, 5 + pageAtSubtitles);
         ASSERT_EQ(cv.body.TocEntries.size(), 2u);
-        EXPECT_TRUE(EndsWith(cv.body.TocEntries[1], u" |   <P>B</P>"));
+        EXPECT_EQ(cv.body.TocEntries[1].label, u"   B");
     }
 }
 
