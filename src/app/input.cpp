@@ -16,7 +16,7 @@
 
 #include "app/run_state.h"
 #include "archive/zip_archive.h"
-#include "lrf/store/builders.h"
+#include "fb2/fb2_tag.h"
 #include "text/exit_codes.h"
 #include "text/codecs.h"
 #include "text/encoding_names.h"
@@ -166,7 +166,7 @@ std::unique_ptr<TCustomUnicodeCodec> ChooseCodec(const RunState& run, const Head
     if (!head.declared) return std::make_unique<TUTF8Codec>();  // XML without a declaration
     TUnicodeFileReader bytes(run.workFilePath, std::make_unique<TWindows1251Codec>());
     const WString declaration = bytes.ReadToStr(">", true, false);
-    return CodecForEncoding(lrf::GetAttribute(u"encoding", declaration));
+    return CodecForEncoding(Narrow(fb2::Fb2Attribute(declaration, u"encoding")));
 }
 
 int DetectAndOpen(RunState& run, std::unique_ptr<TUnicodeFileReader>& reader) {

@@ -18,16 +18,31 @@
 namespace tavorin::fb2 {
 namespace {
 
-// Image types of image streams and of the header's thumbnail.
-constexpr uint8_t kImageTypeBmp = 0x13;
-constexpr uint8_t kImageTypeGif = 0x14;
+// The header's type of a JPEG thumbnail.
 constexpr uint16_t kThumbnailTypeJpeg = 17;
+
+// The image stream type of each kind of image data.
+struct ImageKind {
+    std::string_view name;  // as SniffImageType names it
+    uint8_t streamType;
+};
+
+constexpr ImageKind kImageKinds[] = {
+    {"JPEG", lrf::kImageTypeJpeg}, {"PNG", lrf::kImageTypePng}, {"BMP", lrf::kImageTypeBmp}, {"GIF", lrf::kImageTypeGif},
+};
+
+uint8_t ImageTypeOf(std::string_view sniffed) {
+    for (const ImageKind& kind : kImageKinds) {
+        if (kind.name == sniffed) return kind.streamType;
+    }
+    return 0;
+}
 
 // Registers one decoded binary as an image stream. The type comes from the
 // data: readers refuse a book whose image stream has no or the wrong type.
 // Data of any other kind is reported and left out; the book goes on.
 void RegisterImage(lrf::ObjectStore& store, Console& console, const WString& tag, std::vector<uint8_t>& bytes) {
-    const std::string id = lrf::GetAttribute(u"id", tag);
+    const std::string id = Narrow(Fb2Attribute(tag, u"id"));
     FixPngTransparency(bytes, 0xFFFFFF);
     const ImageSize size = ProbeImageSize(bytes);
     const std::string_view type = SniffImageType(bytes);
@@ -35,10 +50,12 @@ void RegisterImage(lrf::ObjectStore& store, Console& console, const WString& tag
         console.Line("\nError: Binary " + id + " is no PNG, JPEG, GIF or BMP image; left out");
         return;
     }
-    const WString sizeText =
-        u" width=\"" + ToWString(size.width) + u"\" height=\"" + ToWString(size.height) + u"\"";
-    const WString element = u" objid=\"" + Widen(id) + u"\" encoding=\"" + Widen(type) + u"\"";
-    lrf::BuildImageStream(store, bytes, sizeText, element);
+    lrf::ImageStreamRecord stream;
+    stream.objid = id;
+    stream.imageType = ImageTypeOf(type);
+    stream.width = size.width;
+    stream.height = size.height;
+    lrf::BuildImageStream(store, std::move(stream), bytes);
 }
 
 }  // namespace
@@ -63,7 +80,10 @@ void MakeBookThumbnail(lrf::ObjectStore& store, Console& console, const Conversi
     const std::string id = Narrow(coverImageId);
     const auto& streams = store.imageStreams;
     const auto cover = std::find_if(streams.begin(), streams.end(), [&](const auto& s) { return s.objid == id; });
-    if (cover == streams.end() || cover->imageType == kImageTypeGif || cover->imageType == kImageTypeBmp) return;
+    if (cover == streams.end() || cover->imageType == lrf::kImageTypeGif ||
+        cover->imageType == lrf::kImageTypeBmp) {
+        return;
+    }
     const std::span<const uint8_t> bytes(store.imageStore.data() + cover->data.start, cover->data.size());
     Thumbnail thumbnail;
     std::string error;

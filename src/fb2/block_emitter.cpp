@@ -8,7 +8,6 @@
 #include "fb2/conversion.h"
 #include "fb2/description.h"
 #include "fb2/images.h"
-#include "fb2/markup_attributes.h"
 #include "fb2/notes.h"
 #include "fb2/pages.h"
 #include "fb2/progress.h"
@@ -86,11 +85,11 @@ void WrapIn(WString& text, WStringView open, WStringView close) {
 
 void EmitTextBlock(Conversion& cv, StyleKind styleKind, WString text, WStringView id, bool wrapParagraph) {
     PageCursor& cursor = cv.cursor;
-    const WString attributes = TextBlockAttributes(cv.settings, cursor, styleKind, id);
+    const lrf::TextBlockLabels labels = TextBlockLabels(cv.settings, cursor, styleKind, id);
     EmitBlockSpace(cv.store, cv.styles, styleKind);
     WrapStyleEmphasis(cv.settings, styleKind, text);
     if (wrapParagraph) text = u"<P>" + text + u"</P>";
-    BuildCountedTextBlock(cursor, cv.store, cv.console, attributes, text);
+    BuildCountedTextBlock(cursor, cv.store, labels, text);
     const std::string objid = "b" + Narrow(id.empty() ? ToWString(cursor.BlockCounter - 1) : WString(id));
     TextBlockEmitted(cv.links, cv.store, objid, cursor.PageCounter - 1);
     // Links read later still find the element that carries the id.
@@ -112,37 +111,29 @@ bool PrepareBlockText(BlockKind kind, WString& text) {
 
 // Header and footer blocks: the style of the kind, a numbered objid, the text
 // as prepared by the running header code.
-void EmitRunningTextBlock(PageCursor& cursor, lrf::ObjectStore& store, Console& console,
-                          const ConversionSettings& settings, BlockKind kind, WString text) {
+void EmitRunningTextBlock(PageCursor& cursor, lrf::ObjectStore& store, const ConversionSettings& settings,
+                          BlockKind kind, WString text) {
     if (!PrepareBlockText(kind, text)) return;
-    BuildCountedTextBlock(cursor, store, console, TextBlockAttributes(settings, cursor, StyleOfBlock(kind), {}), text);
+    BuildCountedTextBlock(cursor, store, TextBlockLabels(settings, cursor, StyleOfBlock(kind), {}), text);
 }
 
-WString TextBlockAttributes(const ConversionSettings& settings, const PageCursor& cursor, StyleKind styleKind,
-                            WStringView id) {
-    const WString label = Widen(Style(settings, styleKind).Label);
-    const WString objid = id.empty() ? ToWString(cursor.BlockCounter) : WString(id);
-    return u" textstyle=\"ts_" + label + u"\" blockstyle=\"bs_" + label + u"\" objid=\"b" + objid + u"\"";
+lrf::TextBlockLabels TextBlockLabels(const ConversionSettings& settings, const PageCursor& cursor, StyleKind styleKind,
+                                     WStringView id) {
+    const std::string& label = Style(settings, styleKind).Label;
+    return {"ts_" + label, "bs_" + label, "b" + (id.empty() ? std::to_string(cursor.BlockCounter) : Narrow(id))};
 }
 
-void BuildCountedTextBlock(PageCursor& cursor, lrf::ObjectStore& store, Console& console, WStringView attributes,
+void BuildCountedTextBlock(PageCursor& cursor, lrf::ObjectStore& store, const lrf::TextBlockLabels& labels,
                            WStringView text) {
-    lrf::BuildBlock(store, console, lrf::kKindTextBlock, attributes);
+    lrf::BuildTextBlock(store, labels, text);
     ++cursor.BlockCounter;
-    lrf::BuildTextBlock(store, console, attributes, text);
 }
 
 void EmitBlockSpace(lrf::ObjectStore& store, const StyleValues& styles, StyleKind styleKind) {
     EmitBlockSpace(store, styles.SideMargin[static_cast<size_t>(styleKind)], -1);
 }
 
-void EmitBlockSpace(lrf::ObjectStore& store, int xSpace, int ySpace) {
-    if (xSpace < 0 && ySpace < 0) return;
-    WString element = u"<BlockSpace ";
-    if (xSpace >= 0) element += NumberAttribute(u"xspace", xSpace);
-    if (ySpace >= 0) element += NumberAttribute(u"yspace", ySpace);
-    lrf::BuildInline(store, element);
-}
+void EmitBlockSpace(lrf::ObjectStore& store, int xSpace, int ySpace) { lrf::BuildBlockSpace(store, xSpace, ySpace); }
 
 void WrapStyleEmphasis(const ConversionSettings& settings, StyleKind styleKind, WString& text) {
     RemoveLineBreaks(text);
@@ -170,10 +161,12 @@ void EmitBlock(Conversion& cv, BlockKind kind, WString text) {
     // Running headers and footers are made while a body element's id waits
     // for its first block; they neither use nor consume it.
     if (IsRunningText(kind)) {
-        EmitRunningTextBlock(cv.cursor, cv.store, cv.console, cv.settings, kind, std::move(text));
+        EmitRunningTextBlock(cv.cursor, cv.store, cv.settings, kind, std::move(text));
         return;
     }
-    if (!PrepareBlockText(kind, text)) return;
+    // An image and the book title page are content of their own: they have
+    // no text to prepare (and take none).
+    if (kind != BlockKind::kImage && kind != BlockKind::kBookTitle && !PrepareBlockText(kind, text)) return;
     if (IsCountedText(kind)) CountBodyText(cv.progress, cv.console, text.size());
 
     // A title decides itself where its id goes.
@@ -206,7 +199,7 @@ void EmitBlock(Conversion& cv, BlockKind kind, WString text) {
             break;
         case BlockKind::kAnnotation:
             EmitStandardBlock(cv, StyleOfBlock(kind), std::move(text), {});
-            StartPage(cv.cursor, cv.store, cv.console, cv.settings);
+            StartPage(cv.cursor, cv.store, cv.settings);
             break;
         case BlockKind::kCite:
             // A link to the cite's id lands on it.

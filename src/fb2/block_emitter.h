@@ -3,13 +3,10 @@
 #pragma once
 
 #include "fb2/block_kind.h"
+#include "lrf/store/builders.h"
 #include "settings/conversion_settings.h"
 #include "text/console.h"
 #include "text/wide.h"
-
-namespace tavorin::lrf {
-struct ObjectStore;
-}
 
 namespace tavorin::fb2 {
 
@@ -20,16 +17,18 @@ struct StyleValues;
 // Emits a buffer of paragraph markup as a block of the given kind.
 void EmitBlock(Conversion& cv, BlockKind kind, WString text);
 // A header or footer text block (the running kinds of BlockKind).
-void EmitRunningTextBlock(PageCursor& cursor, lrf::ObjectStore& store, Console& console,
-                          const ConversionSettings& settings, BlockKind kind, WString text);
+void EmitRunningTextBlock(PageCursor& cursor, lrf::ObjectStore& store, const ConversionSettings& settings,
+                          BlockKind kind, WString text);
 
-WString TextBlockAttributes(const ConversionSettings& settings, const PageCursor& cursor, StyleKind styleKind,
-                            WStringView id);
+// The style labels of a text block of that style and its objid: "b" and the
+// id, or "b" and the block number when the id is empty.
+lrf::TextBlockLabels TextBlockLabels(const ConversionSettings& settings, const PageCursor& cursor, StyleKind styleKind,
+                                     WStringView id);
 // Builds the block and the text block of one text block and counts it, even
-// when its attributes name it by an id instead of its number.
-void BuildCountedTextBlock(PageCursor& cursor, lrf::ObjectStore& store, Console& console, WStringView attributes,
+// when its labels name it by an id instead of its number.
+void BuildCountedTextBlock(PageCursor& cursor, lrf::ObjectStore& store, const lrf::TextBlockLabels& labels,
                            WStringView text);
-// A BlockSpace element with the spaces that are set (not negative); none
+// A block space with the spaces that are set (not negative); none
 // when neither is. The first form takes the spaces of a style.
 void EmitBlockSpace(lrf::ObjectStore& store, const StyleValues& styles, StyleKind styleKind);
 void EmitBlockSpace(lrf::ObjectStore& store, int xSpace, int ySpace);

@@ -291,7 +291,7 @@ void HandleAnnotation(BookDescription& d, const WString& tag, WString& text) {
 // The image of the cover page; the last one wins.
 void HandleCoverpage(BookDescription& d, const WString& tag, WString&) {
     if (!IsElement(tag, u"image")) return;
-    WString id = lrf::GetAttributeW(u"href", tag);
+    WString id = Fb2Attribute(tag, u"href");
     if (StartsWith(id, u"#")) id.erase(0, 1);
     d.CoverImageId = std::move(id);
 }
@@ -367,8 +367,8 @@ void HandleGeneric(BookDescription& d, int row, WString& text) {
 // A sequence is read from its attributes; every sequence element shows the
 // first sequence of the description.
 void ReadSequence(BookDescription& d, const WString& tag) {
-    const WString name = lrf::GetAttributeW(u"name", tag);
-    const WString number = lrf::GetAttributeW(u"number", tag);
+    const WString name = Fb2Attribute(tag, u"name");
+    const WString number = Fb2Attribute(tag, u"number");
     if (d.SequenceText.empty()) d.SequenceText = Trim(name + u" " + number);
     AppendGenericLine(d, kRowSequence, d.SequenceText);
     if (d.CurrentInfoBlock == kTitleInfo && !name.empty() && d.SeriesTag.empty()) {

@@ -10,20 +10,26 @@
 #include "fb2/title_page.h"
 #include "lrf/store/builders.h"
 #include "lrf/store/object_store.h"
+#include "lrf/tags/tag_table.h"
 #include "text/exit_codes.h"
 
 namespace tavorin::fb2 {
 namespace {
 
-constexpr char16_t kBookSetting[] =
-    u"<BookSetting screenwidth=\"584\" screenheight=\"754\" bindingdirection=\"Lr\" dpi=\"1600\" "
-    u"colordepth=\"24\"/>";
-constexpr char16_t kBookDefaults[] =
-    u"<SetDefault rubyalign=\"start\" rubyadjust=\"none\" rubyoverhang=\"none\" "
-    u"empdotsposition=\"before\" empdotsfontname=\"Dutch801 Rm BT Roman\" empdotscode=\"0x002e\" "
-    u"emplineposition=\"before\" emplinetype=\"solid\" setwaitprop=\"noreplay\"/>";
-// The title page block only needs text that counts as content.
-constexpr char16_t kPlaceholderText[] = u"aaaaaaaaaaaaa";
+constexpr lrf::BookHeaderSettings kBookSetting{
+    .bindingDirection = lrf::kBindingLeftToRight, .dpi = 1600, .screenWidth = 584, .screenHeight = 754, .colorDepth = 24};
+// The book's default text attributes. The emphasis dots have a font of their
+// own, so their tag carries the full stop and the dots code goes unwritten.
+const lrf::TagValue kBookDefaults[] = {
+    {lrf::Tag::kRubyAlignAndAdjust, lrf::kRubyAlignStart + lrf::kRubyAdjustNone},
+    {lrf::Tag::kRubyOverhang, lrf::kRubyOverhangNone},
+    {lrf::Tag::kEmpDotsPosition, lrf::kPositionBefore},
+    {lrf::Tag::kEmpDotsFontName, 0, u"Dutch801 Rm BT Roman"},
+    {lrf::Tag::kEmpDotsCode, 0x2e},
+    {lrf::Tag::kEmpLinePosition, lrf::kPositionBefore},
+    {lrf::Tag::kEmpLineType, lrf::kLineSolid},
+    {lrf::Tag::kSetWaitProp, lrf::kWaitNoReplay},
+};
 
 void ConvertBodies(Conversion& cv) {
     WString tag;
@@ -38,7 +44,7 @@ void AddClosingElements(Conversion& cv) {
     ResolveAnchors(cv.links, cv.store, cv.console);
     cv.description.DescriptionPage = u"<P>" + cv.description.DescriptionPage + u"</P>";
     EmitDescriptionPage(cv);
-    lrf::ApplyBookSetting(cv.store, cv.console, kBookSetting);
+    lrf::ApplyBookSetting(cv.store, kBookSetting);
     lrf::BuildBookDefaults(cv.store, cv.console, kBookDefaults);
     cv.store.bookInfoXml = cv.description.BookInfoXml;
     RegisterTocEntries(cv.contents, cv.store);
@@ -73,7 +79,7 @@ int ConvertDocument(TUnicodeFileReader& reader, const ConversionSettings& settin
     store.textStore.reserve(2 * size_t{cv.progress.textEstimate});
 
     EmitCover(cv);
-    EmitBlock(cv, BlockKind::kBookTitle, kPlaceholderText);
+    EmitBlock(cv, BlockKind::kBookTitle, {});
     BuildHeaderFooterSources(cv.running, cv.description, bookSettings);
     ConvertBodies(cv);
     AddClosingElements(cv);

@@ -1,14 +1,15 @@
 // Running headers and footers: the fixed texts chosen by the header and
 // footer sources, the odd and even header and footer objects of a page with
 // their text blocks, and the cutting of their texts to the line width.
+#include "fb2/headers_footers.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "fb2/block_emitter.h"
-#include "fb2/headers_footers.h"
-
 #include "fb2/body.h"
 #include "fb2/description.h"
 #include "fb2/inline_markup.h"
@@ -17,21 +18,21 @@
 #include "fb2/table_of_contents.h"
 #include "lrf/store/builders.h"
 #include "lrf/store/object_store.h"
-#include "text/rounding.h"
 #include "settings/conversion_settings.h"
+#include "text/rounding.h"
 
 namespace tavorin::fb2 {
 namespace {
 
 struct RunningPartInfo {
     lrf::ElementKind objectKind;
-    std::u16string_view oddPrefix, evenPrefix;  // objid prefixes of the two objects
+    std::string_view oddPrefix, evenPrefix;  // objid prefixes of the two objects
     BlockKind oddKind, evenKind;                // kinds of the two text blocks
 };
 
 constexpr std::array<RunningPartInfo, 2> kRunningParts{{
-    {lrf::kKindHeader, u"hdr_o", u"hdr_e", BlockKind::kHeaderOdd, BlockKind::kHeaderEven},
-    {lrf::kKindFooter, u"ftr_o", u"ftr_e", BlockKind::kFooterOdd, BlockKind::kFooterEven},
+    {lrf::kKindHeader, "hdr_o", "hdr_e", BlockKind::kHeaderOdd, BlockKind::kHeaderEven},
+    {lrf::kKindFooter, "ftr_o", "ftr_e", BlockKind::kFooterOdd, BlockKind::kFooterEven},
 }};
 
 // Characters that fit on the header or footer line at its style's font size.
@@ -118,24 +119,28 @@ int MakeRunningPair(RunningHeaders& running, PageCursor& cursor, lrf::ObjectStor
 
     const RunningPartInfo& info = kRunningParts[part];
     const TRuleLineSettings& line = header ? settings.HeaderLine : settings.FooterLine;
-    const WString& ruleLine = header ? running.HeaderRuleLine : running.FooterRuleLine;
+    using lrf::Tag;
+    static const lrf::TagValue kFrame[] = {{Tag::kFrameMode, lrf::kFrameModeSquare},
+                                           {Tag::kLayout, lrf::kLayoutLrTb},
+                                           {Tag::kFrameWidth, 0},
+                                           {Tag::kFrameColor, 0}};
     // Both objects show the first of the two blocks made below.
-    const WString tail = ToWString(number) + u"\" x1=\"0\" y1=\"" + ToWString(line.TextShift) + u"\" refobj=\"b" +
-                         ToWString(cursor.BlockCounter) + u"\"";
-    for (const std::u16string_view prefix : {info.oddPrefix, info.evenPrefix}) {
-        lrf::BuildHeaderFooter(
-            store, console, info.objectKind,
-            u" framemode=\"square\" layout=\"LrTb\" framewidth=\"0\" framecolor=\"0x00000000\" objid=\"" +
-                WString(prefix) + tail,
-            ruleLine);
+    lrf::HeaderFooterRecord record;
+    record.refObj = "b" + std::to_string(cursor.BlockCounter);
+    record.x1 = 0;
+    record.y1 = static_cast<int16_t>(line.TextShift);
+    record.line = header ? running.HeaderRuleLine : running.FooterRuleLine;
+    for (const std::string_view prefix : {info.oddPrefix, info.evenPrefix}) {
+        record.objid = std::string(prefix) + std::to_string(number);
+        lrf::BuildHeaderFooter(store, console, info.objectKind, record, kFrame);
     }
 
     const WString& fixedText = header ? running.HeaderText : running.FooterText;
     const WString text = RunningPartText(settings, part, fixed ? WStringView(fixedText) : title, cutAtWord);
     // These blocks belong to the header or footer, not to the page.
     store.inMainFlow = false;
-    EmitRunningTextBlock(cursor, store, console, settings, info.oddKind, text);
-    EmitRunningTextBlock(cursor, store, console, settings, info.evenKind, text);
+    EmitRunningTextBlock(cursor, store, settings, info.oddKind, text);
+    EmitRunningTextBlock(cursor, store, settings, info.evenKind, text);
     store.inMainFlow = true;
     ++counter;
     return number;
@@ -145,8 +150,8 @@ void BuildHeaderFooterSources(RunningHeaders& running, const BookDescription& de
                               const ConversionSettings& settings) {
     running.HeaderText = SourceText(description, settings.HeaderFooter.HeaderSource, running.HeaderFixed);
     running.FooterText = SourceText(description, settings.HeaderFooter.FooterSource, running.FooterFixed);
-    running.HeaderRuleLine = RuleLineAttributes(settings.HeaderLine);
-    running.FooterRuleLine = RuleLineAttributes(settings.FooterLine);
+    running.HeaderRuleLine = RuleLineOf(settings.HeaderLine);
+    running.FooterRuleLine = RuleLineOf(settings.FooterLine);
 }
 
 }  // namespace tavorin::fb2

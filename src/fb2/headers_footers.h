@@ -2,13 +2,10 @@
 // counters, and the odd and even header and footer objects of a page.
 #pragma once
 
+#include "lrf/store/object_store.h"
 #include "settings/conversion_settings.h"
 #include "text/console.h"
 #include "text/wide.h"
-
-namespace tavorin::lrf {
-struct ObjectStore;
-}
 
 namespace tavorin::fb2 {
 
@@ -20,8 +17,8 @@ struct RunningHeaders {
     // Texts chosen by the header and footer sources (built once before the body).
     WString HeaderText, FooterText;
     bool HeaderFixed = false, FooterFixed = false;
-    // Rule-line attribute strings of the header and footer objects.
-    WString HeaderRuleLine, FooterRuleLine;
+    // Rule lines of the header and footer objects.
+    lrf::RuleLine HeaderRuleLine, FooterRuleLine;
     int HeaderCounter = 0;
     int FooterCounter = 0;
 };

@@ -1,13 +1,15 @@
 // The cover page and the images of the body: each image reference becomes an
 // image block centred on the page; the cover fills a front page of its own.
-#include "fb2/block_emitter.h"
 #include "fb2/images.h"
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "fb2/block_emitter.h"
 #include "fb2/conversion.h"
+#include "fb2/fb2_tag.h"
 #include "fb2/markup_attributes.h"
 #include "lrf/store/builders.h"
 #include "lrf/store/object_store.h"
@@ -18,13 +20,6 @@ namespace tavorin::fb2 {
 namespace {
 
 constexpr size_t kImageRefCapacity = 100;
-// An image block needs no text; this only makes the block count as content.
-constexpr WStringView kPlaceholderText = u"aaaaaaaaaaaaa";
-
-int64_t SizeAttribute(WStringView name, WStringView sizeText) {
-    int64_t value = 0;
-    return ParseInt8(lrf::GetAttribute(name, sizeText), value) ? value : 0;
-}
 
 int64_t RoundedHalf(int64_t value) { return RoundHalfEven(static_cast<double>(value) / 2.0); }
 
@@ -53,29 +48,29 @@ const lrf::ImageStreamRecord* FindImage(ImageCatalogue& images, const lrf::Objec
 
 void PlaceImage(Conversion& cv, WStringView tag) {
     // Found by name, so both "l:href" and "xlink:href" match.
-    WString ref = Widen(lrf::GetAttribute(u"href", tag)).substr(0, kImageRefCapacity);
+    WString ref = Fb2Attribute(tag, u"href").substr(0, kImageRefCapacity);
     if (StartsWith(ref, u"#")) ref.erase(0, 1);
     cv.body.ImageRef = std::move(ref);
-    if (!cv.body.ImageRef.empty()) EmitBlock(cv, BlockKind::kImage, WString(kPlaceholderText));
+    if (!cv.body.ImageRef.empty()) EmitBlock(cv, BlockKind::kImage, {});
 }
 
 void EmitCover(Conversion& cv) {
     if (cv.description.CoverImageId.empty()) return;
     cv.body.ImageRef = cv.description.CoverImageId;
     if (cv.store.imageStreams.empty()) return;
-    StartFrontPage(cv.cursor, cv.store, cv.console);
-    EmitBlock(cv, BlockKind::kImage, WString(kPlaceholderText));
+    StartFrontPage(cv.cursor, cv.store);
+    EmitBlock(cv, BlockKind::kImage, {});
 }
 
-WString ImageBlockAttributes(ImageCatalogue& images, const lrf::ObjectStore& store, const ConversionSettings& settings,
-                             const PageCursor& cursor, WStringView imageRef, WStringView coverId, int& xSpace,
-                             int& ySpace) {
+std::optional<lrf::ImagePlacement> ImageBlockPlacement(ImageCatalogue& images, const lrf::ObjectStore& store,
+                                                       const ConversionSettings& settings, const PageCursor& cursor,
+                                                       WStringView imageRef, WStringView coverId, int& xSpace,
+                                                       int& ySpace) {
     xSpace = ySpace = -1;
     const lrf::ImageStreamRecord* image = FindImage(images, store, Narrow(imageRef));
     if (image == nullptr) return {};
-    const WString sizeText = Widen(image->sizeText);
-    const int64_t w = SizeAttribute(u"width", sizeText);
-    const int64_t h = SizeAttribute(u"height", sizeText);
+    const int64_t w = image->width;
+    const int64_t h = image->height;
     if (w < 1 || h < 1) return {};
 
     const TPageLayoutSettings& layout = settings.PageLayout;
@@ -85,7 +80,7 @@ WString ImageBlockAttributes(ImageCatalogue& images, const lrf::ObjectStore& sto
     const bool cover = cursor.PageCounter == 1 && imageRef == coverId;
 
     int64_t width = w, height = h;
-    WString attributes;
+    lrf::ImagePlacement placement;
     if (cover && settings.General.CoverImageAdjust) {
         // Fit the screen by the smaller of 584 / w and 754 / h.
         if (kScreenWidth * h <= kScreenHeight * w) {
@@ -95,8 +90,8 @@ WString ImageBlockAttributes(ImageCatalogue& images, const lrf::ObjectStore& sto
             width = RoundedRatio(kScreenHeight * w, h);
             height = kScreenHeight;
         }
-        attributes = NumberAttribute(u"x0", 600) + NumberAttribute(u"y0", 800) + NumberAttribute(u"x1", 0) +
-                     NumberAttribute(u"y1", 0) + NumberAttribute(u"xsize", width) + NumberAttribute(u"ysize", height);
+        placement.x0 = 600;
+        placement.y0 = 800;
     } else {
         // An image larger than the text area is shown scaled down to fit it;
         // its stream keeps every pixel.
@@ -110,39 +105,38 @@ WString ImageBlockAttributes(ImageCatalogue& images, const lrf::ObjectStore& sto
                 height = area.height;
             }
         }
-        attributes = NumberAttribute(u"x0", 0) + NumberAttribute(u"y0", 0) + NumberAttribute(u"x1", w) +
-                     NumberAttribute(u"y1", h) + NumberAttribute(u"xsize", width) + NumberAttribute(u"ysize", height);
+        placement.x1 = w;
+        placement.y1 = h;
     }
+    placement.width = width;
+    placement.height = height;
     xSpace = static_cast<int>(RoundedHalf(pageWidth - width));
     ySpace = cover ? static_cast<int>(RoundedHalf(pageHeight - height)) : 0;
-    attributes += NumberAttribute(u"blockwidth", width) + NumberAttribute(u"blockheight", height) +
-                  u" topskip=\"0\" sidemargin=\"0\"";
-    return attributes;
+    return placement;
 }
 
 void EmitImageBlock(Conversion& cv) {
     int xSpace = -1, ySpace = -1;
-    WString attributes = ImageBlockAttributes(cv.images, cv.store, cv.settings, cv.cursor, cv.body.ImageRef,
-                                              cv.description.CoverImageId, xSpace, ySpace);
-    if (attributes.empty()) return;  // no such image: the id waits for the next block
+    std::optional<lrf::ImagePlacement> placement = ImageBlockPlacement(
+        cv.images, cv.store, cv.settings, cv.cursor, cv.body.ImageRef, cv.description.CoverImageId, xSpace, ySpace);
+    if (!placement) return;  // no such image: the id waits for the next block
 
     // An image block is named by the element's id itself, without the "b"
     // that text blocks carry.
     const WString& id = cv.body.PendingId;
-    const WString objid = id.empty() ? ToWString(cv.cursor.BlockCounter) : id;
-    attributes.append(u" blockstyle=\"bs_")
-        .append(Widen(Style(cv.settings, StyleKind::kImage).Label))
-        .append(u"\" objid=\"")
-        .append(objid)
-        .append(u"\" refstream=\"")
-        .append(cv.body.ImageRef)
-        .append(u"\"");
+    placement->blockStyle = "bs_" + Style(cv.settings, StyleKind::kImage).Label;
+    placement->objid = id.empty() ? std::to_string(cv.cursor.BlockCounter) : Narrow(id);
+    placement->refStream = Narrow(cv.body.ImageRef);
+    using lrf::Tag;
+    const lrf::TagValue blockTags[] = {{Tag::kBlockWidth, placement->width},
+                                       {Tag::kBlockHeight, placement->height},
+                                       {Tag::kTopSkip, 0},
+                                       {Tag::kSideMargin, 0}};
     EmitBlockSpace(cv.store, xSpace, ySpace);
-    lrf::BuildBlock(cv.store, cv.console, lrf::kKindImageBlock, attributes);
-    lrf::BuildImageBlock(cv.store, attributes);
+    lrf::BuildImageBlock(cv.store, cv.console, *placement, blockTags);
     ++cv.cursor.BlockCounter;
     if (!id.empty()) {
-        NoteTargetEmitted(cv.links, cv.store, id, Narrow(objid), cv.cursor.PageCounter - 1);
+        NoteTargetEmitted(cv.links, cv.store, id, placement->objid, cv.cursor.PageCounter - 1);
         cv.body.PendingId.clear();
     }
 }

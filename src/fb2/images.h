@@ -2,16 +2,13 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
+#include "lrf/store/builders.h"
 #include "settings/conversion_settings.h"
 #include "text/wide.h"
-
-namespace tavorin::lrf {
-struct ObjectStore;
-struct ImageStreamRecord;
-}  // namespace tavorin::lrf
 
 namespace tavorin::fb2 {
 
@@ -31,12 +28,14 @@ const lrf::ImageStreamRecord* FindImage(ImageCatalogue& images, const lrf::Objec
 // Handler of "<image " in the body.
 void PlaceImage(Conversion& cv, WStringView tag);
 void EmitCover(Conversion& cv);
-// Attribute string of the image block for the image `imageRef`; empty when no
-// image of that id was registered. Sets the x and y space (-1 when not set).
-// On the front page the cover `coverId` fills the screen.
-WString ImageBlockAttributes(ImageCatalogue& images, const lrf::ObjectStore& store, const ConversionSettings& settings,
-                             const PageCursor& cursor, WStringView imageRef, WStringView coverId, int& xSpace,
-                             int& ySpace);
+// Rectangle and size of the image block for the image `imageRef` (its labels
+// are left to the caller); none when no image of that id was registered. Sets
+// the x and y space (-1 when not set). On the front page the cover `coverId`
+// fills the screen.
+std::optional<lrf::ImagePlacement> ImageBlockPlacement(ImageCatalogue& images, const lrf::ObjectStore& store,
+                                                       const ConversionSettings& settings, const PageCursor& cursor,
+                                                       WStringView imageRef, WStringView coverId, int& xSpace,
+                                                       int& ySpace);
 // The image block (BlockKind::kImage).
 void EmitImageBlock(Conversion& cv);
 

@@ -145,9 +145,12 @@ WString ConvertLink(BodyState& body, LinkTable& links, lrf::ObjectStore& store, 
     if (body.ExternalLinkOpen) return href.empty() ? WString() : u"(<Italic>" + href + u"</Italic>) ";
 
     const WString id = StartsWith(href, u"#") ? href.substr(1) : href;
-    RegisterButton(links, store, u" objid=\"bf_" + id + u"\"");
-    RegisterButton(links, store, u" objid=\"br_" + id + u"\" refpage=\"p" + ToWString(cursor.PageCounter) +
-                   u"\" refobj=\"b" + ToWString(cursor.BlockCounter + 1) + u"\"");
+    const std::string label = Narrow(id);
+    RegisterButton(links, store, {.objid = "bf_" + label, .refPage = {}, .refObj = {}});
+    RegisterButton(links, store,
+                   {.objid = "br_" + label,
+                    .refPage = "p" + std::to_string(cursor.PageCounter),
+                    .refObj = "b" + std::to_string(cursor.BlockCounter + 1)});
     // The way back leads to the block that holds the link, once it is emitted.
     AwaitTextBlock(links, store);
     // The block holding the link ends at the next paragraph end.

@@ -79,8 +79,8 @@ WString ReturnLinkText(WStringView text) {
 
 }  // namespace
 
-void RegisterButton(LinkTable& links, lrf::ObjectStore& store, WStringView attributes) {
-    lrf::BuildButton(store, attributes);
+void RegisterButton(LinkTable& links, lrf::ObjectStore& store, lrf::ButtonRecord button) {
+    lrf::BuildButton(store, std::move(button));
     const auto& buttons = store.buttons;
     const std::string& objid = buttons.back().objid;
     // Only the first forward button of an id is ever aimed at its target.

@@ -7,13 +7,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include "lrf/store/object_store.h"
 #include "settings/conversion_settings.h"
 #include "text/console.h"
 #include "text/wide.h"
-
-namespace tavorin::lrf {
-struct ObjectStore;
-}
 
 namespace tavorin::fb2 {
 
@@ -45,8 +42,8 @@ struct LinkTable {
     std::unordered_map<std::string, Target> EmittedTargets;
 };
 
-// Passes a button attribute string to the Button builder and indexes it.
-void RegisterButton(LinkTable& links, lrf::ObjectStore& store, WStringView attributes);
+// Builds the button (its objid and references) and indexes it.
+void RegisterButton(LinkTable& links, lrf::ObjectStore& store, lrf::ButtonRecord button);
 // The return button just registered points at the block being filled.
 void AwaitTextBlock(LinkTable& links, const lrf::ObjectStore& store);
 // Called when a block is emitted for the element `pendingId`: targets the

@@ -1,9 +1,12 @@
 // Pages and titles: page starts with their running header and footer
 // references, the front page, and the title block that decides whether a
 // section title starts a page.
-#include "fb2/block_emitter.h"
 #include "fb2/pages.h"
 
+#include <string>
+#include <string_view>
+
+#include "fb2/block_emitter.h"
 #include "fb2/body.h"
 #include "fb2/conversion.h"
 #include "fb2/headers_footers.h"
@@ -16,43 +19,52 @@
 namespace tavorin::fb2 {
 namespace {
 
-WString PairLabel(std::u16string_view prefix, int number) { return WString(prefix) + ToWString(number); }
+std::string PairLabel(std::string_view prefix, int number) { return std::string(prefix) + std::to_string(number); }
 
-void BuildNextPage(PageCursor& cursor, lrf::ObjectStore& store, Console& console, WStringView page) {
-    lrf::BuildPage(store, console, page);
-    ++cursor.PageCounter;
+std::string PageLabel(int number) { return "p" + std::to_string(number); }
+
+// The next page, in the page style of the layout.
+lrf::PageRecord NextPage(const PageCursor& cursor, const ConversionSettings& settings) {
+    lrf::PageRecord page;
+    page.objid = PageLabel(cursor.PageCounter);
+    page.pageStyle = "ps_" + settings.PageLayout.Label;
+    return page;
 }
 
-WString PageAttributes(const PageCursor& cursor, const ConversionSettings& settings) {
-    return u"pagestyle=\"ps_" + Widen(settings.PageLayout.Label) + u"\" objid=\"p" + ToWString(cursor.PageCounter) +
-           u"\"";
+void BuildNextPage(PageCursor& cursor, lrf::ObjectStore& store, lrf::PageRecord page) {
+    lrf::BuildPage(store, std::move(page));
+    ++cursor.PageCounter;
 }
 
 }  // namespace
 
-void StartPage(PageCursor& cursor, lrf::ObjectStore& store, Console& console, const ConversionSettings& settings) {
-    BuildNextPage(cursor, store, console, PageAttributes(cursor, settings));
+void StartPage(PageCursor& cursor, lrf::ObjectStore& store, const ConversionSettings& settings) {
+    BuildNextPage(cursor, store, NextPage(cursor, settings));
 }
 
 void StartPage(PageCursor& cursor, RunningHeaders& running, lrf::ObjectStore& store, Console& console,
                const ConversionSettings& settings, WStringView title) {
-    WString page = PageAttributes(cursor, settings);
+    lrf::PageRecord page = NextPage(cursor, settings);
     if (!title.empty()) {
         if (settings.HeaderFooter.HeaderShow) {
             const int n = MakeRunningPair(running, cursor, store, console, settings, kRunningHeader, title, true);
-            page +=
-                u" oddheaderid=\"" + PairLabel(u"hdr_o", n) + u"\" evenheaderid=\"" + PairLabel(u"hdr_e", n) + u"\"";
+            page.oddHeader = PairLabel("hdr_o", n);
+            page.evenHeader = PairLabel("hdr_e", n);
         }
         if (settings.HeaderFooter.FooterShow) {
             const int n = MakeRunningPair(running, cursor, store, console, settings, kRunningFooter, title, true);
-            page += u" oddfooter=\"" + PairLabel(u"ftr_o", n) + u"\" evenfooter=\"" + PairLabel(u"ftr_e", n) + u"\"";
+            page.oddFooter = PairLabel("ftr_o", n);
+            page.evenFooter = PairLabel("ftr_e", n);
         }
     }
-    BuildNextPage(cursor, store, console, page);
+    BuildNextPage(cursor, store, std::move(page));
 }
 
-void StartFrontPage(PageCursor& cursor, lrf::ObjectStore& store, Console& console) {
-    BuildNextPage(cursor, store, console, u"pagestyle=\"ps_front\" objid=\"p" + ToWString(cursor.PageCounter) + u"\"");
+void StartFrontPage(PageCursor& cursor, lrf::ObjectStore& store) {
+    lrf::PageRecord page;
+    page.objid = PageLabel(cursor.PageCounter);
+    page.pageStyle = "ps_front";
+    BuildNextPage(cursor, store, std::move(page));
 }
 
 void SetCurrentPageHeaders(PageCursor& cursor, RunningHeaders& running, lrf::ObjectStore& store, Console& console,
@@ -62,19 +74,19 @@ void SetCurrentPageHeaders(PageCursor& cursor, RunningHeaders& running, lrf::Obj
     if (settings.HeaderFooter.HeaderShow) {
         const int n = MakeRunningPair(running, cursor, store, console, settings, kRunningHeader, title, false);
         lrf::PageRecord& record = store.pages[page];
-        record.oddHeader = Narrow(PairLabel(u"hdr_o", n));
-        record.evenHeader = Narrow(PairLabel(u"hdr_e", n));
+        record.oddHeader = PairLabel("hdr_o", n);
+        record.evenHeader = PairLabel("hdr_e", n);
     }
     if (settings.HeaderFooter.FooterShow) {
         const int n = MakeRunningPair(running, cursor, store, console, settings, kRunningFooter, title, false);
         lrf::PageRecord& record = store.pages[page];
-        record.oddFooter = Narrow(PairLabel(u"ftr_o", n));
-        record.evenFooter = Narrow(PairLabel(u"ftr_e", n));
+        record.oddFooter = PairLabel("ftr_o", n);
+        record.evenFooter = PairLabel("ftr_e", n);
     }
 }
 
-void StartNotesBody(PageCursor& cursor, lrf::ObjectStore& store, Console& console, const ConversionSettings& settings) {
-    StartPage(cursor, store, console, settings);
+void StartNotesBody(PageCursor& cursor, lrf::ObjectStore& store, const ConversionSettings& settings) {
+    StartPage(cursor, store, settings);
     cursor.InMainBody = false;
     cursor.InNotesBody = true;
 }

@@ -27,16 +27,16 @@ struct PageCursor {
 };
 
 // A page without running header and footer.
-void StartPage(PageCursor& cursor, lrf::ObjectStore& store, Console& console, const ConversionSettings& settings);
+void StartPage(PageCursor& cursor, lrf::ObjectStore& store, const ConversionSettings& settings);
 // A page whose running header and footer show `title` (none when it is empty).
 void StartPage(PageCursor& cursor, RunningHeaders& running, lrf::ObjectStore& store, Console& console,
                const ConversionSettings& settings, WStringView title);
-void StartFrontPage(PageCursor& cursor, lrf::ObjectStore& store, Console& console);
+void StartFrontPage(PageCursor& cursor, lrf::ObjectStore& store);
 void SetCurrentPageHeaders(PageCursor& cursor, RunningHeaders& running, lrf::ObjectStore& store, Console& console,
                            const ConversionSettings& settings, WStringView title);
 // Notes and commentary start a page and are drawn in note style, without
 // contents entries.
-void StartNotesBody(PageCursor& cursor, lrf::ObjectStore& store, Console& console, const ConversionSettings& settings);
+void StartNotesBody(PageCursor& cursor, lrf::ObjectStore& store, const ConversionSettings& settings);
 // The title block (BlockKind::kTitle).
 void EmitTitleBlock(Conversion& cv, WString text);
 

@@ -10,6 +10,7 @@
 #include "fb2/markup_attributes.h"
 #include "lrf/store/builders.h"
 #include "lrf/store/object_store.h"
+#include "text/wide.h"
 
 namespace tavorin::fb2 {
 
@@ -18,19 +19,8 @@ namespace {
 // A block is one pixel narrower than the page and ten pixels shorter.
 constexpr int kBlockWidth = kScreenWidth - 1;
 constexpr int kBlockHeight = kScreenHeight - 10;
-
 // Emphasis dots are periods.
 constexpr int kEmpDotsCode = 46;
-
-constexpr std::array<std::u16string_view, 6> kBlockRuleNames = {
-    u"horz-fixed", u"horz-adjustable", u"vert-fixed", u"vert-adjustable", u"block-fixed", u"block-adjustable",
-};
-
-constexpr std::u16string_view kFrontPageStyle =
-    u" stylelabel=\"ps_front\" objid=\"ps_front\" textwidth=\"584\" textheight=\"754\""
-    u" evensidemargin=\"0\" oddsidemargin=\"0\" topmargin=\"0\" headheight=\"0\" headsep=\"0\""
-    u" footheight=\"0\" footspace=\"0\" layout=\"LrTb\" pageposition=\"any\" bgimagemode=\"fix\""
-    u" setemptyview=\"empty\" setwaitprop=\"noreplay\"";
 
 // The styles registered first, in this order; they take the body's word
 // space. The even running texts, cite, annotation and refer follow them and
@@ -57,7 +47,9 @@ bool ParseExternalFont(const std::string& value, ExternalFont& font) {
 
 int NotSetAsZero(int32_t value) { return value == -1 ? 0 : value; }
 
-WString BlockStyleAttributes(const TPageLayoutSettings& page, const TStyleSettings& style) {
+using Tags = std::vector<lrf::TagValue>;
+
+Tags BlockStyleTags(const TPageLayoutSettings& page, const TStyleSettings& style) {
     const int left = NotSetAsZero(style.MarginLeft);
     const int right = NotSetAsZero(style.MarginRight);
     int64_t width = int64_t{kBlockWidth} - page.Left - page.Right;
@@ -70,36 +62,25 @@ WString BlockStyleAttributes(const TPageLayoutSettings& page, const TStyleSettin
         // Unequal margins: the block is narrowed and shifted right by a block space.
         width -= int64_t{left} + right;
     }
+    // A rule number outside the table names no rule: -1, reported when written.
     const int rule = style.BlockRule == -1 ? 1 : style.BlockRule;
-    const std::u16string_view ruleName =
-        rule >= 0 && rule < static_cast<int>(kBlockRuleNames.size()) ? kBlockRuleNames[rule] : u"";
+    const int ruleValue = rule >= 0 && rule < static_cast<int>(std::size(lrf::kBlockRules)) ? lrf::kBlockRules[rule] : -1;
 
-    return u" stylelabel=\"bs_" + Widen(style.Label) + u"\"" + NumberAttribute(u"blockwidth", width) +
-           NumberAttribute(u"blockheight", kBlockHeight) + NumberAttribute(u"sidemargin", sideMargin) +
-           u" blockrule=\"" + WString(ruleName) + u"\" layout=\"LrTb\"" +
-           NumberAttribute(u"topskip", NotSetAsZero(style.MarginTop)) +
-           NumberAttribute(u"footskip", NotSetAsZero(style.MarginBottom)) +
-           u" framecolor=\"0x00000000\" framemode=\"square\" framewidth=\"0\" bgimagemode=\"fix\"";
+    using lrf::Tag;
+    return {{Tag::kBlockWidth, width},
+            {Tag::kBlockHeight, kBlockHeight},
+            {Tag::kSideMargin, sideMargin},
+            {Tag::kBlockRule, ruleValue},
+            {Tag::kLayout, lrf::kLayoutLrTb},
+            {Tag::kTopSkip, NotSetAsZero(style.MarginTop)},
+            {Tag::kFootSkip, NotSetAsZero(style.MarginBottom)},
+            {Tag::kFrameColor, 0},
+            {Tag::kFrameMode, lrf::kFrameModeSquare},
+            {Tag::kFrameWidth, 0},
+            {Tag::kBgImageMode, lrf::kBgImageFix}};
 }
 
-std::u16string_view AlignAttribute(int32_t blockAlign) {
-    switch (blockAlign == -1 ? 0 : blockAlign) {
-        case 0: return u" align=\"head\"";
-        case 1: return u" align=\"center\"";
-        case 2: return u" align=\"foot\"";
-        default: return u"";
-    }
-}
-
-std::u16string_view WeightAttribute(int32_t isBold) {
-    switch (isBold == -1 ? 0 : isBold) {
-        case 0: return u" fontweight=\"400\"";
-        case 1: return u" fontweight=\"600\"";
-        default: return u"";
-    }
-}
-
-WString TextStyleAttributes(const TStyleSettings& style) {
+Tags TextStyleTags(const TStyleSettings& style) {
     const double fontSize = style.FontSize;
     const int64_t wordSpace = style.WordSpace != 0 && style.WordSpace != -1
                                   ? RoundHalfEven(style.WordSpace * fontSize / 100)
@@ -109,25 +90,68 @@ WString TextStyleAttributes(const TStyleSettings& style) {
         style.ParIdent == -1 ? 0 : RoundHalfEven(static_cast<double>(wordSpace) * style.ParIdent * fontSize / 100);
     const int64_t parSkip = style.ParSkip == -1 ? 0 : RoundHalfEven(style.ParSkip * fontSize / 100);
 
-    return u"  stylelabel=\"ts_" + Widen(style.Label) + u"\"" + WString(AlignAttribute(style.BlockAlign)) +
-           u" fontfacename=\"" + StyleFace(style) + u"\"" + NumberAttribute(u"fontsize", style.FontSize) +
-           u" fontwidth=\"-10\"" + WString(WeightAttribute(style.IsBold)) + NumberAttribute(u"parindent", parIndent) +
-           NumberAttribute(u"baselineskip", baselineSkip) + u" linespace=\"0\"" +
-           NumberAttribute(u"wordspace", wordSpace) +
-           NumberAttribute(u"parskip", parSkip) +
-           u" textlinewidth=\"10\" fontescapement=\"0\" fontorientation=\"0\" letterspace=\"0\" charspace=\"0\""
-           u" linecolor=\"0x00000000\" textcolor=\"0x00000000\" rubyalign=\"start\" rubyoverhang=\"none\""
-           u" rubyadjust=\"none\" empdotsposition=\"before\"" +
-           NumberAttribute(u"empdotscode", kEmpDotsCode) +
-           u" emplineposition=\"before\" emplinetype=\"none\" column=\"1\" columnsep=\"0\" autoindex=\"off\"";
+    using lrf::Tag;
+    Tags tags;
+    // Alignments and weights other than these leave their tag out.
+    constexpr int kAligns[] = {lrf::kAlignHead, lrf::kAlignCenter, lrf::kAlignFoot};
+    const int align = style.BlockAlign == -1 ? 0 : style.BlockAlign;
+    if (align >= 0 && align < 3) tags.push_back({Tag::kAlign, kAligns[align]});
+    // A face name goes without the blanks around it.
+    tags.push_back({Tag::kFontFaceName, 0, Trim(StyleFace(style))});
+    tags.push_back({Tag::kFontSize, style.FontSize});
+    tags.push_back({Tag::kFontWidth, -10});
+    const int bold = style.IsBold == -1 ? 0 : style.IsBold;
+    if (bold == 0 || bold == 1) tags.push_back({Tag::kFontWeight, bold == 1 ? 600 : 400});
+    tags.insert(tags.end(), {{Tag::kParIndent, parIndent},
+                             {Tag::kBaselineSkip, baselineSkip},
+                             {Tag::kLineSpace, 0},
+                             {Tag::kWordSpace, wordSpace},
+                             {Tag::kParSkip, parSkip},
+                             {Tag::kTextLineWidth, 10},
+                             {Tag::kFontEscapement, 0},
+                             {Tag::kFontOrientation, 0},
+                             {Tag::kLetterSpace, 0},
+                             {Tag::kCharSpace, 0},
+                             {Tag::kLineColor, 0},
+                             {Tag::kTextColor, 0},
+                             {Tag::kRubyOverhang, lrf::kRubyOverhangNone},
+                             {Tag::kRubyAlignAndAdjust, lrf::kRubyAlignStart + lrf::kRubyAdjustNone},
+                             {Tag::kEmpDotsPosition, lrf::kPositionBefore},
+                             {Tag::kEmpDotsCode, kEmpDotsCode},
+                             {Tag::kEmpLinePosition, lrf::kPositionBefore},
+                             {Tag::kEmpLineType, lrf::kLineNone},
+                             {Tag::kColumn, 1},
+                             {Tag::kColumnSep, 0}});
+    return tags;
+}
+
+// The tags of a page style whose text area is width x height.
+Tags PageTags(int64_t width, int64_t height, const TPageLayoutSettings& layout, int headHeight, int headSep,
+              int footHeight, int footSep) {
+    using lrf::Tag;
+    return {{Tag::kTextWidth, width},
+            {Tag::kTextHeight, height},
+            {Tag::kEvenSideMargin, layout.Left},
+            {Tag::kOddSideMargin, layout.Left},
+            {Tag::kTopMargin, layout.Top},
+            {Tag::kHeadHeight, headHeight},
+            {Tag::kHeadSep, headSep},
+            {Tag::kFootHeight, footHeight},
+            {Tag::kFootSpace, int64_t{footHeight} + footSep},
+            {Tag::kLayout, lrf::kLayoutLrTb},
+            {Tag::kPagePosition, lrf::kPagePositionAny},
+            {Tag::kBgImageMode, lrf::kBgImageFix},
+            {Tag::kSetEmptyView, lrf::kEmptyViewEmpty},
+            {Tag::kSetWaitProp, lrf::kWaitNoReplay}};
 }
 
 // The block style goes to the store before the text style of the same entry.
 void RegisterStyle(lrf::ObjectStore& store, Console& console, const ConversionSettings& settings, StyleKind kind) {
-    WString textStyle, blockStyle;
-    StyleAttributes(settings.PageLayout, Style(settings, kind), textStyle, blockStyle);
-    lrf::BuildStyle(store, console, lrf::kKindBlockStyle, blockStyle);
-    lrf::BuildStyle(store, console, lrf::kKindTextStyle, textStyle);
+    const TStyleSettings& style = Style(settings, kind);
+    Tags textStyle, blockStyle;
+    StyleTags(settings.PageLayout, style, textStyle, blockStyle);
+    lrf::BuildStyle(store, console, lrf::kKindBlockStyle, "bs_" + style.Label, blockStyle);
+    lrf::BuildStyle(store, console, lrf::kKindTextStyle, "ts_" + style.Label, textStyle);
 }
 
 int32_t MirrorAlign(int32_t align) {
@@ -140,9 +164,8 @@ void RegisterFonts(lrf::ObjectStore& store, const ConversionSettings& settings) 
     for (const TStyleSettings& style : settings.StyleTable) {
         ExternalFont font;
         if (!ParseExternalFont(style.ExternalFontFile, font)) continue;
-        const WString face = Widen(font.face);
-        lrf::RegisterFont(store, u" fontname=\"" + face + u"\" file=\"" + Widen(font.file) +
-                          u"\" encoding=\"TTF\" fontfilename=\"" + face + u"\"/>");
+        lrf::RegisterFont(store, lrf::FontRecord{0, std::string(font.face), std::string(font.file),
+                                                    std::string(font.face)});
     }
 }
 
@@ -162,33 +185,23 @@ TextArea PageTextArea(const THeaderFooterSettings& shown, const TPageLayoutSetti
             int64_t{kScreenHeight} - headHeight - headSep - footHeight - footSep - layout.Top - layout.Bottom};
 }
 
-WString PageStyleAttributes(const THeaderFooterSettings& shown, const TPageLayoutSettings& layout) {
-    const int headHeight = shown.HeaderShow ? layout.HeaderHeight : 0;
-    const int headSep = shown.HeaderShow ? layout.HeaderSeparation : 0;
-    const int footHeight = shown.FooterShow ? layout.FooterHeight : 0;
-    const int footSep = shown.FooterShow ? layout.FooterSeparation : 0;
+std::vector<lrf::TagValue> PageStyleTags(const THeaderFooterSettings& shown, const TPageLayoutSettings& layout) {
     const TextArea area = PageTextArea(shown, layout);
-
-    return u" stylelabel=\"ps_" + Widen(layout.Label) + u"\"" + NumberAttribute(u"textwidth", area.width) +
-           NumberAttribute(u"textheight", area.height) + NumberAttribute(u"evensidemargin", layout.Left) +
-           NumberAttribute(u"oddsidemargin", layout.Left) + NumberAttribute(u"topmargin", layout.Top) +
-           NumberAttribute(u"headheight", headHeight) + NumberAttribute(u"headsep", headSep) +
-           NumberAttribute(u"footheight", footHeight) + NumberAttribute(u"footspace", int64_t{footHeight} + footSep) +
-           u" layout=\"LrTb\" pageposition=\"any\" bgimagemode=\"fix\" setemptyview=\"empty\""
-           u" setwaitprop=\"noreplay\"";
+    return PageTags(area.width, area.height, layout, shown.HeaderShow ? layout.HeaderHeight : 0,
+                    shown.HeaderShow ? layout.HeaderSeparation : 0, shown.FooterShow ? layout.FooterHeight : 0,
+                    shown.FooterShow ? layout.FooterSeparation : 0);
 }
 
-void StyleAttributes(const TPageLayoutSettings& page, const TStyleSettings& style, WString& textStyle,
-                     WString& blockStyle) {
-    blockStyle = BlockStyleAttributes(page, style);
-    textStyle = TextStyleAttributes(style);
+void StyleTags(const TPageLayoutSettings& page, const TStyleSettings& style, std::vector<lrf::TagValue>& textStyle,
+               std::vector<lrf::TagValue>& blockStyle) {
+    blockStyle = BlockStyleTags(page, style);
+    textStyle = TextStyleTags(style);
 }
 
-WString RuleLineAttributes(const TRuleLineSettings& line) {
-    return NumberAttribute(u"xl0", line.LineLeft) + NumberAttribute(u"yl0", line.LineShift) +
-           NumberAttribute(u"xl1", int64_t{kScreenWidth} - line.LineRight) + NumberAttribute(u"yl1", line.LineShift) +
-           NumberAttribute(u"lw", line.LineWidth) + NumberAttribute(u"lc", line.LineColor) +
-           NumberAttribute(u"lt", line.LineStyle);
+lrf::RuleLine RuleLineOf(const TRuleLineSettings& line) {
+    return {static_cast<int16_t>(line.LineLeft),  static_cast<int16_t>(line.LineShift),
+            static_cast<int16_t>(kScreenWidth - int64_t{line.LineRight}), static_cast<int16_t>(line.LineWidth),
+            static_cast<int16_t>(line.LineColor), static_cast<int16_t>(line.LineStyle)};
 }
 
 int32_t BlockSpaceMargin(const TStyleSettings& style) {
@@ -217,9 +230,11 @@ ConversionSettings CompleteStyleTable(ConversionSettings settings) {
 }
 
 StyleValues DefineStyles(const ConversionSettings& settings, lrf::ObjectStore& store, Console& console) {
-    lrf::BuildStyle(store, console, lrf::kKindPageStyle, kFrontPageStyle);
-    lrf::BuildStyle(store, console, lrf::kKindPageStyle,
-                    PageStyleAttributes(settings.HeaderFooter, settings.PageLayout));
+    // The front page: the whole screen, no margins, no running header or footer.
+    lrf::BuildStyle(store, console, lrf::kKindPageStyle, "ps_front",
+                    PageTags(kScreenWidth, kScreenHeight, TPageLayoutSettings{}, 0, 0, 0, 0));
+    lrf::BuildStyle(store, console, lrf::kKindPageStyle, "ps_" + settings.PageLayout.Label,
+                    PageStyleTags(settings.HeaderFooter, settings.PageLayout));
 
     for (const StyleKind kind : kWordSpaceKinds) RegisterStyle(store, console, settings, kind);
     for (const StyleKind kind : {StyleKind::kHeaderEven, StyleKind::kFooterEven, StyleKind::kCite,

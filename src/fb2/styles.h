@@ -4,7 +4,10 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
+#include "lrf/store/object_store.h"
+#include "lrf/tags/tag_table.h"
 #include "settings/conversion_settings.h"
 #include "text/console.h"
 #include "text/wide.h"
@@ -32,7 +35,7 @@ struct StyleValues {
 // word space in the styles that take it. The conversion reads these.
 ConversionSettings CompleteStyleTable(ConversionSettings settings);
 
-WString PageStyleAttributes(const THeaderFooterSettings& shown, const TPageLayoutSettings& layout);
+std::vector<lrf::TagValue> PageStyleTags(const THeaderFooterSettings& shown, const TPageLayoutSettings& layout);
 // Width and height of the text area of a page of that layout: the screen
 // less the margins and the running header and footer shown.
 struct TextArea {
@@ -40,12 +43,13 @@ struct TextArea {
     int64_t height = 0;
 };
 TextArea PageTextArea(const THeaderFooterSettings& shown, const TPageLayoutSettings& layout);
-// Text style and block style strings of one entry.
-void StyleAttributes(const TPageLayoutSettings& page, const TStyleSettings& style, WString& textStyle,
-                     WString& blockStyle);
+// Text style and block style tags of one entry.
+void StyleTags(const TPageLayoutSettings& page, const TStyleSettings& style, std::vector<lrf::TagValue>& textStyle,
+               std::vector<lrf::TagValue>& blockStyle);
 // The block space xspace of a style's blocks (StyleValues::SideMargin).
 int32_t BlockSpaceMargin(const TStyleSettings& style);
-WString RuleLineAttributes(const TRuleLineSettings& line);
+// The rule line of a running header or footer.
+lrf::RuleLine RuleLineOf(const TRuleLineSettings& line);
 // The face of a style: between the first two '|' of its external font value,
 // else its FontName.
 WString StyleFace(const TStyleSettings& style);

@@ -28,6 +28,41 @@ WString WithoutButtons(WStringView text) {
     return out;
 }
 
+// Entities that markup may leave in a contents label.
+struct Entity {
+    WStringView text;
+    char16_t character;
+};
+
+constexpr Entity kLabelEntities[] = {
+    {u"&amp;", u'&'},   {u"&lt;", u'<'},    {u"&gt;", u'>'},
+    {u"&quot;", u'"'},  {u"&apos;", u'\''}, {u"&nbsp;", u'\u00A0'},
+};
+
+// A contents label is shown as plain text: markup entities become their
+// characters, in one pass so that "&amp;lt;" reads "&lt;".
+void DecodeLabelEntities(WString& text) {
+    if (text.find(u'&') == WString::npos) return;
+    WString decoded;
+    decoded.reserve(text.size());
+    const WStringView source = text;
+    for (size_t i = 0; i < source.size();) {
+        const Entity* match = nullptr;
+        if (source[i] == u'&') {
+            for (const Entity& entity : kLabelEntities) {
+                if (source.substr(i, entity.text.size()) == entity.text) match = &entity;
+            }
+        }
+        if (match != nullptr) {
+            decoded.push_back(match->character);
+            i += match->text.size();
+        } else {
+            decoded.push_back(source[i++]);
+        }
+    }
+    text.swap(decoded);
+}
+
 // Line breaks between the parts of a title become ". "; a final one goes.
 WString JoinLines(WStringView text) {
     constexpr std::u16string_view kBreak = u"<CR/>";
@@ -74,13 +109,18 @@ WString TocText(WStringView text) {
 void AddTocEntry(Contents& contents, const PageCursor& cursor, const ConversionSettings& settings,
                  WStringView pendingId, WStringView title) {
     const WString label = settings.General.Translit ? TocText(Widen(Transliterate(title))) : TocText(title);
-    const WString block = pendingId.empty() ? ToWString(cursor.BlockCounter - 1) : WString(pendingId);
-    contents.TocEntries.push_back(u" refpage=\"p" + ToWString(cursor.PageCounter - 1) + u"\" refobj=\"b" + block +
-                                  u"\" |" + (cursor.SectionDepth > 0 ? u"   " : u"") + label);
+    const std::string block = pendingId.empty() ? std::to_string(cursor.BlockCounter - 1) : Narrow(pendingId);
+    // A subsection's entry is indented by three blanks.
+    WString shown = (cursor.SectionDepth > 0 ? u"   " : u"") + label;
+    lrf::StripMarkup(shown);
+    DecodeLabelEntities(shown);
+    contents.TocEntries.push_back({"p" + std::to_string(cursor.PageCounter - 1), "b" + block, std::move(shown)});
 }
 
 void RegisterTocEntries(const Contents& contents, lrf::ObjectStore& store) {
-    for (const WString& entry : contents.TocEntries) lrf::BuildTocEntry(store, entry);
+    for (const Contents::TocEntry& entry : contents.TocEntries) {
+        lrf::BuildTocEntry(store, entry.refPage, entry.refObj, entry.label);
+    }
 }
 
 }  // namespace tavorin::fb2

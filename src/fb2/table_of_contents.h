@@ -2,6 +2,7 @@
 // builder after the last body.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "settings/conversion_settings.h"
@@ -16,7 +17,14 @@ namespace tavorin::fb2 {
 struct PageCursor;
 
 struct Contents {
-    std::vector<WString> TocEntries;
+    // One entry per main-body title: the page and block labels it leads to,
+    // and its label as shown.
+    struct TocEntry {
+        std::string refPage, refObj;
+        WString label;
+        bool operator==(const TocEntry&) const = default;
+    };
+    std::vector<TocEntry> TocEntries;
 };
 
 // A title as a one-line contents label.

@@ -19,12 +19,10 @@ WString ScaledFontSize(const ConversionSettings& settings, StyleKind styleKind, 
 
 // A text block of style annot with the fixed objid "b" + suffix, after the
 // block space of the body style.
-void EmitNamedAnnotBlock(PageCursor& cursor, lrf::ObjectStore& store, Console& console,
-                         const ConversionSettings& settings, const StyleValues& styles, WStringView suffix,
-                         WStringView text) {
+void EmitNamedAnnotBlock(PageCursor& cursor, lrf::ObjectStore& store, const ConversionSettings& settings,
+                         const StyleValues& styles, WStringView suffix, WStringView text) {
     EmitBlockSpace(store, styles, StyleKind::kBody);
-    BuildCountedTextBlock(cursor, store, console, TextBlockAttributes(settings, cursor, StyleKind::kAnnotation, suffix),
-                          text);
+    BuildCountedTextBlock(cursor, store, TextBlockLabels(settings, cursor, StyleKind::kAnnotation, suffix), text);
 }
 
 // A paragraph holding a dotted-underlined button to `buttonId`.
@@ -40,7 +38,7 @@ WString ButtonParagraph(const ConversionSettings& settings, WStringView buttonId
 
 void EmitBookTitlePage(Conversion& cv) {
     const BookDescription& d = cv.description;
-    StartPage(cv.cursor, cv.store, cv.console, cv.settings);
+    StartPage(cv.cursor, cv.store, cv.settings);
 
     // The book's values, with their whitespace as a reader shows it.
     const WString face = StyleFace(Style(cv.settings, StyleKind::kSubtitle));
@@ -52,29 +50,33 @@ void EmitBookTitlePage(Conversion& cv) {
                 u"\"><P>(" + CollapsedValue(d.SequenceText) + u")</P></Span>";
     }
     WrapStyleEmphasis(cv.settings, StyleKind::kBookTitle, text);
-    BuildCountedTextBlock(cv.cursor, cv.store, cv.console,
-                          TextBlockAttributes(cv.settings, cv.cursor, StyleKind::kBookTitle, u""), text);
+    BuildCountedTextBlock(cv.cursor, cv.store, TextBlockLabels(cv.settings, cv.cursor, StyleKind::kBookTitle, u""),
+                          text);
 
     // The annotation block starts the next page itself.
     if (!d.Annotation.empty()) EmitBlock(cv, BlockKind::kAnnotation, u"<P>" + d.Annotation + u"</P>");
-    else StartPage(cv.cursor, cv.store, cv.console, cv.settings);
+    else StartPage(cv.cursor, cv.store, cv.settings);
 }
 
 void EmitDescriptionPage(Conversion& cv) {
     const WString& page = cv.description.DescriptionPage;
     if (page.empty() || page == u"<P></P>") return;  // the driver wraps the text in one paragraph
 
-    EmitNamedAnnotBlock(cv.cursor, cv.store, cv.console, cv.settings, cv.styles, u"_fb2link",
+    EmitNamedAnnotBlock(cv.cursor, cv.store, cv.settings, cv.styles, u"_fb2link",
                         ButtonParagraph(cv.settings, u"bf_fb2description", u"***FB2 BOOK INFO***"));
-    RegisterButton(cv.links, cv.store, u" objid=\"bf_fb2description\" refpage=\"p" + ToWString(cv.cursor.PageCounter + 1) +
-                   u"\" refobj=\"b_fb2description\" ");
-    RegisterButton(cv.links, cv.store, u" objid=\"br_fb2description\" refpage=\"p" + ToWString(cv.cursor.PageCounter) +
-                   u"\" refobj=\"b_fb2link\" ");
+    RegisterButton(cv.links, cv.store,
+                   {.objid = "bf_fb2description",
+                    .refPage = "p" + std::to_string(cv.cursor.PageCounter + 1),
+                    .refObj = "b_fb2description"});
+    RegisterButton(cv.links, cv.store,
+                   {.objid = "br_fb2description",
+                    .refPage = "p" + std::to_string(cv.cursor.PageCounter),
+                    .refObj = "b_fb2link"});
 
     // The description page is a solo page: reached only through its button.
     lrf::StartSolo(cv.store);
-    StartPage(cv.cursor, cv.store, cv.console, cv.settings);
-    EmitNamedAnnotBlock(cv.cursor, cv.store, cv.console, cv.settings, cv.styles, u"_fb2description",
+    StartPage(cv.cursor, cv.store, cv.settings);
+    EmitNamedAnnotBlock(cv.cursor, cv.store, cv.settings, cv.styles, u"_fb2description",
                         page + ButtonParagraph(cv.settings, u"br_fb2description", u"RETURN TO BOOK"));
     lrf::EndSolo(cv.store);
 }

@@ -17,7 +17,7 @@ using Blocks = std::vector<BlockView>;
 
 TEST_F(BodyTest, SectionWithTitleOnANewPage) {
     BuildHeaderFooterSources(cv.running, cv.description, settings);  // fixed header "$AT", footer from each title
-    for (int i = 0; i < 3; ++i) StartPage(cv.cursor, store, console, settings);
+    for (int i = 0; i < 3; ++i) StartPage(cv.cursor, store, settings);
     cv.cursor.FirstTitlePending = false;
     cv.cursor.BlockCounter = 10;
     cv.running.HeaderCounter = 1;  // the fixed header pair 0 exists
@@ -48,7 +48,7 @@ TEST_F(BodyTest, SectionWithTitleOnANewPage) {
     EXPECT_EQ(page.oddHeader + page.evenHeader + page.oddFooter + page.evenFooter, "hdr_o0hdr_e0ftr_o2ftr_e2");
     EXPECT_EQ(page.content.size(), 2u);
 
-    EXPECT_EQ(cv.contents.TocEntries, std::vector<WString>{u" refpage=\"p3\" refobj=\"b12\" |<P>One</P>"});
+    EXPECT_EQ(cv.contents.TocEntries, (std::vector<Contents::TocEntry>{{"p3", "b12", u"One"}}));
     EXPECT_EQ(cv.cursor.BlockCounter, 14);
     EXPECT_EQ(cv.running.FooterCounter, 3);
     EXPECT_EQ(cv.cursor.PageCounter, 4);
@@ -56,7 +56,7 @@ TEST_F(BodyTest, SectionWithTitleOnANewPage) {
 }
 
 TEST_F(BodyTest, LongBuffersAreEmittedAtAParagraphEnd) {
-    StartPage(cv.cursor, store, console, settings);
+    StartPage(cv.cursor, store, settings);
     const std::string long_text(3000, 'x');
     const std::string para = "<p>" + long_text + "</p>";
     ConvertBodies("<body><section>" + para + para + para + "</section></body>");
@@ -64,13 +64,13 @@ TEST_F(BodyTest, LongBuffersAreEmittedAtAParagraphEnd) {
     EXPECT_EQ(TextBlocks(), (Blocks{{"b0", "ts_bdy", marked + marked}, {"b1", "ts_bdy", marked}}));
 
     StartOver();
-    StartPage(cv.cursor, store, console, settings);
+    StartPage(cv.cursor, store, settings);
     ConvertBodies("<body><section><p>a</p>\n<p>b</p>\n<p>c</p></section></body>");
     EXPECT_EQ(TextBlocks(), (Blocks{{"b0", "ts_bdy", "<P>a</P><CR/><P>b</P><CR/><P>c</P><CR/>"}}));
 }
 
 TEST_F(BodyTest, WhitespaceShowsAsOneBlankAndLooseTextIsAParagraph) {
-    StartPage(cv.cursor, store, console, settings);
+    StartPage(cv.cursor, store, settings);
     ConvertBodies("<body><section><p>\none\r\ntwo <emphasis> x </emphasis>\nthree\n\t\tfour\n</p>\n"
                   "<p>five&#32;&#32;\xC2\xA0 six</p>loose <strong>text</strong><p>seven</p></section></body>");
     EXPECT_EQ(TextBlocks(), (Blocks{{"b0", "ts_bdy",
@@ -79,7 +79,7 @@ TEST_F(BodyTest, WhitespaceShowsAsOneBlankAndLooseTextIsAParagraph) {
 }
 
 TEST_F(BodyTest, ImagesInsideParagraphsLeaveBalancedBlocks) {
-    StartPage(cv.cursor, store, console, settings);
+    StartPage(cv.cursor, store, settings);
     ConvertBodies("<body><section><p>Before</p><p><image l:href=\"#pic\"/></p><p>After</p>"
                   "<p>Text <image l:href=\"#pic\"/> more <image l:href=\"#pic\"/></p></section></body>");
     EXPECT_EQ(TextBlocks(), (Blocks{{"b0", "ts_bdy", "<P>Before</P><CR/>"},
@@ -89,13 +89,13 @@ TEST_F(BodyTest, ImagesInsideParagraphsLeaveBalancedBlocks) {
 
 
 TEST_F(BodyTest, EmptyStructuralElementsKeepTheRestOfTheBook) {
-    StartPage(cv.cursor, store, console, settings);
+    StartPage(cv.cursor, store, settings);
     ConvertBodies("<body><section><title/><p>After</p></section><section><p>Next</p></section></body>");
     EXPECT_EQ(TextBlocks(), (Blocks{{"b0", "ts_bdy", "<P>After</P><CR/>"}, {"b1", "ts_bdy", "<P>Next</P><CR/>"}}));
 }
 
 TEST_F(BodyTest, StylesFollowTheElement) {
-    StartPage(cv.cursor, store, console, settings);
+    StartPage(cv.cursor, store, settings);
     ConvertBodies("<body><section><subtitle>Sub</subtitle><epigraph><p>E</p></epigraph>"
                   "<cite id=\"c\"><p>C</p></cite></section></body>");
     EXPECT_EQ(TextBlocks(), (Blocks{{"b0", "ts_subtit0", "<P><Bold>Sub</Bold></P>"},
@@ -106,7 +106,7 @@ TEST_F(BodyTest, StylesFollowTheElement) {
 }
 
 TEST_F(BodyTest, NotesBodyStartsAPageAndUsesTheNoteStyle) {
-    StartPage(cv.cursor, store, console, settings);
+    StartPage(cv.cursor, store, settings);
     ConvertBodies("<body><section><p>Main</p></section></body>"
                   "<body\n  name=\"notes\"><section id=\"n1\"><p>A note with <emphasis>x</emphasis></p></section></body>");
     EXPECT_EQ(TextBlocks(), (Blocks{{"b0", "ts_bdy", "<P>Main</P><CR/>"},
@@ -116,7 +116,7 @@ TEST_F(BodyTest, NotesBodyStartsAPageAndUsesTheNoteStyle) {
 }
 
 TEST_F(BodyTest, BlocksWithoutContentKeepThePendingId) {
-    StartPage(cv.cursor, store, console, settings);
+    StartPage(cv.cursor, store, settings);
     cv.body.PendingId = u"keep";
     for (const char16_t* text : {u"  \r\n ", u"<P>", u" <CR/> ", u"</P>"}) EmitBlock(cv, BlockKind::kBody, text);
     EXPECT_TRUE(TextBlocks().empty());
@@ -124,7 +124,7 @@ TEST_F(BodyTest, BlocksWithoutContentKeepThePendingId) {
 }
 
 TEST_F(BodyTest, TextAuthorGetsItsOwnIndentedParagraph) {
-    StartPage(cv.cursor, store, console, settings);
+    StartPage(cv.cursor, store, settings);
     Style(settings, StyleKind::kBody).AuthorBoldItalic = 1;
     ConvertBodies("<body><section><p>Line</p><text-author>Name</text-author></section>"
                   "<section><title><p>T</p><text-author>Kept</text-author></title></section></body>");
@@ -136,7 +136,7 @@ TEST_F(BodyTest, TextAuthorGetsItsOwnIndentedParagraph) {
 }
 
 TEST_F(BodyTest, ProgressPrintsTheHighestStepReached) {
-    StartPage(cv.cursor, store, console, settings);
+    StartPage(cv.cursor, store, settings);
     cv.progress.progressUnit = 10;
     EmitBlock(cv, BlockKind::kBody, WString(35, u'x'));  // passes steps 1 to 3 at once
     EmitBlock(cv, BlockKind::kHeaderOdd, WString(30, u'h'));  // running texts are not body text
@@ -149,7 +149,7 @@ TEST_F(BodyTest, ProgressPrintsTheHighestStepReached) {
 
 TEST_F(BodyTest, SectionIdNamesItsTitleBlockOnANewPage) {
     BuildHeaderFooterSources(cv.running, cv.description, settings);
-    for (int i = 0; i < 4; ++i) StartPage(cv.cursor, store, console, settings);
+    for (int i = 0; i < 4; ++i) StartPage(cv.cursor, store, settings);
     cv.cursor.FirstTitlePending = false;
     ConvertBodies("<body><section id=\"ch2\"><title><p>Two</p></title><p>Text</p></section></body>");
     // The footer blocks made for the new page leave the id to the title.
@@ -157,7 +157,7 @@ TEST_F(BodyTest, SectionIdNamesItsTitleBlockOnANewPage) {
     ASSERT_EQ(blocks.size(), 6u);
     EXPECT_EQ(blocks[4].objid, "bch2");
     EXPECT_EQ(blocks[4].textStyle, "ts_tit0");
-    EXPECT_EQ(cv.contents.TocEntries, std::vector<WString>{u" refpage=\"p4\" refobj=\"bch2\" |<P>Two</P>"});
+    EXPECT_EQ(cv.contents.TocEntries, (std::vector<Contents::TocEntry>{{"p4", "bch2", u"Two"}}));
 }
 
 }  // namespace

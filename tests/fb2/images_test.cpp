@@ -3,12 +3,14 @@
 #include "fb2/images.h"
 
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "body_fixture.h"
 #include "fb2/description.h"
 #include "fb2/notes.h"
+#include "fb2/pages.h"
 #include "lrf/store/builders.h"
 #include "lrf/store/object_store.h"
 #include "settings/conversion_settings.h"
@@ -25,19 +27,19 @@ protected:
 
     void RegisterImage(const WString& id, int width, int height) {
         const uint8_t bytes[] = {1, 2, 3};
-        lrf::BuildImageStream(cv.store, bytes, u" width=\"" + ToWString(width) + u"\" height=\"" + ToWString(height) + u"\"",
-                              u" objid=\"" + id + u"\" encoding=\"PNG\"");
+        lrf::BuildImageStream(cv.store, {.objid = Narrow(id), .width = width, .height = height, .data = {}}, bytes);
     }
 
     struct Placement {
-        WString attributes;
+        std::vector<int64_t> shown;  // x0, y0, x1, y1, width, height; empty without an image
         int x = 0, y = 0;
     };
     Placement Place(const WString& ref) {
         cv.body.ImageRef = ref;
         Placement p;
-        p.attributes = ImageBlockAttributes(cv.images, store, settings, cv.cursor, cv.body.ImageRef,
-                                            cv.description.CoverImageId, p.x, p.y);
+        const auto image = ImageBlockPlacement(cv.images, store, settings, cv.cursor, cv.body.ImageRef, cv.description.CoverImageId,
+                                               p.x, p.y);
+        if (image) p.shown = {image->x0, image->y0, image->x1, image->y1, image->width, image->height};
         return p;
     }
 };
@@ -48,17 +50,13 @@ TEST_F(Images, CoverFillsTheScreenWhenAdjusted) {
     cv.cursor.PageCounter = 1;
 
     Placement p = Place(u"cover");
-    EXPECT_EQ(p.attributes,
-              u" x0=\"600\" y0=\"800\" x1=\"0\" y1=\"0\" xsize=\"566\" ysize=\"754\" blockwidth=\"566\" "
-              u"blockheight=\"754\" topskip=\"0\" sidemargin=\"0\"");
+    EXPECT_EQ(p.shown, (std::vector<int64_t>{600, 800, 0, 0, 566, 754}));
     EXPECT_EQ(p.x, 9);
     EXPECT_EQ(p.y, 0);
 
     settings.General.CoverImageAdjust = 0;
     p = Place(u"cover");
-    EXPECT_EQ(p.attributes,
-              u" x0=\"0\" y0=\"0\" x1=\"600\" y1=\"800\" xsize=\"600\" ysize=\"800\" blockwidth=\"600\" "
-              u"blockheight=\"800\" topskip=\"0\" sidemargin=\"0\"");
+    EXPECT_EQ(p.shown, (std::vector<int64_t>{0, 0, 600, 800, 600, 800}));
     EXPECT_EQ(p.x, -8);
     EXPECT_EQ(p.y, -23);
 
@@ -67,7 +65,7 @@ TEST_F(Images, CoverFillsTheScreenWhenAdjusted) {
     RegisterImage(u"wide", 1200, 600);
     cv.description.CoverImageId = u"wide";
     p = Place(u"wide");
-    EXPECT_NE(p.attributes.find(u"xsize=\"584\" ysize=\"292\""), WString::npos);
+    EXPECT_EQ(p.shown, (std::vector<int64_t>{600, 800, 0, 0, 584, 292}));
     EXPECT_EQ(p.x, 0);
     EXPECT_EQ(p.y, 231);
 }
@@ -76,9 +74,7 @@ TEST_F(Images, BodyImageIsCentredAcrossThePage) {
     RegisterImage(u"pic", 300, 200);
     cv.cursor.PageCounter = 5;
     Placement p = Place(u"pic");
-    EXPECT_EQ(p.attributes,
-              u" x0=\"0\" y0=\"0\" x1=\"300\" y1=\"200\" xsize=\"300\" ysize=\"200\" blockwidth=\"300\" "
-              u"blockheight=\"200\" topskip=\"0\" sidemargin=\"0\"");
+    EXPECT_EQ(p.shown, (std::vector<int64_t>{0, 0, 300, 200, 300, 200}));
     EXPECT_EQ(p.x, 142);
     EXPECT_EQ(p.y, 0);
 
@@ -87,24 +83,20 @@ TEST_F(Images, BodyImageIsCentredAcrossThePage) {
     EXPECT_EQ(Place(u"pic").x, 126);  // 126.5 rounds to even
 
     p = Place(u"absent");
-    EXPECT_TRUE(p.attributes.empty());
+    EXPECT_TRUE(p.shown.empty());
     EXPECT_EQ(p.x, -1);
     EXPECT_EQ(p.y, -1);
 }
 
 TEST_F(Images, ImageInASectionWithAnIdIsNamedByTheId) {
     RegisterImage(u"pic", 300, 200);
-    lrf::BuildPage(cv.store, cv.console, u"pagestyle=\"ps_gen\" objid=\"p0\"");
-    cv.cursor.PageCounter = 1;
+    StartPage(cv.cursor, store, settings);
     cv.cursor.BlockCounter = 7;
-    RegisterButton(cv.links, store, u" objid=\"bf_sec1\"");
-    RegisterButton(cv.links, store, u" objid=\"br_sec1\" refpage=\"p0\" refobj=\"b1\"");
+    RegisterButton(cv.links, store, {.objid = "bf_sec1", .refPage = "", .refObj = ""});
+    RegisterButton(cv.links, store, {.objid = "br_sec1", .refPage = "p0", .refObj = "b1"});
 
-    cv.body.ImageRef = u"pic";
     cv.body.PendingId = u"sec1";
-    WString text = u"aaaaaaaaaaaaa";
-    ResolvePendingTarget(store, cv.links, cv.cursor, settings.References, cv.body.PendingId, text);
-    EmitImageBlock(cv);
+    PlaceImage(cv, u"<image l:href=\"#pic\"/>");
 
     ASSERT_EQ(cv.store.imageBlocks.size(), 1u);
     EXPECT_EQ(cv.store.imageBlocks[0].objid, "sec1");
@@ -152,8 +144,7 @@ TEST_F(Images, FrontPageNeedsACoverIdAndSomeImage) {
 
 TEST_F(Images, ImageReferenceByEitherHrefSpelling) {
     RegisterImage(u"pic", 300, 200);
-    lrf::BuildPage(cv.store, cv.console, u"pagestyle=\"ps_gen\" objid=\"p0\"");
-    cv.cursor.PageCounter = 1;
+    StartPage(cv.cursor, store, settings);
     PlaceImage(cv, u"<image l:href=\"#pic\"/>");
     PlaceImage(cv, u"<image xlink:href=\"#pic\"/>");
     PlaceImage(cv, u"<image alt=\"none\"/>");

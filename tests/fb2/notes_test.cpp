@@ -19,9 +19,9 @@ protected:
 
     // The button pair that the inline markup registers for a link to `id`.
     void RegisterLink(const WString& id, int page, int block) {
-        RegisterButton(cv.links, store, u" objid=\"bf_" + id + u"\"");
-        RegisterButton(cv.links, store, u" objid=\"br_" + id + u"\" refpage=\"p" + ToWString(page) + u"\" refobj=\"b" +
-                       ToWString(block) + u"\"");
+        RegisterButton(cv.links, store, {.objid = "bf_" + Narrow(id), .refPage = "", .refObj = ""});
+        RegisterButton(cv.links, store, {.objid = "br_" + Narrow(id), .refPage = "p" + std::to_string(page),
+                            .refObj = "b" + std::to_string(block)});
     }
 
     // The text of the first block of the element with `id`, as emitted.
@@ -105,7 +105,7 @@ TEST_F(Notes, NoteLinkLookAppliesInTheNotesBody) {
 }
 
 TEST_F(Notes, NotesBodyStartsAPageWithoutHeaders) {
-    StartNotesBody(cv.cursor, store, console, settings);
+    StartNotesBody(cv.cursor, store, settings);
     ASSERT_EQ(cv.store.pages.size(), 1u);
     EXPECT_EQ(cv.store.pages[0].oddHeader, "");
     EXPECT_EQ(cv.cursor.PageCounter, 1);

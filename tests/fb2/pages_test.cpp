@@ -39,7 +39,7 @@ TEST_F(BodyTest, TopLevelSectionsStartPagesAfterTheFirst) {
     cv.description.ShortAuthors = u"A. Author";
     cv.description.BookTitle = u"Book";
     BuildHeaderFooterSources(cv.running, cv.description, settings);
-    for (int i = 0; i < 3; ++i) StartPage(cv.cursor, store, console, settings);  // cover, title and annotation pages
+    for (int i = 0; i < 3; ++i) StartPage(cv.cursor, store, settings);  // cover, title and annotation pages
     ConvertBodies("<body><title><p>Book</p></title>"
                   "<section><title><p>One</p></title><p>1</p></section>"
                   "<section><title><p>Two</p></title><p>2</p></section>"
@@ -57,27 +57,26 @@ TEST_F(BodyTest, TopLevelSectionsStartPagesAfterTheFirst) {
     ASSERT_EQ(blocks.size(), 16u);
     EXPECT_EQ(blocks[0].text, "<P><Italic>A. Author, \"Book\"</Italic></P>");
     EXPECT_EQ(blocks[8].text, "<P><Italic>Two</Italic></P>");
-    EXPECT_EQ(cv.contents.TocEntries, (std::vector<WString>{u" refpage=\"p2\" refobj=\"b6\" |<P>One</P>",
-                                                       u" refpage=\"p3\" refobj=\"b10\" |<P>Two</P>",
-                                                       u" refpage=\"p4\" refobj=\"b14\" |<P>Three</P>"}));
+    EXPECT_EQ(cv.contents.TocEntries, (std::vector<Contents::TocEntry>{
+                                      {"p2", "b6", u"One"}, {"p3", "b10", u"Two"}, {"p4", "b14", u"Three"}}));
 }
 
 TEST_F(BodyTest, NestedTitlesStartPagesOnlyWhenAsked) {
     for (const uint8_t pageAtSubtitles : {0, 1}) {
         StartOver();
         settings.General.PageAtSubtitles = pageAtSubtitles;
-        for (int i = 0; i < 4; ++i) StartPage(cv.cursor, store, console, settings);
+        for (int i = 0; i < 4; ++i) StartPage(cv.cursor, store, settings);
         cv.cursor.FirstTitlePending = false;
         ConvertBodies("<body><section><title><p>A</p></title>"
                       "<section><title><p>B</p></title><p>x</p></section></section></body>");
         EXPECT_EQ(cv.cursor.PageCounter, 5 + pageAtSubtitles);
         ASSERT_EQ(cv.contents.TocEntries.size(), 2u);
-        EXPECT_TRUE(EndsWith(cv.contents.TocEntries[1], u" |   <P>B</P>"));
+        EXPECT_EQ(cv.contents.TocEntries[1].label, u"   B");
     }
 }
 
 TEST_F(BodyTest, NotesTitlesStartNoPageAndNoTocEntry) {
-    StartPage(cv.cursor, store, console, settings);
+    StartPage(cv.cursor, store, settings);
     ConvertBodies("<body name=\"notes\"><section><title><p>1</p></title><p>Note text</p></section></body>");
     EXPECT_EQ(cv.cursor.PageCounter, 2);
     EXPECT_TRUE(cv.contents.TocEntries.empty());

@@ -1,24 +1,35 @@
-// Tests of the style definitions: the style strings of the built-in settings,
+// Tests of the style definitions: the style tags of the built-in settings,
 // the copies and mirrored alignments, the registration order, page styles,
 // rule lines and external fonts.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "body_fixture.h"
 #include "fb2/styles.h"
 #include "lrf/store/object_store.h"
+#include "lrf/tags/tag_table.h"
 #include "settings/conversion_settings.h"
 
 namespace tavorin::fb2 {
 namespace {
 
-// Value of the attribute `name` (preceded by a blank) in a style string.
-std::string Attr(const WString& text, const std::string& name) {
-    const WString key = u" " + Widen(name) + u"=\"";
-    const size_t start = text.find(key);
-    if (start == WString::npos) return "<absent>";
-    const size_t value = start + key.size();
-    return Narrow(WStringView(text).substr(value, text.find(u'"', value) - value));
+using lrf::Tag;
+using Tags = std::vector<lrf::TagValue>;
+
+// Value of a tag in a list: its number, or its text for a font name.
+std::string Attr(const Tags& tags, Tag tag) {
+    for (const lrf::TagValue& t : tags) {
+        if (t.tag == tag) return tag == Tag::kFontFaceName ? Narrow(t.text) : std::to_string(t.number);
+    }
+    return "<absent>";
 }
+
+const std::string kHead = std::to_string(lrf::kAlignHead), kCenter = std::to_string(lrf::kAlignCenter),
+                  kFoot = std::to_string(lrf::kAlignFoot);
+const std::string kHorzFixed = std::to_string(lrf::kBlockRules[0]), kHorzAdj = std::to_string(lrf::kBlockRules[1]),
+                  kBlockAdj = std::to_string(lrf::kBlockRules[5]);
 
 class StylesTest : public test::ConversionTest {
 protected:
@@ -27,7 +38,7 @@ protected:
 struct StyleRow {
     int kind;
     const char* label;
-    const char* align;
+    std::string align;
     const char* fontsize;
     const char* weight;
     const char* wordspace;
@@ -38,29 +49,29 @@ struct StyleRow {
     const char* sidemargin;
     const char* topskip;
     const char* footskip;
-    const char* blockrule;
+    std::string blockrule;
     int sideMarginField;  // SideMargin of the entry after the definitions
 };
 
 TEST_F(StylesTest, BuiltInSettingsGiveTheArithmeticOfEveryStyle) {
     const StyleRow rows[] = {
-        {0, "bdy", "head", "100", "400", "20", "80", "100", "0", "583", "0", "0", "0", "horz-fixed", -1},
-        {1, "tit0", "center", "120", "600", "24", "0", "120", "0", "583", "0", "10", "10", "horz-adjustable", -1},
-        {2, "epig", "head", "90", "400", "18", "81", "90", "0", "483", "0", "0", "10", "horz-adjustable", 100},
-        {3, "poem", "head", "90", "400", "18", "0", "90", "0", "483", "0", "0", "10", "horz-adjustable", 100},
-        {4, "image", "head", "100", "400", "20", "0", "0", "0", "583", "0", "0", "0", "block-adjustable", -1},
-        {5, "subtit0", "center", "110", "600", "22", "0", "110", "0", "583", "0", "10", "10", "horz-adjustable", -1},
-        {6, "tit0", "center", "120", "600", "24", "0", "120", "0", "583", "0", "10", "10", "horz-adjustable", -1},
-        {7, "subtit0", "center", "110", "600", "22", "0", "110", "0", "583", "0", "10", "10", "horz-adjustable", -1},
-        {8, "bdtit", "center", "160", "400", "32", "0", "160", "0", "583", "0", "50", "50", "horz-adjustable", -1},
-        {9, "note", "head", "90", "400", "18", "0", "90", "0", "583", "10", "5", "5", "horz-adjustable", -1},
-        {10, "hdro", "foot", "70", "400", "14", "0", "0", "0", "583", "0", "0", "0", "horz-fixed", -1},
-        {11, "ftro", "head", "70", "400", "14", "0", "0", "0", "583", "0", "0", "0", "horz-fixed", -1},
-        {12, "hdro", "head", "70", "400", "14", "0", "0", "0", "583", "0", "0", "0", "horz-fixed", -1},
-        {13, "ftro", "foot", "70", "400", "14", "0", "0", "0", "583", "0", "0", "0", "horz-fixed", -1},
-        {14, "annot", "head", "90", "400", "18", "32", "90", "0", "583", "0", "0", "0", "horz-adjustable", -1},
-        {15, "cite", "head", "90", "400", "18", "32", "90", "0", "583", "20", "0", "0", "horz-adjustable", -1},
-        {16, "refer", "center", "80", "400", "16", "0", "80", "0", "583", "0", "0", "0", "horz-adjustable", -1},
+        {0, "bdy", kHead, "100", "400", "20", "80", "100", "0", "583", "0", "0", "0", kHorzFixed, -1},
+        {1, "tit0", kCenter, "120", "600", "24", "0", "120", "0", "583", "0", "10", "10", kHorzAdj, -1},
+        {2, "epig", kHead, "90", "400", "18", "81", "90", "0", "483", "0", "0", "10", kHorzAdj, 100},
+        {3, "poem", kHead, "90", "400", "18", "0", "90", "0", "483", "0", "0", "10", kHorzAdj, 100},
+        {4, "image", kHead, "100", "400", "20", "0", "0", "0", "583", "0", "0", "0", kBlockAdj, -1},
+        {5, "subtit0", kCenter, "110", "600", "22", "0", "110", "0", "583", "0", "10", "10", kHorzAdj, -1},
+        {6, "tit0", kCenter, "120", "600", "24", "0", "120", "0", "583", "0", "10", "10", kHorzAdj, -1},
+        {7, "subtit0", kCenter, "110", "600", "22", "0", "110", "0", "583", "0", "10", "10", kHorzAdj, -1},
+        {8, "bdtit", kCenter, "160", "400", "32", "0", "160", "0", "583", "0", "50", "50", kHorzAdj, -1},
+        {9, "note", kHead, "90", "400", "18", "0", "90", "0", "583", "10", "5", "5", kHorzAdj, -1},
+        {10, "hdro", kFoot, "70", "400", "14", "0", "0", "0", "583", "0", "0", "0", kHorzFixed, -1},
+        {11, "ftro", kHead, "70", "400", "14", "0", "0", "0", "583", "0", "0", "0", kHorzFixed, -1},
+        {12, "hdro", kHead, "70", "400", "14", "0", "0", "0", "583", "0", "0", "0", kHorzFixed, -1},
+        {13, "ftro", kFoot, "70", "400", "14", "0", "0", "0", "583", "0", "0", "0", kHorzFixed, -1},
+        {14, "annot", kHead, "90", "400", "18", "32", "90", "0", "583", "0", "0", "0", kHorzAdj, -1},
+        {15, "cite", kHead, "90", "400", "18", "32", "90", "0", "583", "20", "0", "0", kHorzAdj, -1},
+        {16, "refer", kCenter, "80", "400", "16", "0", "80", "0", "583", "0", "0", "0", kHorzAdj, -1},
     };
     DefineBookStyles();
     for (const StyleRow& row : rows) {
@@ -68,28 +79,26 @@ TEST_F(StylesTest, BuiltInSettingsGiveTheArithmeticOfEveryStyle) {
         TStyleSettings& style = Style(settings, static_cast<StyleKind>(row.kind));
         EXPECT_EQ(style.Label, row.label);
         EXPECT_EQ(cv.styles.SideMargin[static_cast<size_t>(row.kind)], row.sideMarginField);
-        WString text, block;
-        StyleAttributes(settings.PageLayout, style, text, block);
-        EXPECT_TRUE(StartsWith(text, u"  stylelabel=\"ts_" + Widen(row.label) + u"\""));
-        EXPECT_EQ(Attr(text, "align"), row.align);
-        EXPECT_EQ(Attr(text, "fontsize"), row.fontsize);
-        EXPECT_EQ(Attr(text, "fontweight"), row.weight);
-        EXPECT_EQ(Attr(text, "wordspace"), row.wordspace);
-        EXPECT_EQ(Attr(text, "parindent"), row.parindent);
-        EXPECT_EQ(Attr(text, "baselineskip"), row.baselineskip);
-        EXPECT_EQ(Attr(text, "parskip"), row.parskip);
-        EXPECT_EQ(Attr(text, "empdotscode"), "46");
-        EXPECT_EQ(Attr(block, "stylelabel"), std::string("bs_") + row.label);
-        EXPECT_EQ(Attr(block, "blockwidth"), row.blockwidth);
-        EXPECT_EQ(Attr(block, "blockheight"), "744");
-        EXPECT_EQ(Attr(block, "sidemargin"), row.sidemargin);
-        EXPECT_EQ(Attr(block, "topskip"), row.topskip);
-        EXPECT_EQ(Attr(block, "footskip"), row.footskip);
-        EXPECT_EQ(Attr(block, "blockrule"), row.blockrule);
+        Tags text, block;
+        StyleTags(settings.PageLayout, style, text, block);
+        EXPECT_EQ(Attr(text, Tag::kAlign), row.align);
+        EXPECT_EQ(Attr(text, Tag::kFontSize), row.fontsize);
+        EXPECT_EQ(Attr(text, Tag::kFontWeight), row.weight);
+        EXPECT_EQ(Attr(text, Tag::kWordSpace), row.wordspace);
+        EXPECT_EQ(Attr(text, Tag::kParIndent), row.parindent);
+        EXPECT_EQ(Attr(text, Tag::kBaselineSkip), row.baselineskip);
+        EXPECT_EQ(Attr(text, Tag::kParSkip), row.parskip);
+        EXPECT_EQ(Attr(text, Tag::kEmpDotsCode), "46");
+        EXPECT_EQ(Attr(block, Tag::kBlockWidth), row.blockwidth);
+        EXPECT_EQ(Attr(block, Tag::kBlockHeight), "744");
+        EXPECT_EQ(Attr(block, Tag::kSideMargin), row.sidemargin);
+        EXPECT_EQ(Attr(block, Tag::kTopSkip), row.topskip);
+        EXPECT_EQ(Attr(block, Tag::kFootSkip), row.footskip);
+        EXPECT_EQ(Attr(block, Tag::kBlockRule), row.blockrule);
     }
-    WString text, block;
-    StyleAttributes(settings.PageLayout, Style(settings, StyleKind::kBody), text, block);
-    EXPECT_EQ(Attr(text, "fontfacename"), "Dutch801 Rm BT Roman");
+    Tags text, block;
+    StyleTags(settings.PageLayout, Style(settings, StyleKind::kBody), text, block);
+    EXPECT_EQ(Attr(text, Tag::kFontFaceName), "Dutch801 Rm BT Roman");
 }
 
 TEST_F(StylesTest, WordSpaceFollowsTheBodyAndZeroFallsBackToTheFontSize) {
@@ -101,12 +110,12 @@ TEST_F(StylesTest, WordSpaceFollowsTheBodyAndZeroFallsBackToTheFontSize) {
     EXPECT_EQ(Style(settings, StyleKind::kHeaderOdd).WordSpace, 0);
     EXPECT_EQ(Style(settings, StyleKind::kAnnotation).WordSpace, 10);
 
-    WString text, block;
-    StyleAttributes(settings.PageLayout, Style(settings, StyleKind::kTitle), text, block);
-    EXPECT_EQ(Attr(text, "wordspace"), "25");  // round(125 / 10 * 2)
-    StyleAttributes(settings.PageLayout, Style(settings, StyleKind::kAnnotation), text, block);
-    EXPECT_EQ(Attr(text, "wordspace"), "12");  // 12.5 rounds to even
-    EXPECT_EQ(Attr(text, "parindent"), "30");  // 12 * 2 * 125 / 100
+    Tags text, block;
+    StyleTags(settings.PageLayout, Style(settings, StyleKind::kTitle), text, block);
+    EXPECT_EQ(Attr(text, Tag::kWordSpace), "25");  // round(125 / 10 * 2)
+    StyleTags(settings.PageLayout, Style(settings, StyleKind::kAnnotation), text, block);
+    EXPECT_EQ(Attr(text, Tag::kWordSpace), "12");  // 12.5 rounds to even
+    EXPECT_EQ(Attr(text, Tag::kParIndent), "30");  // 12 * 2 * 125 / 100
 }
 
 TEST_F(StylesTest, PageMarginsAndUnequalBlockMarginsNarrowTheBlock) {
@@ -121,9 +130,9 @@ TEST_F(StylesTest, PageMarginsAndUnequalBlockMarginsNarrowTheBlock) {
         TStyleSettings style = Style(settings, StyleKind::kBody);
         style.MarginLeft = c.left;
         style.MarginRight = c.right;
-        WString text, block;
-        StyleAttributes(settings.PageLayout, style, text, block);
-        EXPECT_EQ(Attr(block, "blockwidth"), c.width) << c.left << " " << c.right;
+        Tags text, block;
+        StyleTags(settings.PageLayout, style, text, block);
+        EXPECT_EQ(Attr(block, Tag::kBlockWidth), c.width) << c.left << " " << c.right;
         EXPECT_EQ(BlockSpaceMargin(style), c.sideMarginField) << c.left << " " << c.right;
     }
 }
@@ -152,16 +161,19 @@ TEST_F(StylesTest, RegistersBlockStyleBeforeTextStyleInTheFixedOrder) {
 }
 
 TEST_F(StylesTest, HiddenHeaderGivesItsHeightToTheTextAndRuleLinesAreStored) {
-    EXPECT_EQ(Attr(PageStyleAttributes(settings.HeaderFooter, settings.PageLayout), "textheight"), "684");
+    EXPECT_EQ(Attr(PageStyleTags(settings.HeaderFooter, settings.PageLayout), Tag::kTextHeight), "684");
     settings.HeaderFooter.HeaderShow = 0;
-    const WString page = PageStyleAttributes(settings.HeaderFooter, settings.PageLayout);
-    EXPECT_EQ(Attr(page, "headheight"), "0");
-    EXPECT_EQ(Attr(page, "headsep"), "0");
-    EXPECT_EQ(Attr(page, "textheight"), "719");
+    const Tags page = PageStyleTags(settings.HeaderFooter, settings.PageLayout);
+    EXPECT_EQ(Attr(page, Tag::kHeadHeight), "0");
+    EXPECT_EQ(Attr(page, Tag::kHeadSep), "0");
+    EXPECT_EQ(Attr(page, Tag::kTextHeight), "719");
 
     BuildHeaderFooterSources(cv.running, cv.description, settings);
-    EXPECT_EQ(cv.running.HeaderRuleLine, u" xl0=\"5\" yl0=\"28\" xl1=\"579\" yl1=\"28\" lw=\"1\" lc=\"127\" lt=\"3\"");
-    EXPECT_EQ(cv.running.FooterRuleLine, u" xl0=\"5\" yl0=\"1\" xl1=\"579\" yl1=\"1\" lw=\"1\" lc=\"127\" lt=\"3\"");
+    const auto fields = [](const lrf::RuleLine& l) {
+        return std::vector<int>{l.startX, l.y, l.endX, l.width, l.color, l.type};
+    };
+    EXPECT_EQ(fields(cv.running.HeaderRuleLine), (std::vector<int>{5, 28, 579, 1, 127, 3}));
+    EXPECT_EQ(fields(cv.running.FooterRuleLine), (std::vector<int>{5, 1, 579, 1, 127, 3}));
 }
 
 TEST_F(StylesTest, ExternalFontNamesTheFaceAndIsRegisteredOnce) {

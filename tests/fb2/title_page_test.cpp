@@ -58,7 +58,7 @@ TEST_F(TitlePageTest, WithoutAnnotationANewPageFollowsAndBoldStyleWraps) {
 }
 
 TEST_F(TitlePageTest, DescriptionPageIsASoloPageBehindAButton) {
-    StartPage(cv.cursor, store, console, settings);  // the last page of the body
+    StartPage(cv.cursor, store, settings);  // the last page of the body
     cv.cursor.BlockCounter = 7;
     cv.description.DescriptionPage = u"<P></P>";  // the driver's wrap of an empty page
     EmitDescriptionPage(cv);

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "lrf/store/builders.h"
 #include "lrf/store/object_store.h"
 #include "text/console.h"
 
@@ -15,5 +18,14 @@ protected:
     Console console{printed};
     ObjectStore store;
 };
+
+// A page of the main page style, and the labels of a body text block.
+inline PageRecord Page(std::string objid, std::string pageStyle = "ps_main") {
+    PageRecord page;
+    page.objid = std::move(objid);
+    page.pageStyle = std::move(pageStyle);
+    return page;
+}
+inline TextBlockLabels BodyText(std::string objid) { return {"ts_bdy", "bs_bdy", std::move(objid)}; }
 
 }  // namespace tavorin::lrf::test

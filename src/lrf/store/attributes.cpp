@@ -1,4 +1,4 @@
-// Reading attribute values out of markup and FB2 tags, and stripping the
+// Reading attribute values out of the inline text markup, and stripping the
 // paragraph and emphasis markup from a text that must become plain.
 #include "lrf/store/builders.h"
 
@@ -8,7 +8,8 @@ namespace {
 
 // Value of the first occurrence of `name`: between the first quote character
 // after it and the next one. Empty when either quote is missing.
-WStringView FindValue(WStringView name, WStringView text, WStringView quotes) {
+WStringView FindValue(WStringView name, WStringView text) {
+    constexpr WStringView quotes = u"\"'";
     const size_t at = text.find(name);
     if (at == WStringView::npos) return {};
     const size_t open = text.find_first_of(quotes, at + name.size());
@@ -40,9 +41,7 @@ constexpr WStringView kStrippedTags[] = {
 
 }  // namespace
 
-std::string GetAttribute(WStringView name, WStringView text) { return Narrow(FindValue(name, text, u"\"'")); }
-
-WString GetAttributeW(WStringView name, WStringView text) { return WString(FindValue(name, text, u"\"")); }
+std::string GetAttribute(WStringView name, WStringView text) { return Narrow(FindValue(name, text)); }
 
 void StripMarkup(WString& text) {
     const size_t lineBreak = text.find(u"<CR/>");

@@ -1,36 +1,32 @@
-// Helpers shared by the element builders: numeric attributes and the encoding
-// of an element's attributes into the tag store.
+// Helpers shared by the builders: the encoding of a typed tag list into the
+// tag store.
 #pragma once
 
-#include <cstdint>
+#include <algorithm>
+#include <span>
 
 #include "lrf/store/builders.h"
 #include "lrf/tags/tag_table.h"
 
 namespace tavorin::lrf {
 
-// Decimal value of an attribute; `fallback` when it is absent or not a number.
-inline int64_t NumberAttribute(WStringView name, WStringView text, int64_t fallback) {
-    int64_t value = 0;
-    return ParseInt8(GetAttribute(name, text), value) ? value : fallback;
-}
-
-// Encodes the element's attributes with the selected table at the end of the
-// tag store and returns the range they fill.
-inline Range EncodeToTagStore(ObjectStore& store, Console& console, int selector, WStringView element) {
+// Encodes the tags with the selected attribute rules at the end of the tag
+// store and returns the range they fill.
+inline Range EncodeToTagStore(ObjectStore& store, Console& console, int selector, std::span<const TagValue> tags) {
     Range range{store.tagStore.size(), 0};
-    EncodeAttributes(selector, store.tagStore, element, console);
+    EncodeTags(selector, store.tagStore, tags, console);
     range.end = store.tagStore.size();
     return range;
 }
 
 // Block styles, headers and footers always carry a fill colour: opaque black
-// unless the element names one ("bgcolor" anywhere in it counts).
-inline Range EncodeFilledBlockAttributes(ObjectStore& store, Console& console, WStringView element) {
-    if (Contains(element, u"bgcolor")) return EncodeToTagStore(store, console, kBlockAttributes, element);
-    WString filled(element);
-    filled += u" bgcolor=\"0xff000000\" ";
-    return EncodeToTagStore(store, console, kBlockAttributes, filled);
+// unless the list names one.
+inline Range EncodeFilledBlockTags(ObjectStore& store, Console& console, std::span<const TagValue> tags) {
+    const bool filled = std::any_of(tags.begin(), tags.end(), [](const TagValue& t) { return t.tag == Tag::kBgColor; });
+    const Range range = EncodeToTagStore(store, console, kBlockAttributes, tags);
+    if (filled) return range;
+    const TagValue black[] = {{Tag::kBgColor, 0xff000000, {}}};
+    return Range{range.start, EncodeToTagStore(store, console, kBlockAttributes, black).end};
 }
 
 }  // namespace tavorin::lrf

@@ -1,8 +1,9 @@
-// Element builders: each turns one layout markup element (an LRS-style start
-// tag with attributes, as a UTF-16 string) into one record of the object store,
-// encoding its attributes as LRF tags. References stay labels until linking.
-// Builders that encode attributes print an error line on the console for a
-// value they cannot read.
+// Builders: each call appends one record of the book (a page, a block and its
+// text or image, a block space, a header or footer, a button, a contents
+// entry, an image stream, a style, a font, the book defaults and settings) to
+// the object store, from labels, numbers and typed tag lists. References stay
+// labels until linking. Tags whose values cannot be written print an error
+// line on the console.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "lrf/store/object_store.h"
+#include "lrf/tags/tag_table.h"
 #include "text/console.h"
 #include "text/wide.h"
 
@@ -17,35 +19,55 @@ namespace tavorin::lrf {
 
 // Value of the first occurrence of `name` anywhere in `text` (also inside a
 // longer name), between the next quote (double or single) and the following
-// quote of either kind; empty when not found. Returned as UTF-8.
+// quote of either kind; empty when not found. Returned as UTF-8. Reads the
+// references of the inline text markup.
 std::string GetAttribute(WStringView name, WStringView text);
-// The same on wide text, with the double quote as the only quote character.
-WString GetAttributeW(WStringView name, WStringView text);
 
 // Cuts the text at its first "<CR/>" and deletes Bold, Italic and P tags.
 void StripMarkup(WString& text);
 
-void BuildPage(ObjectStore& store, Console& console, WStringView element);
-// childKind is kKindTextBlock or kKindImageBlock: the kind of the child built next.
-void BuildBlock(ObjectStore& store, Console& console, ElementKind childKind, WStringView element);
-void BuildTextBlock(ObjectStore& store, Console& console, WStringView element, WStringView content);
-void BuildImageBlock(ObjectStore& store, WStringView element);
-// "<BlockSpace ..." or "<RuledLine ..."
-void BuildInline(ObjectStore& store, WStringView element);
-// kind is kKindHeader or kKindFooter; ruleText holds xl0, yl0, xl1, yl1, lw, lc, lt.
-void BuildHeaderFooter(ObjectStore& store, Console& console, ElementKind kind, WStringView element,
-                       WStringView ruleText);
-void BuildButton(ObjectStore& store, WStringView element);
-void BuildTocEntry(ObjectStore& store, WStringView element);
-void BuildImageStream(ObjectStore& store, std::span<const uint8_t> bytes, WStringView sizeText, WStringView element);
+// The labels of a block and of the text block it holds.
+struct TextBlockLabels {
+    std::string textStyle, blockStyle, objid;
+};
+
+// Where an image block shows which part of its stream, and at what size.
+struct ImagePlacement {
+    std::string blockStyle, objid, refStream;
+    int64_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // the rectangle of the image shown
+    int64_t width = 0, height = 0;           // its size on the page
+};
+
+// `page` carries its labels (objid, page style, header and footer references).
+void BuildPage(ObjectStore& store, PageRecord page);
+// A block holding the text block built next; its labels come from `labels`.
+void BuildTextBlock(ObjectStore& store, const TextBlockLabels& labels, WStringView content);
+// A block holding an image block, with the block's tags of `blockTags`.
+void BuildImageBlock(ObjectStore& store, Console& console, const ImagePlacement& image,
+                     std::span<const TagValue> blockTags);
+// A block space; a negative space is not set, and with neither set nothing is built.
+void BuildBlockSpace(ObjectStore& store, int64_t xSpace, int64_t ySpace);
+// kind is kKindHeader or kKindFooter; `record` carries the labels, the
+// position and the rule line. Without a fill colour in `tags` it is opaque black.
+void BuildHeaderFooter(ObjectStore& store, Console& console, ElementKind kind, HeaderFooterRecord record,
+                       std::span<const TagValue> tags);
+void BuildButton(ObjectStore& store, ButtonRecord button);
+// A contents entry: the label as shown, the page and block it leads to.
+void BuildTocEntry(ObjectStore& store, std::string refPage, std::string refObj, WStringView label);
+// `stream` carries objid, image type, width and height; the bytes are copied.
+void BuildImageStream(ObjectStore& store, ImageStreamRecord stream, std::span<const uint8_t> bytes);
 void StartSolo(ObjectStore& store);
 void EndSolo(ObjectStore& store);
 
 // Styles, book defaults, book settings and fonts.
-// kind is kKindTextStyle, kKindBlockStyle or kKindPageStyle.
-void BuildStyle(ObjectStore& store, Console& console, ElementKind kind, WStringView element);
-void BuildBookDefaults(ObjectStore& store, Console& console, WStringView element);
-void ApplyBookSetting(ObjectStore& store, Console& console, WStringView element);
-void RegisterFont(ObjectStore& store, WStringView element);
+// kind is kKindTextStyle, kKindBlockStyle or kKindPageStyle. A block style
+// without a fill colour in `tags` is opaque black.
+void BuildStyle(ObjectStore& store, Console& console, ElementKind kind, std::string styleLabel,
+                std::span<const TagValue> tags);
+void BuildBookDefaults(ObjectStore& store, Console& console, std::span<const TagValue> tags);
+// The header fields of the book; the scramble key is always the program's.
+void ApplyBookSetting(ObjectStore& store, BookHeaderSettings header);
+// Registers a font once per font name.
+void RegisterFont(ObjectStore& store, FontRecord font);
 
 }  // namespace tavorin::lrf

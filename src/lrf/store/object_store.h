@@ -17,7 +17,7 @@
 
 namespace tavorin::lrf {
 
-// The kinds of layout markup element. A block's childKind and the record
+// The kinds of record of the store. A block's childKind and the record
 // comments below use these numbers.
 enum ElementKind : int {
     kKindPage = 0,
@@ -26,58 +26,25 @@ enum ElementKind : int {
     kKindImageBlock = 3,
     kKindHeader = 4,
     kKindFooter = 5,
-    kKindBookStyle = 6,
     kKindBlockStyle = 7,
     kKindPageStyle = 8,
-    kKindBlockSpace = 9,   // block spaces and ruled lines
+    kKindBlockSpace = 9,   // block spaces
     kKindBlock = 10,       // block wrapper of a text or image block
     kKindTextStyle = 11,
     kKindImageStream = 12,
-    kKindSetDefault = 13,
-    kKindBookSetting = 14,
-    kKindXmlDeclaration = 15,
+    kKindBookDefaults = 13,
     kKindTocLabel = 16,
-    kKindMainEnd = 17,
     kKindButton = 18,
-    kKindRegistFont = 19,
-    kKindSoloOn = 20,
-    kKindSoloOff = 21,
-    kKindRuledLine = 22,
-    kKindCount = 23,
+    kKindFont = 19,
+    kKindCount = 20,
 };
 
-struct ElementKindInfo {
-    std::u16string_view name;  // element name as it starts the markup
-    uint16_t objectType;       // LRF object type; 0 = never an object of its own
+// The LRF object type each kind of record becomes (the writers take their
+// type codes from here); 0 = never an object of its own.
+inline constexpr std::array<uint16_t, kKindCount> kObjectTypes = {
+    0x02, 0x0A, 0x1D, 0x0C, 0x03, 0x04, 0x00, 0x07, 0x05, 0x00,
+    0x06, 0x0B, 0x11, 0x1C, 0x00, 0x00, 0x1E, 0x00, 0x13, 0x19,
 };
-
-// Element kind table: the markup name of every kind and the LRF object type
-// its records become (the writers take their type codes from here).
-inline constexpr std::array<ElementKindInfo, kKindCount> kElementKindTable = {{
-    {u"<Page ", 0x02},
-    {u"<TextBlock ", 0x0A},
-    {u"<SimpleTextBlock ", 0x1D},
-    {u"<ImageBlock ", 0x0C},
-    {u"<Header ", 0x03},
-    {u"<Footer ", 0x04},
-    {u"<BookStyle ", 0x1C},
-    {u"<BlockStyle ", 0x07},
-    {u"<PageStyle ", 0x05},
-    {u"<BlockSpace ", 0x00},
-    {u"LRFBlock", 0x06},
-    {u"<TextStyle ", 0x0B},
-    {u"<ImageStream ", 0x11},
-    {u"<SetDefault ", 0x1C},
-    {u"<BookSetting ", 0x00},
-    {u"<?xml ", 0x00},
-    {u"<TocLabel ", 0x1E},
-    {u"</Main", 0x00},
-    {u"<Button ", 0x13},
-    {u"<RegistFont ", 0x19},
-    {u"<Solo", 0x00},
-    {u"</Solo", 0x00},
-    {u"<RuledLine ", 0x00},
-}};
 
 // Page content entries with this bit set are inline records (block spaces,
 // ruled lines); without it they are block numbers.
@@ -129,20 +96,25 @@ struct ImageBlockRecord {
     Range tags;
 };
 
+// The rule line under a running header or over a running footer.
+struct RuleLine {
+    int16_t startX = 0, y = 0, endX = 0;
+    int16_t width = 0, color = 0, type = 0;
+};
+
 struct HeaderFooterRecord {
     uint32_t id = 0;
     uint32_t blockId = 0;
     uint32_t blockNumber = 0;
     std::string objid, refObj;
     int16_t x1 = -1, y1 = -1;
-    int16_t lineStartX = 0, lineY = 0, lineEndX = 0, lineY2 = 0;
-    int16_t lineWidth = 0, lineColor = 0, lineType = 0;
+    RuleLine line;  // drawn from (startX, y) to (endX, y)
     Range tags;
 };
 
 struct StyleRecord {
     uint32_t id = 0;
-    std::string objid, styleLabel;
+    std::string styleLabel;
     Range tags;
 };
 
@@ -158,11 +130,17 @@ struct ButtonRecord {
     std::string objid, refPage, refObj;
 };
 
+// Image types of image streams.
+inline constexpr uint8_t kImageTypeJpeg = 0x11;
+inline constexpr uint8_t kImageTypePng = 0x12;
+inline constexpr uint8_t kImageTypeBmp = 0x13;
+inline constexpr uint8_t kImageTypeGif = 0x14;
+
 struct ImageStreamRecord {
     uint32_t id = 0;
-    uint8_t imageType = 0;  // 0x11 JPEG, 0x12 PNG, 0x13 BMP, 0x14 GIF, 0 other
+    uint8_t imageType = 0;  // kImageType..., 0 other
     std::string objid;
-    std::string sizeText;   // ' width="W" height="H"'
+    int32_t width = 0, height = 0;  // in pixels
     Range data;             // bytes in imageStore
 };
 
@@ -176,13 +154,16 @@ struct InlineRecord {
     Range tags;
 };
 
-// Fields of the 88-byte LRF header that come from the BookSetting element.
+// Fields of the 88-byte LRF header set by the book settings.
 struct BookHeaderSettings {
     uint16_t scrambleKey = 0;
     uint16_t bindingDirection = 0;
     uint32_t dpi = 0;
     uint16_t screenWidth = 0, screenHeight = 0, colorDepth = 0;
 };
+
+inline constexpr uint16_t kBindingLeftToRight = 1;
+inline constexpr uint16_t kBindingRightToLeft = 16;
 
 // The program's scramble key: readers descramble only with a key byte of 1 to 240.
 inline constexpr uint16_t kScrambleKey = 0x30;
@@ -197,7 +178,7 @@ struct ObjectStore {
     std::vector<HeaderFooterRecord> footers;          // kind 5
     std::vector<StyleRecord> blockStyles;             // kind 7
     std::vector<StyleRecord> pageStyles;              // kind 8
-    std::vector<InlineRecord> inlines;                // kind 9 (block spaces and ruled lines)
+    std::vector<InlineRecord> inlines;                // kind 9 (block spaces)
     std::vector<BlockRecord> blocks;                  // kind 10
     std::vector<StyleRecord> textStyles;              // kind 11
     std::vector<ImageStreamRecord> imageStreams;      // kind 12
@@ -221,7 +202,7 @@ struct ObjectStore {
     uint8_t lastPageBlockKind = 0;
     uint32_t lastPageBlockNumber = 0;
     bool hasLastPageBlock = false;
-    Range bookDefaults;          // SetDefault tags in tagStore
+    Range bookDefaults;          // book default tags in tagStore
     uint32_t bookDefaultsNumber = 0;
 
     BookHeaderSettings header;

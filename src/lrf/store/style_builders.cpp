@@ -6,9 +6,6 @@ namespace tavorin::lrf {
 
 namespace {
 
-constexpr uint16_t kBindingLeftToRight = 1;
-constexpr uint16_t kBindingRightToLeft = 16;
-
 std::vector<StyleRecord>& StylesOfKind(ObjectStore& store, ElementKind kind) {
     switch (kind) {
         case kKindBlockStyle: return store.blockStyles;
@@ -17,59 +14,36 @@ std::vector<StyleRecord>& StylesOfKind(ObjectStore& store, ElementKind kind) {
     }
 }
 
-// Parses the decimal attribute into `field`; false (field unchanged) when it is not a number.
-template <typename Field>
-bool ReadHeaderNumber(WStringView name, WStringView element, Field& field) {
-    int64_t value = 0;
-    if (!ParseInt8(GetAttribute(name, element), value)) return false;
-    field = static_cast<Field>(value);
-    return true;
-}
-
 }  // namespace
 
-void BuildStyle(ObjectStore& store, Console& console, ElementKind kind, WStringView element) {
+void BuildStyle(ObjectStore& store, Console& console, ElementKind kind, std::string styleLabel,
+                std::span<const TagValue> tags) {
     std::vector<StyleRecord>& styles = StylesOfKind(store, kind);
     StyleRecord style;
     style.id = static_cast<uint32_t>(styles.size());
-    style.objid = GetAttribute(u"objid", element);
-    style.styleLabel = GetAttribute(u"stylelabel", element);
+    style.styleLabel = std::move(styleLabel);
     switch (kind) {
-        case kKindBlockStyle: style.tags = EncodeFilledBlockAttributes(store, console, element); break;
-        case kKindPageStyle: style.tags = EncodeToTagStore(store, console, kPageAttributes, element); break;
-        default: style.tags = EncodeToTagStore(store, console, kTextAttributes, element); break;
+        case kKindBlockStyle: style.tags = EncodeFilledBlockTags(store, console, tags); break;
+        case kKindPageStyle: style.tags = EncodeToTagStore(store, console, kPageAttributes, tags); break;
+        default: style.tags = EncodeToTagStore(store, console, kTextAttributes, tags); break;
     }
     styles.push_back(std::move(style));
 }
 
-void BuildBookDefaults(ObjectStore& store, Console& console, WStringView element) {
+void BuildBookDefaults(ObjectStore& store, Console& console, std::span<const TagValue> tags) {
     // The book attribute object is the only one of its kind: number 0.
     store.bookDefaultsNumber = 0;
-    store.bookDefaults = EncodeToTagStore(store, console, kTextAttributes, element);
+    store.bookDefaults = EncodeToTagStore(store, console, kTextAttributes, tags);
 }
 
-void ApplyBookSetting(ObjectStore& store, Console& console, WStringView element) {
-    BookHeaderSettings& header = store.header;
+void ApplyBookSetting(ObjectStore& store, BookHeaderSettings header) {
     header.scrambleKey = kScrambleKey;
-    const std::string binding = GetAttribute(u"bindingdirection", element);
-    if (binding == "Lr") header.bindingDirection = kBindingLeftToRight;
-    else if (binding == "Rl") header.bindingDirection = kBindingRightToLeft;
-
-    // Read in this order; the first number that fails leaves the rest as they were.
-    const bool complete = ReadHeaderNumber(u"dpi", element, header.dpi) &&
-                          ReadHeaderNumber(u"screenwidth", element, header.screenWidth) &&
-                          ReadHeaderNumber(u"screenheight", element, header.screenHeight) &&
-                          ReadHeaderNumber(u"colordepth", element, header.colorDepth);
-    if (!complete) console.Line("\nError: incorrect Book Header reading");
+    store.header = header;
 }
 
-void RegisterFont(ObjectStore& store, WStringView element) {
-    FontRecord font;
-    font.fontName = GetAttribute(u"fontname", element);
+void RegisterFont(ObjectStore& store, FontRecord font) {
     if (!store.fontNames.insert(font.fontName).second) return;  // a font is registered once
     font.id = static_cast<uint32_t>(store.fonts.size());
-    font.file = GetAttribute(u"file", element);
-    font.fontFileName = GetAttribute(u"fontfilename", element);
     store.fonts.push_back(std::move(font));
 }
 

@@ -1,6 +1,6 @@
-// Encoding of an element's attribute list into LRF tags. Called for every
-// style, page and block element and for every Span/P/EmpLine start tag of the
-// book text, so it walks the element once with an index.
+// Encoding into LRF tags of an element's attribute list (every Span/P/EmpLine
+// start tag of the book text; it walks the element once with an index) and of
+// a typed tag list (styles, blocks, book defaults).
 #include <algorithm>
 #include <string>
 
@@ -77,6 +77,24 @@ void EncodeAttribute(int selector, WStringView name, WStringView value, ByteBuff
 }
 
 }  // namespace
+
+void EncodeTags(int selector, ByteBuffer& out, std::span<const TagValue> tags, Console& console) {
+    const bool dotsFont = std::any_of(tags.begin(), tags.end(), [](const TagValue& t) {
+        return t.tag == Tag::kEmpDotsFontName;
+    });
+    for (const TagValue& value : tags) {
+        if (dotsFont && value.tag == Tag::kEmpDotsCode) continue;
+        TTag tag = TagOf(value.tag);
+        int64_t number = value.number;
+        if (!ConvertTypedValue(tag.code, number, console)) {
+            ReportIncorrectValue(TagName(value.tag), {}, console);
+            continue;
+        }
+        if (selector == kBlockAttributes && tag.code == kBgImageModeCode && number == 0) number = 1;
+        tag.name = value.text;
+        WriteTag(out, tag, number, console);
+    }
+}
 
 void EncodeAttributes(int selector, ByteBuffer& out, WStringView element, Console& console) {
     // A font for the emphasis dots makes the combined tag carry the dots'

@@ -17,21 +17,21 @@ struct EnumeratedWord {
 
 // One line per enumerated attribute; every other word is an error.
 constexpr EnumeratedWord kEnumeratedWords[] = {
-    {0xF529, u"fix", 0}, {0xF529, u"tile", 2}, {0xF529, u"centered", 3},  // bgimagemode
-    {0xF52A, u"show", 0}, {0xF52A, u"empty", 1},                          // setemptyview
-    {0xF52B, u"any", 0}, {0xF52B, u"upper", 1}, {0xF52B, u"lower", 2},    // pageposition
-    {0xF52E, u"none", 0}, {0xF52E, u"square", 1}, {0xF52E, u"curve", 2},  // framemode
-    {0xF533, u"horz-fixed", 0x14}, {0xF533, u"horz-adjustable", 0x12},    // blockrule
-    {0xF533, u"vert-fixed", 0x41}, {0xF533, u"vert-adjustable", 0x21},
-    {0xF533, u"block-fixed", 0x44}, {0xF533, u"block-adjustable", 0x22},
-    {0xF535, u"LrTb", 0x34}, {0xF535, u"TbRl", 0x41},                     // layout
-    {0xF53C, u"head", 1}, {0xF53C, u"center", 4}, {0xF53C, u"foot", 8},   // align
-    {0xF576, u"none", 0}, {0xF576, u"auto", 1},                           // rubyoverhang
-    {0xF577, u"before", 1}, {0xF577, u"after", 2},                        // empdotsposition
-    {0xF579, u"before", 1}, {0xF579, u"after", 2},                        // emplineposition
-    {0xF57A, u"none", 0}, {0xF57A, u"solid", 0x10}, {0xF57A, u"dashed", 0x20},  // emplinetype
+    {0xF529, u"fix", kBgImageFix}, {0xF529, u"tile", 2}, {0xF529, u"centered", 3},  // bgimagemode
+    {0xF52A, u"show", 0}, {0xF52A, u"empty", kEmptyViewEmpty},                      // setemptyview
+    {0xF52B, u"any", kPagePositionAny}, {0xF52B, u"upper", 1}, {0xF52B, u"lower", 2},  // pageposition
+    {0xF52E, u"none", 0}, {0xF52E, u"square", kFrameModeSquare}, {0xF52E, u"curve", 2},  // framemode
+    {0xF533, u"horz-fixed", kBlockRules[0]}, {0xF533, u"horz-adjustable", kBlockRules[1]},  // blockrule
+    {0xF533, u"vert-fixed", kBlockRules[2]}, {0xF533, u"vert-adjustable", kBlockRules[3]},
+    {0xF533, u"block-fixed", kBlockRules[4]}, {0xF533, u"block-adjustable", kBlockRules[5]},
+    {0xF535, u"LrTb", kLayoutLrTb}, {0xF535, u"TbRl", 0x41},                        // layout
+    {0xF53C, u"head", kAlignHead}, {0xF53C, u"center", kAlignCenter}, {0xF53C, u"foot", kAlignFoot},  // align
+    {0xF576, u"none", kRubyOverhangNone}, {0xF576, u"auto", 1},                     // rubyoverhang
+    {0xF577, u"before", kPositionBefore}, {0xF577, u"after", 2},                    // empdotsposition
+    {0xF579, u"before", kPositionBefore}, {0xF579, u"after", 2},                    // emplineposition
+    {0xF57A, u"none", kLineNone}, {0xF57A, u"solid", kLineSolid}, {0xF57A, u"dashed", 0x20},  // emplinetype
     {0xF57A, u"double", 0x30}, {0xF57A, u"dotted", 0x40},
-    {0xF5DA, u"replay", 1}, {0xF5DA, u"noreplay", 2},                     // setwaitprop
+    {0xF5DA, u"replay", 1}, {0xF5DA, u"noreplay", kWaitNoReplay},                   // setwaitprop
 };
 
 constexpr uint16_t kTextLineWidthCode = 0xF5F1;
@@ -120,6 +120,21 @@ bool ConvertTagValue(uint16_t code, WStringView value, int64_t& out, Console& co
     }
     if (IsEnumerated(code)) return ConvertEnumerated(code, value, out, console);
     return false;
+}
+
+bool ConvertTypedValue(uint16_t code, int64_t& value, Console& console) {
+    if (IsColorCode(code)) {
+        value = __builtin_bswap32(static_cast<uint32_t>(value));
+    } else if (code == kTextLineWidthCode) {
+        value /= 5;
+    } else if (IsEnumerated(code)) {
+        for (const EnumeratedWord& row : kEnumeratedWords) {
+            if (row.code == code && row.value == value) return true;
+        }
+        ReportIncorrectWord(code, {}, console);
+        return false;
+    }
+    return true;
 }
 
 void WriteTag(ByteBuffer& out, const TTag& tag, int64_t value, Console& console) {

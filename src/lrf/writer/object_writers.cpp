@@ -93,15 +93,15 @@ ByteBuffer EncodeHeaderStream(const HeaderFooterRecord& hf) {
     PutTag16(stream, kTagPutObject, static_cast<uint16_t>(std::max<int16_t>(hf.x1, 0)));
     PutU16(stream, static_cast<uint16_t>(std::max<int16_t>(hf.y1, 0)));
     PutU32(stream, hf.blockId);
-    PutTag16(stream, kTagLineStart, static_cast<uint16_t>(hf.lineStartX));
-    PutU16(stream, static_cast<uint16_t>(hf.lineY));
-    PutTag16(stream, kTagLineWidth, static_cast<uint16_t>(hf.lineWidth));
-    const auto c = static_cast<uint8_t>(hf.lineColor);
+    PutTag16(stream, kTagLineStart, static_cast<uint16_t>(hf.line.startX));
+    PutU16(stream, static_cast<uint16_t>(hf.line.y));
+    PutTag16(stream, kTagLineWidth, static_cast<uint16_t>(hf.line.width));
+    const auto c = static_cast<uint8_t>(hf.line.color);
     PutTag(stream, kTagLineColor);
     PutBytes(stream, std::initializer_list<uint8_t>{0, c, c, c});
-    PutTag16(stream, kTagLineType, static_cast<uint16_t>(hf.lineType * 16));
-    PutTag16(stream, kTagLineEnd, static_cast<uint16_t>(hf.lineEndX));
-    PutU16(stream, static_cast<uint16_t>(hf.lineY2));
+    PutTag16(stream, kTagLineType, static_cast<uint16_t>(hf.line.type * 16));
+    PutTag16(stream, kTagLineEnd, static_cast<uint16_t>(hf.line.endX));
+    PutU16(stream, static_cast<uint16_t>(hf.line.y));
     return stream;
 }
 

@@ -13,7 +13,7 @@
 
 namespace tavorin::lrf {
 
-constexpr uint16_t TypeOf(ElementKind kind) { return kElementKindTable[kind].objectType; }
+constexpr uint16_t TypeOf(ElementKind kind) { return kObjectTypes[kind]; }
 
 // Object type codes written after the object id: those of the element kinds,
 // and the page tree, which no element makes.
@@ -30,8 +30,8 @@ enum ObjectType : uint16_t {
     kTypeImageBlock = TypeOf(kKindImageBlock),
     kTypeImageStream = TypeOf(kKindImageStream),
     kTypeButton = TypeOf(kKindButton),
-    kTypeFont = TypeOf(kKindRegistFont),
-    kTypeBookAttributes = TypeOf(kKindSetDefault),
+    kTypeFont = TypeOf(kKindFont),
+    kTypeBookAttributes = TypeOf(kKindBookDefaults),
     kTypeSimpleTextBlock = TypeOf(kKindSimpleTextBlock),
     kTypeToc = TypeOf(kKindTocLabel),
 };

@@ -29,17 +29,9 @@ protected:
     void AddHeaderPair(int n) {
         store.inMainFlow = false;
         const std::string block = "h" + std::to_string(n);
-        const WString element = u"<TextBlock blockstyle=\"bs_hdr\" objid=\"" + Widen(block) + u"\" textstyle=\"ts_hdr\">";
-        BuildBlock(store, console, kKindTextBlock, element);
-        BuildTextBlock(store, console, element, u"<P>Running title</P>");
+        BuildTextBlock(store, {"ts_hdr", "bs_hdr", block}, u"<P>Running title</P>");
         store.inMainFlow = true;
-        const WString rule = u" xl0=\"0\" yl0=\"20\" xl1=\"584\" yl1=\"20\" lw=\"1\" lc=\"0\" lt=\"1\"";
-        for (const char16_t* side : {u"hdr_o", u"hdr_e"}) {
-            BuildHeaderFooter(store, console, kKindHeader,
-                              u" framemode=\"square\" objid=\"" + WString(side) + ToWString(n) + u"\" x1=\"0\" y1=\"2\" refobj=\"" +
-                                  Widen(block) + u"\"",
-                              rule);
-        }
+        for (const char* side : {"hdr_o", "hdr_e"}) AddHeaderFooter(kKindHeader, side + std::to_string(n), block, 2);
     }
 };
 using WriteLrfFileTest = FileWriter;
@@ -48,7 +40,7 @@ TEST_F(WriteLrfFileTest, HeaderIndexAndMetadata) {
     ScratchDir dir;
     StartBook();
     BuildTestStyles();
-    BuildPage(store, console, u"<Page pagestyle=\"ps_main\" objid=\"p0\">");
+    AddPage("p0");
     AddTextBlock("b0", u"<P>Hello</P>");
     const auto file = LinkAndWrite(dir.file("book.lrf"));
 
@@ -88,8 +80,8 @@ TEST_F(WriteLrfFileTest, PagesListChildrenOnceAndShareHeaders) {
     StartBook();
     BuildTestStyles();
     AddHeaderPair(0);
-    BuildPage(store, console, u"<Page pagestyle=\"ps_main\" objid=\"p0\" oddheaderid=\"hdr_o0\" evenheaderid=\"hdr_o0\">");
-    BuildInline(store, u"<BlockSpace xspace=\"100\" yspace=\"20\">");
+    AddPage("p0", "hdr_o0");
+    BuildBlockSpace(store, 100, 20);
     AddTextBlock("b0", u"<P>One</P>");
     const auto file = LinkAndWrite(dir.file("book.lrf"));
     ASSERT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
@@ -117,12 +109,12 @@ TEST_F(WriteLrfFileTest, SoloPagesGetTreesOfTheirOwn) {
     StartBook();
     BuildTestStyles();
     for (int p = 0; p < 2; ++p) {
-        BuildPage(store, console, u"<Page pagestyle=\"ps_main\" objid=\"p" + ToWString(p) + u"\">");
+        AddPage("p" + std::to_string(p));
         AddTextBlock("b" + std::to_string(p), u"<P>Main</P>");
     }
     StartSolo(store);
     for (int p = 2; p < 4; ++p) {
-        BuildPage(store, console, u"<Page pagestyle=\"ps_main\" objid=\"p" + ToWString(p) + u"\">");
+        AddPage("p" + std::to_string(p));
         AddTextBlock("n" + std::to_string(p), u"<P>Note</P>");
         AddTextBlock("m" + std::to_string(p), u"<P>More</P>");
     }
@@ -151,18 +143,18 @@ TEST_F(WriteLrfFileTest, TableOfContentsStream) {
     ScratchDir dir;
     StartBook();
     BuildTestStyles();
-    BuildPage(store, console, u"<Page pagestyle=\"ps_main\" objid=\"p0\">");
+    AddPage("p0");
     AddTextBlock("b0", u"<P>One</P>");
     auto file = LinkAndWrite(dir.file("empty.lrf"));
     EXPECT_EQ(ReadLrf(file).Object(store.tocId)->stream, Words({0, 0}));
 
     StartBook();
     BuildTestStyles();
-    BuildPage(store, console, u"<Page pagestyle=\"ps_main\" objid=\"p0\">");
+    AddPage("p0");
     AddTextBlock("b0", u"<P>One</P>");
     AddTextBlock("b1", u"<P>Two</P>");
-    BuildTocEntry(store, u" refpage=\"p0\" refobj=\"b0\" |<P>Part One</P>");
-    BuildTocEntry(store, u" refpage=\"p0\" refobj=\"b1\" |Two");
+    BuildTocEntry(store, "p0", "b0", u"Part One");
+    BuildTocEntry(store, "p0", "b1", u"Two");
     file = LinkAndWrite(dir.file("two.lrf"));
     ASSERT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
     const LrfFile f = ReadLrf(file);
@@ -183,12 +175,12 @@ TEST_F(WriteLrfFileTest, OverlongTocLabelIsCutToFit) {
     ScratchDir dir;
     StartBook();
     BuildTestStyles();
-    BuildPage(store, console, u"<Page pagestyle=\"ps_main\" objid=\"p0\">");
+    AddPage("p0");
     AddTextBlock("b0", u"<P>One</P>");
     WString longLabel(32766, u'x');
     longLabel += u"\U0001F600tail";  // a surrogate pair straddling the limit
-    BuildTocEntry(store, u" refpage=\"p0\" refobj=\"b0\" |" + longLabel);
-    BuildTocEntry(store, u" refpage=\"p0\" refobj=\"b0\" |Two");
+    BuildTocEntry(store, "p0", "b0", longLabel);
+    BuildTocEntry(store, "p0", "b0", u"Two");
     const auto file = LinkAndWrite(dir.file("long.lrf"));
     ASSERT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
     const LrfFile book = ReadLrf(file);
@@ -206,12 +198,11 @@ TEST_F(WriteLrfFileTest, UnreadableFontIsNeitherWrittenNorCounted) {
     tavorin::test::WriteFileText(dir.file("c.ttf"), "font C");
     StartBook();
     BuildTestStyles();
-    BuildPage(store, console, u"<Page pagestyle=\"ps_main\" objid=\"p0\">");
+    AddPage("p0");
     AddTextBlock("b0", u"<P>One</P>");
     for (const char* name : {"a", "b", "c"}) {
-        const WString face = u"Face " + Widen(name);
-        RegisterFont(store, u" fontname=\"" + face + u"\" file=\"" + Widen(dir.file(std::string(name) + ".ttf")) +
-                     u"\" encoding=\"TTF\" fontfilename=\"" + face + u"\"/>");
+        const std::string face = "Face " + std::string(name);
+        RegisterFont(store, {0, face, dir.file(std::string(name) + ".ttf"), face});
     }
     const auto file = LinkAndWrite(dir.file("book.lrf"));
 
@@ -240,7 +231,7 @@ TEST_F(WriteLrfFileTest, ThumbnailBesideTheInput) {
         inputPath = dir.file("book.fb2");
         store.thumbnailFile = e.name;
         BuildTestStyles();
-        BuildPage(store, console, u"<Page pagestyle=\"ps_main\" objid=\"p0\">");
+        AddPage("p0");
         const auto file = LinkAndWrite(dir.file("book.lrf"));
         ASSERT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
         const LrfFile f = ReadLrf(file);
@@ -260,13 +251,10 @@ TEST_F(WriteLrfFileTest, ImageStreamScramblesTheFirst1024Bytes) {
     for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<uint8_t>(i * 13 + 5);
     image[0] = 0xFF;
     image[1] = 0xD8;
-    // An encoding readers do not know: the stream is typed by its bytes.
-    BuildImageStream(store, image, u" width=\"10\" height=\"10\"", u" objid=\"img\" encoding=\"OCTET-STREAM\"");
-    BuildPage(store, console, u"<Page pagestyle=\"ps_main\" objid=\"p0\">");
-    const WString element = u"<ImageBlock blockstyle=\"bs_bdy\" objid=\"i0\" refstream=\"img\" x0=\"0\" y0=\"0\" "
-                            u"x1=\"10\" y1=\"10\" xsize=\"10\" ysize=\"10\">";
-    BuildBlock(store, console, kKindImageBlock, element);
-    BuildImageBlock(store, element);
+    // No image type given: the stream is typed by its bytes.
+    BuildImageStream(store, {.objid = "img", .width = 10, .height = 10, .data = {}}, image);
+    AddPage("p0");
+    AddImageBlock("i0", "img", 10, 10);
     const auto file = LinkAndWrite(dir.file("book.lrf"));
     ASSERT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
     const LrfFile f = ReadLrf(file);
@@ -282,7 +270,7 @@ TEST_F(WriteLrfFileTest, BookPastSixteenBitIds) {
     StartBook();
     BuildTestStyles();
     for (int i = 0; i < 33000; ++i) {
-        if (i % 1000 == 0) BuildPage(store, console, u"<Page pagestyle=\"ps_main\" objid=\"p" + ToWString(i) + u"\">");
+        if (i % 1000 == 0) AddPage("p" + std::to_string(i));
         AddTextBlock("b" + std::to_string(i), u"x");
     }
     const auto file = LinkAndWrite(dir.file("book.lrf"));
@@ -296,7 +284,7 @@ TEST_F(WriteLrfFileTest, OversizedMetadataShortensFreeText) {
     ScratchDir dir;
     StartBook();
     BuildTestStyles();
-    BuildPage(store, console, u"<Page pagestyle=\"ps_main\" objid=\"p0\">");
+    AddPage("p0");
     WString freeText;
     uint32_t seed = 1;
     for (int i = 0; i < 60000; ++i) {
@@ -327,7 +315,7 @@ protected:
     void SetUp() override {
         StartBook();
         BuildTestStyles();
-        BuildPage(store, console, u"<Page pagestyle=\"ps_main\" objid=\"p0\">");
+        AddPage("p0");
         AssignObjectIds(store);
         LinkObjects(store, console);
     }

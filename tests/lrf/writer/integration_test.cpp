@@ -34,10 +34,6 @@ std::string PageContent(const std::string& lrs, uint32_t pageId) {
 
 class WrittenBook : public WriterTest {
 protected:
-    void Page(int n, WStringView extra = u"") {
-        BuildPage(store, console, u"<Page pagestyle=\"ps_main\" objid=\"p" + ToWString(n) + u"\"" + WString(extra) + u">");
-    }
-
     // A book of four pages: a cover image, two chapters with running headers, a
     // note reached by a button and returning by another, and a table of contents.
     void BuildSampleBook(const ScratchDir& dir) {
@@ -48,62 +44,52 @@ protected:
                               u"</BookInfo>\r\n<DocInfo>\r\n<Producer>tavorin</Producer>\r\n</DocInfo>\r\n</Info>\r\n";
         BuildTestStyles();
         tavorin::test::WriteFileText(dir.file("face.ttf"), "not really a font");
-        RegisterFont(store, u" fontname=\"Sample Face\" file=\"" + Widen(dir.file("face.ttf")) +
-                     u"\" encoding=\"TTF\" fontfilename=\"Sample Face\"/>");
-        BuildImageStream(store, kPng, u" width=\"1\" height=\"1\"", u" objid=\"cover.png\" encoding=\"PNG\"");
+        RegisterFont(store, {0, "Sample Face", dir.file("face.ttf"), "Sample Face"});
+        BuildImageStream(store, {.objid = "cover.png", .width = 1, .height = 1, .data = {}}, kPng);
 
-        BuildPage(store, console, u"<Page pagestyle=\"ps_front\" objid=\"p0\">");
-        const WString image = u"<ImageBlock blockstyle=\"bs_bdy\" objid=\"b0\" refstream=\"cover.png\" x0=\"0\" y0=\"0\" "
-                              u"x1=\"1\" y1=\"1\" xsize=\"1\" ysize=\"1\">";
-        BuildBlock(store, console, kKindImageBlock, image);
-        BuildImageBlock(store, image);
+        BuildPage(store, test::Page("p0", "ps_front"));
+        AddImageBlock("b0", "cover.png", 1, 1);
 
         // Running headers show blocks built outside the page flow.
         store.inMainFlow = false;
-        const WString hdrBlock = u"<TextBlock blockstyle=\"bs_hdr\" objid=\"b1\" textstyle=\"ts_hdr\">";
-        BuildBlock(store, console, kKindTextBlock, hdrBlock);
-        BuildTextBlock(store, console, hdrBlock, u"<P>Running head</P>");
+        BuildTextBlock(store, {"ts_hdr", "bs_hdr", "b1"}, u"<P>Running head</P>");
         store.inMainFlow = true;
-        const WStringView rule = u" xl0=\"0\" yl0=\"20\" xl1=\"584\" yl1=\"20\" lw=\"1\" lc=\"0\" lt=\"1\"";
-        BuildHeaderFooter(store, console, kKindHeader, u" framemode=\"square\" layout=\"LrTb\" framewidth=\"0\" framecolor=\"0x00000000\" "
-                                       u"objid=\"hdr_o0\" x1=\"0\" y1=\"2\" refobj=\"b1\"", rule);
-        BuildHeaderFooter(store, console, kKindHeader, u" framemode=\"square\" layout=\"LrTb\" framewidth=\"0\" framecolor=\"0x00000000\" "
-                                       u"objid=\"hdr_e0\" x1=\"0\" y1=\"2\" refobj=\"b1\"", rule);
+        AddHeaderFooter(kKindHeader, "hdr_o0", "b1", 2);
+        AddHeaderFooter(kKindHeader, "hdr_e0", "b1", 2);
         store.inMainFlow = false;
-        const WString ftrBlock = u"<TextBlock blockstyle=\"bs_hdr\" objid=\"b1f\" textstyle=\"ts_hdr\">";
-        BuildBlock(store, console, kKindTextBlock, ftrBlock);
-        BuildTextBlock(store, console, ftrBlock, u"<P>Running foot</P>");
+        BuildTextBlock(store, {"ts_hdr", "bs_hdr", "b1f"}, u"<P>Running foot</P>");
         store.inMainFlow = true;
-        for (const char16_t* side : {u"ftr_o0", u"ftr_e0"}) {
-            BuildHeaderFooter(store, console, kKindFooter, u" framemode=\"square\" layout=\"LrTb\" framewidth=\"0\" "
-                                           u"framecolor=\"0x00000000\" objid=\"" + WString(side) + u"\" x1=\"0\" "
-                                           u"y1=\"4\" refobj=\"b1f\"", rule);
-        }
+        for (const char* side : {"ftr_o0", "ftr_e0"}) AddHeaderFooter(kKindFooter, side, "b1f", 4);
 
-        Page(1, u" oddheaderid=\"hdr_o0\" evenheaderid=\"hdr_e0\" oddfooter=\"ftr_o0\" evenfooter=\"ftr_e0\"");
+        PageRecord first = test::Page("p1");
+        first.oddHeader = "hdr_o0";
+        first.evenHeader = "hdr_e0";
+        first.oddFooter = "ftr_o0";
+        first.evenFooter = "ftr_e0";
+        BuildPage(store, first);
         AddTextBlock("b2", u"<P>Chapter <Italic>one</Italic> &amp; <Bold>bold</Bold> words</P><CR/>"
                            u"<P>E = mc<Sup>2</Sup> and H<Sub>2</Sub>O</P><CR/>"
                            u"<P><Span fontsize=\"140\">Large</Span> &lt;quoted&gt; &quot;text&quot;</P><CR/>");
-        BuildInline(store, u"<BlockSpace xspace=\"0\" yspace=\"20\">");
+        BuildBlockSpace(store, 0, 20);
         AddTextBlock("b3", u"<P>See the note<CharButton refobj=\"bf_n1\"><EmpLine emplineposition=\"after\" "
                            u"emplinetype=\"dotted\">[1]</EmpLine></CharButton> here</P><CR/>");
-        BuildButton(store, u" objid=\"bf_n1\" refpage=\"p3\" refobj=\"bn1\"");
-        BuildButton(store, u" objid=\"br_n1\" refpage=\"p1\" refobj=\"b3\"");
+        BuildButton(store, {.objid = "bf_n1", .refPage = "p3", .refObj = "bn1"});
+        BuildButton(store, {.objid = "br_n1", .refPage = "p1", .refObj = "b3"});
 
-        Page(2, u" oddheaderid=\"hdr_o0\" evenheaderid=\"hdr_e0\"");
+        AddPage("p2", "hdr_o0");
+        store.pages.back().evenHeader = "hdr_e0";
         AddTextBlock("b4", u"<P>Chapter two, the last words of the main flow</P><CR/>");
 
         StartSolo(store);
-        Page(3);
+        AddPage("p3");
         AddTextBlock("bn1", u"<P><CharButton refobj=\"br_n1\"><EmpLine emplineposition=\"after\" emplinetype=\"dotted\">"
                             u"The note text</EmpLine></CharButton></P>");
         EndSolo(store);
 
-        BuildBookDefaults(store, console, u"<SetDefault rubyalign=\"start\" rubyadjust=\"none\" rubyoverhang=\"none\" "
-                          u"empdotsposition=\"before\" empdotsfontname=\"Dutch801 Rm BT Roman\" empdotscode=\"0x002e\" "
-                          u"emplineposition=\"before\" emplinetype=\"solid\" setwaitprop=\"noreplay\"/>");
-        BuildTocEntry(store, u" refpage=\"p1\" refobj=\"b2\" |<P>Chapter one</P>");
-        BuildTocEntry(store, u" refpage=\"p2\" refobj=\"b4\" |<P>Chapter two</P>");
+        const TagValue defaults[] = {{Tag::kEmpDotsFontName, 0, u"Dutch801 Rm BT Roman"}, {Tag::kSetWaitProp, kWaitNoReplay}};
+        BuildBookDefaults(store, console, defaults);
+        BuildTocEntry(store, "p1", "b2", u"Chapter one");
+        BuildTocEntry(store, "p2", "b4", u"Chapter two");
     }
 
     std::string Id(uint32_t id) { return std::to_string(id); }

@@ -9,9 +9,7 @@ namespace {
 
 class Linking : public WriterTest {
 protected:
-    void AddPage(int n, const char* style = "ps_main") {
-        BuildPage(store, console, u"<Page pagestyle=\"" + Widen(style) + u"\" objid=\"p" + ToWString(n) + u"\">");
-    }
+    void AddPage(int n, const char* style = "ps_main") { BuildPage(store, Page("p" + std::to_string(n), style)); }
 };
 using AssignObjectIdsTest = Linking;
 using LinkObjectsTest = Linking;
@@ -64,8 +62,8 @@ TEST_F(AssignObjectIdsTest, IdsPastSixteenBits) {
 
 TEST_F(LinkObjectsTest, FirstLabelWinsAndCaseMatters) {
     StartBook();
-    BuildStyle(store, console, kKindPageStyle, u"<PageStyle stylelabel=\"ps_main\" topmargin=\"1\"");
-    BuildStyle(store, console, kKindPageStyle, u"<PageStyle stylelabel=\"ps_main\" topmargin=\"2\"");
+    BuildStyle(store, console, kKindPageStyle, "ps_main", {});
+    BuildStyle(store, console, kKindPageStyle, "ps_main", {});
     AddPage(0, "ps_main");
     AddPage(1, "PS_MAIN");
     AssignObjectIds(store);
@@ -82,17 +80,16 @@ TEST_F(LinkObjectsTest, GoesOnAfterAnUnresolvedReference) {
     AddPage(0);
     AddPage(1, "ps_none");
     AddTextBlock("b0", u"x");
-    BuildBlock(store, console, kKindImageBlock, u"<ImageBlock blockstyle=\"bs_none\" objid=\"i0\" refstream=\"img\"");
-    BuildImageBlock(store, u"<ImageBlock blockstyle=\"bs_none\" objid=\"i0\" refstream=\"img\"");
-    BuildImageStream(store, std::vector<uint8_t>{0xFF, 0xD8}, u"", u" objid=\"img\" encoding=\"JPEG\"");
-    BuildTocEntry(store, u" refpage=\"p9\" refobj=\"b9\" |Lost");
-    BuildTocEntry(store, u" refpage=\"p1\" refobj=\"b0\" |Found");
-    BuildButton(store, u" objid=\"bf_1\" refobj=\"b0\"");
+    BuildImageBlock(store, console, {"bs_none", "i0", "img", 0, 0, 1, 1, 1, 1}, {});
+    BuildImageStream(store, {.objid = "img", .width = 1, .height = 1, .data = {}}, std::vector<uint8_t>{0xFF, 0xD8});
+    BuildTocEntry(store, "p9", "b9", u"Lost");
+    BuildTocEntry(store, "p1", "b0", u"Found");
+    BuildButton(store, {.objid = "bf_1", .refPage = "", .refObj = "b0"});
     store.inMainFlow = false;
     AddTextBlock("h0", u"header");
     store.inMainFlow = true;
-    BuildHeaderFooter(store, console, kKindHeader, u" objid=\"hdr_o0\" refobj=\"h0\"", u"");
-    BuildHeaderFooter(store, console, kKindFooter, u" objid=\"ftr_o0\" refobj=\"b0\"", u"");  // b0 is on a page
+    AddHeaderFooter(kKindHeader, "hdr_o0", "h0", 0);
+    AddHeaderFooter(kKindFooter, "ftr_o0", "b0", 0);  // b0 is on a page
 
     AssignObjectIds(store);
     LinkObjects(store, console);

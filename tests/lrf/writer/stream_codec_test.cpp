@@ -42,13 +42,7 @@ TEST(HeaderStream, PositionBlockAndRuleLine) {
     hf.x1 = 0;
     hf.y1 = 5;
     hf.blockId = 0x60;
-    hf.lineStartX = 10;
-    hf.lineY = 30;
-    hf.lineEndX = 574;
-    hf.lineY2 = 30;
-    hf.lineWidth = 2;
-    hf.lineColor = 0x1A;
-    hf.lineType = 1;
+    hf.line = {10, 30, 574, 2, 0x1A, 1};
     const ByteBuffer expected = Words({0xF549, 0, 5, 0x60, 0, 0xF5F5, 10, 30, 0xF5F1, 2, 0xF5F2, 0x1A00, 0x1A1A,
                                        0xF5F4, 16, 0xF5F6, 574, 30});
     EXPECT_EQ(EncodeHeaderStream(hf), expected);

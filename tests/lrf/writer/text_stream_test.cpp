@@ -8,12 +8,12 @@
 namespace tavorin::lrf::test {
 namespace {
 
-std::vector<uint8_t> Encode(WStringView markup, WStringView style = kBodyTextStyle,
+std::vector<uint8_t> Encode(WStringView markup, const std::vector<TagValue>& style = BodyTextStyle(),
                             const std::vector<ButtonRecord>& buttons = {}) {
     StringSink printed;
     Console console{printed};
     ByteBuffer styleTags;
-    EncodeAttributes(kTextAttributes, styleTags, style, console);
+    EncodeTags(kTextAttributes, styleTags, style, console);
     const LabelIndex labels = IndexByLabel(buttons, &ButtonRecord::objid);
     TextStreamEncoder encoder(styleTags, buttons, labels, console);
     encoder.Feed(markup);
@@ -70,25 +70,25 @@ TEST(TextStream, MarkupCodes) {
         {"ampersand near the end keeps the markup", u"<P>x&</P>", Words({0xF5A1, 0, 0, 'x', '&', 0xF5A2})},
         {"paragraph end without its start", u"<Bold>b</Bold></P><CR/>", Words({0xF515, 800, 'b', 0xF515, 400, 0xF5D2})},
     };
-    for (const Case& c : cases) EXPECT_EQ(Encode(c.markup, kBodyTextStyle, buttons), c.expected) << c.what;
+    for (const Case& c : cases) EXPECT_EQ(Encode(c.markup, BodyTextStyle(), buttons), c.expected) << c.what;
 }
 
 TEST(TextStream, SpanAttributeMissingFromStyleRestoresNothing) {
     // The style ends with the code the span changes, and lacks fontwidth.
-    const WStringView style = u"<TextStyle fontweight=\"400\" fontsize=\"100\"";
+    const std::vector<TagValue> style = {{Tag::kFontWeight, 400}, {Tag::kFontSize, 100}};
     EXPECT_EQ(Encode(u"<Span fontwidth=\"-10\" fontsize=\"60\">x</Span>", style),
               Words({0xF512, 0xFFF6, 0xF511, 60, 'x', 0xF511, 100}));
 }
 
 TEST(TextStream, BoldWithoutStyleWeightWritesNothing) {
-    EXPECT_EQ(Encode(u"<Bold>b</Bold>", u"<TextStyle fontsize=\"100\""), Words({'b'}));
+    EXPECT_EQ(Encode(u"<Bold>b</Bold>", {{Tag::kFontSize, 100}}), Words({'b'}));
 }
 
 TEST(TextStream, StateCarriesAcrossFeeds) {
     StringSink printed;
     Console console{printed};
     ByteBuffer styleTags;
-    EncodeAttributes(kTextAttributes, styleTags, kBodyTextStyle, console);
+    EncodeTags(kTextAttributes, styleTags, BodyTextStyle(), console);
     const std::vector<ButtonRecord> buttons;
     const LabelIndex labels;
     TextStreamEncoder encoder(styleTags, buttons, labels, console);

@@ -5,35 +5,71 @@ namespace tavorin::lrf::test {
 
 void WriterTest::StartBook() {
     store = ObjectStore{};
-    ApplyBookSetting(store, console, u"<BookSetting screenwidth=\"584\" screenheight=\"754\" bindingdirection=\"Lr\" dpi=\"1600\" "
-                     u"colordepth=\"24\"/>");
+    ApplyBookSetting(store, {0, kBindingLeftToRight, 1600, 584, 754, 24});
     store.bookInfoXml = u"<?xml version=\"1.0\" ?>\r\n<Info version=\"1.1\">\r\n<BookInfo>\r\n<Title reading=\"T\">T"
                           u"</Title>\r\n<FreeText></FreeText>\r\n</BookInfo>\r\n</Info>\r\n";
 }
 
+std::vector<TagValue> BodyTextStyle() {
+    return {{Tag::kAlign, kAlignHead},         {Tag::kFontFaceName, 0, u"Dutch801 Rm BT Roman"},
+            {Tag::kFontSize, 100},             {Tag::kFontWidth, -10},
+            {Tag::kFontWeight, 400},           {Tag::kParIndent, 80},
+            {Tag::kBaselineSkip, 100},         {Tag::kLineSpace, 0},
+            {Tag::kWordSpace, 20},             {Tag::kParSkip, 0},
+            {Tag::kTextLineWidth, 10},         {Tag::kFontEscapement, 0},
+            {Tag::kFontOrientation, 0},        {Tag::kLetterSpace, 0},
+            {Tag::kCharSpace, 0},              {Tag::kLineColor, 0},
+            {Tag::kTextColor, 0},              {Tag::kRubyOverhang, kRubyOverhangNone},
+            {Tag::kRubyAlignAndAdjust, kRubyAlignStart}, {Tag::kEmpDotsPosition, kPositionBefore},
+            {Tag::kEmpDotsCode, 46},           {Tag::kEmpLinePosition, kPositionBefore},
+            {Tag::kEmpLineType, kLineNone},    {Tag::kColumn, 1},
+            {Tag::kColumnSep, 0}};
+}
+
 void WriterTest::BuildTestStyles() {
-    const WStringView page =
-        u" textwidth=\"584\" textheight=\"700\" evensidemargin=\"0\" oddsidemargin=\"0\" topmargin=\"10\" "
-        u"headheight=\"20\" headsep=\"4\" footheight=\"20\" footspace=\"24\" layout=\"LrTb\" pageposition=\"any\" "
-        u"bgimagemode=\"fix\" setemptyview=\"empty\" setwaitprop=\"noreplay\"";
-    BuildStyle(store, console, kKindPageStyle, WString(u"<PageStyle stylelabel=\"ps_front\" objid=\"ps_front\"") + WString(page));
-    BuildStyle(store, console, kKindPageStyle, WString(u"<PageStyle stylelabel=\"ps_main\"") + WString(page));
-    const WStringView block =
-        u" blockwidth=\"583\" blockheight=\"744\" sidemargin=\"0\" blockrule=\"horz-adjustable\" layout=\"LrTb\" "
-        u"topskip=\"0\" footskip=\"0\" framecolor=\"0x00000000\" framemode=\"square\" framewidth=\"0\" bgimagemode=\"fix\"";
-    BuildStyle(store, console, kKindBlockStyle, WString(u"<BlockStyle stylelabel=\"bs_bdy\"") + WString(block));
-    BuildStyle(store, console, kKindTextStyle, kBodyTextStyle);
-    BuildStyle(store, console, kKindBlockStyle, WString(u"<BlockStyle stylelabel=\"bs_hdr\"") + WString(block));
-    WString header(kBodyTextStyle);
-    ReplaceFirst(header, u"ts_bdy", u"ts_hdr");
-    BuildStyle(store, console, kKindTextStyle, header);
+    const TagValue page[] = {{Tag::kTextWidth, 584}, {Tag::kTextHeight, 700}, {Tag::kEvenSideMargin, 0},
+                             {Tag::kOddSideMargin, 0}, {Tag::kTopMargin, 10}, {Tag::kHeadHeight, 20},
+                             {Tag::kHeadSep, 4}, {Tag::kFootHeight, 20}, {Tag::kFootSpace, 24},
+                             {Tag::kLayout, kLayoutLrTb}, {Tag::kPagePosition, kPagePositionAny},
+                             {Tag::kBgImageMode, kBgImageFix}, {Tag::kSetEmptyView, kEmptyViewEmpty},
+                             {Tag::kSetWaitProp, kWaitNoReplay}};
+    BuildStyle(store, console, kKindPageStyle, "ps_front", page);
+    BuildStyle(store, console, kKindPageStyle, "ps_main", page);
+    const TagValue block[] = {{Tag::kBlockWidth, 583}, {Tag::kBlockHeight, 744}, {Tag::kSideMargin, 0},
+                              {Tag::kBlockRule, kBlockRules[1]}, {Tag::kLayout, kLayoutLrTb}, {Tag::kTopSkip, 0},
+                              {Tag::kFootSkip, 0}, {Tag::kFrameColor, 0}, {Tag::kFrameMode, kFrameModeSquare},
+                              {Tag::kFrameWidth, 0}, {Tag::kBgImageMode, kBgImageFix}};
+    BuildStyle(store, console, kKindBlockStyle, "bs_bdy", block);
+    BuildStyle(store, console, kKindTextStyle, "ts_bdy", BodyTextStyle());
+    BuildStyle(store, console, kKindBlockStyle, "bs_hdr", block);
+    BuildStyle(store, console, kKindTextStyle, "ts_hdr", BodyTextStyle());
 }
 
 void WriterTest::AddTextBlock(const std::string& objid, WStringView text) {
-    const WString element =
-        u"<TextBlock blockstyle=\"bs_bdy\" objid=\"" + Widen(objid) + u"\" textstyle=\"ts_bdy\">";
-    BuildBlock(store, console, kKindTextBlock, element);
-    BuildTextBlock(store, console, element, text);
+    BuildTextBlock(store, BodyText(objid), text);
+}
+
+void WriterTest::AddPage(std::string objid, std::string header, std::string footer) {
+    PageRecord page = Page(std::move(objid));
+    page.oddHeader = page.evenHeader = std::move(header);
+    page.oddFooter = page.evenFooter = std::move(footer);
+    BuildPage(store, std::move(page));
+}
+
+void WriterTest::AddImageBlock(std::string objid, std::string refStream, int w, int h) {
+    BuildImageBlock(store, console, {"bs_bdy", std::move(objid), std::move(refStream), 0, 0, w, h, w, h}, {});
+}
+
+void WriterTest::AddHeaderFooter(ElementKind kind, std::string objid, std::string refObj, int16_t y) {
+    HeaderFooterRecord record;
+    record.objid = std::move(objid);
+    record.refObj = std::move(refObj);
+    record.x1 = 0;
+    record.y1 = y;
+    record.line = {0, 20, 584, 1, 0, 1};
+    const TagValue frame[] = {{Tag::kFrameMode, kFrameModeSquare}, {Tag::kLayout, kLayoutLrTb},
+                              {Tag::kFrameWidth, 0}, {Tag::kFrameColor, 0}};
+    BuildHeaderFooter(store, console, kind, std::move(record), frame);
 }
 
 std::vector<uint8_t> WriterTest::LinkAndWrite(const std::string& path) {

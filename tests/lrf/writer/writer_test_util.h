@@ -29,13 +29,7 @@ inline std::vector<uint8_t> Words(std::initializer_list<uint32_t> words) {
 }
 
 // A text style as the style definitions make it for body text.
-inline constexpr WStringView kBodyTextStyle =
-    u"<TextStyle   stylelabel=\"ts_bdy\" align=\"head\" fontfacename=\"Dutch801 Rm BT Roman\" fontsize=\"100\" "
-    u"fontwidth=\"-10\" fontweight=\"400\" parindent=\"80\" baselineskip=\"100\" linespace=\"0\" wordspace=\"20\" "
-    u"parskip=\"0\" textlinewidth=\"10\" fontescapement=\"0\" fontorientation=\"0\" letterspace=\"0\" charspace=\"0\" "
-    u"linecolor=\"0x00000000\" textcolor=\"0x00000000\" rubyalign=\"start\" rubyoverhang=\"none\" rubyadjust=\"none\" "
-    u"empdotsposition=\"before\" empdotscode=\"46\" emplineposition=\"before\" emplinetype=\"none\" column=\"1\" "
-    u"columnsep=\"0\" autoindex=\"off\"";
+std::vector<TagValue> BodyTextStyle();
 
 // A book being built in the test: its store and console (StoreTest), with
 // helpers that build the common parts.
@@ -48,6 +42,12 @@ protected:
     void BuildTestStyles();
     // A text block (block wrapper + text block) with the body styles.
     void AddTextBlock(const std::string& objid, WStringView text);
+    // A page of the main page style with these header and footer labels.
+    void AddPage(std::string objid, std::string header = {}, std::string footer = {});
+    // An image block of the body block style showing a w x h image whole.
+    void AddImageBlock(std::string objid, std::string refStream, int w, int h);
+    // Header or footer `objid` at (0, y) showing the block `refObj`, with a rule line.
+    void AddHeaderFooter(ElementKind kind, std::string objid, std::string refObj, int16_t y);
     // Ids, linking and writing into `path`; returns the file's bytes.
     std::vector<uint8_t> LinkAndWrite(const std::string& path);
 
