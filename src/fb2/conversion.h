@@ -1,8 +1,9 @@
 // One book's conversion: the parts the conversion of one FB2 book into one
 // LRF book reads and changes. Each part belongs to the file that changes it;
 // a function takes the parts it needs, and only the body loop and the block
-// emitter it dispatches to take the whole. A new book is a new Conversion,
-// so conversions on several threads share nothing.
+// emitter, with the title, image and title-page emitters it dispatches to,
+// take the whole. A new book is a new Conversion, so conversions on several
+// threads share nothing.
 #pragma once
 
 #include "fb2/body.h"

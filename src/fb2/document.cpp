@@ -76,7 +76,7 @@ int ConvertDocument(TUnicodeFileReader& reader, const ConversionSettings& settin
     // Room for twice the file's text, so that the text store is not copied
     // while it grows (paragraph markup is a little longer than the FB2's);
     // capacity that is never written costs no memory.
-    store.textStore.reserve(2 * size_t{cv.progress.textEstimate});
+    store.textStore.reserve(2 * size_t{cv.progress.TextEstimate});
 
     EmitCover(cv);
     EmitBlock(cv, BlockKind::kBookTitle, {});

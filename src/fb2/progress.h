@@ -10,8 +10,8 @@
 namespace tavorin::fb2 {
 
 struct Progress {
-    uint32_t textEstimate = 0;  // bytes of the file minus the bytes of decoded images
-    int progressUnit = 0;       // characters of body text per progress step; 0 until the body starts
+    uint32_t TextEstimate = 0;  // bytes of the file minus the bytes of decoded images
+    int ProgressUnit = 0;       // characters of body text per progress step; 0 until the body starts
     int64_t CountedChars = 0;
     int ProgressStep = 1;
 };

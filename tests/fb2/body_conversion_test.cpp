@@ -137,7 +137,7 @@ TEST_F(BodyTest, TextAuthorGetsItsOwnIndentedParagraph) {
 
 TEST_F(BodyTest, ProgressPrintsTheHighestStepReached) {
     StartPage(cv.cursor, store, settings);
-    cv.progress.progressUnit = 10;
+    cv.progress.ProgressUnit = 10;
     EmitBlock(cv, BlockKind::kBody, WString(35, u'x'));  // passes steps 1 to 3 at once
     EmitBlock(cv, BlockKind::kHeaderOdd, WString(30, u'h'));  // running texts are not body text
     EmitBlock(cv, BlockKind::kBody, WString(10, u'x'));
