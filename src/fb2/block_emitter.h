@@ -5,7 +5,6 @@
 #include "fb2/block_kind.h"
 #include "lrf/store/builders.h"
 #include "settings/conversion_settings.h"
-#include "text/console.h"
 #include "text/wide.h"
 
 namespace tavorin::fb2 {
