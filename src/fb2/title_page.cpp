@@ -60,7 +60,7 @@ void EmitBookTitlePage(Conversion& cv) {
 
 void EmitDescriptionPage(Conversion& cv) {
     const WString& page = cv.description.DescriptionPage;
-    if (page.empty() || page == u"<P></P>") return;  // the driver wraps the text in one paragraph
+    if (page.empty() || page == u"<P></P>") return;  // the document pass wraps the text in one paragraph
 
     EmitNamedAnnotBlock(cv.cursor, cv.store, cv.settings, cv.styles, u"_fb2link",
                         ButtonParagraph(cv.settings, u"bf_fb2description", u"***FB2 BOOK INFO***"));

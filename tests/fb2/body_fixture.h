@@ -1,7 +1,7 @@
 // Shared set-up of the fb2 tests: a conversion of their own with the built-in
 // settings and a console that keeps what is printed; for the body tests also
-// the styles, FB2 bodies converted from a scratch file the way the driver
-// does, and read-back views of the text blocks that reached the store.
+// the styles, FB2 bodies converted from a scratch file the way the document
+// pass does, and read-back views of the text blocks that reached the store.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // Tests of the description handlers on whole FB2 descriptions read the way
-// the driver reads them, and of the metadata strings derived at their end.
+// the document pass reads them, and of the metadata strings derived at their end.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -16,7 +16,7 @@ namespace tavorin::fb2 {
 namespace {
 
 // Feeds the description of an FB2 text to the handlers, tag by tag, as the
-// conversion driver does.
+// document pass does.
 void ReadDescription(Conversion& cv, const std::string& fb2) {
     tavorin::test::ScratchDir dir;
     const std::string path = dir.file("book.fb2");

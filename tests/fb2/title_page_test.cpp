@@ -60,7 +60,7 @@ TEST_F(TitlePageTest, WithoutAnnotationANewPageFollowsAndBoldStyleWraps) {
 TEST_F(TitlePageTest, DescriptionPageIsASoloPageBehindAButton) {
     StartPage(cv.cursor, store, settings);  // the last page of the body
     cv.cursor.BlockCounter = 7;
-    cv.description.DescriptionPage = u"<P></P>";  // the driver's wrap of an empty page
+    cv.description.DescriptionPage = u"<P></P>";  // the document pass's wrap of an empty page
     EmitDescriptionPage(cv);
     EXPECT_TRUE(store.textBlocks.empty());
 
