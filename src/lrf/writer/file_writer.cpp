@@ -133,6 +133,13 @@ void WriteLrfFile(ObjectStore& s, Console& console, const std::string& outputPat
     const MetadataBlock metadata = CompressMetadata(out.deflater, s.bookInfoXml);
 
     ByteBuffer& file = out.file;
+    // Room for the whole file, so that it is not copied while it grows: the
+    // text compresses to less than its UTF-16 size, every other stream is
+    // stored as it is, and 64 bytes cover the framing of an object.
+    const size_t objects = s.pages.size() + s.blocks.size() + s.textBlocks.size() + s.imageBlocks.size() +
+                           s.buttons.size() + s.headers.size() + s.footers.size() + s.imageStreams.size() + 64;
+    file.reserve(kHeaderSize + metadata.compressed.size() + thumbnail.bytes.size() + 2 * s.textStore.size() +
+                 s.imageStore.size() + s.tagStore.size() + 64 * objects);
     file.resize(kHeaderSize);
     PutBytes(file, metadata.compressed);
     if (!thumbnail.bytes.empty()) {

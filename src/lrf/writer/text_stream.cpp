@@ -49,6 +49,13 @@ constexpr size_t kEntityWindow = 11;
 
 bool IsTagCode(uint16_t word) { return (word >> 8) == 0xF5; }
 
+// A character written as itself: no markup, entity or line break, and none
+// that Character() writes in another form.
+bool IsPlainCharacter(char16_t c) {
+    if (c > u'>') return c != u'\u2014' && c != u'\u00A0';
+    return c != u'<' && c != u'&' && c != u'\r' && c != u'\n';
+}
+
 bool IsEntityNameChar(char16_t c) {
     return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'#';
 }
@@ -64,10 +71,18 @@ TextStreamEncoder::TextStreamEncoder(std::span<const uint8_t> styleTags, const s
     : styleTags_(styleTags), buttons_(buttons), buttonLabels_(buttonLabels), console_(console) {}
 
 void TextStreamEncoder::Feed(WStringView text) {
+    // The codes take about two bytes per character of markup: room for that
+    // spares the stream its regrowths.
+    stream_.reserve(stream_.size() + 2 * text.size());
     size_t i = 0;
     while (i < text.size()) {
         const char16_t c = text[i];
-        if (c == u'<') {
+        if (IsPlainCharacter(c)) {
+            size_t end = i + 1;
+            while (end < text.size() && IsPlainCharacter(text[end])) ++end;
+            PutUtf16(stream_, text.substr(i, end - i));
+            i = end;
+        } else if (c == u'<') {
             const size_t close = text.find(u'>', i + 1);
             if (close == WStringView::npos) return;  // a tag cut off by the end of the text
             Tag(text.substr(i + 1, close - i - 1));
