@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "text/console.h"
+#include "text/exit_codes.h"
 
 namespace tavorin {
 
@@ -140,9 +140,8 @@ inline const TStyleSettings& Style(const ConversionSettings& settings, StyleKind
 ConversionSettings BuiltInSettings();
 
 // Reads the settings file at `path` on top of `settings` (usually the
-// built-in values). A missing file prints "Error: Cannot open style file:" +
-// path on the console and throws RunExit{3}.
-void ReadSettingsFile(const std::string& path, ConversionSettings& settings, Console& console);
+// built-in values). A file that cannot be read is kExitNoSettings with its path.
+Status ReadSettingsFile(const std::string& path, ConversionSettings& settings);
 
 // Reads settings-file text held in memory on top of `settings`: the same line
 // format as the file, without the file access.

@@ -88,13 +88,11 @@ void ReadSettingsText(std::string_view text, ConversionSettings& settings) {
     }
 }
 
-void ReadSettingsFile(const std::string& path, ConversionSettings& settings, Console& console) {
+Status ReadSettingsFile(const std::string& path, ConversionSettings& settings) {
     const std::optional<std::string> text = ReadWholeFile(path);
-    if (!text) {
-        console.Line("Error: Cannot open style file:" + path);
-        throw RunExit{kExitNoSettings};
-    }
+    if (!text) return Fail(kExitNoSettings, path);
     ReadSettingsText(*text, settings);
+    return {};
 }
 
 }  // namespace tavorin

@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <stdexcept>
 
 #include "lrf/store/object_store.h"
 #include "lrf/writer/lrf_writer.h"
@@ -41,17 +40,21 @@ uint16_t ThumbnailType(const std::string& name) {
 }
 
 // The thumbnail the conversion made, or the one named in the markup, looked
-// for beside the input file.
-Thumbnail LoadThumbnail(const ObjectStore& s, const std::string& input) {
-    if (!s.thumbnail.empty()) return {s.thumbnail, s.thumbnailType};
+// for beside the input file; a named file that cannot be read is a read error.
+Status LoadThumbnail(const ObjectStore& s, const std::string& input, Thumbnail& thumbnail) {
+    if (!s.thumbnail.empty()) {
+        thumbnail = {s.thumbnail, s.thumbnailType};
+        return {};
+    }
     const std::string& name = s.thumbnailFile;
     if (name.empty()) return {};
     const size_t slash = input.rfind('/');
     const std::string path = (slash == std::string::npos ? std::string() : input.substr(0, slash + 1)) + name;
     std::ifstream in(path, std::ios::binary);
     std::error_code ec;
-    if (!in || !std::filesystem::is_regular_file(path, ec)) throw std::runtime_error("Cannot read thumbnail " + path);
-    return {ByteBuffer(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), ThumbnailType(name)};
+    if (!in || !std::filesystem::is_regular_file(path, ec)) return Fail(kExitReadError, "Cannot read thumbnail " + path);
+    thumbnail = {ByteBuffer(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), ThumbnailType(name)};
+    return {};
 }
 
 void PadTo16(ByteBuffer& file) {
@@ -122,14 +125,15 @@ void WriteObjects(ObjectStore& s, LrfOutput& out, Console& console) {
 
 }  // namespace
 
-void WriteLrfFile(ObjectStore& s, Console& console, const std::string& outputPath, const std::string& inputPath) {
+Status WriteLrfFile(ObjectStore& s, Console& console, const std::string& outputPath, const std::string& inputPath) {
     LrfOutput out;
     // The key is a constant of the program; the BookSetting element copies it
     // into the header settings.
     const uint16_t key = s.header.scrambleKey != 0 ? s.header.scrambleKey : kScrambleKey;
     out.scrambleKey = static_cast<uint8_t>(key);
     LoadFontFiles(s, out, console);
-    const Thumbnail thumbnail = LoadThumbnail(s, inputPath);
+    Thumbnail thumbnail;
+    if (Status status = LoadThumbnail(s, inputPath, thumbnail); !status.ok()) return status;
     const MetadataBlock metadata = CompressMetadata(out.deflater, s.bookInfoXml);
 
     ByteBuffer& file = out.file;
@@ -147,11 +151,8 @@ void WriteLrfFile(ObjectStore& s, Console& console, const std::string& outputPat
                                             metadata.uncompressedSize, thumbnail});
     std::copy(header.begin(), header.end(), file.begin());
 
-    const bool saved = SaveFileAtomically(outputPath, file);
-    if (!saved) {
-        console.Line("\rCannot write outputfile:" + outputPath);
-        throw RunExit{kExitCannotWriteOutput};
-    }
+    if (!SaveFileAtomically(outputPath, file)) return Fail(kExitCannotWriteOutput, outputPath);
+    return {};
 }
 
 }  // namespace tavorin::lrf

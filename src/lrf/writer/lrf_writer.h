@@ -9,6 +9,7 @@
 #include "lrf/store/byte_buffer.h"
 #include "lrf/store/object_store.h"
 #include "text/console.h"
+#include "text/exit_codes.h"
 
 struct libdeflate_compressor;
 
@@ -19,9 +20,10 @@ void AssignObjectIds(ObjectStore& store);
 // Replaces label references by ids; prints a line for every unresolved one.
 void LinkObjects(ObjectStore& store, Console& console);
 // Writes the whole book to `outputPath` atomically, advancing the progress
-// line; a thumbnail named in the store is read beside `inputPath`. On failure
-// prints "\rCannot write outputfile:" + path and throws RunExit{11}.
-void WriteLrfFile(ObjectStore& store, Console& console, const std::string& outputPath, const std::string& inputPath);
+// line; a thumbnail named in the store is read beside `inputPath`. A file
+// that cannot be saved is kExitCannotWriteOutput with its path, a named
+// thumbnail that cannot be read kExitReadError.
+Status WriteLrfFile(ObjectStore& store, Console& console, const std::string& outputPath, const std::string& inputPath);
 
 // A deflate compressor at zlib's default level. A compressor keeps working
 // buffers while it runs, so each book written has one of its own.

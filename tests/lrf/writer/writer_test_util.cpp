@@ -39,7 +39,7 @@ void WriterTest::AddTextBlock(const std::string& objid, WStringView text) {
 std::vector<uint8_t> WriterTest::LinkAndWrite(const std::string& path) {
     AssignObjectIds(store);
     LinkObjects(store, console);
-    WriteLrfFile(store, console, path, inputPath);
+    EXPECT_TRUE(WriteLrfFile(store, console, path, inputPath).ok());
     return tavorin::test::ReadFileBytes(path);
 }
 
