@@ -24,7 +24,7 @@ namespace {
 
 constexpr std::string_view kUsageLines[] = {
     "",
-    "tavorin_c  v1.4",
+    "tavorin_c  v" TAVORIN_VERSION,
     "FB2 to LRF converter by the tavorin_c developers, 2026",
     "",
     "Usage:",

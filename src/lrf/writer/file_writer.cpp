@@ -112,7 +112,6 @@ void WriteObjects(ObjectStore& s, LrfOutput& out, Console& console) {
     AdvanceProgress(console);
     WriteImageBlocks(s, out);
     AdvanceProgress(console);
-    WriteSimpleTextBlocks(s, out);
     WriteHeadersAndFooters(s, out);
     WriteButtons(s, out);
     WriteImageStreams(s, out);

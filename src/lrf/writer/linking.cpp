@@ -54,11 +54,8 @@ void LinkBlocks(ObjectStore& s, Console& console) {
 
 void LinkTextBlocks(ObjectStore& s, Console& console) {
     const LabelIndex styles = IndexByLabel(s.textStyles, &StyleRecord::styleLabel);
-    for (auto* list : {&s.textBlocks, &s.simpleTextBlocks}) {
-        for (TextBlockRecord& block : *list) {
-            block.textStyleId =
-                Resolve(styles, block.textStyle, s.textStyles, "\nError: Block style not found", console);
-        }
+    for (TextBlockRecord& block : s.textBlocks) {
+        block.textStyleId = Resolve(styles, block.textStyle, s.textStyles, "\nError: Block style not found", console);
     }
 }
 
@@ -113,7 +110,6 @@ void AssignObjectIds(ObjectStore& s) {
     Number(s.blocks, next);
     Number(s.textBlocks, next);
     Number(s.imageBlocks, next);
-    Number(s.simpleTextBlocks, next);
     Number(s.headers, next);
     Number(s.footers, next);
     Number(s.buttons, next);

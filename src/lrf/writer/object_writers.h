@@ -30,7 +30,6 @@ void WriteBookAttributes(const ObjectStore& s, LrfOutput& out);
 void WriteBlocks(const ObjectStore& s, LrfOutput& out);
 void WriteTextBlocks(const ObjectStore& s, LrfOutput& out, Console& console);
 void WriteImageBlocks(const ObjectStore& s, LrfOutput& out);
-void WriteSimpleTextBlocks(const ObjectStore& s, LrfOutput& out);
 void WriteHeadersAndFooters(const ObjectStore& s, LrfOutput& out);
 void WriteButtons(const ObjectStore& s, LrfOutput& out);
 void WriteImageStreams(const ObjectStore& s, LrfOutput& out);
@@ -93,10 +92,6 @@ private:
     bool empLineDropped_ = false;
 };
 
-// Simple text stream of a simple text block (plain text in F5CC runs),
-// optionally followed by the credit paragraph.
-ByteBuffer EncodeSimpleTextStream(WStringView markup, bool withCredit);
-
 // Stream of a header or footer: its position, the block shown, the rule line.
 ByteBuffer EncodeHeaderStream(const HeaderFooterRecord& hf);
 
@@ -106,8 +101,7 @@ ByteBuffer EncodeTocStream(const ObjectStore& s);
 // Whether the block is the last text block of the main flow, which receives
 // the credit paragraph.
 bool CarriesCredit(const ObjectStore& s, ElementKind kind, size_t number);
-// The credit paragraphs appended to the last text block of the main flow.
+// The credit paragraph appended to the last text block of the main flow.
 extern const WStringView kTextBlockCredit;
-extern const WStringView kSimpleTextBlockCredit;
 
 }  // namespace tavorin::lrf

@@ -36,9 +36,8 @@ struct ChildIds {
 };
 
 ChildIds ChildOf(const ObjectStore& s, const BlockRecord& block) {
-    if (block.childKind == kKindTextBlock || block.childKind == kKindSimpleTextBlock) {
-        const auto& texts = block.childKind == kKindTextBlock ? s.textBlocks : s.simpleTextBlocks;
-        if (block.child < texts.size()) return {texts[block.child].id, texts[block.child].textStyleId};
+    if (block.childKind == kKindTextBlock && block.child < s.textBlocks.size()) {
+        return {s.textBlocks[block.child].id, s.textBlocks[block.child].textStyleId};
     } else if (block.childKind == kKindImageBlock && block.child < s.imageBlocks.size()) {
         return {s.imageBlocks[block.child].id, s.imageBlocks[block.child].imageStreamId};
     }

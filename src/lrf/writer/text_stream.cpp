@@ -11,6 +11,10 @@
 
 namespace tavorin::lrf {
 
+// The credit paragraph at the end of every book. Its "v.1.3" is fixed text,
+// not the program's version (that comes from CMake's PROJECT_VERSION): the
+// books this program writes stay byte for byte the same from release to
+// release, so the credit does not follow the version.
 const WStringView kTextBlockCredit =
     u"<CR/><CR/><CR/><CR/><CR/><P><Span fontsize=\"60\" fontwidth=\"-10\" parindent=\"0\">"
     u"<Italic>Converted from FB2 to LRF by tavorin_c v.1.3</Italic></Span></P>";

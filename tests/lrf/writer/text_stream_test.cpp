@@ -97,11 +97,5 @@ TEST(TextStream, StateCarriesAcrossFeeds) {
     EXPECT_EQ(encoder.stream(), Words({0xF511, 60, 'a', 0xF511, 100}));
 }
 
-TEST(SimpleTextStream, ParagraphLengthAndStrayEnd) {
-    EXPECT_EQ(EncodeSimpleTextStream(u"<P>ab</P><CR/>", false),
-              Words({0xF5A1, 0, 0, 0xF5CC, 4, 'a', 'b', 0xF5A2, 0xF5D2}));
-    EXPECT_EQ(EncodeSimpleTextStream(u"a</P><P/>", false), Words({'a', 0xF5A2, 0xF5A1, 0, 0, 0xF5A2}));
-}
-
 }  // namespace
 }  // namespace tavorin::lrf::test
