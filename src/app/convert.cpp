@@ -5,6 +5,7 @@
 #include <exception>
 #include <optional>
 
+#include "app/convert_with_settings.h"
 #include "app/driver.h"
 #include "app/run_state.h"
 #include "app/temp_folder.h"
