@@ -10,6 +10,7 @@
 #include "app/run_state.h"
 #include "app/temp_folder.h"
 #include "fb2/conversion.h"
+#include "settings/settings_file.h"
 #include "text/exit_codes.h"
 
 namespace tavorin {

@@ -15,6 +15,7 @@
 #include "app/child_result.h"
 #include "app/temp_folder.h"
 #include "settings/conversion_settings.h"
+#include "settings/settings_file.h"
 #include "tavorin/convert.h"
 #include "text/exit_codes.h"
 

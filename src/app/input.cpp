@@ -160,7 +160,7 @@ ExitCode ExtractArchive(RunState& run, Head& head) {
 std::unique_ptr<TCustomUnicodeCodec> ChooseCodec(const RunState& run, const Head& head) {
     if (head.form != ByteForm::Bytes) {
         std::unique_ptr<TCustomUnicodeCodec> codec =
-            TIconvCodec::Open(head.form == ByteForm::Utf16LE ? "UTF-16LE" : "UTF-16BE");
+            IconvCodec::Open(head.form == ByteForm::Utf16LE ? "UTF-16LE" : "UTF-16BE");
         return codec ? std::move(codec) : std::make_unique<TUTF8Codec>();
     }
     if (!head.declared) return std::make_unique<TUTF8Codec>();  // XML without a declaration

@@ -10,7 +10,6 @@
 #include <string>
 #include <string_view>
 
-#include "text/exit_codes.h"
 
 namespace tavorin {
 
@@ -138,13 +137,5 @@ inline const TStyleSettings& Style(const ConversionSettings& settings, StyleKind
 
 // The built-in values.
 ConversionSettings BuiltInSettings();
-
-// Reads the settings file at `path` on top of `settings` (usually the
-// built-in values). A file that cannot be read is kExitNoSettings with its path.
-Status ReadSettingsFile(const std::string& path, ConversionSettings& settings);
-
-// Reads settings-file text held in memory on top of `settings`: the same line
-// format as the file, without the file access.
-void ReadSettingsText(std::string_view text, ConversionSettings& settings);
 
 }  // namespace tavorin

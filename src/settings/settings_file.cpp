@@ -1,5 +1,7 @@
 // Reading the settings file: lines, section lines and key lines, applied on
 // top of the settings the caller gives.
+#include "settings/settings_file.h"
+
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -8,7 +10,6 @@
 
 #include "settings/conversion_settings.h"
 #include "settings/settings_keys.h"
-#include "text/exit_codes.h"
 
 namespace tavorin {
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "settings/conversion_settings.h"
+#include "settings/settings_file.h"
 #include "settings/settings_keys.h"
 #include "support/test_util.h"
 #include "text/exit_codes.h"

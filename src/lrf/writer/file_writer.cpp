@@ -1,5 +1,7 @@
 // The LRF file writer: header, compressed metadata, optional thumbnail, the
 // objects in their fixed order, the object index, and the save to disk.
+#include "lrf/writer/file_writer.h"
+
 #include <cassert>
 #include <cctype>
 #include <filesystem>
@@ -7,10 +9,11 @@
 #include <iterator>
 
 #include "lrf/store/object_store.h"
-#include "lrf/writer/lrf_writer.h"
 #include "lrf/writer/metadata_block.h"
 #include "lrf/writer/object_writers.h"
 #include "lrf/writer/output_file.h"
+#include "lrf/writer/page_writers.h"
+#include "lrf/writer/text_stream.h"
 #include "lrf/writer/writer_output.h"
 #include "text/exit_codes.h"
 #include "text/rounding.h"

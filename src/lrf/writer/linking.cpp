@@ -1,12 +1,13 @@
 // Object ids and label resolution: every object gets its LRF id, then every
 // label reference in the store is replaced by the id of the object carrying
 // that label (the first such object when several share it).
+#include "lrf/writer/linking.h"
+
 #include <string_view>
 
 #include "lrf/store/object_store.h"
 #include "lrf/writer/label_index.h"
-#include "lrf/writer/lrf_writer.h"
-#include "lrf/writer/object_writers.h"
+#include "lrf/writer/page_writers.h"
 
 namespace tavorin::lrf {
 

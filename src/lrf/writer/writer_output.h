@@ -9,7 +9,7 @@
 
 #include "lrf/store/byte_buffer.h"
 #include "lrf/store/object_store.h"
-#include "lrf/writer/lrf_writer.h"
+#include "lrf/writer/stream_codec.h"
 
 namespace tavorin::lrf {
 

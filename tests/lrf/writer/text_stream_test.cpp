@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "lrf/tags/tag_table.h"
-#include "lrf/writer/object_writers.h"
+#include "lrf/writer/text_stream.h"
 #include "writer_test_util.h"
 
 namespace tavorin::lrf::test {
