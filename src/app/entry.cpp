@@ -86,13 +86,10 @@ int StartBatch(const std::vector<std::string>& args, const CommandPaths& paths, 
                Console& console) {
     BatchOptions options;
     const std::optional<std::string> tempFolder = ChooseTempFolder(paths.tempFolder);
-    if (!tempFolder) {
-        console.Line(ExitMessage(kExitNoTempDir));
-        return ExitNumber(kExitNoTempDir);
-    }
     ConversionSettings settings = BuiltInSettings();
-    // Only whether it can be read: each child reads it again.
-    if (const Status status = ReadSettingsFile(paths.settingsPath, settings); !status.ok()) {
+    // The settings file only for whether it can be read: each child reads it again.
+    const Status status = !tempFolder ? Fail(kExitNoTempDir) : ReadSettingsFile(paths.settingsPath, settings);
+    if (!status.ok()) {
         PrintStatus(console, status);
         return ExitNumber(status.code);
     }

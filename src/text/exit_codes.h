@@ -10,7 +10,8 @@
 
 namespace tavorin {
 
-// Process exit codes.
+// Process exit codes (a batch stopped by a signal also ends with 128 + its
+// number).
 enum class ExitCode : int {
     kExitDone = 0,
     kExitNoPaths = 1,          // input or output path missing
@@ -36,7 +37,7 @@ using enum ExitCode;
 constexpr int ExitNumber(ExitCode code) { return static_cast<int>(code); }
 
 // The message of a code: its fixed text followed by `detail` (a path, what
-// failed); empty for a code without one.
+// failed); the detail alone for a code without a text (13).
 std::string ExitMessage(ExitCode code, std::string_view detail = {});
 
 // The outcome of a step that can end a run: done, or the code and message
