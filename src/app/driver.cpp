@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <exception>
 #include <filesystem>
 #include <string>
 
@@ -26,7 +25,8 @@
 #include "fb2/styles.h"
 #include "lrf/store/builders.h"
 #include "lrf/store/object_store.h"
-#include "lrf/writer/lrf_writer.h"
+#include "lrf/writer/file_writer.h"
+#include "lrf/writer/linking.h"
 #include "settings/conversion_settings.h"
 #include "text/exit_codes.h"
 #include "text/rounding.h"
@@ -165,9 +165,8 @@ void AddClosingElements(fb2::Conversion& cv) {
     fb2::RegisterTocEntries(cv);
 }
 
-// Steps 3 to 12 of a conversion, on an open reader. Sets cv.errorCode
-// when the description is not closed.
-void ConvertBook(fb2::Conversion& cv, const RunState& run) {
+// Steps 3 to 12 of a conversion, on an open reader.
+Status ConvertBook(fb2::Conversion& cv, const RunState& run) {
     fb2::DefineStyles(cv);
     cv.textEstimate = FileSizeLow32(run.workFilePath);
     cv.console.SetProgress(5);
@@ -178,7 +177,7 @@ void ConvertBook(fb2::Conversion& cv, const RunState& run) {
             cv.console.Line("\nError: No description");
             fb2::DescribeFromBody(cv, FileTitle(run.inputPath));
             break;
-        case fb2::DescriptionEnd::kUnclosed: cv.errorCode = kExitBadHeader; return;
+        case fb2::DescriptionEnd::kUnclosed: return Fail(kExitBadHeader);
     }
     ReadImages(cv);
     MakeBookThumbnail(cv);
@@ -200,37 +199,26 @@ void ConvertBook(fb2::Conversion& cv, const RunState& run) {
     lrf::LinkObjects(cv.store, cv.console);
     const int p = cv.console.progressPercent;
     cv.console.SetProgress(p + static_cast<int>(RoundHalfEven((100 - p) / 4.0)));
-    lrf::WriteLrfFile(cv.store, cv.console, run.outputPath, run.inputPath);
+    return lrf::WriteLrfFile(cv.store, cv.console, run.outputPath, run.inputPath);
 }
 
 }  // namespace
 
-ConversionOutcome RunConversion(fb2::Conversion& cv, RunState& run) {
-    std::string failure;  // message of a read failure once the input is open
-    ConversionOutcome outcome;
-    try {
-        DetectInput(cv, run);
-        if (cv.errorCode == 0) ConvertBook(cv, run);
-    } catch (const RunExit& exit) {
-        outcome.exitCode = exit.code;  // the writer printed its own message
-        outcome.message = "Cannot write outputfile:" + run.outputPath;
-    } catch (const std::exception& e) {
-        cv.errorCode = kExitReadError;
-        failure = std::string("Error: ") + e.what();
-    }
-    cv.reader.reset();
-    RemoveWorkFiles(run);
-
-    if (outcome.exitCode != kExitDone) return outcome;
-    if (cv.errorCode != 0) {
-        outcome.exitCode = cv.errorCode;
-        outcome.message = cv.errorCode == kExitReadError ? failure : std::string(ErrorMessage(cv.errorCode));
-        cv.console.Line("\n" + outcome.message);
-        return outcome;
-    }
-    cv.console.Write("\r DONE ");
-    outcome.message = " DONE ";
-    return outcome;
+Status RunConversion(fb2::Conversion& cv, RunState& run) {
+    // The reader is closed and the extracted file removed however the
+    // conversion ends, also when the reader throws.
+    struct CleanUp {
+        fb2::Conversion& cv;
+        RunState& run;
+        ~CleanUp() {
+            cv.reader.reset();
+            RemoveWorkFiles(run);
+        }
+    } cleanUp{cv, run};
+    Status status = DetectInput(cv, run);
+    if (status.ok()) status = ConvertBook(cv, run);
+    if (status.ok()) status.message = ExitMessage(kExitDone);
+    return status;
 }
 
 }  // namespace tavorin

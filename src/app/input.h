@@ -4,11 +4,12 @@
 
 #include "app/run_state.h"
 #include "fb2/conversion.h"
+#include "text/exit_codes.h"
 
 namespace tavorin {
 
-// Sets cv.errorCode (4 to 9) or leaves cv.reader open on run.workFilePath.
-void DetectInput(fb2::Conversion& cv, RunState& run);
+// Leaves cv.reader open on run.workFilePath, or returns why it cannot (codes 4 to 9).
+Status DetectInput(fb2::Conversion& cv, RunState& run);
 
 // Deletes the extracted file and the run's private folder, if any.
 void RemoveWorkFiles(RunState& run);

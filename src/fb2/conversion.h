@@ -30,7 +30,6 @@ struct Conversion {
     uint32_t textEstimate = 0;  // bytes of the file minus the bytes of decoded images
     int progressUnit = 0;       // characters of body text per progress step
     int imageCount = 0;         // image streams registered
-    int errorCode = 0;          // exit code of a conversion error found on the way
 };
 
 }  // namespace tavorin::fb2

@@ -151,7 +151,7 @@ TEST_F(UnicodeReaderTest, InvalidUtf8RaisesConvertError) {
     try {
         reader->ReadChars(10);
         ADD_FAILURE();
-    } catch (const EConvertError& e) {
+    } catch (const ConvertError& e) {
         EXPECT_STREQ(e.what(), "Invalid UTF-8 encoding");
     }
 }
