@@ -20,6 +20,7 @@
 
 #include "bench_books.h"
 #include "tavorin/convert.h"
+#include "text/console.h"
 
 namespace tavorin::bench {
 namespace {

@@ -6,8 +6,7 @@
 
 #include <string>
 
-#include "settings/conversion_settings.h"
-#include "text/console.h"
+#include "tavorin/console_sink.h"
 
 namespace tavorin {
 
@@ -23,9 +22,5 @@ struct ConvertResult {
 // `console`. Never throws.
 ConvertResult ConvertBook(const std::string& inputPath, const std::string& outputPath, const std::string& settingsPath,
                           const std::string& tempFolder, ConsoleSink& console);
-
-// The same with settings already in memory (BuiltInSettings(), possibly changed).
-ConvertResult ConvertBook(const std::string& inputPath, const std::string& outputPath,
-                          const ConversionSettings& settings, const std::string& tempFolder, ConsoleSink& console);
 
 }  // namespace tavorin

@@ -31,21 +31,26 @@ bool AnyFailure(const BatchPlan& plan) {
                        [](const BatchBook& book) { return ResultInfo(book.result).countsAsFailure; });
 }
 
+// Prints why the batch cannot go on (not over a progress line: none is
+// shown yet) and returns its code.
+int Refuse(Console& console, const Status& status) {
+    console.Line(status.message);
+    return ExitNumber(status.code);
+}
+
 // The batch's own folders, made after those of killed batches are removed.
-int MakeFolders(const BatchOptions& options, BatchFolder& staging, BatchFolder& work, Console& console) {
+Status MakeFolders(const BatchOptions& options, BatchFolder& staging, BatchFolder& work) {
     const std::string temp = options.tempFolder.substr(0, options.tempFolder.size() - 1);
     RemoveAbandonedFolders(options.outputFolder, kStagingPrefix);
     RemoveAbandonedFolders(temp, kWorkPrefix);
     if (!MakeBatchFolder(options.outputFolder, kStagingPrefix, staging)) {
-        console.Line("Cannot write outputfile:" + options.outputFolder);
-        return kExitCannotWriteOutput;
+        return Fail(kExitCannotWriteOutput, options.outputFolder);
     }
     if (!MakeBatchFolder(temp, kWorkPrefix, work)) {
         RemoveBatchFolder(staging);
-        console.Line("Error: temp dir cannot be set");
-        return kExitNoTempDir;
+        return Fail(kExitNoTempDir);
     }
-    return kExitDone;
+    return {};
 }
 
 int Run(BatchOptions& options, const StopHandling& stop, Console& console) {
@@ -53,28 +58,25 @@ int Run(BatchOptions& options, const StopHandling& stop, Console& console) {
     while (options.outputFolder.size() > 1 && options.outputFolder.back() == '/') options.outputFolder.pop_back();
     std::error_code ec;
     if (fs::exists(options.outputFolder, ec) && !fs::is_directory(options.outputFolder, ec)) {
-        console.Line("Cannot write outputfile:" + options.outputFolder +
-                     ": a file, not a folder; the books of a library go into a folder");
-        return kExitCannotWriteOutput;
+        return Refuse(console, Fail(kExitCannotWriteOutput, options.outputFolder +
+                                    ": a file, not a folder; the books of a library go into a folder"));
     }
 
     BatchPlan plan;
     if (const std::string message = PlanBooks(options, plan); !message.empty()) {
-        console.Line(message);
-        return kExitCannotOpenInput;
+        return Refuse(console, {kExitCannotOpenInput, message});
     }
     ResolveOutputs(options, plan);
 
     fs::create_directories(options.outputFolder, ec);
     ReportFile report;
     if (!options.reportPath.empty() && !OpenReport(options.reportPath, report)) {
-        console.Line("Cannot write outputfile:" + options.reportPath);
-        return kExitCannotWriteOutput;
+        return Refuse(console, Fail(kExitCannotWriteOutput, options.reportPath));
     }
     BatchFolder staging, work;
-    if (const int code = MakeFolders(options, staging, work, console); code != kExitDone) {
+    if (const Status status = MakeFolders(options, staging, work); !status.ok()) {
         DropReport(report);
-        return code;
+        return Refuse(console, status);
     }
 
     BatchProgress progress;
@@ -85,11 +87,10 @@ int Run(BatchOptions& options, const StopHandling& stop, Console& console) {
 
     PrintSummary(plan, progress, stopSignal);
     if (!options.reportPath.empty() && !FinishReport(report, plan)) {
-        console.Line("Cannot write outputfile:" + options.reportPath);
-        return kExitCannotWriteOutput;
+        return Refuse(console, Fail(kExitCannotWriteOutput, options.reportPath));
     }
     if (stopSignal != 0) return 128 + stopSignal;
-    return AnyFailure(plan) ? kExitBooksFailed : kExitDone;
+    return ExitNumber(AnyFailure(plan) ? kExitBooksFailed : kExitDone);
 }
 
 }  // namespace

@@ -127,7 +127,7 @@ void AddUnreadable(const std::string& shownPath, const std::string& reason, Batc
     BatchBook book;
     book.shownPath = shownPath;
     book.result = BookResult::kUnreadable;
-    book.exitCode = kExitCannotOpenInput;
+    book.exitCode = ExitNumber(kExitCannotOpenInput);
     book.message = reason;
     plan.books.push_back(std::move(book));
 }

@@ -54,9 +54,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The code of a book whose child could not be started, as a shell gives a
-// command it cannot run: no code of the converter's own.
-constexpr int kExitCannotStart = 127;
 // The longest wait without looking at the clock (the terminal's elapsed time).
 constexpr int kTickMilliseconds = 1000;
 // Without pidfds (kernels before 5.3) the children are looked at this often.
@@ -112,6 +109,8 @@ void FailBook(BatchBook& book, int code, std::string message) {
     book.exitCode = code;
     book.message = std::move(message);
 }
+
+void FailBook(BatchBook& book, Status status) { FailBook(book, ExitNumber(status.code), std::move(status.message)); }
 
 // The book's input file: the book itself, or its member extracted into the
 // child's work folder. Throws ArchiveError.
@@ -241,7 +240,7 @@ void RecordExit(Runner& runner, RunningJob& job, int status) {
         if (stat(job.stagedBook.c_str(), &st) != 0) {
             FailBook(book, 0, "no book was written");
         } else if (const std::string reason = PlaceBook(job.stagedBook, target); !reason.empty()) {
-            FailBook(book, kExitCannotWriteOutput, "Cannot write outputfile:" + target + ": " + reason);
+            FailBook(book, Fail(kExitCannotWriteOutput, target + ": " + reason));
         } else {
             book.result = BookResult::kConverted;
             book.outputBytes = static_cast<uint64_t>(st.st_size);
@@ -274,20 +273,20 @@ void StartJob(Runner& runner, size_t index) {
     std::string input;
     bool started = mkdir(job.stagingDir.c_str(), 0700) == 0 && mkdir(job.workDir.c_str(), 0700) == 0;
     if (!started) {
-        FailBook(book, kExitCannotWriteOutput, "Cannot write outputfile:" + job.stagingDir);
+        FailBook(book, Fail(kExitCannotWriteOutput, job.stagingDir));
     } else {
         try {
             input = PrepareInput(runner, book, job);
         } catch (const std::exception&) {
             started = false;
-            FailBook(book, kExitCannotExtract, std::string(ErrorMessage(kExitCannotExtract)));
+            FailBook(book, Fail(kExitCannotExtract));
         }
     }
     // The time limit and the book's milliseconds count from here: the child's time only.
     job.start = BatchClock::now();
     if (const int error = started ? Spawn(runner, job, input) : 0; error != 0) {
         started = false;
-        FailBook(book, kExitCannotStart, std::string("failed to start: ") + std::strerror(error));
+        FailBook(book, Fail(kExitCannotStart, std::strerror(error)));
     }
     if (!started) {
         RemoveTree(job.stagingDir);

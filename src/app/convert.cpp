@@ -5,48 +5,49 @@
 #include <exception>
 #include <optional>
 
+#include "app/convert_with_settings.h"
 #include "app/driver.h"
 #include "app/run_state.h"
 #include "app/temp_folder.h"
-#include "settings/conversion_settings.h"
+#include "settings/settings_file.h"
 #include "text/exit_codes.h"
 
 namespace tavorin {
 
 namespace {
 
-// Both forms of ConvertBook: `settingsPath` is read when `settings` is none.
+// The conversion up to its status: `settingsPath` is read when `settings` is none.
+Status Run(const std::string& inputPath, const std::string& outputPath, const std::string& settingsPath,
+           const ConversionSettings* settings, const std::string& tempFolder, ConsoleSink& sink) {
+    RunState run;
+    run.inputPath = inputPath;
+    run.outputPath = outputPath;
+    run.settingsPath = settingsPath;
+    const std::optional<std::string> folder = ChooseTempFolder(tempFolder);
+    if (!folder) return Fail(kExitNoTempDir);
+    run.tempFolder = *folder;
+
+    ConversionSettings bookSettings = settings ? *settings : BuiltInSettings();
+    if (!settings) {
+        if (Status status = ReadSettingsFile(run.settingsPath, bookSettings); !status.ok()) return status;
+    }
+    return RunConversion(bookSettings, sink, run);
+}
+
+// Both forms of ConvertBook. What the libraries throw (a read failure of the
+// reader, memory exhausted) ends the conversion with code 12 here; the status
+// is printed once, at the end.
 ConvertResult Convert(const std::string& inputPath, const std::string& outputPath, const std::string& settingsPath,
                       const ConversionSettings* settings, const std::string& tempFolder, ConsoleSink& sink) {
-    Console console{sink};
+    Status status;
     try {
-        RunState run;
-        run.inputPath = inputPath;
-        run.outputPath = outputPath;
-        run.settingsPath = settingsPath;
-        const std::optional<std::string> folder = ChooseTempFolder(tempFolder);
-        if (!folder) {
-            const std::string message = "Error: temp dir cannot be set";
-            console.Line(message);
-            return {kExitNoTempDir, message};
-        }
-        run.tempFolder = *folder;
-
-        ConversionSettings bookSettings = settings ? *settings : BuiltInSettings();
-        if (!settings) {
-            try {
-                ReadSettingsFile(run.settingsPath, bookSettings, console);
-            } catch (const RunExit& exit) {
-                return {exit.code, "Error: Cannot open style file:" + run.settingsPath};
-            }
-        }
-        const ConversionOutcome outcome = RunConversion(bookSettings, sink, run);
-        return {outcome.exitCode, outcome.message};
+        status = Run(inputPath, outputPath, settingsPath, settings, tempFolder, sink);
     } catch (const std::exception& e) {
-        const std::string message = std::string("Error: ") + e.what();
-        console.Line("\n" + message);
-        return {kExitReadError, message};
+        status = Fail(kExitReadError, e.what());
     }
+    Console console{sink};
+    PrintStatus(console, status);
+    return {ExitNumber(status.code), std::move(status.message)};
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 
 #include <cctype>
-#include <exception>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -14,7 +13,8 @@
 #include "app/input.h"
 #include "fb2/document.h"
 #include "lrf/store/object_store.h"
-#include "lrf/writer/lrf_writer.h"
+#include "lrf/writer/file_writer.h"
+#include "lrf/writer/linking.h"
 #include "settings/conversion_settings.h"
 #include "text/exit_codes.h"
 #include "text/rounding.h"
@@ -44,52 +44,38 @@ WString FileTitle(const std::string& path) {
 }
 
 // Converts the document on the open reader, then links and writes the book.
-// Returns the exit code of a conversion error found on the way, else 0.
-int ConvertAndWrite(TUnicodeFileReader& reader, const ConversionSettings& settings, Console& console,
-                    const RunState& run) {
+Status ConvertAndWrite(TUnicodeFileReader& reader, const ConversionSettings& settings, Console& console,
+                       const RunState& run) {
     lrf::ObjectStore store;
     const fb2::DocumentSource source{FileTitle(run.inputPath), FileSizeLow32(run.workFilePath)};
-    if (const int code = fb2::ConvertDocument(reader, settings, store, console, source); code != 0) return code;
+    if (Status status = fb2::ConvertDocument(reader, settings, store, console, source); !status.ok()) return status;
 
     lrf::AssignObjectIds(store);
     lrf::LinkObjects(store, console);
     const int p = console.progressPercent;
     console.SetProgress(p + static_cast<int>(RoundHalfEven((100 - p) / 4.0)));
-    lrf::WriteLrfFile(store, console, run.outputPath, run.inputPath);
-    return 0;
+    return lrf::WriteLrfFile(store, console, run.outputPath, run.inputPath);
 }
 
 }  // namespace
 
-ConversionOutcome RunConversion(const ConversionSettings& settings, ConsoleSink& sink, RunState& run) {
+Status RunConversion(const ConversionSettings& settings, ConsoleSink& sink, RunState& run) {
     Console console{sink};
     std::unique_ptr<TUnicodeFileReader> reader;
-    int errorCode = 0;
-    std::string failure;  // message of a read failure once the input is open
-    ConversionOutcome outcome;
-    try {
-        errorCode = DetectInput(run, reader);
-        if (errorCode == 0) errorCode = ConvertAndWrite(*reader, settings, console, run);
-    } catch (const RunExit& exit) {
-        outcome.exitCode = exit.code;  // the writer printed its own message
-        outcome.message = "Cannot write outputfile:" + run.outputPath;
-    } catch (const std::exception& e) {
-        errorCode = kExitReadError;
-        failure = std::string("Error: ") + e.what();
-    }
-    reader.reset();
-    RemoveWorkFiles(run);
-
-    if (outcome.exitCode != kExitDone) return outcome;
-    if (errorCode != 0) {
-        outcome.exitCode = errorCode;
-        outcome.message = errorCode == kExitReadError ? failure : std::string(ErrorMessage(errorCode));
-        console.Line("\n" + outcome.message);
-        return outcome;
-    }
-    console.Write("\r DONE ");
-    outcome.message = " DONE ";
-    return outcome;
+    // The reader is closed and the extracted file removed however the
+    // conversion ends, also when the reader throws.
+    struct CleanUp {
+        std::unique_ptr<TUnicodeFileReader>& reader;
+        RunState& run;
+        ~CleanUp() {
+            reader.reset();
+            RemoveWorkFiles(run);
+        }
+    } cleanUp{reader, run};
+    Status status = DetectInput(run, reader);
+    if (status.ok()) status = ConvertAndWrite(*reader, settings, console, run);
+    if (status.ok()) status.message = ExitMessage(kExitDone);
+    return status;
 }
 
 }  // namespace tavorin

@@ -15,6 +15,7 @@
 #include "app/child_result.h"
 #include "app/temp_folder.h"
 #include "settings/conversion_settings.h"
+#include "settings/settings_file.h"
 #include "tavorin/convert.h"
 #include "text/exit_codes.h"
 
@@ -24,7 +25,7 @@ namespace {
 
 constexpr std::string_view kUsageLines[] = {
     "",
-    "tavorin_c  v1.4",
+    "tavorin_c  v" TAVORIN_VERSION,
     "FB2 to LRF converter by the tavorin_c developers, 2026",
     "",
     "Usage:",
@@ -85,12 +86,13 @@ int StartBatch(const std::vector<std::string>& args, const CommandPaths& paths, 
                Console& console) {
     BatchOptions options;
     const std::optional<std::string> tempFolder = ChooseTempFolder(paths.tempFolder);
-    if (!tempFolder) {
-        console.Line("Error: temp dir cannot be set");
-        return kExitNoTempDir;
-    }
     ConversionSettings settings = BuiltInSettings();
-    ReadSettingsFile(paths.settingsPath, settings, console);  // only whether it can be read
+    // The settings file only for whether it can be read: each child reads it again.
+    const Status status = !tempFolder ? Fail(kExitNoTempDir) : ReadSettingsFile(paths.settingsPath, settings);
+    if (!status.ok()) {
+        PrintStatus(console, status);
+        return ExitNumber(status.code);
+    }
     options.settingsPath = paths.settingsPath;
     options.tempFolder = *tempFolder;
     options.inputPath = paths.inputPath;
@@ -99,7 +101,7 @@ int StartBatch(const std::vector<std::string>& args, const CommandPaths& paths, 
     if (const BatchOptionError error = ScanBatchOptions(args, options); !error.message.empty()) {
         console.Line(error.message);
         if (error.showUsage) PrintUsage(console);
-        return kExitNoPaths;
+        return ExitNumber(kExitNoPaths);
     }
     return RunBatch(std::move(options), console);
 }
@@ -109,15 +111,15 @@ int StartBatch(const std::vector<std::string>& args, const CommandPaths& paths, 
 ConvertResult StartUp(const std::vector<std::string>& args, const std::string* selfPath, Console& console) {
     if (args.size() < 3) {
         PrintUsage(console);
-        return {kExitDone, ""};
+        return {ExitNumber(kExitDone), ""};
     }
     CommandPaths paths = ScanOptions(args);
     if (paths.inputPath.empty() || paths.outputPath.empty()) {
-        const std::string message = "Error: inputfile or outputfile is not defined";
-        console.Line("\r" + message);
+        const Status status = Fail(kExitNoPaths);
+        PrintStatus(console, status);
         console.Line("");
         PrintUsage(console);
-        return {kExitNoPaths, message};
+        return {ExitNumber(status.code), status.message};
     }
     const std::string currentFolder = CurrentFolder();
     CompletePath(paths.inputPath, currentFolder);
@@ -129,23 +131,23 @@ ConvertResult StartUp(const std::vector<std::string>& args, const std::string* s
     }
     ConvertResult result =
         ConvertBook(paths.inputPath, paths.outputPath, paths.settingsPath, paths.tempFolder, *console.sink);
-    if (selfPath && result.exitCode == kExitArchiveCount && HoldsSeveralBooks(paths.inputPath)) {
+    if (selfPath && result.exitCode == ExitNumber(kExitArchiveCount) && HoldsSeveralBooks(paths.inputPath)) {
         console.Line("The archive holds several books: with a folder as -o (ending in '/') each one is converted");
     }
     return result;
 }
 
 // A batch is allowed when the caller names the executable its children run.
+// What the libraries throw on the way (the batch's file system calls, memory
+// exhausted) ends the run with code 12.
 ConvertResult RunArguments(const std::vector<std::string>& args, const std::string* selfPath, ConsoleSink& sink) {
     Console console{sink};
     try {
         return StartUp(args, selfPath, console);
-    } catch (const RunExit& exit) {
-        return {exit.code, ""};
     } catch (const std::exception& e) {
-        const std::string message = std::string("Error: ") + e.what();
-        console.Line("\n" + message);
-        return {kExitReadError, message};
+        const Status status = Fail(kExitReadError, e.what());
+        PrintStatus(console, status);
+        return {ExitNumber(status.code), status.message};
     }
 }
 

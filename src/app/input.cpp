@@ -135,8 +135,8 @@ bool MakePrivateFolder(RunState& run) {
 }
 
 // Extracts the archive's single file and points WorkFilePath at it; returns
-// the error code, 0 on success. A damaged archive is an extraction failure.
-int ExtractArchive(RunState& run, Head& head) {
+// the exit code, kExitDone on success. A damaged archive is an extraction failure.
+ExitCode ExtractArchive(RunState& run, Head& head) {
     ZipArchive archive;
     try {
         archive.SetArchiveName(run.inputPath);
@@ -152,7 +152,7 @@ int ExtractArchive(RunState& run, Head& head) {
     if (!member) return kExitCannotOpenExtracted;
     if (!IsFb2Start(*member)) return kExitExtractedNotFb2;
     head = std::move(*member);
-    return 0;
+    return kExitDone;
 }
 
 // The codec of the file: UTF-16 by its bytes; otherwise the one its XML
@@ -160,7 +160,7 @@ int ExtractArchive(RunState& run, Head& head) {
 std::unique_ptr<TCustomUnicodeCodec> ChooseCodec(const RunState& run, const Head& head) {
     if (head.form != ByteForm::Bytes) {
         std::unique_ptr<TCustomUnicodeCodec> codec =
-            TIconvCodec::Open(head.form == ByteForm::Utf16LE ? "UTF-16LE" : "UTF-16BE");
+            IconvCodec::Open(head.form == ByteForm::Utf16LE ? "UTF-16LE" : "UTF-16BE");
         return codec ? std::move(codec) : std::make_unique<TUTF8Codec>();
     }
     if (!head.declared) return std::make_unique<TUTF8Codec>();  // XML without a declaration
@@ -169,7 +169,7 @@ std::unique_ptr<TCustomUnicodeCodec> ChooseCodec(const RunState& run, const Head
     return CodecForEncoding(Narrow(fb2::Fb2Attribute(declaration, u"encoding")));
 }
 
-int DetectAndOpen(RunState& run, std::unique_ptr<TUnicodeFileReader>& reader) {
+ExitCode DetectAndOpen(RunState& run, std::unique_ptr<TUnicodeFileReader>& reader) {
     std::optional<Head> head = Sniff(run.inputPath);
     if (!head) return kExitCannotOpenInput;
     run.inputKind = KindOf(*head);
@@ -177,7 +177,7 @@ int DetectAndOpen(RunState& run, std::unique_ptr<TUnicodeFileReader>& reader) {
         case kInputNeither: return kExitNotFb2;
         case kInputXml: run.workFilePath = run.inputPath; break;
         case kInputArchive:
-            if (const int code = ExtractArchive(run, *head); code != 0) return code;
+            if (const ExitCode code = ExtractArchive(run, *head); code != kExitDone) return code;
             break;
     }
     try {
@@ -185,14 +185,15 @@ int DetectAndOpen(RunState& run, std::unique_ptr<TUnicodeFileReader>& reader) {
     } catch (const std::exception&) {
         return run.inputKind == kInputArchive ? kExitCannotOpenExtracted : kExitCannotOpenInput;
     }
-    return 0;
+    return kExitDone;
 }
 
 }  // namespace
 
-int DetectInput(RunState& run, std::unique_ptr<TUnicodeFileReader>& reader) {
+Status DetectInput(RunState& run, std::unique_ptr<TUnicodeFileReader>& reader) {
     reader.reset();
-    return DetectAndOpen(run, reader);
+    const ExitCode code = DetectAndOpen(run, reader);
+    return code == kExitDone ? Status{} : Fail(code);
 }
 
 void RemoveWorkFiles(RunState& run) {

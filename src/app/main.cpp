@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/child_result.h"
-#include "app/console.h"
+#include "app/stdout_sink.h"
 #include "app/entry.h"
 
 namespace {

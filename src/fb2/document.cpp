@@ -52,8 +52,8 @@ void AddClosingElements(Conversion& cv) {
 
 }  // namespace
 
-int ConvertDocument(TUnicodeFileReader& reader, const ConversionSettings& settings, lrf::ObjectStore& store,
-                    Console& console, const DocumentSource& source) {
+Status ConvertDocument(TUnicodeFileReader& reader, const ConversionSettings& settings, lrf::ObjectStore& store,
+                       Console& console, const DocumentSource& source) {
     const ConversionSettings bookSettings = CompleteStyleTable(settings);
     Conversion cv(bookSettings, store, console, &reader);
     cv.styles = DefineStyles(bookSettings, store, console);
@@ -66,7 +66,7 @@ int ConvertDocument(TUnicodeFileReader& reader, const ConversionSettings& settin
             console.Line("\nError: No description");
             DescribeFromBody(cv.description, reader, bookSettings, source.fileTitle);
             break;
-        case DescriptionEnd::kUnclosed: return kExitBadHeader;
+        case DescriptionEnd::kUnclosed: return Fail(kExitBadHeader);
     }
     ReadImages(reader, store, console, cv.progress);
     MakeBookThumbnail(store, console, bookSettings, cv.description.CoverImageId);
@@ -83,7 +83,7 @@ int ConvertDocument(TUnicodeFileReader& reader, const ConversionSettings& settin
     BuildHeaderFooterSources(cv.running, cv.description, bookSettings);
     ConvertBodies(cv);
     AddClosingElements(cv);
-    return 0;
+    return {};
 }
 
 }  // namespace tavorin::fb2

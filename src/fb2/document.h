@@ -6,6 +6,7 @@
 
 #include "settings/conversion_settings.h"
 #include "text/console.h"
+#include "text/exit_codes.h"
 #include "text/unicode_reader.h"
 #include "text/wide.h"
 
@@ -23,9 +24,9 @@ struct DocumentSource {
 
 // Converts the document: styles, description, images and thumbnail, the cover
 // and title pages, the bodies and notes, and the book-wide closing elements,
-// all into `store`; the store is then ready to be linked and written. Returns
-// 0, or kExitBadHeader when the file ends inside the description.
-int ConvertDocument(TUnicodeFileReader& reader, const ConversionSettings& settings, lrf::ObjectStore& store,
-                    Console& console, const DocumentSource& source);
+// all into `store`; the store is then ready to be linked and written. Fails
+// with kExitBadHeader when the file ends inside the description.
+Status ConvertDocument(TUnicodeFileReader& reader, const ConversionSettings& settings, lrf::ObjectStore& store,
+                       Console& console, const DocumentSource& source);
 
 }  // namespace tavorin::fb2

@@ -5,7 +5,11 @@
 namespace tavorin::fb2 {
 namespace {
 
-bool IsXmlBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
+bool IsXmlBlank(char16_t c) { return c <= u' ' && (c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'); }
+
+// Neither a blank nor the start of a tag; most characters are past ' ' and
+// take one comparison more.
+bool IsShown(char16_t c) { return c > u' ' ? c != u'<' : !IsXmlBlank(c); }
 
 // Tags at which a line of text starts or ends: paragraphs, line breaks and
 // the indentation of a text-author line. Every other tag runs on inline.
@@ -40,12 +44,18 @@ void CollapseMarkupWhitespace(WString& markup) {
             i = end;
             continue;
         }
-        ++i;
         if (!IsXmlBlank(c)) {
-            out += c;
+            // A run of shown characters goes over at once.
+            size_t end = i + 1;
+            while (end < markup.size() && IsShown(markup[end])) ++end;
+            out.append(markup, i, end - i);
+            i = end;
             lineStart = false;
             pendingBlank = WString::npos;
-        } else if (!lineStart && pendingBlank == WString::npos) {
+            continue;
+        }
+        ++i;
+        if (!lineStart && pendingBlank == WString::npos) {
             pendingBlank = out.size();
             out += u' ';
         }

@@ -10,7 +10,6 @@
 #include <string>
 #include <string_view>
 
-#include "text/console.h"
 
 namespace tavorin {
 
@@ -135,14 +134,5 @@ inline const TStyleSettings& Style(const ConversionSettings& settings, StyleKind
 
 // The built-in values.
 ConversionSettings BuiltInSettings();
-
-// Reads the settings file at `path` on top of `settings` (usually the
-// built-in values). A missing file prints "Error: Cannot open style file:" +
-// path on the console and throws RunExit{3}.
-void ReadSettingsFile(const std::string& path, ConversionSettings& settings, Console& console);
-
-// Reads settings-file text held in memory on top of `settings`: the same line
-// format as the file, without the file access.
-void ReadSettingsText(std::string_view text, ConversionSettings& settings);
 
 }  // namespace tavorin

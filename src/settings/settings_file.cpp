@@ -1,5 +1,7 @@
 // Reading the settings file: lines, section lines and key lines, applied on
 // top of the settings the caller gives.
+#include "settings/settings_file.h"
+
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -8,7 +10,6 @@
 
 #include "settings/conversion_settings.h"
 #include "settings/settings_keys.h"
-#include "text/exit_codes.h"
 
 namespace tavorin {
 
@@ -88,13 +89,11 @@ void ReadSettingsText(std::string_view text, ConversionSettings& settings) {
     }
 }
 
-void ReadSettingsFile(const std::string& path, ConversionSettings& settings, Console& console) {
+Status ReadSettingsFile(const std::string& path, ConversionSettings& settings) {
     const std::optional<std::string> text = ReadWholeFile(path);
-    if (!text) {
-        console.Line("Error: Cannot open style file:" + path);
-        throw RunExit{kExitNoSettings};
-    }
+    if (!text) return Fail(kExitNoSettings, path);
     ReadSettingsText(*text, settings);
+    return {};
 }
 
 }  // namespace tavorin

@@ -13,7 +13,7 @@ namespace tavorin {
 void TUTF8Codec::Fail(const char* what) const {
     std::string message = what;
     if (!unknownDeclared_.empty()) message += " (declared encoding \"" + unknownDeclared_ + "\" is unknown)";
-    throw EConvertError(message);
+    throw ConvertError(message);
 }
 
 // Lead bytes C0-DF, E0-EF and F0-F7 start sequences of 2, 3 and 4 bytes.
@@ -83,30 +83,30 @@ TWindows1251Codec::TWindows1251Codec() : TCustomSingleByteCodec(kWindows1251Tabl
 TWindows1252Codec::TWindows1252Codec() : TCustomSingleByteCodec(kWindows1252Table) {}
 TKOI8_RCodec::TKOI8_RCodec() : TCustomSingleByteCodec(kKOI8_RTable) {}
 
-std::unique_ptr<TIconvCodec> TIconvCodec::Open(const std::string& name) {
+std::unique_ptr<IconvCodec> IconvCodec::Open(const std::string& name) {
     const char* host = std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
     const iconv_t cd = iconv_open(host, name.c_str());
     if (cd == reinterpret_cast<iconv_t>(-1)) return nullptr;
-    return std::unique_ptr<TIconvCodec>(new TIconvCodec(cd, name));
+    return std::unique_ptr<IconvCodec>(new IconvCodec(cd, name));
 }
 
-TIconvCodec::~TIconvCodec() { iconv_close(cd_); }
+IconvCodec::~IconvCodec() { iconv_close(cd_); }
 
 // iconv stops before an incomplete sequence at the end of the bytes (EINVAL),
 // which stays pending, and when the room is full (E2BIG).
-void TIconvCodec::Decode(const uint8_t* bytes, size_t count, char16_t* out, size_t room, size_t& written,
+void IconvCodec::Decode(const uint8_t* bytes, size_t count, char16_t* out, size_t room, size_t& written,
                          size_t& used) {
     char* in = const_cast<char*>(reinterpret_cast<const char*>(bytes));
     char* to = reinterpret_cast<char*>(out);
     size_t inLeft = count;
     size_t outLeft = room * sizeof(char16_t);
     if (iconv(cd_, &in, &inLeft, &to, &outLeft) == static_cast<size_t>(-1) && errno == EILSEQ) {
-        throw EConvertError("Invalid " + name_ + " encoding");
+        throw ConvertError("Invalid " + name_ + " encoding");
     }
     written = room - outLeft / sizeof(char16_t);
     used = count - inLeft;
 }
 
-void TIconvCodec::Restart() { iconv(cd_, nullptr, nullptr, nullptr, nullptr); }
+void IconvCodec::Restart() { iconv(cd_, nullptr, nullptr, nullptr, nullptr); }
 
 }  // namespace tavorin

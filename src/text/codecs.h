@@ -15,7 +15,7 @@ namespace tavorin {
 
 // Raised by the codecs: "Invalid UTF-8 encoding", "UTF-8 encoding out of
 // range", or "Invalid " + the encoding's name + " encoding".
-struct EConvertError : std::runtime_error {
+struct ConvertError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
@@ -78,20 +78,20 @@ public:
 };
 
 // Any encoding iconv knows, by its name; bytes that are not valid in it
-// raise EConvertError "Invalid <name> encoding".
-class TIconvCodec final : public TCustomUnicodeCodec {
+// raise ConvertError "Invalid <name> encoding".
+class IconvCodec final : public TCustomUnicodeCodec {
 public:
     // Returns nullptr when iconv does not know the name.
-    static std::unique_ptr<TIconvCodec> Open(const std::string& name);
-    ~TIconvCodec() override;
-    TIconvCodec(const TIconvCodec&) = delete;
-    TIconvCodec& operator=(const TIconvCodec&) = delete;
+    static std::unique_ptr<IconvCodec> Open(const std::string& name);
+    ~IconvCodec() override;
+    IconvCodec(const IconvCodec&) = delete;
+    IconvCodec& operator=(const IconvCodec&) = delete;
     void Decode(const uint8_t* bytes, size_t count, char16_t* out, size_t room, size_t& written,
                 size_t& used) override;
     void Restart() override;
 
 private:
-    TIconvCodec(iconv_t cd, std::string name) : cd_(cd), name_(std::move(name)) {}
+    IconvCodec(iconv_t cd, std::string name) : cd_(cd), name_(std::move(name)) {}
     iconv_t cd_;
     std::string name_;
 };

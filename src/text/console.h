@@ -6,14 +6,9 @@
 #include <string>
 #include <string_view>
 
-namespace tavorin {
+#include "tavorin/console_sink.h"
 
-// Receives every piece of console text, in order, as it is produced.
-class ConsoleSink {
-public:
-    virtual ~ConsoleSink() = default;
-    virtual void Write(std::string_view text) = 0;
-};
+namespace tavorin {
 
 // Keeps everything written, for tests and for callers that show it later.
 class StringSink : public ConsoleSink {

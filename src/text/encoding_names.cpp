@@ -78,7 +78,7 @@ std::unique_ptr<TCustomUnicodeCodec> CodecForEncoding(std::string_view declared)
     for (const std::string_view form : kWideForms) {
         if (name.starts_with(form)) return std::make_unique<TUTF8Codec>();
     }
-    if (auto codec = TIconvCodec::Open(std::string(declared))) return codec;
+    if (auto codec = IconvCodec::Open(std::string(declared))) return codec;
     for (const BuiltInName& row : kBuiltInParts) {
         if (name.find(row.name) != std::string::npos) return row.make();
     }

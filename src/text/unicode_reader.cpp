@@ -16,6 +16,23 @@ constexpr size_t kCompactAvailable = 4096;   // compact when no more are left ..
 constexpr size_t kCompactReadIndex = 262144; // ... or when this many were handed out
 constexpr size_t kKeptChars = 262144;        // buffer size kept by Reset
 
+// Position of the first `c` in chars[from, end), or end. Four characters a
+// step: a 16-bit lane of word ^ pattern is zero where `c` is, and
+// (x - ones) & ~x & highs is non-zero exactly when some lane of x is zero.
+size_t FindChar(const char16_t* chars, size_t from, size_t end, char16_t c) {
+    constexpr uint64_t kOnes = 0x0001000100010001, kHighs = 0x8000800080008000;
+    const uint64_t pattern = kOnes * c;
+    size_t i = from;
+    for (; i + 4 <= end; i += 4) {
+        uint64_t word;
+        std::memcpy(&word, chars + i, sizeof word);
+        const uint64_t x = word ^ pattern;
+        if (((x - kOnes) & ~x & kHighs) != 0) break;
+    }
+    while (i < end && chars[i] != c) ++i;
+    return i;
+}
+
 char16_t FoldAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c; }
 
 // Case-insensitive, only characters below 128 can match, so a delimiter
@@ -111,10 +128,19 @@ char16_t TUnicodeFileReader::ReadChar() {
 bool TUnicodeFileReader::EndOfFile() { return Buffer(1) == 0; }
 
 int64_t TUnicodeFileReader::LocateCharSet(const CharSet& set) {
+    // A set of one character (a tag's '<' or '>') is searched for directly.
+    const size_t first = set._Find_first();
+    const bool single = first < set.size() && set._Find_next(first) == set.size();
+    const char16_t only = static_cast<char16_t>(first);
     size_t i = 0;
     for (;;) {
         const char16_t* chars = chars_.data() + read_;
-        for (const size_t end = Available(); i < end; ++i) {
+        const size_t end = Available();
+        if (single) {
+            i = FindChar(chars, i, end, only);
+            if (i < end) return static_cast<int64_t>(i);
+        }
+        for (; i < end; ++i) {
             if (chars[i] <= 0xFF && set[chars[i]]) return static_cast<int64_t>(i);
         }
         if (Buffer(i + 1) <= i) return -1;

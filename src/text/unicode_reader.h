@@ -75,8 +75,4 @@ private:
 // file was reached before the '>' (the text read is still stored in `tag`).
 bool ReadTag(TUnicodeFileReader& reader, WString& tag);
 
-// 1-based searches in UTF-16 text; 0 means not found.
-size_t PosFrom(WStringView searched, WStringView text, int64_t start);
-size_t PosBackFrom(WStringView searched, WStringView text, int64_t start);
-
 }  // namespace tavorin

@@ -30,7 +30,7 @@ TEST(CommandLine, FewerThanTwoArgumentsPrintUsage) {
     for (const auto& args : {std::vector<std::string>{}, std::vector<std::string>{"-i"}}) {
         const CommandResult r = RunConverterExe(args);
         EXPECT_EQ(r.exitCode, 0);
-        EXPECT_NE(r.output.find("tavorin_c  v1.4"), std::string::npos) << r.output;
+        EXPECT_NE(r.output.find("tavorin_c  v" TAVORIN_VERSION), std::string::npos) << r.output;
         EXPECT_NE(r.output.find("tavorin_c.exe [-s styles] [-t tempfolder] -i inputfile -o outputfile"),
                   std::string::npos);
         EXPECT_NE(r.output.find("-i library -o outfolder/"), std::string::npos);
@@ -43,7 +43,7 @@ TEST(CommandLine, MissingInputOrOutputIsCodeOne) {
                              std::vector<std::string>{"-o", "out.lrf", "x"}}) {
         const CommandResult r = RunConverterExe(args);
         EXPECT_EQ(r.exitCode, 1);
-        EXPECT_EQ(r.output.rfind("\rError: inputfile or outputfile is not defined\n\n\ntavorin_c  v1.4", 0), 0u)
+        EXPECT_EQ(r.output.rfind("\rError: inputfile or outputfile is not defined\n\n\ntavorin_c  v" TAVORIN_VERSION, 0), 0u)
             << r.output;
     }
 }

@@ -43,9 +43,9 @@ protected:
     void TearDown() override { RemoveWorkFiles(run); }
 
     // Detection on a new conversion, as each conversion starts.
-    int Detect(const std::string& path) {
+    ExitCode Detect(const std::string& path) {
         run.inputPath = path;
-        return DetectInput(run, reader);
+        return DetectInput(run, reader).code;
     }
 
     // Private folders left in the temporary folder.
@@ -76,7 +76,7 @@ TEST_F(InputDetection, BadInputsGiveTheirErrorCodes) {
     WriteFileText(files_.file("short_tag.fb2"), "<FictionBook><body><p>49 bytes</p></body></Fictio");
     fs::create_directory(files_.file("folder"));
 
-    const std::vector<std::pair<std::string, int>> cases = {
+    const std::vector<std::pair<std::string, ExitCode>> cases = {
         {"missing.fb2", kExitCannotOpenInput},  {"folder", kExitCannotOpenInput},
         {"two.zip", kExitArchiveCount},         {"none.zip", kExitArchiveCount},
         {"damaged.zip", kExitCannotExtract},    {"text.zip", kExitExtractedNotFb2},
@@ -101,7 +101,7 @@ TEST_F(InputDetection, ArchiveMemberInsideAFolderIsExtractedPrivately) {
     const std::string book = Fb2With(" encoding=\"utf-8\"");
     MakeZip(files_.file("book.zip"), {{"books/", ""}, {"books/book.fb2", book}});
 
-    ASSERT_EQ(Detect(files_.file("book.zip")), 0);
+    ASSERT_EQ(Detect(files_.file("book.zip")), kExitDone);
     EXPECT_EQ(run.inputKind, 1);
     const std::string first = run.privateTempDir;
     EXPECT_EQ(first.rfind(run.tempFolder + "tavorin-", 0), 0u) << first;
@@ -111,7 +111,7 @@ TEST_F(InputDetection, ArchiveMemberInsideAFolderIsExtractedPrivately) {
 
     // A second conversion at the same time gets a folder of its own.
     run.privateTempDir.clear();
-    ASSERT_EQ(Detect(files_.file("book.zip")), 0);
+    ASSERT_EQ(Detect(files_.file("book.zip")), kExitDone);
     EXPECT_NE(run.privateTempDir, first);
     EXPECT_EQ(test::ReadFileText(first + "/forLRFconversion"), book);
 
@@ -125,7 +125,7 @@ TEST_F(InputDetection, ArchiveMemberInsideAFolderIsExtractedPrivately) {
 
 TEST_F(InputDetection, DirectInputIsReadInPlaceAndNeverRemoved) {
     WriteFileText(files_.file("book.fb2"), Fb2With(""));
-    ASSERT_EQ(Detect(files_.file("book.fb2")), 0);
+    ASSERT_EQ(Detect(files_.file("book.fb2")), kExitDone);
     EXPECT_EQ(run.inputKind, 0);
     EXPECT_EQ(run.workFilePath, files_.file("book.fb2"));
     RemoveWorkFiles(run);
@@ -169,7 +169,7 @@ TEST_F(InputDetection, EncodingsAreReadAsDeclaredOrAsTheirBytesShow) {
     for (const auto& [file, decoded] : cases) {
         const std::string path = files_.file("book.fb2");
         WriteFileText(path, file);
-        ASSERT_EQ(Detect(path), 0) << file;
+        ASSERT_EQ(Detect(path), kExitDone) << file;
         ASSERT_NE(reader, nullptr);
         const WString text = reader->ReadToStr("\x7F", true, false);  // the whole rest
         const size_t at = text.find(u"<p>") + 3;

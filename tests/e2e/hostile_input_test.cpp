@@ -17,6 +17,7 @@
 #include "support/lrf_check.h"
 #include "support/test_util.h"
 #include "tavorin/convert.h"
+#include "text/console.h"
 
 namespace tavorin::test {
 namespace {

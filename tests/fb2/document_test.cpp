@@ -15,7 +15,7 @@ namespace tavorin::fb2 {
 namespace {
 
 struct DocumentRun {
-    int status = -1;
+    Status status;
     lrf::ObjectStore store;
 };
 
@@ -35,7 +35,7 @@ TEST(ConvertDocument, ReadsDescriptionAndBodiesAndClosesTheBook) {
     const DocumentRun run = Convert(
         "<FictionBook><description><title-info><book-title>Named</book-title></title-info></description>"
         "<body><section><p>Text</p></section></body></FictionBook>");
-    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(run.status.ok());
     EXPECT_NE(Narrow(run.store.bookInfoXml).find(">Named</Title>"), std::string::npos);
     EXPECT_FALSE(run.store.pages.empty());
     EXPECT_FALSE(run.store.textBlocks.empty());
@@ -43,13 +43,13 @@ TEST(ConvertDocument, ReadsDescriptionAndBodiesAndClosesTheBook) {
 
 TEST(ConvertDocument, DescriptionCutShortIsItsStatusAndNoPageIsMade) {
     const DocumentRun run = Convert("<FictionBook><description><title-info><book-title>Cut");
-    EXPECT_EQ(run.status, kExitBadHeader);
+    EXPECT_EQ(run.status.code, kExitBadHeader);
     EXPECT_TRUE(run.store.pages.empty());
 }
 
 TEST(ConvertDocument, BookWithoutDescriptionIsNamedByItsFile) {
     const DocumentRun run = Convert("<FictionBook><body><section><p>Text</p></section></body></FictionBook>");
-    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(run.status.ok());
     EXPECT_NE(Narrow(run.store.bookInfoXml).find(">file title</Title>"), std::string::npos);
 }
 

@@ -9,6 +9,7 @@
 #include "fuzz_target.h"
 #include "support/lrf_check.h"
 #include "tavorin/convert.h"
+#include "text/console.h"
 
 namespace tavorin::fuzz::convert {
 

@@ -4,6 +4,7 @@
 
 #include "fuzz_target.h"
 #include "settings/conversion_settings.h"
+#include "settings/settings_file.h"
 
 TAVORIN_FUZZ_TARGET(FuzzSettings) {
     tavorin::ConversionSettings settings = tavorin::BuiltInSettings();

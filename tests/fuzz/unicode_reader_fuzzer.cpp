@@ -14,8 +14,8 @@ namespace tavorin::fuzz::reader {
 
 inline std::unique_ptr<TCustomUnicodeCodec> MakeCodec(uint8_t choice) {
     switch (choice % 8) {
-        case 6: return TIconvCodec::Open("UTF-16BE");
-        case 7: return TIconvCodec::Open("GB18030");
+        case 6: return IconvCodec::Open("UTF-16BE");
+        case 7: return IconvCodec::Open("GB18030");
         case 0: return std::make_unique<TUTF8Codec>();
         case 1: return std::make_unique<TWindows1251Codec>();
         case 2: return std::make_unique<TWindows1252Codec>();
@@ -47,7 +47,7 @@ inline int Read(const uint8_t* data, size_t size) {
     try {
         TUnicodeFileReader reader(path, MakeCodec(data[0]));
         ReadEverything(reader);
-    } catch (const EConvertError&) {
+    } catch (const ConvertError&) {
     } catch (const EUnicodeReaderReadError&) {
     }
     return 0;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "settings/conversion_settings.h"
+#include "settings/settings_file.h"
 #include "settings/settings_keys.h"
 #include "support/test_util.h"
 #include "text/exit_codes.h"
@@ -113,10 +114,8 @@ TEST(SettingsText, TextValuesAreCutAtCharacterBoundaries) {
 
 TEST(SettingsFile, DefaultFileHoldsTheBuiltInValues) {
     const std::string path = std::string(TAVORIN_SOURCE_DIR) + "/default_styles.sini";
-    StringSink printed;
-    Console console{printed};
     ConversionSettings settings = BuiltInSettings();
-    ReadSettingsFile(path, settings, console);
+    EXPECT_TRUE(ReadSettingsFile(path, settings).ok());
     EXPECT_TRUE(settings == BuiltInSettings());
 
     // Every style key is written in the file: starting from empty entries,
@@ -128,7 +127,7 @@ TEST(SettingsFile, DefaultFileHoldsTheBuiltInValues) {
         empty.Label = style.Label;
         style = empty;
     }
-    ReadSettingsFile(path, settings, console);
+    EXPECT_TRUE(ReadSettingsFile(path, settings).ok());
     for (const StyleKind kind :
          {StyleKind::kTitle1, StyleKind::kSubtitle1, StyleKind::kHeaderEven, StyleKind::kFooterEven}) {
         Style(settings, kind) = Style(builtIn, kind);
@@ -144,17 +143,10 @@ TEST(SettingsFile, MissingFileEndsTheRunWithCode3) {
     const test::ScratchDir dir;
     for (const std::string& path : {dir.file("absent.sini"), dir.path().string()}) {
         SCOPED_TRACE(path);
-        StringSink printed;
-        Console console{printed};
         ConversionSettings settings = BuiltInSettings();
-        int code = -1;
-        try {
-            ReadSettingsFile(path, settings, console);
-        } catch (const RunExit& exit) {
-            code = exit.code;
-        }
-        EXPECT_EQ(code, kExitNoSettings);
-        EXPECT_EQ(printed.text(), "Error: Cannot open style file:" + path + "\n");
+        const Status status = ReadSettingsFile(path, settings);
+        EXPECT_EQ(status.code, kExitNoSettings);
+        EXPECT_EQ(status.message, "Error: Cannot open style file:" + path);
     }
 }
 

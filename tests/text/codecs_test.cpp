@@ -131,7 +131,7 @@ TEST(Utf8Codec, RejectsInvalidAndOutOfRange) {
         try {
             DecodeUtf8(row.bytes);
             ADD_FAILURE() << "no error for byte " << int(row.bytes[0]);
-        } catch (const EConvertError& e) {
+        } catch (const ConvertError& e) {
             EXPECT_STREQ(e.what(), row.message);
         }
     }

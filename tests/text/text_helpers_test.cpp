@@ -1,4 +1,4 @@
-// UTF-16 helpers: the 1-based searches and the conversions to and from UTF-8.
+// UTF-16 helpers: the conversions to and from UTF-8.
 #include <gtest/gtest.h>
 
 #include "text/unicode_reader.h"
@@ -6,34 +6,6 @@
 
 namespace tavorin {
 namespace {
-
-TEST(PosSearch, FromAndBackFromWithBounds) {
-    struct Row {
-        WStringView searched;
-        WStringView text;
-        int64_t start;
-        size_t from;
-        size_t backFrom;
-    };
-    const Row rows[] = {
-        {u"ab", u"xabyab", 1, 2, 0},
-        {u"ab", u"xabyab", 2, 2, 2},
-        {u"ab", u"xabyab", 3, 5, 2},
-        {u"ab", u"xabyab", 6, 0, 5},   // a match must lie wholly inside the text
-        {u"ab", u"xabyab", 5, 5, 5},
-        {u"ab", u"xabyab", 0, 0, 0},
-        {u"ab", u"xabyab", -4, 0, 0},
-        {u"ab", u"xabyab", 7, 0, 0},   // beyond the text
-        {u"zz", u"xabyab", 1, 0, 0},
-        {u"xabyabc", u"xabyab", 1, 0, 0},
-        {u"", u"xabyab", 1, 0, 0},
-        {u"a", u"", 1, 0, 0},
-    };
-    for (const Row& row : rows) {
-        EXPECT_EQ(PosFrom(row.searched, row.text, row.start), row.from) << row.start;
-        EXPECT_EQ(PosBackFrom(row.searched, row.text, row.start), row.backFrom) << row.start;
-    }
-}
 
 TEST(Wide, WidenAndNarrowRoundTrip) {
     const std::string utf8 = "A\xC3\xA9\xD0\x96\xE2\x82\xAC\xF0\x9F\x98\x80";

@@ -72,6 +72,19 @@ TEST_F(UnicodeReaderTest, CharSetIgnoresCodesAbove255) {
     EXPECT_EQ(reader->LocateCharSet(MakeCharSet("A")), 2);
 }
 
+// A one-character set is searched four characters a step: the first match is
+// found at every offset, past neighbours that differ from it in one bit or
+// carry its code in one byte (U+013E, U+3E3E).
+TEST_F(UnicodeReaderTest, OneCharacterSetFindsTheFirstAtAnyOffset) {
+    const std::string fillers[] = {"=", "?", "\xC4\xBE", "\xE3\xB8\xBE", "~"};
+    for (size_t k = 0; k < 10; ++k) {
+        std::string text;
+        for (size_t i = 0; i < k; ++i) text += fillers[i % std::size(fillers)];
+        auto reader = Open(text + ">a>");
+        EXPECT_EQ(reader->LocateCharSet(MakeCharSet(">")), static_cast<int64_t>(k)) << k;
+    }
+}
+
 TEST_F(UnicodeReaderTest, LocateStrCaseRules) {
     auto reader = Open<TISO8859_1Codec>("ab</BINARY>cd</binary>\xC9t\xE9");
     EXPECT_EQ(reader->LocateStr("</binary", true), 13);
@@ -138,7 +151,7 @@ TEST_F(UnicodeReaderTest, InvalidUtf8RaisesConvertError) {
     try {
         reader->ReadChars(10);
         ADD_FAILURE();
-    } catch (const EConvertError& e) {
+    } catch (const ConvertError& e) {
         EXPECT_STREQ(e.what(), "Invalid UTF-8 encoding");
     }
 }

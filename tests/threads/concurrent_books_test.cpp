@@ -10,6 +10,7 @@
 
 #include "support/test_util.h"
 #include "tavorin/convert.h"
+#include "text/console.h"
 
 namespace tavorin {
 namespace {

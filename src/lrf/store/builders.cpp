@@ -57,6 +57,7 @@ void BuildBlock(ObjectStore& store, ElementKind childKind, BlockRecord block) {
 
 Range AppendText(ObjectStore& store, WStringView text) {
     Range range{store.textStore.size(), 0};
+    PrefaultAhead(store.textStore, store.textStore.size() + text.size());
     store.textStore.append(text);
     range.end = store.textStore.size();
     return range;

@@ -1,17 +1,19 @@
 // The LRF file writer: header, compressed metadata, optional thumbnail, the
 // objects in their fixed order, the object index, and the save to disk.
+#include "lrf/writer/file_writer.h"
+
 #include <cassert>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <stdexcept>
 
 #include "lrf/store/object_store.h"
-#include "lrf/writer/lrf_writer.h"
 #include "lrf/writer/metadata_block.h"
 #include "lrf/writer/object_writers.h"
 #include "lrf/writer/output_file.h"
+#include "lrf/writer/page_writers.h"
+#include "lrf/writer/text_stream.h"
 #include "lrf/writer/writer_output.h"
 #include "text/exit_codes.h"
 #include "text/rounding.h"
@@ -41,17 +43,21 @@ uint16_t ThumbnailType(const std::string& name) {
 }
 
 // The thumbnail the conversion made, or the one named in the markup, looked
-// for beside the input file.
-Thumbnail LoadThumbnail(const ObjectStore& s, const std::string& input) {
-    if (!s.thumbnail.empty()) return {s.thumbnail, s.thumbnailType};
+// for beside the input file; a named file that cannot be read is a read error.
+Status LoadThumbnail(const ObjectStore& s, const std::string& input, Thumbnail& thumbnail) {
+    if (!s.thumbnail.empty()) {
+        thumbnail = {s.thumbnail, s.thumbnailType};
+        return {};
+    }
     const std::string& name = s.thumbnailFile;
     if (name.empty()) return {};
     const size_t slash = input.rfind('/');
     const std::string path = (slash == std::string::npos ? std::string() : input.substr(0, slash + 1)) + name;
     std::ifstream in(path, std::ios::binary);
     std::error_code ec;
-    if (!in || !std::filesystem::is_regular_file(path, ec)) throw std::runtime_error("Cannot read thumbnail " + path);
-    return {ByteBuffer(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), ThumbnailType(name)};
+    if (!in || !std::filesystem::is_regular_file(path, ec)) return Fail(kExitReadError, "Cannot read thumbnail " + path);
+    thumbnail = {ByteBuffer(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), ThumbnailType(name)};
+    return {};
 }
 
 void PadTo16(ByteBuffer& file) {
@@ -109,7 +115,6 @@ void WriteObjects(ObjectStore& s, LrfOutput& out, Console& console) {
     AdvanceProgress(console);
     WriteImageBlocks(s, out);
     AdvanceProgress(console);
-    WriteSimpleTextBlocks(s, out);
     WriteHeadersAndFooters(s, out);
     WriteButtons(s, out);
     WriteImageStreams(s, out);
@@ -122,17 +127,25 @@ void WriteObjects(ObjectStore& s, LrfOutput& out, Console& console) {
 
 }  // namespace
 
-void WriteLrfFile(ObjectStore& s, Console& console, const std::string& outputPath, const std::string& inputPath) {
+Status WriteLrfFile(ObjectStore& s, Console& console, const std::string& outputPath, const std::string& inputPath) {
     LrfOutput out;
     // The key is a constant of the program; the BookSetting element copies it
     // into the header settings.
     const uint16_t key = s.header.scrambleKey != 0 ? s.header.scrambleKey : kScrambleKey;
     out.scrambleKey = static_cast<uint8_t>(key);
     LoadFontFiles(s, out, console);
-    const Thumbnail thumbnail = LoadThumbnail(s, inputPath);
+    Thumbnail thumbnail;
+    if (Status status = LoadThumbnail(s, inputPath, thumbnail); !status.ok()) return status;
     const MetadataBlock metadata = CompressMetadata(out.deflater, s.bookInfoXml);
 
     ByteBuffer& file = out.file;
+    // Room for the whole file, so that it is not copied while it grows: the
+    // text compresses to less than its UTF-16 size, every other stream is
+    // stored as it is, and 64 bytes cover the framing of an object.
+    const size_t objects = s.pages.size() + s.blocks.size() + s.textBlocks.size() + s.imageBlocks.size() +
+                           s.buttons.size() + s.headers.size() + s.footers.size() + s.imageStreams.size() + 64;
+    file.reserve(kHeaderSize + metadata.compressed.size() + thumbnail.bytes.size() + 2 * s.textStore.size() +
+                 s.imageStore.size() + s.tagStore.size() + 64 * objects);
     file.resize(kHeaderSize);
     PutBytes(file, metadata.compressed);
     if (!thumbnail.bytes.empty()) {
@@ -147,11 +160,8 @@ void WriteLrfFile(ObjectStore& s, Console& console, const std::string& outputPat
                                             metadata.uncompressedSize, thumbnail});
     std::copy(header.begin(), header.end(), file.begin());
 
-    const bool saved = SaveFileAtomically(outputPath, file);
-    if (!saved) {
-        console.Line("\rCannot write outputfile:" + outputPath);
-        throw RunExit{kExitCannotWriteOutput};
-    }
+    if (!SaveFileAtomically(outputPath, file)) return Fail(kExitCannotWriteOutput, outputPath);
+    return {};
 }
 
 }  // namespace tavorin::lrf

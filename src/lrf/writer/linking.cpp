@@ -1,12 +1,13 @@
 // Object ids and label resolution: every object gets its LRF id, then every
 // label reference in the store is replaced by the id of the object carrying
 // that label (the first such object when several share it).
+#include "lrf/writer/linking.h"
+
 #include <string_view>
 
 #include "lrf/store/object_store.h"
 #include "lrf/writer/label_index.h"
-#include "lrf/writer/lrf_writer.h"
-#include "lrf/writer/object_writers.h"
+#include "lrf/writer/page_writers.h"
 
 namespace tavorin::lrf {
 
@@ -54,11 +55,8 @@ void LinkBlocks(ObjectStore& s, Console& console) {
 
 void LinkTextBlocks(ObjectStore& s, Console& console) {
     const LabelIndex styles = IndexByLabel(s.textStyles, &StyleRecord::styleLabel);
-    for (auto* list : {&s.textBlocks, &s.simpleTextBlocks}) {
-        for (TextBlockRecord& block : *list) {
-            block.textStyleId =
-                Resolve(styles, block.textStyle, s.textStyles, "\nError: Block style not found", console);
-        }
+    for (TextBlockRecord& block : s.textBlocks) {
+        block.textStyleId = Resolve(styles, block.textStyle, s.textStyles, "\nError: Block style not found", console);
     }
 }
 
@@ -113,7 +111,6 @@ void AssignObjectIds(ObjectStore& s) {
     Number(s.blocks, next);
     Number(s.textBlocks, next);
     Number(s.imageBlocks, next);
-    Number(s.simpleTextBlocks, next);
     Number(s.headers, next);
     Number(s.footers, next);
     Number(s.buttons, next);

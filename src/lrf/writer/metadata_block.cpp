@@ -3,7 +3,6 @@
 
 #include <vector>
 
-#include "lrf/writer/lrf_writer.h"
 
 namespace tavorin::lrf {
 

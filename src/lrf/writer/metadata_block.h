@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "lrf/store/byte_buffer.h"
-#include "lrf/writer/lrf_writer.h"
+#include "lrf/writer/stream_codec.h"
 #include "text/wide.h"
 
 namespace tavorin::lrf {

@@ -1,5 +1,7 @@
 // Writers of the content objects that copy prepared tags: blocks, image
 // blocks, headers and footers, buttons, image streams, styles and fonts.
+#include "lrf/writer/object_writers.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -7,8 +9,7 @@
 #include <string>
 
 #include "lrf/store/object_store.h"
-#include "lrf/writer/lrf_writer.h"
-#include "lrf/writer/object_writers.h"
+#include "lrf/writer/stream_codec.h"
 #include "lrf/writer/writer_output.h"
 
 namespace tavorin::lrf {

@@ -1,10 +1,13 @@
 // The structure of the book: pages with their child lists and page streams,
 // the table of contents, the page trees and the book attributes (the root).
+#include "lrf/writer/page_writers.h"
+
 #include <algorithm>
 #include <unordered_set>
 #include <vector>
 
 #include "lrf/store/object_store.h"
+#include "lrf/writer/label_index.h"
 #include "lrf/writer/object_writers.h"
 #include "lrf/writer/writer_output.h"
 
@@ -36,9 +39,8 @@ struct ChildIds {
 };
 
 ChildIds ChildOf(const ObjectStore& s, const BlockRecord& block) {
-    if (block.childKind == kKindTextBlock || block.childKind == kKindSimpleTextBlock) {
-        const auto& texts = block.childKind == kKindTextBlock ? s.textBlocks : s.simpleTextBlocks;
-        if (block.child < texts.size()) return {texts[block.child].id, texts[block.child].textStyleId};
+    if (block.childKind == kKindTextBlock && block.child < s.textBlocks.size()) {
+        return {s.textBlocks[block.child].id, s.textBlocks[block.child].textStyleId};
     } else if (block.childKind == kKindImageBlock && block.child < s.imageBlocks.size()) {
         return {s.imageBlocks[block.child].id, s.imageBlocks[block.child].imageStreamId};
     }
@@ -157,22 +159,6 @@ void WritePageTree(const ObjectStore& s, LrfOutput& out, uint32_t treeId, size_t
     FinishObject(out, object, treeId);
 }
 
-}  // namespace
-
-uint32_t SoloPageCount(const ObjectStore& s) {
-    const size_t n = s.soloPageStart;
-    const size_t pages = s.pages.size();
-    return n != 0 && pages > n ? static_cast<uint32_t>(pages - n) : 0;
-}
-
-void WritePages(ObjectStore& s, LrfOutput& out) {
-    const HeaderFooterIndexes idx(s);
-    for (size_t i = 0; i < s.pages.size(); ++i) WritePage(s, out, s.pages[i], i, idx);
-    // Pages look children up by number; from here on blocks carry their
-    // child's id, which the block writer writes.
-    for (BlockRecord& block : s.blocks) block.child = ChildOf(s, block).id;
-}
-
 // Entry count, entry offsets (from the first entry), then per entry the page
 // id, the block id and the label as a byte count and UTF-16LE.
 ByteBuffer EncodeTocStream(const ObjectStore& s) {
@@ -188,6 +174,22 @@ ByteBuffer EncodeTocStream(const ObjectStore& s) {
     }
     PutBytes(stream, entries);
     return stream;
+}
+
+}  // namespace
+
+uint32_t SoloPageCount(const ObjectStore& s) {
+    const size_t n = s.soloPageStart;
+    const size_t pages = s.pages.size();
+    return n != 0 && pages > n ? static_cast<uint32_t>(pages - n) : 0;
+}
+
+void WritePages(ObjectStore& s, LrfOutput& out) {
+    const HeaderFooterIndexes idx(s);
+    for (size_t i = 0; i < s.pages.size(); ++i) WritePage(s, out, s.pages[i], i, idx);
+    // Pages look children up by number; from here on blocks carry their
+    // child's id, which the block writer writes.
+    for (BlockRecord& block : s.blocks) block.child = ChildOf(s, block).id;
 }
 
 void WriteTocObject(const ObjectStore& s, LrfOutput& out) {

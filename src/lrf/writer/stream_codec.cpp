@@ -6,7 +6,7 @@
 #include <memory>
 #include <new>
 
-#include "lrf/writer/lrf_writer.h"
+#include "lrf/writer/stream_codec.h"
 
 namespace tavorin::lrf {
 

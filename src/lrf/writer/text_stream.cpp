@@ -1,5 +1,7 @@
 // Text blocks: the conversion of a block's paragraph markup into the codes of
 // an LRF text stream, and the text block writer.
+#include "lrf/writer/text_stream.h"
+
 #include <algorithm>
 #include <array>
 #include <utility>
@@ -11,11 +13,16 @@
 
 namespace tavorin::lrf {
 
-const WStringView kTextBlockCredit =
+namespace {
+
+// The credit paragraph at the end of every book. Its "v.1.3" is fixed text,
+// not the program's version (that comes from CMake's PROJECT_VERSION): the
+// books this program writes stay byte for byte the same from release to
+// release, so the credit does not follow the version.
+constexpr WStringView kTextBlockCredit =
     u"<CR/><CR/><CR/><CR/><CR/><P><Span fontsize=\"60\" fontwidth=\"-10\" parindent=\"0\">"
     u"<Italic>Converted from FB2 to LRF by tavorin_c v.1.3</Italic></Span></P>";
 
-namespace {
 
 struct NamedCode {
     WStringView name;
@@ -49,25 +56,42 @@ constexpr size_t kEntityWindow = 11;
 
 bool IsTagCode(uint16_t word) { return (word >> 8) == 0xF5; }
 
+// A character written as itself: no markup, entity or line break, and none
+// that Character() writes in another form.
+bool IsPlainCharacter(char16_t c) {
+    if (c > u'>') return c != u'\u2014' && c != u'\u00A0';
+    return c != u'<' && c != u'&' && c != u'\r' && c != u'\n';
+}
+
 bool IsEntityNameChar(char16_t c) {
     return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'#';
 }
 
-}  // namespace
-
+// Whether the block is the last text block of the main flow, which receives
+// the credit paragraph.
 bool CarriesCredit(const ObjectStore& s, ElementKind kind, size_t number) {
     return s.hasLastPageBlock && s.lastPageBlockKind == kind && s.lastPageBlockNumber == number;
 }
+
+}  // namespace
 
 TextStreamEncoder::TextStreamEncoder(std::span<const uint8_t> styleTags, const std::vector<ButtonRecord>& buttons,
                                      const LabelIndex& buttonLabels, Console& console)
     : styleTags_(styleTags), buttons_(buttons), buttonLabels_(buttonLabels), console_(console) {}
 
 void TextStreamEncoder::Feed(WStringView text) {
+    // The codes take about two bytes per character of markup: room for that
+    // spares the stream its regrowths.
+    stream_.reserve(stream_.size() + 2 * text.size());
     size_t i = 0;
     while (i < text.size()) {
         const char16_t c = text[i];
-        if (c == u'<') {
+        if (IsPlainCharacter(c)) {
+            size_t end = i + 1;
+            while (end < text.size() && IsPlainCharacter(text[end])) ++end;
+            PutUtf16(stream_, text.substr(i, end - i));
+            i = end;
+        } else if (c == u'<') {
             const size_t close = text.find(u'>', i + 1);
             if (close == WStringView::npos) return;  // a tag cut off by the end of the text
             Tag(text.substr(i + 1, close - i - 1));

@@ -29,6 +29,7 @@ void PutStream(ByteBuffer& object, uint16_t flags, std::span<const uint8_t> cont
 void FinishObject(LrfOutput& out, ByteBuffer& object, uint32_t id) {
     PutTag(object, kTagObjectEnd);
     AppendIndexEntry(out, id, static_cast<uint32_t>(out.file.size()), static_cast<uint32_t>(object.size()));
+    PrefaultAhead(out.file, out.file.size() + object.size());
     PutBytes(out.file, object);
 }
 

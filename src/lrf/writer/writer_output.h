@@ -9,7 +9,7 @@
 
 #include "lrf/store/byte_buffer.h"
 #include "lrf/store/object_store.h"
-#include "lrf/writer/lrf_writer.h"
+#include "lrf/writer/stream_codec.h"
 
 namespace tavorin::lrf {
 
@@ -32,7 +32,6 @@ enum ObjectType : uint16_t {
     kTypeButton = TypeOf(kKindButton),
     kTypeFont = TypeOf(kKindFont),
     kTypeBookAttributes = TypeOf(kKindBookDefaults),
-    kTypeSimpleTextBlock = TypeOf(kKindSimpleTextBlock),
     kTypeToc = TypeOf(kKindTocLabel),
 };
 
@@ -76,7 +75,6 @@ enum TagCode : uint16_t {
     kTagSubEnd = 0xF5BA,
     kTagEmpLine = 0xF5C1,
     kTagEmpLineEnd = 0xF5C2,
-    kTagRawText = 0xF5CC,
     kTagLineBreak = 0xF5D2,
     kTagFontLink = 0xF5D8,
     kTagLineWidth = 0xF5F1,

@@ -1,7 +1,7 @@
 // Object ids and label resolution.
 #include <gtest/gtest.h>
 
-#include "lrf/writer/object_writers.h"
+#include "lrf/writer/page_writers.h"
 #include "writer_test_util.h"
 
 namespace tavorin::lrf::test {

@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include "lrf/writer/object_writers.h"
+#include "lrf/writer/stream_codec.h"
 #include "writer_test_util.h"
 
 namespace tavorin::lrf::test {

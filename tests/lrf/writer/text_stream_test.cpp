@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "lrf/tags/tag_table.h"
-#include "lrf/writer/object_writers.h"
+#include "lrf/writer/text_stream.h"
 #include "writer_test_util.h"
 
 namespace tavorin::lrf::test {
@@ -95,12 +95,6 @@ TEST(TextStream, StateCarriesAcrossFeeds) {
     encoder.Feed(u"<Span fontsize=\"60\">a");
     encoder.Feed(u"</Span>");
     EXPECT_EQ(encoder.stream(), Words({0xF511, 60, 'a', 0xF511, 100}));
-}
-
-TEST(SimpleTextStream, ParagraphLengthAndStrayEnd) {
-    EXPECT_EQ(EncodeSimpleTextStream(u"<P>ab</P><CR/>", false),
-              Words({0xF5A1, 0, 0, 0xF5CC, 4, 'a', 'b', 0xF5A2, 0xF5D2}));
-    EXPECT_EQ(EncodeSimpleTextStream(u"a</P><P/>", false), Words({'a', 0xF5A2, 0xF5A1, 0, 0, 0xF5A2}));
 }
 
 }  // namespace

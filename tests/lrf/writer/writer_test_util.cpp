@@ -75,7 +75,7 @@ void WriterTest::AddHeaderFooter(ElementKind kind, std::string objid, std::strin
 std::vector<uint8_t> WriterTest::LinkAndWrite(const std::string& path) {
     AssignObjectIds(store);
     LinkObjects(store, console);
-    WriteLrfFile(store, console, path, inputPath);
+    EXPECT_TRUE(WriteLrfFile(store, console, path, inputPath).ok());
     return tavorin::test::ReadFileBytes(path);
 }
 

@@ -1,5 +1,5 @@
 // The stdout console sink.
-#include "app/console.h"
+#include "app/stdout_sink.h"
 
 #include <cstdio>
 

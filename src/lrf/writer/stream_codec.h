@@ -1,27 +1,15 @@
-// Linking and writing of the LRF book: object ids, label resolution, and the
-// file writer with its compression, scrambling and object index.
+// Compression and scrambling of stream contents: the deflate compressor of
+// one book, zlib streams, and the scrambling of a stream's first bytes.
 #pragma once
 
 #include <memory>
 #include <span>
-#include <string>
 
 #include "lrf/store/byte_buffer.h"
-#include "lrf/store/object_store.h"
-#include "text/console.h"
 
 struct libdeflate_compressor;
 
 namespace tavorin::lrf {
-
-// Gives every object its id (from 50 upward); run once, after all builders.
-void AssignObjectIds(ObjectStore& store);
-// Replaces label references by ids; prints a line for every unresolved one.
-void LinkObjects(ObjectStore& store, Console& console);
-// Writes the whole book to `outputPath` atomically, advancing the progress
-// line; a thumbnail named in the store is read beside `inputPath`. On failure
-// prints "\rCannot write outputfile:" + path and throws RunExit{11}.
-void WriteLrfFile(ObjectStore& store, Console& console, const std::string& outputPath, const std::string& inputPath);
 
 // A deflate compressor at zlib's default level. A compressor keeps working
 // buffers while it runs, so each book written has one of its own.

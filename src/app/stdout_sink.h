@@ -1,4 +1,4 @@
-// The command line's console: every write goes to stdout and is flushed at
+// The stdout sink, the command line's console: every write goes to stdout and is flushed at
 // once, so progress lines appear as they are produced. After a failed write
 // nothing more is written.
 #pragma once

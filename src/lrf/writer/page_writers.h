@@ -1,0 +1,23 @@
+// The structure of the book: the writers of pages, the table of contents,
+// the page trees and the book attributes, run by WriteLrfFile in the order
+// declared here.
+#pragma once
+
+#include <cstdint>
+
+#include "lrf/store/object_store.h"
+#include "lrf/writer/writer_output.h"
+
+namespace tavorin::lrf {
+
+// Pages from the Solo element on each get a page tree of their own; 0 when
+// the book has no Solo element.
+uint32_t SoloPageCount(const ObjectStore& s);
+
+void WritePages(ObjectStore& s, LrfOutput& out);
+void WriteTocObject(const ObjectStore& s, LrfOutput& out);
+void WriteMainPageTree(const ObjectStore& s, LrfOutput& out);
+void WriteSoloPageTrees(const ObjectStore& s, LrfOutput& out);
+void WriteBookAttributes(const ObjectStore& s, LrfOutput& out);
+
+}  // namespace tavorin::lrf

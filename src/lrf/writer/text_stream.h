@@ -1,0 +1,60 @@
+// Text blocks: the encoder of paragraph markup into LRF text streams, and
+// the text block writer.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "lrf/store/byte_buffer.h"
+#include "lrf/store/object_store.h"
+#include "lrf/writer/label_index.h"
+#include "lrf/writer/writer_output.h"
+#include "text/console.h"
+#include "text/wide.h"
+
+namespace tavorin::lrf {
+
+// Writes every text block; the last one of the main flow gets the credit paragraph.
+void WriteTextBlocks(const ObjectStore& s, LrfOutput& out, Console& console);
+
+// Turns paragraph markup into the codes of an LRF text stream (uncompressed).
+// The encoder keeps its span and bold state across Feed calls, so a block's
+// text and the credit paragraph after it form one stream.
+class TextStreamEncoder {
+public:
+    // styleTags: the tags of the block's text style (span restore, bold
+    // weight); buttons: the button records and their labels for CharButton;
+    // console: where an attribute value it cannot read is reported.
+    TextStreamEncoder(std::span<const uint8_t> styleTags, const std::vector<ButtonRecord>& buttons,
+                      const LabelIndex& buttonLabels, Console& console);
+    void Feed(WStringView markup);
+    ByteBuffer& stream() { return stream_; }
+
+private:
+    void Tag(WStringView tag);
+    void StartParagraph();
+    void EndParagraph();
+    void Entity(WStringView name);
+    void Character(char16_t c);
+    void ApplySpan(WStringView tag);
+    void RestoreSpan();
+    void BoldWeight(bool start);
+    void CharButton(WStringView tag);
+
+    std::span<const uint8_t> styleTags_;
+    const std::vector<ButtonRecord>& buttons_;
+    const LabelIndex& buttonLabels_;
+    Console& console_;
+    ByteBuffer stream_;
+    ByteBuffer span_;
+    uint16_t boldWeight_ = 0;
+    size_t openParagraphs_ = 0;
+    size_t openEmpLines_ = 0;
+    // A link whose button leads nowhere is written as plain text: its
+    // CharButton, EmpLine and their ends are left out.
+    bool buttonDropped_ = false;
+    bool empLineDropped_ = false;
+};
+
+}  // namespace tavorin::lrf
