@@ -1,9 +1,10 @@
 // The block emitter: turns a buffer of paragraph markup into the objects of
 // its block kind (a text block with its style, a title, an image, a running
 // header text, the title page) and counts body text for the progress line.
+#include "fb2/block_emitter.h"
+
 #include <algorithm>
 
-#include "fb2/block_emitter.h"
 #include "fb2/char_refs.h"
 #include "fb2/conversion.h"
 #include "fb2/description.h"

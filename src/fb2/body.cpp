@@ -1,12 +1,12 @@
 // The element loop of the body conversion: walks an FB2 element tag by tag,
 // collects its paragraph markup in a buffer and hands the buffer to the block
 // emitter whenever a structural element starts or the element ends.
-#include "fb2/block_emitter.h"
 #include "fb2/body.h"
 
 #include <algorithm>
 #include <array>
 
+#include "fb2/block_emitter.h"
 #include "fb2/char_refs.h"
 #include "fb2/conversion.h"
 #include "fb2/element_buffer.h"

@@ -1,10 +1,11 @@
 // The book metadata XML handed to the LRF writer (title, author, identifier,
 // genres, annotation, language, creator and date). Values come from the book
 // and may hold anything, so every value is escaped into well-formed XML.
+#include "fb2/book_info.h"
+
 #include <cstdint>
 #include <ctime>
 
-#include "fb2/book_info.h"
 #include "fb2/whitespace.h"
 
 namespace tavorin::fb2 {

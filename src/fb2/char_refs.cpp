@@ -1,11 +1,12 @@
 // Character references and simple entities in FB2 text: numeric references
 // become the characters they name, and the few named entities that matter in
 // a series name are resolved.
+#include "fb2/char_refs.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
 
-#include "fb2/char_refs.h"
 #include "fb2/transliterate.h"
 
 namespace tavorin::fb2 {

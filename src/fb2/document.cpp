@@ -1,10 +1,10 @@
 // The FB2 document pass by pass: the styles, the description, the images and
 // the thumbnail, then (from the start again) the cover, the title pages, every
 // body, and the book-wide elements that follow the last body.
-#include "fb2/block_emitter.h"
 #include "fb2/document.h"
 
 #include "fb2/binaries.h"
+#include "fb2/block_emitter.h"
 #include "fb2/conversion.h"
 #include "fb2/fb2_tag.h"
 #include "fb2/title_page.h"

@@ -1,9 +1,10 @@
 // The pages made from the description: the book title page (authors, title,
 // series) with the annotation page after it, and the description page at the
 // end of the book with the link that leads to it and back.
+#include "fb2/title_page.h"
+
 #include "fb2/block_emitter.h"
 #include "fb2/conversion.h"
-#include "fb2/title_page.h"
 #include "fb2/whitespace.h"
 #include "lrf/store/builders.h"
 #include "text/rounding.h"

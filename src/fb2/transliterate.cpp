@@ -1,9 +1,9 @@
 // Latin transliteration of Cyrillic metadata (title and author) for readers
 // that show only Latin letters.
+#include "fb2/transliterate.h"
+
 #include <array>
 #include <string_view>
-
-#include "fb2/transliterate.h"
 
 namespace tavorin::fb2 {
 
