@@ -129,8 +129,15 @@ bool TUnicodeFileReader::EndOfFile() { return Buffer(1) == 0; }
 
 int64_t TUnicodeFileReader::LocateCharSet(const CharSet& set) {
     // A set of one character (a tag's '<' or '>') is searched for directly.
+    // libstdc++ finds the set's first member in a few word operations; other
+    // standard libraries take the general loop below.
+#if defined(__GLIBCXX__)
     const size_t first = set._Find_first();
     const bool single = first < set.size() && set._Find_next(first) == set.size();
+#else
+    const size_t first = 0;
+    const bool single = false;
+#endif
     const char16_t only = static_cast<char16_t>(first);
     size_t i = 0;
     for (;;) {

@@ -17,7 +17,6 @@ constexpr uint16_t kBlockSpaceYCode = 0xF546;
 uint32_t ChildCount(const ObjectStore& store, ElementKind kind) {
     switch (kind) {
         case kKindTextBlock: return static_cast<uint32_t>(store.textBlocks.size());
-        case kKindSimpleTextBlock: return static_cast<uint32_t>(store.simpleTextBlocks.size());
         case kKindImageBlock: return static_cast<uint32_t>(store.imageBlocks.size());
         default: return 0;
     }

@@ -18,11 +18,10 @@
 namespace tavorin::lrf {
 
 // The kinds of record of the store. A block's childKind and the record
-// comments below use these numbers.
+// comments below use these numbers; 2 (simple text blocks) is never built.
 enum ElementKind : int {
     kKindPage = 0,
     kKindTextBlock = 1,
-    kKindSimpleTextBlock = 2,
     kKindImageBlock = 3,
     kKindHeader = 4,
     kKindFooter = 5,
@@ -42,7 +41,7 @@ enum ElementKind : int {
 // The LRF object type each kind of record becomes (the writers take their
 // type codes from here); 0 = never an object of its own.
 inline constexpr std::array<uint16_t, kKindCount> kObjectTypes = {
-    0x02, 0x0A, 0x1D, 0x0C, 0x03, 0x04, 0x00, 0x07, 0x05, 0x00,
+    0x02, 0x0A, 0x00, 0x0C, 0x03, 0x04, 0x00, 0x07, 0x05, 0x00,
     0x06, 0x0B, 0x11, 0x1C, 0x00, 0x00, 0x1E, 0x00, 0x13, 0x19,
 };
 
@@ -172,7 +171,6 @@ struct ObjectStore {
     // Record arrays, one per element kind that has records.
     std::vector<PageRecord> pages;                    // kind 0
     std::vector<TextBlockRecord> textBlocks;          // kind 1
-    std::vector<TextBlockRecord> simpleTextBlocks;    // kind 2 (never built)
     std::vector<ImageBlockRecord> imageBlocks;        // kind 3
     std::vector<HeaderFooterRecord> headers;          // kind 4
     std::vector<HeaderFooterRecord> footers;          // kind 5
