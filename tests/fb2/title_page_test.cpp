@@ -30,7 +30,7 @@ protected:
 TEST_F(TitlePageTest, TitlePageHoldsAuthorsTitleAndSeriesThenTheAnnotationPage) {
     cv.description.SequenceText = u"Watches 1";
     cv.description.Annotation = u"<P>About.</P><CR/>";
-    EmitBlock(cv, BlockKind::kBookTitle, u"aaaaaaaaaaaaa");
+    EmitBlock(cv, BlockKind::kBookTitle, {});
 
     ASSERT_EQ(store.pages.size(), 2u);  // the title page and the page after the annotation
     ASSERT_EQ(store.textBlocks.size(), 2u);
@@ -49,7 +49,7 @@ TEST_F(TitlePageTest, TitlePageHoldsAuthorsTitleAndSeriesThenTheAnnotationPage) 
 
 TEST_F(TitlePageTest, WithoutAnnotationANewPageFollowsAndBoldStyleWraps) {
     Style(settings, StyleKind::kBookTitle).IsBold = 1;
-    EmitBlock(cv, BlockKind::kBookTitle, u"aaaaaaaaaaaaa");
+    EmitBlock(cv, BlockKind::kBookTitle, {});
     ASSERT_EQ(store.textBlocks.size(), 1u);
     EXPECT_EQ(BlockText(store.textBlocks[0]),
               "<Bold><P>Ivan Petrov</P><CR/><CR/>"
