@@ -52,31 +52,6 @@ enum DescriptionRow : int {
 // run of blanks, tabs and line breaks is one blank, none at either end.
 void CollapseValue(WString& text) { text = CollapsedValue(text); }
 
-// The blanks of a piece of annotation markup: a run is one blank, also
-// across the pieces (`afterBlank`: the markup so far ends in one), and none
-// right after a paragraph start or line break or right before a paragraph end.
-void CollapseAnnotationBlanks(WString& markup, bool afterBlank) {
-    WString out;
-    out.reserve(markup.size());
-    for (size_t i = 0; i < markup.size();) {
-        if (markup[i] == u'<') {
-            const size_t close = markup.find(u'>', i);
-            const size_t end = close == WString::npos ? markup.size() : close + 1;
-            const WStringView tag = WStringView(markup).substr(i, end - i);
-            if (tag == u"</P>" && !out.empty() && out.back() == u' ') out.pop_back();
-            if (tag == u"<P>" || tag == u"<CR/>") afterBlank = true;
-            out += tag;
-            i = end;
-            continue;
-        }
-        const bool blank = markup[i] == u' ';
-        if (!blank || !afterBlank) out += markup[i];
-        afterBlank = blank;
-        ++i;
-    }
-    markup = std::move(out);
-}
-
 // Starts a labelled line of the description page.
 void AppendLabel(BookDescription& d, WStringView label) {
     WString& page = d.DescriptionPage;
@@ -261,31 +236,32 @@ void DropTagAttributes(WString& piece) {
     if (close != WString::npos && blank < close) piece.erase(blank, close - blank);
 }
 
-// The piece is the tag before the text plus the text; its FB2 paragraph and
-// emphasis tags become markup. Whitespace ending a piece (line breaks
-// included) separates its last word from the next piece's first one.
+// The tag before the text becomes markup (its FB2 paragraph and emphasis
+// tags); the blanks are collapsed across the pieces as in the book's text.
+// The description page shows the annotation once its element ends.
 void HandleAnnotation(BookDescription& d, const WString& tag, WString& text) {
     if (d.CurrentInfoBlock != kTitleInfo) return;
-    WString piece = tag + text;
-    BlanksForTabsAndLineBreaks(piece);
     if (d.Annotation.empty()) {
         AppendLabel(d, u"Annotation");
         d.DescriptionPage += u"</P><CR/><P>";
         d.Annotation = u" ";
+        d.AnnotationShown = d.Annotation.size();
     }
-    const bool separated = !piece.empty() && piece.back() == u' ';
-    WString markup = Trim(piece);
+    WString markup = tag;
+    BlanksForTabsAndLineBreaks(markup);
     DropTagAttributes(markup);
-    ApplyReplacementTable(markup);  // trims as well
-    const bool afterBlank = d.Annotation.back() == u' ';  // also the " " of an annotation just begun
-    if (StartsWith(markup, u"</P>") && afterBlank && d.Annotation.size() > 1) {  // no blank ends a paragraph
-        d.Annotation.pop_back();
-        d.DescriptionPage.pop_back();
-    }
-    CollapseAnnotationBlanks(markup, afterBlank && !StartsWith(markup, u"</P>"));
-    if (separated && !markup.empty() && !EndsWith(markup, u"<CR/>") && !EndsWith(markup, u"<P>")) markup += u' ';
-    d.Annotation += markup;
-    d.DescriptionPage += markup;
+    ApplyReplacementTable(markup);
+    markup += text;
+    AppendCollapsed(d.AnnotationBlanks, d.Annotation, markup);
+}
+
+// Shows the annotation read since the last time on the description page. A
+// blank that ends it stays, as a later piece can no longer take it back.
+void ShowAnnotation(BookDescription& d) {
+    if (d.AnnotationShown == 0) return;
+    d.DescriptionPage.append(d.Annotation, d.AnnotationShown);
+    d.AnnotationShown = d.Annotation.size();
+    d.AnnotationBlanks.pendingBlank = WString::npos;
 }
 
 // The image of the cover page; the last one wins.
@@ -464,6 +440,7 @@ void ReadDescriptionElement(BookDescription& d, TUnicodeFileReader& reader, int 
         const Fb2Tag parsed = ParseFb2Tag(previousTag);
         if (parsed.form == TagForm::End && parsed.name == name) break;
     }
+    if (index == kRowAnnotation) ShowAnnotation(d);
 }
 
 void FinishDescription(BookDescription& d, const ConversionSettings& settings) {

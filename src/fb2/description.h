@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fb2/whitespace.h"
 #include "settings/conversion_settings.h"
 #include "text/unicode_reader.h"
 #include "text/wide.h"
@@ -28,6 +29,8 @@ struct BookDescription {
     WString Genre1, Genre2;
     WString SrcGenre;
     WString Annotation;
+    MarkupCollapse AnnotationBlanks;  // the collapse of the annotation's blanks, piece by piece
+    size_t AnnotationShown = 0;       // characters of Annotation on the description page; 0 before it starts
     WString Language;
     WString PublisherText;
     WString SequenceText;

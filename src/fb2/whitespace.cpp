@@ -20,11 +20,9 @@ bool IsLineBoundary(WStringView tag) {
 
 }  // namespace
 
-void CollapseMarkupWhitespace(WString& markup) {
-    WString out;
-    out.reserve(markup.size());
-    bool lineStart = true;             // nothing shown since the last boundary
-    size_t pendingBlank = WString::npos;  // a blank not yet followed by a shown character
+void AppendCollapsed(MarkupCollapse& state, WString& out, WStringView markup) {
+    bool& lineStart = state.lineStart;
+    size_t& pendingBlank = state.pendingBlank;
     const auto dropPendingBlank = [&] {
         // Only tags follow the blank, so the erase moves a few characters.
         if (pendingBlank != WString::npos) out.erase(pendingBlank, 1);
@@ -35,7 +33,7 @@ void CollapseMarkupWhitespace(WString& markup) {
         if (c == u'<') {
             const size_t close = markup.find(u'>', i);
             const size_t end = close == WString::npos ? markup.size() : close + 1;
-            const WStringView tag = WStringView(markup).substr(i, end - i);
+            const WStringView tag = markup.substr(i, end - i);
             if (IsLineBoundary(tag)) {
                 dropPendingBlank();
                 lineStart = true;
@@ -60,7 +58,14 @@ void CollapseMarkupWhitespace(WString& markup) {
             out += u' ';
         }
     }
-    dropPendingBlank();
+}
+
+void CollapseMarkupWhitespace(WString& markup) {
+    MarkupCollapse state;
+    WString out;
+    out.reserve(markup.size());
+    AppendCollapsed(state, out, markup);
+    if (state.pendingBlank != WString::npos) out.erase(state.pendingBlank, 1);
     markup = std::move(out);
 }
 

@@ -205,10 +205,11 @@ TEST_F(DescriptionTest, NicknameOnlyAuthorStandsInForTheLastName) {
 TEST_F(DescriptionTest, IndentedValuesShowAsAReaderShowsThem) {
     ReadDescription(cv, Book("<author>\n  <first-name>\n    Lev\n  </first-name>\n  <last-name>Tolstoy  </last-name>\n"
                              "</author>\n<book-title>\n  Anna\n  Karenina\n</book-title>\n<annotation>\n  <p>\n"
-                             "    A   novel\n    about <emphasis>  love</emphasis>\n  </p>\n</annotation>"));
+                             "    A   novel\n    about <emphasis>  love</emphasis>\n  </p>\n<p>see <sup> [1] </sup> now</p>\n</annotation>"));
     EXPECT_NE(Page().find("<Bold>Authors: </Bold>Lev Tolstoy</P>"), std::string::npos) << Page();
     EXPECT_NE(Page().find("<Bold>Title: </Bold>Anna Karenina</P>"), std::string::npos) << Page();
     EXPECT_NE(Page().find("<P>A novel about <Italic>love</Italic></P>"), std::string::npos) << Page();
+    EXPECT_NE(Page().find("<P>see <Sup>[1] </Sup>now</P>"), std::string::npos) << Page();
     EXPECT_EQ(d.MetaAuthor, u"Lev Tolstoy");
 }
 
