@@ -137,7 +137,7 @@ inline constexpr uint8_t kImageTypeGif = 0x14;
 
 struct ImageStreamRecord {
     uint32_t id = 0;
-    uint8_t imageType = 0;  // kImageType..., 0 other
+    uint8_t imageType = 0;  // kImageType...: readers locate image data by it
     std::string objid;
     int32_t width = 0, height = 0;  // in pixels
     Range data;             // bytes in imageStore

@@ -16,20 +16,6 @@ namespace tavorin::lrf {
 
 namespace {
 
-// Readers locate image data by the stream type; an image registered under an
-// encoding name they do not know is typed by its leading bytes instead.
-uint8_t ImageTypeOf(const ImageStreamRecord& image, std::span<const uint8_t> bytes) {
-    if (image.imageType != 0) return image.imageType;
-    auto startsWith = [&](std::initializer_list<uint8_t> magic) {
-        return bytes.size() >= magic.size() && std::equal(magic.begin(), magic.end(), bytes.begin());
-    };
-    if (startsWith({0xFF, 0xD8})) return 0x11;
-    if (startsWith({0x89, 'P', 'N', 'G'})) return 0x12;
-    if (startsWith({'B', 'M'})) return 0x13;
-    if (startsWith({'G', 'I', 'F', '8'})) return 0x14;
-    return 0;
-}
-
 void WriteStyles(const ObjectStore& s, LrfOutput& out, const std::vector<StyleRecord>& styles, ObjectType type) {
     for (const StyleRecord& style : styles) {
         ByteBuffer object = StartObject(style.id, type);
@@ -132,7 +118,7 @@ void WriteImageStreams(const ObjectStore& s, LrfOutput& out) {
         ByteBuffer stream(bytes.begin(), bytes.end());
         ScrambleStream(stream, out.scrambleKey, std::min<size_t>(stream.size(), 1024));
         ByteBuffer object = StartObject(image.id, kTypeImageStream);
-        PutStream(object, kStreamScrambled | ImageTypeOf(image, bytes), stream);
+        PutStream(object, kStreamScrambled | image.imageType, stream);
         FinishObject(out, object, image.id);
     }
 }

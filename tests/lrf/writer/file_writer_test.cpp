@@ -251,8 +251,8 @@ TEST_F(WriteLrfFileTest, ImageStreamScramblesTheFirst1024Bytes) {
     for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<uint8_t>(i * 13 + 5);
     image[0] = 0xFF;
     image[1] = 0xD8;
-    // No image type given: the stream is typed by its bytes.
-    BuildImageStream(store, {.objid = "img", .width = 10, .height = 10, .data = {}}, image);
+    BuildImageStream(store, {.imageType = kImageTypeJpeg, .objid = "img", .width = 10, .height = 10, .data = {}},
+                     image);
     AddPage("p0");
     AddImageBlock("i0", "img", 10, 10);
     const auto file = LinkAndWrite(dir.file("book.lrf"));

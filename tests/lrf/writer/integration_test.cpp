@@ -45,7 +45,8 @@ protected:
         BuildTestStyles();
         tavorin::test::WriteFileText(dir.file("face.ttf"), "not really a font");
         RegisterFont(store, {0, "Sample Face", dir.file("face.ttf"), "Sample Face"});
-        BuildImageStream(store, {.objid = "cover.png", .width = 1, .height = 1, .data = {}}, kPng);
+        BuildImageStream(store, {.imageType = kImageTypePng, .objid = "cover.png", .width = 1, .height = 1, .data = {}},
+                         kPng);
 
         BuildPage(store, test::Page("p0", "ps_front"));
         AddImageBlock("b0", "cover.png", 1, 1);

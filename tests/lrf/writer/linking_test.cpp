@@ -81,7 +81,8 @@ TEST_F(LinkObjectsTest, GoesOnAfterAnUnresolvedReference) {
     AddPage(1, "ps_none");
     AddTextBlock("b0", u"x");
     BuildImageBlock(store, console, {"bs_none", "i0", "img", 0, 0, 1, 1, 1, 1}, {});
-    BuildImageStream(store, {.objid = "img", .width = 1, .height = 1, .data = {}}, std::vector<uint8_t>{0xFF, 0xD8});
+    BuildImageStream(store, {.imageType = kImageTypeJpeg, .objid = "img", .width = 1, .height = 1, .data = {}},
+                     std::vector<uint8_t>{0xFF, 0xD8});
     BuildTocEntry(store, "p9", "b9", u"Lost");
     BuildTocEntry(store, "p1", "b0", u"Found");
     BuildButton(store, {.objid = "bf_1", .refPage = "", .refObj = "b0"});
