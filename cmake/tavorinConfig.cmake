@@ -20,4 +20,9 @@ foreach(module LIBZIP:libzip LIBDEFLATE:libdeflate TURBOJPEG:libturbojpeg SPNG:s
   endif()
 endforeach()
 
+# stb_image (GIF and BMP covers) has no CMake package of its own: the finder
+# installed beside this file gives its target.
+list(APPEND CMAKE_MODULE_PATH ${CMAKE_CURRENT_LIST_DIR})
+find_dependency(StbImage)
+
 include(${CMAKE_CURRENT_LIST_DIR}/tavorinTargets.cmake)

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, only those missing.
 #   scripts/install-deps.sh build   compiler, CMake, zlib, libzip, libdeflate,
-#                                   TurboJPEG and libspng (the cover thumbnail)
+#                                   TurboJPEG, libspng and stb_image (the cover
+#                                   thumbnail: JPEG, PNG, GIF and BMP covers)
 #   scripts/install-deps.sh test    the above plus GoogleTest, calibre (the
 #                                   independent LRF reader of the end-to-end tests)
 #                                   and libxml2 (their independent FB2 reader)
 set -euo pipefail
 
-packages=(g++ cmake make pkg-config zlib1g-dev libzip-dev libdeflate-dev libturbojpeg0-dev libspng-dev)
+packages=(g++ cmake make pkg-config zlib1g-dev libzip-dev libdeflate-dev libturbojpeg0-dev libspng-dev libstb-dev)
 if [ "${1:-build}" = "test" ]; then
   packages+=(googletest libgtest-dev python3 calibre libxml2-dev)
 fi

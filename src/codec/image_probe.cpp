@@ -39,21 +39,19 @@ ImageSize ProbePng(std::span<const uint8_t> data) {
             static_cast<int32_t>(ReadBigEndian16(&data[kPngHeightLow]))};
 }
 
-// Walks the marker segments from offset 2. The segment there (normally APP0)
-// is passed over unexamined. A header that does not fit in the data ends the
-// walk as "not found", so every header looked at lies wholly inside the data.
+// Walks the marker segments from offset 2, the segment there included (a
+// frame header may follow the start marker directly). A header that does not
+// fit in the data ends the walk as "not found", so every header looked at
+// lies wholly inside the data; so does a segment that does not begin with FF.
 // Every step moves forward by at least 2 bytes, so the walk ends on any data.
 ImageSize ProbeJpeg(std::span<const uint8_t> data) {
-    size_t pos = 2;
-    if (pos + kSegmentHeaderSize > data.size()) return {};
-    const uint8_t* header = &data[pos];
-    while (header[0] == 0xFF) {
-        pos += ReadBigEndian16(header + 2) + 2;
-        if (pos + kSegmentHeaderSize > data.size()) return {};
-        header = &data[pos];
+    for (size_t pos = 2; pos + kSegmentHeaderSize <= data.size();) {
+        const uint8_t* header = &data[pos];
+        if (header[0] != 0xFF) return {};
         if (IsFrameMarker(header[1])) {
             return {static_cast<int32_t>(ReadBigEndian16(header + 7)), static_cast<int32_t>(ReadBigEndian16(header + 5))};
         }
+        pos += ReadBigEndian16(header + 2) + 2;
     }
     return {};
 }

@@ -1,12 +1,27 @@
 // Thumbnails of covers. JPEG covers are decoded by TurboJPEG at the smallest
 // of its 1/8, 1/4 and 1/2 scales that still covers the thumbnail; PNG covers
-// by libspng a row at a time (interlaced ones whole, within a smaller bound).
-// The decoded rows are averaged into the thumbnail's pixels on the fly, so
-// memory stays near one decoded row plus the thumbnail, and the result is
+// by libspng a row at a time; GIF and BMP covers by stb_image. The decoded
+// rows are averaged into the thumbnail's pixels on the fly, and the result is
 // encoded by TurboJPEG.
+//
+// Every cover's cost is bounded before it is decoded, from its headers
+// alone: no side longer than 65,535 pixels (JPEG's own limit; it bounds the
+// memory of a row), at most 16 megapixels where the decoder works a row at a
+// time, at most 4 megapixels where it holds the whole image (a multi-scan
+// JPEG's coefficients, an interlaced PNG, GIF and BMP), and for a multi-scan
+// JPEG at most 64 full-frame scans' worth of work, since each scan walks
+// every block of its components however little data it holds.
+//
+// GIF and BMP: stb_image (Debian's libstb-dev) rather than giflib, because
+// one well-kept library then decodes both formats, and it reads their sizes
+// without decoding (stbi_info_from_memory), which is what the bounds need;
+// giflib would decode GIF a row at a time, but BMP would still need
+// another library. stb_image decodes the whole first frame into memory, so
+// GIF and BMP covers take the whole-image bound.
 #include "codec/thumbnail.h"
 
 #include <spng.h>
+#include <stb_image.h>
 #include <turbojpeg.h>
 
 #include <algorithm>
@@ -14,13 +29,19 @@
 #include <memory>
 
 #include "codec/image_bytes.h"
+#include "codec/image_probe.h"
 
 namespace tavorin {
 namespace {
 
 constexpr int kJpegQuality = 85;
-// An interlaced PNG is decoded whole: four bytes a pixel.
-constexpr uint64_t kInterlacedMaxPixels = 4'000'000;
+// Decoders that hold the whole image (four bytes a pixel for an interlaced
+// PNG, two a coefficient for a multi-scan JPEG, nine for stb_image's GIF).
+constexpr uint64_t kWholeImageMaxPixels = kThumbnailMaxPixels / 4;
+// The longest side decoded: a row of it costs a few hundred kilobytes.
+constexpr uint64_t kMaxSide = 65'535;
+// A multi-scan JPEG: the sum over its scans of the frame's pixels.
+constexpr uint64_t kMaxScanPixels = 64 * kWholeImageMaxPixels;
 // Text and other ancillary chunks are not needed; their size is bounded.
 constexpr size_t kPngChunkLimit = 4u << 20;
 
@@ -36,10 +57,17 @@ public:
         const int target = static_cast<int>(static_cast<int64_t>(y_) * h_ / sh_);
         if (target != row_) Flush();
         row_ = target;
-        for (int x = 0; x < sw_; ++x) {
+        // Source column x falls on thumbnail column x * w / sw: stepped
+        // without a division per pixel.
+        uint32_t* sum = sums_.data();
+        int64_t scaled = 0, nextColumn = sw_;
+        for (int x = 0; x < sw_; ++x, scaled += w_) {
+            while (scaled >= nextColumn) {
+                sum += 4;
+                nextColumn += sw_;
+            }
             const uint8_t* p = row + static_cast<size_t>(x) * channels;
             const uint32_t alpha = channels == 4 ? p[3] : 255;
-            uint32_t* sum = &sums_[static_cast<size_t>(static_cast<int64_t>(x) * w_ / sw_) * 4];
             for (int c = 0; c < 3; ++c) sum[c] += (p[c] * alpha + 255 * (255 - alpha)) / 255;
             ++sum[3];
         }
@@ -76,26 +104,44 @@ struct TjFree {
 };
 using TjHandle = std::unique_ptr<void, TjFree>;
 
-// True when the JPEG's frame is progressive (SOF2, SOF6, SOF10, SOF14): its
-// decoder keeps the coefficients of the whole image in memory.
-bool IsProgressiveJpeg(std::span<const uint8_t> data) {
+struct JpegScans {
+    bool progressive = false;  // SOF2, SOF6, SOF10 or SOF14
+    uint64_t scans = 0;        // start-of-scan segments
+};
+
+// The frame kind and the number of scans, from the markers alone: a walk of
+// the segments that steps over each scan's coded data to the next marker
+// (FF followed by anything but a stuffed 00, a restart marker or fill), and
+// over stray bytes between segments as the decoder does. Linear in the data.
+JpegScans CountJpegScans(std::span<const uint8_t> data) {
+    JpegScans found;
     for (size_t at = 2; at + 4 <= data.size();) {
-        if (data[at] != 0xFF) return false;
         const uint8_t marker = data[at + 1];
-        if (marker == 0xFF) {
+        if (data[at] != 0xFF || marker == 0xFF) {
             ++at;
             continue;
         }
+        if (marker == 0xD9) break;  // end of image
+        if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {  // no length
+            at += 2;
+            continue;
+        }
         if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
-            return marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE;
+            found.progressive = marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE;
         }
         at += 2 + ReadBigEndian16(&data[at + 2]);
+        if (marker != 0xDA) continue;
+        ++found.scans;
+        for (; at + 1 < data.size(); ++at) {
+            const uint8_t next = data[at + 1];
+            if (data[at] == 0xFF && next != 0x00 && next != 0xFF && (next < 0xD0 || next > 0xD7)) break;
+        }
     }
-    return false;
+    return found;
 }
 
 bool TooLarge(uint64_t width, uint64_t height, uint64_t limit, std::string& error) {
-    if (width * height <= limit) return false;
+    if (width <= kMaxSide && height <= kMaxSide && width * height <= limit) return false;
     error = "cover of " + std::to_string(width) + "x" + std::to_string(height) + " pixels is too large to decode";
     return true;
 }
@@ -112,12 +158,20 @@ bool DecodeJpeg(std::span<const uint8_t> data, int& fitWidth, int& fitHeight, st
         error = tjGetErrorStr2(tj.get());
         return false;
     }
-    const uint64_t limit = IsProgressiveJpeg(data) ? kThumbnailMaxPixels / 4 : kThumbnailMaxPixels;
     if (width < 1 || height < 1) {
         error = "the cover has no size";
         return false;
     }
-    if (TooLarge(width, height, limit, error)) return false;
+    // A progressive JPEG, or a sequential one of more than one scan, is
+    // decoded into a buffer of the whole frame's coefficients, at any scale.
+    const JpegScans layout = CountJpegScans(data);
+    const bool multiScan = layout.progressive || layout.scans > 1;
+    if (TooLarge(width, height, multiScan ? kWholeImageMaxPixels : kThumbnailMaxPixels, error)) return false;
+    if (multiScan && layout.scans * width * height > kMaxScanPixels) {
+        error = "cover of " + std::to_string(width) + "x" + std::to_string(height) + " pixels in " +
+                std::to_string(layout.scans) + " scans is too costly to decode";
+        return false;
+    }
     ThumbnailSize(width, height, fitWidth, fitHeight);
     // The smallest scale whose image still has at least the thumbnail's pixels.
     int count = 0;
@@ -166,7 +220,7 @@ bool DecodePng(std::span<const uint8_t> data, int& fitWidth, int& fitHeight, std
         SpngFailed(spng_get_ihdr(ctx.get(), &ihdr), error)) {
         return false;
     }
-    const uint64_t limit = ihdr.interlace_method != 0 ? kInterlacedMaxPixels : kThumbnailMaxPixels;
+    const uint64_t limit = ihdr.interlace_method != 0 ? kWholeImageMaxPixels : kThumbnailMaxPixels;
     if (TooLarge(ihdr.width, ihdr.height, limit, error)) return false;
     const int width = static_cast<int>(ihdr.width), height = static_cast<int>(ihdr.height);
     ThumbnailSize(width, height, fitWidth, fitHeight);
@@ -195,6 +249,42 @@ bool DecodePng(std::span<const uint8_t> data, int& fitWidth, int& fitHeight, std
     return true;
 }
 
+struct StbFree {
+    void operator()(stbi_uc* pixels) const { stbi_image_free(pixels); }
+};
+
+// GIF (its first frame, on the logical screen) and BMP, by stb_image into
+// RGBA; the size its headers give is bounded before anything is decoded.
+bool DecodeGifOrBmp(std::span<const uint8_t> data, int& fitWidth, int& fitHeight, std::vector<uint8_t>& pixels,
+                    std::string& error) {
+    if (data.size() > static_cast<size_t>(INT32_MAX)) {
+        error = "the cover is too large to decode";
+        return false;
+    }
+    const int length = static_cast<int>(data.size());
+    int width = 0, height = 0, channels = 0;
+    if (!stbi_info_from_memory(data.data(), length, &width, &height, &channels)) {
+        error = stbi_failure_reason();
+        return false;
+    }
+    if (width < 1 || height < 1) {
+        error = "the cover has no size";
+        return false;
+    }
+    if (TooLarge(width, height, kWholeImageMaxPixels, error)) return false;
+    std::unique_ptr<stbi_uc, StbFree> image(stbi_load_from_memory(data.data(), length, &width, &height, &channels, 4));
+    if (!image) {
+        error = stbi_failure_reason();
+        return false;
+    }
+    ThumbnailSize(width, height, fitWidth, fitHeight);
+    BoxScaler scaler(width, height, fitWidth, fitHeight);
+    const size_t rowSize = static_cast<size_t>(width) * 4;
+    for (int y = 0; y < height; ++y) scaler.AddRow(image.get() + y * rowSize, 4);
+    pixels = std::move(scaler.Finish());
+    return true;
+}
+
 }  // namespace
 
 void ThumbnailSize(int width, int height, int& fitWidth, int& fitHeight) {
@@ -216,12 +306,15 @@ bool MakeThumbnail(std::span<const uint8_t> image, Thumbnail& out, std::string& 
     std::vector<uint8_t> pixels;
     int width = 0, height = 0;
     bool decoded = false;
-    if (StartsWithBytes(image, "\xFF\xD8\xFF")) {
+    const std::string_view type = SniffImageType(image);
+    if (type == "JPEG") {
         decoded = DecodeJpeg(image, width, height, pixels, error);
-    } else if (StartsWithBytes(image, "\x89PNG")) {
+    } else if (type == "PNG") {
         decoded = DecodePng(image, width, height, pixels, error);
+    } else if (type == "GIF" || type == "BMP") {
+        decoded = DecodeGifOrBmp(image, width, height, pixels, error);
     } else {
-        error = "not a JPEG or PNG image";
+        error = "not a JPEG, PNG, GIF or BMP image";
     }
     if (!decoded) return false;
 

@@ -12,8 +12,9 @@ namespace tavorin {
 inline constexpr int kThumbnailWidth = 60;
 inline constexpr int kThumbnailHeight = 80;
 
-// Covers with more pixels than this are not decoded: the work (and, for a
-// progressive JPEG, the memory) of decoding grows with the declared size.
+// Covers with more pixels than this are not decoded: the work (and, where
+// the decoder holds the whole image, the memory) of decoding grows with the
+// declared size. Decoders that hold the whole image get a quarter of it.
 inline constexpr uint64_t kThumbnailMaxPixels = 16'000'000;
 
 struct Thumbnail {
@@ -22,7 +23,7 @@ struct Thumbnail {
     int height = 0;
 };
 
-// Makes the thumbnail of JPEG or PNG data. False, with the reason in
+// Makes the thumbnail of JPEG, PNG, GIF or BMP data. False, with the reason in
 // `error`, when the data cannot be decoded or is too large.
 bool MakeThumbnail(std::span<const uint8_t> image, Thumbnail& out, std::string& error);
 

@@ -1,6 +1,6 @@
 // The binaries of the book: each binary element is decoded from base64, its
 // type and size read from its bytes, and registered as an image stream; the
-// cover, when it is a JPEG or PNG, also gives the book's thumbnail.
+// cover also gives the book's thumbnail.
 #include "fb2/binaries.h"
 
 #include <algorithm>
@@ -72,18 +72,15 @@ void ReadImages(TUnicodeFileReader& reader, lrf::ObjectStore& store, Console& co
     }
 }
 
-// GIF and BMP covers have none; a cover that cannot be decoded is reported
-// and the book goes on without one.
+// A cover that cannot be decoded, or would cost too much to, is reported and
+// the book goes on without a thumbnail.
 void MakeBookThumbnail(lrf::ObjectStore& store, Console& console, const ConversionSettings& settings,
                        WStringView coverImageId) {
     if (!settings.General.Thumbnail || coverImageId.empty()) return;
     const std::string id = Narrow(coverImageId);
     const auto& streams = store.imageStreams;
     const auto cover = std::find_if(streams.begin(), streams.end(), [&](const auto& s) { return s.objid == id; });
-    if (cover == streams.end() || cover->imageType == lrf::kImageTypeGif ||
-        cover->imageType == lrf::kImageTypeBmp) {
-        return;
-    }
+    if (cover == streams.end()) return;
     const std::span<const uint8_t> bytes(store.imageStore.data() + cover->data.start, cover->data.size());
     Thumbnail thumbnail;
     std::string error;

@@ -57,7 +57,13 @@ void PlaceImage(Conversion& cv, WStringView tag) {
 void EmitCover(Conversion& cv) {
     if (cv.description.CoverImageId.empty()) return;
     cv.body.ImageRef = cv.description.CoverImageId;
-    if (cv.store.imageStreams.empty()) return;
+    // A cover that names no image of the book gets no front page: it would
+    // stay empty (and some readers fail on a page without content).
+    const std::string id = Narrow(cv.description.CoverImageId);
+    if (FindImage(cv.images, cv.store, id) == nullptr) {
+        cv.console.Line("\nError: The cover names no image of the book: " + id + "; no cover page");
+        return;
+    }
     StartFrontPage(cv.cursor, cv.store);
     EmitBlock(cv, BlockKind::kImage, {});
 }

@@ -121,8 +121,10 @@ TEST(ProbeImageSize, PngJpegAndOthers) {
     ExpectSize(MakePng(800, 600, 2), 800, 600);
     ExpectSize(MakePng(70000, 3, 2), 4464, 3);  // low 16 bits only
     ExpectSize(MakeJpeg(640, 480), 640, 480);
-    // The segment right after the start marker is passed over unexamined.
-    ExpectSize(MakeJpeg(640, 480, false), 0, 0);
+    // A frame header may follow the start marker directly; segments that do
+    // not begin with FF end the walk.
+    ExpectSize(MakeJpeg(640, 480, false), 640, 480);
+    ExpectSize(Bytes{0xFF, 0xD8, 0xFF, 0x12, 0, 4, 0, 0, 0xC0, 0, 0x11, 8, 1, 0, 1, 0, 3, 1}, 0, 0);
     ExpectSize(kGif, 300, 2);
     for (const Bytes* bmp : {&kBmp, &kCoreBmp}) ExpectSize(*bmp, 70, 20);
     ExpectSize(Bytes{'G', 'I', 'F', '8', '8', 'a', 1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 0, 0);

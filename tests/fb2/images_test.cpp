@@ -121,16 +121,18 @@ TEST_F(Images, ImageInASectionWithAnIdIsNamedByTheId) {
     EXPECT_EQ(cv.body.PendingId, u"keep");
 }
 
-TEST_F(Images, FrontPageNeedsACoverIdAndSomeImage) {
+TEST_F(Images, FrontPageNeedsTheCoverImage) {
     cv.description.CoverImageId = u"cover";
     EmitCover(cv);
     EXPECT_TRUE(cv.store.pages.empty()) << "a book without images";
 
+    // A cover naming no image of the book makes no (empty) front page.
     RegisterImage(u"other", 10, 10);
     cv.description.CoverImageId = u"missing";
     EmitCover(cv);
-    EXPECT_EQ(cv.store.pages.size(), 1u);
+    EXPECT_TRUE(cv.store.pages.empty());
     EXPECT_TRUE(cv.store.imageBlocks.empty());
+    EXPECT_NE(printed.text().find("\nError: The cover names no image of the book: missing"), std::string::npos);
 
     StartOver();
     RegisterImage(u"cover", 600, 800);
