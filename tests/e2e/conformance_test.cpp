@@ -6,7 +6,7 @@
 // must jump, contents entries and jump buttons must land on blocks of their
 // pages, no entity source text may show, ebook-meta must show the title and
 // first author, every PNG, JPEG, GIF and BMP must become an image stream, the
-// cover must come back byte for byte (with a thumbnail if JPEG or PNG), and
+// cover must come back byte for byte (with a thumbnail), and
 // the look of every word must agree with the FB2 (CheckLook).
 // Every book written, whatever the exit code, must pass the structure check.
 // Books that must be refused end with their documented exit code.
@@ -333,7 +333,7 @@ protected:
     void CheckThumbnail(const LrfFile& file) {
         const auto images = ConvertibleImages(fb2_);
         const auto cover = std::find_if(images.begin(), images.end(), [&](auto* i) { return i->id == fb2_.coverId; });
-        if (fb2_.coverId.empty() || cover == images.end() || (*cover)->kind == "GIF" || (*cover)->kind == "BMP") return;
+        if (fb2_.coverId.empty() || cover == images.end()) return;
         tjhandle tj = tjInitDecompress();
         int width = 0, height = 0, subsampling = 0, colourspace = 0;
         std::vector<uint8_t> pixels(60 * 80 * 3);
