@@ -122,7 +122,7 @@ JpegScans CountJpegScans(std::span<const uint8_t> data) {
             continue;
         }
         if (marker == 0xD9) break;  // end of image
-        if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {  // no length
+        if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) {  // no length
             at += 2;
             continue;
         }
@@ -253,6 +253,11 @@ struct StbFree {
     void operator()(stbi_uc* pixels) const { stbi_image_free(pixels); }
 };
 
+std::string StbError() {
+    const char* reason = stbi_failure_reason();
+    return reason != nullptr ? reason : "stb_image cannot decode it";
+}
+
 // GIF (its first frame, on the logical screen) and BMP, by stb_image into
 // RGBA; the size its headers give is bounded before anything is decoded.
 bool DecodeGifOrBmp(std::span<const uint8_t> data, int& fitWidth, int& fitHeight, std::vector<uint8_t>& pixels,
@@ -264,7 +269,7 @@ bool DecodeGifOrBmp(std::span<const uint8_t> data, int& fitWidth, int& fitHeight
     const int length = static_cast<int>(data.size());
     int width = 0, height = 0, channels = 0;
     if (!stbi_info_from_memory(data.data(), length, &width, &height, &channels)) {
-        error = stbi_failure_reason();
+        error = StbError();
         return false;
     }
     if (width < 1 || height < 1) {
@@ -274,7 +279,7 @@ bool DecodeGifOrBmp(std::span<const uint8_t> data, int& fitWidth, int& fitHeight
     if (TooLarge(width, height, kWholeImageMaxPixels, error)) return false;
     std::unique_ptr<stbi_uc, StbFree> image(stbi_load_from_memory(data.data(), length, &width, &height, &channels, 4));
     if (!image) {
-        error = stbi_failure_reason();
+        error = StbError();
         return false;
     }
     ThumbnailSize(width, height, fitWidth, fitHeight);

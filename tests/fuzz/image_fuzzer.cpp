@@ -1,5 +1,5 @@
 // Base64 decoding and image probing: decoded bytes, and the raw input itself
-// (so that the fuzzer can shape PNG and JPEG headers directly), go through the
+// (so that the fuzzer can shape PNG, JPEG, GIF and BMP headers directly), go through the
 // type sniffing, the size probe, the palette fix, which must stay inside the
 // data and never change its length, and the thumbnail of a cover.
 #include <span>
