@@ -255,7 +255,7 @@ struct StbFree {
 
 std::string StbError() {
     const char* reason = stbi_failure_reason();
-    return reason != nullptr ? reason : "stb_image cannot decode it";
+    return reason != nullptr && *reason != 0 ? reason : "stb_image cannot decode it";
 }
 
 // GIF (its first frame, on the logical screen) and BMP, by stb_image into
