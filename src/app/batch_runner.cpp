@@ -201,7 +201,12 @@ int Spawn(Runner& runner, RunningJob& job, const BatchBook& book) {
     const std::vector<std::string> environment = ChildEnvironment(job);
     const std::vector<char*> argv = PointerList(args);
     const std::vector<char*> envp = PointerList(environment);
-    const rlim_t memory = kAddressSpaceLimits ? static_cast<rlim_t>(options.memoryLimit) : 0;
+    // Never above the limit the batch itself runs under (a child cannot raise it).
+    rlim_t memory = kAddressSpaceLimits ? static_cast<rlim_t>(options.memoryLimit) : 0;
+    struct rlimit own {};
+    if (memory != 0 && getrlimit(RLIMIT_AS, &own) == 0 && own.rlim_cur != RLIM_INFINITY) {
+        memory = std::min(memory, own.rlim_cur);
+    }
     ChildStart start{options.selfPath.c_str(), argv.data(), envp.data(), getpid(), memory, 0};
     job.pid = clone(ChildMain, runner.childStack.data() + runner.childStack.size(), CLONE_VM | CLONE_VFORK | SIGCHLD,
                     &start);

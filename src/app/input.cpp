@@ -4,6 +4,7 @@
 // the file: UTF-16 by its bytes, else the one its XML declaration names.
 #include "app/input.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/batch_stop.h"
 #include "app/run_state.h"
 #include "app/stop_cleanup.h"
 #include "archive/zip_archive.h"
@@ -128,12 +130,21 @@ InputKind KindOf(Head& head) {
 
 // A folder of this run's own inside the temporary folder, so that two
 // conversions never share or overwrite each other's extracted file.
+// It is registered for removal on a stop signal with the signals held back
+// meanwhile, so that none ends the process between the two.
 bool MakePrivateFolder(RunState& run) {
     std::string pattern = run.tempFolder + "tavorin-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr) return false;
-    run.privateTempDir = std::move(pattern);
-    run.stopCleanupSlot = AddStopCleanup(run.privateTempDir, run.privateTempDir + "/" + std::string(kTempFileName));
-    return true;
+    sigset_t stops, old;
+    sigemptyset(&stops);
+    for (const int signal : kStopSignals) sigaddset(&stops, signal);
+    pthread_sigmask(SIG_BLOCK, &stops, &old);
+    const bool made = mkdtemp(pattern.data()) != nullptr;
+    if (made) {
+        run.privateTempDir = std::move(pattern);
+        run.stopCleanupSlot = AddStopCleanup(run.privateTempDir, run.privateTempDir + "/" + std::string(kTempFileName));
+    }
+    pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    return made;
 }
 
 // Extracts the archive's single file (or the entry a batch's child was given)
