@@ -66,8 +66,9 @@ struct CommandPaths {
     std::string memberLimit, member;  // the texts of --member-limit and --member; --member is a batch's child's
 };
 
-// Options are exactly "-s", "-t", "-i" and "-o"; the argument after an option
-// is its value and is not scanned itself. A later option overwrites an earlier one.
+// Options are exactly "-s", "-t", "-i", "-o", "--member-limit" and
+// "--member"; the argument after an option is its value and is not scanned
+// itself. A later option overwrites an earlier one.
 CommandPaths ScanOptions(const std::vector<std::string>& args) {
     CommandPaths paths;
     for (size_t i = 1; i < args.size(); ++i) {
