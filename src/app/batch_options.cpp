@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 
 #include "app/batch_plan.h"
@@ -34,6 +35,23 @@ bool ParseSeconds(const std::string& text, double& seconds) {
 
 }  // namespace
 
+bool ParseMegabytes(const std::string& text, uint64_t& bytes) {
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long long value = std::strtoull(text.c_str(), &end, 10);
+    if (text.empty() || text[0] < '0' || text[0] > '9' || *end != '\0' || errno != 0 || value > (1ull << 40)) {
+        return false;
+    }
+    bytes = value << 20;
+    return true;
+}
+
+uint64_t DefaultMemoryLimit() {
+    const long pages = sysconf(_SC_PHYS_PAGES), pageSize = sysconf(_SC_PAGE_SIZE);
+    if (pages <= 0 || pageSize <= 0) return 0;
+    return static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize) / 2;
+}
+
 bool IsBatchRequest(const std::string& inputPath, const std::string& outputPath) {
     struct stat in {}, out {};
     if (!StatPath(inputPath, in)) return false;
@@ -46,14 +64,15 @@ bool IsBatchRequest(const std::string& inputPath, const std::string& outputPath)
 BatchOptionError ScanBatchOptions(const std::vector<std::string>& args, BatchOptions& options) {
     const long cores = sysconf(_SC_NPROCESSORS_ONLN);
     options.jobs = cores > 0 ? static_cast<int>(cores) : 1;
+    options.memoryLimit = DefaultMemoryLimit();
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "-f") {
             options.force = true;
             continue;
         }
-        if (arg != "-j" && arg != "-T" && arg != "--report" && arg != "--names" && arg != "-s" && arg != "-t" &&
-            arg != "-i" && arg != "-o") {
+        if (arg != "-j" && arg != "-T" && arg != "--report" && arg != "--names" && arg != "--member-limit" &&
+            arg != "--memory-limit" && arg != "-s" && arg != "-t" && arg != "-i" && arg != "-o") {
             return {"Error: unknown option " + arg, true};
         }
         const std::string value = i + 1 < args.size() ? args[i + 1] : std::string();
@@ -61,6 +80,12 @@ BatchOptionError ScanBatchOptions(const std::vector<std::string>& args, BatchOpt
         if (arg == "-j" && !ParseJobs(value, options.jobs)) return {"Error: -j needs a number of jobs from 1 to 1024"};
         if (arg == "-T" && !ParseSeconds(value, options.timeLimit)) {
             return {"Error: -T needs a number of seconds (0 for no limit)"};
+        }
+        if (arg == "--member-limit" && !ParseMegabytes(value, options.memberLimit)) {
+            return {"Error: --member-limit needs a number of MB (0 for no limit)"};
+        }
+        if (arg == "--memory-limit" && !ParseMegabytes(value, options.memoryLimit)) {
+            return {"Error: --memory-limit needs a number of MB (0 for no limit)"};
         }
         if (arg == "--report") {
             if (value.empty()) return {"Error: --report needs a file name"};

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "text/terminal_text.h"
 
 namespace tavorin {
 
@@ -111,7 +112,7 @@ void ShowBookDone(BatchProgress& progress, const BatchBook& book) {
         return;
     }
     progress.console->Line(ProgressText(progress) + ": " + std::string(ResultInfo(book.result).word) + " " +
-                           book.shownPath);
+                           EscapeControls(book.shownPath));
 }
 
 void RedrawProgress(BatchProgress& progress) {
@@ -146,9 +147,10 @@ void PrintSummary(const BatchPlan& plan, const BatchProgress& progress, int stop
     for (const BatchBook& book : plan.books) {
         const ResultRow& row = ResultInfo(book.result);
         if (!row.countsAsFailure) continue;
-        std::string entry = "  " + book.shownPath + ": " + std::string(row.word);
+        // Names and messages as the terminal shows them harmlessly; the report keeps them as they are.
+        std::string entry = "  " + EscapeControls(book.shownPath) + ": " + std::string(row.word);
         if (HasExitCode(book.result)) entry += ", code " + std::to_string(book.exitCode);
-        progress.console->Line(entry + ", " + book.message);
+        progress.console->Line(entry + ", " + EscapeControls(book.message));
         listed = true;
     }
     if (listed) progress.console->Line(line);  // a long list would have scrolled the counts away

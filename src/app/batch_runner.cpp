@@ -5,8 +5,8 @@
 // Each child gets two folders of its own, both named by the book's number:
 // one in the staging folder (inside the output folder, so that the finished
 // book is moved into place by a rename on the same file system) and one in
-// the work folder (its temporary files, the member extracted for it from a
-// many-book archive, and the result file in which it leaves its exit code and
+// the work folder (its temporary files, among them the member it extracts
+// from a many-book archive, and the result file in which it leaves its exit code and
 // message, named to it by an environment variable). Whatever way the child
 // ends, both are removed; only a child that ends with code 0 has its book
 // renamed to its output path. A child that leaves no result (killed, crashed)
@@ -26,6 +26,7 @@
 #include <poll.h>
 #include <sched.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -44,7 +45,6 @@
 #include "app/child_result.h"
 #include "app/run_state.h"
 #include "text/exit_codes.h"
-#include "archive/zip_archive.h"
 
 extern char** environ;
 
@@ -82,8 +82,6 @@ struct Runner {
     const StopHandling& stop;
     BatchPlan& plan;
     BatchProgress& progress;
-    std::optional<ZipArchive> archive;  // the archive of the last member extracted, kept open for the next
-    std::string archivePath;
     std::vector<RunningJob> jobs;
     std::vector<char> childStack = std::vector<char>(kChildStackBytes);
 };
@@ -112,21 +110,6 @@ void FailBook(BatchBook& book, int code, std::string message) {
 
 void FailBook(BatchBook& book, Status status) { FailBook(book, ExitNumber(status.code), std::move(status.message)); }
 
-// The book's input file: the book itself, or its member extracted into the
-// child's work folder. Throws ArchiveError.
-std::string PrepareInput(Runner& runner, const BatchBook& book, const RunningJob& job) {
-    if (book.memberIndex < 0) return book.inputPath;
-    if (!runner.archive || runner.archivePath != book.inputPath) {
-        runner.archive.reset();
-        runner.archive.emplace();
-        runner.archive->SetArchiveName(book.inputPath);
-        runner.archive->Open();
-        runner.archivePath = book.inputPath;
-    }
-    runner.archive->SetFolder(job.workDir + "/");
-    return runner.archive->ExtractMember(book.memberIndex, "book.fb2");
-}
-
 // What the child does from its start to the exec, all prepared beforehand:
 // it shares the batch's memory until then, so it only makes system calls.
 struct ChildStart {
@@ -134,8 +117,24 @@ struct ChildStart {
     char* const* argv;
     char* const* envp;
     pid_t parent;
+    rlim_t memoryLimit;  // bytes of address space; 0 for none
     int error;  // set by the child when it cannot start the converter
 };
+
+// Sanitizer builds reserve terabytes of address space for their shadow
+// memory at start, which no address-space limit allows: their children run
+// without one.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kAddressSpaceLimits = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
+constexpr bool kAddressSpaceLimits = false;
+#else
+constexpr bool kAddressSpaceLimits = true;
+#endif
+#else
+constexpr bool kAddressSpaceLimits = true;
+#endif
 
 // The child's side of Spawn; it never returns.
 __attribute__((no_sanitize("address", "undefined"))) int ChildMain(void* argument) {
@@ -151,6 +150,12 @@ __attribute__((no_sanitize("address", "undefined"))) int ChildMain(void* argumen
         ::signal(signal, SIG_DFL);
     }
     ::signal(SIGPIPE, SIG_DFL);
+    // The memory limit: an allocation past it fails, and the child ends with
+    // "Out of memory" naming the limit, alone.
+    if (start.memoryLimit != 0) {
+        const struct rlimit limit = {start.memoryLimit, start.memoryLimit};
+        if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(127);
+    }
     sigset_t none;
     sigemptyset(&none);
     pthread_sigmask(SIG_SETMASK, &none, nullptr);
@@ -186,13 +191,23 @@ std::vector<std::string> ChildEnvironment(const RunningJob& job) {
 // Starts the child for the book with stdin, stdout and stderr on /dev/null.
 // Returns 0 or the error number. The batch waits (CLONE_VFORK) until the
 // child has started the converter or failed to.
-int Spawn(Runner& runner, RunningJob& job, const std::string& input) {
-    const std::vector<std::string> args = {kChildName, "-s", runner.options.settingsPath, "-t", job.workDir, "-i",
-                                           input, "-o", job.stagedBook};
+int Spawn(Runner& runner, RunningJob& job, const BatchBook& book) {
+    const BatchOptions& options = runner.options;
+    std::vector<std::string> args = {kChildName, "-s", options.settingsPath, "-t", job.workDir, "-i",
+                                     book.inputPath, "-o", job.stagedBook,
+                                     "--member-limit", std::to_string(options.memberLimit >> 20)};
+    // A member of a many-book archive is extracted by its child, inside its time and memory limits.
+    if (book.memberIndex >= 0) args.insert(args.end(), {"--member", std::to_string(book.memberIndex)});
     const std::vector<std::string> environment = ChildEnvironment(job);
     const std::vector<char*> argv = PointerList(args);
     const std::vector<char*> envp = PointerList(environment);
-    ChildStart start{runner.options.selfPath.c_str(), argv.data(), envp.data(), getpid(), 0};
+    // Never above the limit the batch itself runs under (a child cannot raise it).
+    rlim_t memory = kAddressSpaceLimits ? static_cast<rlim_t>(options.memoryLimit) : 0;
+    struct rlimit own {};
+    if (memory != 0 && getrlimit(RLIMIT_AS, &own) == 0 && own.rlim_cur != RLIM_INFINITY) {
+        memory = std::min(memory, own.rlim_cur);
+    }
+    ChildStart start{options.selfPath.c_str(), argv.data(), envp.data(), getpid(), memory, 0};
     job.pid = clone(ChildMain, runner.childStack.data() + runner.childStack.size(), CLONE_VM | CLONE_VFORK | SIGCHLD,
                     &start);
     if (job.pid < 0) return errno;
@@ -270,21 +285,11 @@ void StartJob(Runner& runner, size_t index) {
     job.stagingDir = runner.folders.staging + "/" + name;
     job.workDir = runner.folders.work + "/" + name;
     job.stagedBook = job.stagingDir + "/" + fs::path(book.relativeOutput).filename().string();
-    std::string input;
     bool started = mkdir(job.stagingDir.c_str(), 0700) == 0 && mkdir(job.workDir.c_str(), 0700) == 0;
-    if (!started) {
-        FailBook(book, Fail(kExitCannotWriteOutput, job.stagingDir));
-    } else {
-        try {
-            input = PrepareInput(runner, book, job);
-        } catch (const std::exception&) {
-            started = false;
-            FailBook(book, Fail(kExitCannotExtract));
-        }
-    }
+    if (!started) FailBook(book, Fail(kExitCannotWriteOutput, job.stagingDir));
     // The time limit and the book's milliseconds count from here: the child's time only.
     job.start = BatchClock::now();
-    if (const int error = started ? Spawn(runner, job, input) : 0; error != 0) {
+    if (const int error = started ? Spawn(runner, job, book) : 0; error != 0) {
         started = false;
         FailBook(book, Fail(kExitCannotStart, std::strerror(error)));
     }
@@ -368,7 +373,7 @@ void RemoveTree(const std::string& path) {
 
 int RunBooks(const BatchOptions& options, const BatchFolders& folders, const StopHandling& stop, BatchPlan& plan,
              BatchProgress& progress) {
-    Runner runner{options, folders, stop, plan, progress, std::nullopt, {}, {}};
+    Runner runner{options, folders, stop, plan, progress, {}, std::vector<char>(kChildStackBytes)};
     const size_t jobLimit = static_cast<size_t>(options.jobs);
     size_t next = 0;
     for (;;) {

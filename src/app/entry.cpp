@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <charconv>
 #include <exception>
 #include <optional>
 #include <string_view>
@@ -13,6 +14,7 @@
 #include "app/batch_options.h"
 #include "app/batch_plan.h"
 #include "app/child_result.h"
+#include "app/convert_with_settings.h"
 #include "app/temp_folder.h"
 #include "settings/conversion_settings.h"
 #include "settings/settings_file.h"
@@ -39,6 +41,7 @@ constexpr std::string_view kUsageLines[] = {
     "library: a folder of books (looked into recursively), or a zip of many books",
     "-j: books converted at once; -f: convert books whose LRF is up to date as well",
     "-T: time limit of one book; --names: code page of zip member names (cp866)",
+    "--member-limit MB: largest zip member extracted (default 1024); --memory-limit MB: memory of one book",
 };
 
 void PrintUsage(Console& console) {
@@ -60,10 +63,12 @@ void CompletePath(std::string& path, const std::string& currentFolder) {
 // The paths named on the command line; empty when not given.
 struct CommandPaths {
     std::string settingsPath, tempFolder, inputPath, outputPath;
+    std::string memberLimit, member;  // the texts of --member-limit and --member; --member is a batch's child's
 };
 
-// Options are exactly "-s", "-t", "-i" and "-o"; the argument after an option
-// is its value and is not scanned itself. A later option overwrites an earlier one.
+// Options are exactly "-s", "-t", "-i", "-o", "--member-limit" and
+// "--member"; the argument after an option is its value and is not scanned
+// itself. A later option overwrites an earlier one.
 CommandPaths ScanOptions(const std::vector<std::string>& args) {
     CommandPaths paths;
     for (size_t i = 1; i < args.size(); ++i) {
@@ -72,11 +77,19 @@ CommandPaths ScanOptions(const std::vector<std::string>& args) {
         else if (args[i] == "-t") target = &paths.tempFolder;
         else if (args[i] == "-i") target = &paths.inputPath;
         else if (args[i] == "-o") target = &paths.outputPath;
+        else if (args[i] == "--member-limit") target = &paths.memberLimit;
+        else if (args[i] == "--member") target = &paths.member;
         if (!target) continue;
         *target = i + 1 < args.size() ? args[i + 1] : std::string();
         ++i;
     }
     return paths;
+}
+
+// The entry number of --member: digits only.
+bool ParseMember(const std::string& text, int64_t& index) {
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), index);
+    return !text.empty() && error == std::errc() && end == text.data() + text.size() && index >= 0;
 }
 
 // The batch gets the paths start-up has completed and the temporary folder
@@ -129,8 +142,16 @@ ConvertResult StartUp(const std::vector<std::string>& args, const std::string* s
     if (selfPath && IsBatchRequest(paths.inputPath, paths.outputPath)) {
         return {StartBatch(args, paths, *selfPath, console), ""};
     }
+    ArchiveInput archive;
+    const bool member = paths.member.empty() || ParseMember(paths.member, archive.memberIndex);
+    if (!member || (!paths.memberLimit.empty() && !ParseMegabytes(paths.memberLimit, archive.memberLimit))) {
+        const Status status = {kExitNoPaths, member ? "Error: --member-limit needs a number of MB (0 for no limit)"
+                                                    : "Error: --member needs an entry number"};
+        PrintStatus(console, status);
+        return {ExitNumber(status.code), status.message};
+    }
     ConvertResult result =
-        ConvertBook(paths.inputPath, paths.outputPath, paths.settingsPath, paths.tempFolder, *console.sink);
+        ConvertBook(paths.inputPath, paths.outputPath, paths.settingsPath, paths.tempFolder, archive, *console.sink);
     if (selfPath && result.exitCode == ExitNumber(kExitArchiveCount) && HoldsSeveralBooks(paths.inputPath)) {
         console.Line("The archive holds several books: with a folder as -o (ending in '/') each one is converted");
     }

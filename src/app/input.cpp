@@ -4,6 +4,7 @@
 // the file: UTF-16 by its bytes, else the one its XML declaration names.
 #include "app/input.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,7 +15,9 @@
 #include <string>
 #include <string_view>
 
+#include "app/batch_stop.h"
 #include "app/run_state.h"
+#include "app/stop_cleanup.h"
 #include "archive/zip_archive.h"
 #include "fb2/fb2_tag.h"
 #include "text/exit_codes.h"
@@ -127,32 +130,47 @@ InputKind KindOf(Head& head) {
 
 // A folder of this run's own inside the temporary folder, so that two
 // conversions never share or overwrite each other's extracted file.
+// It is registered for removal on a stop signal with the signals held back
+// meanwhile, so that none ends the process between the two.
 bool MakePrivateFolder(RunState& run) {
     std::string pattern = run.tempFolder + "tavorin-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr) return false;
-    run.privateTempDir = std::move(pattern);
-    return true;
+    sigset_t stops, old;
+    sigemptyset(&stops);
+    for (const int signal : kStopSignals) sigaddset(&stops, signal);
+    pthread_sigmask(SIG_BLOCK, &stops, &old);
+    const bool made = mkdtemp(pattern.data()) != nullptr;
+    if (made) {
+        run.privateTempDir = std::move(pattern);
+        run.stopCleanupSlot = AddStopCleanup(run.privateTempDir, run.privateTempDir + "/" + std::string(kTempFileName));
+    }
+    pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    return made;
 }
 
-// Extracts the archive's single file and points WorkFilePath at it; returns
-// the exit code, kExitDone on success. A damaged archive is an extraction failure.
-ExitCode ExtractArchive(RunState& run, Head& head) {
+// Extracts the archive's single file (or the entry a batch's child was given)
+// and points WorkFilePath at it. A damaged archive is an extraction failure;
+// so is a member over the limit, with the reason in the message.
+Status ExtractArchive(RunState& run, Head& head) {
     ZipArchive archive;
     try {
         archive.SetArchiveName(run.inputPath);
+        archive.SetMemberLimit(run.memberLimit);
         archive.Open();
-        if (archive.CountFiles() != 1) return kExitArchiveCount;
-        if (!MakePrivateFolder(run)) return kExitCannotExtract;
+        if (run.memberIndex < 0 && archive.CountFiles() != 1) return Fail(kExitArchiveCount);
+        if (!MakePrivateFolder(run)) return Fail(kExitCannotExtract);
         archive.SetFolder(run.privateTempDir + "/");
-        run.workFilePath = archive.ExtractSingle(kTempFileName);
+        run.workFilePath = run.memberIndex < 0 ? archive.ExtractSingle(kTempFileName)
+                                               : archive.ExtractMember(run.memberIndex, kTempFileName);
+    } catch (const MemberTooLarge& e) {
+        return Fail(kExitCannotExtract, std::string(": ") + e.what());
     } catch (const ArchiveError&) {
-        return kExitCannotExtract;
+        return Fail(kExitCannotExtract);
     }
     std::optional<Head> member = Sniff(run.workFilePath);
-    if (!member) return kExitCannotOpenExtracted;
-    if (!IsFb2Start(*member)) return kExitExtractedNotFb2;
+    if (!member) return Fail(kExitCannotOpenExtracted);
+    if (!IsFb2Start(*member)) return Fail(kExitExtractedNotFb2);
     head = std::move(*member);
-    return kExitDone;
+    return {};
 }
 
 // The codec of the file: UTF-16 by its bytes; otherwise the one its XML
@@ -169,37 +187,40 @@ std::unique_ptr<TCustomUnicodeCodec> ChooseCodec(const RunState& run, const Head
     return CodecForEncoding(Narrow(fb2::Fb2Attribute(declaration, u"encoding")));
 }
 
-ExitCode DetectAndOpen(RunState& run, std::unique_ptr<TUnicodeFileReader>& reader) {
+Status DetectAndOpen(RunState& run, std::unique_ptr<TUnicodeFileReader>& reader) {
     std::optional<Head> head = Sniff(run.inputPath);
-    if (!head) return kExitCannotOpenInput;
+    if (!head) return Fail(kExitCannotOpenInput);
     run.inputKind = KindOf(*head);
+    // A batch's child is given an entry of a many-book archive: an archive, whatever its head.
+    if (run.memberIndex >= 0) run.inputKind = kInputArchive;
     switch (run.inputKind) {
-        case kInputNeither: return kExitNotFb2;
+        case kInputNeither: return Fail(kExitNotFb2);
         case kInputXml: run.workFilePath = run.inputPath; break;
         case kInputArchive:
-            if (const ExitCode code = ExtractArchive(run, *head); code != kExitDone) return code;
+            if (Status status = ExtractArchive(run, *head); !status.ok()) return status;
             break;
     }
     try {
         reader = std::make_unique<TUnicodeFileReader>(run.workFilePath, ChooseCodec(run, *head));
     } catch (const std::exception&) {
-        return run.inputKind == kInputArchive ? kExitCannotOpenExtracted : kExitCannotOpenInput;
+        return Fail(run.inputKind == kInputArchive ? kExitCannotOpenExtracted : kExitCannotOpenInput);
     }
-    return kExitDone;
+    return {};
 }
 
 }  // namespace
 
 Status DetectInput(RunState& run, std::unique_ptr<TUnicodeFileReader>& reader) {
     reader.reset();
-    const ExitCode code = DetectAndOpen(run, reader);
-    return code == kExitDone ? Status{} : Fail(code);
+    return DetectAndOpen(run, reader);
 }
 
 void RemoveWorkFiles(RunState& run) {
     if (run.privateTempDir.empty()) return;
     unlink((run.privateTempDir + "/" + std::string(kTempFileName)).c_str());
     rmdir(run.privateTempDir.c_str());
+    DropStopCleanup(run.stopCleanupSlot);
+    run.stopCleanupSlot = -1;
     run.privateTempDir.clear();
 }
 

@@ -8,6 +8,7 @@
 #include "app/child_result.h"
 #include "app/stdout_sink.h"
 #include "app/entry.h"
+#include "app/stop_cleanup.h"
 
 namespace {
 
@@ -23,6 +24,9 @@ std::string SelfPath() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A conversion stopped by SIGINT, SIGTERM or SIGHUP leaves no temporary
+    // folder; a batch puts handlers of its own in place while it runs.
+    tavorin::InstallStopCleanup();
     tavorin::StdoutSink console;
     tavorin::ProgramStart start;
     start.selfPath = SelfPath();

@@ -111,6 +111,25 @@ int64_t FirstFileIndex(zip& archive) {
     return -1;
 }
 
+// "... more than the member limit of 1024 MB"; the limit in whole MB when it is one.
+MemberTooLarge TooLarge(uint64_t limit, std::string_view how) {
+    constexpr uint64_t kMB = uint64_t{1} << 20;
+    const std::string size = limit % kMB == 0 ? std::to_string(limit / kMB) + " MB" : std::to_string(limit) + " bytes";
+    return MemberTooLarge("the member " + std::string(how) + " more than the member limit of " + size);
+}
+
+// A member that declares more than the limit is refused before a byte of it
+// is inflated. Returns the size it declares, the most it may inflate to:
+// libzip would only find a member that inflates to more damaged at its end.
+uint64_t CheckDeclaredSize(zip& archive, int64_t index, uint64_t limit) {
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (zip_stat_index(&archive, static_cast<zip_uint64_t>(index), 0, &st) != 0) throw ReadError(archive);
+    if (!(st.valid & ZIP_STAT_SIZE)) return UINT64_MAX;
+    if (limit != 0 && st.size > limit) throw TooLarge(limit, "declares");
+    return st.size;
+}
+
 }  // namespace
 
 ZipArchive::~ZipArchive() { Close(); }
@@ -118,6 +137,8 @@ ZipArchive::~ZipArchive() { Close(); }
 void ZipArchive::SetFolder(std::string folder) { folder_ = std::move(folder); }
 
 void ZipArchive::SetArchiveName(std::string path) { name_ = std::move(path); }
+
+void ZipArchive::SetMemberLimit(uint64_t bytes) { memberLimit_ = bytes; }
 
 void ZipArchive::Open() {
     Close();
@@ -173,11 +194,12 @@ std::vector<ZipMember> ZipArchive::ListFiles(const std::string& legacyEncoding) 
 
 void ZipArchive::ExtractMember(int64_t index, int fd) {
     zip& archive = Archive();
+    const uint64_t declared = CheckDeclaredSize(archive, index, memberLimit_);
     const std::unique_ptr<zip_file_t, MemberCloser> member(
         zip_fopen_index(&archive, static_cast<zip_uint64_t>(index), 0));
     if (!member) throw ArchiveError(std::string("Cannot open archive member: ") + zip_strerror(&archive));
     std::vector<char> buffer(1 << 16);
-    for (;;) {
+    for (uint64_t total = 0;;) {
         // libzip checks the CRC once the member is read to its end.
         const zip_int64_t read = zip_fread(member.get(), buffer.data(), buffer.size());
         if (read < 0) {
@@ -185,11 +207,18 @@ void ZipArchive::ExtractMember(int64_t index, int fd) {
                                zip_error_strerror(zip_file_get_error(member.get())));
         }
         if (read == 0) break;
+        total += static_cast<uint64_t>(read);
+        if (memberLimit_ != 0 && total > memberLimit_) throw TooLarge(memberLimit_, "inflates to");
+        if (total > declared) {
+            throw MemberTooLarge("the member inflates to more than the " + std::to_string(declared) +
+                                 " bytes it declares");
+        }
         WriteAll(fd, buffer.data(), static_cast<size_t>(read));
     }
 }
 
 std::string ZipArchive::ExtractMember(int64_t index, std::string_view fileName) {
+    CheckDeclaredSize(Archive(), index, memberLimit_);  // before a file is made
     const std::string path = folder_ + std::string(fileName);
     // O_EXCL with O_NOFOLLOW: a file or link planted under this name is
     // never opened or followed.

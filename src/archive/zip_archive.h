@@ -19,6 +19,17 @@ struct ArchiveError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// A member larger than the archive's member limit, by its declared size or
+// by what it inflated to before its extraction was stopped, or one that
+// inflates to more than it declares. Nothing of it is kept.
+struct MemberTooLarge : ArchiveError {
+    using ArchiveError::ArchiveError;
+};
+
+// The default member limit: far above any real book (FB2 files with all their
+// images stay under a few hundred MB), far below what a zip bomb inflates to.
+inline constexpr uint64_t kDefaultMemberLimit = uint64_t{1} << 30;
+
 // A file of the archive: its index among the entries, its name in UTF-8
 // (not checked: it may be absolute, hold ".." or backslashes), its
 // uncompressed size.
@@ -41,6 +52,11 @@ public:
     // Folder that ExtractSingle (file name) creates its file in; ends in '/'.
     void SetFolder(std::string folder);
     void SetArchiveName(std::string path);
+    // The most bytes a member may hold (0 for no limit). Extraction refuses a
+    // member that declares more, and stops one that inflates to more than
+    // the limit or than it declares (a declared size may lie), throwing
+    // MemberTooLarge.
+    void SetMemberLimit(uint64_t bytes);
 
     void Open();
     // Number of files in the archive, in all its folders; folder entries do
@@ -68,6 +84,7 @@ private:
 
     std::string folder_;
     std::string name_;
+    uint64_t memberLimit_ = kDefaultMemberLimit;
     zip* archive_ = nullptr;
 };
 

@@ -7,6 +7,8 @@
 #include <array>
 #include <string>
 
+#include "text/terminal_text.h"
+
 namespace tavorin {
 
 namespace {
@@ -60,6 +62,18 @@ constexpr std::array<BuiltInName, 5> kBuiltInParts{{
 // is read as UTF-8.
 constexpr std::array<std::string_view, 8> kWideForms{"utf-16", "utf16", "utf-32", "utf32", "ucs-", "ucs2", "ucs4", "unicode"};
 
+// An encoding name as XML writes one: a letter, then letters, digits, '.',
+// '_' and '-'. Only such a name goes to iconv: an empty one (a name of
+// blanks, or one cut at a NUL) would make it take the locale's charset, and
+// "//" suffixes change how it converts.
+bool IsEncodingName(std::string_view name) {
+    const auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    if (name.empty() || !letter(name[0])) return false;
+    return std::all_of(name.begin(), name.end(), [&](char c) {
+        return letter(c) || (c >= '0' && c <= '9') || c == '.' || c == '_' || c == '-';
+    });
+}
+
 std::string Lower(std::string_view text) {
     std::string lower(text);
     std::transform(lower.begin(), lower.end(), lower.begin(),
@@ -78,11 +92,13 @@ std::unique_ptr<TCustomUnicodeCodec> CodecForEncoding(std::string_view declared)
     for (const std::string_view form : kWideForms) {
         if (name.starts_with(form)) return std::make_unique<TUTF8Codec>();
     }
-    if (auto codec = IconvCodec::Open(std::string(declared))) return codec;
+    if (IsEncodingName(declared)) {
+        if (auto codec = IconvCodec::Open(std::string(declared))) return codec;
+    }
     for (const BuiltInName& row : kBuiltInParts) {
         if (name.find(row.name) != std::string::npos) return row.make();
     }
-    return std::make_unique<TUTF8Codec>(std::string(declared));
+    return std::make_unique<TUTF8Codec>(EscapeControls(declared));
 }
 
 }  // namespace tavorin

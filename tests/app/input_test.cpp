@@ -156,6 +156,9 @@ TEST_F(InputDetection, EncodingsAreReadAsDeclaredOrAsTheirBytesShow) {
         {Fb2With(" encoding=\"GB18030\""), u"\u810C"},
         {Fb2With(" encoding=\"UTF-8\""), u"\u00C0"},
         {Fb2With(" encoding=\"x-unknown\""), u"\u00C0"},
+        {Fb2With(" encoding=\"   \""), u"\u00C0"},  // never the locale's charset, which iconv takes for ""
+        {Fb2With(std::string(" encoding=\"\0\"", 13)), u"\u00C0"},
+        {Fb2With(std::string(" encoding=\"cp866\0\"", 18)), u"\u00C0"},
         {Fb2With(""), u"\u00C0"},
         {"\xEF\xBB\xBF" + Fb2With(" encoding=\"utf-8\""), u"\u00C0"},
         {"\xFF\xFE" + Utf16(Fb2With(" encoding=\"UTF-16\""), false), u"\u00C3\u0080"},

@@ -1,6 +1,10 @@
 // UTF-16 helpers: the conversions to and from UTF-8.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+
+#include "text/terminal_text.h"
 #include "text/unicode_reader.h"
 #include "text/wide.h"
 
@@ -26,6 +30,17 @@ TEST(Wide, NarrowReplacesLoneSurrogates) {
     EXPECT_EQ(Narrow(WString{u'a', 0xD800, u'b'}), "a\xEF\xBF\xBD" "b");
     EXPECT_EQ(Narrow(WString{0xDC00}), "\xEF\xBF\xBD");
     EXPECT_EQ(Narrow(WString{0xD83D}), "\xEF\xBF\xBD");
+}
+
+TEST(TerminalText, ControlCharactersAndInvalidBytesAreEscaped) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"Привет/книга.fb2", "Привет/книга.fb2"},
+        {"a\nConverted 9\r.fb2", "a\\x0AConverted 9\\x0D.fb2"},
+        {"\x1B[2J\x7F", "\\x1B[2J\\x7F"},
+        {"c1 \xC2\x9B x \xC2\xA0", "c1 \\xC2\\x9B x \xC2\xA0"},  // CSI escaped, no-break space kept
+        {"cut \xD0 \xE2\x82", "cut \\xD0 \\xE2\\x82"},
+    };
+    for (const auto& [text, shown] : cases) EXPECT_EQ(EscapeControls(text), shown) << text;
 }
 
 }  // namespace

@@ -1,0 +1,145 @@
+// Hostile archives, each with its outcome: a zip bomb (a member declaring
+// more than the member limit), a member whose declared size lies, the same
+// in a library dump among good books, a book past a batch's memory limit,
+// and a conversion stopped while it extracts. The executable runs under the
+// harness's own limits (CPU time, file size, address space), so a bomb that
+// escaped the converter's limits would end the run by a signal, not pass.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "support/test_util.h"
+#include "support/zip_maker.h"
+
+namespace tavorin::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr rlim_t kMB = 1 << 20;
+const std::string kFb2Head = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<FictionBook><description><title-info>"
+                             "<book-title>Bomb</book-title></title-info></description><body><p>";
+
+// An FB2 start followed by `megabytes` MB of zero bytes: a few KB zipped.
+std::string BombMember(size_t megabytes) { return kFb2Head + std::string(megabytes * kMB, '\0'); }
+
+// The zip with the uncompressed size of its first member, in its local
+// header and its central directory entry, set to `declared`.
+void DeclareSize(const std::string& zip, uint32_t declared) {
+    std::vector<uint8_t> bytes = ReadFileBytes(zip);
+    const std::string text(bytes.begin(), bytes.end());
+    for (const auto& [signature, offset] : {std::pair{"PK\x03\x04", 22}, std::pair{"PK\x01\x02", 24}}) {
+        std::memcpy(&bytes[text.find(signature) + static_cast<size_t>(offset)], &declared, 4);  // little-endian host
+    }
+    WriteFileBytes(zip, bytes);
+}
+
+// Runs the executable with `args` under the limits, `whileRunning` called
+// with its pid; returns its exit code or 128 + the signal that ended it.
+int RunLimited(const std::vector<std::string>& args, rlim_t fileBytes, const std::string& log,
+               const std::function<void(pid_t)>& whileRunning = {}) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const auto limit = [](int resource, rlim_t value) {
+            const struct rlimit r = {value, value};
+            setrlimit(resource, &r);
+        };
+        limit(RLIMIT_CPU, 60);
+        limit(RLIMIT_FSIZE, fileBytes);
+#if !defined(__SANITIZE_ADDRESS__)
+        limit(RLIMIT_AS, 1024 * kMB);
+#endif
+        signal(SIGTERM, SIG_DFL);
+        std::vector<char*> argv = {const_cast<char*>(TAVORIN_EXE)};
+        for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        if (!std::freopen(log.c_str(), "w", stdout)) _exit(120);
+        execv(TAVORIN_EXE, argv.data());
+        _exit(121);
+    }
+    if (whileRunning) whileRunning(pid);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+struct HostileArchive {
+    const char* input;  // a one-member zip, or the library folder
+    std::vector<std::string> options;
+    int code;
+    std::vector<std::string> expected;  // in the console output
+};
+
+TEST(HostileArchive, BombsAndLiesAreRefusedAloneAndLeaveNothingBehind) {
+    const std::string good = ReadFileText(TestDataPath("generated/ru_utf8.fb2"));
+    const std::string declares = "Error: Cannot extract file to TempDir\\forLRFconversion: the member declares more "
+                                 "than the member limit of 1 MB";
+    const std::string lies = "the member inflates to more than the 1000 bytes it declares";
+    const std::string outOfMemory = "big.fb2: failed, code 12, Error: Out of memory (the memory limit of 40 MB";
+    const std::vector<HostileArchive> cases = {
+        {"bomb.zip", {"--member-limit", "1"}, 6, {declares}},
+        {"liar.zip", {}, 6, {lies}},
+        {"lib", {"--member-limit", "1"}, 13, {"bomb.zip/bomb.fb2: failed, code 6, " + declares, "liar.zip/liar.fb2: failed, code 6, ", lies}},
+        {"lib", {"--member-limit", "1", "--memory-limit", "40"}, 13, {outOfMemory}},
+    };
+    ScratchDir dir;
+    fs::create_directories(dir.path() / "lib");
+    MakeZip(dir.file("bomb.zip"), {{"bomb.fb2", BombMember(16)}});
+    MakeZip(dir.file("liar.zip"), {{"liar.fb2", BombMember(16)}});
+    MakeZip(dir.file("lib/bomb.zip"), {{"bomb.fb2", BombMember(16)}, {"good.fb2", good}});
+    MakeZip(dir.file("lib/liar.zip"), {{"liar.fb2", BombMember(16)}, {"good.fb2", good}});
+    for (const char* zip : {"liar.zip", "lib/liar.zip"}) DeclareSize(dir.file(zip), 1000);
+    std::string big = kFb2Head + "</p>";
+    for (int i = 0; i < 100000; ++i) big += "<p>Paragraph " + std::to_string(i) + " of a book past its memory limit.</p>";
+    WriteFileText(dir.file("lib/big.fb2"), big + "</body></FictionBook>");
+    WriteFileText(dir.file("lib/good.fb2"), good);
+    for (const HostileArchive& c : cases) {
+        SCOPED_TRACE(std::string(c.input) + " " + (c.options.empty() ? "" : c.options.back()));
+#if defined(__SANITIZE_ADDRESS__)
+        if (c.options.size() > 2) continue;  // no memory limits with the sanitizers' address space
+#endif
+        ScratchDir temp, out;
+        const bool library = std::string(c.input) == "lib";
+        std::vector<std::string> args = {"-s", std::string(TAVORIN_SOURCE_DIR) + "/default_styles.sini", "-t",
+                                         temp.path().string(), "-i", dir.file(c.input), "-o",
+                                         library ? out.path().string() + "/" : out.file("out.lrf")};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        EXPECT_EQ(RunLimited(args, 8 * kMB, dir.file("log")), c.code);
+        const std::string output = ReadFileText(dir.file("log"));
+        for (const std::string& text : c.expected) EXPECT_NE(output.find(text), std::string::npos) << output;
+        EXPECT_TRUE(fs::is_empty(temp.path()));
+        EXPECT_FALSE(fs::exists(out.file("out.lrf")));
+        for (const char* book : {"good.lrf", "bomb/good.lrf", "liar/good.lrf"}) {
+            EXPECT_EQ(fs::exists(out.path() / book), library) << book;
+        }
+    }
+}
+
+// Stopped by a signal while it extracts (or converts) a large member, a
+// conversion removes its temporary folder and dies of the signal.
+TEST(HostileArchive, StopSignalRemovesTheTemporaryFolder) {
+    ScratchDir dir;
+    MakeZip(dir.file("large.zip"), {{"large.fb2", BombMember(64)}});
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        ScratchDir temp;
+        const std::vector<std::string> args = {"-s", std::string(TAVORIN_SOURCE_DIR) + "/default_styles.sini", "-t",
+                                               temp.path().string(), "-i", dir.file("large.zip"), "-o", dir.file("o.lrf")};
+        const int code = RunLimited(args, 128 * kMB, dir.file("log"), [&](pid_t pid) {
+            while (fs::is_empty(temp.path())) usleep(100);  // its private folder is made
+            kill(pid, signal);
+        });
+        EXPECT_EQ(code, 128 + signal);
+        EXPECT_TRUE(fs::is_empty(temp.path()));
+    }
+}
+
+}  // namespace
+}  // namespace tavorin::test
