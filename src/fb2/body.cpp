@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include "fb2/block_emitter.h"
 #include "fb2/char_refs.h"
@@ -164,6 +165,7 @@ bool EndsBlockHere(BlockKind kind, const Fb2Tag& parsed, size_t size, int thresh
 struct LoopState {
     int cellsInRow = 0;
     WString authorLine;  // "text-author" or "date" while one is open
+    bool authorParagraph = false;  // a paragraph of the open author line has started
 };
 
 // The markup of one tag of the element's content.
@@ -179,7 +181,10 @@ struct TagMarkup {
 TagMarkup RewriteTag(Conversion& cv, const WString& tag, const Fb2Tag& parsed, BlockKind kind, LoopState& loop) {
     TagMarkup out;
     const bool opens = parsed.form != TagForm::End;
-    if (parsed.name == u"a" && opens) {
+    if (parsed.name == u"p" && !loop.authorLine.empty()) {
+        // An author line is one paragraph: paragraphs written inside it are its lines.
+        if (parsed.form == TagForm::Start && std::exchange(loop.authorParagraph, true)) out.text = u"<CR/>";
+    } else if (parsed.name == u"a" && opens) {
         out.text = ConvertLink(cv.body, cv.links, cv.store, cv.cursor, tag);
         out.opensButton = !cv.body.ExternalLinkOpen;
     } else if (parsed.name == u"p" && opens && parsed.hasAttributes) {
@@ -189,6 +194,7 @@ TagMarkup RewriteTag(Conversion& cv, const WString& tag, const Fb2Tag& parsed, B
         out.lead = u"</Italic></Bold>";
         out.text = AuthorLineLook(cv.settings, kind).open;
         loop.authorLine = parsed.name;
+        loop.authorParagraph = false;
     } else if (parsed.form == TagForm::End && !loop.authorLine.empty() && parsed.name == loop.authorLine) {
         out.lead = AuthorLineLook(cv.settings, kind).close;
         out.text = u"</P><CR/>";
