@@ -23,7 +23,6 @@
 namespace tavorin::fb2 {
 namespace {
 
-constexpr size_t kMaxPendingId = 50;
 // Structural elements nested deeper than this are read as part of the
 // element at this depth, so that no book can exhaust the stack; their text
 // stays. Books nest a few levels.
@@ -36,12 +35,6 @@ const CharSet& TagStart() {
     return set;
 }
 
-// The id attribute of an FB2 tag, at most `kMaxPendingId` characters.
-WString CutId(WStringView tag) {
-    WString value = Fb2Attribute(tag, u"id");
-    value.resize(SafeCutPosition(value, kMaxPendingId));
-    return value;
-}
 
 struct ElementKindRow {
     std::u16string_view name;
@@ -246,7 +239,8 @@ void AddElementAnchor(BodyState& body, LinkTable& links, const PageCursor& curso
 // A structural element with an id names its first block. An id still waiting
 // for its block lands on that same block.
 void TakePendingId(BodyState& body, LinkTable& links, const PageCursor& cursor, const WString& tag) {
-    WString id = CutId(tag);
+    // Kept whole, as links name it whole.
+    WString id = Fb2Attribute(tag, u"id");
     if (id.empty()) return;
     if (!body.PendingId.empty()) AddAnchor(links, cursor, body.PendingId);
     body.PendingId = std::move(id);
