@@ -8,6 +8,7 @@
 #include "fb2/char_refs.h"
 #include "fb2/conversion.h"
 #include "fb2/description.h"
+#include "fb2/id_labels.h"
 #include "fb2/images.h"
 #include "fb2/notes.h"
 #include "fb2/pages.h"
@@ -91,10 +92,9 @@ void EmitTextBlock(Conversion& cv, StyleKind styleKind, WString text, WStringVie
     WrapStyleEmphasis(cv.settings, styleKind, text);
     if (wrapParagraph) text = u"<P>" + text + u"</P>";
     BuildCountedTextBlock(cursor, cv.store, labels, text);
-    const std::string objid = "b" + Narrow(id.empty() ? ToWString(cursor.BlockCounter - 1) : WString(id));
-    TextBlockEmitted(cv.links, cv.store, objid, cursor.PageCounter - 1);
+    TextBlockEmitted(cv.links, cv.store, labels.objid, cursor.PageCounter - 1);
     // Links read later still find the element that carries the id.
-    if (!id.empty()) NoteTargetEmitted(cv.links, cv.store, id, objid, cursor.PageCounter - 1);
+    if (!id.empty()) NoteTargetEmitted(cv.links, id, labels.objid, cursor.PageCounter - 1);
 }
 
 // The text of a block as it is emitted: the book's whitespace collapsed, then
@@ -121,7 +121,7 @@ void EmitRunningTextBlock(PageCursor& cursor, lrf::ObjectStore& store, const Con
 lrf::TextBlockLabels TextBlockLabels(const ConversionSettings& settings, const PageCursor& cursor, StyleKind styleKind,
                                      WStringView id) {
     const std::string& label = Style(settings, styleKind).Label;
-    return {"ts_" + label, "bs_" + label, "b" + (id.empty() ? std::to_string(cursor.BlockCounter) : Narrow(id))};
+    return {"ts_" + label, "bs_" + label, id.empty() ? "b" + std::to_string(cursor.BlockCounter) : BlockLabelOfId(id)};
 }
 
 void BuildCountedTextBlock(PageCursor& cursor, lrf::ObjectStore& store, const lrf::TextBlockLabels& labels,

@@ -19,8 +19,8 @@ void EmitBlock(Conversion& cv, BlockKind kind, WString text);
 void EmitRunningTextBlock(PageCursor& cursor, lrf::ObjectStore& store, const ConversionSettings& settings,
                           BlockKind kind, WString text);
 
-// The style labels of a text block of that style and its objid: "b" and the
-// id, or "b" and the block number when the id is empty.
+// The style labels of a text block of that style and its objid: the label of
+// the id (id_labels.h), or "b" and the block number when the id is empty.
 lrf::TextBlockLabels TextBlockLabels(const ConversionSettings& settings, const PageCursor& cursor, StyleKind styleKind,
                                      WStringView id);
 // Builds the block and the text block of one text block and counts it, even

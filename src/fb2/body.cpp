@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include "fb2/block_emitter.h"
 #include "fb2/char_refs.h"
@@ -22,7 +23,6 @@
 namespace tavorin::fb2 {
 namespace {
 
-constexpr size_t kMaxPendingId = 50;
 // Structural elements nested deeper than this are read as part of the
 // element at this depth, so that no book can exhaust the stack; their text
 // stays. Books nest a few levels.
@@ -35,12 +35,6 @@ const CharSet& TagStart() {
     return set;
 }
 
-// The id attribute of an FB2 tag, at most `kMaxPendingId` characters.
-WString CutId(WStringView tag) {
-    WString value = Fb2Attribute(tag, u"id");
-    value.resize(SafeCutPosition(value, kMaxPendingId));
-    return value;
-}
 
 struct ElementKindRow {
     std::u16string_view name;
@@ -111,53 +105,60 @@ bool TakesTextAuthor(BlockKind kind) {
            kind == BlockKind::kCite;
 }
 
-// Converts the first link tag inside a produced text in place; returns
-// whether it opened a button.
-bool ConvertLinkInside(BodyState& body, LinkTable& links, lrf::ObjectStore& store, const PageCursor& cursor,
-                       WString& text) {
-    const size_t open = text.find(u"<a ");
-    if (open == WString::npos) return false;
-    const size_t close = text.find(u'>', open);
-    const size_t end = close == WString::npos ? text.size() : close + 1;
-    text.replace(open, end - open, ConvertLink(body, links, store, cursor, WStringView(text).substr(open, end - open)));
-    return !body.ExternalLinkOpen;
-}
+// A text-author line (or a poem's date) is a paragraph of its own, indented
+// and drawn in the author look of the element's style; its inline elements
+// (emphasis, links) go through the loop like those of any paragraph. The look
+// replaces the style's own emphasis for the line. Where no author look applies
+// (a title) it is a plain paragraph.
+struct AuthorLook {
+    WString open, close;  // the indented paragraph start in the look; the end of the look
+};
 
-// A text-author line (or a poem's date): its own indented paragraph in the
-// author look of the element's style. Its text is read here, up to the next
-// closing tag. Where no author look applies (a title) it is a plain paragraph.
-WString TextAuthorMarkup(Conversion& cv, BlockKind kind, bool& opensButton) {
-    WString author = cv.reader->ReadToStr("</", true, false);
-    lrf::StripMarkup(author);
-    WString markup = u"</Italic></Bold><P>";
-    if (!TakesTextAuthor(kind)) {
-        if (IsBlank(author)) return {};
-        markup += author + u"</P>";
-        opensButton = ConvertLinkInside(cv.body, cv.links, cv.store, cv.cursor, markup);
-        return markup;
-    }
-    const TStyleSettings& style = Style(cv.settings, StyleOfBlock(kind));
+AuthorLook AuthorLineLook(const ConversionSettings& settings, BlockKind kind) {
+    AuthorLook look{u"<P>", u""};
+    if (!TakesTextAuthor(kind)) return look;
+    const TStyleSettings& style = Style(settings, StyleOfBlock(kind));
     const double size = style.FontSize / 10.0;
     const int64_t indent =
         std::max<int64_t>(0, RoundHalfEven(style.AuthorIdent * size * size * style.WordSpace / 100.0));
-    const int look = std::max(style.AuthorBoldItalic, 0);
-    const bool bold = (look & 1) != 0;
-    const bool italic = (look & 16) != 0;
+    const int bits = std::max(style.AuthorBoldItalic, 0);
+    look.open += u"<Space xsize=\"" + ToWString(indent) + u"\"/>";
+    if ((bits & 1) != 0) {
+        look.open += u"<Bold>";
+        look.close += u"</Bold>";
+    }
+    if ((bits & 16) != 0) {
+        look.open += u"<Italic>";
+        look.close += u"</Italic>";
+    }
+    return look;
+}
 
-    markup += u"<Space xsize=\"" + ToWString(indent) + u"\"/>";
-    if (bold) markup += u"<Bold>";
-    if (italic) markup += u"<Italic>";
-    markup += author;
-    if (bold) markup += u"</Bold>";
-    if (italic) markup += u"</Italic>";
-    markup += u"</P>";
-    opensButton = ConvertLinkInside(cv.body, cv.links, cv.store, cv.cursor, markup);
-    return markup;
+// Cites and epigraphs longer than this are split at a paragraph end all the same.
+constexpr size_t kLongWholeElement = 4 * kFlushThreshold;
+
+// Whether a buffer of `size` characters that has just reached a paragraph end
+// is emitted there. A long buffer is, and one holding a link or an id (the
+// threshold is then 1), so that a jump lands close to its place; but a title
+// stays one block, a poem breaks only between its stanzas, and a cite or an
+// epigraph keeps its paragraphs together unless it is very long.
+bool EndsBlockHere(BlockKind kind, const Fb2Tag& parsed, size_t size, int threshold) {
+    switch (kind) {
+        case BlockKind::kTitle:
+        case BlockKind::kPoemTitle: return false;
+        case BlockKind::kPoem:
+            return parsed.name == u"stanza" && parsed.form == TagForm::End && size > static_cast<size_t>(threshold);
+        case BlockKind::kCite:
+        case BlockKind::kEpigraph: return size > kLongWholeElement;
+        default: return size > static_cast<size_t>(threshold);
+    }
 }
 
 // What one loop keeps besides its buffer: the cells of the table row being read.
 struct LoopState {
     int cellsInRow = 0;
+    WString authorLine;  // "text-author" or "date" while one is open
+    bool authorParagraph = false;  // a paragraph of the open author line has started
 };
 
 // The markup of one tag of the element's content.
@@ -167,18 +168,31 @@ struct TagMarkup {
     bool opensButton = false;  // a link that became a button
     bool closesLink = false;   // "</a>"
     bool endsElement = false;  // blanks up to the next tag are dropped
+    WString lead;              // emphasis ends that go before `text` (around an author line)
 };
 
 TagMarkup RewriteTag(Conversion& cv, const WString& tag, const Fb2Tag& parsed, BlockKind kind, LoopState& loop) {
     TagMarkup out;
     const bool opens = parsed.form != TagForm::End;
-    if (parsed.name == u"a" && opens) {
+    if (parsed.name == u"p" && !loop.authorLine.empty()) {
+        // An author line is one paragraph: paragraphs written inside it are its lines.
+        if (parsed.form == TagForm::Start && std::exchange(loop.authorParagraph, true)) out.text = u"<CR/>";
+    } else if (parsed.name == u"a" && opens) {
         out.text = ConvertLink(cv.body, cv.links, cv.store, cv.cursor, tag);
         out.opensButton = !cv.body.ExternalLinkOpen;
     } else if (parsed.name == u"p" && opens && parsed.hasAttributes) {
         out.text = ConvertAnchorParagraph(cv.body, cv.links, cv.cursor, tag);
-    } else if ((parsed.name == u"text-author" || parsed.name == u"date") && parsed.form == TagForm::Start) {
-        out.text = TextAuthorMarkup(cv, kind, out.opensButton);
+    } else if ((parsed.name == u"text-author" || parsed.name == u"date") && parsed.form == TagForm::Start &&
+               loop.authorLine.empty()) {
+        out.lead = u"</Italic></Bold>";
+        out.text = AuthorLineLook(cv.settings, kind).open;
+        loop.authorLine = parsed.name;
+        loop.authorParagraph = false;
+    } else if (parsed.form == TagForm::End && !loop.authorLine.empty() && parsed.name == loop.authorLine) {
+        out.lead = AuthorLineLook(cv.settings, kind).close;
+        out.text = u"</P><CR/>";
+        out.endsElement = true;
+        loop.authorLine.clear();
     } else if (parsed.name == u"style" && opens) {
         // The style's text stays; the tag itself has no markup.
     } else if (const InlineMarkup* row = FindInlineMarkup(parsed)) {
@@ -225,7 +239,8 @@ void AddElementAnchor(BodyState& body, LinkTable& links, const PageCursor& curso
 // A structural element with an id names its first block. An id still waiting
 // for its block lands on that same block.
 void TakePendingId(BodyState& body, LinkTable& links, const PageCursor& cursor, const WString& tag) {
-    WString id = CutId(tag);
+    // Kept whole, as links name it whole.
+    WString id = Fb2Attribute(tag, u"id");
     if (id.empty()) return;
     if (!body.PendingId.empty()) AddAnchor(links, cursor, body.PendingId);
     body.PendingId = std::move(id);
@@ -270,6 +285,7 @@ void ConvertElementAs(Conversion& cv, WStringView name, BlockKind kind) {
         } else if (!closes) {
             AddElementAnchor(cv.body, cv.links, cv.cursor, next, parsed);
             // An element without markup of its own keeps its text; only the tag goes.
+            if (!markup.lead.empty()) AppendMarkup(buffer, markup.lead, false, false);
             if (markup.handled) AppendMarkup(buffer, markup.text, markup.opensButton, markup.closesLink);
             // Blanks between elements separate nothing; any other text stays.
             if (markup.endsElement) {
@@ -278,9 +294,8 @@ void ConvertElementAs(Conversion& cv, WStringView name, BlockKind kind) {
             }
         }
 
-        // A long buffer is emitted at a paragraph end; a title stays one block.
-        if (markup.handled && static_cast<int64_t>(buffer.text.size()) > cv.body.FlushThreshold &&
-            Contains(markup.text, u"<CR/>") && kind != BlockKind::kTitle && kind != BlockKind::kPoemTitle) {
+        if (markup.handled && Contains(markup.text, u"<CR/>") &&
+            EndsBlockHere(kind, parsed, buffer.text.size(), cv.body.FlushThreshold)) {
             EmitBlock(cv, kind, TakeBlockText(buffer));
             cv.body.FlushThreshold = kFlushThreshold;
         }

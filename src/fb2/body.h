@@ -18,7 +18,7 @@ inline constexpr int kFlushThreshold = 5000;
 struct BodyState {
     int NestedElements = 0;  // element loops open inside the body's loop
     int FlushThreshold = kFlushThreshold;
-    WString PendingId;  // id of a structural element waiting for its first block; at most 50 characters
+    WString PendingId;  // id of a structural element waiting for its first block
     bool ExternalLinkOpen = false;
     WString ImageRef;  // at most 100 characters, leading '#' removed
 };

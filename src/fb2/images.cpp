@@ -10,6 +10,7 @@
 #include "fb2/block_emitter.h"
 #include "fb2/conversion.h"
 #include "fb2/fb2_tag.h"
+#include "fb2/id_labels.h"
 #include "fb2/markup_attributes.h"
 #include "lrf/store/builders.h"
 #include "lrf/store/object_store.h"
@@ -127,11 +128,11 @@ void EmitImageBlock(Conversion& cv) {
         cv.images, cv.store, cv.settings, cv.cursor, cv.body.ImageRef, cv.description.CoverImageId, xSpace, ySpace);
     if (!placement) return;  // no such image: the id waits for the next block
 
-    // An image block is named by the element's id itself, without the "b"
-    // that text blocks carry.
+    // An image block is named by its number alone, or like a text block by
+    // the element's id.
     const WString& id = cv.body.PendingId;
     placement->blockStyle = "bs_" + Style(cv.settings, StyleKind::kImage).Label;
-    placement->objid = id.empty() ? std::to_string(cv.cursor.BlockCounter) : Narrow(id);
+    placement->objid = id.empty() ? std::to_string(cv.cursor.BlockCounter) : BlockLabelOfId(id);
     placement->refStream = Narrow(cv.body.ImageRef);
     using lrf::Tag;
     const lrf::TagValue blockTags[] = {{Tag::kBlockWidth, placement->width},
@@ -142,7 +143,7 @@ void EmitImageBlock(Conversion& cv) {
     lrf::BuildImageBlock(cv.store, cv.console, *placement, blockTags);
     ++cv.cursor.BlockCounter;
     if (!id.empty()) {
-        NoteTargetEmitted(cv.links, cv.store, id, placement->objid, cv.cursor.PageCounter - 1);
+        NoteTargetEmitted(cv.links, id, placement->objid, cv.cursor.PageCounter - 1);
         cv.body.PendingId.clear();
     }
 }

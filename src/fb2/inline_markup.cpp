@@ -7,6 +7,7 @@
 #include <array>
 
 #include "fb2/body.h"
+#include "fb2/id_labels.h"
 #include "fb2/notes.h"
 #include "fb2/pages.h"
 #include "lrf/store/builders.h"
@@ -146,16 +147,16 @@ WString ConvertLink(BodyState& body, LinkTable& links, lrf::ObjectStore& store, 
 
     const WString id = StartsWith(href, u"#") ? href.substr(1) : href;
     const std::string label = Narrow(id);
-    RegisterButton(links, store, {.objid = "bf_" + label, .refPage = {}, .refObj = {}});
+    RegisterButton(links, store, {.objid = std::string(kForwardButtonPrefix) + label, .refPage = {}, .refObj = {}});
     RegisterButton(links, store,
-                   {.objid = "br_" + label,
+                   {.objid = std::string(kReturnButtonPrefix) + label,
                     .refPage = "p" + std::to_string(cursor.PageCounter),
                     .refObj = "b" + std::to_string(cursor.BlockCounter + 1)});
     // The way back leads to the block that holds the link, once it is emitted.
     AwaitTextBlock(links, store);
     // The block holding the link ends at the next paragraph end.
     body.FlushThreshold = 1;
-    return u"<CharButton refobj=\"bf_" + id + u"\"" + WString(kButtonStart);
+    return u"<CharButton refobj=\"" + WString(kForwardButtonMarkup) + id + u"\"" + WString(kButtonStart);
 }
 
 WString ConvertAnchorParagraph(BodyState& body, LinkTable& links, const PageCursor& cursor, WStringView tag) {
@@ -164,7 +165,8 @@ WString ConvertAnchorParagraph(BodyState& body, LinkTable& links, const PageCurs
     if (id.empty()) return u"<P>";
     AddAnchor(links, cursor, id);
     body.FlushThreshold = 1;
-    return u"<P><CharButton refobj=\"br_" + id + u"\"" + WString(kButtonStart) + u"</EmpLine></CharButton>";
+    return u"<P><CharButton refobj=\"" + WString(kReturnButtonMarkup) + id + u"\"" + WString(kButtonStart) +
+           u"</EmpLine></CharButton>";
 }
 
 void ApplyLinkSettings(const TReferenceSettings& refs, WString& buffer) {

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "fb2/id_labels.h"
 #include "fb2/inline_markup.h"
 #include "fb2/pages.h"
 #include "lrf/store/builders.h"
@@ -14,8 +15,8 @@ namespace tavorin::fb2 {
 
 namespace {
 
-constexpr std::string_view kForwardPrefix = "bf_";
-constexpr WStringView kReturnLinkOpen = u"<P><CharButton refobj=\"br_";
+constexpr std::string_view kForwardPrefix = kForwardButtonPrefix;
+constexpr WStringView kReturnLinkOpen = u"<P><CharButton refobj=\"";
 constexpr WStringView kReturnLinkText = u"\"><EmpLine emplineposition=\"after\" emplinetype=\"dotted\">";
 constexpr WStringView kReturnLinkClose = u"</EmpLine></CharButton></P>";
 constexpr WStringView kEmptyReturnLinkClose = u"</EmpLine></CharButton>";
@@ -96,10 +97,10 @@ void ResolvePendingTarget(lrf::ObjectStore& store, const LinkTable& links, const
     const std::string id = Narrow(pendingId);
     lrf::ButtonRecord* button = FirstForwardButton(links, store, id);
     if (button == nullptr) return;
-    AimButton(*button, cursor.PageCounter - 1, "b" + id);
+    AimButton(*button, cursor.PageCounter - 1, BlockLabelOfId(pendingId));
 
     WString link(kReturnLinkOpen);
-    link.append(pendingId).append(kReturnLinkText);
+    link.append(kReturnButtonMarkup).append(pendingId).append(kReturnLinkText);
     if (Contains(text, u"<CharButton")) {
         // Buttons do not nest: a text that holds links of its own keeps them,
         // and the way back is an empty button at its first paragraph.
@@ -135,12 +136,10 @@ void TextBlockEmitted(LinkTable& links, lrf::ObjectStore& store, std::string_vie
     links.AnchorsAwaitingBlock.clear();
 }
 
-void NoteTargetEmitted(LinkTable& links, lrf::ObjectStore& store, WStringView id, std::string_view blockObjid,
+void NoteTargetEmitted(LinkTable& links, WStringView id, std::string_view blockObjid,
                        int page) {
     const std::string key = Narrow(id);
     links.EmittedTargets.try_emplace(key, LinkTable::Target{std::string(blockObjid), page});
-    lrf::ButtonRecord* button = FirstForwardButton(links, store, key);
-    if (button != nullptr && button->refObj == "b" + key) button->refObj = blockObjid;
 }
 
 void ResolveAnchors(const LinkTable& links, lrf::ObjectStore& store, Console& console) {

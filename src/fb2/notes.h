@@ -58,9 +58,8 @@ void AddAnchor(LinkTable& links, const PageCursor& cursor, WStringView id);
 void TextBlockEmitted(LinkTable& links, lrf::ObjectStore& store, std::string_view blockObjid, int page);
 // Called when the first block of the element with this id (PendingId) is
 // emitted, with the block's objid and page number: a link read later still
-// reaches it, and a link already aimed at "b" + id follows the block's real
-// objid (an image block carries the id alone).
-void NoteTargetEmitted(LinkTable& links, lrf::ObjectStore& store, WStringView id, std::string_view blockObjid,
+// reaches it.
+void NoteTargetEmitted(LinkTable& links, WStringView id, std::string_view blockObjid,
                        int page);
 // Completes forward buttons from anchors and from targets emitted before
 // their links; called once after the last body.

@@ -3,6 +3,7 @@
 #include "fb2/table_of_contents.h"
 
 #include "fb2/description.h"
+#include "fb2/id_labels.h"
 #include "fb2/pages.h"
 #include "fb2/transliterate.h"
 #include "lrf/store/builders.h"
@@ -109,12 +110,12 @@ WString TocText(WStringView text) {
 void AddTocEntry(Contents& contents, const PageCursor& cursor, const ConversionSettings& settings,
                  WStringView pendingId, WStringView title) {
     const WString label = settings.General.Translit ? TocText(Widen(Transliterate(title))) : TocText(title);
-    const std::string block = pendingId.empty() ? std::to_string(cursor.BlockCounter - 1) : Narrow(pendingId);
+    std::string block = pendingId.empty() ? "b" + std::to_string(cursor.BlockCounter - 1) : BlockLabelOfId(pendingId);
     // A subsection's entry is indented by three blanks.
     WString shown = (cursor.SectionDepth > 0 ? u"   " : u"") + label;
     lrf::StripMarkup(shown);
     DecodeLabelEntities(shown);
-    contents.TocEntries.push_back({"p" + std::to_string(cursor.PageCounter - 1), "b" + block, std::move(shown)});
+    contents.TocEntries.push_back({"p" + std::to_string(cursor.PageCounter - 1), std::move(block), std::move(shown)});
 }
 
 void RegisterTocEntries(const Contents& contents, lrf::ObjectStore& store) {

@@ -18,12 +18,14 @@ WString ScaledFontSize(const ConversionSettings& settings, StyleKind styleKind, 
     return ToWString(RoundHalfEven(Style(settings, styleKind).FontSize / 10.0 * factor));
 }
 
-// A text block of style annot with the fixed objid "b" + suffix, after the
-// block space of the body style.
+// A text block of style annot with the fixed objid, after the block space of
+// the body style.
 void EmitNamedAnnotBlock(PageCursor& cursor, lrf::ObjectStore& store, const ConversionSettings& settings,
-                         const StyleValues& styles, WStringView suffix, WStringView text) {
+                         const StyleValues& styles, std::string objid, WStringView text) {
     EmitBlockSpace(store, styles, StyleKind::kBody);
-    BuildCountedTextBlock(cursor, store, TextBlockLabels(settings, cursor, StyleKind::kAnnotation, suffix), text);
+    lrf::TextBlockLabels labels = TextBlockLabels(settings, cursor, StyleKind::kAnnotation, {});
+    labels.objid = std::move(objid);
+    BuildCountedTextBlock(cursor, store, labels, text);
 }
 
 // A paragraph holding a dotted-underlined button to `buttonId`.
@@ -63,7 +65,7 @@ void EmitDescriptionPage(Conversion& cv) {
     const WString& page = cv.description.DescriptionPage;
     if (page.empty() || page == u"<P></P>") return;  // the document pass wraps the text in one paragraph
 
-    EmitNamedAnnotBlock(cv.cursor, cv.store, cv.settings, cv.styles, u"_fb2link",
+    EmitNamedAnnotBlock(cv.cursor, cv.store, cv.settings, cv.styles, "b_fb2link",
                         ButtonParagraph(cv.settings, u"bf_fb2description", u"***FB2 BOOK INFO***"));
     RegisterButton(cv.links, cv.store,
                    {.objid = "bf_fb2description",
@@ -77,7 +79,7 @@ void EmitDescriptionPage(Conversion& cv) {
     // The description page is a solo page: reached only through its button.
     lrf::StartSolo(cv.store);
     StartPage(cv.cursor, cv.store, cv.settings);
-    EmitNamedAnnotBlock(cv.cursor, cv.store, cv.settings, cv.styles, u"_fb2description",
+    EmitNamedAnnotBlock(cv.cursor, cv.store, cv.settings, cv.styles, "b_fb2description",
                         page + ButtonParagraph(cv.settings, u"br_fb2description", u"RETURN TO BOOK"));
     lrf::EndSolo(cv.store);
 }

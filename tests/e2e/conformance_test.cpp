@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <iostream>
 #include <map>
+#include <set>
 #include <unordered_set>
 
 #include <turbojpeg.h>
@@ -330,6 +331,110 @@ protected:
         }
     }
 
+    // The verse lines of every stanza, and each run of paragraphs of a cite or an epigraph, stand in one text
+    // block: no gap opens inside them, whatever links or ids their lines hold.
+    void CheckWholePieces(const LrfFile& file) {
+        if (Book().find("/malformed/") != std::string::npos) return;  // libxml2 mends those its own way
+        std::vector<uint8_t> marks;
+        std::vector<uint32_t> blocks;
+        const WordMatch match = MatchInOrder(fb2_.bodyWords, ReadMarkedWords(file, marks, &blocks));
+        size_t broken = 0, brokenStanzas = 0, stanzas = 0;
+        std::string first;
+        for (const Fb2Book::Piece& piece : fb2_.wholePieces) {
+            std::set<uint32_t> held;
+            for (size_t i = piece.first; i < piece.end; ++i)
+                if (match.places[i] < blocks.size()) held.insert(blocks[match.places[i]]);
+            stanzas += piece.stanza;
+            if (held.size() <= 1) continue;
+            brokenStanzas += piece.stanza;
+            if (++broken > 3) continue;
+            first += "\n  " + std::to_string(held.size()) + " blocks:";
+            for (size_t i = piece.first; i < std::min(piece.end, piece.first + 8); ++i)
+                first += " " + Utf32ToUtf8(fb2_.bodyWords[i]);
+        }
+        report_.pieces = std::to_string(brokenStanzas) + "/" + std::to_string(stanzas) + " stanzas broken, " +
+                         std::to_string(broken - brokenStanzas) + "/" +
+                         std::to_string(fb2_.wholePieces.size() - stanzas) + " cite or epigraph runs broken";
+        EXPECT_EQ(broken, 0u) << Book() << ": " << broken << " stanzas, cites or epigraphs span several blocks:"
+                              << first;
+    }
+
+    // Every paragraph begins on a line of its own: in a text stream, a line break stands between the end of
+    // one paragraph and the first text of the next (a text-author and a poem's date never share a line).
+    void CheckLinesApart(const LrfFile& file) {
+        size_t joined = 0;
+        std::string first;
+        for (const LrfObject* block : file.OfType(0x0A)) {
+            // On the current line: some text, a paragraph with text ended, the next one started.
+            bool text = false, ended = false, started = false;
+            std::u32string before;
+            for (const TextItem& item : DecodeTextStream(block->stream)) {
+                if (!item.text.empty() && started && ++joined <= 3)
+                    first += "\n  \"" + Utf32ToUtf8(before.substr(before.size() - std::min<size_t>(before.size(), 30))) +
+                             "\" and \"" + Utf32ToUtf8(std::u32string(item.text.begin(), item.text.end()).substr(0, 30)) +
+                             "\"";
+                if (item.code == 0xF5A2 || item.code == 0xF5D2 || !item.text.empty()) ended = item.code == 0xF5A2 && text;
+                started = ended && (started || item.code == 0xF5A1);
+                text = item.code != 0xF5D2 && (text || !item.text.empty());
+                before.append(item.text.begin(), item.text.end());
+            }
+        }
+        EXPECT_EQ(joined, 0u) << Book() << ": " << joined << " paragraphs start on the line of the one before:"
+                              << first;
+    }
+
+    // Every link to an id of the book jumps to the block that shows the first words of the element the id
+    // names, whatever the id looks like ("3", "b3", "p_1"); a jump to a picture is taken as it is. Links are told
+    // apart by the words they show.
+    void CheckLinkTargets(const LrfFile& file) {
+        std::map<std::vector<std::u32string>, std::set<uint32_t>> jumps;  // text blocks by button words
+        for (const LrfObject* block : file.OfType(0x0A)) {
+            std::u32string shown;
+            const LrfObject* button = nullptr;
+            for (const TextItem& item : DecodeTextStream(block->stream)) {
+                if (item.code == 0xF5A7 && item.args.size() == 4) {
+                    button = file.Object(item.args[0] | item.args[1] << 8 | item.args[2] << 16 |
+                                         uint32_t(item.args[3]) << 24);
+                    shown.clear();
+                } else if (item.code == 0xF5A8 && button) {
+                    const LrfTag* jump = button->Find(0xF56C);
+                    if (jump && jump->value.size() >= 8) jumps[SplitWords(shown)].insert(jump->U32(4));
+                    button = nullptr;
+                }
+                shown.append(item.text.begin(), item.text.end());
+            }
+        }
+        std::map<uint32_t, std::vector<std::u32string>> blockWords;
+        const auto shows = [&](uint32_t id, const std::vector<std::u32string>& target) {
+            auto [words, added] = blockWords.try_emplace(id);
+            const LrfObject* block = added ? TextBlockOf(file, id) : nullptr;
+            if (added && !block) words->second = {target[0]};  // an image block: no words to compare
+            if (block) {
+                const std::u16string text = TextStreamText(block->stream);
+                words->second = SplitWords(std::u32string(text.begin(), text.end()));
+            }
+            const auto& w = words->second;
+            for (auto at = std::find(w.begin(), w.end(), target[0]); at != w.end();
+                 at = std::find(at + 1, w.end(), target[0])) {
+                const auto n = std::min<std::ptrdiff_t>(static_cast<std::ptrdiff_t>(target.size()), w.end() - at);
+                if (std::equal(target.begin(), target.begin() + n, at)) return true;
+            }
+            return false;
+        };
+        size_t lost = 0;
+        std::string first;
+        for (const Fb2Book::Link& link : fb2_.links) {
+            if (link.text.empty()) continue;
+            const auto found = jumps.find(link.text);
+            const bool lands = found != jumps.end() && std::any_of(found->second.begin(), found->second.end(),
+                                                                   [&](uint32_t id) { return shows(id, link.target); });
+            if (lands || ++lost > 5) continue;
+            first += "\n  \"" + Utf32ToUtf8(link.text[0]) + "\" to \"" + Utf32ToUtf8(link.target[0]) + "\"";
+        }
+        EXPECT_EQ(lost, 0u) << Book() << ": " << lost << " of " << fb2_.links.size()
+                            << " links jump to no block that shows their target:" << first;
+    }
+
     void CheckThumbnail(const LrfFile& file) {
         const auto images = ConvertibleImages(fb2_);
         const auto cover = std::find_if(images.begin(), images.end(), [&](auto* i) { return i->id == fb2_.coverId; });
@@ -353,7 +458,7 @@ protected:
         const char* path = std::getenv("TAVORIN_BOOK_REPORT");
         if (!path || !*path || report_.status.empty()) return;
         std::string line = Book() + " | " + report_.status + " | " + report_.words + " | " + report_.contents +
-                           " | " + report_.links + report_.missing + "\n";
+                           " | " + report_.links + " | " + report_.pieces + report_.missing + "\n";
         if (FILE* file = std::fopen(path, "a")) {
             std::setvbuf(file, nullptr, _IONBF, 0);
             std::fwrite(line.data(), 1, line.size(), file);
@@ -362,7 +467,7 @@ protected:
     }
 
     struct Report {
-        std::string status, words = "-", contents = "-", links = "-", missing;
+        std::string status, words = "-", contents = "-", links = "-", pieces = "-", missing;
     };
 
     std::vector<uint8_t> source_;  // the FB2 bytes
@@ -415,6 +520,9 @@ TEST_P(ConformanceTest, ConvertsAndReadsBack) {
     const LrfFile file = ReadLrf(ReadFileBytes(lrf));
     CheckLook(book, file);
     CheckThumbnail(file);
+    CheckWholePieces(file);
+    CheckLinesApart(file);
+    CheckLinkTargets(file);
 }
 
 std::string TestName(const ::testing::TestParamInfo<BookCase>& info) {

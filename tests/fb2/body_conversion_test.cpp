@@ -100,7 +100,7 @@ TEST_F(BodyTest, StylesFollowTheElement) {
                   "<cite id=\"c\"><p>C</p></cite></section></body>");
     EXPECT_EQ(TextBlocks(), (Blocks{{"b0", "ts_subtit0", "<P><Bold>Sub</Bold></P>"},
                                     {"b1", "ts_epig", "<Italic><P>E</P></Italic><CR/>"},
-                                    {"bc", "ts_cite", "<Italic><P>C</P></Italic><CR/>"}}));
+                                    {"b#c", "ts_cite", "<Italic><P>C</P></Italic><CR/>"}}));
     // The epigraph's left margin differs from its right one: a block space shifts it.
     EXPECT_EQ(cv.store.inlines.size(), 1u);
 }
@@ -110,7 +110,7 @@ TEST_F(BodyTest, NotesBodyStartsAPageAndUsesTheNoteStyle) {
     ConvertBodies("<body><section><p>Main</p></section></body>"
                   "<body\n  name=\"notes\"><section id=\"n1\"><p>A note with <emphasis>x</emphasis></p></section></body>");
     EXPECT_EQ(TextBlocks(), (Blocks{{"b0", "ts_bdy", "<P>Main</P><CR/>"},
-                                    {"bn1", "ts_note", "<P>A note with <Italic>x</Italic></P><CR/>"}}));
+                                    {"b#n1", "ts_note", "<P>A note with <Italic>x</Italic></P><CR/>"}}));
     EXPECT_EQ(cv.cursor.PageCounter, 2);
     EXPECT_TRUE(cv.body.PendingId.empty());
 }
@@ -130,9 +130,9 @@ TEST_F(BodyTest, TextAuthorGetsItsOwnIndentedParagraph) {
                   "<section><title><p>T</p><text-author>Kept</text-author></title></section></body>");
     const Blocks blocks = TextBlocks();
     ASSERT_FALSE(blocks.empty());
-    EXPECT_EQ(blocks[0].text, "<P>Line</P><CR/></Italic></Bold><P><Space xsize=\"300\"/><Bold>Name</Bold></P>");
+    EXPECT_EQ(blocks[0].text, "<P>Line</P><CR/></Italic></Bold><P><Space xsize=\"300\"/><Bold>Name</Bold></P><CR/>");
     // A title has no author look: the line is a plain paragraph of the title.
-    EXPECT_EQ(blocks.back().text, "<Bold><P>T</P><CR/></Italic></Bold><P>Kept</P></Bold>");
+    EXPECT_EQ(blocks.back().text, "<Bold><P>T</P><CR/></Italic></Bold><P>Kept</P></Bold><CR/>");
 }
 
 TEST_F(BodyTest, ProgressPrintsTheHighestStepReached) {
@@ -155,9 +155,9 @@ TEST_F(BodyTest, SectionIdNamesItsTitleBlockOnANewPage) {
     // The footer blocks made for the new page leave the id to the title.
     const Blocks blocks = TextBlocks();
     ASSERT_EQ(blocks.size(), 6u);
-    EXPECT_EQ(blocks[4].objid, "bch2");
+    EXPECT_EQ(blocks[4].objid, "b#ch2");
     EXPECT_EQ(blocks[4].textStyle, "ts_tit0");
-    EXPECT_EQ(cv.contents.TocEntries, (std::vector<Contents::TocEntry>{{"p4", "bch2", u"Two"}}));
+    EXPECT_EQ(cv.contents.TocEntries, (std::vector<Contents::TocEntry>{{"p4", "b#ch2", u"Two"}}));
 }
 
 }  // namespace

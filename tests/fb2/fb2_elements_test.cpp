@@ -39,16 +39,17 @@ TEST_F(BodyTest, ElementsAreReadByTheirNames) {
          " <tr><td>a</td><td colspan=\"2\">b</td><td/></tr>\n</table>",
          {{"b0", "ts_bdy", "<P>Cap</P><CR/>"},
           {"b1", "ts_bdy", "<P><Bold>H</Bold> | <Bold>I</Bold></P><CR/><P>a | b |</P><CR/>"}}},
-        {"verses, stanzas and text-authors with attributes; the poem's title and date",
+        {"verses, stanzas and text-authors with attributes; a verse's id keeps its stanza whole; the poem's title "
+         "and date, each on a line of its own",
          "<poem id=\"p\"><title><p>Ode</p></title><stanza xml:lang=\"en\"><title><p>I</p></title>"
          "<v id=\"v1\">One</v><v>Two</v></stanza><text-author id=\"a\">Poet</text-author>"
          "<date value=\"1900-01-01\">1900</date></poem>",
-         {{"bp", "ts_subtit0", "<Bold><P>Ode</P></Bold><CR/>"},
+         {{"b#p", "ts_subtit0", "<Bold><P>Ode</P></Bold><CR/>"},
           {"b1", "ts_subtit0", "<Bold><P>I</P></Bold><CR/>"},
-          {"b2", "ts_poem", "<Italic><P>One</P></Italic><CR/>"},
+          {"b2", "ts_poem", "<Italic><P>One</P><CR/><P>Two</P><CR/></Italic><CR/>"},
           {"b3", "ts_poem",
-           "<Italic><P>Two</P><CR/><CR/></Italic></Bold><P><Space xsize=\"243\"/><Bold>Poet</Bold></P>"
-           "</Italic></Bold><P><Space xsize=\"243\"/><Bold>1900</Bold></P></Italic>"}}},
+           "<Italic></Italic></Bold><P><Space xsize=\"243\"/><Bold>Poet</Bold></P><CR/>"
+           "</Italic></Bold><P><Space xsize=\"243\"/><Bold>1900</Bold></P></Italic><CR/>"}}},
         {"a paragraph with attributes but no id is a plain paragraph",
          "<p style=\"x\">Plain</p>",
          {{"b0", "ts_bdy", "<P>Plain</P><CR/>"}}},
@@ -71,11 +72,11 @@ TEST_F(BodyTest, SectionsWithAttributesNestAndTheirTitlesAreChapters) {
     for (const BlockView& block : TextBlocks()) {
         if (block.textStyle == "ts_tit0") titles.push_back(block.objid + " " + block.text);
     }
-    EXPECT_EQ(titles, (std::vector<std::string>{"bc1 <Bold><P>One</P></Bold><CR/>",
-                                                "bc2 <Bold><P>Two</P></Bold><CR/>",
+    EXPECT_EQ(titles, (std::vector<std::string>{"b#c1 <Bold><P>One</P></Bold><CR/>",
+                                                "b#c2 <Bold><P>Two</P></Bold><CR/>",
                                                 "b13 <Bold><P>Three</P></Bold><CR/>"}));
     ASSERT_EQ(cv.contents.TocEntries.size(), 3u);
-    EXPECT_EQ(cv.contents.TocEntries[1], (Contents::TocEntry{"p3", "bc2", u"   Two"}));
+    EXPECT_EQ(cv.contents.TocEntries[1], (Contents::TocEntry{"p3", "b#c2", u"   Two"}));
     EXPECT_EQ(cv.cursor.SectionDepth, -1);
     EXPECT_EQ(cv.cursor.PageCounter, 5);  // top-level titles start pages, the nested one does not
 }

@@ -32,7 +32,7 @@ TEST_F(InlineTest, InternalLinkTakesTheReferenceLook) {
         int style, underLine;
         std::string button;
     };
-    const std::string open = "<CharButton refobj=\"bf_n1\">";
+    const std::string open = "<CharButton refobj=\"bf#n1\">";
     const Case cases[] = {
         {0, 0, 2, open + "<EmpLine emplineposition=\"after\" emplinetype=\"dotted\">[1]</EmpLine></CharButton>"},
         {0, 1, 2, open + "<EmpLine emplineposition=\"after\" emplinetype=\"dotted\">1</EmpLine></CharButton>"},
@@ -54,8 +54,8 @@ TEST_F(InlineTest, InternalLinkMakesAButtonPair) {
     ConvertParagraph(kNoteLink);
     const auto& buttons = cv.store.buttons;
     ASSERT_EQ(buttons.size(), 2u);
-    EXPECT_EQ(buttons[0].objid, "bf_n1");
-    EXPECT_EQ(buttons[1].objid, "br_n1");
+    EXPECT_EQ(buttons[0].objid, "bf#n1");
+    EXPECT_EQ(buttons[1].objid, "br#n1");
     // The way back leads to the block that holds the link.
     EXPECT_EQ(buttons[1].refPage, "p0");
     EXPECT_EQ(buttons[1].refObj, "b0");
@@ -83,14 +83,14 @@ TEST_F(InlineTest, ButtonsCloseWhereTheirBlockEnds) {
     const std::vector<BlockView> blocks = TextBlocks();
     ASSERT_EQ(blocks.size(), 2u);
     EXPECT_EQ(blocks[0].text,
-              "<P>See <CharButton refobj=\"bf_n1\"><EmpLine emplineposition=\"after\" emplinetype=\"dotted\">the"
+              "<P>See <CharButton refobj=\"bf#n1\"><EmpLine emplineposition=\"after\" emplinetype=\"dotted\">the"
               "</EmpLine></CharButton></P>");
     EXPECT_EQ(blocks[1].text, "<P>picture end</P><CR/>");
 }
 
 TEST_F(InlineTest, AnchorParagraphs) {
     EXPECT_EQ(ConvertParagraph("<p id=\"x\">Here</p>"),
-              "<P><CharButton refobj=\"br_x\"><EmpLine emplineposition=\"after\" emplinetype=\"dotted\">"
+              "<P><CharButton refobj=\"br#x\"><EmpLine emplineposition=\"after\" emplinetype=\"dotted\">"
               "</EmpLine></CharButton>Here</P><CR/>");
     ASSERT_EQ(cv.links.Anchors.size(), 1u);
     EXPECT_EQ(cv.links.Anchors[0].id, u"x");
@@ -143,7 +143,7 @@ TEST_F(BodyTest, ReturnButtonsLandOnTheBlockOfTheLink) {
                   "<section id=\"s4\"><p>Again <a l:href=\"#n3\">3</a></p></section></body>");
     std::vector<std::pair<std::string, std::string>> returns;
     for (const auto& button : cv.store.buttons) {
-        if (button.objid.starts_with("br_")) returns.emplace_back(button.refPage, button.refObj);
+        if (button.objid.starts_with("br#")) returns.emplace_back(button.refPage, button.refObj);
     }
     const auto blocks = TextBlocks();
     const auto holding = [&](const std::string& word) {
@@ -155,8 +155,8 @@ TEST_F(BodyTest, ReturnButtonsLandOnTheBlockOfTheLink) {
     ASSERT_EQ(returns.size(), 3u);
     EXPECT_EQ(returns[0], std::make_pair(std::string("p4"), holding("Go ")));
     EXPECT_EQ(returns[1], std::make_pair(std::string("p6"), holding("Back ")));
-    EXPECT_EQ(returns[2], std::make_pair(std::string("p6"), std::string("bs4")));
-    EXPECT_EQ(holding("Again "), "bs4");
+    EXPECT_EQ(returns[2], std::make_pair(std::string("p6"), std::string("b#s4")));
+    EXPECT_EQ(holding("Again "), "b#s4");
 }
 
 }  // namespace

@@ -19,8 +19,8 @@ protected:
 
     // The button pair that the inline markup registers for a link to `id`.
     void RegisterLink(const WString& id, int page, int block) {
-        RegisterButton(cv.links, store, {.objid = "bf_" + Narrow(id), .refPage = "", .refObj = ""});
-        RegisterButton(cv.links, store, {.objid = "br_" + Narrow(id), .refPage = "p" + std::to_string(page),
+        RegisterButton(cv.links, store, {.objid = "bf#" + Narrow(id), .refPage = "", .refObj = ""});
+        RegisterButton(cv.links, store, {.objid = "br#" + Narrow(id), .refPage = "p" + std::to_string(page),
                             .refObj = "b" + std::to_string(block)});
     }
 
@@ -44,12 +44,12 @@ TEST_F(Notes, OnlyTheFirstLinkToANoteGetsItsTarget) {
     cv.cursor.PageCounter = 4;
 
     EXPECT_EQ(EmitTarget(u"n1", u"<P>Note</P><CR/>"),
-              u"<P><CharButton refobj=\"br_n1\"><EmpLine emplineposition=\"after\" emplinetype=\"dotted\">Note"
+              u"<P><CharButton refobj=\"br#n1\"><EmpLine emplineposition=\"after\" emplinetype=\"dotted\">Note"
               u"</EmpLine></CharButton></P>");
-    NoteTargetEmitted(cv.links, store, u"n1", "bn1", 3);
+    NoteTargetEmitted(cv.links, u"n1", "b#n1", 3);
     ResolveAnchors(cv.links, store, console);
 
-    ExpectTarget(0, "p3", "bn1");
+    ExpectTarget(0, "p3", "b#n1");
     ExpectTarget(1, "p1", "b5");  // return buttons keep their link's place
     ExpectTarget(2, "", "");
     ExpectTarget(3, "p2", "b9");
@@ -68,16 +68,16 @@ TEST_F(Notes, AnchorParagraphIsReachedAtTheEnd) {
 TEST_F(Notes, LinkBackToAnEarlierSectionIsReached) {
     // The section is emitted before any link names it: a plain block.
     EXPECT_EQ(EmitTarget(u"ch1", u"<P>Chapter</P>"), u"<P>Chapter</P>");
-    NoteTargetEmitted(cv.links, store, u"ch1", "bch1", 2);
+    NoteTargetEmitted(cv.links, u"ch1", "b#ch1", 2);
     RegisterLink(u"ch1", 7, 30);
     ResolveAnchors(cv.links, store, console);
-    ExpectTarget(0, "p2", "bch1");
+    ExpectTarget(0, "p2", "b#ch1");
 }
 
 TEST_F(Notes, UnlinkedSectionsAndUnknownIdsChangeNothing) {
     RegisterLink(u"ghost", 0, 1);
     EXPECT_EQ(EmitTarget(u"s9", u"<P>Plain</P><CR/>"), u"<P>Plain</P><CR/>");
-    NoteTargetEmitted(cv.links, store, u"s9", "bs9", 0);
+    NoteTargetEmitted(cv.links, u"s9", "b#s9", 0);
     ResolveAnchors(cv.links, store, console);
     ExpectTarget(0, "", "");
 }

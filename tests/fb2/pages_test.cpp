@@ -18,7 +18,7 @@ TEST(TocText, ReducesATitleToOneLine) {
         {u"<P>Part I</P><CR/><P>The Beginning</P><CR/>", u"<P>Part I. The Beginning</P>"},
         {u"<P>Part I</P><CR/><CR/><P>The Beginning</P><CR/>", u"<P>Part I. . The Beginning</P>"},
         {u"<P>Part I.</P><CR/><P>Go...</P>", u"<P>Part I. Go.</P>"},
-        {u"<P><Bold>One</Bold><CharButton refobj=\"bf_1\"><EmpLine>[1]</EmpLine></CharButton></P>", u"<P>One</P>"},
+        {u"<P><Bold>One</Bold><CharButton refobj=\"bf#1\"><EmpLine>[1]</EmpLine></CharButton></P>", u"<P>One</P>"},
         {u"<P>E = mc<Sup>2</Sup>, <Span fontfacename=\"Courier10 BT Roman\">x &lt; y</Span></P>",
          u"<P>E = mc2, x &lt; y</P>"},
     };

@@ -16,6 +16,7 @@
 #include <cctype>
 #include <cstring>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 
@@ -163,6 +164,7 @@ struct TextReading {
     std::u32string text;
     std::vector<uint8_t>* marks = nullptr;
     const std::unordered_set<std::string>*ids = nullptr, *targets = nullptr;
+    std::unordered_map<Node, std::pair<size_t, size_t>>* spans = nullptr;  // text of each element, blanks around
 };
 
 std::string LinkTarget(Node node) {
@@ -181,8 +183,10 @@ void AppendText(Node node, TextReading& r, uint8_t mark = 0) {
                                   (r.targets && r.targets->contains(Attribute(node, "id")) ? kMarkTarget : 0) |
                                   (Is(node, "text-author") || Is(node, "date") ? kMarkAuthor : 0);
             if (!IsInline(node)) r.text += U' ';
+            const size_t start = r.text.size();
             AppendText(node->children, r, inner);
             if (!IsInline(node)) r.text += U' ';
+            if (r.spans && !IsInline(node)) r.spans->emplace(node, std::pair{start, r.text.size()});
         }
         if (r.marks) r.marks->resize(r.text.size(), mark);
     }
@@ -231,6 +235,79 @@ bool IsNotesBody(Node body) {
     return name.find("notes") != std::string::npos || name.find("comments") != std::string::npos;
 }
 
+// Every link to an id of a body, with the first words of the first element that carries the id.
+void ReadLinks(const std::vector<Node>& bodies, Node firstMainBody, Fb2Book& book) {
+    std::unordered_map<std::string, Node> elements;
+    for (const Node body : bodies)
+        ForEachElement(body, [&](Node node) { elements.try_emplace(Attribute(node, "id"), node); });
+    std::unordered_map<std::string, std::vector<std::u32string>> firstWords;
+    const auto words = [&](Node node) {
+        TextReading r{Reading::kPage, firstMainBody, {}};
+        AppendText(node->children, r);
+        return SplitWords(r.text);
+    };
+    for (const Node body : bodies) {
+        ForEachElement(body, [&](Node node) {
+            const auto target = Is(node, "a") ? elements.find(LinkTarget(node)) : elements.end();
+            if (target == elements.end() || target->first.empty()) return;
+            auto [first, added] = firstWords.try_emplace(target->first);
+            if (added) {
+                first->second = words(target->second);
+                first->second.resize(std::min<size_t>(first->second.size(), 3));
+            }
+            if (!first->second.empty()) book.links.push_back({words(node), first->second});
+        });
+    }
+}
+
+// Elements that hold one piece of a page together: a stanza its verse lines, a cite or an epigraph its runs of
+// paragraphs and author lines (a poem, a subtitle, a table or a picture between them starts a new piece).
+bool HoldsWhole(Node node, Node child) {
+    bool picture = false;
+    ForEachElement(child, [&](Node inner) { picture |= Is(inner, "image"); });
+    if (picture) return false;
+    if (Is(node, "stanza")) return Is(child, "v");
+    if (!Is(node, "cite") && !Is(node, "epigraph")) return false;
+    return Is(child, "p") || Is(child, "text-author") || Is(child, "empty-line");
+}
+
+// The word ranges of the pieces under `body`, from the character spans of its elements. Spans start and end
+// beside a blank, so the words of the text before a span are the words of its parts.
+void AddWholeGroups(Node body, const std::u32string& text,
+                    const std::unordered_map<Node, std::pair<size_t, size_t>>& spans, size_t firstWord,
+                    std::vector<Fb2Book::Piece>& pieces) {
+    std::vector<Fb2Book::Piece> ranges;  // in characters
+    ForEachElement(body, [&](Node node) {
+        size_t from = std::u32string::npos, to = 0;
+        for (Node child = node->children;; child = child->next) {
+            const auto span = child ? spans.find(child) : spans.end();
+            if (child && child->type != XML_ELEMENT_NODE) continue;
+            if (child && HoldsWhole(node, child) && span != spans.end()) {
+                from = std::min(from, span->second.first);
+                to = span->second.second;
+                continue;
+            }
+            if (from != std::u32string::npos) ranges.push_back({from, to, Is(node, "stanza")});
+            from = std::u32string::npos;
+            if (!child) break;
+        }
+    });
+    std::vector<size_t> cuts;
+    for (const auto& range : ranges) cuts.insert(cuts.end(), {range.first, range.end});
+    std::sort(cuts.begin(), cuts.end());
+    std::unordered_map<size_t, size_t> wordsBefore;  // character position -> words of the text before it
+    size_t at = 0, words = firstWord;
+    for (const size_t cut : cuts) {
+        words += SplitWords(std::u32string_view(text).substr(at, cut - at)).size();
+        at = cut;
+        wordsBefore[cut] = words;
+    }
+    for (const auto& range : ranges) {
+        const size_t first = wordsBefore[range.first], end = wordsBefore[range.end];
+        if (end - first > 1) pieces.push_back({first, end, range.stanza});
+    }
+}
+
 void ReadBodies(const std::vector<Node>& bodies, Fb2Book& book) {
     const auto firstMain = std::find_if(bodies.begin(), bodies.end(), [](Node b) { return !IsNotesBody(b); });
     const Node firstMainBody = firstMain == bodies.end() ? nullptr : *firstMain;
@@ -245,8 +322,10 @@ void ReadBodies(const std::vector<Node>& bodies, Fb2Book& book) {
     const std::unordered_set<std::string> targeted(targets.begin(), targets.end());
     for (const Node body : bodies) {
         std::vector<uint8_t> marks;
-        TextReading page{Reading::kPage, firstMainBody, {}, &marks, &ids, &targeted};
+        std::unordered_map<Node, std::pair<size_t, size_t>> spans;
+        TextReading page{Reading::kPage, firstMainBody, {}, &marks, &ids, &targeted, &spans};
         AppendText(body->children, page, IsNotesBody(body) ? kMarkInNotes : 0);
+        AddWholeGroups(body, page.text, spans, book.bodyWords.size(), book.wholePieces);
         std::vector<uint8_t> wordMarks;
         for (auto& word : SplitWords(page.text, &marks, &wordMarks)) book.bodyWords.push_back(std::move(word));
         book.bodyWordMarks.insert(book.bodyWordMarks.end(), wordMarks.begin(), wordMarks.end());
@@ -258,6 +337,7 @@ void ReadBodies(const std::vector<Node>& bodies, Fb2Book& book) {
         });
     }
     for (const std::string& target : targets) book.resolvableLinks += ids.contains(target);
+    ReadLinks(bodies, firstMainBody, book);
 }
 
 int ReadBigEndian(const std::vector<uint8_t>& d, size_t at, size_t bytes) {

@@ -36,6 +36,18 @@ struct Fb2Book {
     std::vector<uint8_t> bodyWordMarks;  // WordMark bits of each body word
     std::vector<std::vector<std::u32string>> sectionTitles;  // words of each titled main-body section
     size_t resolvableLinks = 0;    // <a> elements whose "#id" names an element of a body
+    // Word ranges [first, end) of bodyWords that a page shows as one piece: the verse lines of each stanza, and
+    // each run of paragraphs (with text-author lines) of a cite or an epigraph.
+    struct Piece {
+        size_t first = 0, end = 0;
+        bool stanza = false;
+    };
+    std::vector<Piece> wholePieces;
+    // Each link to an id of a body: the words it shows and the first words of the element it names.
+    struct Link {
+        std::vector<std::u32string> text, target;
+    };
+    std::vector<Link> links;
 };
 
 // Reads the book from the bytes of an FB2 file (not a zip).

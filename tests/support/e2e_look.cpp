@@ -42,28 +42,44 @@ void ReadTextBlock(const LrfFile& book, const LrfObject& block, std::u32string& 
 
 }  // namespace
 
-std::vector<std::u32string> ReadMarkedWords(const LrfFile& book, std::vector<uint8_t>& marks) {
-    std::u32string text;
-    std::vector<uint8_t> charMarks;
+const LrfObject* TextBlockOf(const LrfFile& book, uint32_t id) {
+    const LrfObject* block = book.Object(id);
+    if (block && block->type == 0x06) {  // a block wrapper names its text block
+        const auto wrapped = DecodeTextStream(block->stream);
+        block = wrapped.empty() ? nullptr : Linked(book, wrapped[0].args);
+    }
+    return block && block->type == 0x0A ? block : nullptr;
+}
+
+// Each block ends in a blank, so its words are split on their own.
+std::vector<std::u32string> ReadMarkedWords(const LrfFile& book, std::vector<uint8_t>& marks,
+                                            std::vector<uint32_t>* blocks) {
+    std::vector<std::u32string> words;
+    marks.clear();
     bool titlePage = true;
     for (const LrfObject* page : book.OfType(0x02)) {
-        const size_t before = text.size();
+        const size_t before = words.size();
+        bool hasText = false;
         for (const TextItem& item : DecodeTextStream(page->stream)) {
-            const LrfObject* block = item.code == 0xF503 ? Linked(book, item.args) : nullptr;
-            if (block && block->type == 0x06) {  // a block wrapper names its text block
-                const auto wrapped = DecodeTextStream(block->stream);
-                block = wrapped.empty() ? nullptr : Linked(book, wrapped[0].args);
-            }
-            if (block && block->type == 0x0A) ReadTextBlock(book, *block, text, charMarks);
+            const LrfObject* linked = item.code == 0xF503 ? Linked(book, item.args) : nullptr;
+            const LrfObject* block = linked ? TextBlockOf(book, linked->id) : nullptr;
+            if (!block) continue;
+            std::u32string text;
+            std::vector<uint8_t> charMarks, wordMarks;
+            ReadTextBlock(book, *block, text, charMarks);
+            for (auto& word : SplitWords(text, &charMarks, &wordMarks)) words.push_back(std::move(word));
+            marks.insert(marks.end(), wordMarks.begin(), wordMarks.end());
+            if (blocks) blocks->resize(words.size(), block->id);
+            hasText = true;
         }
-        if (titlePage && text.size() > before) {
+        if (titlePage && hasText) {
             titlePage = false;
-            text.resize(before);
-            charMarks.resize(before);
+            words.resize(before);
+            marks.resize(before);
+            if (blocks) blocks->resize(before);
         }
     }
-    marks.clear();
-    return SplitWords(text, &charMarks, &marks);
+    return words;
 }
 
 }  // namespace tavorin::test

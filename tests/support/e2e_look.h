@@ -8,7 +8,11 @@
 namespace tavorin::test {
 
 // The words of the blocks the pages place, page by page, the title page (the first with text) left out;
-// `marks` gets the WordMark bits (e2e_fb2_book.h) of each.
-std::vector<std::u32string> ReadMarkedWords(const LrfFile& book, std::vector<uint8_t>& marks);
+// `marks` gets the WordMark bits (e2e_fb2_book.h) of each, `blocks` (when given) the id of the text block of each.
+std::vector<std::u32string> ReadMarkedWords(const LrfFile& book, std::vector<uint8_t>& marks,
+                                            std::vector<uint32_t>* blocks = nullptr);
+
+// The text block a block id names: itself, or the text block a block wrapper holds; nullptr for any other.
+const LrfObject* TextBlockOf(const LrfFile& book, uint32_t id);
 
 }  // namespace tavorin::test
