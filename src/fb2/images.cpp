@@ -57,7 +57,8 @@ void PlaceImage(Conversion& cv, WStringView tag) {
 void EmitCover(Conversion& cv) {
     if (cv.description.CoverImageId.empty()) return;
     cv.body.ImageRef = cv.description.CoverImageId;
-    if (cv.store.imageStreams.empty()) return;
+    // A front page only for a cover the book holds: no book starts with a blank page.
+    if (FindImage(cv.images, cv.store, Narrow(cv.description.CoverImageId)) == nullptr) return;
     StartFrontPage(cv.cursor, cv.store);
     EmitBlock(cv, BlockKind::kImage, {});
 }

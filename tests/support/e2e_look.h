@@ -11,4 +11,8 @@ namespace tavorin::test {
 // `marks` gets the WordMark bits (e2e_fb2_book.h) of each.
 std::vector<std::u32string> ReadMarkedWords(const LrfFile& book, std::vector<uint8_t>& marks);
 
+// Whether the first page of the main page tree places an image or a text block that writes a visible character
+// (or an inline image).
+bool FirstPageShowsSomething(const LrfFile& book);
+
 }  // namespace tavorin::test
