@@ -39,8 +39,9 @@ size_t FindChar(const char16_t* chars, size_t from, size_t end, char16_t c) {
 // characters they stand for, those that stand for none are removed; returns
 // the number of characters kept.
 size_t ReadC1Characters(char16_t* chars, size_t count) {
-    size_t kept = 0;
-    for (size_t i = 0; i < count; ++i) {
+    const auto isC1 = [](char16_t c) { return c >= 0x80 && c <= 0x9F; };
+    size_t kept = static_cast<size_t>(std::find_if(chars, chars + count, isC1) - chars);  // most books hold none
+    for (size_t i = kept; i < count; ++i) {
         const char16_t c = ReadC1AsWindows1252(chars[i]);
         if (c != 0 || chars[i] == 0) chars[kept++] = c;
     }
