@@ -1,19 +1,18 @@
 // The book metadata XML handed to the LRF writer (title, author, identifier,
 // genres, annotation, language, creator and date). Values come from the book
-// and may hold anything, so every value is escaped into well-formed XML.
+// as paragraph markup and may hold anything: every value is written as plain
+// text, escaped into well-formed XML.
 #include "fb2/book_info.h"
 
 #include <cstdint>
 #include <ctime>
 
+#include "fb2/char_refs.h"
 #include "fb2/whitespace.h"
 
 namespace tavorin::fb2 {
 
 namespace {
-
-// An entity or character reference is at most "&#x10FFFF;" long.
-constexpr size_t kMaxReferenceLength = 10;
 
 constexpr char16_t kLeftDoubleQuote = 0x201C;
 
@@ -25,49 +24,17 @@ bool IsXmlChar(uint32_t code) {
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
-// Length of the well-formed reference that starts at text[0] ('&'): one of the
-// five predefined entities or a character reference to a character allowed in
-// XML; 0 when there is none.
-size_t ReferenceLength(WStringView text) {
-    const size_t semicolon = text.substr(0, kMaxReferenceLength).find(u';');
-    if (semicolon == WStringView::npos) return 0;
-    const WStringView name = text.substr(1, semicolon - 1);
-    for (const WStringView predefined : {u"amp", u"lt", u"gt", u"quot", u"apos"}) {
-        if (name == predefined) return semicolon + 1;
-    }
-    if (name.size() < 2 || name[0] != u'#') return 0;
-    const bool hex = name[1] == u'x';
-    const WStringView digits = name.substr(hex ? 2 : 1);
-    if (digits.empty()) return 0;
-    uint32_t code = 0;
-    for (const char16_t c : digits) {
-        uint32_t digit = 0;
-        if (c >= u'0' && c <= u'9') digit = c - u'0';
-        else if (hex && c >= u'a' && c <= u'f') digit = c - u'a' + 10;
-        else if (hex && c >= u'A' && c <= u'F') digit = c - u'A' + 10;
-        else return 0;
-        code = code * (hex ? 16 : 10) + digit;  // at most 8 digits: no overflow
-    }
-    return IsXmlChar(code) ? semicolon + 1 : 0;
-}
-
-// Appends a metadata value as XML character data, or as the value of a
-// "reading" attribute when `attribute` is set (double quotes become U+201C).
-// References already in the value are kept; bare '&', '<' and '>' are escaped;
-// characters XML does not allow are dropped. Whitespace is collapsed as in the
-// book's text.
+// Appends a metadata value, given as paragraph markup, as the plain text a
+// library shows (no tag and no entity text of the markup), in XML character
+// data, or in the value of a "reading" attribute when `attribute` is set
+// (double quotes become U+201C). '&', '<' and '>' are escaped; characters XML
+// does not allow are dropped. Whitespace is collapsed as in the book's text.
 void AppendEscaped(WString& out, WStringView text, bool attribute) {
-    const WString value = CollapsedValue(text);
+    const WString value = CollapsedValue(MarkupAsPlainText(text));
     for (size_t i = 0; i < value.size(); ++i) {
         const char16_t c = value[i];
         if (c == u'&') {
-            const size_t length = ReferenceLength(value.substr(i));
-            if (length == 0) {
-                out += u"&amp;";
-            } else {
-                out += value.substr(i, length);
-                i += length - 1;
-            }
+            out += u"&amp;";
         } else if (c == u'<') {
             out += u"&lt;";
         } else if (c == u'>') {

@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "fb2/transliterate.h"
+#include "text/codec_tables.h"
 
 namespace tavorin::fb2 {
 
@@ -78,13 +79,52 @@ void DecodeCharRefs(WString& text) {
         while (i < text.size() && IsAsciiAlnum(text[i])) ++i;
         uint32_t code = 0;
         const WStringView digits = WStringView(text).substr(digitsStart, i - digitsStart);
-        if (ParseCodePoint(digits, hex ? 16 : 10, code) && IsValidCharacter(code)) AppendTextCharacter(out, code);
+        // "&#150;" is an en dash, as the reader finds a C1 character itself.
+        const bool read = ParseCodePoint(digits, hex ? 16 : 10, code);
+        if (read && code < 0x100) code = ReadC1AsWindows1252(static_cast<char16_t>(code));
+        if (read && IsValidCharacter(code)) AppendTextCharacter(out, code);
         if (i < text.size() && text[i] == u';') ++i;
         copied = i;
         pos = text.find(u"&#", copied);
     }
     out.append(text, copied, WString::npos);
     text.swap(out);
+}
+
+WString MarkupAsPlainText(WStringView markup) {
+    static constexpr struct {
+        std::u16string_view name;
+        char16_t character;
+    } kNamed[] = {{u"amp", u'&'}, {u"lt", u'<'}, {u"gt", u'>'}, {u"quot", u'"'}, {u"apos", u'\''}, {u"nbsp", 0xA0}};
+    constexpr size_t kEntityWindow = 11;  // '&', a name of at most 9 characters, ';'
+
+    WString text(markup);
+    DecodeCharRefs(text);
+    WString plain;
+    plain.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c == u'<') {  // a tag: a line break reads as a blank, the others as nothing
+            const size_t close = text.find(u'>', i);
+            if (close == WString::npos) break;
+            if (WStringView(text).substr(i, close + 1 - i) == u"<CR/>") plain += u' ';
+            i = close;
+            continue;
+        }
+        const WStringView window = WStringView(text).substr(i, c == u'&' ? kEntityWindow : 0);
+        const size_t semicolon = window.find(u';');
+        const WStringView name = semicolon == WStringView::npos ? WStringView() : window.substr(1, semicolon - 1);
+        if (name.empty() || !std::all_of(name.begin(), name.end(), IsAsciiAlnum)) {
+            plain += c;
+            continue;
+        }
+        // An entity; one that names none of these characters reads as nothing.
+        for (const auto& entity : kNamed) {
+            if (name == entity.name) plain += entity.character;
+        }
+        i += semicolon;
+    }
+    return plain;
 }
 
 void StripSimpleEntities(WString& text) {

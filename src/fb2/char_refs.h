@@ -9,8 +9,13 @@
 namespace tavorin::fb2 {
 
 // Decodes every decimal and hexadecimal character reference in place; a
-// reference to '<', '>' or '&' becomes "&lt;", "&gt;" or "&amp;".
+// reference to '<', '>' or '&' becomes "&lt;", "&gt;" or "&amp;", one to a C1
+// control the Windows-1252 character it stands for (ReadC1AsWindows1252).
 void DecodeCharRefs(WString& text);
+// The text a reader sees of paragraph markup: tags removed (a line break is a
+// blank), references and the XML entities and "&nbsp;" as their characters,
+// any other entity removed.
+WString MarkupAsPlainText(WStringView markup);
 // Appends one character to markup text; '<', '>' and '&' are escaped so that
 // they never open or close a tag.
 void AppendTextCharacter(WString& out, uint32_t code);

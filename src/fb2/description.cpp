@@ -411,6 +411,34 @@ WString ReadBodyTitle(TUnicodeFileReader& reader) {
     return title;
 }
 
+// The title read from the book (markup), or when that is blank the file's
+// name (`fallbackTitle`, plain text) as markup.
+WString TitleOrFileName(const WString& title, WStringView fallbackTitle) {
+    if (!IsBlank(title)) return title;
+    WString markup;
+    for (const char16_t c : fallbackTitle) AppendTextCharacter(markup, c);
+    return markup;
+}
+
+// For a description that names no title, read just after its end tag: the
+// first body's title, else the file's name. The reader is left where it was,
+// for the images that may follow.
+WString TitleOfFirstBody(TUnicodeFileReader& reader, WStringView fallbackTitle) {
+    WString tag;
+    bool body = false;
+    while (!body && ReadTag(reader, tag)) {
+        const Fb2Tag parsed = ParseFb2Tag(tag);
+        body = parsed.name == u"body" && parsed.form == TagForm::Start;
+    }
+    const WString title = TitleOrFileName(body ? ReadBodyTitle(reader) : WString(), fallbackTitle);
+    reader.Reset();
+    while (ReadTag(reader, tag)) {
+        const Fb2Tag parsed = ParseFb2Tag(tag);
+        if (parsed.name == u"description" && parsed.form != TagForm::Start) break;
+    }
+    return title;
+}
+
 void StartInfoBlock(BookDescription& d, int index) {
     d.CurrentInfoBlock = index;
     d.DescriptionPage += u"</P><CR/><CR/><P><Bold>          ";
@@ -479,7 +507,8 @@ void FinishDescription(BookDescription& d, const ConversionSettings& settings) {
 
 }  // namespace
 
-DescriptionEnd ReadDescription(BookDescription& d, TUnicodeFileReader& reader, const ConversionSettings& settings) {
+DescriptionEnd ReadDescription(BookDescription& d, TUnicodeFileReader& reader, const ConversionSettings& settings,
+                               WStringView fallbackTitle) {
     WString tag;
     bool opened = false;
     for (;;) {
@@ -487,6 +516,8 @@ DescriptionEnd ReadDescription(BookDescription& d, TUnicodeFileReader& reader, c
         const Fb2Tag parsed = ParseFb2Tag(tag);
         if (parsed.name == u"description") {
             if (parsed.form != TagForm::Start) {
+                // A book is never without a title: as for a book without a description.
+                if (IsBlank(d.BookTitle)) d.BookTitle = TitleOfFirstBody(reader, fallbackTitle);
                 FinishDescription(d, settings);
                 return DescriptionEnd::kClosed;
             }
@@ -503,11 +534,7 @@ DescriptionEnd ReadDescription(BookDescription& d, TUnicodeFileReader& reader, c
 
 void DescribeFromBody(BookDescription& d, TUnicodeFileReader& reader, const ConversionSettings& settings,
                       WStringView fallbackTitle) {
-    WString title = ReadBodyTitle(reader);
-    if (IsBlank(title)) {
-        title.clear();
-        for (const char16_t c : fallbackTitle) AppendTextCharacter(title, c);
-    }
+    const WString title = TitleOrFileName(ReadBodyTitle(reader), fallbackTitle);
     AppendLabel(d, u"Title");
     d.BookTitle = title;
     d.DescriptionPage += title;

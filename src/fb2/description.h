@@ -52,8 +52,10 @@ enum class DescriptionEnd {
 // Reads the description tag by tag, its blocks and fields found by element
 // name whatever their prefix, up to its end tag; then derives the metadata
 // strings (in the order and form the settings choose) and composes BookInfoXml.
+// A description without a title takes the first body's title, else
+// `fallbackTitle`, as DescribeFromBody does.
 DescriptionEnd ReadDescription(BookDescription& description, TUnicodeFileReader& reader,
-                               const ConversionSettings& settings);
+                               const ConversionSettings& settings, WStringView fallbackTitle = {});
 // For a book without a description, read just after its first body's start
 // tag: the title of that body, else `fallbackTitle` (plain text), is the
 // book's title, and the description is finished with it.

@@ -47,6 +47,7 @@ void AddClosingElements(Conversion& cv) {
     lrf::ApplyBookSetting(cv.store, kBookSetting);
     lrf::BuildBookDefaults(cv.store, cv.console, kBookDefaults);
     cv.store.bookInfoXml = cv.description.BookInfoXml;
+    cv.store.deviceCharacters = cv.settings.General.DeviceCharacters != 0;
     RegisterTocEntries(cv.contents, cv.store);
 }
 
@@ -60,7 +61,7 @@ Status ConvertDocument(TUnicodeFileReader& reader, const ConversionSettings& set
     EstimateText(cv.progress, source.fileSize);
     console.SetProgress(5);
 
-    switch (ReadDescription(cv.description, reader, bookSettings)) {
+    switch (ReadDescription(cv.description, reader, bookSettings, source.fileTitle)) {
         case DescriptionEnd::kClosed: break;
         case DescriptionEnd::kMissing:
             console.Line("\nError: No description");

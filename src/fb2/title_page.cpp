@@ -4,6 +4,7 @@
 #include "fb2/title_page.h"
 
 #include "fb2/block_emitter.h"
+#include "fb2/char_refs.h"
 #include "fb2/conversion.h"
 #include "fb2/whitespace.h"
 #include "lrf/store/builders.h"
@@ -41,20 +42,25 @@ WString ButtonParagraph(const ConversionSettings& settings, WStringView buttonId
 
 void EmitBookTitlePage(Conversion& cv) {
     const BookDescription& d = cv.description;
-    StartPage(cv.cursor, cv.store, cv.settings);
-
-    // The book's values, with their whitespace as a reader shows it.
-    const WString face = StyleFace(Style(cv.settings, StyleKind::kSubtitle));
-    WString text = u"<P>" + CollapsedValue(d.AuthorsLine) + u"</P><CR/><CR/><Span fontfacename=\"" + face +
-                   u"\" fontsize=\"" + ScaledFontSize(cv.settings, StyleKind::kBookTitle, 8) + u"\"><P>" +
-                   CollapsedValue(d.BookTitle) + u"</P><CR/></Span>";
-    if (!d.SequenceText.empty()) {
-        text += u"<Span fontfacename=\"" + face + u"\" fontsize=\"" + ScaledFontSize(cv.settings, StyleKind::kBookTitle, 7) +
-                u"\"><P>(" + CollapsedValue(d.SequenceText) + u")</P></Span>";
+    // A title page with nothing to show is left out: no book starts with a
+    // blank page.
+    const bool shown = !IsBlank(MarkupAsPlainText(d.AuthorsLine + d.BookTitle + d.SequenceText));
+    if (shown || !d.Annotation.empty()) StartPage(cv.cursor, cv.store, cv.settings);
+    if (shown) {
+        // The book's values, with their whitespace as a reader shows it.
+        const WString face = StyleFace(Style(cv.settings, StyleKind::kSubtitle));
+        WString text = u"<P>" + CollapsedValue(d.AuthorsLine) + u"</P><CR/><CR/><Span fontfacename=\"" + face +
+                       u"\" fontsize=\"" + ScaledFontSize(cv.settings, StyleKind::kBookTitle, 8) + u"\"><P>" +
+                       CollapsedValue(d.BookTitle) + u"</P><CR/></Span>";
+        if (!d.SequenceText.empty()) {
+            text += u"<Span fontfacename=\"" + face + u"\" fontsize=\"" +
+                    ScaledFontSize(cv.settings, StyleKind::kBookTitle, 7) + u"\"><P>(" +
+                    CollapsedValue(d.SequenceText) + u")</P></Span>";
+        }
+        WrapStyleEmphasis(cv.settings, StyleKind::kBookTitle, text);
+        BuildCountedTextBlock(cv.cursor, cv.store,
+                              TextBlockLabels(cv.settings, cv.cursor, StyleKind::kBookTitle, u""), text);
     }
-    WrapStyleEmphasis(cv.settings, StyleKind::kBookTitle, text);
-    BuildCountedTextBlock(cv.cursor, cv.store, TextBlockLabels(cv.settings, cv.cursor, StyleKind::kBookTitle, u""),
-                          text);
 
     // The annotation block starts the next page itself.
     if (!d.Annotation.empty()) EmitBlock(cv, BlockKind::kAnnotation, u"<P>" + d.Annotation + u"</P>");

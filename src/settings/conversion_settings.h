@@ -99,6 +99,7 @@ struct TGeneralSettings {
     uint8_t PageAtSubtitles = 0;
     uint8_t Translit = 0;
     uint8_t Thumbnail = 1;  // a thumbnail of the cover in the book's header
+    uint8_t DeviceCharacters = 1;  // 1 no-break space as U+000C, em dash as en dash; 0 as the book has them
 
     bool operator==(const TGeneralSettings&) const = default;
 };

@@ -132,6 +132,7 @@ constexpr KeyRow<G> kGeneralKeys[] = {
     ByteKey("PageAtSubtitles=", &G::PageAtSubtitles),
     ByteKey("Translit=", &G::Translit),
     ByteKey("Thumbnail=", &G::Thumbnail),
+    ByteKey("DeviceCharacters=", &G::DeviceCharacters),
 };
 
 using R = TReferenceSettings;

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "text/codec_tables.h"
+
 namespace tavorin {
 
 namespace {
@@ -31,6 +33,19 @@ size_t FindChar(const char16_t* chars, size_t from, size_t end, char16_t c) {
     }
     while (i < end && chars[i] != c) ++i;
     return i;
+}
+
+// C1 controls in the decoded characters [chars, chars + count) become the
+// characters they stand for, those that stand for none are removed; returns
+// the number of characters kept.
+size_t ReadC1Characters(char16_t* chars, size_t count) {
+    const auto isC1 = [](char16_t c) { return c >= 0x80 && c <= 0x9F; };
+    size_t kept = static_cast<size_t>(std::find_if(chars, chars + count, isC1) - chars);  // most books hold none
+    for (size_t i = kept; i < count; ++i) {
+        const char16_t c = ReadC1AsWindows1252(chars[i]);
+        if (c != 0 || chars[i] == 0) chars[kept++] = c;
+    }
+    return kept;
 }
 
 char16_t FoldAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c; }
@@ -98,7 +113,7 @@ void TUnicodeFileReader::DecodePending() {
         size_t used = 0;
         codec_->Decode(bytes_.data() + start, pending_ - start, chars_.data() + fill_,
                        chars_.size() - fill_, written, used);
-        fill_ += written;
+        fill_ += ReadC1Characters(chars_.data() + fill_, written);
         start += used;
         if (used == 0) break;
     }

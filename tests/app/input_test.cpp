@@ -141,15 +141,16 @@ std::string Utf16(const std::string& text, bool bigEndian) {
 
 TEST_F(InputDetection, EncodingsAreReadAsDeclaredOrAsTheirBytesShow) {
     const std::string body = "<FictionBook xmlns=\"http://www.gribuser.ru/xml/fictionbook/2.0\"><p>\xC3\x80</p></FictionBook>";
+    // A C1 control (U+0080) is read as the Windows-1252 character of its code.
     const std::vector<std::pair<std::string, WString>> cases = {  // the file, what its bytes C3 80 become
         {Fb2With(" encoding=\"windows-1251\""), u"\u0413\u0402"},
         {Fb2With(" encoding='windows-1251'"), u"\u0413\u0402"},
         {Fb2With(" encoding=\"CP1251\""), u"\u0413\u0402"},
         {Fb2With(" encoding=\"Windows-1252\""), u"\u00C3\u20AC"},
         {Fb2With(" encoding=\"windows-1250\""), u"\u0102\u20AC"},
-        {Fb2With(" encoding=\"iso-8859-1\""), u"\u00C3\u0080"},
-        {Fb2With(" encoding=\"ISO-8859-1\""), u"\u00C3\u0080"},
-        {Fb2With(" encoding=\"Latin1\""), u"\u00C3\u0080"},
+        {Fb2With(" encoding=\"iso-8859-1\""), u"\u00C3\u20AC"},
+        {Fb2With(" encoding=\"ISO-8859-1\""), u"\u00C3\u20AC"},
+        {Fb2With(" encoding=\"Latin1\""), u"\u00C3\u20AC"},
         {Fb2With(" encoding=\"KOI8-R\""), u"\u0446\u2500"},
         {Fb2With(" encoding=\"koi8r\""), u"\u0446\u2500"},
         {Fb2With(" encoding=\"cp866\""), u"\u251C\u0410"},
@@ -161,13 +162,13 @@ TEST_F(InputDetection, EncodingsAreReadAsDeclaredOrAsTheirBytesShow) {
         {Fb2With(std::string(" encoding=\"cp866\0\"", 18)), u"\u00C0"},
         {Fb2With(""), u"\u00C0"},
         {"\xEF\xBB\xBF" + Fb2With(" encoding=\"utf-8\""), u"\u00C0"},
-        {"\xFF\xFE" + Utf16(Fb2With(" encoding=\"UTF-16\""), false), u"\u00C3\u0080"},
-        {"\xFE\xFF" + Utf16(Fb2With(""), true), u"\u00C3\u0080"},
-        {Utf16(Fb2With(""), false), u"\u00C3\u0080"},
-        {Utf16(Fb2With(" encoding=\"utf-16\""), true), u"\u00C3\u0080"},
+        {"\xFF\xFE" + Utf16(Fb2With(" encoding=\"UTF-16\""), false), u"\u00C3\u20AC"},
+        {"\xFE\xFF" + Utf16(Fb2With(""), true), u"\u00C3\u20AC"},
+        {Utf16(Fb2With(""), false), u"\u00C3\u20AC"},
+        {Utf16(Fb2With(" encoding=\"utf-16\""), true), u"\u00C3\u20AC"},
         {body, u"\u00C0"},
         {"\xEF\xBB\xBF\r\n " + body, u"\u00C0"},
-        {"\xFF\xFE" + Utf16(body, false), u"\u00C3\u0080"},
+        {"\xFF\xFE" + Utf16(body, false), u"\u00C3\u20AC"},
     };
     for (const auto& [file, decoded] : cases) {
         const std::string path = files_.file("book.fb2");

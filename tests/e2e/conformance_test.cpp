@@ -7,7 +7,9 @@
 // pages, no entity source text may show, ebook-meta must show the title and
 // first author, every PNG, JPEG, GIF and BMP must become an image stream, the
 // cover must come back byte for byte (with a thumbnail), and
-// the look of every word must agree with the FB2 (CheckLook).
+// the look of every word must agree with the FB2 (CheckLook); no C1 control
+// may show, no metadata value may hold markup, and the first page must show
+// something (CheckShownText).
 // Every book written, whatever the exit code, must pass the structure check.
 // Books that must be refused end with their documented exit code.
 // With TAVORIN_BOOK_REPORT set to a file, each book appends its line of
@@ -20,6 +22,7 @@
 #include <filesystem>
 #include <iostream>
 #include <map>
+#include <regex>
 #include <set>
 #include <unordered_set>
 
@@ -31,6 +34,7 @@
 #include "support/e2e_convert.h"
 #include "support/e2e_fb2_book.h"
 #include "support/e2e_look.h"
+#include "support/e2e_metadata.h"
 #include "support/e2e_words.h"
 #include "support/lrf_check.h"
 #include "support/test_util.h"
@@ -435,6 +439,28 @@ protected:
                             << " links jump to no block that shows their target:" << first;
     }
 
+    // A C1 control character is no text a reader can show: none in the pages or the contents. The values of
+    // the metadata (the library's view) are plain text: no tag and no entity. The first page shows something.
+    void CheckShownText(const LrfFile& file) {
+        std::u16string texts;
+        for (const LrfObject* block : file.OfType(0x0A)) texts += TextStreamText(block->stream);
+        for (const LrfObject* toc : file.OfType(0x1E)) texts += TocLabels(toc->stream);
+        const size_t c1 = std::count_if(texts.begin(), texts.end(), [](char16_t c) { return c >= 0x80 && c <= 0x9F; });
+        EXPECT_EQ(c1, 0u) << Book() << ": " << c1 << " C1 control characters in the text streams and contents";
+        static const std::regex kMarkup("<[A-Za-z/][^<>]*>|&(#[0-9]+|#x[0-9A-Fa-f]+|[A-Za-z]+);");
+        const auto values = MetadataValues(file);
+        ASSERT_TRUE(values) << Book() << ": the metadata XML is not well formed";
+        for (const std::string& value : *values) {
+            for (std::sregex_iterator m(value.begin(), value.end(), kMarkup), end; m != end; ++m) {
+                std::string escaped;  // the book's own text "<Tales>" is "&lt;Tales&gt;" in its source
+                for (const char c : m->str()) escaped += c == '<' ? "&lt;" : c == '>' ? "&gt;" : c == '&' ? "&amp;" : std::string(1, c);
+                EXPECT_NE(std::search(source_.begin(), source_.end(), escaped.begin(), escaped.end()), source_.end())
+                    << Book() << ": markup in the metadata value " << value;
+            }
+        }
+        EXPECT_TRUE(FirstPageShowsSomething(file)) << Book() << ": the first page shows nothing";
+    }
+
     void CheckThumbnail(const LrfFile& file) {
         const auto images = ConvertibleImages(fb2_);
         const auto cover = std::find_if(images.begin(), images.end(), [&](auto* i) { return i->id == fb2_.coverId; });
@@ -519,6 +545,7 @@ TEST_P(ConformanceTest, ConvertsAndReadsBack) {
     CheckImages(book, lrf, dir);
     const LrfFile file = ReadLrf(ReadFileBytes(lrf));
     CheckLook(book, file);
+    CheckShownText(file);
     CheckThumbnail(file);
     CheckWholePieces(file);
     CheckLinesApart(file);

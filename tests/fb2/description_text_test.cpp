@@ -35,6 +35,7 @@ TEST(DecodeCharRefs, DecodesEveryReferenceAndDeletesInvalidOnes) {
         {u"x&#xD800;y", u"xy"},                      // surrogate code point
         {u"x&#0;y", u"xy"},
         {u"&# tail", u" tail"},
+        {u"&#150;&#x97;&#133;&#128;&#129;&#x9d;.", u"\u2013\u2014\u2026\u20AC."},  // C1 as Windows-1252
         {u"&amp; &lt; &nbsp;", u"&amp; &lt; &nbsp;"},  // named entities stay
         {u"no references", u"no references"},
         {u"&#", u""},
@@ -52,6 +53,17 @@ TEST(DecodeCharRefs, DecodedAmpersandIsNotDecodedAgain) {
     EXPECT_EQ(text, u"&amp;#65;");
     DecodeCharRefs(text);
     EXPECT_EQ(text, u"&amp;#65;");
+}
+
+TEST(MarkupAsPlainText, DropsTagsAndShowsEntitiesAsCharacters) {
+    const TextCase cases[] = {
+        {u"описанию<Sup> <a>[17]</a> </Sup>предлагаемой", u"описанию [17] предлагаемой"},
+        {u"<P>One</P><CR/><P>Two</P>", u"One Two"},
+        {u"&lt;b&gt; &amp;amp; &quot;&apos;&nbsp;&#150;&copy;&#60;", u"<b> &amp; \"'\u00A0\u2013<"},
+        {u"A & B; C &", u"A & B; C &"},  // no entity: the characters stay
+        {u"cut <Sup", u"cut "},
+    };
+    for (const TextCase& c : cases) EXPECT_EQ(MarkupAsPlainText(c.input), WString(c.expected)) << Narrow(c.input);
 }
 
 TEST(StripSimpleEntities, ResolvesNbspQuotAndAmp) {

@@ -47,10 +47,30 @@ TEST(ConvertDocument, DescriptionCutShortIsItsStatusAndNoPageIsMade) {
     EXPECT_TRUE(run.store.pages.empty());
 }
 
-TEST(ConvertDocument, BookWithoutDescriptionIsNamedByItsFile) {
-    const DocumentRun run = Convert("<FictionBook><body><section><p>Text</p></section></body></FictionBook>");
-    EXPECT_TRUE(run.status.ok());
-    EXPECT_NE(Narrow(run.store.bookInfoXml).find(">file title</Title>"), std::string::npos);
+// A book without a description, or whose description names no title, is
+// named by its first body's title, else by its file; the images after the
+// bodies are still read.
+TEST(ConvertDocument, EveryBookHasATitle) {
+    const std::string body = "<body><title><p>Body</p><p>Title</p></title><section><p>Text</p></section></body>";
+    const std::string image = "<binary id=\"i\" content-type=\"image/png\">iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJ"
+                              "AAAADUlEQVR42mNkYPhfDwAChwGA60e6kgAAAABJRU5ErkJggg==</binary>";
+    const struct {
+        std::string fb2, title;
+    } cases[] = {
+        {"<FictionBook><body><section><p>Text</p></section></body>", "file title"},
+        {"<FictionBook>" + body + image, "Body. Title"},
+        {"<FictionBook><description><title-info><genre>g</genre></title-info></description>" + body + image,
+         "Body. Title"},
+        {"<FictionBook><description><title-info><book-title> </book-title></title-info></description>"
+         "<body><title><p /></title><p>Text</p></body>" + image,
+         "file title"},
+    };
+    for (const auto& c : cases) {
+        const DocumentRun run = Convert(c.fb2 + "</FictionBook>");
+        EXPECT_TRUE(run.status.ok()) << c.fb2;
+        EXPECT_NE(Narrow(run.store.bookInfoXml).find(">" + c.title + "</Title>"), std::string::npos) << c.fb2;
+        EXPECT_EQ(run.store.imageStreams.size(), c.fb2.find("<binary") != std::string::npos ? 1u : 0u) << c.fb2;
+    }
 }
 
 }  // namespace

@@ -57,6 +57,22 @@ TEST_F(TitlePageTest, WithoutAnnotationANewPageFollowsAndBoldStyleWraps) {
     EXPECT_EQ(store.pages.size(), 2u);
 }
 
+TEST_F(TitlePageTest, TitlePageWithNothingToShowIsLeftOut) {
+    cv.description.AuthorsLine = u" ";
+    cv.description.BookTitle = u"<Sup> </Sup>";
+    EmitBlock(cv, BlockKind::kBookTitle, {});
+    EXPECT_TRUE(store.textBlocks.empty());
+    EXPECT_EQ(store.pages.size(), 1u) << "only the page the body starts on";
+
+    StartOver();
+    DefineBookStyles();
+    cv.description.Annotation = u"<P>About.</P>";
+    EmitBlock(cv, BlockKind::kBookTitle, {});
+    ASSERT_EQ(store.textBlocks.size(), 1u);
+    EXPECT_EQ(store.textBlocks[0].textStyle, "ts_annot") << "the annotation page comes first";
+    EXPECT_EQ(store.pages.size(), 2u);
+}
+
 TEST_F(TitlePageTest, DescriptionPageIsASoloPageBehindAButton) {
     StartPage(cv.cursor, store, settings);  // the last page of the body
     cv.cursor.BlockCounter = 7;

@@ -66,6 +66,7 @@ const LineCase kLineCases[] = {
      [](auto& s) { Body(s).FontSize = 120; Body(s).FontName = "Arial"; s.General.Translit = 1; }},
     {"bytes keep the low 8 bits", "[General]\nTranslit=257\n[TitleAndAutorOrder]\nInitials=-1",
      [](auto& s) { s.General.Translit = 1; s.Order.Initials = 255; }},
+    {"characters as the book has them", "[General]\nDeviceCharacters=0", [](auto& s) { s.General.DeviceCharacters = 0; }},
     {"a size in points beyond 32 bits in tenths", "[MainText]\nFontSize=214748365", [](auto&) {}},
     {"the reference keys", "[References]\nRefSuperScript=1\nRefNStyle=2",
      [](auto& s) { s.References.RefSuperScript = 1; s.References.RefNStyle = 2; }},

@@ -40,7 +40,35 @@ void ReadTextBlock(const LrfFile& book, const LrfObject& block, std::u32string& 
     text += U' ';
 }
 
+// The block a page stream item places, through its block wrapper.
+const LrfObject* PlacedBlock(const LrfFile& book, const TextItem& item) {
+    const LrfObject* block = item.code == 0xF503 ? Linked(book, item.args) : nullptr;
+    if (!block || block->type != 0x06) return block;
+    const auto wrapped = DecodeTextStream(block->stream);
+    return wrapped.empty() ? nullptr : Linked(book, wrapped[0].args);
+}
+
 }  // namespace
+
+bool FirstPageShowsSomething(const LrfFile& book) {
+    const auto roots = book.OfType(0x1C);
+    const LrfObject* tree = roots.empty() || !roots[0]->Find(0xF57B) ? nullptr : book.Object(roots[0]->Find(0xF57B)->U32());
+    const LrfTag* pages = tree ? tree->Find(0xF55C) : nullptr;
+    const LrfObject* page = pages && pages->U16() > 0 ? book.Object(pages->U32(2)) : nullptr;
+    if (!page) return false;
+    for (const TextItem& item : DecodeTextStream(page->stream)) {
+        const LrfObject* block = PlacedBlock(book, item);
+        if (block && block->type == 0x0C) return true;
+        if (!block || block->type != 0x0A) continue;
+        for (const TextItem& part : DecodeTextStream(block->stream)) {
+            if (part.code == 0xF5D1) return true;  // an image in a line
+            for (const char16_t c : part.text) {
+                if (c > u' ' && c != 0x00A0 && c != 0x3000) return true;
+            }
+        }
+    }
+    return false;
+}
 
 const LrfObject* TextBlockOf(const LrfFile& book, uint32_t id) {
     const LrfObject* block = book.Object(id);

@@ -15,4 +15,8 @@ std::vector<std::u32string> ReadMarkedWords(const LrfFile& book, std::vector<uin
 // The text block a block id names: itself, or the text block a block wrapper holds; nullptr for any other.
 const LrfObject* TextBlockOf(const LrfFile& book, uint32_t id);
 
+// Whether the first page of the main page tree places an image or a text block that writes a visible character
+// (or an inline image).
+bool FirstPageShowsSomething(const LrfFile& book);
+
 }  // namespace tavorin::test

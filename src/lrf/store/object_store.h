@@ -205,6 +205,7 @@ struct ObjectStore {
 
     BookHeaderSettings header;
     WString bookInfoXml;         // metadata text handed to the writer
+    bool deviceCharacters = true;  // text streams write U+00A0 as U+000C and U+2014 as U+2013
     std::string thumbnailFile;   // thumbnail named in markup; empty for FB2 input
     ByteBuffer thumbnail;        // thumbnail made by the conversion (used before thumbnailFile)
     uint16_t thumbnailType = 0;  // its header type: 17 JPEG, 18 PNG, 19 BMP, 20 GIF

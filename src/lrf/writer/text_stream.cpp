@@ -41,9 +41,9 @@ constexpr std::array<NamedCode, 7> kPlainTags = {{
 }};
 
 // Entities that stand for a character; every other entity writes nothing.
-// A non-breaking space is written as U+000C, the form reading devices use.
+// A non-breaking space is written as Character() writes U+00A0.
 constexpr std::array<NamedCode, 6> kEntities = {{
-    {u"&nbsp", 0x000C},
+    {u"&nbsp", 0x00A0},
     {u"&quot", u'"'},
     {u"&amp", u'&'},
     {u"&lt", u'<'},
@@ -76,8 +76,12 @@ bool CarriesCredit(const ObjectStore& s, ElementKind kind, size_t number) {
 }  // namespace
 
 TextStreamEncoder::TextStreamEncoder(std::span<const uint8_t> styleTags, const std::vector<ButtonRecord>& buttons,
-                                     const LabelIndex& buttonLabels, Console& console)
-    : styleTags_(styleTags), buttons_(buttons), buttonLabels_(buttonLabels), console_(console) {}
+                                     const LabelIndex& buttonLabels, Console& console, bool deviceCharacters)
+    : styleTags_(styleTags),
+      buttons_(buttons),
+      buttonLabels_(buttonLabels),
+      console_(console),
+      deviceCharacters_(deviceCharacters) {}
 
 void TextStreamEncoder::Feed(WStringView text) {
     // The codes take about two bytes per character of markup: room for that
@@ -154,7 +158,8 @@ void TextStreamEncoder::Tag(WStringView tag) {
     } else if (Contains(tag, u"CharButton ")) {
         CharButton(tag);
     } else if (Contains(tag, u"EmpLine ")) {
-        if (buttonDropped_) {
+        // A line of type none is no line: readers would draw stray pieces of one.
+        if (buttonDropped_ || GetAttribute(u"emplinetype", tag) == "none") {
             empLineDropped_ = true;
             return;
         }
@@ -185,20 +190,19 @@ void TextStreamEncoder::EndParagraph() {
 void TextStreamEncoder::Entity(WStringView name) {
     for (const NamedCode& entity : kEntities) {
         if (name == entity.name) {
-            PutU16(stream_, entity.code);
+            Character(entity.code);
             return;
         }
     }
 }
 
+// Reading devices' fonts show a no-break space written as U+000C and have no
+// em dash; software readers show the characters themselves.
 void TextStreamEncoder::Character(char16_t c) {
-    switch (c) {
-        case u'\r':
-        case u'\n': return;
-        case u'\u2014': PutU16(stream_, u'\u2013'); return;  // em dash shown as en dash
-        case u'\u00A0': PutU16(stream_, 0x000C); return;
-        default: PutU16(stream_, c);
-    }
+    if (c == u'\r' || c == u'\n') return;
+    if (deviceCharacters_ && c == u'\u2014') c = u'\u2013';
+    if (deviceCharacters_ && c == u'\u00A0') c = 0x000C;
+    PutU16(stream_, c);
 }
 
 // A start tag with attributes sets text attributes until the matching end
@@ -263,7 +267,7 @@ void WriteTextBlocks(const ObjectStore& s, LrfOutput& out, Console& console) {
         ByteBuffer object = StartObject(block.id, kTypeTextBlock);
         PutTag32(object, kTagLink, block.textStyleId);
         PutBytes(object, TagRun(s, block.tags));
-        TextStreamEncoder encoder(TextStyleTags(s, block.textStyleId), s.buttons, buttons, console);
+        TextStreamEncoder encoder(TextStyleTags(s, block.textStyleId), s.buttons, buttons, console, s.deviceCharacters);
         encoder.Feed(TextRun(s, block.text));
         if (CarriesCredit(s, kKindTextBlock, i)) encoder.Feed(kTextBlockCredit);
         PutScrambledStream(out, object, std::move(encoder.stream()), true);

@@ -25,9 +25,11 @@ class TextStreamEncoder {
 public:
     // styleTags: the tags of the block's text style (span restore, bold
     // weight); buttons: the button records and their labels for CharButton;
-    // console: where an attribute value it cannot read is reported.
+    // console: where an attribute value it cannot read is reported;
+    // deviceCharacters: a no-break space written as U+000C and an em dash as
+    // an en dash, the forms reading devices' fonts need (else as they are).
     TextStreamEncoder(std::span<const uint8_t> styleTags, const std::vector<ButtonRecord>& buttons,
-                      const LabelIndex& buttonLabels, Console& console);
+                      const LabelIndex& buttonLabels, Console& console, bool deviceCharacters);
     void Feed(WStringView markup);
     ByteBuffer& stream() { return stream_; }
 
@@ -46,6 +48,7 @@ private:
     const std::vector<ButtonRecord>& buttons_;
     const LabelIndex& buttonLabels_;
     Console& console_;
+    bool deviceCharacters_;
     ByteBuffer stream_;
     ByteBuffer span_;
     uint16_t boldWeight_ = 0;

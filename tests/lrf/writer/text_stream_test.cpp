@@ -9,13 +9,13 @@ namespace tavorin::lrf::test {
 namespace {
 
 std::vector<uint8_t> Encode(WStringView markup, const std::vector<TagValue>& style = BodyTextStyle(),
-                            const std::vector<ButtonRecord>& buttons = {}) {
+                            const std::vector<ButtonRecord>& buttons = {}, bool deviceCharacters = true) {
     StringSink printed;
     Console console{printed};
     ByteBuffer styleTags;
     EncodeTags(kTextAttributes, styleTags, style, console);
     const LabelIndex labels = IndexByLabel(buttons, &ButtonRecord::objid);
-    TextStreamEncoder encoder(styleTags, buttons, labels, console);
+    TextStreamEncoder encoder(styleTags, buttons, labels, console, deviceCharacters);
     encoder.Feed(markup);
     return encoder.stream();
 }
@@ -59,6 +59,9 @@ TEST(TextStream, MarkupCodes) {
         {"emphasis line: start, its attributes, text, end",
          u"<EmpLine emplineposition=\"after\" emplinetype=\"dotted\">x</EmpLine></EmpLine>",
          Words({0xF5C1, 0xF579, 2, 0xF57A, 0x40, 'x', 0xF5C2})},
+        {"emphasis line of type none is no line",
+         u"<CharButton refobj=\"bf_n1\"><EmpLine emplineposition=\"after\" emplinetype=\"none\">1</EmpLine></CharButton>",
+         Words({0xF5A7, 0x4567, 0x0123, '1', 0xF5A8})},
         {"space empties the span", u"<Space xsize=\"500\">x</Span>", Words({0xF5CA, 500, 'x'})},
         {"entities", u"&lt;&gt;&apos;&amp;&quot;&nbsp;&copy;", Words({'<', '>', '\'', '&', '"', 0x0C})},
         {"ampersand without semicolon", u"A & B and more", Words({'A', ' ', '&', ' ', 'B', ' ', 'a', 'n', 'd', ' ',
@@ -71,6 +74,10 @@ TEST(TextStream, MarkupCodes) {
         {"paragraph end without its start", u"<Bold>b</Bold></P><CR/>", Words({0xF515, 800, 'b', 0xF515, 400, 0xF5D2})},
     };
     for (const Case& c : cases) EXPECT_EQ(Encode(c.markup, BodyTextStyle(), buttons), c.expected) << c.what;
+}
+
+TEST(TextStream, BookCharactersForSoftwareReaders) {
+    EXPECT_EQ(Encode(u"a\u2014b\u00A0c&nbsp;", BodyTextStyle(), {}, false), Words({'a', 0x2014, 'b', 0xA0, 'c', 0xA0}));
 }
 
 TEST(TextStream, SpanAttributeMissingFromStyleRestoresNothing) {
@@ -91,7 +98,7 @@ TEST(TextStream, StateCarriesAcrossFeeds) {
     EncodeTags(kTextAttributes, styleTags, BodyTextStyle(), console);
     const std::vector<ButtonRecord> buttons;
     const LabelIndex labels;
-    TextStreamEncoder encoder(styleTags, buttons, labels, console);
+    TextStreamEncoder encoder(styleTags, buttons, labels, console, true);
     encoder.Feed(u"<Span fontsize=\"60\">a");
     encoder.Feed(u"</Span>");
     EXPECT_EQ(encoder.stream(), Words({0xF511, 60, 'a', 0xF511, 100}));
