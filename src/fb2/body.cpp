@@ -123,12 +123,24 @@ bool ConvertLinkInside(BodyState& body, LinkTable& links, lrf::ObjectStore& stor
     return !body.ExternalLinkOpen;
 }
 
+// The images of a text read raw (a text-author line) stand in its line.
+void ConvertImagesInside(Conversion& cv, WString& text) {
+    for (size_t open = text.find(u"<image "); open != WString::npos; open = text.find(u"<image ", open)) {
+        const size_t close = text.find(u'>', open);
+        const size_t end = close == WString::npos ? text.size() : close + 1;
+        const WString plot = InlineImageMarkup(cv.images, cv.store, cv.settings, WStringView(text).substr(open, end - open));
+        text.replace(open, end - open, plot);
+        open += plot.size();
+    }
+}
+
 // A text-author line (or a poem's date): its own indented paragraph in the
 // author look of the element's style. Its text is read here, up to the next
 // closing tag. Where no author look applies (a title) it is a plain paragraph.
 WString TextAuthorMarkup(Conversion& cv, BlockKind kind, bool& opensButton) {
     WString author = cv.reader->ReadToStr("</", true, false);
     lrf::StripMarkup(author);
+    ConvertImagesInside(cv, author);
     WString markup = u"</Italic></Bold><P>";
     if (!TakesTextAuthor(kind)) {
         if (IsBlank(author)) return {};
@@ -169,10 +181,19 @@ struct TagMarkup {
     bool endsElement = false;  // blanks up to the next tag are dropped
 };
 
-TagMarkup RewriteTag(Conversion& cv, const WString& tag, const Fb2Tag& parsed, BlockKind kind, LoopState& loop) {
+// An image in a paragraph, a verse line, a table row, a subtitle or a title
+// stands in its line; one between paragraphs is a block of its own.
+bool ImageInLine(const ElementBuffer& buffer, BlockKind kind) {
+    return kind == BlockKind::kTitle || kind == BlockKind::kPoemTitle || InsideParagraph(buffer);
+}
+
+TagMarkup RewriteTag(Conversion& cv, const WString& tag, const Fb2Tag& parsed, BlockKind kind, LoopState& loop,
+                     const ElementBuffer& buffer) {
     TagMarkup out;
     const bool opens = parsed.form != TagForm::End;
-    if (parsed.name == u"a" && opens) {
+    if (parsed.name == u"image" && opens && ImageInLine(buffer, kind)) {
+        out.text = InlineImageMarkup(cv.images, cv.store, cv.settings, tag);
+    } else if (parsed.name == u"a" && opens) {
         out.text = ConvertLink(cv.body, cv.links, cv.store, cv.cursor, tag);
         out.opensButton = !cv.body.ExternalLinkOpen;
     } else if (parsed.name == u"p" && opens && parsed.hasAttributes) {
@@ -252,7 +273,7 @@ void ConvertElementAs(Conversion& cv, WStringView name, BlockKind kind) {
         BlanksForTabsAndLineBreaks(next);
 
         const Fb2Tag parsed = ParseFb2Tag(next);
-        const TagMarkup markup = RewriteTag(cv, next, parsed, kind, loop);
+        const TagMarkup markup = RewriteTag(cv, next, parsed, kind, loop, buffer);
         bool closes = parsed.form == TagForm::End && parsed.name == loopName;
         if (closes && flattened > 0) {
             --flattened;

@@ -63,19 +63,38 @@ void DecodeLabelEntities(WString& text) {
     text.swap(decoded);
 }
 
-// Line breaks between the parts of a title become ". "; a final one goes.
+// Whether a part of a title shows pictures and no text: it has no place in a label.
+bool OnlyPictures(WStringView part) {
+    if (part.find(u"<Plot ") == WStringView::npos) return false;
+    bool inTag = false;
+    for (const char16_t c : part) {
+        if (inTag || c == u'<') {
+            inTag = c != u'>';
+        } else if (c != u' ' && c != u'\t' && c != u'\r' && c != u'\n') {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Line breaks between the parts of a title become ". "; a final one goes,
+// and so does a part that is only pictures.
 WString JoinLines(WStringView text) {
     constexpr std::u16string_view kBreak = u"<CR/>";
     constexpr size_t kTrailing = 6;  // a closing "</P>" and the like after the last break
     WString out;
     out.reserve(text.size());
-    size_t pos = 0;
-    for (;;) {
+    bool shown = false;  // a part is in the label
+    for (size_t pos = 0;;) {
         const size_t at = text.find(kBreak, pos);
-        out.append(text.substr(pos, at == WStringView::npos ? WStringView::npos : at - pos));
+        const WStringView part = text.substr(pos, at == WStringView::npos ? WStringView::npos : at - pos);
+        if (!OnlyPictures(part)) {
+            if (shown && text.size() - pos > kTrailing) out += u". ";
+            out.append(part);
+            shown = true;
+        }
         if (at == WStringView::npos) break;
         pos = at + kBreak.size();
-        if (text.size() - pos > kTrailing) out += u". ";
     }
     return out;
 }

@@ -25,9 +25,10 @@ class TextStreamEncoder {
 public:
     // styleTags: the tags of the block's text style (span restore, bold
     // weight); buttons: the button records and their labels for CharButton;
-    // console: where an attribute value it cannot read is reported.
+    // console: where an attribute value it cannot read is reported; images:
+    // the image objects a Plot names by number.
     TextStreamEncoder(std::span<const uint8_t> styleTags, const std::vector<ButtonRecord>& buttons,
-                      const LabelIndex& buttonLabels, Console& console);
+                      const LabelIndex& buttonLabels, Console& console, std::span<const ImageBlockRecord> images = {});
     void Feed(WStringView markup);
     ByteBuffer& stream() { return stream_; }
 
@@ -41,11 +42,13 @@ private:
     void RestoreSpan();
     void BoldWeight(bool start);
     void CharButton(WStringView tag);
+    void Plot(WStringView tag);
 
     std::span<const uint8_t> styleTags_;
     const std::vector<ButtonRecord>& buttons_;
     const LabelIndex& buttonLabels_;
     Console& console_;
+    std::span<const ImageBlockRecord> images_;
     ByteBuffer stream_;
     ByteBuffer span_;
     uint16_t boldWeight_ = 0;

@@ -9,13 +9,14 @@ namespace tavorin::lrf::test {
 namespace {
 
 std::vector<uint8_t> Encode(WStringView markup, const std::vector<TagValue>& style = BodyTextStyle(),
-                            const std::vector<ButtonRecord>& buttons = {}) {
+                            const std::vector<ButtonRecord>& buttons = {},
+                            const std::vector<ImageBlockRecord>& images = {}) {
     StringSink printed;
     Console console{printed};
     ByteBuffer styleTags;
     EncodeTags(kTextAttributes, styleTags, style, console);
     const LabelIndex labels = IndexByLabel(buttons, &ButtonRecord::objid);
-    TextStreamEncoder encoder(styleTags, buttons, labels, console);
+    TextStreamEncoder encoder(styleTags, buttons, labels, console, images);
     encoder.Feed(markup);
     return encoder.stream();
 }
@@ -71,6 +72,18 @@ TEST(TextStream, MarkupCodes) {
         {"paragraph end without its start", u"<Bold>b</Bold></P><CR/>", Words({0xF515, 800, 'b', 0xF515, 400, 0xF5D2})},
     };
     for (const Case& c : cases) EXPECT_EQ(Encode(c.markup, BodyTextStyle(), buttons), c.expected) << c.what;
+}
+
+TEST(TextStream, PlotNamesTheImageObjectOfItsNumber) {
+    // The second image object has id 0x01020304; the third lost its stream at linking.
+    std::vector<ImageBlockRecord> images(3);
+    images[1].id = 0x1020304;
+    images[1].imageStreamId = images[2].id = 80;
+    // F5D1: width, height (16 bits each), the image object's id, the adjustment 4 (bottom).
+    EXPECT_EQ(Encode(u"a<Plot image=\"1\" xsize=\"300\" ysize=\"20\"/>b", BodyTextStyle(), {}, images),
+              Words({'a', 0xF5D1, 300, 20, 0x0304, 0x0102, 4, 0, 'b'}));
+    for (const WStringView lost : {u"<Plot image=\"2\" xsize=\"3\" ysize=\"2\"/>", u"<Plot image=\"3\" xsize=\"3\"/>"})
+        EXPECT_EQ(Encode(lost, BodyTextStyle(), {}, images), Words({})) << Narrow(lost);
 }
 
 TEST(TextStream, SpanAttributeMissingFromStyleRestoresNothing) {
