@@ -6,8 +6,9 @@
 // must jump, contents entries and jump buttons must land on blocks of their
 // pages, no entity source text may show, ebook-meta must show the title and
 // first author, every PNG, JPEG, GIF and BMP must become an image stream, the
-// cover must come back byte for byte (with a thumbnail if JPEG or PNG), and
-// the look of every word must agree with the FB2 (CheckLook).
+// cover must come back byte for byte (with a thumbnail if JPEG or PNG), the
+// look of every word must agree with the FB2 (CheckLook), and every image
+// inside a line must be shown in it.
 // Every book written, whatever the exit code, must pass the structure check.
 // Books that must be refused end with their documented exit code.
 // With TAVORIN_BOOK_REPORT set to a file, each book appends its line of
@@ -330,6 +331,33 @@ protected:
         }
     }
 
+    // The images inside the lines of the FB2 are the Plots of the text streams, in order, each naming an image
+    // object whose stream is that image; calibre shows each in the text of its page.
+    void CheckInlineImages(const LrsBook& lrs, const LrfFile& file) {
+        std::vector<std::vector<uint8_t>> expected, shown;
+        const auto images = ConvertibleImages(fb2_);
+        for (const std::string& id : fb2_.inlineImages) {
+            const auto image = std::find_if(images.begin(), images.end(), [&](auto* i) { return i->id == id; });
+            if (image == images.end()) continue;
+            expected.push_back((*image)->data);
+            if ((*image)->kind == "PNG") FixPngTransparency(expected.back(), 0xFFFFFF);
+        }
+        for (const LrfObject* block : file.OfType(0x0A)) {
+            for (const TextItem& item : DecodeTextStream(block->stream)) {
+                if (item.code != 0xF5D1) continue;
+                const LrfObject* image = file.Object(LrfTag{item.code, item.args}.U32(4));
+                const LrfTag* stream = image && image->type == 0x0C ? image->Find(0xF54C) : nullptr;
+                const LrfObject* data = stream ? file.Object(stream->U32()) : nullptr;
+                shown.push_back(data ? data->stream : std::vector<uint8_t>{});
+            }
+        }
+        size_t same = 0;
+        while (same < shown.size() && same < expected.size() && shown[same] == expected[same]) ++same;
+        EXPECT_TRUE(shown == expected) << Book() << ": " << shown.size() << " images shown in lines for "
+                                       << expected.size() << " in the FB2; they differ from number " << same + 1;
+        EXPECT_EQ(lrs.plots, shown.size()) << Book() << ": calibre shows " << lrs.plots << " images in lines";
+    }
+
     void CheckThumbnail(const LrfFile& file) {
         const auto images = ConvertibleImages(fb2_);
         const auto cover = std::find_if(images.begin(), images.end(), [&](auto* i) { return i->id == fb2_.coverId; });
@@ -414,6 +442,7 @@ TEST_P(ConformanceTest, ConvertsAndReadsBack) {
     CheckImages(book, lrf, dir);
     const LrfFile file = ReadLrf(ReadFileBytes(lrf));
     CheckLook(book, file);
+    CheckInlineImages(book, file);
     CheckThumbnail(file);
 }
 

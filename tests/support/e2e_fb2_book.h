@@ -36,6 +36,8 @@ struct Fb2Book {
     std::vector<uint8_t> bodyWordMarks;  // WordMark bits of each body word
     std::vector<std::vector<std::u32string>> sectionTitles;  // words of each titled main-body section
     size_t resolvableLinks = 0;    // <a> elements whose "#id" names an element of a body
+    // Ids named by the images that stand inside a line (a p, v, td, th, subtitle, text-author or title), in order.
+    std::vector<std::string> inlineImages;
 };
 
 // Reads the book from the bytes of an FB2 file (not a zip).
