@@ -128,6 +128,8 @@ WString TocText(WStringView text) {
 void AddTocEntry(Contents& contents, const PageCursor& cursor, const ConversionSettings& settings,
                  WStringView pendingId, WStringView title) {
     const WString label = settings.General.Translit ? TocText(Widen(Transliterate(title))) : TocText(title);
+    // A title of pictures alone has no words to list.
+    if (label == u"<P></P>" && Contains(title, u"<Plot ")) return;
     const std::string block = pendingId.empty() ? std::to_string(cursor.BlockCounter - 1) : Narrow(pendingId);
     // A subsection's entry is indented by three blanks.
     WString shown = (cursor.SectionDepth > 0 ? u"   " : u"") + label;
