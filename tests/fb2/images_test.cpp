@@ -2,7 +2,6 @@
 // block and its objid, and when the front page is made.
 #include "fb2/images.h"
 
-#include <span>
 #include <string>
 #include <vector>
 
@@ -120,40 +119,6 @@ TEST_F(Images, ImageInASectionWithAnIdIsNamedByTheId) {
     EmitImageBlock(cv);
     EXPECT_EQ(cv.store.imageBlocks.size(), 2u);
     EXPECT_EQ(cv.body.PendingId, u"keep");
-}
-
-TEST_F(Images, ImageInALineKeepsItsSizeUpToTheTextWidthAndAThirdOfItsHeight) {
-    settings.HeaderFooter.HeaderShow = settings.HeaderFooter.FooterShow = false;  // text area 584 x 754
-    const struct {
-        const char* tag;
-        int width, height;  // registered as "pic"
-        std::string plot;   // size in 1/720 inch of a 166 dpi screen
-        int64_t shownWidth, shownHeight;
-    } cases[] = {{"<image l:href=\"#pic\"/>", 30, 20, "xsize=\"130\" ysize=\"87\"", 30, 20},
-                 {"<image xlink:href=\"#pic\">", 1168, 100, "xsize=\"2533\" ysize=\"217\"", 584, 50},
-                 {"<image l:href=\"#pic\"/>", 100, 1004, "xsize=\"108\" ysize=\"1089\"", 25, 251},
-                 {"<image l:href=\"#absent\"/>", 30, 20, "", 0, 0}};
-    for (const auto& c : cases) {
-        StartOver();
-        RegisterImage(u"pic", c.width, c.height);
-        const std::string markup = Narrow(InlineImageMarkup(cv.images, store, settings, Widen(c.tag)));
-        if (c.plot.empty()) {
-            EXPECT_EQ(markup, "");
-            EXPECT_TRUE(store.imageBlocks.empty()) << c.tag;
-            continue;
-        }
-        EXPECT_EQ(markup, "<Plot image=\"0\" " + c.plot + "/>");
-        ASSERT_EQ(store.imageBlocks.size(), 1u);
-        EXPECT_EQ(store.imageBlocks[0].refStream, "pic");
-        EXPECT_TRUE(store.blocks.empty()) << "an image in a line is in no block";
-        const auto tags = std::span(store.tagStore).subspan(store.imageBlocks[0].tags.start);
-        // The whole stream (x1, y1 of the rectangle), shown at its size on the page.
-        EXPECT_EQ(std::vector<uint8_t>(tags.begin() + 6, tags.end()),
-                  (std::vector<uint8_t>{uint8_t(c.width), uint8_t(c.width >> 8), uint8_t(c.height),
-                                        uint8_t(c.height >> 8), 0x4B, 0xF5, uint8_t(c.shownWidth),
-                                        uint8_t(c.shownWidth >> 8), uint8_t(c.shownHeight),
-                                        uint8_t(c.shownHeight >> 8)}));
-    }
 }
 
 TEST_F(Images, FrontPageNeedsACoverIdAndSomeImage) {

@@ -75,15 +75,13 @@ TEST(TextStream, MarkupCodes) {
 }
 
 TEST(TextStream, PlotNamesTheImageObjectOfItsNumber) {
-    // The second image object has id 0x01020304; the third lost its stream at linking.
-    std::vector<ImageBlockRecord> images(3);
+    std::vector<ImageBlockRecord> images(2);  // the first lost its stream at linking
     images[1].id = 0x1020304;
-    images[1].imageStreamId = images[2].id = 80;
+    images[1].imageStreamId = 80;
     // F5D1: width, height (16 bits each), the image object's id, the adjustment 4 (bottom).
-    EXPECT_EQ(Encode(u"a<Plot image=\"1\" xsize=\"300\" ysize=\"20\"/>b", BodyTextStyle(), {}, images),
-              Words({'a', 0xF5D1, 300, 20, 0x0304, 0x0102, 4, 0, 'b'}));
-    for (const WStringView lost : {u"<Plot image=\"2\" xsize=\"3\" ysize=\"2\"/>", u"<Plot image=\"3\" xsize=\"3\"/>"})
-        EXPECT_EQ(Encode(lost, BodyTextStyle(), {}, images), Words({})) << Narrow(lost);
+    EXPECT_EQ(Encode(u"<Plot image=\"1\" xsize=\"300\" ysize=\"20\"/><Plot image=\"0\" xsize=\"3\" ysize=\"2\"/>"
+                     u"<Plot image=\"2\" xsize=\"3\" ysize=\"2\"/>", BodyTextStyle(), {}, images),
+              Words({0xF5D1, 300, 20, 0x0304, 0x0102, 4, 0}));
 }
 
 TEST(TextStream, SpanAttributeMissingFromStyleRestoresNothing) {
