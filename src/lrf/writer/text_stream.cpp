@@ -275,8 +275,8 @@ void TextStreamEncoder::Plot(WStringView tag) {
     if (image < 0 || static_cast<uint64_t>(image) >= images_.size() || width < 0 || height < 0) return;
     const ImageBlockRecord& object = images_[static_cast<size_t>(image)];
     if (object.id == 0 || object.imageStreamId == 0) return;
-    PutTag16(stream_, kTagPlot, static_cast<uint16_t>(width));
-    PutU16(stream_, static_cast<uint16_t>(height));
+    PutTag16(stream_, kTagPlot, static_cast<uint16_t>(std::min<int64_t>(width, 0xFFFF)));
+    PutU16(stream_, static_cast<uint16_t>(std::min<int64_t>(height, 0xFFFF)));
     PutU32(stream_, object.id);
     PutU32(stream_, kPlotAdjustment);
 }
