@@ -171,10 +171,19 @@ struct TagMarkup {
     WString lead;              // emphasis ends that go before `text` (around an author line)
 };
 
-TagMarkup RewriteTag(Conversion& cv, const WString& tag, const Fb2Tag& parsed, BlockKind kind, LoopState& loop) {
+// An image in a paragraph, a verse line, a table row, a subtitle or a title
+// stands in its line; one between paragraphs is a block of its own.
+bool ImageInLine(const ElementBuffer& buffer, BlockKind kind) {
+    return kind == BlockKind::kTitle || kind == BlockKind::kPoemTitle || InsideParagraph(buffer);
+}
+
+TagMarkup RewriteTag(Conversion& cv, const WString& tag, const Fb2Tag& parsed, BlockKind kind, LoopState& loop,
+                     const ElementBuffer& buffer) {
     TagMarkup out;
     const bool opens = parsed.form != TagForm::End;
-    if (parsed.name == u"p" && !loop.authorLine.empty()) {
+    if (parsed.name == u"image" && opens && ImageInLine(buffer, kind)) {
+        out.text = InlineImageMarkup(cv.images, cv.store, cv.settings, tag);
+    } else if (parsed.name == u"p" && !loop.authorLine.empty()) {
         // An author line is one paragraph: paragraphs written inside it are its lines.
         if (parsed.form == TagForm::Start && std::exchange(loop.authorParagraph, true)) out.text = u"<CR/>";
     } else if (parsed.name == u"a" && opens) {
@@ -267,7 +276,7 @@ void ConvertElementAs(Conversion& cv, WStringView name, BlockKind kind) {
         BlanksForTabsAndLineBreaks(next);
 
         const Fb2Tag parsed = ParseFb2Tag(next);
-        const TagMarkup markup = RewriteTag(cv, next, parsed, kind, loop);
+        const TagMarkup markup = RewriteTag(cv, next, parsed, kind, loop, buffer);
         bool closes = parsed.form == TagForm::End && parsed.name == loopName;
         if (closes && flattened > 0) {
             --flattened;

@@ -25,10 +25,10 @@ void CloseParagraph(ElementBuffer& buffer) {
     buffer.looseParagraph = false;
 }
 
-// Markup of an inline element: emphasis, strong, sup, sub, code, a link.
+// Markup of an inline element: emphasis, strong, sup, sub, code, a link, an image.
 bool StartsInline(WStringView markup) {
-    constexpr WStringView kStarts[] = {u"<Italic>", u"<Bold>",       u"<Sup>",    u"<Sub>",
-                                       u"<Span ",   u"<CharButton ", u"(<Italic>"};
+    constexpr WStringView kStarts[] = {u"<Italic>",     u"<Bold>",    u"<Sup>", u"<Sub>", u"<Span ",
+                                       u"<CharButton ", u"(<Italic>", u"<Plot "};
     for (const WStringView start : kStarts) {
         if (StartsWith(markup, start)) return true;
     }
@@ -56,6 +56,10 @@ bool DropEmptyParagraphStart(WString& text) {
 }
 
 }  // namespace
+
+bool InsideParagraph(const ElementBuffer& buffer) {
+    return buffer.paragraphOpen || buffer.paragraphCarried || !buffer.holdsParagraphs;
+}
 
 void AppendText(ElementBuffer& buffer, WStringView text) {
     if (StandsBetweenParagraphs(buffer) && !IsBlank(text)) OpenLooseParagraph(buffer);

@@ -1,5 +1,5 @@
 // The paragraph buffer of one FB2 element. A block is emitted from it when a
-// structural element starts inside it (an image in a paragraph), when it grows
+// structural element starts inside it (a section inside a paragraph of a damaged book), when it grows
 // long, or when the element ends. A paragraph or a link button still open at
 // that moment is closed at the block end, and the paragraph is reopened where
 // its text goes on, so that every block holds balanced markup. Text (or an
@@ -20,6 +20,9 @@ struct ElementBuffer {
     bool looseParagraph = false;    // the open paragraph holds text that stood between blocks
     bool paragraphCarried = false;  // the text goes on with a paragraph of the previous block
 };
+
+// Whether what comes next stands inside a paragraph (a subtitle's text is one).
+bool InsideParagraph(const ElementBuffer& buffer);
 
 // Appends text read between tags.
 void AppendText(ElementBuffer& buffer, WStringView text);

@@ -1,5 +1,6 @@
-// The cover page and the images of the body: each image reference becomes an
-// image block centred on the page; the cover fills a front page of its own.
+// The cover page and the images of the body: an image between blocks becomes
+// an image block centred on the page, an image inside a line of text an image
+// object that the line's Plot shows; the cover fills a front page of its own.
 #include "fb2/images.h"
 
 #include <algorithm>
@@ -29,6 +30,33 @@ int64_t RoundedHalf(int64_t value) { return RoundHalfEven(static_cast<double>(va
 // double precision cannot tip it either way.
 int64_t RoundedRatio(int64_t numerator, int64_t denominator) {
     return RoundHalfEven(static_cast<double>(numerator) / static_cast<double>(denominator));
+}
+
+// Scales a width x height image down, aspect kept, to fit maxWidth x
+// maxHeight; one that fits, or a room without size, leaves it as it is.
+void FitWithin(int64_t maxWidth, int64_t maxHeight, int64_t& width, int64_t& height) {
+    if (maxWidth <= 0 || maxHeight <= 0 || (width <= maxWidth && height <= maxHeight)) return;
+    const int64_t w = width, h = height;
+    if (maxWidth * h <= maxHeight * w) {
+        width = maxWidth;
+        height = std::max<int64_t>(1, RoundedRatio(maxWidth * h, w));
+    } else {
+        width = std::max<int64_t>(1, RoundedRatio(maxHeight * w, h));
+        height = maxHeight;
+    }
+}
+
+// A Plot gives the size of its picture in 1/720 inch of the readers' 166 dpi
+// screens, not in pixels as an image block does: calibre's reader draws a
+// Plot of 720 units as 166 pixels.
+int64_t PlotUnits(int64_t pixels) { return RoundedRatio(pixels * 720, 166); }
+
+// The registered image an image tag names, or nullptr.
+const lrf::ImageStreamRecord* ReferencedImage(ImageCatalogue& images, const lrf::ObjectStore& store, WStringView tag) {
+    // Found by name, so both "l:href" and "xlink:href" match.
+    WString ref = Fb2Attribute(tag, u"href").substr(0, kImageRefCapacity);
+    if (StartsWith(ref, u"#")) ref.erase(0, 1);
+    return ref.empty() ? nullptr : FindImage(images, store, Narrow(ref));
 }
 
 }  // namespace
@@ -69,6 +97,23 @@ void EmitCover(Conversion& cv) {
     EmitBlock(cv, BlockKind::kImage, {});
 }
 
+WString InlineImageMarkup(ImageCatalogue& images, lrf::ObjectStore& store, const ConversionSettings& settings,
+                          WStringView tag) {
+    const lrf::ImageStreamRecord* image = ReferencedImage(images, store, tag);
+    if (image == nullptr || image->width < 1 || image->height < 1) return {};
+    // A line holding a picture stays a line: at most a third of the text
+    // area high, and no wider than it.
+    const TextArea area = PageTextArea(settings.HeaderFooter, settings.PageLayout);
+    lrf::ImagePlacement placement;
+    placement.refStream = image->objid;
+    placement.x1 = placement.width = image->width;
+    placement.y1 = placement.height = image->height;
+    FitWithin(area.width, area.height / 3, placement.width, placement.height);
+    const uint32_t number = lrf::BuildInlineImage(store, placement);
+    return u"<Plot image=\"" + ToWString(number) + u"\" xsize=\"" + ToWString(PlotUnits(placement.width)) +
+           u"\" ysize=\"" + ToWString(PlotUnits(placement.height)) + u"\"/>";
+}
+
 std::optional<lrf::ImagePlacement> ImageBlockPlacement(ImageCatalogue& images, const lrf::ObjectStore& store,
                                                        const ConversionSettings& settings, const PageCursor& cursor,
                                                        WStringView imageRef, WStringView coverId, int& xSpace,
@@ -103,15 +148,7 @@ std::optional<lrf::ImagePlacement> ImageBlockPlacement(ImageCatalogue& images, c
         // An image larger than the text area is shown scaled down to fit it;
         // its stream keeps every pixel.
         const TextArea area = PageTextArea(settings.HeaderFooter, layout);
-        if (!cover && area.width > 0 && area.height > 0 && (w > area.width || h > area.height)) {
-            if (area.width * h <= area.height * w) {
-                width = area.width;
-                height = std::max<int64_t>(1, RoundedRatio(area.width * h, w));
-            } else {
-                width = std::max<int64_t>(1, RoundedRatio(area.height * w, h));
-                height = area.height;
-            }
-        }
+        if (!cover) FitWithin(area.width, area.height, width, height);
         placement.x1 = w;
         placement.y1 = h;
     }

@@ -25,6 +25,11 @@ struct ImageCatalogue {
 // The first registered image stream with this id, or nullptr.
 const lrf::ImageStreamRecord* FindImage(ImageCatalogue& images, const lrf::ObjectStore& store, const std::string& id);
 
+// An image inside a line of text, named by its FB2 tag: the image object is
+// built, and the Plot markup that shows it in the line returned; nothing when
+// the book has no such image.
+WString InlineImageMarkup(ImageCatalogue& images, lrf::ObjectStore& store, const ConversionSettings& settings,
+                          WStringView tag);
 // Handler of "<image " in the body.
 void PlaceImage(Conversion& cv, WStringView tag);
 void EmitCover(Conversion& cv);

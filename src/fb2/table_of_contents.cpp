@@ -64,19 +64,38 @@ void DecodeLabelEntities(WString& text) {
     text.swap(decoded);
 }
 
-// Line breaks between the parts of a title become ". "; a final one goes.
+// Whether a part of a title shows pictures and no text: it has no place in a label.
+bool OnlyPictures(WStringView part) {
+    if (part.find(u"<Plot ") == WStringView::npos) return false;
+    bool inTag = false;
+    for (const char16_t c : part) {
+        if (inTag || c == u'<') {
+            inTag = c != u'>';
+        } else if (c != u' ' && c != u'\t' && c != u'\r' && c != u'\n') {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Line breaks between the parts of a title become ". "; a final one goes,
+// and so does a part that is only pictures.
 WString JoinLines(WStringView text) {
     constexpr std::u16string_view kBreak = u"<CR/>";
     constexpr size_t kTrailing = 6;  // a closing "</P>" and the like after the last break
     WString out;
     out.reserve(text.size());
-    size_t pos = 0;
-    for (;;) {
+    bool shown = false;  // a part is in the label
+    for (size_t pos = 0;;) {
         const size_t at = text.find(kBreak, pos);
-        out.append(text.substr(pos, at == WStringView::npos ? WStringView::npos : at - pos));
+        const WStringView part = text.substr(pos, at == WStringView::npos ? WStringView::npos : at - pos);
+        if (!OnlyPictures(part)) {
+            if (shown && text.size() - pos > kTrailing) out += u". ";
+            out.append(part);
+            shown = true;
+        }
         if (at == WStringView::npos) break;
         pos = at + kBreak.size();
-        if (text.size() - pos > kTrailing) out += u". ";
     }
     return out;
 }
@@ -110,6 +129,8 @@ WString TocText(WStringView text) {
 void AddTocEntry(Contents& contents, const PageCursor& cursor, const ConversionSettings& settings,
                  WStringView pendingId, WStringView title) {
     const WString label = settings.General.Translit ? TocText(Widen(Transliterate(title))) : TocText(title);
+    // A title of pictures alone has no words to list.
+    if (label == u"<P></P>" && Contains(title, u"<Plot ")) return;
     std::string block = pendingId.empty() ? "b" + std::to_string(cursor.BlockCounter - 1) : BlockLabelOfId(pendingId);
     // A subsection's entry is indented by three blanks.
     WString shown = (cursor.SectionDepth > 0 ? u"   " : u"") + label;

@@ -37,6 +37,10 @@ void AppendCollapsed(MarkupCollapse& state, WString& out, WStringView markup) {
             if (IsLineBoundary(tag)) {
                 dropPendingBlank();
                 lineStart = true;
+            } else if (StartsWith(tag, u"<Plot ")) {
+                // A picture in the line is shown like a word.
+                lineStart = false;
+                pendingBlank = WString::npos;
             }
             out += tag;
             i = end;

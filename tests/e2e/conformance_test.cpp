@@ -9,7 +9,7 @@
 // cover must come back byte for byte (with a thumbnail), and
 // the look of every word must agree with the FB2 (CheckLook); no C1 control
 // may show, no metadata value may hold markup, and the first page must show
-// something (CheckShownText).
+// something (CheckShownText); every image inside a line must be shown in it.
 // Every book written, whatever the exit code, must pass the structure check.
 // Books that must be refused end with their documented exit code.
 // With TAVORIN_BOOK_REPORT set to a file, each book appends its line of
@@ -461,6 +461,31 @@ protected:
         EXPECT_TRUE(FirstPageShowsSomething(file)) << Book() << ": the first page shows nothing";
     }
 
+    // The images inside lines of the FB2 are, in order, the Plots of the text streams, each naming an image object
+    // whose stream is that image; calibre shows each in its page.
+    void CheckInlineImages(const LrsBook& lrs, const LrfFile& file) {
+        std::vector<std::vector<uint8_t>> expected, shown;
+        for (const std::string& id : fb2_.inlineImages) {
+            for (const Fb2Image* image : ConvertibleImages(fb2_)) {
+                if (image->id != id) continue;
+                expected.push_back(image->data);
+                if (image->kind == "PNG") FixPngTransparency(expected.back(), 0xFFFFFF);
+                break;
+            }
+        }
+        for (const LrfObject* block : file.OfType(0x0A)) {
+            for (const TextItem& item : DecodeTextStream(block->stream)) {
+                const LrfObject* image = item.code == 0xF5D1 ? file.Object(LrfTag{item.code, item.args}.U32(4)) : nullptr;
+                const LrfTag* stream = image && image->type == 0x0C ? image->Find(0xF54C) : nullptr;
+                const LrfObject* data = stream ? file.Object(stream->U32()) : nullptr;
+                if (item.code == 0xF5D1) shown.push_back(data ? data->stream : std::vector<uint8_t>{});
+            }
+        }
+        EXPECT_TRUE(shown == expected) << Book() << ": " << shown.size() << " images shown in lines for "
+                                       << expected.size() << " in the FB2, or not theirs";
+        EXPECT_EQ(lrs.plots, shown.size()) << Book() << ": calibre shows " << lrs.plots << " images in lines";
+    }
+
     void CheckThumbnail(const LrfFile& file) {
         const auto images = ConvertibleImages(fb2_);
         const auto cover = std::find_if(images.begin(), images.end(), [&](auto* i) { return i->id == fb2_.coverId; });
@@ -546,6 +571,7 @@ TEST_P(ConformanceTest, ConvertsAndReadsBack) {
     const LrfFile file = ReadLrf(ReadFileBytes(lrf));
     CheckLook(book, file);
     CheckShownText(file);
+    CheckInlineImages(book, file);
     CheckThumbnail(file);
     CheckWholePieces(file);
     CheckLinesApart(file);

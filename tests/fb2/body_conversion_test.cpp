@@ -78,15 +78,19 @@ TEST_F(BodyTest, WhitespaceShowsAsOneBlankAndLooseTextIsAParagraph) {
                                      "<P>loose <Bold>text</Bold></P><CR/><P>seven</P><CR/>"}}));
 }
 
-TEST_F(BodyTest, ImagesInsideParagraphsLeaveBalancedBlocks) {
+TEST_F(BodyTest, ImagesInsideLinesStayInThemAndImagesBetweenBlocksAreBlocks) {
     StartPage(cv.cursor, store, settings);
-    ConvertBodies("<body><section><p>Before</p><p><image l:href=\"#pic\"/></p><p>After</p>"
-                  "<p>Text <image l:href=\"#pic\"/> more <image l:href=\"#pic\"/></p></section></body>");
-    EXPECT_EQ(TextBlocks(), (Blocks{{"b0", "ts_bdy", "<P>Before</P><CR/>"},
-                                    {"b1", "ts_bdy", "<P>After</P><CR/><P>Text</P>"},
-                                    {"b2", "ts_bdy", "<P>more</P>"}}));
+    lrf::BuildImageStream(store, {.objid = "pic", .width = 30, .height = 20, .data = {}}, std::vector<uint8_t>{1});
+    lrf::BuildImageStream(store, {.objid = "wide", .width = 1168, .height = 100, .data = {}}, std::vector<uint8_t>{1});
+    ConvertBodies("<body><section><p>Text <image l:href=\"#pic\"/> <image l:href=\"#absent\"/>more</p>"
+                  "<image l:href=\"#pic\"/><subtitle><image l:href=\"#wide\"/></subtitle></section></body>");
+    // Sizes in 1/720 inch; the wide one scaled down to the text width, 584 pixels.
+    EXPECT_EQ(TextBlocks(), (Blocks{{"b0", "ts_bdy", "<P>Text <Plot image=\"0\" xsize=\"130\" ysize=\"87\"/> more</P><CR/>"},
+                                    {"b2", "ts_subtit0", "<P><Bold><Plot image=\"2\" xsize=\"2533\" ysize=\"217\"/></Bold></P>"}}));
+    ASSERT_EQ(store.blocks.size(), 3u);
+    EXPECT_EQ(store.blocks[1].childKind, lrf::kKindImageBlock);
+    EXPECT_EQ(store.imageBlocks.size(), 3u);
 }
-
 
 TEST_F(BodyTest, EmptyStructuralElementsKeepTheRestOfTheBook) {
     StartPage(cv.cursor, store, settings);

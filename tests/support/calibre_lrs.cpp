@@ -208,6 +208,7 @@ private:
         if (tag.name == "JumpTo") book_.buttons[button_] = {attribute("refpage"), attribute("refobj"), {}};
         if (tag.name == "CharButton" && currentPage_ != kNoPage) book_.charButtonRefs.push_back(attribute("refobj"));
         if (tag.name == "ImageStream") ++book_.imageStreams;
+        if (tag.name == "Plot" && currentPage_ != kNoPage) ++book_.plots;
         if (tag.selfClosing) return;
         if (tag.name == "TocLabel") {
             book_.toc.push_back({attribute("refpage"), attribute("refobj"), RawUpTo(tag.name)});

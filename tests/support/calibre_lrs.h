@@ -34,6 +34,7 @@ struct LrsBook {
     std::unordered_map<std::string, LrsLink> buttons;  // button objid -> its jump target
     std::vector<std::string> charButtonRefs;           // refobj of every CharButton in the pages
     size_t imageStreams = 0;
+    size_t plots = 0;  // Plot elements (images inside a line) in the pages' text
     std::u32string text;  // text of the pages' blocks; paragraphs and lines separated by blanks
     size_t buttonWords = 0;  // words shown inside CharButton elements
     size_t blankRuns = 0;    // runs of two or more blanks (spaces, tabs) in a line of the main pages' text

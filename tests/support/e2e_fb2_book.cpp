@@ -338,6 +338,16 @@ void ReadBodies(const std::vector<Node>& bodies, Fb2Book& book) {
     }
     for (const std::string& target : targets) book.resolvableLinks += ids.contains(target);
     ReadLinks(bodies, firstMainBody, book);
+    for (const Node body : bodies) {
+        ForEachElement(body, [&](Node node) {
+            bool inLine = false;
+            for (Node up = node->parent; Is(node, "image") && up != body; up = up->parent) {
+                if (LeftOut(up, Reading::kPage, firstMainBody)) return;
+                for (const char* line : {"p", "v", "td", "th", "subtitle", "text-author", "title"}) inLine |= Is(up, line);
+            }
+            if (inLine) book.inlineImages.push_back(LinkTarget(node));
+        });
+    }
 }
 
 int ReadBigEndian(const std::vector<uint8_t>& d, size_t at, size_t bytes) {

@@ -48,6 +48,8 @@ struct Fb2Book {
         std::vector<std::u32string> text, target;
     };
     std::vector<Link> links;
+    // Ids named by the images that stand inside a line (a p, v, td, th, subtitle, text-author or title), in order.
+    std::vector<std::string> inlineImages;
 };
 
 // Reads the book from the bytes of an FB2 file (not a zip).

@@ -53,6 +53,7 @@ const std::unordered_map<uint16_t, int>& FixedSizes() {
             4);
         set({0xF500, 0xF529}, 6);
         set({0xF54A, 0xF56C}, 8);
+        set({0xF5D1}, 12);
         set({0xF573}, 10);
         return m;
     }();
@@ -283,6 +284,7 @@ void CheckReferences(const LrfFile& f, Problems& p) {
             case 0x0A:
                 for (const TextItem& item : DecodeTextStream(o.stream)) {
                     if (item.code == 0xF5A7) refs.Require(o, U32At(item.args, 0), {0x13}, "CharButton");
+                    if (item.code == 0xF5D1) refs.Require(o, U32At(item.args, 4), {0x0C}, "Plot");
                 }
                 break;
             case 0x11:

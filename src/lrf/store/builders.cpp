@@ -54,6 +54,23 @@ void BuildBlock(ObjectStore& store, ElementKind childKind, BlockRecord block) {
     }
 }
 
+// The image object: the rectangle of its stream it shows and its size on the page.
+uint32_t AppendImageRecord(ObjectStore& store, const ImagePlacement& image) {
+    ImageBlockRecord record;
+    record.id = static_cast<uint32_t>(store.imageBlocks.size());
+    record.objid = image.objid;
+    record.refStream = image.refStream;
+    record.tags.start = store.tagStore.size();
+    PutU16(store.tagStore, kImageRectCode);
+    for (const int64_t v : {image.x0, image.y0, image.x1, image.y1}) PutU16(store.tagStore, static_cast<uint16_t>(v));
+    PutU16(store.tagStore, kImageSizeCode);
+    PutU16(store.tagStore, static_cast<uint16_t>(image.width));
+    PutU16(store.tagStore, static_cast<uint16_t>(image.height));
+    record.tags.end = store.tagStore.size();
+    store.imageBlocks.push_back(std::move(record));
+    return static_cast<uint32_t>(store.imageBlocks.size() - 1);
+}
+
 Range AppendText(ObjectStore& store, WStringView text) {
     Range range{store.textStore.size(), 0};
     PrefaultAhead(store.textStore, store.textStore.size() + text.size());
@@ -94,20 +111,10 @@ void BuildImageBlock(ObjectStore& store, Console& console, const ImagePlacement&
     block.objid = image.objid;
     block.tags = EncodeToTagStore(store, console, kBlockAttributes, blockTags);
     BuildBlock(store, kKindImageBlock, std::move(block));
-
-    ImageBlockRecord record;
-    record.id = static_cast<uint32_t>(store.imageBlocks.size());
-    record.objid = image.objid;
-    record.refStream = image.refStream;
-    record.tags.start = store.tagStore.size();
-    PutU16(store.tagStore, kImageRectCode);
-    for (const int64_t v : {image.x0, image.y0, image.x1, image.y1}) PutU16(store.tagStore, static_cast<uint16_t>(v));
-    PutU16(store.tagStore, kImageSizeCode);
-    PutU16(store.tagStore, static_cast<uint16_t>(image.width));
-    PutU16(store.tagStore, static_cast<uint16_t>(image.height));
-    record.tags.end = store.tagStore.size();
-    store.imageBlocks.push_back(std::move(record));
+    AppendImageRecord(store, image);
 }
+
+uint32_t BuildInlineImage(ObjectStore& store, const ImagePlacement& image) { return AppendImageRecord(store, image); }
 
 void BuildBlockSpace(ObjectStore& store, int64_t xSpace, int64_t ySpace) {
     if (xSpace < 0 && ySpace < 0) return;

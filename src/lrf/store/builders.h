@@ -45,6 +45,9 @@ void BuildTextBlock(ObjectStore& store, const TextBlockLabels& labels, WStringVi
 // A block holding an image block, with the block's tags of `blockTags`.
 void BuildImageBlock(ObjectStore& store, Console& console, const ImagePlacement& image,
                      std::span<const TagValue> blockTags);
+// An image shown inside a line of text: its image object, on no page and in
+// no block; a text's Plot names it by the number returned.
+uint32_t BuildInlineImage(ObjectStore& store, const ImagePlacement& image);
 // A block space; a negative space is not set, and with neither set nothing is built.
 void BuildBlockSpace(ObjectStore& store, int64_t xSpace, int64_t ySpace);
 // kind is kKindHeader or kKindFooter; `record` carries the labels, the

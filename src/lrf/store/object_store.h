@@ -88,6 +88,8 @@ struct TextBlockRecord {
     Range text;  // paragraph markup in textStore
 };
 
+// An image object: the child of an image block, or an image shown inside a
+// line, which a text stream's Plot names and no block holds.
 struct ImageBlockRecord {
     uint32_t id = 0;
     std::string objid, refStream;
@@ -171,7 +173,7 @@ struct ObjectStore {
     // Record arrays, one per element kind that has records.
     std::vector<PageRecord> pages;                    // kind 0
     std::vector<TextBlockRecord> textBlocks;          // kind 1
-    std::vector<ImageBlockRecord> imageBlocks;        // kind 3
+    std::vector<ImageBlockRecord> imageBlocks;        // kind 3, and the images of Plots (in no block)
     std::vector<HeaderFooterRecord> headers;          // kind 4
     std::vector<HeaderFooterRecord> footers;          // kind 5
     std::vector<StyleRecord> blockStyles;             // kind 7

@@ -51,6 +51,11 @@ constexpr std::array<NamedCode, 6> kEntities = {{
     {u"&apos", u'\''},
 }};
 
+// Where a Plot's image stands in its line (1 centre, 2 baseline, 3 top, 4
+// bottom): at the bottom, the value readers take when they are unsure.
+// calibre's reader draws every value alike, standing on the baseline.
+constexpr uint32_t kPlotAdjustment = 4;
+
 // An entity runs from its '&' over at most 10 characters to a ';'.
 constexpr size_t kEntityWindow = 11;
 
@@ -76,12 +81,14 @@ bool CarriesCredit(const ObjectStore& s, ElementKind kind, size_t number) {
 }  // namespace
 
 TextStreamEncoder::TextStreamEncoder(std::span<const uint8_t> styleTags, const std::vector<ButtonRecord>& buttons,
-                                     const LabelIndex& buttonLabels, Console& console, bool deviceCharacters)
+                                     const LabelIndex& buttonLabels, Console& console, bool deviceCharacters,
+                                     std::span<const ImageBlockRecord> images)
     : styleTags_(styleTags),
       buttons_(buttons),
       buttonLabels_(buttonLabels),
       console_(console),
-      deviceCharacters_(deviceCharacters) {}
+      deviceCharacters_(deviceCharacters),
+      images_(images) {}
 
 void TextStreamEncoder::Feed(WStringView text) {
     // The codes take about two bytes per character of markup: room for that
@@ -150,6 +157,8 @@ void TextStreamEncoder::Tag(WStringView tag) {
         if (openEmpLines_ == 0) return;
         PutTag(stream_, kTagEmpLineEnd);
         --openEmpLines_;
+    } else if (StartsWith(tag, u"Plot ")) {
+        Plot(tag);
     } else if (Contains(tag, u"P ")) {
         StartParagraph();
         ApplySpan(tag);
@@ -260,6 +269,23 @@ void TextStreamEncoder::CharButton(WStringView tag) {
     if (!buttonDropped_) PutTag32(stream_, kTagCharButton, button->id);
 }
 
+// An image in the line: its size and the image object that shows its
+// stream. An image whose object or stream is missing writes nothing.
+void TextStreamEncoder::Plot(WStringView tag) {
+    const auto number = [&](WStringView name) {
+        int64_t value = -1;
+        return ParseInt8(GetAttribute(name, tag), value) ? value : -1;
+    };
+    const int64_t image = number(u"image"), width = number(u"xsize"), height = number(u"ysize");
+    if (image < 0 || static_cast<uint64_t>(image) >= images_.size() || width < 0 || height < 0) return;
+    const ImageBlockRecord& object = images_[static_cast<size_t>(image)];
+    if (object.id == 0 || object.imageStreamId == 0) return;
+    PutTag16(stream_, kTagPlot, static_cast<uint16_t>(std::min<int64_t>(width, 0xFFFF)));
+    PutU16(stream_, static_cast<uint16_t>(std::min<int64_t>(height, 0xFFFF)));
+    PutU32(stream_, object.id);
+    PutU32(stream_, kPlotAdjustment);
+}
+
 void WriteTextBlocks(const ObjectStore& s, LrfOutput& out, Console& console) {
     const LabelIndex buttons = IndexByLabel(s.buttons, &ButtonRecord::objid);
     for (size_t i = 0; i < s.textBlocks.size(); ++i) {
@@ -267,7 +293,8 @@ void WriteTextBlocks(const ObjectStore& s, LrfOutput& out, Console& console) {
         ByteBuffer object = StartObject(block.id, kTypeTextBlock);
         PutTag32(object, kTagLink, block.textStyleId);
         PutBytes(object, TagRun(s, block.tags));
-        TextStreamEncoder encoder(TextStyleTags(s, block.textStyleId), s.buttons, buttons, console, s.deviceCharacters);
+        TextStreamEncoder encoder(TextStyleTags(s, block.textStyleId), s.buttons, buttons, console, s.deviceCharacters,
+                                  s.imageBlocks);
         encoder.Feed(TextRun(s, block.text));
         if (CarriesCredit(s, kKindTextBlock, i)) encoder.Feed(kTextBlockCredit);
         PutScrambledStream(out, object, std::move(encoder.stream()), true);

@@ -27,9 +27,11 @@ public:
     // weight); buttons: the button records and their labels for CharButton;
     // console: where an attribute value it cannot read is reported;
     // deviceCharacters: a no-break space written as U+000C and an em dash as
-    // an en dash, the forms reading devices' fonts need (else as they are).
+    // an en dash, the forms reading devices' fonts need (else as they are);
+    // images: the image objects a Plot names by number.
     TextStreamEncoder(std::span<const uint8_t> styleTags, const std::vector<ButtonRecord>& buttons,
-                      const LabelIndex& buttonLabels, Console& console, bool deviceCharacters);
+                      const LabelIndex& buttonLabels, Console& console, bool deviceCharacters,
+                      std::span<const ImageBlockRecord> images = {});
     void Feed(WStringView markup);
     ByteBuffer& stream() { return stream_; }
 
@@ -43,12 +45,14 @@ private:
     void RestoreSpan();
     void BoldWeight(bool start);
     void CharButton(WStringView tag);
+    void Plot(WStringView tag);
 
     std::span<const uint8_t> styleTags_;
     const std::vector<ButtonRecord>& buttons_;
     const LabelIndex& buttonLabels_;
     Console& console_;
     bool deviceCharacters_;
+    std::span<const ImageBlockRecord> images_;
     ByteBuffer stream_;
     ByteBuffer span_;
     uint16_t boldWeight_ = 0;

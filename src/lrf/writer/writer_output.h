@@ -75,6 +75,7 @@ enum TagCode : uint16_t {
     kTagSubEnd = 0xF5BA,
     kTagEmpLine = 0xF5C1,
     kTagEmpLineEnd = 0xF5C2,
+    kTagPlot = 0xF5D1,          // an image inside a line: width, height, image object id, adjustment
     kTagLineBreak = 0xF5D2,
     kTagFontLink = 0xF5D8,
     kTagLineWidth = 0xF5F1,

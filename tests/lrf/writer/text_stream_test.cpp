@@ -9,13 +9,14 @@ namespace tavorin::lrf::test {
 namespace {
 
 std::vector<uint8_t> Encode(WStringView markup, const std::vector<TagValue>& style = BodyTextStyle(),
-                            const std::vector<ButtonRecord>& buttons = {}, bool deviceCharacters = true) {
+                            const std::vector<ButtonRecord>& buttons = {}, bool deviceCharacters = true,
+                            const std::vector<ImageBlockRecord>& images = {}) {
     StringSink printed;
     Console console{printed};
     ByteBuffer styleTags;
     EncodeTags(kTextAttributes, styleTags, style, console);
     const LabelIndex labels = IndexByLabel(buttons, &ButtonRecord::objid);
-    TextStreamEncoder encoder(styleTags, buttons, labels, console, deviceCharacters);
+    TextStreamEncoder encoder(styleTags, buttons, labels, console, deviceCharacters, images);
     encoder.Feed(markup);
     return encoder.stream();
 }
@@ -78,6 +79,16 @@ TEST(TextStream, MarkupCodes) {
 
 TEST(TextStream, BookCharactersForSoftwareReaders) {
     EXPECT_EQ(Encode(u"a\u2014b\u00A0c&nbsp;", BodyTextStyle(), {}, false), Words({'a', 0x2014, 'b', 0xA0, 'c', 0xA0}));
+}
+
+TEST(TextStream, PlotNamesTheImageObjectOfItsNumber) {
+    std::vector<ImageBlockRecord> images(2);  // the first lost its stream at linking
+    images[1].id = 0x1020304;
+    images[1].imageStreamId = 80;
+    // F5D1: width, height (16 bits each), the image object's id, the adjustment 4 (bottom).
+    EXPECT_EQ(Encode(u"<Plot image=\"1\" xsize=\"300\" ysize=\"20\"/><Plot image=\"0\" xsize=\"3\" ysize=\"2\"/>"
+                     u"<Plot image=\"2\" xsize=\"3\" ysize=\"2\"/>", BodyTextStyle(), {}, true, images),
+              Words({0xF5D1, 300, 20, 0x0304, 0x0102, 4, 0}));
 }
 
 TEST(TextStream, SpanAttributeMissingFromStyleRestoresNothing) {
