@@ -25,14 +25,18 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr rlim_t kMB = 1 << 20;
+#ifdef __SANITIZE_ADDRESS__
+constexpr bool kSanitized = true;  // its shadow memory needs terabytes of address space
+#else
+constexpr bool kSanitized = false;
+#endif
 const std::string kFb2Head = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<FictionBook><description><title-info>"
                              "<book-title>Bomb</book-title></title-info></description><body><p>";
 
 // An FB2 start followed by `megabytes` MB of zero bytes: a few KB zipped.
 std::string BombMember(size_t megabytes) { return kFb2Head + std::string(megabytes * kMB, '\0'); }
 
-// The zip with the uncompressed size of its first member, in its local
-// header and its central directory entry, set to `declared`.
+// Sets the uncompressed size of the zip's first member (local header and central directory) to `declared`.
 void DeclareSize(const std::string& zip, uint32_t declared) {
     std::vector<uint8_t> bytes = ReadFileBytes(zip);
     const std::string text(bytes.begin(), bytes.end());
@@ -42,27 +46,25 @@ void DeclareSize(const std::string& zip, uint32_t declared) {
     WriteFileBytes(zip, bytes);
 }
 
-// Runs the executable with `args` under the limits, `whileRunning` called
-// with its pid; returns its exit code or 128 + the signal that ended it.
-int RunLimited(const std::vector<std::string>& args, rlim_t fileBytes, const std::string& log,
-               const std::function<void(pid_t)>& whileRunning = {}) {
+// Converts `input` into `output` with the temporary folder `temp` under the
+// limits, `whileRunning` called with the pid; the exit code or 128 + signal.
+int RunLimited(const std::string& input, const std::string& output, const std::string& temp,
+               std::vector<std::string> more, rlim_t fileBytes, const std::function<void(pid_t)>& whileRunning = {}) {
+    std::vector<std::string> args = {TAVORIN_EXE, "-s", std::string(TAVORIN_SOURCE_DIR) + "/default_styles.sini",
+                                     "-t", temp, "-i", input, "-o", output};
+    args.insert(args.end(), more.begin(), more.end());
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
     const pid_t pid = fork();
     if (pid == 0) {
-        const auto limit = [](int resource, rlim_t value) {
-            const struct rlimit r = {value, value};
-            setrlimit(resource, &r);
-        };
-        limit(RLIMIT_CPU, 60);
-        limit(RLIMIT_FSIZE, fileBytes);
-#if !defined(__SANITIZE_ADDRESS__)
-        limit(RLIMIT_AS, 1024 * kMB);
-#endif
-        signal(SIGTERM, SIG_DFL);
-        std::vector<char*> argv = {const_cast<char*>(TAVORIN_EXE)};
-        for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        if (!std::freopen(log.c_str(), "w", stdout)) _exit(120);
-        execv(TAVORIN_EXE, argv.data());
+        for (const auto& [resource, value] : {std::pair{RLIMIT_CPU, rlim_t{60}}, std::pair{RLIMIT_FSIZE, fileBytes},
+                                              std::pair{RLIMIT_AS, 1024 * kMB}}) {
+            const struct rlimit limit = {value, value};
+            if (resource != RLIMIT_AS || !kSanitized) setrlimit(resource, &limit);
+        }
+        for (const int signal : {SIGTERM, SIGINT, SIGHUP}) ::signal(signal, SIG_DFL);
+        if (std::freopen((temp + ".log").c_str(), "w", stdout)) execv(TAVORIN_EXE, argv.data());
         _exit(121);
     }
     if (whileRunning) whileRunning(pid);
@@ -72,7 +74,7 @@ int RunLimited(const std::vector<std::string>& args, rlim_t fileBytes, const std
 }
 
 struct HostileArchive {
-    const char* input;  // a one-member zip, or the library folder
+    const char* input;                  // a one-member zip, or the library folder
     std::vector<std::string> options;
     int code;
     std::vector<std::string> expected;  // in the console output
@@ -82,20 +84,21 @@ TEST(HostileArchive, BombsAndLiesAreRefusedAloneAndLeaveNothingBehind) {
     const std::string good = ReadFileText(TestDataPath("generated/ru_utf8.fb2"));
     const std::string declares = "Error: Cannot extract file to TempDir\\forLRFconversion: the member declares more "
                                  "than the member limit of 1 MB";
-    const std::string lies = "the member inflates to more than the 1000 bytes it declares";
-    const std::string outOfMemory = "big.fb2: failed, code 12, Error: Out of memory (the memory limit of 40 MB";
     const std::vector<HostileArchive> cases = {
         {"bomb.zip", {"--member-limit", "1"}, 6, {declares}},
-        {"liar.zip", {}, 6, {lies}},
-        {"lib", {"--member-limit", "1"}, 13, {"bomb.zip/bomb.fb2: failed, code 6, " + declares, "liar.zip/liar.fb2: failed, code 6, ", lies}},
-        {"lib", {"--member-limit", "1", "--memory-limit", "40"}, 13, {outOfMemory}},
+        {"liar.zip", {}, 6, {"Error: Cannot extract file to TempDir\\forLRFconversion: the member inflates to more "
+                             "than the 1000 bytes it declares"}},
+        {"lib", {"--member-limit", "1"}, 13, {"bomb.zip/bomb.fb2: failed, code 6, " + declares,
+                                              "liar.zip/liar.fb2: failed, code 6, Error: Cannot extract"}},
+        {"lib", {"--member-limit", "1", "--memory-limit", "40"}, 13,
+         {"big.fb2: failed, code 12, Error: Out of memory (the memory limit of 40 MB"}},
     };
     ScratchDir dir;
     fs::create_directories(dir.path() / "lib");
-    MakeZip(dir.file("bomb.zip"), {{"bomb.fb2", BombMember(16)}});
-    MakeZip(dir.file("liar.zip"), {{"liar.fb2", BombMember(16)}});
-    MakeZip(dir.file("lib/bomb.zip"), {{"bomb.fb2", BombMember(16)}, {"good.fb2", good}});
-    MakeZip(dir.file("lib/liar.zip"), {{"liar.fb2", BombMember(16)}, {"good.fb2", good}});
+    for (const std::string name : {"bomb", "liar"}) {  // alone, and beside a good book in the library
+        MakeZip(dir.file(name + ".zip"), {{name + ".fb2", BombMember(16)}});
+        MakeZip(dir.file("lib/" + name + ".zip"), {{name + ".fb2", BombMember(16)}, {"good.fb2", good}});
+    }
     for (const char* zip : {"liar.zip", "lib/liar.zip"}) DeclareSize(dir.file(zip), 1000);
     std::string big = kFb2Head + "</p>";
     for (int i = 0; i < 100000; ++i) big += "<p>Paragraph " + std::to_string(i) + " of a book past its memory limit.</p>";
@@ -103,23 +106,15 @@ TEST(HostileArchive, BombsAndLiesAreRefusedAloneAndLeaveNothingBehind) {
     WriteFileText(dir.file("lib/good.fb2"), good);
     for (const HostileArchive& c : cases) {
         SCOPED_TRACE(std::string(c.input) + " " + (c.options.empty() ? "" : c.options.back()));
-#if defined(__SANITIZE_ADDRESS__)
-        if (c.options.size() > 2) continue;  // no memory limits with the sanitizers' address space
-#endif
+        if (kSanitized && c.options.size() > 2) continue;  // the batch sets no memory limits there
         ScratchDir temp, out;
-        const bool library = std::string(c.input) == "lib";
-        std::vector<std::string> args = {"-s", std::string(TAVORIN_SOURCE_DIR) + "/default_styles.sini", "-t",
-                                         temp.path().string(), "-i", dir.file(c.input), "-o",
-                                         library ? out.path().string() + "/" : out.file("out.lrf")};
-        args.insert(args.end(), c.options.begin(), c.options.end());
-        EXPECT_EQ(RunLimited(args, 8 * kMB, dir.file("log")), c.code);
-        const std::string output = ReadFileText(dir.file("log"));
-        for (const std::string& text : c.expected) EXPECT_NE(output.find(text), std::string::npos) << output;
-        EXPECT_TRUE(fs::is_empty(temp.path()));
-        EXPECT_FALSE(fs::exists(out.file("out.lrf")));
-        for (const char* book : {"good.lrf", "bomb/good.lrf", "liar/good.lrf"}) {
-            EXPECT_EQ(fs::exists(out.path() / book), library) << book;
-        }
+        const bool library = c.input == std::string("lib");
+        const std::string output = library ? out.path().string() + "/" : out.file("out.lrf");
+        EXPECT_EQ(RunLimited(dir.file(c.input), output, temp.path().string(), c.options, 8 * kMB), c.code);
+        const std::string log = ReadFileText(temp.path().string() + ".log");
+        for (const std::string& text : c.expected) EXPECT_NE(log.find(text), std::string::npos) << log;
+        EXPECT_TRUE(fs::is_empty(temp.path()) && !fs::exists(out.file("out.lrf")));
+        for (const char* book : {"good.lrf", "bomb/good.lrf", "liar/good.lrf"}) EXPECT_EQ(fs::exists(out.path() / book), library) << book;
     }
 }
 
@@ -130,13 +125,12 @@ TEST(HostileArchive, StopSignalRemovesTheTemporaryFolder) {
     MakeZip(dir.file("large.zip"), {{"large.fb2", BombMember(64)}});
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
         ScratchDir temp;
-        const std::vector<std::string> args = {"-s", std::string(TAVORIN_SOURCE_DIR) + "/default_styles.sini", "-t",
-                                               temp.path().string(), "-i", dir.file("large.zip"), "-o", dir.file("o.lrf")};
-        const int code = RunLimited(args, 128 * kMB, dir.file("log"), [&](pid_t pid) {
+        const auto stop = [&](pid_t pid) {
             while (fs::is_empty(temp.path())) usleep(100);  // its private folder is made
             kill(pid, signal);
-        });
-        EXPECT_EQ(code, 128 + signal);
+        };
+        EXPECT_EQ(RunLimited(dir.file("large.zip"), dir.file("o.lrf"), temp.path().string(), {}, 128 * kMB, stop),
+                  128 + signal);
         EXPECT_TRUE(fs::is_empty(temp.path()));
     }
 }
