@@ -130,29 +130,26 @@ MetadataBlock CompressMetadata(Deflater& deflater, WStringView xml) {
     for (size_t i = 0; i < values.size(); ++i) keep[i] = values[i].cuts.size() - 1;
     auto attempt = [&](const std::vector<size_t>& k) { return Compress(deflater, Shortened(xml, values, k)); };
 
-    // The annotation goes first: it is the longest and the least needed.
+    // The annotation alone, when that is enough: it is the longest value and
+    // the least needed.
     const auto isFreeText = [](const Value& v) { return v.element == u"FreeText"; };
     for (size_t i = 0; i < values.size(); ++i) {
         if (!isFreeText(values[i])) continue;
         std::vector<size_t> trial = keep;
         trial[i] = 0;
-        if (!Fits(attempt(trial))) {
-            keep[i] = 0;  // not enough alone: every other value is shortened too
-            continue;
-        }
+        if (!Fits(attempt(trial))) break;
         keep[i] = LargestFitting(0, keep[i], [&](size_t n) {
             trial[i] = n;
             return Fits(attempt(trial));
         });
         break;
     }
-    // Then every other value, all cut to at most the same length.
+    // Else every value cut to at most one common length.
     size_t longest = 0;
     for (const Value& v : values) longest = std::max(longest, v.cuts.back());
     auto capped = [&](size_t cap) {
         std::vector<size_t> k = keep;
         for (size_t i = 0; i < values.size(); ++i) {
-            if (isFreeText(values[i])) continue;
             const auto& cuts = values[i].cuts;
             k[i] = std::min(k[i], static_cast<size_t>(std::upper_bound(cuts.begin(), cuts.end(), cap) - cuts.begin() - 1));
         }

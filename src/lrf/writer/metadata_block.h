@@ -21,10 +21,10 @@ inline constexpr size_t kMaxCompressedMetadata = 0xFFFF - 4;
 
 // Compresses the metadata text. When the result is too large for the header
 // field, values are shortened (each cut one ends in an ellipsis) at points
-// that keep the XML well formed: first the FreeText (the annotation), as
-// little as needed; when that is not enough, every other value (title,
-// authors, id, categories, language ...) is cut to one common length, the
-// longest at which the block fits.
+// that keep the XML well formed: the FreeText (the annotation) alone, as
+// little as needed, when that is enough; else every value (title and its
+// reading, authors, id, categories, language, the annotation ...) longer
+// than one common length, the longest at which the block fits.
 MetadataBlock CompressMetadata(Deflater& deflater, WStringView xml);
 
 }  // namespace tavorin::lrf
