@@ -278,6 +278,26 @@ TEST_F(WriteLrfFileTest, BookPastSixteenBitIds) {
     EXPECT_EQ(ReadLrf(file).objectCount, 66042u);
 }
 
+// A page tree or a page child list past its 16-bit count is not written cut
+// short: the book is refused with code 15 and no file.
+TEST_F(WriteLrfFileTest, ListsPastTheirCountsAreRefused) {
+    for (const auto& [pages, blocksPerPage, what] :
+         {std::tuple{70000, 0, "a page tree of 70000 objects"}, std::tuple{1, 33000, "a page of 66"}}) {
+        ScratchDir dir;
+        StartBook();
+        BuildTestStyles();
+        for (int p = 0; p < pages; ++p) AddPage("p" + std::to_string(p));
+        for (int b = 0; b < blocksPerPage; ++b) AddTextBlock("b" + std::to_string(b), u"x");
+        AssignObjectIds(store);
+        LinkObjects(store, console);
+        const Status status = WriteLrfFile(store, console, dir.file("book.lrf"), "");
+        EXPECT_EQ(status.code, kExitBookTooLarge);
+        EXPECT_TRUE(status.message.starts_with(std::string("Error: Book too large for the LRF format: ") + what))
+            << status.message;
+        EXPECT_FALSE(std::filesystem::exists(dir.file("book.lrf")));
+    }
+}
+
 // Metadata whose compressed form overflows the 16-bit size field is
 // shortened where the XML stays well formed, each cut value ending in "…",
 // with an Error: line naming what was cut: the FreeText alone when that is
