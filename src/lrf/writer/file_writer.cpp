@@ -116,15 +116,33 @@ ByteBuffer EncodeHeader(const ObjectStore& s, const LrfOutput& out, const Header
     return h;
 }
 
+// Frees a part of the store that no writer reads any more.
+template <class Container>
+void Release(Container& c) {
+    Container().swap(c);
+}
+
+// The parts of the store are released as soon as their objects are written,
+// so that the book's records and the file do not stand in memory side by
+// side at their full sizes (in a book of many short titled sections the
+// records are several times the file).
 void WriteObjects(ObjectStore& s, LrfOutput& out, Console& console) {
     WritePages(s, out);
+    Release(s.pageContentList);
+    Release(s.inlines);
     WriteTocObject(s, out);
+    Release(s.tocEntries);
     WriteMainPageTree(s, out);
     WriteSoloPageTrees(s, out);
+    Release(s.pages);
     WriteBookAttributes(s, out);
     WriteBlocks(s, out);
+    Release(s.blocks);
+    Release(s.freeBlockList);
     AdvanceProgress(console);
     WriteTextBlocks(s, out, console);
+    Release(s.textBlocks);
+    Release(s.textStore);
     AdvanceProgress(console);
     WriteImageBlocks(s, out);
     AdvanceProgress(console);

@@ -160,7 +160,8 @@ TEST_F(WriteLrfFileTest, TableOfContentsStream) {
     const LrfFile f = ReadLrf(file);
     const LrfObject& toc = *f.Object(store.tocId);
     EXPECT_EQ(f.tocOffset, toc.offset);
-    const uint32_t page = store.pages[0].id, b0 = store.blocks[0].id, b1 = store.blocks[1].id;
+    // Ids in creation order (the writer releases the records it has written).
+    const uint32_t page = f.OfType(2)[0]->id, b0 = f.OfType(6)[0]->id, b1 = f.OfType(6)[1]->id;
     ByteBuffer expected = Words({2, 0, 0, 0, 10 + 16, 0, page, 0, b0, 0, 16});
     PutUtf16(expected, u"Part One");
     const ByteBuffer second = Words({page, 0, b1, 0, 6, 'T', 'w', 'o'});
