@@ -51,6 +51,27 @@ std::vector<uint8_t> EnlargeBook(const std::vector<uint8_t>& book, size_t target
     return large;
 }
 
+std::vector<uint8_t> TitledSectionsBook(size_t targetSize) {
+    std::string book =
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<FictionBook><description><title-info><author>"
+        "<first-name>Ada</first-name><last-name>Quill</last-name></author><book-title>Dictionary</book-title>"
+        "</title-info></description>\n<body>";
+    uint32_t seed = 1;
+    auto word = [&] {
+        seed = seed * 1103515245 + 12345;
+        std::string w(3 + (seed >> 16) % 7, 'a');
+        for (char& c : w) c = static_cast<char>('a' + ((seed = seed * 1103515245 + 12345) >> 16) % 26);
+        return w;
+    };
+    for (int entry = 0; book.size() < targetSize; ++entry) {
+        book += "<section><title><p>" + word() + " " + std::to_string(entry) + "</p></title><p>";
+        for (int k = 0; k < 8; ++k) book += word() + (k < 7 ? " " : ".");
+        book += "</p></section>\n";
+    }
+    book += "</body></FictionBook>\n";
+    return std::vector<uint8_t>(book.begin(), book.end());
+}
+
 // The characters between the tags, without the base64 text of the images.
 std::string TextBetweenTags(std::string_view text) {
     std::string out;

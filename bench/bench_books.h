@@ -19,6 +19,11 @@ void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 // about `targetSize` bytes. The notes body and the images stay single.
 std::vector<uint8_t> EnlargeBook(const std::vector<uint8_t>& book, size_t targetSize);
 
+// A dictionary of about `targetSize` bytes: entries of a few words, each a
+// titled top-level section (so each on a page of its own, with its running
+// footer and contents entry): the costliest shape of book per input byte.
+std::vector<uint8_t> TitledSectionsBook(size_t targetSize);
+
 // The book's text (the characters between its tags, images left out) as
 // UTF-16LE bytes, decoded with the code page its XML declaration names
 // (Windows-1251 or UTF-8 here).

@@ -5,9 +5,13 @@
 // on a 20 MB book made by repeating its body; and zlib against libdeflate on
 // the text cut into pieces the size of the converter's text streams.
 //
-// Usage: tavorin_bench [--book=PATH] [--large-out=PATH] [benchmark options]
-//   --large-out keeps the 20 MB book at PATH (scripts/bench.sh measures its
-//   peak memory with the executable).
+// And on a 12.5 MB dictionary of short titled sections (a page, a running
+// footer and a contents entry per entry), whose cost per MB is set against
+// the corpus book's.
+//
+// Usage: tavorin_bench [--book=PATH] [--large-out=PATH] [--titled-out=PATH] [benchmark options]
+//   --large-out and --titled-out keep the 20 MB book and the dictionary at
+//   PATH (scripts/bench.sh measures their peak memory with the executable).
 #include <benchmark/benchmark.h>
 #include <libdeflate.h>
 #include <stdlib.h>
@@ -28,6 +32,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr size_t kLargeBookSize = 20'000'000;
+constexpr size_t kTitledBookSize = 12'500'000;
 constexpr size_t kStreamPiece = 10'000;  // about one text block: 5000 UTF-16 characters
 
 struct Book {
@@ -132,6 +137,7 @@ int main(int argc, char** argv) {
     using namespace tavorin::bench;
     std::string bookPath = TakeOption(argc, argv, "book");
     std::string largePath = TakeOption(argc, argv, "large-out");
+    std::string titledPath = TakeOption(argc, argv, "titled-out");
     benchmark::Initialize(&argc, argv);
     if (bookPath.empty()) bookPath = DefaultBookPath();
     if (bookPath.empty()) {
@@ -143,12 +149,16 @@ int main(int argc, char** argv) {
     if (!mkdtemp(workPattern.data())) return 1;
     const std::string workDir = workPattern;
     if (largePath.empty()) largePath = workDir + "/large.fb2";
+    if (titledPath.empty()) titledPath = workDir + "/titled.fb2";
 
     const std::vector<uint8_t> bytes = ReadBytes(bookPath);
     const std::vector<uint8_t> large = EnlargeBook(bytes, kLargeBookSize);
     WriteBytes(largePath, large);
     const Book small{"book", bookPath, bytes.size(), TextAsUtf16(bytes)};
     const Book big{"book20MB", largePath, large.size(), TextAsUtf16(large)};
+    const std::vector<uint8_t> titledBytes = TitledSectionsBook(kTitledBookSize);
+    WriteBytes(titledPath, titledBytes);
+    const Book titled{"titled12MB", titledPath, titledBytes.size(), {}};
 
     for (const Book* book : {&small, &big}) {
         benchmark::RegisterBenchmark(("Convert/" + book->name).c_str(), Convert, *book, workDir)
@@ -159,6 +169,10 @@ int main(int argc, char** argv) {
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime();
     }
+    benchmark::RegisterBenchmark("Convert/titled12MB", Convert, titled, workDir)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->MinTime(5.0);
     benchmark::RegisterBenchmark("Streams/zlib", StreamsZlib, small)->Unit(benchmark::kMillisecond)->UseRealTime();
     benchmark::RegisterBenchmark("Streams/libdeflate", StreamsLibdeflate, small)
         ->Unit(benchmark::kMillisecond)
@@ -169,6 +183,7 @@ int main(int argc, char** argv) {
     std::error_code ignored;
     fs::remove(workDir + "/out.lrf", ignored);
     fs::remove(workDir + "/large.fb2", ignored);
+    fs::remove(workDir + "/titled.fb2", ignored);
     fs::remove(workDir, ignored);
     return 0;
 }

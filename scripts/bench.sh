@@ -5,6 +5,8 @@
 #   conversion within 1.3x of the deflate floor;
 #   time per MB at 20 MB within 1.2x of time per MB at the book's size;
 #   peak resident memory at most 3x the input + 16 MB;
+#   a 12.5 MB dictionary of short titled sections: time and peak memory per
+#   MB within 3x the book's;
 #   libdeflate against zlib on the text streams (zlib format, same level);
 #   the cover thumbnail: time and peak memory on the largest cover of the
 #   corpus and on a 16-megapixel cover, the largest the converter decodes.
@@ -24,8 +26,9 @@ cmake --build "$build" --target tavorin_c tavorin_bench tavorin_thumbnail_bench 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 large="$work/large.fb2"
+titled="$work/titled.fb2"
 
-"$build/bench/tavorin_bench" --book="$book" --large-out="$large" \
+"$build/bench/tavorin_bench" --book="$book" --large-out="$large" --titled-out="$titled" \
     --benchmark_out="$work/bench.json" --benchmark_out_format=json
 
 peak() {  # peak resident memory in KB and wall time of one conversion
@@ -35,8 +38,9 @@ peak() {  # peak resident memory in KB and wall time of one conversion
 }
 small_peak=$(peak "$book")
 large_peak=$(peak "$large")
+titled_peak=$(peak "$titled")
 
-python3 - "$work/bench.json" "$book" "$large" "$small_peak" "$large_peak" <<'PY'
+python3 - "$work/bench.json" "$book" "$large" "$small_peak" "$large_peak" "$titled" "$titled_peak" <<'PY'
 import json, os, sys
 # Names carry options ("Convert/book/min_time:2.000/real_time"): keep the first two parts.
 results = {"/".join(b["name"].split("/")[:2]): b for b in json.load(open(sys.argv[1]))["benchmarks"]}
@@ -60,6 +64,12 @@ for name in ("book", "book20MB"):
           f"deflate floor {floor:.0f} ms, ratio {conv / floor:.2f} (target <= 1.3: {verdict(conv / floor <= 1.3)})")
     print(f"  executable: {wall:.2f} s wall, peak RSS {rss_kb / 1024:.1f} MB "
           f"(target <= {limit_kb / 1024:.1f} MB: {verdict(rss_kb <= limit_kb)})")
+titled_mb = mb(os.path.getsize(sys.argv[6]))
+titled_ms, titled_kb = ms("Convert/titled12MB") / titled_mb, int(sys.argv[7].split()[0]) / titled_mb
+book_kb = int(peaks["book"][0]) / mb(sizes["book"])
+print(f"titled12MB: {titled_mb:.2f} MB, {titled_ms:.0f} ms/MB ({titled_ms / per_mb['book']:.1f}x the book's), "
+      f"peak RSS {titled_kb / 1024:.1f} MB/MB ({titled_kb / book_kb:.1f}x the book's) "
+      f"(target <= 3x: {verdict(titled_ms <= 3 * per_mb['book'] and titled_kb <= 3 * book_kb)})")
 scaling = per_mb["book20MB"] / per_mb["book"]
 print(f"scaling: time per MB at 20 MB / at {mb(sizes['book']):.1f} MB = {scaling:.2f} (target <= 1.2: {verdict(scaling <= 1.2)})")
 z, d = results["Streams/zlib"], results["Streams/libdeflate"]

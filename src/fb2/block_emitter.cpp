@@ -176,6 +176,7 @@ void EmitBlock(Conversion& cv, BlockKind kind, WString text) {
         return;
     }
 
+    ContinueFullPage(cv.cursor, cv.store);
     if (!cv.body.PendingId.empty()) {
         ResolvePendingTarget(cv.store, cv.links, cv.cursor, cv.settings.References, cv.body.PendingId, text);
     }

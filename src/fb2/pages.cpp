@@ -19,6 +19,14 @@
 namespace tavorin::fb2 {
 namespace {
 
+// The format counts a page tree's pages and a page's child objects in 16
+// bits. A page takes at most this many entries (blocks, block spaces; about
+// two objects each) before the next block goes on a continuation page ...
+constexpr size_t kMaxPageEntries = 20000;
+// ... and titles start pages while the book has fewer pages than this, which
+// leaves room for continuation pages within the 65,535 of the main tree.
+constexpr size_t kMaxTitledPages = 0xFFFF - 1024;
+
 std::string PairLabel(std::string_view prefix, int number) { return std::string(prefix) + std::to_string(number); }
 
 std::string PageLabel(int number) { return "p" + std::to_string(number); }
@@ -57,6 +65,20 @@ void StartPage(PageCursor& cursor, RunningHeaders& running, lrf::ObjectStore& st
             page.evenFooter = PairLabel("ftr_e", n);
         }
     }
+    BuildNextPage(cursor, store, std::move(page));
+}
+
+void ContinueFullPage(PageCursor& cursor, lrf::ObjectStore& store) {
+    if (store.pages.empty() || store.pages.back().content.size() < kMaxPageEntries) return;
+    if (!(store.inMainFlow || store.soloMode) || (!store.soloMode && store.pages.size() >= 0xFFFF)) return;
+    const lrf::PageRecord& full = store.pages.back();
+    lrf::PageRecord page;
+    page.objid = PageLabel(cursor.PageCounter);
+    page.pageStyle = full.pageStyle;
+    page.oddHeader = full.oddHeader;
+    page.evenHeader = full.evenHeader;
+    page.oddFooter = full.oddFooter;
+    page.evenFooter = full.evenFooter;
     BuildNextPage(cursor, store, std::move(page));
 }
 
@@ -99,14 +121,18 @@ void EmitTitleBlock(Conversion& cv, WString text) {
         SetCurrentPageHeaders(c, cv.running, cv.store, cv.console, cv.settings, text);
         return;
     }
+    bool started = false;
     if (c.InMainBody) {
         if (c.FirstTitlePending) {
             SetCurrentPageHeaders(c, cv.running, cv.store, cv.console, cv.settings, text);
             c.FirstTitlePending = false;
-        } else if (c.SectionDepth <= 0 || cv.settings.General.PageAtSubtitles) {
+        } else if ((c.SectionDepth <= 0 || cv.settings.General.PageAtSubtitles) &&
+                   cv.store.pages.size() < kMaxTitledPages) {
             StartPage(c, cv.running, cv.store, cv.console, cv.settings, text);
+            started = true;
         }
     }
+    if (!started) ContinueFullPage(c, cv.store);
     // Headers and the table of contents show the title itself, even when its
     // block becomes the return link of a note.
     WString& pendingId = cv.body.PendingId;

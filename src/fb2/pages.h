@@ -32,6 +32,9 @@ void StartPage(PageCursor& cursor, lrf::ObjectStore& store, const ConversionSett
 void StartPage(PageCursor& cursor, RunningHeaders& running, lrf::ObjectStore& store, Console& console,
                const ConversionSettings& settings, WStringView title);
 void StartFrontPage(PageCursor& cursor, lrf::ObjectStore& store);
+// When the current page holds as many blocks as a page may, the next block
+// goes on a continuation page with the same style, header and footer.
+void ContinueFullPage(PageCursor& cursor, lrf::ObjectStore& store);
 void SetCurrentPageHeaders(PageCursor& cursor, RunningHeaders& running, lrf::ObjectStore& store, Console& console,
                            const ConversionSettings& settings, WStringView title);
 // Notes and commentary start a page and are drawn in note style, without

@@ -26,6 +26,7 @@ constexpr ExitEntry kExitEntries[] = {
     {kExitBadHeader, "Error: Error in fb2 header", "\n", "\n"},
     {kExitCannotWriteOutput, "Cannot write outputfile:", "\r", "\n"},
     {kExitReadError, "Error: ", "\n", "\n"},
+    {kExitBookTooLarge, "Error: Book too large for the LRF format: ", "\n", "\n"},
     {kExitCannotStart, "failed to start: ", "", "\n"},
 };
 

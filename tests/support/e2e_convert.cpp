@@ -5,7 +5,7 @@
 
 namespace tavorin::test {
 
-bool IsDocumentedExitCode(int code) { return code >= 0 && code <= 12; }
+bool IsDocumentedExitCode(int code) { return (code >= 0 && code <= 12) || code == 15; }
 
 std::string DefaultSettingsPath() {
     return (std::filesystem::path(TAVORIN_SOURCE_DIR) / "default_styles.sini").string();

@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <set>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace tavorin::test {
 
@@ -395,6 +396,35 @@ LrfFile ReadLrf(const std::vector<uint8_t>& file, std::vector<std::string>* prob
     return f;
 }
 
+// The counted lists are complete: every page sits in the page tree it names,
+// every block of a page's stream is in its child list, and the contents list
+// holds no more entries than readers count (16 bits).
+void CheckCountedLists(const LrfFile& f, Problems& p) {
+    std::unordered_map<uint32_t, std::unordered_set<uint32_t>> trees;
+    for (const LrfObject* tree : f.OfType(1)) {
+        if (const LrfTag* list = tree->Find(0xF55C)) {
+            for (size_t k = 0; k < list->U16(); ++k) trees[tree->id].insert(list->U32(2 + 4 * k));
+        }
+    }
+    size_t outside = 0, unlisted = 0;
+    for (const LrfObject* page : f.OfType(2)) {
+        const LrfTag* parent = page->Find(0xF57C);
+        if (!parent || !trees[parent->U32()].contains(page->id)) ++outside;
+        std::unordered_set<uint32_t> children;
+        if (const LrfTag* list = page->Find(0xF50B)) {
+            for (size_t k = 0; k < list->U16(); ++k) children.insert(list->U32(2 + 4 * k));
+        }
+        for (const LrfTag& t : StreamTags(*page, nullptr)) {
+            if (t.code == 0xF503 && !children.contains(t.U32())) ++unlisted;
+        }
+    }
+    if (outside) p.push_back(std::to_string(outside) + " pages missing from the page tree they name");
+    if (unlisted) p.push_back(std::to_string(unlisted) + " blocks of page streams missing from their child lists");
+    for (const LrfObject* toc : f.OfType(0x1E)) {
+        if (toc->stream.size() >= 4 && U32At(toc->stream, 0) > 0xFFFF) p.push_back("table of contents: over 65535 entries");
+    }
+}
+
 std::vector<std::string> CheckLrfStructure(const std::vector<uint8_t>& file) {
     Problems p;
     const LrfFile f = ReadLrf(file, &p);
@@ -417,6 +447,7 @@ std::vector<std::string> CheckLrfStructure(const std::vector<uint8_t>& file) {
     const LrfObject* root = f.Object(f.rootId);
     if (!root || root->type != 0x1C) p.push_back("root is not the book attributes object");
     CheckReferences(f, p);
+    CheckCountedLists(f, p);
     return p;
 }
 

@@ -60,6 +60,19 @@ Status LoadThumbnail(const ObjectStore& s, const std::string& input, Thumbnail& 
     return {};
 }
 
+// An `Error:` line for each part of the book shortened to fit its field.
+void ReportShortening(Console& console, const MetadataBlock& metadata, const ObjectStore& s) {
+    if (!metadata.shortened.empty()) {
+        std::string names;
+        for (const WString& name : metadata.shortened) names += (names.empty() ? "" : ", ") + Narrow(name);
+        console.Line("\nError: Metadata too long for its field, shortened: " + names);
+    }
+    if (s.tocEntries.size() > kMaxTocEntries) {
+        console.Line("\nError: Table of contents too long for its field, shortened to " +
+                     std::to_string(kMaxTocEntries) + " entries of " + std::to_string(s.tocEntries.size()));
+    }
+}
+
 void PadTo16(ByteBuffer& file) {
     while (file.size() % 16 != 0) file.push_back(0);
 }
@@ -103,15 +116,33 @@ ByteBuffer EncodeHeader(const ObjectStore& s, const LrfOutput& out, const Header
     return h;
 }
 
+// Frees a part of the store that no writer reads any more.
+template <class Container>
+void Release(Container& c) {
+    Container().swap(c);
+}
+
+// The parts of the store are released as soon as their objects are written,
+// so that the book's records and the file do not stand in memory side by
+// side at their full sizes (in a book of many short titled sections the
+// records are several times the file).
 void WriteObjects(ObjectStore& s, LrfOutput& out, Console& console) {
     WritePages(s, out);
+    Release(s.pageContentList);
+    Release(s.inlines);
     WriteTocObject(s, out);
+    Release(s.tocEntries);
     WriteMainPageTree(s, out);
     WriteSoloPageTrees(s, out);
+    Release(s.pages);
     WriteBookAttributes(s, out);
     WriteBlocks(s, out);
+    Release(s.blocks);
+    Release(s.freeBlockList);
     AdvanceProgress(console);
     WriteTextBlocks(s, out, console);
+    Release(s.textBlocks);
+    Release(s.textStore);
     AdvanceProgress(console);
     WriteImageBlocks(s, out);
     AdvanceProgress(console);
@@ -137,6 +168,10 @@ Status WriteLrfFile(ObjectStore& s, Console& console, const std::string& outputP
     Thumbnail thumbnail;
     if (Status status = LoadThumbnail(s, inputPath, thumbnail); !status.ok()) return status;
     const MetadataBlock metadata = CompressMetadata(out.deflater, s.bookInfoXml);
+    if (metadata.compressed.size() > kMaxCompressedMetadata) {
+        return Fail(kExitBookTooLarge, "the metadata does not fit its 16-bit size field");
+    }
+    ReportShortening(console, metadata, s);
 
     ByteBuffer& file = out.file;
     // Room for the whole file, so that it is not copied while it grows: the
@@ -154,6 +189,9 @@ Status WriteLrfFile(ObjectStore& s, Console& console, const std::string& outputP
     }
     WriteObjects(s, out, console);
     PadTo16(file);  // the object index starts on a 16-byte boundary
+    // Offsets and sizes in the index are 32 bits wide.
+    if (out.overflow.empty() && file.size() > 0xFFFFFFFFu) out.overflow = "a file larger than 4 GB";
+    if (!out.overflow.empty()) return Fail(kExitBookTooLarge, out.overflow);
     const uint64_t indexOffset = file.size();
     PutBytes(file, out.index);
     const ByteBuffer header = EncodeHeader(s, out, {indexOffset, static_cast<uint16_t>(metadata.compressed.size() + 4),

@@ -90,10 +90,13 @@ void ResolvePageSlots(const ObjectStore& s, PageRecord& page, const HeaderFooter
     }
 }
 
-// A counted id list (16-bit count). The count cannot say more than 65535, so
-// a longer list is cut there rather than written with a wrapped count that
-// would make the rest of the object unreadable.
-void PutIdList(ByteBuffer& object, uint16_t code, std::span<const uint32_t> ids) {
+// A counted id list (16-bit count). A longer list cannot be written: the
+// book is refused (`overflow` says why) rather than written with a list cut
+// short or a wrapped count.
+void PutIdList(LrfOutput& out, ByteBuffer& object, uint16_t code, std::span<const uint32_t> ids, const char* what) {
+    if (ids.size() > 0xFFFF && out.overflow.empty()) {
+        out.overflow = std::string(what) + " of " + std::to_string(ids.size()) + " objects (at most 65535)";
+    }
     const size_t n = std::min<size_t>(ids.size(), 0xFFFF);
     PutTag16(object, code, static_cast<uint16_t>(n));
     for (size_t i = 0; i < n; ++i) PutU32(object, ids[i]);
@@ -132,7 +135,7 @@ void WritePage(const ObjectStore& s, LrfOutput& out, PageRecord& page, size_t pa
     for (const uint32_t b : blocksToVisit) AddBlockWithChild(s, list, s.blocks[b]);
 
     ByteBuffer object = StartObject(page.id, kTypePage);
-    if (!list.ids().empty()) PutIdList(object, kTagChildList, list.ids());
+    if (!list.ids().empty()) PutIdList(out, object, kTagChildList, list.ids(), "a page");
     PutTag32(object, kTagLink, page.pageStyleId);
     const std::pair<uint16_t, uint32_t> slotTags[] = {
         {kTagOddHeader, page.oddHeaderId},
@@ -155,22 +158,31 @@ void WritePageTree(const ObjectStore& s, LrfOutput& out, uint32_t treeId, size_t
     ids.reserve(endPage - firstPage);
     for (size_t i = firstPage; i < endPage; ++i) ids.push_back(s.pages[i].id);
     ByteBuffer object = StartObject(treeId, kTypePageTree);
-    PutIdList(object, kTagPageList, ids);
+    PutIdList(out, object, kTagPageList, ids, "a page tree");
     FinishObject(out, object, treeId);
 }
 
 // Entry count, entry offsets (from the first entry), then per entry the page
-// id, the block id and the label as a byte count and UTF-16LE.
+// id, the block id and the label as a byte count and UTF-16LE. Readers take
+// the count as 16 bits: a longer contents list keeps its first 65,534
+// entries and ends in a notice that leads to the first title left out.
 ByteBuffer EncodeTocStream(const ObjectStore& s) {
+    const size_t n = std::min<size_t>(s.tocEntries.size(), kMaxTocEntries);
+    const size_t omitted = s.tocEntries.size() - n;
     ByteBuffer stream;
-    PutU32(stream, static_cast<uint32_t>(s.tocEntries.size()));
+    PutU32(stream, static_cast<uint32_t>(n));
     ByteBuffer entries;
-    for (const TocEntryRecord& entry : s.tocEntries) {
+    for (size_t i = 0; i < n; ++i) {
+        const TocEntryRecord& entry = s.tocEntries[i];
         PutU32(stream, static_cast<uint32_t>(entries.size()));
-        const WStringView label = TextRun(s, entry.label);
         PutU32(entries, entry.pageId);
         PutU32(entries, entry.blockId);
-        PutCountedUtf16(entries, label);
+        if (omitted != 0 && i + 1 == n) {
+            const WString notice = u"(" + Widen(std::to_string(omitted + 1)) + u" more titles not listed)";
+            PutCountedUtf16(entries, notice);
+        } else {
+            PutCountedUtf16(entries, TextRun(s, entry.label));
+        }
     }
     PutBytes(stream, entries);
     return stream;

@@ -288,6 +288,11 @@ void TextStreamEncoder::Plot(WStringView tag) {
 
 void WriteTextBlocks(const ObjectStore& s, LrfOutput& out, Console& console) {
     const LabelIndex buttons = IndexByLabel(s.buttons, &ButtonRecord::objid);
+    // The odd and even blocks of a running header or footer come one after
+    // the other with the same stream: the second takes the first's
+    // compressed bytes instead of compressing them again (most of what a
+    // page costs in a book of many short titled sections).
+    ByteBuffer previous, previousStored;
     for (size_t i = 0; i < s.textBlocks.size(); ++i) {
         const TextBlockRecord& block = s.textBlocks[i];
         ByteBuffer object = StartObject(block.id, kTypeTextBlock);
@@ -297,7 +302,14 @@ void WriteTextBlocks(const ObjectStore& s, LrfOutput& out, Console& console) {
                                   s.imageBlocks);
         encoder.Feed(TextRun(s, block.text));
         if (CarriesCredit(s, kKindTextBlock, i)) encoder.Feed(kTextBlockCredit);
-        PutScrambledStream(out, object, std::move(encoder.stream()), true);
+        ByteBuffer& stream = encoder.stream();
+        if (i == 0 || stream != previous) {
+            previous = stream;
+            CompressStream(out.deflater, stream);
+            ScrambleStream(stream, out.scrambleKey, stream.size());
+            previousStored = std::move(stream);
+        }
+        PutStream(object, kStreamScrambled | kStreamCompressed, previousStored);
         FinishObject(out, object, block.id);
     }
 }

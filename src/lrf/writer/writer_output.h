@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "lrf/store/byte_buffer.h"
@@ -98,6 +99,7 @@ struct LrfOutput {
     uint8_t scrambleKey = 0;   // low byte of the header's key
     uint32_t tocOffset = 0;    // file offset of the table-of-contents object
     std::vector<ByteBuffer> fontFiles;  // contents of the fonts that will be written, in order
+    std::string overflow;      // a field the book does not fit (the book is then not saved)
     Deflater deflater;
 };
 

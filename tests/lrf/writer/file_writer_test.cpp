@@ -160,7 +160,8 @@ TEST_F(WriteLrfFileTest, TableOfContentsStream) {
     const LrfFile f = ReadLrf(file);
     const LrfObject& toc = *f.Object(store.tocId);
     EXPECT_EQ(f.tocOffset, toc.offset);
-    const uint32_t page = store.pages[0].id, b0 = store.blocks[0].id, b1 = store.blocks[1].id;
+    // Ids in creation order (the writer releases the records it has written).
+    const uint32_t page = f.OfType(2)[0]->id, b0 = f.OfType(6)[0]->id, b1 = f.OfType(6)[1]->id;
     ByteBuffer expected = Words({2, 0, 0, 0, 10 + 16, 0, page, 0, b0, 0, 16});
     PutUtf16(expected, u"Part One");
     const ByteBuffer second = Words({page, 0, b1, 0, 6, 'T', 'w', 'o'});
@@ -278,36 +279,82 @@ TEST_F(WriteLrfFileTest, BookPastSixteenBitIds) {
     EXPECT_EQ(ReadLrf(file).objectCount, 66042u);
 }
 
-// Metadata whose compressed form overflows the 16-bit size field loses the
-// end of its FreeText content, cut where the XML stays well formed.
-TEST_F(WriteLrfFileTest, OversizedMetadataShortensFreeText) {
-    ScratchDir dir;
-    StartBook();
-    BuildTestStyles();
-    AddPage("p0");
-    WString freeText;
-    uint32_t seed = 1;
-    for (int i = 0; i < 60000; ++i) {
-        seed = seed * 1103515245 + 12345;
-        freeText.push_back(static_cast<char16_t>(0x4E00 + (seed >> 16) % 20000));
-        if (i % 7 == 0) freeText += u"&amp;";
+// A page tree or a page child list past its 16-bit count is not written cut
+// short: the book is refused with code 15 and no file.
+TEST_F(WriteLrfFileTest, ListsPastTheirCountsAreRefused) {
+    for (const auto& [pages, blocksPerPage, what] :
+         {std::tuple{70000, 0, "a page tree of 70000 objects"}, std::tuple{1, 33000, "a page of 66"}}) {
+        ScratchDir dir;
+        StartBook();
+        BuildTestStyles();
+        for (int p = 0; p < pages; ++p) AddPage("p" + std::to_string(p));
+        for (int b = 0; b < blocksPerPage; ++b) AddTextBlock("b" + std::to_string(b), u"x");
+        AssignObjectIds(store);
+        LinkObjects(store, console);
+        const Status status = WriteLrfFile(store, console, dir.file("book.lrf"), "");
+        EXPECT_EQ(status.code, kExitBookTooLarge);
+        EXPECT_TRUE(status.message.starts_with(std::string("Error: Book too large for the LRF format: ") + what))
+            << status.message;
+        EXPECT_FALSE(std::filesystem::exists(dir.file("book.lrf")));
     }
-    const WString head = u"<Info><BookInfo><FreeText>";
-    const WString tail = u"</FreeText></BookInfo><DocInfo><Producer>tavorin</Producer></DocInfo></Info>";
-    store.bookInfoXml = head + freeText + tail;
-    const auto file = LinkAndWrite(dir.file("book.lrf"));
-    ASSERT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
+}
 
-    const LrfFile f = ReadLrf(file);
-    const std::u16string xml = f.MetadataText();
-    ASSERT_TRUE(xml.starts_with(head));
-    ASSERT_TRUE(xml.ends_with(tail));
-    const std::u16string kept = xml.substr(head.size(), xml.size() - head.size() - tail.size());
-    EXPECT_GT(kept.size(), 10000u);
-    EXPECT_LT(kept.size(), freeText.size());
-    EXPECT_TRUE(freeText.starts_with(kept));
-    const size_t amp = kept.rfind(u'&');
-    EXPECT_EQ(kept.compare(amp, 5, u"&amp;"), 0);  // no entity cut in two
+// Metadata whose compressed form overflows the 16-bit size field is
+// shortened where the XML stays well formed, each cut value ending in "…",
+// with an Error: line naming what was cut: the FreeText alone when that is
+// enough, else every value (the title, its reading attribute) too.
+WString NoiseText(size_t n, uint32_t seed) {
+    WString text;
+    for (size_t i = 0; i < n; ++i) {
+        seed = seed * 1103515245 + 12345;
+        text.push_back(static_cast<char16_t>(0x4E00 + (seed >> 16) % 20000));
+        if (i % 7 == 0) text += u"&amp;";
+    }
+    return text;
+}
+
+TEST_F(WriteLrfFileTest, OversizedMetadataIsShortenedToFit) {
+    struct Case {
+        WString title, freeText, shortened;
+    };
+    const Case cases[] = {
+        {u"Short", NoiseText(60000, 1), u"FreeText"},
+        {NoiseText(60000, 2), u"About", u"Title"},
+        {NoiseText(40000, 3), NoiseText(40000, 4), u"Title, FreeText"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Narrow(c.shortened));
+        ScratchDir dir;
+        StartBook();
+        BuildTestStyles();
+        AddPage("p0");
+        store.bookInfoXml = u"<Info><BookInfo><Title reading=\"" + c.title + u"\">" + c.title +
+                            u"</Title><FreeText>" + c.freeText +
+                            u"</FreeText></BookInfo><DocInfo><Producer>tavorin</Producer></DocInfo></Info>";
+        const auto file = LinkAndWrite(dir.file("book.lrf"));
+        ASSERT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
+        EXPECT_NE(printed.text().find("Error: Metadata too long for its field, shortened: " + Narrow(c.shortened)),
+                  std::string::npos) << printed.text();
+
+        const std::u16string xml = ReadLrf(file).MetadataText();
+        for (const auto& [open, close, whole] :
+             {std::tuple{WString(u"<FreeText>"), WString(u"</FreeText>"), c.freeText},
+              std::tuple{WString(u"\">"), WString(u"</Title>"), c.title}}) {
+            const size_t from = xml.find(open) + open.size();
+            ASSERT_NE(xml.find(close, from), std::u16string::npos);
+            std::u16string kept = xml.substr(from, xml.find(close, from) - from);
+            if (kept == whole) continue;
+            ASSERT_TRUE(kept.ends_with(u"\u2026")) << "a shortened value ends in an ellipsis";
+            kept.pop_back();
+            EXPECT_TRUE(whole.starts_with(kept));
+            EXPECT_GT(kept.size(), 1000u);
+            const size_t amp = kept.rfind(u'&');
+            if (amp != std::u16string::npos) {
+                EXPECT_EQ(kept.compare(amp, 5, u"&amp;"), 0);  // no entity cut in two
+            }
+        }
+        EXPECT_TRUE(xml.ends_with(u"<Producer>tavorin</Producer></DocInfo></Info>"));
+    }
 }
 
 class AtomicWrite : public WriterTest {
