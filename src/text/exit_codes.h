@@ -27,7 +27,7 @@ enum class ExitCode : int {
     kExitCannotWriteOutput = 11,
     kExitReadError = 12,       // text invalid in its encoding, or a read failure after the input is open
     kExitBooksFailed = 13,     // a batch in which some book failed
-    kExitBookTooLarge = 15,    // the book does not fit the LRF format's fields
+    kExitBookTooLarge = 14,    // the book does not fit the LRF format's fields
     // A batch's child that could not be started, as a shell gives a command
     // it cannot run: no code of the converter's own.
     kExitCannotStart = 127,

@@ -36,7 +36,7 @@ inline int Convert(const uint8_t* data, size_t size) {
     const int code =
         ConvertBook(input, output, std::string(TAVORIN_SOURCE_DIR) + "/default_styles.sini", temp, printed).exitCode;
 
-    TAVORIN_FUZZ_CHECK((code >= 0 && code <= 12) || code == 15);
+    TAVORIN_FUZZ_CHECK((code >= 0 && code <= 12) || code == 14);
     TAVORIN_FUZZ_CHECK(fs::is_empty(temp));
     if (fs::exists(output)) {
         const auto problems = tavorin::test::CheckLrfStructure(ReadAll(output));

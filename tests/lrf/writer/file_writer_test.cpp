@@ -280,7 +280,7 @@ TEST_F(WriteLrfFileTest, BookPastSixteenBitIds) {
 }
 
 // A page tree or a page child list past its 16-bit count is not written cut
-// short: the book is refused with code 15 and no file.
+// short: the book is refused with code 14 and no file.
 TEST_F(WriteLrfFileTest, ListsPastTheirCountsAreRefused) {
     for (const auto& [pages, blocksPerPage, what] :
          {std::tuple{70000, 0, "a page tree of 70000 objects"}, std::tuple{1, 33000, "a page of 66"}}) {
