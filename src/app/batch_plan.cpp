@@ -257,7 +257,7 @@ std::string PlanArchive(const BatchOptions& options, BatchPlan& plan) {
 bool IsFb2Name(std::string_view name) { return EndsWithNoCase(name, ".fb2"); }
 
 bool HoldsSeveralBooks(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = std::fopen(path.c_str(), "rbe");
     if (file == nullptr) return false;
     unsigned char head[4] = {};
     const bool zip = std::fread(head, 1, 4, file) == 4 && head[0] == 'P' && head[1] == 'K' && head[2] == 3 &&
