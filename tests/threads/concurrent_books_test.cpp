@@ -4,6 +4,10 @@
 // on two threads at once, and all of them share one temporary folder.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <atomic>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -93,6 +97,57 @@ TEST(ConcurrentBooks, EachThreadGetsTheExecutablesBytes) {
     }
     EXPECT_FALSE(expected.front().bytes.empty());
     EXPECT_TRUE(std::filesystem::is_empty(temp));  // every private folder removed
+}
+
+// The process's umask as the kernel reports it.
+mode_t CurrentUmask() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with("Umask:")) return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
+    }
+    ADD_FAILURE() << "no Umask line";
+    return 0;
+}
+
+// Books saved on two threads at once, new ones and ones replacing a file of
+// another mode, each get the mode of any new file, and the umask stays, also
+// while they are saved (a third thread watches it). ctest also runs this
+// under umask 027.
+TEST(ConcurrentBooks, EachBookHasTheModeOfANewFile) {
+    const mode_t umask = CurrentUmask();
+    ScratchDir dir;
+    constexpr int kThreads = 2, kBooks = 50;
+    std::atomic<bool> done{false}, umaskChanged{false};
+    std::thread watcher([&] {
+        while (!done && !umaskChanged) umaskChanged = CurrentUmask() != umask;
+    });
+    std::vector<std::thread> threads;
+    std::vector<int> codes(kThreads * kBooks, -1);
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            for (int b = 0; b < kBooks; ++b) {
+                const std::string out = dir.file(std::to_string(t) + "_" + std::to_string(b) + ".lrf");
+                if (b % 2) {
+                    test::WriteFileText(out, "an older book");
+                    chmod(out.c_str(), 0600);
+                }
+                StringSink console;
+                codes[t * kBooks + b] =
+                    ConvertBook(TestDataPath("generated/ru_koi8r.fb2"), out, kSettings, "", console).exitCode;
+            }
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    done = true;
+    watcher.join();
+    EXPECT_FALSE(umaskChanged);
+    for (int i = 0; i < kThreads * kBooks; ++i) {
+        struct stat st {};
+        ASSERT_EQ(stat(dir.file(std::to_string(i / kBooks) + "_" + std::to_string(i % kBooks) + ".lrf").c_str(), &st), 0);
+        EXPECT_EQ(codes[i], 0);
+        EXPECT_EQ(st.st_mode & 0777, 0666 & ~umask) << "book " << i;
+    }
+    EXPECT_EQ(CurrentUmask(), umask);
 }
 
 }  // namespace
