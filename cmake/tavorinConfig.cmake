@@ -1,5 +1,5 @@
 # Package file of the installed tavorin library: find_package(tavorin) gives
-# the target tavorin::tavorin (tavorin/convert.h and the static libraries).
+# the target tavorin::tavorin (tavorin/convert.h and libtavorin.a).
 # The libraries it links, found here as when the library was built, reach the
 # program through the target.
 include(CMakeFindDependencyMacro)

@@ -18,6 +18,7 @@
 #include <cwchar>
 #include <exception>
 #include <filesystem>
+#include <new>
 #include <system_error>
 #include <unordered_map>
 
@@ -169,6 +170,8 @@ std::vector<ZipMember> SeveralBooks(const std::string& path, const std::string& 
         if (std::count_if(members.begin(), members.end(), [](const ZipMember& m) { return IsFb2Name(m.name); }) > 1) {
             return members;
         }
+    } catch (const std::bad_alloc&) {
+        throw;  // memory exhausted is no unreadable archive
     } catch (const std::exception&) {
     }
     return {};
@@ -245,6 +248,8 @@ std::string PlanArchive(const BatchOptions& options, BatchPlan& plan) {
         archive.SetArchiveName(options.inputPath);
         archive.Open();
         members = archive.ListFiles(options.nameEncoding);
+    } catch (const std::bad_alloc&) {
+        throw;  // memory exhausted is no unreadable archive
     } catch (const std::exception& e) {
         return std::string("Error: Cannot open input file: ") + e.what();
     }
@@ -257,7 +262,7 @@ std::string PlanArchive(const BatchOptions& options, BatchPlan& plan) {
 bool IsFb2Name(std::string_view name) { return EndsWithNoCase(name, ".fb2"); }
 
 bool HoldsSeveralBooks(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = std::fopen(path.c_str(), "rbe");
     if (file == nullptr) return false;
     unsigned char head[4] = {};
     const bool zip = std::fread(head, 1, 4, file) == 4 && head[0] == 'P' && head[1] == 'K' && head[2] == 3 &&

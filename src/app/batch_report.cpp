@@ -2,14 +2,13 @@
 #include "app/batch_report.h"
 
 #include <fcntl.h>
-#include <stdlib.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
 
+#include "text/new_file.h"
 #include "text/terminal_text.h"
 
 namespace tavorin {
@@ -158,14 +157,11 @@ void PrintSummary(const BatchPlan& plan, const BatchProgress& progress, int stop
 
 bool OpenReport(const std::string& path, ReportFile& report) {
     const std::filesystem::path target(path);
-    std::string pattern = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int fd = mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd < 0) return false;
     // The permissions a newly created report would get.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
-    report = {path, std::move(pattern), fd};
+    std::string partPath;
+    const int fd = CreateNewFile((target.parent_path() / ("." + target.filename().string() + ".")).string(), partPath);
+    if (fd < 0) return false;
+    report = {path, std::move(partPath), fd};
     return true;
 }
 

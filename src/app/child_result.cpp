@@ -2,7 +2,7 @@
 #include "app/child_result.h"
 
 #include <charconv>
-#include <fstream>
+#include <cstdio>
 
 namespace tavorin {
 
@@ -19,19 +19,20 @@ bool WriteChildResult(const std::string& path, const ChildResult& result) {
          at = text.find_first_of("\r\n", at + 1)) {
         text[at] = ' ';
     }
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text << '\n';
-    out.close();
-    return static_cast<bool>(out);
+    text += '\n';
+    std::FILE* out = std::fopen(path.c_str(), "wbe");  // close-on-exec, as every file the converter opens
+    if (!out) return false;
+    const bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size();
+    return std::fclose(out) == 0 && written;
 }
 
 std::optional<ChildResult> ReadChildResult(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::FILE* in = std::fopen(path.c_str(), "rbe");
     if (!in) return std::nullopt;
     std::string text;
     text.resize(kLongestResult + 1);
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<size_t>(in.gcount()));
+    text.resize(std::fread(text.data(), 1, text.size(), in));
+    std::fclose(in);
     // Whole: a code line and a message line, each ended by its line break.
     const size_t codeEnd = text.find('\n');
     if (text.size() > kLongestResult || codeEnd == std::string::npos || text.back() != '\n' ||

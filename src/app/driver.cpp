@@ -59,8 +59,7 @@ Status ConvertAndWrite(TUnicodeFileReader& reader, const ConversionSettings& set
 
 }  // namespace
 
-Status RunConversion(const ConversionSettings& settings, ConsoleSink& sink, RunState& run) {
-    Console console{sink};
+Status RunConversion(const ConversionSettings& settings, Console& console, RunState& run) {
     std::unique_ptr<TUnicodeFileReader> reader;
     // The reader is closed and the extracted file removed however the
     // conversion ends, also when the reader throws.
@@ -74,7 +73,10 @@ Status RunConversion(const ConversionSettings& settings, ConsoleSink& sink, RunS
     } cleanUp{reader, run};
     Status status = DetectInput(run, reader);
     if (status.ok()) status = ConvertAndWrite(*reader, settings, console, run);
-    if (status.ok()) status.message = ExitMessage(kExitDone);
+    if (status.ok()) {
+        status.message = ExitMessage(kExitDone);
+        console.ReportProgress(100);
+    }
     return status;
 }
 

@@ -13,10 +13,11 @@
 namespace tavorin {
 
 // Runs one conversion of the book named by `run` with the settings (already
-// read), printing progress to `sink`, and removes its temporary files.
+// read), printing progress to `console`, and removes its temporary files.
 // Returns the exit code and the message that ends the console output
 // (" DONE " when the book is written), for the caller to print; read
-// failures the reader throws pass through.
-Status RunConversion(const ConversionSettings& settings, ConsoleSink& sink, RunState& run);
+// failures the reader throws pass through. The progress callback gets 100
+// once the book is written.
+Status RunConversion(const ConversionSettings& settings, Console& console, RunState& run);
 
 }  // namespace tavorin

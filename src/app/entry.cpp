@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <charconv>
-#include <exception>
 #include <optional>
 #include <string_view>
 
@@ -15,6 +14,7 @@
 #include "app/batch_plan.h"
 #include "app/child_result.h"
 #include "app/convert_with_settings.h"
+#include "app/failure_status.h"
 #include "app/temp_folder.h"
 #include "settings/conversion_settings.h"
 #include "settings/settings_file.h"
@@ -160,13 +160,13 @@ ConvertResult StartUp(const std::vector<std::string>& args, const std::string* s
 
 // A batch is allowed when the caller names the executable its children run.
 // What the libraries throw on the way (the batch's file system calls, memory
-// exhausted) ends the run with code 12.
+// exhausted) ends the run with code 12 and a message naming the cause.
 ConvertResult RunArguments(const std::vector<std::string>& args, const std::string* selfPath, ConsoleSink& sink) {
     Console console{sink};
     try {
         return StartUp(args, selfPath, console);
-    } catch (const std::exception& e) {
-        const Status status = Fail(kExitReadError, e.what());
+    } catch (...) {
+        const Status status = StatusOfCurrentException();
         PrintStatus(console, status);
         return {ExitNumber(status.code), status.message};
     }

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <exception>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -60,6 +61,8 @@ std::optional<Head> Sniff(const std::string& path) {
         }
         head.bytes.resize(got);
         return head;
+    } catch (const std::bad_alloc&) {
+        throw;  // memory exhausted is no unreadable input
     } catch (const std::exception&) {
         return std::nullopt;
     }
@@ -202,6 +205,8 @@ Status DetectAndOpen(RunState& run, std::unique_ptr<TUnicodeFileReader>& reader)
     }
     try {
         reader = std::make_unique<TUnicodeFileReader>(run.workFilePath, ChooseCodec(run, *head));
+    } catch (const std::bad_alloc&) {
+        throw;  // memory exhausted is no unreadable input
     } catch (const std::exception&) {
         return Fail(run.inputKind == kInputArchive ? kExitCannotOpenExtracted : kExitCannotOpenInput);
     }

@@ -20,11 +20,13 @@ private:
     std::string text_;
 };
 
-// The console of one conversion: its sink and the last percentage printed.
+// The console of one conversion: its sink, the caller's progress callback
+// (none when null) and the last percentage printed.
 struct Console {
-    explicit Console(ConsoleSink& to) : sink(&to) {}
+    explicit Console(ConsoleSink& to, const ProgressCallback* onProgress = nullptr) : sink(&to), progress(onProgress) {}
 
     ConsoleSink* sink;
+    const ProgressCallback* progress;
     int progressPercent = 0;
 
     void Write(std::string_view text) { sink->Write(text); }
@@ -34,10 +36,15 @@ struct Console {
         line += '\n';
         sink->Write(line);
     }
-    // Sets the percentage and prints "\r" + percent + "%".
+    // Sets the percentage, prints "\r" + percent + "%" and tells the callback.
     void SetProgress(int percent) {
         progressPercent = percent;
         sink->Write("\r" + std::to_string(percent) + "%");
+        ReportProgress(percent);
+    }
+    // Tells the callback alone (100 when the book is written: the console shows " DONE " instead).
+    void ReportProgress(int percent) const {
+        if (progress && *progress) (*progress)(percent);
     }
 };
 

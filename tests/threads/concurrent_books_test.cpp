@@ -4,6 +4,10 @@
 // on two threads at once, and all of them share one temporary folder.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <atomic>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -93,6 +97,49 @@ TEST(ConcurrentBooks, EachThreadGetsTheExecutablesBytes) {
     }
     EXPECT_FALSE(expected.front().bytes.empty());
     EXPECT_TRUE(std::filesystem::is_empty(temp));  // every private folder removed
+}
+
+// The process's umask as the kernel reports it.
+mode_t CurrentUmask() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with("Umask:")) return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
+    }
+    ADD_FAILURE() << "no Umask line";
+    return 0;
+}
+
+// Books saved on two threads at once, new ones and ones replacing a file of
+// another mode, each get the mode of any new file, and the umask stays, also
+// while they are saved (a third thread watches it). ctest also runs this
+// under umask 027.
+TEST(ConcurrentBooks, EachBookHasTheModeOfANewFile) {
+    const mode_t umask = CurrentUmask();
+    ScratchDir dir;
+    std::atomic<bool> done{false}, umaskChanged{false};
+    std::thread watcher([&] {
+        while (!done && !umaskChanged) umaskChanged = CurrentUmask() != umask;
+    });
+    const auto convert = [&](int thread) {
+        for (int book = 0; book < 50; ++book) {
+            const std::string out = dir.file(std::to_string(thread) + "_" + std::to_string(book) + ".lrf");
+            if (book % 2) {  // replacing a file of another mode
+                test::WriteFileText(out, "an older book");
+                chmod(out.c_str(), 0600);
+            }
+            StringSink console;
+            EXPECT_EQ(ConvertBook(TestDataPath("generated/ru_koi8r.fb2"), out, kSettings, "", console).exitCode, 0);
+            struct stat st {};
+            EXPECT_TRUE(stat(out.c_str(), &st) == 0 && (st.st_mode & 0777) == (0666 & ~umask)) << out;
+        }
+    };
+    std::thread other(convert, 1);
+    convert(0);
+    other.join();
+    done = true;
+    watcher.join();
+    EXPECT_FALSE(umaskChanged);
+    EXPECT_EQ(CurrentUmask(), umask);
 }
 
 }  // namespace

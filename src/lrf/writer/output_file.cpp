@@ -1,12 +1,13 @@
 // Atomic saving of the output file: temporary file, fsync, rename.
 #include "lrf/writer/output_file.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+
+#include "text/new_file.h"
 
 namespace tavorin::lrf {
 
@@ -22,22 +23,16 @@ bool WriteAll(int fd, std::span<const uint8_t> bytes) {
     return true;
 }
 
-// mkstemp creates files readable by the owner only; the book gets the mode
-// of any newly created file.
-mode_t NewFileMode() {
-    const mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
-}
-
 }  // namespace
 
 bool SaveFileAtomically(const std::string& path, std::span<const uint8_t> bytes) {
     const size_t slash = path.rfind('/');
-    std::string temp = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + ".tavorin_c.XXXXXX";
-    const int fd = mkstemp(temp.data());
+    // The book gets the mode of any newly created file, also when it replaces one.
+    std::string temp;
+    const int fd =
+        CreateNewFile((slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + ".tavorin_c.", temp);
     if (fd < 0) return false;
-    bool ok = WriteAll(fd, bytes) && fchmod(fd, NewFileMode()) == 0 && fsync(fd) == 0;
+    bool ok = WriteAll(fd, bytes) && fsync(fd) == 0;
     ok = close(fd) == 0 && ok;
     ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
     if (!ok) unlink(temp.c_str());
