@@ -7,10 +7,9 @@
 
 #include <signal.h>
 
-namespace tavorin {
+#include "text/stop_cleanup_registry.h"
 
-// The signals that stop a batch.
-inline constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+namespace tavorin {
 
 // The signal dispositions and mask in force before the batch; restored by
 // EndStopHandling.

@@ -4,7 +4,6 @@
 // the file: UTF-16 by its bytes, else the one its XML declaration names.
 #include "app/input.h"
 
-#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,7 +15,6 @@
 #include <string>
 #include <string_view>
 
-#include "app/batch_stop.h"
 #include "app/run_state.h"
 #include "app/stop_cleanup.h"
 #include "archive/zip_archive.h"
@@ -137,16 +135,12 @@ InputKind KindOf(Head& head) {
 // meanwhile, so that none ends the process between the two.
 bool MakePrivateFolder(RunState& run) {
     std::string pattern = run.tempFolder + "tavorin-XXXXXX";
-    sigset_t stops, old;
-    sigemptyset(&stops);
-    for (const int signal : kStopSignals) sigaddset(&stops, signal);
-    pthread_sigmask(SIG_BLOCK, &stops, &old);
+    const StopSignalsHeld held;
     const bool made = mkdtemp(pattern.data()) != nullptr;
     if (made) {
         run.privateTempDir = std::move(pattern);
         run.stopCleanupSlot = AddStopCleanup(run.privateTempDir, run.privateTempDir + "/" + std::string(kTempFileName));
     }
-    pthread_sigmask(SIG_SETMASK, &old, nullptr);
     return made;
 }
 

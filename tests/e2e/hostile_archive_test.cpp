@@ -135,5 +135,37 @@ TEST(HostileArchive, StopSignalRemovesTheTemporaryFolder) {
     }
 }
 
+// Stopped while it saves a large book, a conversion leaves no partial book
+// beside the output: the book is saved whole or not at all.
+TEST(HostileArchive, StopSignalWhileSavingLeavesNoPartialBook) {
+    ScratchDir dir, temp;
+    // A picture of 32 MB of noise behind a PNG header: its stream takes a while to save.
+    std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R',
+                                0, 0, 0, 100, 0, 0, 0, 100, 8, 2, 0, 0, 0};
+    uint32_t noise = 1;
+    while (png.size() < 32 * kMB) png.push_back(static_cast<uint8_t>((noise = noise * 1103515245 + 12345) >> 24));
+    WriteFileText(dir.file("book.fb2"), kFb2Head + "Text</p><image l:href=\"#i\"/></body>"
+                                        "<binary id=\"i\" content-type=\"image/png\">" + Base64(png) +
+                                        "</binary></FictionBook>\n");
+    fs::create_directory(dir.file("out"));
+    const auto saving = [&] {
+        for (const auto& entry : fs::directory_iterator(dir.file("out")))
+            if (entry.path().filename().string().starts_with(".tavorin_c.")) return true;
+        return false;
+    };
+    const auto running = [](pid_t pid) {
+        siginfo_t info{};
+        return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0;
+    };
+    const auto stop = [&](pid_t pid) {
+        while (!saving() && running(pid)) usleep(100);
+        kill(pid, SIGTERM);
+    };
+    const int code = RunLimited(dir.file("book.fb2"), dir.file("out/book.lrf"), temp.path().string(), {}, 128 * kMB, stop);
+    EXPECT_TRUE(code == 128 + SIGTERM || code == 0) << code;
+    EXPECT_FALSE(saving()) << "a partial book is left beside the output";
+    EXPECT_EQ(fs::exists(dir.file("out/book.lrf")), code == 0);
+}
+
 }  // namespace
 }  // namespace tavorin::test

@@ -72,18 +72,6 @@ const CoverCase kCases[] = {
      "Error: The cover names no image of the book: none; no cover page", false, false},
 };
 
-std::string Base64(const std::vector<uint8_t>& bytes) {
-    static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string text;
-    for (size_t at = 0; at < bytes.size(); at += 3) {
-        const size_t n = std::min<size_t>(3, bytes.size() - at);
-        uint32_t group = 0;
-        for (size_t k = 0; k < 3; ++k) group = group << 8 | (k < n ? bytes[at + k] : 0);
-        for (size_t k = 0; k < 4; ++k) text += k <= n ? kAlphabet[(group >> (18 - 6 * k)) & 63] : '=';
-    }
-    return text;
-}
-
 std::string Book(const std::string& href, const std::vector<uint8_t>& cover) {
     const std::string coverpage = href.empty() ? "" : "<coverpage><image l:href=\"#" + href + "\"/></coverpage>";
     return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"

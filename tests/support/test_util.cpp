@@ -4,7 +4,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -46,6 +48,18 @@ void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) 
 void WriteFileText(const std::string& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << text;
+}
+
+std::string Base64(const std::vector<uint8_t>& bytes) {
+    static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string text;
+    for (size_t at = 0; at < bytes.size(); at += 3) {
+        const size_t n = std::min<size_t>(3, bytes.size() - at);
+        uint32_t group = 0;
+        for (size_t k = 0; k < 3; ++k) group = group << 8 | (k < n ? bytes[at + k] : 0);
+        for (size_t k = 0; k < 4; ++k) text += k <= n ? kAlphabet[(group >> (18 - 6 * k)) & 63] : '=';
+    }
+    return text;
 }
 
 std::string ShellQuote(const std::string& arg) {

@@ -27,6 +27,8 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path);
 std::string ReadFileText(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 void WriteFileText(const std::string& path, const std::string& text);
+// The bytes in base64, as an FB2 binary element holds them.
+std::string Base64(const std::vector<uint8_t>& bytes);
 
 struct CommandResult {
     int exitCode = -1;   // exit status, or 128 + signal number

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "text/new_file.h"
+#include "text/stop_cleanup_registry.h"
 
 namespace tavorin::lrf {
 
@@ -29,13 +30,20 @@ bool SaveFileAtomically(const std::string& path, std::span<const uint8_t> bytes)
     const size_t slash = path.rfind('/');
     // The book gets the mode of any newly created file, also when it replaces one.
     std::string temp;
-    const int fd =
-        CreateNewFile((slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + ".tavorin_c.", temp);
+    int fd = -1, slot = -1;
+    {
+        // A stop signal while the book is written removes the partial file.
+        const StopSignalsHeld held;
+        fd = CreateNewFile((slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + ".tavorin_c.",
+                           temp);
+        if (fd >= 0) slot = AddStopCleanup({}, temp);
+    }
     if (fd < 0) return false;
     bool ok = WriteAll(fd, bytes) && fsync(fd) == 0;
     ok = close(fd) == 0 && ok;
     ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
     if (!ok) unlink(temp.c_str());
+    DropStopCleanup(slot);
     return ok;
 }
 
