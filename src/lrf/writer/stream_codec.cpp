@@ -37,12 +37,14 @@ ByteBuffer ZlibCompress(Deflater& deflater, std::span<const uint8_t> bytes) {
     return packed;
 }
 
-void CompressStream(Deflater& deflater, ByteBuffer& buffer) {
+ByteBuffer CompressedStream(Deflater& deflater, std::span<const uint8_t> bytes) {
     ByteBuffer packed;
-    DeflateInto(deflater, buffer, packed, 4);
-    SetU32(packed, 0, static_cast<uint32_t>(buffer.size()));
-    buffer = std::move(packed);
+    DeflateInto(deflater, bytes, packed, 4);
+    SetU32(packed, 0, static_cast<uint32_t>(bytes.size()));
+    return packed;
 }
+
+void CompressStream(Deflater& deflater, ByteBuffer& buffer) { buffer = CompressedStream(deflater, buffer); }
 
 // Readers derive the XOR value from the stored length and the key byte; a key
 // byte of 0 means "not scrambled" to them, so it leaves the bytes alone here.

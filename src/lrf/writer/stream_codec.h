@@ -27,7 +27,9 @@ private:
 
 // One zlib stream (zlib format, default level) of the bytes.
 ByteBuffer ZlibCompress(Deflater& deflater, std::span<const uint8_t> bytes);
-// Replaces the buffer by its 4-byte uncompressed length + zlib stream.
+// The bytes' 4-byte uncompressed length + zlib stream.
+ByteBuffer CompressedStream(Deflater& deflater, std::span<const uint8_t> bytes);
+// Replaces the buffer by its CompressedStream.
 void CompressStream(Deflater& deflater, ByteBuffer& buffer);
 // XORs the first `count` bytes with (buffer length mod key) + 15.
 void ScrambleStream(ByteBuffer& buffer, uint8_t key, size_t count);

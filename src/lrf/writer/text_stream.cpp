@@ -304,10 +304,9 @@ void WriteTextBlocks(const ObjectStore& s, LrfOutput& out, Console& console) {
         if (CarriesCredit(s, kKindTextBlock, i)) encoder.Feed(kTextBlockCredit);
         ByteBuffer& stream = encoder.stream();
         if (i == 0 || stream != previous) {
-            previous = stream;
-            CompressStream(out.deflater, stream);
-            ScrambleStream(stream, out.scrambleKey, stream.size());
-            previousStored = std::move(stream);
+            previousStored = CompressedStream(out.deflater, stream);
+            ScrambleStream(previousStored, out.scrambleKey, previousStored.size());
+            previous.swap(stream);  // kept for the next block to compare, without a copy
         }
         PutStream(object, kStreamScrambled | kStreamCompressed, previousStored);
         FinishObject(out, object, block.id);
