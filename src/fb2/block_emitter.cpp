@@ -10,6 +10,7 @@
 #include "fb2/description.h"
 #include "fb2/id_labels.h"
 #include "fb2/images.h"
+#include "fb2/markup_content.h"
 #include "fb2/notes.h"
 #include "fb2/pages.h"
 #include "fb2/progress.h"
@@ -126,7 +127,12 @@ lrf::TextBlockLabels TextBlockLabels(const ConversionSettings& settings, const P
 
 void BuildCountedTextBlock(PageCursor& cursor, lrf::ObjectStore& store, const lrf::TextBlockLabels& labels,
                            WStringView text) {
-    lrf::BuildTextBlock(store, labels, text);
+    // Values of the converter's own attributes are always valid: nothing to report.
+    StringSink discarded;
+    Console console(discarded);
+    lrf::TextContent content;
+    AppendMarkupContent(content, text, console);
+    lrf::BuildTextBlock(store, labels, content);
     ++cursor.BlockCounter;
 }
 

@@ -8,6 +8,7 @@
 #include "fb2/styles.h"
 #include "lrf/store/object_store.h"
 #include "settings/conversion_settings.h"
+#include "support/content_notation.h"
 #include "text/codecs.h"
 #include "text/unicode_reader.h"
 
@@ -35,9 +36,9 @@ void BodyTest::ConvertBodies(const std::string& fb2) {
 
 std::vector<BlockView> BodyTest::TextBlocks() const {
     std::vector<BlockView> blocks;
-    for (const lrf::TextBlockRecord& record : cv.store.textBlocks) {
-        const WStringView text = WStringView(cv.store.textStore).substr(record.text.start, record.text.size());
-        blocks.push_back({record.objid, record.textStyle, Narrow(text)});
+    for (size_t i = 0; i < cv.store.textBlocks.size(); ++i) {
+        const lrf::TextBlockRecord& record = cv.store.textBlocks[i];
+        blocks.push_back({record.objid, record.textStyle, tavorin::test::BlockNotation(cv.store, i)});
     }
     return blocks;
 }

@@ -1,5 +1,6 @@
 // Tests of the pages made from the description: the book title page with the
 // annotation page, and the description page with its pair of buttons.
+#include "support/content_notation.h"
 #include <gtest/gtest.h>
 
 #include "fb2/block_emitter.h"
@@ -23,7 +24,7 @@ protected:
         cv.description.BookTitle = u"Night Watch";
     }
     std::string BlockText(const lrf::TextBlockRecord& block) const {
-        return Narrow(WStringView(cv.store.textStore).substr(block.text.start, block.text.size()));
+        return tavorin::test::BlockNotation(cv.store, static_cast<size_t>(&block - cv.store.textBlocks.data()));
     }
 };
 
@@ -87,7 +88,7 @@ TEST_F(TitlePageTest, DescriptionPageIsASoloPageBehindAButton) {
     EXPECT_EQ(store.textBlocks[0].objid, "b_fb2link");
     EXPECT_EQ(store.textBlocks[0].textStyle, "ts_annot");
     EXPECT_EQ(BlockText(store.textBlocks[0]),
-              "<P><CR/><CR/><Space xsize=\"500\"><Span fontsize=\"72\" parindent=\"0\">"
+              "<P><CR/><CR/><Space xsize=\"500\"/><Span fontsize=\"72\" parindent=\"0\">"
               "<CharButton refobj=\"bf_fb2description\"><EmpLine emplineposition=\"after\" emplinetype=\"dotted\">"
               "***FB2 BOOK INFO***</EmpLine></CharButton></Span></P>");
     EXPECT_EQ(store.textBlocks[1].objid, "b_fb2description");

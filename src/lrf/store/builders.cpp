@@ -79,6 +79,38 @@ Range AppendText(ObjectStore& store, WStringView text) {
     return range;
 }
 
+
+// Appends a content's operations to the store's, with their characters, tag
+// bytes and button targets moved into the shared streams.
+Range AppendContent(ObjectStore& store, const TextContent& content) {
+    const size_t characterBase = store.textStore.size(), tagBase = store.tagStore.size();
+    const auto targetBase = static_cast<uint32_t>(store.buttonTargets.size());
+    AppendText(store, content.characters);
+    PutBytes(store.tagStore, content.tags);
+    store.buttonTargets.insert(store.buttonTargets.end(), content.buttonTargets.begin(), content.buttonTargets.end());
+    Range range{store.textOps.size(), 0};
+    store.textOps.reserve(store.textOps.size() + content.ops.size());
+    for (TextOperation op : content.ops) {
+        switch (op.code) {
+            case TextCode::kText:
+                op.start += characterBase;
+                op.end += characterBase;
+                break;
+            case TextCode::kSpan:
+            case TextCode::kSpace:
+            case TextCode::kEmpLine:
+                op.start += tagBase;
+                op.end += tagBase;
+                break;
+            case TextCode::kButton: op.number += targetBase; break;
+            default: break;
+        }
+        store.textOps.push_back(op);
+    }
+    range.end = store.textOps.size();
+    return range;
+}
+
 }  // namespace
 
 void BuildPage(ObjectStore& store, PageRecord page) {
@@ -88,7 +120,7 @@ void BuildPage(ObjectStore& store, PageRecord page) {
     store.pages.push_back(std::move(page));
 }
 
-void BuildTextBlock(ObjectStore& store, const TextBlockLabels& labels, WStringView content) {
+void BuildTextBlock(ObjectStore& store, const TextBlockLabels& labels, const TextContent& content) {
     BlockRecord block;
     block.blockStyle = labels.blockStyle;
     block.objid = labels.objid;
@@ -100,7 +132,7 @@ void BuildTextBlock(ObjectStore& store, const TextBlockLabels& labels, WStringVi
     text.textStyle = labels.textStyle;
     text.objid = labels.objid;
     text.tags = Range{store.tagStore.size(), store.tagStore.size()};
-    text.text = AppendText(store, content);
+    text.ops = AppendContent(store, content);
     store.textBlocks.push_back(std::move(text));
 }
 

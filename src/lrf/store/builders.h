@@ -41,7 +41,7 @@ struct ImagePlacement {
 // `page` carries its labels (objid, page style, header and footer references).
 void BuildPage(ObjectStore& store, PageRecord page);
 // A block holding the text block built next; its labels come from `labels`.
-void BuildTextBlock(ObjectStore& store, const TextBlockLabels& labels, WStringView content);
+void BuildTextBlock(ObjectStore& store, const TextBlockLabels& labels, const TextContent& content);
 // A block holding an image block, with the block's tags of `blockTags`.
 void BuildImageBlock(ObjectStore& store, Console& console, const ImagePlacement& image,
                      std::span<const TagValue> blockTags);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "lrf/store/byte_buffer.h"
+#include "lrf/store/text_content.h"
 #include "text/wide.h"
 
 namespace tavorin::lrf {
@@ -85,7 +86,7 @@ struct TextBlockRecord {
     uint32_t textStyleId = 0;
     std::string textStyle, objid;
     Range tags;
-    Range text;  // paragraph markup in textStore
+    Range ops;  // its content: operations in textOps
 };
 
 // An image object: the child of an image block, or an image shown inside a
@@ -189,7 +190,10 @@ struct ObjectStore {
 
     // Shared content streams and lists.
     ByteBuffer tagStore;
-    WString textStore;
+    WString textStore;                        // characters of text contents and contents labels
+    std::vector<TextOperation> textOps;       // text block contents; characters in textStore,
+                                              // attribute tags in tagStore
+    std::vector<std::string> buttonTargets;   // objids the kButton operations name
     ByteBuffer imageStore;
     std::vector<uint32_t> pageContentList;
     std::vector<uint32_t> freeBlockList;

@@ -18,39 +18,38 @@ namespace tavorin::lrf {
 // Writes every text block; the last one of the main flow gets the credit paragraph.
 void WriteTextBlocks(const ObjectStore& s, LrfOutput& out, Console& console);
 
-// Turns paragraph markup into the codes of an LRF text stream (uncompressed).
+// Turns a text content into the codes of an LRF text stream (uncompressed).
 // The encoder keeps its span and bold state across Feed calls, so a block's
 // text and the credit paragraph after it form one stream.
 class TextStreamEncoder {
 public:
     // styleTags: the tags of the block's text style (span restore, bold
-    // weight); buttons: the button records and their labels for CharButton;
-    // console: where an attribute value it cannot read is reported;
-    // deviceCharacters: a no-break space written as U+000C and an em dash as
+    // weight); buttons: the button records and their labels, which button
+    // starts name; deviceCharacters: a no-break space written as U+000C and an em dash as
     // an en dash, the forms reading devices' fonts need (else as they are);
     // images: the image objects a Plot names by number.
     TextStreamEncoder(std::span<const uint8_t> styleTags, const std::vector<ButtonRecord>& buttons,
-                      const LabelIndex& buttonLabels, Console& console, bool deviceCharacters,
+                      const LabelIndex& buttonLabels, bool deviceCharacters,
                       std::span<const ImageBlockRecord> images = {});
-    void Feed(WStringView markup);
+    void Feed(const TextContentView& content);
     ByteBuffer& stream() { return stream_; }
 
 private:
-    void Tag(WStringView tag);
+    void Operation(const TextOperation& op, const TextContentView& content);
+    void Characters(WStringView text);
     void StartParagraph();
     void EndParagraph();
-    void Entity(WStringView name);
-    void Character(char16_t c);
-    void ApplySpan(WStringView tag);
+    void ApplySpan(std::span<const uint8_t> tags);
     void RestoreSpan();
     void BoldWeight(bool start);
-    void CharButton(WStringView tag);
-    void Plot(WStringView tag);
+    void StartButton(std::string_view target);
+    void EmpLine(const TextOperation& op, std::span<const uint8_t> tags);
+    void EndEmpLine();
+    void Plot(const TextOperation& op);
 
     std::span<const uint8_t> styleTags_;
     const std::vector<ButtonRecord>& buttons_;
     const LabelIndex& buttonLabels_;
-    Console& console_;
     bool deviceCharacters_;
     std::span<const ImageBlockRecord> images_;
     ByteBuffer stream_;

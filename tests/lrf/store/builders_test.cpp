@@ -13,6 +13,7 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 using test::BodyText;
 using test::Page;
+using test::Paragraph;
 
 class Builders : public test::StoreTest {
 protected:
@@ -26,13 +27,13 @@ TEST_F(Builders, BlocksArePairedWithTheirChildAndListedOnTheLastPage) {
     PageRecord first = Page("p0");
     first.oddHeader = "hdr_o0";
     BuildPage(store, first);
-    BuildTextBlock(store, BodyText("b0"), u"<P>Hello</P>");
+    BuildTextBlock(store, BodyText("b0"), Paragraph(u"Hello"));
     BuildBlockSpace(store, 5, -1);
     BuildPage(store, Page("p1"));
     BuildPage(store, Page("p2"));
     const TagValue blockTags[] = {{Tag::kBlockWidth, 10}, {Tag::kBgImageMode, kBgImageFix}};
     BuildImageBlock(store, console, Image(), blockTags);
-    BuildTextBlock(store, BodyText("b1"), u"<P>x</P>");
+    BuildTextBlock(store, BodyText("b1"), Paragraph(u"x"));
 
     const ObjectStore& s = store;
     ASSERT_EQ(s.pages.size(), 3u);
@@ -54,7 +55,13 @@ TEST_F(Builders, BlocksArePairedWithTheirChildAndListedOnTheLastPage) {
     EXPECT_EQ(s.blocks[2].child, 1u);
     EXPECT_EQ(s.blocks[2].pageIndex, 2);
     EXPECT_EQ(s.textBlocks[1].objid, "b1");
-    EXPECT_EQ(s.textStore.substr(s.textBlocks[0].text.start, s.textBlocks[0].text.size()), u"<P>Hello</P>");
+    // The content's operations and characters are in the store's streams.
+    const Range ops = s.textBlocks[0].ops;
+    ASSERT_EQ(ops.size(), 3u);
+    EXPECT_EQ(s.textOps[ops.start].code, TextCode::kParagraph);
+    EXPECT_EQ(s.textOps[ops.start + 2].code, TextCode::kParagraphEnd);
+    const TextOperation& text = s.textOps[ops.start + 1];
+    EXPECT_EQ(s.textStore.substr(text.start, text.end - text.start), u"Hello");
     EXPECT_TRUE(s.hasLastPageBlock);
     EXPECT_EQ(s.lastPageBlockKind, kKindTextBlock);
     EXPECT_EQ(s.lastPageBlockNumber, 1u);
@@ -64,7 +71,7 @@ TEST_F(Builders, BlocksArePairedWithTheirChildAndListedOnTheLastPage) {
 TEST_F(Builders, BlocksOutsideTheMainFlowGoToTheFreeList) {
     BuildPage(store, Page("p0"));
     store.inMainFlow = false;
-    BuildTextBlock(store, BodyText("b0"), u"x");
+    BuildTextBlock(store, BodyText("b0"), Paragraph(u"x"));
     BuildBlockSpace(store, -1, 5);
     store.inMainFlow = true;
     EXPECT_EQ(store.freeBlockList, std::vector<uint32_t>{0});
@@ -74,7 +81,7 @@ TEST_F(Builders, BlocksOutsideTheMainFlowGoToTheFreeList) {
 }
 
 TEST_F(Builders, BlockBeforeAnyPageBelongsToNoPage) {
-    BuildTextBlock(store, BodyText("b0"), u"x");
+    BuildTextBlock(store, BodyText("b0"), Paragraph(u"x"));
     EXPECT_EQ(store.blocks[0].pageIndex, -1);
     EXPECT_TRUE(store.pageContentList.empty());
     EXPECT_FALSE(store.hasLastPageBlock);
@@ -82,15 +89,15 @@ TEST_F(Builders, BlockBeforeAnyPageBelongsToNoPage) {
 
 TEST_F(Builders, SoloModeListsThePageOfEveryBlock) {
     BuildPage(store, Page("p0"));
-    BuildTextBlock(store, BodyText("b0"), u"x");
+    BuildTextBlock(store, BodyText("b0"), Paragraph(u"x"));
     StartSolo(store);
     BuildPage(store, Page("p1"));
     store.inMainFlow = false;  // solo blocks are page children even so
-    BuildTextBlock(store, BodyText("b1"), u"x");
+    BuildTextBlock(store, BodyText("b1"), Paragraph(u"x"));
     store.inMainFlow = true;
     BuildPage(store, Page("p2"));
-    BuildTextBlock(store, BodyText("b2"), u"x");
-    BuildTextBlock(store, BodyText("b3"), u"x");
+    BuildTextBlock(store, BodyText("b2"), Paragraph(u"x"));
+    BuildTextBlock(store, BodyText("b3"), Paragraph(u"x"));
     EndSolo(store);
 
     const ObjectStore& s = store;

@@ -29,7 +29,7 @@ protected:
     void AddHeaderPair(int n) {
         store.inMainFlow = false;
         const std::string block = "h" + std::to_string(n);
-        BuildTextBlock(store, {"ts_hdr", "bs_hdr", block}, u"<P>Running title</P>");
+        BuildTextBlock(store, {"ts_hdr", "bs_hdr", block}, Paragraph(u"Running title"));
         store.inMainFlow = true;
         for (const char* side : {"hdr_o", "hdr_e"}) AddHeaderFooter(kKindHeader, side + std::to_string(n), block, 2);
     }
@@ -41,7 +41,7 @@ TEST_F(WriteLrfFileTest, HeaderIndexAndMetadata) {
     StartBook();
     BuildTestStyles();
     AddPage("p0");
-    AddTextBlock("b0", u"<P>Hello</P>");
+    AddTextBlock("b0", Paragraph(u"Hello"));
     const auto file = LinkAndWrite(dir.file("book.lrf"));
 
     EXPECT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
@@ -82,7 +82,7 @@ TEST_F(WriteLrfFileTest, PagesListChildrenOnceAndShareHeaders) {
     AddHeaderPair(0);
     AddPage("p0", "hdr_o0");
     BuildBlockSpace(store, 100, 20);
-    AddTextBlock("b0", u"<P>One</P>");
+    AddTextBlock("b0", Paragraph(u"One"));
     const auto file = LinkAndWrite(dir.file("book.lrf"));
     ASSERT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
 
@@ -110,13 +110,13 @@ TEST_F(WriteLrfFileTest, SoloPagesGetTreesOfTheirOwn) {
     BuildTestStyles();
     for (int p = 0; p < 2; ++p) {
         AddPage("p" + std::to_string(p));
-        AddTextBlock("b" + std::to_string(p), u"<P>Main</P>");
+        AddTextBlock("b" + std::to_string(p), Paragraph(u"Main"));
     }
     StartSolo(store);
     for (int p = 2; p < 4; ++p) {
         AddPage("p" + std::to_string(p));
-        AddTextBlock("n" + std::to_string(p), u"<P>Note</P>");
-        AddTextBlock("m" + std::to_string(p), u"<P>More</P>");
+        AddTextBlock("n" + std::to_string(p), Paragraph(u"Note"));
+        AddTextBlock("m" + std::to_string(p), Paragraph(u"More"));
     }
     EndSolo(store);
     const auto file = LinkAndWrite(dir.file("book.lrf"));
@@ -144,15 +144,15 @@ TEST_F(WriteLrfFileTest, TableOfContentsStream) {
     StartBook();
     BuildTestStyles();
     AddPage("p0");
-    AddTextBlock("b0", u"<P>One</P>");
+    AddTextBlock("b0", Paragraph(u"One"));
     auto file = LinkAndWrite(dir.file("empty.lrf"));
     EXPECT_EQ(ReadLrf(file).Object(store.tocId)->stream, Words({0, 0}));
 
     StartBook();
     BuildTestStyles();
     AddPage("p0");
-    AddTextBlock("b0", u"<P>One</P>");
-    AddTextBlock("b1", u"<P>Two</P>");
+    AddTextBlock("b0", Paragraph(u"One"));
+    AddTextBlock("b1", Paragraph(u"Two"));
     BuildTocEntry(store, "p0", "b0", u"Part One");
     BuildTocEntry(store, "p0", "b1", u"Two");
     file = LinkAndWrite(dir.file("two.lrf"));
@@ -177,7 +177,7 @@ TEST_F(WriteLrfFileTest, OverlongTocLabelIsCutToFit) {
     StartBook();
     BuildTestStyles();
     AddPage("p0");
-    AddTextBlock("b0", u"<P>One</P>");
+    AddTextBlock("b0", Paragraph(u"One"));
     WString longLabel(32766, u'x');
     longLabel += u"\U0001F600tail";  // a surrogate pair straddling the limit
     BuildTocEntry(store, "p0", "b0", longLabel);
@@ -200,7 +200,7 @@ TEST_F(WriteLrfFileTest, UnreadableFontIsNeitherWrittenNorCounted) {
     StartBook();
     BuildTestStyles();
     AddPage("p0");
-    AddTextBlock("b0", u"<P>One</P>");
+    AddTextBlock("b0", Paragraph(u"One"));
     for (const char* name : {"a", "b", "c"}) {
         const std::string face = "Face " + std::string(name);
         RegisterFont(store, {0, face, dir.file(std::string(name) + ".ttf"), face});
@@ -272,7 +272,7 @@ TEST_F(WriteLrfFileTest, BookPastSixteenBitIds) {
     BuildTestStyles();
     for (int i = 0; i < 33000; ++i) {
         if (i % 1000 == 0) AddPage("p" + std::to_string(i));
-        AddTextBlock("b" + std::to_string(i), u"x");
+        AddTextBlock("b" + std::to_string(i), Paragraph(u"x"));
     }
     const auto file = LinkAndWrite(dir.file("book.lrf"));
     EXPECT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
@@ -288,7 +288,7 @@ TEST_F(WriteLrfFileTest, ListsPastTheirCountsAreRefused) {
         StartBook();
         BuildTestStyles();
         for (int p = 0; p < pages; ++p) AddPage("p" + std::to_string(p));
-        for (int b = 0; b < blocksPerPage; ++b) AddTextBlock("b" + std::to_string(b), u"x");
+        for (int b = 0; b < blocksPerPage; ++b) AddTextBlock("b" + std::to_string(b), Paragraph(u"x"));
         AssignObjectIds(store);
         LinkObjects(store, console);
         const Status status = WriteLrfFile(store, console, dir.file("book.lrf"), "");

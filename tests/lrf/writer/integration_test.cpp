@@ -53,12 +53,12 @@ protected:
 
         // Running headers show blocks built outside the page flow.
         store.inMainFlow = false;
-        BuildTextBlock(store, {"ts_hdr", "bs_hdr", "b1"}, u"<P>Running head</P>");
+        BuildTextBlock(store, {"ts_hdr", "bs_hdr", "b1"}, Paragraph(u"Running head"));
         store.inMainFlow = true;
         AddHeaderFooter(kKindHeader, "hdr_o0", "b1", 2);
         AddHeaderFooter(kKindHeader, "hdr_e0", "b1", 2);
         store.inMainFlow = false;
-        BuildTextBlock(store, {"ts_hdr", "bs_hdr", "b1f"}, u"<P>Running foot</P>");
+        BuildTextBlock(store, {"ts_hdr", "bs_hdr", "b1f"}, Paragraph(u"Running foot"));
         store.inMainFlow = true;
         for (const char* side : {"ftr_o0", "ftr_e0"}) AddHeaderFooter(kKindFooter, side, "b1f", 4);
 
@@ -68,23 +68,27 @@ protected:
         first.oddFooter = "ftr_o0";
         first.evenFooter = "ftr_e0";
         BuildPage(store, first);
-        AddTextBlock("b2", u"<P>Chapter <Italic>one</Italic> &amp; <Bold>bold</Bold> words</P><CR/>"
-                           u"<P>E = mc<Sup>2</Sup> and H<Sub>2</Sub>O</P><CR/>"
-                           u"<P><Span fontsize=\"140\">Large</Span> &lt;quoted&gt; &quot;text&quot;</P><CR/>");
+        using enum TextCode;
+        AddTextBlock("b2", Content({kParagraph, u"Chapter ", kItalic, u"one", kItalicEnd, u" & ", kBold, u"bold", kBoldEnd,
+                                    u" words", kParagraphEnd, kLineBreak, kParagraph, u"E = mc", kSup, u"2", kSupEnd,
+                                    u" and H", kSub, u"2", kSubEnd, u"O", kParagraphEnd, kLineBreak, kParagraph,
+                                    {kSpan, {{Tag::kFontSize, 140}}}, u"Large", kSpanEnd, u" <quoted> \"text\"",
+                                    kParagraphEnd, kLineBreak}));
         BuildBlockSpace(store, 0, 20);
-        AddTextBlock("b3", u"<P>See the note<CharButton refobj=\"bf_n1\"><EmpLine emplineposition=\"after\" "
-                           u"emplinetype=\"dotted\">[1]</EmpLine></CharButton> here</P><CR/>");
+        const Step dotted(kEmpLine, {{Tag::kEmpLinePosition, 2}, {Tag::kEmpLineType, 0x40}});
+        AddTextBlock("b3", Content({kParagraph, u"See the note", Step::Button("bf_n1"), dotted, u"[1]", kEmpLineEnd,
+                                    kButtonEnd, u" here", kParagraphEnd, kLineBreak}));
         BuildButton(store, {.objid = "bf_n1", .refPage = "p3", .refObj = "bn1"});
         BuildButton(store, {.objid = "br_n1", .refPage = "p1", .refObj = "b3"});
 
         AddPage("p2", "hdr_o0");
         store.pages.back().evenHeader = "hdr_e0";
-        AddTextBlock("b4", u"<P>Chapter two, the last words of the main flow</P><CR/>");
+        AddTextBlock("b4", Content({kParagraph, u"Chapter two, the last words of the main flow", kParagraphEnd, kLineBreak}));
 
         StartSolo(store);
         AddPage("p3");
-        AddTextBlock("bn1", u"<P><CharButton refobj=\"br_n1\"><EmpLine emplineposition=\"after\" emplinetype=\"dotted\">"
-                            u"The note text</EmpLine></CharButton></P>");
+        AddTextBlock("bn1", Content({kParagraph, Step::Button("br_n1"), dotted, u"The note text", kEmpLineEnd, kButtonEnd,
+                                     kParagraphEnd}));
         EndSolo(store);
 
         const TagValue defaults[] = {{Tag::kEmpDotsFontName, 0, u"Dutch801 Rm BT Roman"}, {Tag::kSetWaitProp, kWaitNoReplay}};

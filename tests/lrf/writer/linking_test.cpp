@@ -37,11 +37,11 @@ TEST_F(AssignObjectIdsTest, ReservesOneTreePerSoloPage) {
         BuildTestStyles();
         AddPage(0);
         AddPage(1);
-        AddTextBlock("b0", u"x");
+        AddTextBlock("b0", Paragraph(u"x"));
         StartSolo(store);
         for (size_t p = 0; p < e.blocksPerSoloPage.size(); ++p) {
             AddPage(static_cast<int>(2 + p));
-            for (int b = 0; b < e.blocksPerSoloPage[p]; ++b) AddTextBlock("s" + std::to_string(b), u"x");
+            for (int b = 0; b < e.blocksPerSoloPage[p]; ++b) AddTextBlock("s" + std::to_string(b), Paragraph(u"x"));
         }
         EndSolo(store);
         AssignObjectIds(store);
@@ -79,7 +79,7 @@ TEST_F(LinkObjectsTest, GoesOnAfterAnUnresolvedReference) {
     BuildTestStyles();
     AddPage(0);
     AddPage(1, "ps_none");
-    AddTextBlock("b0", u"x");
+    AddTextBlock("b0", Paragraph(u"x"));
     BuildImageBlock(store, console, {"bs_none", "i0", "img", 0, 0, 1, 1, 1, 1}, {});
     BuildImageStream(store, {.imageType = kImageTypeJpeg, .objid = "img", .width = 1, .height = 1, .data = {}},
                      std::vector<uint8_t>{0xFF, 0xD8});
@@ -87,7 +87,7 @@ TEST_F(LinkObjectsTest, GoesOnAfterAnUnresolvedReference) {
     BuildTocEntry(store, "p1", "b0", u"Found");
     BuildButton(store, {.objid = "bf_1", .refPage = "", .refObj = "b0"});
     store.inMainFlow = false;
-    AddTextBlock("h0", u"header");
+    AddTextBlock("h0", Paragraph(u"header"));
     store.inMainFlow = true;
     AddHeaderFooter(kKindHeader, "hdr_o0", "h0", 0);
     AddHeaderFooter(kKindFooter, "ftr_o0", "b0", 0);  // b0 is on a page

@@ -45,8 +45,8 @@ void WriterTest::BuildTestStyles() {
     BuildStyle(store, console, kKindTextStyle, "ts_hdr", BodyTextStyle());
 }
 
-void WriterTest::AddTextBlock(const std::string& objid, WStringView text) {
-    BuildTextBlock(store, BodyText(objid), text);
+void WriterTest::AddTextBlock(const std::string& objid, const TextContent& content) {
+    BuildTextBlock(store, BodyText(objid), content);
 }
 
 void WriterTest::AddPage(std::string objid, std::string header, std::string footer) {

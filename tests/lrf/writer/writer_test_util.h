@@ -42,7 +42,7 @@ protected:
     // ps_front; bs_bdy, bs_hdr; ts_bdy, ts_hdr.
     void BuildTestStyles();
     // A text block (block wrapper + text block) with the body styles.
-    void AddTextBlock(const std::string& objid, WStringView text);
+    void AddTextBlock(const std::string& objid, const TextContent& content);
     // A page of the main page style with these header and footer labels.
     void AddPage(std::string objid, std::string header = {}, std::string footer = {});
     // An image block of the body block style showing a w x h image whole.

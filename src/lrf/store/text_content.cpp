@@ -1,0 +1,78 @@
+// Building the typed content of a text block.
+#include "lrf/store/text_content.h"
+
+#include <algorithm>
+
+namespace tavorin::lrf {
+
+void TextContent::clear() {
+    ops.clear();
+    characters.clear();
+    tags.clear();
+    buttonTargets.clear();
+}
+
+void TextContent::Text(WStringView text) {
+    if (text.empty()) return;
+    const size_t start = characters.size();
+    characters.append(text);
+    if (!ops.empty() && ops.back().code == TextCode::kText && ops.back().end == start) {
+        ops.back().end = characters.size();
+        return;
+    }
+    ops.push_back({TextCode::kText, 0, start, characters.size()});
+}
+
+void TextContent::Text(char16_t c) { Text(WStringView(&c, 1)); }
+
+void TextContent::Mark(TextCode code) { ops.push_back({code, 0, 0, 0}); }
+
+void TextContent::Attributes(TextCode code, std::span<const TagValue> values, Console& console) {
+    const size_t start = tags.size();
+    EncodeTags(kTextAttributes, tags, values, console);
+    ops.push_back({code, 0, start, tags.size()});
+}
+
+void TextContent::AttributeBytes(TextCode code, std::span<const uint8_t> bytes, uint32_t number) {
+    const size_t start = tags.size();
+    PutBytes(tags, bytes);
+    ops.push_back({code, number, start, tags.size()});
+}
+
+void TextContent::Button(std::string targetObjid) {
+    ops.push_back({TextCode::kButton, static_cast<uint32_t>(buttonTargets.size()), 0, 0});
+    buttonTargets.push_back(std::move(targetObjid));
+}
+
+void TextContent::Plot(uint32_t image, int64_t width, int64_t height) {
+    const auto clamp = [](int64_t v) { return static_cast<size_t>(std::clamp<int64_t>(v, 0, 0xFFFF)); };
+    ops.push_back({TextCode::kPlot, image, clamp(width), clamp(height)});
+}
+
+void TextContent::Append(const TextContent& other) {
+    const size_t characterBase = characters.size(), tagBase = tags.size();
+    const auto targetBase = static_cast<uint32_t>(buttonTargets.size());
+    characters += other.characters;
+    PutBytes(tags, other.tags);
+    buttonTargets.insert(buttonTargets.end(), other.buttonTargets.begin(), other.buttonTargets.end());
+    ops.reserve(ops.size() + other.ops.size());
+    for (TextOperation op : other.ops) {
+        switch (op.code) {
+            case TextCode::kText:
+                op.start += characterBase;
+                op.end += characterBase;
+                break;
+            case TextCode::kSpan:
+            case TextCode::kSpace:
+            case TextCode::kEmpLine:
+                op.start += tagBase;
+                op.end += tagBase;
+                break;
+            case TextCode::kButton: op.number += targetBase; break;
+            default: break;
+        }
+        ops.push_back(op);
+    }
+}
+
+}  // namespace tavorin::lrf

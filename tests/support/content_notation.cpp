@@ -1,0 +1,132 @@
+// The test notation of text contents.
+#include "support/content_notation.h"
+
+#include <array>
+
+#include "lrf/store/byte_buffer.h"
+#include "text/wide.h"
+
+namespace tavorin::test {
+namespace {
+
+using lrf::TextCode;
+
+struct Word {
+    uint16_t code;
+    uint16_t value;
+    const char* word;
+};
+
+// Attributes whose values are words.
+constexpr std::array<Word, 7> kWords = {{
+    {0xF579, 1, "before"},
+    {0xF579, 2, "after"},
+    {0xF57A, 0, "none"},
+    {0xF57A, 0x10, "solid"},
+    {0xF57A, 0x20, "dashed"},
+    {0xF57A, 0x30, "double"},
+    {0xF57A, 0x40, "dotted"},
+}};
+
+struct Name {
+    uint16_t code;
+    const char* name;
+};
+
+constexpr std::array<Name, 8> kNames = {{
+    {0xF511, "fontsize"},
+    {0xF512, "fontwidth"},
+    {0xF515, "fontweight"},
+    {0xF516, "fontfacename"},
+    {0xF51D, "parindent"},
+    {0xF579, "emplineposition"},
+    {0xF57A, "emplinetype"},
+    {0xF5CA, "xsize"},
+}};
+
+std::string Attributes(std::span<const uint8_t> tags) {
+    std::string out;
+    for (size_t at = 0; at + 1 < tags.size();) {
+        const uint16_t code = lrf::GetU16(tags, at);
+        at += 2;
+        std::string name = "tag" + std::to_string(code), value;
+        for (const Name& n : kNames) {
+            if (n.code == code) name = n.name;
+        }
+        if (code == 0xF516) {  // a counted UTF-16 string
+            const size_t bytes = lrf::GetU16(tags, at);
+            WString text;
+            for (size_t i = 0; i < bytes / 2; ++i) text += static_cast<char16_t>(lrf::GetU16(tags, at + 2 + 2 * i));
+            value = Narrow(text);
+            at += 2 + bytes;
+        } else {
+            const uint16_t number = lrf::GetU16(tags, at);
+            at += 2;
+            value = std::to_string(static_cast<int16_t>(number));
+            for (const Word& w : kWords) {
+                if (w.code == code && w.value == number) value = w.word;
+            }
+        }
+        out += " " + name + "=\"" + value + "\"";
+    }
+    return out;
+}
+
+const char* Mark(TextCode code) {
+    switch (code) {
+        case TextCode::kParagraph: return "<P>";
+        case TextCode::kParagraphEnd: return "</P>";
+        case TextCode::kEmptyParagraph: return "<P/>";
+        case TextCode::kLineBreak: return "<CR/>";
+        case TextCode::kItalic: return "<Italic>";
+        case TextCode::kItalicEnd: return "</Italic>";
+        case TextCode::kBold: return "<Bold>";
+        case TextCode::kBoldEnd: return "</Bold>";
+        case TextCode::kSup: return "<Sup>";
+        case TextCode::kSupEnd: return "</Sup>";
+        case TextCode::kSub: return "<Sub>";
+        case TextCode::kSubEnd: return "</Sub>";
+        case TextCode::kSpanEnd: return "</Span>";
+        case TextCode::kButtonEnd: return "</CharButton>";
+        case TextCode::kEmpLineEnd: return "</EmpLine>";
+        default: return "";
+    }
+}
+
+}  // namespace
+
+std::string ContentNotation(const lrf::TextContentView& content) {
+    std::string out;
+    for (const lrf::TextOperation& op : content.ops) {
+        const auto tags = [&] { return content.tags.subspan(op.start, op.end - op.start); };
+        switch (op.code) {
+            case TextCode::kText: {
+                for (const char16_t c : content.characters.substr(op.start, op.end - op.start)) {
+                    if (c == u'<') out += "&lt;";
+                    else if (c == u'>') out += "&gt;";
+                    else if (c == u'&') out += "&amp;";
+                    else out += Narrow(WString(1, c));
+                }
+                break;
+            }
+            case TextCode::kSpan: out += "<Span" + Attributes(tags()) + ">"; break;
+            case TextCode::kSpace: out += "<Space" + Attributes(tags()) + "/>"; break;
+            case TextCode::kEmpLine: out += "<EmpLine" + Attributes(tags()) + ">"; break;
+            case TextCode::kButton: out += "<CharButton refobj=\"" + content.buttonTargets[op.number] + "\">"; break;
+            case TextCode::kPlot:
+                out += "<Plot image=\"" + std::to_string(op.number) + "\" xsize=\"" + std::to_string(op.start) +
+                       "\" ysize=\"" + std::to_string(op.end) + "\"/>";
+                break;
+            default: out += Mark(op.code);
+        }
+    }
+    return out;
+}
+
+std::string BlockNotation(const lrf::ObjectStore& store, size_t index) {
+    const lrf::Range ops = store.textBlocks[index].ops;
+    return ContentNotation({std::span(store.textOps).subspan(ops.start, ops.size()), store.textStore, store.tagStore,
+                            store.buttonTargets});
+}
+
+}  // namespace tavorin::test
