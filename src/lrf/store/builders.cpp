@@ -89,7 +89,6 @@ Range AppendContent(ObjectStore& store, const TextContent& content) {
     PutBytes(store.tagStore, content.tags);
     store.buttonTargets.insert(store.buttonTargets.end(), content.buttonTargets.begin(), content.buttonTargets.end());
     Range range{store.textOps.size(), 0};
-    store.textOps.reserve(store.textOps.size() + content.ops.size());
     for (TextOperation op : content.ops) {
         switch (op.code) {
             case TextCode::kText:

@@ -55,7 +55,6 @@ void TextContent::Append(const TextContent& other) {
     characters += other.characters;
     PutBytes(tags, other.tags);
     buttonTargets.insert(buttonTargets.end(), other.buttonTargets.begin(), other.buttonTargets.end());
-    ops.reserve(ops.size() + other.ops.size());
     for (TextOperation op : other.ops) {
         switch (op.code) {
             case TextCode::kText:
