@@ -1,16 +1,17 @@
-// The block emitter: turns a buffer of paragraph markup into the objects of
+// The block emitter: turns a block's content into the objects of
 // its block kind (a text block with its style, a title, an image, a running
 // header text, the title page) and counts body text for the progress line.
 #include "fb2/block_emitter.h"
 
 #include <algorithm>
 
+#include "fb2/block_content.h"
+
 #include "fb2/char_refs.h"
 #include "fb2/conversion.h"
 #include "fb2/description.h"
 #include "fb2/id_labels.h"
 #include "fb2/images.h"
-#include "fb2/markup_content.h"
 #include "fb2/notes.h"
 #include "fb2/pages.h"
 #include "fb2/progress.h"
@@ -40,83 +41,86 @@ bool IsCountedText(BlockKind kind) {
            kind == BlockKind::kNote || kind == BlockKind::kAnnotation || kind == BlockKind::kCite;
 }
 
-// Whitespace, a lone paragraph mark or a lone line break makes no block.
-bool HasContent(WStringView text) {
-    if (text.size() >= 10) return true;
-    if (text.find_first_not_of(u" \r\n") == WStringView::npos) return false;
-    const WString trimmed = Trim(text);
-    return trimmed != u"<CR/>" && trimmed != u"<P>" && trimmed != u"</P>";
-}
+bool IsLineMark(TextCode code) { return code == TextCode::kParagraph || code == TextCode::kLineBreak; }
 
-// A line break of the FB2 source between two words (or a word and an inline
-// tag) separates them, as any XML whitespace does; at a paragraph start or
-// end, or between two tags, it separates nothing.
-bool SeparatesWords(WStringView before, WStringView after) {
-    const char16_t previous = before.back();
-    const char16_t next = after.front();
-    if (previous <= u' ' || next <= u' ' || (previous == u'>' && next == u'<')) return false;
-    return !EndsWith(before, u"<P>") && !EndsWith(before, u"<CR/>") && !StartsWith(after, u"</P>") &&
-           !StartsWith(after, u"<CR/>");
-}
-
-// Drops CR and LF; a run of them that separates two words becomes one blank.
-void RemoveLineBreaks(WString& text) {
+// Drops CR and LF; a run of them that separates two words (or a word and an
+// inline mark) becomes one blank. At a paragraph start or end, or between two
+// marks, it separates nothing.
+void RemoveLineBreaks(TextContent& content) {
     const auto isBreak = [](char16_t c) { return c == u'\r' || c == u'\n'; };
-    size_t kept = 0;
-    for (size_t at = 0; at < text.size();) {
-        if (!isBreak(text[at])) {
-            text[kept++] = text[at++];
-            continue;
+    auto& ops = content.ops;
+    for (size_t k = 0; k < ops.size(); ++k) {
+        TextOperation& op = ops[k];
+        if (op.code != TextCode::kText) continue;
+        const WStringView text = TextOf(content, op);
+        if (std::none_of(text.begin(), text.end(), isBreak)) continue;
+        WString kept;
+        for (size_t at = 0; at < text.size();) {
+            if (!isBreak(text[at])) {
+                kept += text[at++];
+                continue;
+            }
+            size_t end = at;
+            while (end < text.size() && isBreak(text[end])) ++end;
+            // What stands before and after the run: a character, a mark or nothing.
+            const bool markBefore = kept.empty() && k > 0, markAfter = end == text.size() && k + 1 < ops.size();
+            const bool before = !kept.empty() ? kept.back() > u' ' : markBefore && !IsLineMark(ops[k - 1].code);
+            const bool after = end < text.size()
+                                   ? text[end] > u' '
+                                   : markAfter && ops[k + 1].code != TextCode::kParagraphEnd &&
+                                         ops[k + 1].code != TextCode::kLineBreak;
+            if (before && after && !(markBefore && markAfter)) kept += u' ';
+            at = end;
         }
-        size_t end = at;
-        while (end < text.size() && isBreak(text[end])) ++end;
-        // The run is at least one character long, so the blank fits in its place.
-        if (kept > 0 && end < text.size() &&
-            SeparatesWords(WStringView(text).substr(0, kept), WStringView(text).substr(end))) {
-            text[kept++] = u' ';
-        }
-        at = end;
+        op.start = content.characters.size();
+        content.characters += kept;
+        op.end = content.characters.size();
     }
-    text.resize(kept);
 }
 
-void WrapIn(WString& text, WStringView open, WStringView close) {
+void WrapIn(TextContent& content, TextCode open, TextCode close) {
     // A final line break stays outside the emphasis.
-    text.insert(EndsWith(text, u"<CR/>") ? text.size() - 5 : text.size(), close);
-    text.insert(0, open);
+    const bool finalBreak = !content.ops.empty() && content.ops.back().code == TextCode::kLineBreak;
+    InsertMarks(content, finalBreak ? content.ops.size() - 1 : content.ops.size(), {close});
+    InsertMarks(content, 0, {open});
 }
 
-void EmitTextBlock(Conversion& cv, StyleKind styleKind, WString text, WStringView id, bool wrapParagraph) {
+void EmitTextBlock(Conversion& cv, StyleKind styleKind, TextContent content, WStringView id, bool wrapParagraph) {
     PageCursor& cursor = cv.cursor;
     const lrf::TextBlockLabels labels = TextBlockLabels(cv.settings, cursor, styleKind, id);
     EmitBlockSpace(cv.store, cv.styles, styleKind);
-    WrapStyleEmphasis(cv.settings, styleKind, text);
-    if (wrapParagraph) text = u"<P>" + text + u"</P>";
-    BuildCountedTextBlock(cursor, cv.store, labels, text);
+    WrapStyleEmphasis(cv.settings, styleKind, content);
+    if (wrapParagraph) {
+        InsertMarks(content, 0, {TextCode::kParagraph});
+        content.Mark(TextCode::kParagraphEnd);
+    }
+    BuildCountedTextBlock(cursor, cv.store, labels, content);
     TextBlockEmitted(cv.links, cv.store, labels.objid, cursor.PageCounter - 1);
     // Links read later still find the element that carries the id.
     if (!id.empty()) NoteTargetEmitted(cv.links, id, labels.objid, cursor.PageCounter - 1);
 }
 
-// The text of a block as it is emitted: the book's whitespace collapsed, then
-// references decoded, so that a blank written as a reference stays; trimmed.
-// False when nothing is left to show.
-bool PrepareBlockText(BlockKind kind, WString& text) {
-    if (IsBookText(kind)) CollapseMarkupWhitespace(text);
-    DecodeCharRefs(text);
-    if (!HasContent(text)) return false;
-    text = Trim(text);
-    return !text.empty();
+// The content of a block as it is emitted: the book's whitespace collapsed,
+// then references and entities decoded, so that a blank written as a
+// reference stays; trimmed. False when nothing is left to show.
+bool PrepareBlockContent(BlockKind kind, TextContent& content) {
+    if (IsBookText(kind)) CollapseContentWhitespace(content);
+    DecodeContentText(content);
+    if (!HasContent(content)) return false;
+    TrimContent(content);
+    return !content.empty();
 }
 
 }  // namespace
 
-// Header and footer blocks: the style of the kind, a numbered objid, the text
-// as prepared by the running header code.
+// Header and footer blocks: the style of the kind, a numbered objid, the
+// content as the running header code made it (its text shown as it is).
 void EmitRunningTextBlock(PageCursor& cursor, lrf::ObjectStore& store, const ConversionSettings& settings,
-                          BlockKind kind, WString text) {
-    if (!PrepareBlockText(kind, text)) return;
-    BuildCountedTextBlock(cursor, store, TextBlockLabels(settings, cursor, StyleOfBlock(kind), {}), text);
+                          BlockKind kind, TextContent content) {
+    if (!HasContent(content)) return;
+    TrimContent(content);
+    if (content.empty()) return;
+    BuildCountedTextBlock(cursor, store, TextBlockLabels(settings, cursor, StyleOfBlock(kind), {}), content);
 }
 
 lrf::TextBlockLabels TextBlockLabels(const ConversionSettings& settings, const PageCursor& cursor, StyleKind styleKind,
@@ -126,12 +130,7 @@ lrf::TextBlockLabels TextBlockLabels(const ConversionSettings& settings, const P
 }
 
 void BuildCountedTextBlock(PageCursor& cursor, lrf::ObjectStore& store, const lrf::TextBlockLabels& labels,
-                           WStringView text) {
-    // Values of the converter's own attributes are always valid: nothing to report.
-    StringSink discarded;
-    Console console(discarded);
-    lrf::TextContent content;
-    AppendMarkupContent(content, text, console);
+                           const TextContent& content) {
     lrf::BuildTextBlock(store, labels, content);
     ++cursor.BlockCounter;
 }
@@ -142,39 +141,44 @@ void EmitBlockSpace(lrf::ObjectStore& store, const StyleValues& styles, StyleKin
 
 void EmitBlockSpace(lrf::ObjectStore& store, int xSpace, int ySpace) { lrf::BuildBlockSpace(store, xSpace, ySpace); }
 
-void WrapStyleEmphasis(const ConversionSettings& settings, StyleKind styleKind, WString& text) {
-    RemoveLineBreaks(text);
+void WrapStyleEmphasis(const ConversionSettings& settings, StyleKind styleKind, TextContent& content) {
+    RemoveLineBreaks(content);
     const TStyleSettings& style = Style(settings, styleKind);
     // An italic start at the very beginning would repeat the style's own
     // italics; in a style without them it stays.
     if (styleKind != StyleKind::kBody && style.IsItalic > 0) {
-        const size_t open = text.find(u"<Italic>");
-        if (open < 9) {
-            text.erase(open, 8);
-            const size_t close = text.find(u"</Italic>");
-            if (close != WString::npos) text.erase(close, 9);
+        auto& ops = content.ops;
+        size_t offset = 0, open = 0;
+        while (open < ops.size() && ops[open].code != TextCode::kItalic) offset += OpWeight(content, ops[open++]);
+        constexpr size_t kNearStart = 9;
+        if (open < ops.size() && offset < kNearStart) {
+            ops.erase(ops.begin() + static_cast<std::ptrdiff_t>(open));
+            const auto close = std::find_if(ops.begin(), ops.end(),
+                                            [](const TextOperation& op) { return op.code == TextCode::kItalicEnd; });
+            if (close != ops.end()) ops.erase(close);
         }
     }
-    if (style.IsBold > 0) WrapIn(text, u"<Bold>", u"</Bold>");
-    if (style.IsItalic > 0) WrapIn(text, u"<Italic>", u"</Italic>");
+    if (style.IsBold > 0) WrapIn(content, TextCode::kBold, TextCode::kBoldEnd);
+    if (style.IsItalic > 0) WrapIn(content, TextCode::kItalic, TextCode::kItalicEnd);
 }
 
-void EmitStandardBlock(Conversion& cv, StyleKind styleKind, WString text, WStringView id) {
-    EmitTextBlock(cv, styleKind, std::move(text), id, false);
+void EmitStandardBlock(Conversion& cv, StyleKind styleKind, TextContent content, WStringView id) {
+    EmitTextBlock(cv, styleKind, std::move(content), id, false);
 }
 
-void EmitBlock(Conversion& cv, BlockKind kind, WString text) {
+void EmitBlock(Conversion& cv, BlockKind kind, TextContent text) {
     if (kind == BlockKind::kNone) return;
     // Running headers and footers are made while a body element's id waits
     // for its first block; they neither use nor consume it.
     if (IsRunningText(kind)) {
+        DecodeContentText(text);
         EmitRunningTextBlock(cv.cursor, cv.store, cv.settings, kind, std::move(text));
         return;
     }
     // An image and the book title page are content of their own: they have
     // no text to prepare (and take none).
-    if (kind != BlockKind::kImage && kind != BlockKind::kBookTitle && !PrepareBlockText(kind, text)) return;
-    if (IsCountedText(kind)) CountBodyText(cv.progress, cv.console, text.size());
+    if (kind != BlockKind::kImage && kind != BlockKind::kBookTitle && !PrepareBlockContent(kind, text)) return;
+    if (IsCountedText(kind)) CountBodyText(cv.progress, cv.console, ContentWeight(text));
 
     // A title decides itself where its id goes.
     if (kind == BlockKind::kTitle) {

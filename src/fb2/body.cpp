@@ -29,6 +29,14 @@ namespace {
 constexpr int kMaxNesting = 64;
 // A table cell after the first of its row.
 constexpr std::u16string_view kCellSeparator = u" | ";
+// The weight of a line's indentation in the measure, besides its digits.
+constexpr size_t kSpaceWeight = 17;
+
+TextContent CellSeparator() {
+    TextContent separator;
+    separator.Text(kCellSeparator);
+    return separator;
+}
 
 const CharSet& TagStart() {
     static const CharSet set = MakeCharSet("<");
@@ -110,28 +118,29 @@ bool TakesTextAuthor(BlockKind kind) {
 // (emphasis, links) go through the loop like those of any paragraph. The look
 // replaces the style's own emphasis for the line. Where no author look applies
 // (a title) it is a plain paragraph.
-struct AuthorLook {
-    WString open, close;  // the indented paragraph start in the look; the end of the look
-};
-
-AuthorLook AuthorLineLook(const ConversionSettings& settings, BlockKind kind) {
-    AuthorLook look{u"<P>", u""};
-    if (!TakesTextAuthor(kind)) return look;
+void AuthorLineOpen(const ConversionSettings& settings, BlockKind kind, Fragment& out) {
+    out.Mark(TextCode::kParagraph);
+    if (!TakesTextAuthor(kind)) return;
     const TStyleSettings& style = Style(settings, StyleOfBlock(kind));
     const double size = style.FontSize / 10.0;
     const int64_t indent =
         std::max<int64_t>(0, RoundHalfEven(style.AuthorIdent * size * size * style.WordSpace / 100.0));
+    StringSink ignored;
+    Console console(ignored);
+    const lrf::TagValue space[] = {{lrf::Tag::kXSize, indent}};
+    out.content.Attributes(TextCode::kSpace, space, console);
+    out.weight += kSpaceWeight + ToWString(indent).size();
     const int bits = std::max(style.AuthorBoldItalic, 0);
-    look.open += u"<Space xsize=\"" + ToWString(indent) + u"\"/>";
-    if ((bits & 1) != 0) {
-        look.open += u"<Bold>";
-        look.close += u"</Bold>";
-    }
-    if ((bits & 16) != 0) {
-        look.open += u"<Italic>";
-        look.close += u"</Italic>";
-    }
-    return look;
+    if ((bits & 1) != 0) out.Mark(TextCode::kBold);
+    if ((bits & 16) != 0) out.Mark(TextCode::kItalic);
+}
+
+// The end of the author look, before the line's paragraph end.
+void AuthorLineClose(const ConversionSettings& settings, BlockKind kind, Fragment& out) {
+    if (!TakesTextAuthor(kind)) return;
+    const int bits = std::max(Style(settings, StyleOfBlock(kind)).AuthorBoldItalic, 0);
+    if ((bits & 1) != 0) out.Mark(TextCode::kBoldEnd);
+    if ((bits & 16) != 0) out.Mark(TextCode::kItalicEnd);
 }
 
 // Cites and epigraphs longer than this are split at a paragraph end all the same.
@@ -161,14 +170,21 @@ struct LoopState {
     bool authorParagraph = false;  // a paragraph of the open author line has started
 };
 
-// The markup of one tag of the element's content.
+// The operations of one tag of the element's content.
 struct TagMarkup {
-    WString text;
+    Fragment fragment;
     bool handled = true;
     bool opensButton = false;  // a link that became a button
     bool closesLink = false;   // "</a>"
     bool endsElement = false;  // blanks up to the next tag are dropped
-    WString lead;              // emphasis ends that go before `text` (around an author line)
+    Fragment lead;             // emphasis ends that go before `fragment` (around an author line)
+
+    void clear() {
+        fragment.clear();
+        lead.clear();
+        handled = true;
+        opensButton = closesLink = endsElement = false;
+    }
 };
 
 // An image in a paragraph, a verse line, a table row, a subtitle or a title
@@ -177,58 +193,65 @@ bool ImageInLine(const ElementBuffer& buffer, BlockKind kind) {
     return kind == BlockKind::kTitle || kind == BlockKind::kPoemTitle || InsideParagraph(buffer);
 }
 
-TagMarkup RewriteTag(Conversion& cv, const WString& tag, const Fb2Tag& parsed, BlockKind kind, LoopState& loop,
-                     const ElementBuffer& buffer) {
-    TagMarkup out;
+void RewriteTag(Conversion& cv, const WString& tag, const Fb2Tag& parsed, BlockKind kind, LoopState& loop,
+                const ElementBuffer& buffer, TagMarkup& out) {
+    out.clear();
+    Fragment& fragment = out.fragment;
     const bool opens = parsed.form != TagForm::End;
     if (parsed.name == u"image" && opens && ImageInLine(buffer, kind)) {
-        out.text = InlineImageMarkup(cv.images, cv.store, cv.settings, tag);
+        InlineImage(cv.images, cv.store, cv.settings, tag, fragment);
     } else if (parsed.name == u"p" && !loop.authorLine.empty()) {
         // An author line is one paragraph: paragraphs written inside it are its lines.
-        if (parsed.form == TagForm::Start && std::exchange(loop.authorParagraph, true)) out.text = u"<CR/>";
+        if (parsed.form == TagForm::Start && std::exchange(loop.authorParagraph, true)) {
+            fragment.Mark(TextCode::kLineBreak);
+        }
     } else if (parsed.name == u"a" && opens) {
-        out.text = ConvertLink(cv.body, cv.links, cv.store, cv.cursor, tag);
+        ConvertLink(cv.body, cv.links, cv.store, cv.cursor, tag, fragment);
         out.opensButton = !cv.body.ExternalLinkOpen;
     } else if (parsed.name == u"p" && opens && parsed.hasAttributes) {
-        out.text = ConvertAnchorParagraph(cv.body, cv.links, cv.cursor, tag);
+        ConvertAnchorParagraph(cv.body, cv.links, cv.cursor, tag, fragment);
     } else if ((parsed.name == u"text-author" || parsed.name == u"date") && parsed.form == TagForm::Start &&
                loop.authorLine.empty()) {
-        out.lead = u"</Italic></Bold>";
-        out.text = AuthorLineLook(cv.settings, kind).open;
+        out.lead.Mark(TextCode::kItalicEnd);
+        out.lead.Mark(TextCode::kBoldEnd);
+        AuthorLineOpen(cv.settings, kind, fragment);
         loop.authorLine = parsed.name;
         loop.authorParagraph = false;
     } else if (parsed.form == TagForm::End && !loop.authorLine.empty() && parsed.name == loop.authorLine) {
-        out.lead = AuthorLineLook(cv.settings, kind).close;
-        out.text = u"</P><CR/>";
+        AuthorLineClose(cv.settings, kind, out.lead);
+        fragment.Mark(TextCode::kParagraphEnd);
+        fragment.Mark(TextCode::kLineBreak);
         out.endsElement = true;
         loop.authorLine.clear();
     } else if (parsed.name == u"style" && opens) {
-        // The style's text stays; the tag itself has no markup.
+        // The style's text stays; the tag itself has no operations.
     } else if (const InlineMarkup* row = FindInlineMarkup(parsed)) {
-        out.text = row->markup;
+        AppendInlineMarkup(*row, fragment);
         out.closesLink = parsed.name == u"a";
         out.endsElement = row->endsElement;
         if (parsed.name == u"tr" && opens) loop.cellsInRow = 0;
         if ((parsed.name == u"td" || parsed.name == u"th") && opens && loop.cellsInRow++ > 0) {
-            out.text.insert(0, kCellSeparator);
+            InsertContent(fragment.content, 0, CellSeparator());
+            fragment.weight += kCellSeparator.size();
         }
     } else {
         out.handled = false;
     }
-    return out;
 }
 
 // Comments and processing instructions are not text; the text of a CDATA
 // section is, with its markup characters escaped. ReadTag stopped at the
 // first '>', which may lie inside them: the rest is read up to their end.
-bool SkipsAsNonElement(TUnicodeFileReader& reader, WString& tag, WString& text) {
+bool SkipsAsNonElement(TUnicodeFileReader& reader, WString& tag, ElementBuffer& buffer) {
     if (StartsWith(tag, u"<!--")) {
         if (tag.size() < 7 || !EndsWith(tag, u"-->")) reader.ReadToStr("-->", true, true);
         return true;
     }
     if (StartsWith(tag, u"<![CDATA[")) {
         if (!EndsWith(tag, u"]]>")) tag += reader.ReadToStr("]]>", true, true) + u"]]>";
+        WString text;
         for (const char16_t c : WStringView(tag).substr(9, tag.size() - 12)) AppendTextCharacter(text, c);
+        AppendRawText(buffer, text);
         return true;
     }
     return StartsWith(tag, u"<?");
@@ -265,18 +288,19 @@ void ConvertElementAs(Conversion& cv, WStringView name, BlockKind kind) {
     // A subtitle's text is its one paragraph.
     buffer.holdsParagraphs = kind != BlockKind::kSubtitle;
     LoopState loop;
+    TagMarkup markup;
     WString next;
     int flattened = 0;  // elements of this loop's name open beyond the deepest level
     for (;;) {
         AppendText(buffer, reader.ReadToCharSet(TagStart(), false));
         // The end of the input ends every open element; their buffers are lost.
         if (!ReadTag(reader, next)) return;
-        if (SkipsAsNonElement(reader, next, buffer.text)) continue;
+        if (SkipsAsNonElement(reader, next, buffer)) continue;
         // Line breaks and tabs inside a tag separate its name and attributes like blanks.
         BlanksForTabsAndLineBreaks(next);
 
         const Fb2Tag parsed = ParseFb2Tag(next);
-        const TagMarkup markup = RewriteTag(cv, next, parsed, kind, loop, buffer);
+        RewriteTag(cv, next, parsed, kind, loop, buffer, markup);
         bool closes = parsed.form == TagForm::End && parsed.name == loopName;
         if (closes && flattened > 0) {
             --flattened;
@@ -284,7 +308,7 @@ void ConvertElementAs(Conversion& cv, WStringView name, BlockKind kind) {
         }
         const BodyElement* element = markup.handled ? nullptr : FindBodyElement(parsed);
         if (element != nullptr) {
-            EmitBlock(cv, kind, TakeBlockText(buffer));
+            EmitBlock(cv, kind, TakeBlockContent(buffer));
             TakePendingId(cv.body, cv.links, cv.cursor, next);
             if (element->handler != ConvertNested || cv.body.NestedElements < kMaxNesting) {
                 element->handler(cv, next, parsed.name, kind);
@@ -294,8 +318,8 @@ void ConvertElementAs(Conversion& cv, WStringView name, BlockKind kind) {
         } else if (!closes) {
             AddElementAnchor(cv.body, cv.links, cv.cursor, next, parsed);
             // An element without markup of its own keeps its text; only the tag goes.
-            if (!markup.lead.empty()) AppendMarkup(buffer, markup.lead, false, false);
-            if (markup.handled) AppendMarkup(buffer, markup.text, markup.opensButton, markup.closesLink);
+            if (!markup.lead.content.empty()) AppendFragment(buffer, markup.lead, false, false);
+            if (markup.handled) AppendFragment(buffer, markup.fragment, markup.opensButton, markup.closesLink);
             // Blanks between elements separate nothing; any other text stays.
             if (markup.endsElement) {
                 const WString between = reader.ReadToCharSet(TagStart(), false);
@@ -303,13 +327,13 @@ void ConvertElementAs(Conversion& cv, WStringView name, BlockKind kind) {
             }
         }
 
-        if (markup.handled && Contains(markup.text, u"<CR/>") &&
-            EndsBlockHere(kind, parsed, buffer.text.size(), cv.body.FlushThreshold)) {
-            EmitBlock(cv, kind, TakeBlockText(buffer));
+        if (markup.handled && HasCode(markup.fragment.content, TextCode::kLineBreak) &&
+            EndsBlockHere(kind, parsed, buffer.measure, cv.body.FlushThreshold)) {
+            EmitBlock(cv, kind, TakeBlockContent(buffer));
             cv.body.FlushThreshold = kFlushThreshold;
         }
         if (closes) {
-            EmitBlock(cv, kind, TakeBlockText(buffer));
+            EmitBlock(cv, kind, TakeBlockContent(buffer));
             if (isSection) --cv.cursor.SectionDepth;
             return;
         }

@@ -91,6 +91,66 @@ void DecodeCharRefs(WString& text) {
     text.swap(out);
 }
 
+namespace {
+
+// Entities that stand for a character in the book's text.
+constexpr struct {
+    std::u16string_view name;
+    char16_t character;
+} kTextEntities[] = {{u"&nbsp", 0x00A0}, {u"&quot", u'"'}, {u"&amp", u'&'},
+                     {u"&lt", u'<'},     {u"&gt", u'>'},   {u"&apos", u'\''}};
+
+bool IsEntityNameChar(char16_t c) { return IsAsciiAlnum(c) || c == u'#'; }
+
+// Appends `text` with its entities decoded. An entity runs from its '&' over
+// at most ten characters to a ';'; an '&' without one is a character, unless
+// the text ends within an entity name (`last`: nothing follows the text).
+void AppendDecodedEntities(WString& out, WStringView text, bool last) {
+    constexpr size_t kEntityWindow = 11;
+    for (size_t i = 0; i < text.size();) {
+        const size_t amp = text.find(u'&', i);
+        out.append(text.substr(i, amp == WStringView::npos ? WStringView::npos : amp - i));
+        if (amp == WStringView::npos) return;
+        const WStringView window = text.substr(amp, kEntityWindow);
+        const size_t semicolon = window.find(u';');
+        if (semicolon != WStringView::npos) {
+            const WStringView name = window.substr(0, semicolon);
+            for (const auto& entity : kTextEntities) {
+                if (name == entity.name) out += entity.character;
+            }
+            i = amp + semicolon + 1;
+            continue;
+        }
+        if (last && window.size() < kEntityWindow && std::all_of(window.begin() + 1, window.end(), IsEntityNameChar)) {
+            return;
+        }
+        out += u'&';
+        i = amp + 1;
+    }
+}
+
+}  // namespace
+
+void DecodeContentText(lrf::TextContent& content) {
+    WString decoded, run;
+    decoded.reserve(content.characters.size());
+    for (size_t k = 0; k < content.ops.size(); ++k) {
+        lrf::TextOperation& op = content.ops[k];
+        if (op.code != lrf::TextCode::kText) continue;
+        const WStringView text = WStringView(content.characters).substr(op.start, op.end - op.start);
+        op.start = decoded.size();
+        if (text.find(u'&') == WStringView::npos) {
+            decoded.append(text);
+        } else {
+            run.assign(text);
+            DecodeCharRefs(run);
+            AppendDecodedEntities(decoded, run, k + 1 == content.ops.size());
+        }
+        op.end = decoded.size();
+    }
+    content.characters.swap(decoded);
+}
+
 WString MarkupAsPlainText(WStringView markup) {
     static constexpr struct {
         std::u16string_view name;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "lrf/store/text_content.h"
 #include "text/wide.h"
 
 namespace tavorin::fb2 {
@@ -12,6 +13,11 @@ namespace tavorin::fb2 {
 // reference to '<', '>' or '&' becomes "&lt;", "&gt;" or "&amp;", one to a C1
 // control the Windows-1252 character it stands for (ReadC1AsWindows1252).
 void DecodeCharRefs(WString& text);
+// Decodes the text runs of a block's content into the characters a reader
+// sees: character references (as DecodeCharRefs), then the XML entities and
+// "&nbsp;"; any other entity stands for nothing. An entity cut off by the end
+// of the block is dropped.
+void DecodeContentText(lrf::TextContent& content);
 // The text a reader sees of paragraph markup: tags removed (a line break is a
 // blank), references and the XML entities and "&nbsp;" as their characters,
 // any other entity removed.

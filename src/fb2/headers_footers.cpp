@@ -12,7 +12,7 @@
 #include "fb2/block_emitter.h"
 #include "fb2/body.h"
 #include "fb2/description.h"
-#include "fb2/inline_markup.h"
+#include "fb2/markup_content.h"
 #include "fb2/pages.h"
 #include "fb2/styles.h"
 #include "fb2/table_of_contents.h"
@@ -44,8 +44,11 @@ int64_t LineCapacity(const ConversionSettings& settings, RunningPart part) {
     return std::max<int64_t>(0, RoundHalfEven(capacity));
 }
 
+// Cuts the text to `length` characters (never inside a surrogate pair) and
+// marks the cut.
 void CutWithEllipsis(WString& text, size_t length) {
-    text.resize(SafeCutPosition(text, length));
+    if (length > 0 && length < text.size() && text[length - 1] >= 0xD800 && text[length - 1] <= 0xDBFF) --length;
+    text.resize(std::min(length, text.size()));
     text += u"...";
 }
 
@@ -94,9 +97,9 @@ WString SourceText(const BookDescription& d, const std::string& source, bool& fi
 
 }  // namespace
 
-WString RunningPartText(const ConversionSettings& settings, RunningPart part, WStringView text, bool cutAtWord) {
-    WString plain = TocText(text);
-    lrf::StripMarkup(plain);
+TextContent RunningPartText(const ConversionSettings& settings, RunningPart part, const TextContent& title,
+                            bool cutAtWord) {
+    WString plain = TocText(title);
     const int64_t capacity = LineCapacity(settings, part);
     if (static_cast<int64_t>(plain.size()) > capacity) CutWithEllipsis(plain, static_cast<size_t>(capacity));
     // A new page's title is cut at a word within 40 characters.
@@ -105,12 +108,16 @@ WString RunningPartText(const ConversionSettings& settings, RunningPart part, WS
         const size_t blank = WStringView(plain).substr(0, kWordCut).rfind(u' ');
         CutWithEllipsis(plain, blank == WStringView::npos ? kHardCut : blank + 1);
     }
-    WrapStyleEmphasis(settings, StyleOfBlock(kRunningParts[part].oddKind), plain);
-    return u"<P>" + plain + u"</P>";
+    TextContent text;
+    text.Text(plain);
+    WrapStyleEmphasis(settings, StyleOfBlock(kRunningParts[part].oddKind), text);
+    InsertMarks(text, 0, {TextCode::kParagraph});
+    text.Mark(TextCode::kParagraphEnd);
+    return text;
 }
 
 int MakeRunningPair(RunningHeaders& running, PageCursor& cursor, lrf::ObjectStore& store, Console& console,
-                    const ConversionSettings& settings, RunningPart part, WStringView title, bool cutAtWord) {
+                    const ConversionSettings& settings, RunningPart part, const TextContent& title, bool cutAtWord) {
     const bool header = part == kRunningHeader;
     const bool fixed = header ? running.HeaderFixed : running.FooterFixed;
     int& counter = header ? running.HeaderCounter : running.FooterCounter;
@@ -135,8 +142,9 @@ int MakeRunningPair(RunningHeaders& running, PageCursor& cursor, lrf::ObjectStor
         lrf::BuildHeaderFooter(store, console, info.objectKind, record, kFrame);
     }
 
-    const WString& fixedText = header ? running.HeaderText : running.FooterText;
-    const WString text = RunningPartText(settings, part, fixed ? WStringView(fixedText) : title, cutAtWord);
+    TextContent fixedText;
+    if (fixed) AppendMarkupContent(fixedText, header ? running.HeaderText : running.FooterText, console);
+    const TextContent text = RunningPartText(settings, part, fixed ? fixedText : title, cutAtWord);
     // These blocks belong to the header or footer, not to the page.
     store.inMainFlow = false;
     EmitRunningTextBlock(cursor, store, settings, info.oddKind, text);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "lrf/store/object_store.h"
+#include "fb2/block_content.h"
 #include "settings/conversion_settings.h"
 #include "text/console.h"
 #include "text/wide.h"
@@ -31,8 +32,9 @@ enum RunningPart { kRunningHeader, kRunningFooter };
 // text blocks unless the part is fixed and its pair 0 exists. Returns the pair
 // number the page refers to. `cutAtWord` applies the 40-character rule of new pages.
 int MakeRunningPair(RunningHeaders& running, PageCursor& cursor, lrf::ObjectStore& store, Console& console,
-                    const ConversionSettings& settings, RunningPart part, WStringView title, bool cutAtWord);
+                    const ConversionSettings& settings, RunningPart part, const TextContent& title, bool cutAtWord);
 // The text block content of a header or footer showing `text`.
-WString RunningPartText(const ConversionSettings& settings, RunningPart part, WStringView text, bool cutAtWord);
+TextContent RunningPartText(const ConversionSettings& settings, RunningPart part, const TextContent& title,
+                            bool cutAtWord);
 
 }  // namespace tavorin::fb2

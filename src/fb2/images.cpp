@@ -97,10 +97,10 @@ void EmitCover(Conversion& cv) {
     EmitBlock(cv, BlockKind::kImage, {});
 }
 
-WString InlineImageMarkup(ImageCatalogue& images, lrf::ObjectStore& store, const ConversionSettings& settings,
-                          WStringView tag) {
+void InlineImage(ImageCatalogue& images, lrf::ObjectStore& store, const ConversionSettings& settings, WStringView tag,
+                 Fragment& out) {
     const lrf::ImageStreamRecord* image = ReferencedImage(images, store, tag);
-    if (image == nullptr || image->width < 1 || image->height < 1) return {};
+    if (image == nullptr || image->width < 1 || image->height < 1) return;
     // A line holding a picture stays a line: at most a third of the text
     // area high, and no wider than it.
     const TextArea area = PageTextArea(settings.HeaderFooter, settings.PageLayout);
@@ -110,8 +110,11 @@ WString InlineImageMarkup(ImageCatalogue& images, lrf::ObjectStore& store, const
     placement.y1 = placement.height = image->height;
     FitWithin(area.width, area.height / 3, placement.width, placement.height);
     const uint32_t number = lrf::BuildInlineImage(store, placement);
-    return u"<Plot image=\"" + ToWString(number) + u"\" xsize=\"" + ToWString(PlotUnits(placement.width)) +
-           u"\" ysize=\"" + ToWString(PlotUnits(placement.height)) + u"\"/>";
+    const int64_t width = PlotUnits(placement.width), height = PlotUnits(placement.height);
+    out.content.Plot(number, width, height);
+    // Its weight in the measure: the digits of its three numbers and the rest.
+    constexpr size_t kPlotWeight = 34;
+    out.weight += kPlotWeight + ToWString(number).size() + ToWString(width).size() + ToWString(height).size();
 }
 
 std::optional<lrf::ImagePlacement> ImageBlockPlacement(ImageCatalogue& images, const lrf::ObjectStore& store,

@@ -6,6 +6,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "fb2/element_buffer.h"
 #include "lrf/store/builders.h"
 #include "settings/conversion_settings.h"
 #include "text/wide.h"
@@ -26,10 +27,10 @@ struct ImageCatalogue {
 const lrf::ImageStreamRecord* FindImage(ImageCatalogue& images, const lrf::ObjectStore& store, const std::string& id);
 
 // An image inside a line of text, named by its FB2 tag: the image object is
-// built, and the Plot markup that shows it in the line returned; nothing when
-// the book has no such image.
-WString InlineImageMarkup(ImageCatalogue& images, lrf::ObjectStore& store, const ConversionSettings& settings,
-                          WStringView tag);
+// built, and the picture that shows it in the line appended to `out`; nothing
+// when the book has no such image.
+void InlineImage(ImageCatalogue& images, lrf::ObjectStore& store, const ConversionSettings& settings, WStringView tag,
+                 Fragment& out);
 // Handler of "<image " in the body.
 void PlaceImage(Conversion& cv, WStringView tag);
 void EmitCover(Conversion& cv);

@@ -5,6 +5,7 @@
 #include "fb2/inline_markup.h"
 
 #include <array>
+#include <span>
 
 #include "fb2/body.h"
 #include "fb2/id_labels.h"
@@ -47,78 +48,112 @@ constexpr TagForm kStart = TagForm::Start;
 constexpr TagForm kEnd = TagForm::End;
 constexpr TagForm kEmpty = TagForm::Empty;
 
+using enum TextCode;
+constexpr TextCode kNone = kText;  // no operation
+
 // Inline elements of a body by name and form. Elements not listed keep their
 // text and lose only their tags. Table cells are separated by the body loop.
 constexpr std::array<InlineMarkup, 33> kInlineMarkup{{
-    {u"p", kStart, u"<P>", false},
-    {u"p", kEnd, u"</P><CR/>", true},
-    {u"p", kEmpty, u"<P/><CR/>", true},
-    {u"empty-line", kEmpty, u"<CR/>", true},
-    {u"empty-line", kStart, u"<CR/>", true},
-    {u"emphasis", kStart, u"<Italic>", false},
-    {u"emphasis", kEnd, u"</Italic>", false},
-    {u"strong", kStart, u"<Bold>", false},
-    {u"strong", kEnd, u"</Bold>", false},
-    {u"text-author", kEnd, u"", false},
-    {u"stanza", kStart, u"<CR/>", true},
-    {u"stanza", kEnd, u"<CR/>", true},
-    {u"v", kStart, u"<P>", false},
-    {u"v", kEnd, u"</P><CR/>", true},
-    {u"sup", kStart, u"<Sup>", false},
-    {u"sup", kEnd, u"</Sup>", false},
-    {u"sub", kStart, u"<Sub>", false},
-    {u"sub", kEnd, u"</Sub>", false},
-    {u"a", kEnd, kLinkClose, false},
+    {u"p", kStart, {kParagraph, kNone}, false},
+    {u"p", kEnd, {kParagraphEnd, kLineBreak}, true},
+    {u"p", kEmpty, {kEmptyParagraph, kLineBreak}, true},
+    {u"empty-line", kEmpty, {kLineBreak, kNone}, true},
+    {u"empty-line", kStart, {kLineBreak, kNone}, true},
+    {u"emphasis", kStart, {kItalic, kNone}, false},
+    {u"emphasis", kEnd, {kItalicEnd, kNone}, false},
+    {u"strong", kStart, {kBold, kNone}, false},
+    {u"strong", kEnd, {kBoldEnd, kNone}, false},
+    {u"text-author", kEnd, {kNone, kNone}, false},
+    {u"stanza", kStart, {kLineBreak, kNone}, true},
+    {u"stanza", kEnd, {kLineBreak, kNone}, true},
+    {u"v", kStart, {kParagraph, kNone}, false},
+    {u"v", kEnd, {kParagraphEnd, kLineBreak}, true},
+    {u"sup", kStart, {kSup, kNone}, false},
+    {u"sup", kEnd, {kSupEnd, kNone}, false},
+    {u"sub", kStart, {kSub, kNone}, false},
+    {u"sub", kEnd, {kSubEnd, kNone}, false},
+    {u"a", kEnd, {kEmpLineEnd, kButtonEnd}, false},
     // Program code in the readers' monospace face.
-    {u"code", kStart, u"<Span fontfacename=\"Courier10 BT Roman\">", false},
-    {u"code", kEnd, u"</Span>", false},
+    {u"code", kStart, {kSpan, kNone}, false},
+    {u"code", kEnd, {kSpanEnd, kNone}, false},
     // A table's caption is a paragraph before it, each row is one paragraph,
     // header cells are bold.
-    {u"caption", kStart, u"<P>", false},
-    {u"caption", kEnd, u"</P><CR/>", true},
-    {u"table", kStart, u"", true},
-    {u"table", kEnd, u"", true},
-    {u"tr", kStart, u"<P>", true},
-    {u"tr", kEnd, u"</P><CR/>", true},
-    {u"th", kStart, u"<Bold>", false},
-    {u"th", kEnd, u"</Bold>", true},
-    {u"th", kEmpty, u"", true},
-    {u"td", kStart, u"", false},
-    {u"td", kEnd, u"", true},
-    {u"td", kEmpty, u"", true},
+    {u"caption", kStart, {kParagraph, kNone}, false},
+    {u"caption", kEnd, {kParagraphEnd, kLineBreak}, true},
+    {u"table", kStart, {kNone, kNone}, true},
+    {u"table", kEnd, {kNone, kNone}, true},
+    {u"tr", kStart, {kParagraph, kNone}, true},
+    {u"tr", kEnd, {kParagraphEnd, kLineBreak}, true},
+    {u"th", kStart, {kBold, kNone}, false},
+    {u"th", kEnd, {kBoldEnd, kNone}, true},
+    {u"th", kEmpty, {kNone, kNone}, true},
+    {u"td", kStart, {kNone, kNone}, false},
+    {u"td", kEnd, {kNone, kNone}, true},
+    {u"td", kEmpty, {kNone, kNone}, true},
 }};
 
-constexpr std::u16string_view kButtonTextStart = u"emplinetype=\"dotted\">";
-constexpr std::u16string_view kButtonStart =
-    u"><EmpLine emplineposition=\"after\" emplinetype=\"dotted\">";
-
-// Line types of RefUnderLine and RefNUnderLine.
-constexpr std::array<std::u16string_view, 5> kLineTypes{u"none", u"solid", u"dotted", u"dashed", u"double"};
+// The monospace face of program code, and its weight in the measure.
+constexpr WStringView kCodeFace = u"Courier10 BT Roman";
+constexpr size_t kCodeSpanWeight = 40;
 
 // Web, mail and other addressed links: shown as their address, no button.
 bool IsExternalAddress(WStringView href) {
     return Contains(href, u"://") || StartsWith(href, u"mailto:");
 }
 
-// Rewrites the text and line type of the last link button of the text.
-// Searches run backwards from the end: the link just closed is the last one.
-void StyleLastLink(WString& text, int refStyle, int underLine) {
-    const size_t open = text.rfind(kButtonTextStart);
-    if (open == WString::npos) return;
+bool IsDottedLine(const TextContent& content, const TextOperation& op) {
+    const auto tags = std::span<const uint8_t>(content.tags).subspan(op.start, op.end - op.start);
+    for (size_t at = 0; at + 3 < tags.size(); at += 4) {
+        if (lrf::GetU16(tags, at) == 0xF57A) return lrf::GetU16(tags, at + 2) == 0x40;
+    }
+    return false;
+}
+
+// Rewrites the text and line type of the last link button of the content:
+// the last dotted emphasis line, up to the last line end. Searches run
+// backwards from the end: the link just closed is the last one. Returns the
+// change of the content's measure.
+ptrdiff_t StyleLastLink(TextContent& content, int refStyle, int underLine) {
+    auto& ops = content.ops;
+    size_t open = ops.size();
+    while (open > 0 && !(ops[open - 1].code == kEmpLine && IsDottedLine(content, ops[open - 1]))) --open;
+    if (open == 0) return 0;
+    --open;
+    ptrdiff_t change = 0;
     if (refStyle == 1 || refStyle == 2) {
-        const size_t start = open + kButtonTextStart.size();
-        const size_t close = text.rfind(u"</EmpLine");
-        if (close != WString::npos && close >= start) {
-            WString label = text.substr(start, close - start);
-            EraseChars(label, u"[]");
-            if (refStyle == 2) label = u"[" + label + u"]";
-            text.replace(start, close - start, label);
+        size_t close = ops.size();
+        while (close > 0 && ops[close - 1].code != kEmpLineEnd) --close;
+        if (close > open + 1) {
+            --close;
+            for (size_t k = open + 1; k < close; ++k) {
+                if (ops[k].code != kText) continue;
+                WString label(TextOf(content, ops[k]));
+                EraseChars(label, u"[]");
+                change -= static_cast<ptrdiff_t>(ops[k].end - ops[k].start - label.size());
+                ops[k].start = content.characters.size();
+                content.characters += label;
+                ops[k].end = content.characters.size();
+            }
+            if (refStyle == 2) {
+                TextContent bracket;
+                bracket.Text(u"]");
+                InsertContent(content, close, bracket);
+                bracket.characters = u"[";
+                InsertContent(content, open + 1, bracket);
+                change += 2;
+            }
+        } else if (close == open + 1 && refStyle == 2) {
+            TextContent brackets;
+            brackets.Text(u"[]");
+            InsertContent(content, close, brackets);
+            change += 2;
         }
     }
-    if (underLine >= 0 && underLine < static_cast<int>(kLineTypes.size())) {
-        text.replace(open, kButtonTextStart.size(),
-                     WString(u"emplinetype=\"") + WString(kLineTypes[underLine]) + u"\">");
+    if (underLine >= 0 && underLine <= 4) {
+        SetLinkLineType(content, open, underLine);
+        change += static_cast<ptrdiff_t>(LineTypeName(underLine).size()) - 6;
     }
+    return change;
 }
 
 }  // namespace
@@ -138,12 +173,35 @@ const InlineMarkup* FindInlineMarkup(const Fb2Tag& tag) {
     return nullptr;
 }
 
-WString ConvertLink(BodyState& body, LinkTable& links, lrf::ObjectStore& store, const PageCursor& cursor,
-                    WStringView tag) {
+void AppendInlineMarkup(const InlineMarkup& row, Fragment& out) {
+    for (const TextCode code : row.codes) {
+        if (code == kNone) continue;
+        if (code == kSpan) {
+            StringSink ignored;
+            Console console(ignored);
+            const lrf::TagValue face[] = {{lrf::Tag::kFontFaceName, 0, WString(kCodeFace)}};
+            out.content.Attributes(kSpan, face, console);
+            out.weight += kCodeSpanWeight;
+            continue;
+        }
+        out.Mark(code);
+    }
+}
+
+void ConvertLink(BodyState& body, LinkTable& links, lrf::ObjectStore& store, const PageCursor& cursor,
+                 WStringView tag, Fragment& out) {
     const WString href = Fb2Attribute(tag, u"href");
     // A link without a button (an address, or no href at all) drops its "</a>".
     body.ExternalLinkOpen = IsExternalAddress(href) || href.empty();
-    if (body.ExternalLinkOpen) return href.empty() ? WString() : u"(<Italic>" + href + u"</Italic>) ";
+    if (body.ExternalLinkOpen) {
+        if (href.empty()) return;
+        out.Text(u"(");
+        out.Mark(kItalic);
+        out.Text(href);
+        out.Mark(kItalicEnd);
+        out.Text(u") ");
+        return;
+    }
 
     const WString id = StartsWith(href, u"#") ? href.substr(1) : href;
     const std::string label = Narrow(id);
@@ -156,47 +214,46 @@ WString ConvertLink(BodyState& body, LinkTable& links, lrf::ObjectStore& store, 
     AwaitTextBlock(links, store);
     // The block holding the link ends at the next paragraph end.
     body.FlushThreshold = 1;
-    return u"<CharButton refobj=\"" + WString(kForwardButtonMarkup) + id + u"\"" + WString(kButtonStart);
+    out.content.Button(std::string(kForwardButtonPrefix) + label);
+    out.weight += kButtonWeight + kForwardButtonPrefix.size() + id.size();
+    LinkLine(out.content, kDottedLine);
+    out.weight += kLinkLineWeight + LineTypeName(kDottedLine).size();
 }
 
-WString ConvertAnchorParagraph(BodyState& body, LinkTable& links, const PageCursor& cursor, WStringView tag) {
+void ConvertAnchorParagraph(BodyState& body, LinkTable& links, const PageCursor& cursor, WStringView tag,
+                            Fragment& out) {
     const WString id = Fb2Attribute(tag, u"id");
+    out.Mark(kParagraph);
     // Other paragraph attributes (a language, a style) leave nothing to point at.
-    if (id.empty()) return u"<P>";
+    if (id.empty()) return;
     AddAnchor(links, cursor, id);
     body.FlushThreshold = 1;
-    return u"<P><CharButton refobj=\"" + WString(kReturnButtonMarkup) + id + u"\"" + WString(kButtonStart) +
-           u"</EmpLine></CharButton>";
+    out.content.Button(std::string(kReturnButtonPrefix) + Narrow(id));
+    out.weight += kButtonWeight + kReturnButtonPrefix.size() + id.size();
+    LinkLine(out.content, kDottedLine);
+    out.weight += kLinkLineWeight + LineTypeName(kDottedLine).size();
+    out.Mark(kEmpLineEnd);
+    out.Mark(kButtonEnd);
 }
 
-void ApplyLinkSettings(const TReferenceSettings& refs, WString& buffer) {
+void ApplyLinkSettings(const TReferenceSettings& refs, TextContent& content, size_t& measure) {
     if (refs.RefSuperScript) {
-        const size_t emp = buffer.rfind(u"<EmpLine");
-        const size_t close = buffer.rfind(u"</CharButton");
-        if (emp != WString::npos && close != WString::npos && emp < close) {
-            buffer.insert(close, u"</Sup>");
-            buffer.insert(emp, u"<Sup>");
+        auto& ops = content.ops;
+        size_t emp = ops.size(), close = ops.size();
+        while (emp > 0 && ops[emp - 1].code != kEmpLine) --emp;
+        while (close > 0 && ops[close - 1].code != kButtonEnd) --close;
+        if (emp > 0 && close > 0 && emp < close) {
+            InsertMarks(content, close - 1, {kSupEnd});
+            InsertMarks(content, emp - 1, {kSup});
+            measure += MarkWeight(kSup) + MarkWeight(kSupEnd);
         }
     }
-    StyleLastLink(buffer, refs.RefStyle, refs.RefUnderLine);
+    measure = static_cast<size_t>(static_cast<ptrdiff_t>(measure) + StyleLastLink(content, refs.RefStyle, refs.RefUnderLine));
 }
 
-void ApplyNoteLinkSettings(const TReferenceSettings& references, WString& text) {
-    StyleLastLink(text, references.RefNStyle, references.RefNUnderLine);
+void ApplyNoteLinkSettings(const TReferenceSettings& references, TextContent& content) {
+    StyleLastLink(content, references.RefNStyle, references.RefNUnderLine);
 }
 
-size_t SafeCutPosition(WStringView text, size_t pos) {
-    if (pos >= text.size()) return text.size();
-    if (pos > 0 && text[pos - 1] >= 0xD800 && text[pos - 1] <= 0xDBFF) --pos;
-    // Entities are short ("&thetasym;" is the longest named one); an '&' close
-    // before the cut without its ';' means the cut would split the entity.
-    constexpr size_t kLongestEntity = 12;
-    const size_t from = pos > kLongestEntity ? pos - kLongestEntity : 0;
-    const size_t amp = text.substr(from, pos - from).rfind(u'&');
-    if (amp != WStringView::npos && text.substr(from + amp, pos - from - amp).find(u';') == WStringView::npos) {
-        pos = from + amp;
-    }
-    return pos;
-}
 
 }  // namespace tavorin::fb2

@@ -1,7 +1,10 @@
-// Paragraph and inline markup: FB2 inline tags to layout markup, links,
+// Paragraph and inline elements: FB2 inline tags to text operations, links,
 // anchor paragraphs and the look of references.
 #pragma once
 
+#include <array>
+
+#include "fb2/element_buffer.h"
 #include "fb2/fb2_tag.h"
 #include "settings/conversion_settings.h"
 #include "text/wide.h"
@@ -19,30 +22,28 @@ struct PageCursor;
 // Replaces every pattern of the replacement table in the text, then trims.
 // A link's "</a>" stays as it is, like its opening tag: no button is made here.
 void ApplyReplacementTable(WString& text);
-// The close of a link's button.
-inline constexpr std::u16string_view kLinkClose = u"</EmpLine></CharButton>";
 
-// The markup of an inline FB2 tag in a body, chosen by the element's name and
-// form; nullptr for elements without markup of their own.
+// The operations of an inline FB2 tag in a body, chosen by the element's name
+// and form; nullptr for elements without operations of their own.
 struct InlineMarkup {
     std::u16string_view name;
     TagForm form;
-    std::u16string_view markup;
+    std::array<TextCode, 2> codes;  // kText: no operation; kSpan: the monospace face
     bool endsElement;  // blanks up to the next tag separate elements and are dropped
 };
 const InlineMarkup* FindInlineMarkup(const Fb2Tag& tag);
+// Appends the operations of the row to the fragment.
+void AppendInlineMarkup(const InlineMarkup& row, Fragment& out);
 // A link: a pair of buttons and the start of the forward one, or the address
 // of a link that leads out of the book (body.ExternalLinkOpen).
-WString ConvertLink(BodyState& body, LinkTable& links, lrf::ObjectStore& store, const PageCursor& cursor,
-                    WStringView tag);
+void ConvertLink(BodyState& body, LinkTable& links, lrf::ObjectStore& store, const PageCursor& cursor,
+                 WStringView tag, Fragment& out);
 // A paragraph with an id: an anchor and an empty return button.
-WString ConvertAnchorParagraph(BodyState& body, LinkTable& links, const PageCursor& cursor, WStringView tag);
-// The reference look of the last link button of the text, in the body and in notes.
-void ApplyLinkSettings(const TReferenceSettings& references, WString& buffer);
-void ApplyNoteLinkSettings(const TReferenceSettings& references, WString& text);
-
-// The largest cut position not above `pos` that splits neither a surrogate
-// pair nor an entity such as "&amp;".
-size_t SafeCutPosition(WStringView text, size_t pos);
+void ConvertAnchorParagraph(BodyState& body, LinkTable& links, const PageCursor& cursor, WStringView tag,
+                            Fragment& out);
+// The reference look of the last link button of the content, in the body
+// (the measure follows the change) and in notes.
+void ApplyLinkSettings(const TReferenceSettings& references, TextContent& content, size_t& measure);
+void ApplyNoteLinkSettings(const TReferenceSettings& references, TextContent& content);
 
 }  // namespace tavorin::fb2

@@ -53,7 +53,7 @@ constexpr std::array<NamedCharacter, 6> kEntities = {{
 // An entity runs from its '&' over at most 10 characters to a ';'.
 constexpr size_t kEntityWindow = 11;
 
-bool IsPlainCharacter(char16_t c) { return c != u'<' && c != u'&'; }
+bool IsPlainCharacter(char16_t c, MarkupText mode) { return c != u'<' && (c != u'&' || mode == MarkupText::kAsWritten); }
 
 bool IsEntityNameChar(char16_t c) {
     return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'#';
@@ -100,13 +100,13 @@ void Tag(lrf::TextContent& content, WStringView tag, Console& console) {
 
 }  // namespace
 
-void AppendMarkupContent(lrf::TextContent& content, WStringView text, Console& console) {
+void AppendMarkupContent(lrf::TextContent& content, WStringView text, Console& console, MarkupText mode) {
     size_t i = 0;
     while (i < text.size()) {
         const char16_t c = text[i];
-        if (IsPlainCharacter(c)) {
+        if (IsPlainCharacter(c, mode)) {
             size_t end = i + 1;
-            while (end < text.size() && IsPlainCharacter(text[end])) ++end;
+            while (end < text.size() && IsPlainCharacter(text[end], mode)) ++end;
             content.Text(text.substr(i, end - i));
             i = end;
         } else if (c == u'<') {

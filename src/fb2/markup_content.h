@@ -1,6 +1,6 @@
-// The typed content of a block from the paragraph markup the FB2 side still
-// writes in its buffers: each tag becomes its operation, each entity its
-// character.
+// Typed text operations from the paragraph markup the description is still
+// written in (its page, its annotation, the values of running headers): each
+// tag becomes its operation, each entity its character.
 #pragma once
 
 #include "lrf/store/text_content.h"
@@ -9,8 +9,13 @@
 
 namespace tavorin::fb2 {
 
-// Appends the operations of `markup` to `content`. A tag or an entity cut off
-// by the end of the markup ends it.
-void AppendMarkupContent(lrf::TextContent& content, WStringView markup, Console& console);
+// How the text between tags is taken: its entities decoded, or as written
+// (for text the block emitter decodes with the book's text).
+enum class MarkupText { kDecoded, kAsWritten };
+
+// Appends the operations of `markup` to `content`. A tag cut off by the end
+// of the markup ends it, and so does an entity when the text is decoded.
+void AppendMarkupContent(lrf::TextContent& content, WStringView markup, Console& console,
+                         MarkupText text = MarkupText::kDecoded);
 
 }  // namespace tavorin::fb2

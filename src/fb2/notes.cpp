@@ -3,6 +3,7 @@
 // note as one return link, anchors, and the notes body mode.
 #include "fb2/notes.h"
 
+#include <algorithm>
 #include <string>
 
 #include "fb2/id_labels.h"
@@ -16,14 +17,6 @@ namespace tavorin::fb2 {
 namespace {
 
 constexpr std::string_view kForwardPrefix = kForwardButtonPrefix;
-constexpr WStringView kReturnLinkOpen = u"<P><CharButton refobj=\"";
-constexpr WStringView kReturnLinkText = u"\"><EmpLine emplineposition=\"after\" emplinetype=\"dotted\">";
-constexpr WStringView kReturnLinkClose = u"</EmpLine></CharButton></P>";
-constexpr WStringView kEmptyReturnLinkClose = u"</EmpLine></CharButton>";
-constexpr WStringView kLineBreak = u"<CR/>";
-// Paragraph marks of the note text; a run of them between two words
-// becomes one line break inside the return link.
-constexpr WStringView kParagraphMarks[] = {u"<P>", u"</P>", u"<P/>", u"<CR/>"};
 
 std::string ForwardObjid(std::string_view id) { return std::string(kForwardPrefix).append(id); }
 
@@ -38,44 +31,60 @@ void AimButton(lrf::ButtonRecord& button, int page, std::string blockObjid) {
     button.refObj = std::move(blockObjid);
 }
 
-size_t ParagraphMarkAt(WStringView text, size_t at) {
-    for (const WStringView mark : kParagraphMarks) {
-        if (text.substr(at, mark.size()) == mark) return mark.size();
-    }
-    return 0;
+bool IsParagraphMark(TextCode code) {
+    return code == TextCode::kParagraph || code == TextCode::kParagraphEnd || code == TextCode::kEmptyParagraph ||
+           code == TextCode::kLineBreak;
 }
 
 bool IsBlankChar(char16_t c) { return c <= u' '; }
 
-void EraseTrailingBlanks(WString& text) {
-    while (!text.empty() && IsBlankChar(text.back())) text.pop_back();
+// Removes blanks at the end of the content's last text, when it ends in text.
+void EraseTrailingBlanks(TextContent& content) {
+    while (!content.ops.empty() && content.ops.back().code == TextCode::kText) {
+        TextOperation& op = content.ops.back();
+        while (op.end > op.start && IsBlankChar(content.characters[op.end - 1])) --op.end;
+        if (op.end > op.start) return;
+        content.ops.pop_back();
+    }
 }
 
-// The note text without its paragraph marks, CR and LF, trimmed. Bold and
-// italic markup stay. Where paragraphs meet, one "<CR/>" keeps their words
-// apart; blanks around that break go with it.
-WString ReturnLinkText(WStringView text) {
-    WString result;
-    result.reserve(text.size());
+// The note text without its paragraph marks, CR and LF, trimmed. Other
+// marks (emphasis) stay. Where paragraphs meet, one line break keeps their
+// words apart; blanks around that break go with it.
+void AppendReturnLinkText(TextContent& out, const TextContent& text) {
+    const size_t first = out.ops.size();
     bool breakPending = false;
-    for (size_t at = 0; at < text.size();) {
-        if (const size_t mark = ParagraphMarkAt(text, at)) {
+    const auto flushBreak = [&] {
+        if (!breakPending) return;
+        EraseTrailingBlanks(out);
+        if (out.ops.size() > first) out.Mark(TextCode::kLineBreak);
+        breakPending = false;
+    };
+    for (const TextOperation& op : text.ops) {
+        if (IsParagraphMark(op.code)) {
             breakPending = true;
-            at += mark;
             continue;
         }
-        const char16_t c = text[at++];
-        if (c == u'\r' || c == u'\n') continue;
-        if (IsBlankChar(c) && (breakPending || result.empty())) continue;
-        if (breakPending) {
-            EraseTrailingBlanks(result);
-            if (!result.empty()) result += kLineBreak;
-            breakPending = false;
+        if (op.code != TextCode::kText) {
+            flushBreak();
+            out.AppendOperation(text, op);
+            continue;
         }
-        result += c;
+        for (const char16_t c : TextOf(text, op)) {
+            if (c == u'\r' || c == u'\n') continue;
+            if (IsBlankChar(c) && (breakPending || out.ops.size() == first)) continue;
+            flushBreak();
+            out.Text(c);
+        }
     }
-    EraseTrailingBlanks(result);
-    return result;
+    EraseTrailingBlanks(out);
+}
+
+// The start of the return link of the element `id`: its button and underline.
+void StartReturnLink(TextContent& link, WStringView id) {
+    link.Mark(TextCode::kParagraph);
+    link.Button(std::string(kReturnButtonPrefix) + Narrow(id));
+    LinkLine(link, kDottedLine);
 }
 
 }  // namespace
@@ -93,26 +102,33 @@ void AwaitTextBlock(LinkTable& links, const lrf::ObjectStore& store) {
 }
 
 void ResolvePendingTarget(lrf::ObjectStore& store, const LinkTable& links, const PageCursor& cursor,
-                          const TReferenceSettings& references, WStringView pendingId, WString& text) {
+                          const TReferenceSettings& references, WStringView pendingId, TextContent& text) {
     const std::string id = Narrow(pendingId);
     lrf::ButtonRecord* button = FirstForwardButton(links, store, id);
     if (button == nullptr) return;
     AimButton(*button, cursor.PageCounter - 1, BlockLabelOfId(pendingId));
 
-    WString link(kReturnLinkOpen);
-    link.append(kReturnButtonMarkup).append(pendingId).append(kReturnLinkText);
-    if (Contains(text, u"<CharButton")) {
+    TextContent link;
+    StartReturnLink(link, pendingId);
+    if (HasCode(text, TextCode::kButton)) {
         // Buttons do not nest: a text that holds links of its own keeps them,
         // and the way back is an empty button at its first paragraph.
-        link.append(kEmptyReturnLinkClose);
-        const size_t paragraph = text.find(u"<P>");
-        if (paragraph == WString::npos) {
-            text.insert(0, link + u"</P>");
+        link.Mark(TextCode::kEmpLineEnd);
+        link.Mark(TextCode::kButtonEnd);
+        const auto paragraph = std::find_if(text.ops.begin(), text.ops.end(),
+                                            [](const TextOperation& op) { return op.code == TextCode::kParagraph; });
+        if (paragraph == text.ops.end()) {
+            link.Mark(TextCode::kParagraphEnd);
+            InsertContent(text, 0, link);
         } else {
-            text.insert(paragraph + 3, WStringView(link).substr(3));
+            link.ops.erase(link.ops.begin());  // the paragraph is there
+            InsertContent(text, static_cast<size_t>(paragraph - text.ops.begin()) + 1, link);
         }
     } else {
-        link.append(ReturnLinkText(text)).append(kReturnLinkClose);
+        AppendReturnLinkText(link, text);
+        link.Mark(TextCode::kEmpLineEnd);
+        link.Mark(TextCode::kButtonEnd);
+        link.Mark(TextCode::kParagraphEnd);
         text = std::move(link);
     }
     if (cursor.InNotesBody) ApplyNoteLinkSettings(references, text);

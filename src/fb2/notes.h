@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "fb2/block_content.h"
 #include "lrf/store/object_store.h"
 #include "settings/conversion_settings.h"
 #include "text/console.h"
@@ -47,9 +48,9 @@ void RegisterButton(LinkTable& links, lrf::ObjectStore& store, lrf::ButtonRecord
 // The return button just registered points at the block being filled.
 void AwaitTextBlock(LinkTable& links, const lrf::ObjectStore& store);
 // Called when a block is emitted for the element `pendingId`: targets the
-// forward button and turns the block text into a return link.
+// forward button and turns the block content into a return link.
 void ResolvePendingTarget(lrf::ObjectStore& store, const LinkTable& links, const PageCursor& cursor,
-                          const TReferenceSettings& references, WStringView pendingId, WString& text);
+                          const TReferenceSettings& references, WStringView pendingId, TextContent& text);
 // An anchor at the current place: the current page and the block being
 // filled, which it is aimed at once that block is emitted.
 void AddAnchor(LinkTable& links, const PageCursor& cursor, WStringView id);

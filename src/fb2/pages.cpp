@@ -51,7 +51,7 @@ void StartPage(PageCursor& cursor, lrf::ObjectStore& store, const ConversionSett
 }
 
 void StartPage(PageCursor& cursor, RunningHeaders& running, lrf::ObjectStore& store, Console& console,
-               const ConversionSettings& settings, WStringView title) {
+               const ConversionSettings& settings, const TextContent& title) {
     lrf::PageRecord page = NextPage(cursor, settings);
     if (!title.empty()) {
         if (settings.HeaderFooter.HeaderShow) {
@@ -90,7 +90,7 @@ void StartFrontPage(PageCursor& cursor, lrf::ObjectStore& store) {
 }
 
 void SetCurrentPageHeaders(PageCursor& cursor, RunningHeaders& running, lrf::ObjectStore& store, Console& console,
-                           const ConversionSettings& settings, WStringView title) {
+                           const ConversionSettings& settings, const TextContent& title) {
     const size_t page = static_cast<size_t>(cursor.PageCounter - 1);
     if (title.empty() || cursor.PageCounter < 1 || page >= store.pages.size()) return;
     if (settings.HeaderFooter.HeaderShow) {
@@ -113,7 +113,7 @@ void StartNotesBody(PageCursor& cursor, lrf::ObjectStore& store, const Conversio
     cursor.InNotesBody = true;
 }
 
-void EmitTitleBlock(Conversion& cv, WString text) {
+void EmitTitleBlock(Conversion& cv, TextContent text) {
     PageCursor& c = cv.cursor;
     // A title directly in the body, on the first pages, only names the running
     // header and footer; the id it carries waits for the next block.
@@ -136,7 +136,7 @@ void EmitTitleBlock(Conversion& cv, WString text) {
     // Headers and the table of contents show the title itself, even when its
     // block becomes the return link of a note.
     WString& pendingId = cv.body.PendingId;
-    WString blockText = text;
+    TextContent blockText = text;
     if (!pendingId.empty()) ResolvePendingTarget(cv.store, cv.links, c, cv.settings.References, pendingId, blockText);
     EmitStandardBlock(cv, c.InMainBody ? StyleKind::kTitle : StyleKind::kRefer, std::move(blockText), pendingId);
     if (c.InMainBody) AddTocEntry(cv.contents, c, cv.settings, pendingId, text);

@@ -2,6 +2,7 @@
 // and footer references, the front page, and the title block.
 #pragma once
 
+#include "fb2/block_content.h"
 #include "settings/conversion_settings.h"
 #include "text/console.h"
 #include "text/wide.h"
@@ -30,17 +31,17 @@ struct PageCursor {
 void StartPage(PageCursor& cursor, lrf::ObjectStore& store, const ConversionSettings& settings);
 // A page whose running header and footer show `title` (none when it is empty).
 void StartPage(PageCursor& cursor, RunningHeaders& running, lrf::ObjectStore& store, Console& console,
-               const ConversionSettings& settings, WStringView title);
+               const ConversionSettings& settings, const TextContent& title);
 void StartFrontPage(PageCursor& cursor, lrf::ObjectStore& store);
 // When the current page holds as many blocks as a page may, the next block
 // goes on a continuation page with the same style, header and footer.
 void ContinueFullPage(PageCursor& cursor, lrf::ObjectStore& store);
 void SetCurrentPageHeaders(PageCursor& cursor, RunningHeaders& running, lrf::ObjectStore& store, Console& console,
-                           const ConversionSettings& settings, WStringView title);
+                           const ConversionSettings& settings, const TextContent& title);
 // Notes and commentary start a page and are drawn in note style, without
 // contents entries.
 void StartNotesBody(PageCursor& cursor, lrf::ObjectStore& store, const ConversionSettings& settings);
 // The title block (BlockKind::kTitle).
-void EmitTitleBlock(Conversion& cv, WString text);
+void EmitTitleBlock(Conversion& cv, TextContent text);
 
 }  // namespace tavorin::fb2

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "fb2/block_content.h"
 #include "settings/conversion_settings.h"
 #include "text/wide.h"
 
@@ -27,12 +28,12 @@ struct Contents {
     std::vector<TocEntry> TocEntries;
 };
 
-// A title as a one-line contents label.
-WString TocText(WStringView text);
+// A title as a one-line contents label, its letters transliterated if asked.
+WString TocText(const TextContent& title, bool transliterate = false);
 // Appends the entry of a main-body title just emitted, on the cursor's page
 // and block, or the block named `pendingId`.
 void AddTocEntry(Contents& contents, const PageCursor& cursor, const ConversionSettings& settings,
-                 WStringView pendingId, WStringView title);
+                 WStringView pendingId, const TextContent& title);
 // Hands every entry to the TOC builder.
 void RegisterTocEntries(const Contents& contents, lrf::ObjectStore& store);
 

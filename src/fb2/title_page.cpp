@@ -6,6 +6,7 @@
 #include "fb2/block_emitter.h"
 #include "fb2/char_refs.h"
 #include "fb2/conversion.h"
+#include "fb2/markup_content.h"
 #include "fb2/whitespace.h"
 #include "lrf/store/builders.h"
 #include "text/rounding.h"
@@ -14,28 +15,57 @@ namespace tavorin::fb2 {
 
 namespace {
 
-// A Span size derived from a style: its size in points times `factor`.
-WString ScaledFontSize(const ConversionSettings& settings, StyleKind styleKind, int factor) {
-    return ToWString(RoundHalfEven(Style(settings, styleKind).FontSize / 10.0 * factor));
+// A span's font size derived from a style: its size in points times `factor`.
+int64_t ScaledFontSize(const ConversionSettings& settings, StyleKind styleKind, int factor) {
+    return RoundHalfEven(Style(settings, styleKind).FontSize / 10.0 * factor);
 }
 
 // A text block of style annot with the fixed objid, after the block space of
 // the body style.
 void EmitNamedAnnotBlock(PageCursor& cursor, lrf::ObjectStore& store, const ConversionSettings& settings,
-                         const StyleValues& styles, std::string objid, WStringView text) {
+                         const StyleValues& styles, std::string objid, const TextContent& content) {
     EmitBlockSpace(store, styles, StyleKind::kBody);
     lrf::TextBlockLabels labels = TextBlockLabels(settings, cursor, StyleKind::kAnnotation, {});
     labels.objid = std::move(objid);
-    BuildCountedTextBlock(cursor, store, labels, text);
+    BuildCountedTextBlock(cursor, store, labels, content);
 }
 
 // A paragraph holding a dotted-underlined button to `buttonId`.
-WString ButtonParagraph(const ConversionSettings& settings, WStringView buttonId, WStringView caption) {
-    return u"<P><CR/><CR/><Space xsize=\"500\"><Span fontsize=\"" +
-           ScaledFontSize(settings, StyleKind::kAnnotation, 8) +
-           u"\" parindent=\"0\"><CharButton refobj=\"" + WString(buttonId) +
-           u"\"><EmpLine emplineposition=\"after\" emplinetype=\"dotted\">" + WString(caption) +
-           u"</EmpLine></CharButton></Span></P>";
+void AppendButtonParagraph(TextContent& content, const ConversionSettings& settings, std::string buttonId,
+                           WStringView caption, Console& console) {
+    content.Mark(TextCode::kParagraph);
+    content.Mark(TextCode::kLineBreak);
+    content.Mark(TextCode::kLineBreak);
+    const lrf::TagValue indent[] = {{lrf::Tag::kXSize, 500}};
+    content.Attributes(TextCode::kSpace, indent, console);
+    const lrf::TagValue look[] = {{lrf::Tag::kFontSize, ScaledFontSize(settings, StyleKind::kAnnotation, 8)},
+                                  {lrf::Tag::kParIndent, 0}};
+    content.Attributes(TextCode::kSpan, look, console);
+    content.Button(std::move(buttonId));
+    LinkLine(content, kDottedLine);
+    content.Text(caption);
+    content.Mark(TextCode::kEmpLineEnd);
+    content.Mark(TextCode::kButtonEnd);
+    content.Mark(TextCode::kSpanEnd);
+    content.Mark(TextCode::kParagraphEnd);
+}
+
+// A value of the description in a paragraph, with its whitespace as a reader shows it.
+void AppendValueParagraph(TextContent& content, WStringView before, WStringView value, WStringView after,
+                          Console& console) {
+    content.Mark(TextCode::kParagraph);
+    content.Text(before);
+    AppendMarkupContent(content, CollapsedValue(value), console);
+    content.Text(after);
+    content.Mark(TextCode::kParagraphEnd);
+}
+
+// A span of the book title's face at `factor` times its style's size.
+void StartTitleSpan(TextContent& content, const ConversionSettings& settings, int factor, Console& console) {
+    const WString face = StyleFace(Style(settings, StyleKind::kSubtitle));
+    const lrf::TagValue look[] = {{lrf::Tag::kFontFaceName, 0, face},
+                                  {lrf::Tag::kFontSize, ScaledFontSize(settings, StyleKind::kBookTitle, factor)}};
+    content.Attributes(TextCode::kSpan, look, console);
 }
 
 }  // namespace
@@ -47,15 +77,18 @@ void EmitBookTitlePage(Conversion& cv) {
     const bool shown = !IsBlank(MarkupAsPlainText(d.AuthorsLine + d.BookTitle + d.SequenceText));
     if (shown || !d.Annotation.empty()) StartPage(cv.cursor, cv.store, cv.settings);
     if (shown) {
-        // The book's values, with their whitespace as a reader shows it.
-        const WString face = StyleFace(Style(cv.settings, StyleKind::kSubtitle));
-        WString text = u"<P>" + CollapsedValue(d.AuthorsLine) + u"</P><CR/><CR/><Span fontfacename=\"" + face +
-                       u"\" fontsize=\"" + ScaledFontSize(cv.settings, StyleKind::kBookTitle, 8) + u"\"><P>" +
-                       CollapsedValue(d.BookTitle) + u"</P><CR/></Span>";
+        TextContent text;
+        AppendValueParagraph(text, {}, d.AuthorsLine, {}, cv.console);
+        text.Mark(TextCode::kLineBreak);
+        text.Mark(TextCode::kLineBreak);
+        StartTitleSpan(text, cv.settings, 8, cv.console);
+        AppendValueParagraph(text, {}, d.BookTitle, {}, cv.console);
+        text.Mark(TextCode::kLineBreak);
+        text.Mark(TextCode::kSpanEnd);
         if (!d.SequenceText.empty()) {
-            text += u"<Span fontfacename=\"" + face + u"\" fontsize=\"" +
-                    ScaledFontSize(cv.settings, StyleKind::kBookTitle, 7) + u"\"><P>(" +
-                    CollapsedValue(d.SequenceText) + u")</P></Span>";
+            StartTitleSpan(text, cv.settings, 7, cv.console);
+            AppendValueParagraph(text, u"(", d.SequenceText, u")", cv.console);
+            text.Mark(TextCode::kSpanEnd);
         }
         WrapStyleEmphasis(cv.settings, StyleKind::kBookTitle, text);
         BuildCountedTextBlock(cv.cursor, cv.store,
@@ -63,16 +96,24 @@ void EmitBookTitlePage(Conversion& cv) {
     }
 
     // The annotation block starts the next page itself.
-    if (!d.Annotation.empty()) EmitBlock(cv, BlockKind::kAnnotation, u"<P>" + d.Annotation + u"</P>");
-    else StartPage(cv.cursor, cv.store, cv.settings);
+    if (!d.Annotation.empty()) {
+        TextContent annotation;
+        annotation.Mark(TextCode::kParagraph);
+        AppendMarkupContent(annotation, d.Annotation, cv.console, MarkupText::kAsWritten);
+        annotation.Mark(TextCode::kParagraphEnd);
+        EmitBlock(cv, BlockKind::kAnnotation, std::move(annotation));
+    } else {
+        StartPage(cv.cursor, cv.store, cv.settings);
+    }
 }
 
 void EmitDescriptionPage(Conversion& cv) {
     const WString& page = cv.description.DescriptionPage;
     if (page.empty() || page == u"<P></P>") return;  // the document pass wraps the text in one paragraph
 
-    EmitNamedAnnotBlock(cv.cursor, cv.store, cv.settings, cv.styles, "b_fb2link",
-                        ButtonParagraph(cv.settings, u"bf_fb2description", u"***FB2 BOOK INFO***"));
+    TextContent link;
+    AppendButtonParagraph(link, cv.settings, "bf_fb2description", u"***FB2 BOOK INFO***", cv.console);
+    EmitNamedAnnotBlock(cv.cursor, cv.store, cv.settings, cv.styles, "b_fb2link", link);
     RegisterButton(cv.links, cv.store,
                    {.objid = "bf_fb2description",
                     .refPage = "p" + std::to_string(cv.cursor.PageCounter + 1),
@@ -85,8 +126,10 @@ void EmitDescriptionPage(Conversion& cv) {
     // The description page is a solo page: reached only through its button.
     lrf::StartSolo(cv.store);
     StartPage(cv.cursor, cv.store, cv.settings);
-    EmitNamedAnnotBlock(cv.cursor, cv.store, cv.settings, cv.styles, "b_fb2description",
-                        page + ButtonParagraph(cv.settings, u"br_fb2description", u"RETURN TO BOOK"));
+    TextContent description;
+    AppendMarkupContent(description, page, cv.console);
+    AppendButtonParagraph(description, cv.settings, "br_fb2description", u"RETURN TO BOOK", cv.console);
+    EmitNamedAnnotBlock(cv.cursor, cv.store, cv.settings, cv.styles, "b_fb2description", description);
     lrf::EndSolo(cv.store);
 }
 

@@ -64,14 +64,76 @@ void AppendCollapsed(MarkupCollapse& state, WString& out, WStringView markup) {
     }
 }
 
-void CollapseMarkupWhitespace(WString& markup) {
-    MarkupCollapse state;
-    WString out;
-    out.reserve(markup.size());
-    AppendCollapsed(state, out, markup);
-    if (state.pendingBlank != WString::npos) out.erase(state.pendingBlank, 1);
-    markup = std::move(out);
+namespace {
+
+bool IsLineBoundary(lrf::TextCode code) {
+    using lrf::TextCode;
+    return code == TextCode::kParagraph || code == TextCode::kParagraphEnd || code == TextCode::kEmptyParagraph ||
+           code == TextCode::kLineBreak || code == TextCode::kSpace;
 }
+
+}  // namespace
+
+void CollapseContentWhitespace(lrf::TextContent& content) {
+    WString out;
+    out.reserve(content.characters.size());
+    bool lineStart = true;
+    // The operation whose last character is a blank not yet followed by a
+    // shown character; only marks follow it.
+    size_t pendingOp = WString::npos;
+    std::vector<lrf::TextOperation> ops;
+    ops.reserve(content.ops.size());
+    for (lrf::TextOperation op : content.ops) {
+        if (op.code != lrf::TextCode::kText) {
+            if (IsLineBoundary(op.code)) {
+                if (pendingOp != WString::npos) {
+                    out.pop_back();
+                    --ops[pendingOp].end;
+                    if (ops[pendingOp].end == ops[pendingOp].start) ops.erase(ops.begin() + pendingOp);
+                }
+                pendingOp = WString::npos;
+                lineStart = true;
+            } else if (op.code == lrf::TextCode::kPlot) {
+                lineStart = false;
+                pendingOp = WString::npos;
+            }
+            ops.push_back(op);
+            continue;
+        }
+        const WStringView text = WStringView(content.characters).substr(op.start, op.end - op.start);
+        op.start = out.size();
+        for (size_t i = 0; i < text.size();) {
+            if (!IsXmlBlank(text[i])) {
+                size_t end = i + 1;
+                while (end < text.size() && !IsXmlBlank(text[end])) ++end;
+                out.append(text, i, end - i);
+                i = end;
+                lineStart = false;
+                pendingOp = WString::npos;
+                continue;
+            }
+            ++i;
+            if (!lineStart && pendingOp == WString::npos) {
+                out += u' ';
+                pendingOp = ops.size();  // this operation, once pushed
+            }
+        }
+        op.end = out.size();
+        if (op.end > op.start) {
+            ops.push_back(op);
+        } else if (pendingOp == ops.size()) {
+            pendingOp = WString::npos;
+        }
+    }
+    if (pendingOp != WString::npos) {
+        out.pop_back();
+        --ops[pendingOp].end;
+        if (ops[pendingOp].end == ops[pendingOp].start) ops.erase(ops.begin() + pendingOp);
+    }
+    content.ops.swap(ops);
+    content.characters.swap(out);
+}
+
 
 WString CollapsedValue(WStringView value) {
     WString out;

@@ -4,17 +4,18 @@
 // whitespace and stay.
 #pragma once
 
+#include "lrf/store/text_content.h"
 #include "text/wide.h"
 
 namespace tavorin::fb2 {
 
-// Paragraph markup: runs are collapsed across inline tags (emphasis, links,
-// spans); paragraph starts and ends, line breaks and the ends of the text
-// drop the blanks next to them. Tags are kept as they are.
-void CollapseMarkupWhitespace(WString& markup);
+// A block's content: runs are collapsed across inline marks; paragraph marks,
+// line breaks and the indentation of a line drop the blanks next to them, and
+// a picture in the line is shown like a word.
+void CollapseContentWhitespace(lrf::TextContent& content);
 
-// The same collapse over markup that arrives in pieces (the annotation, read
-// text piece by text piece): the state runs on from one piece to the next, so
+// Paragraph markup that arrives in pieces (the annotation, read text piece by
+// text piece): the state runs on from one piece to the next, so
 // that a run split between pieces is one blank and a blank that ends a piece
 // goes when the next piece starts a line.
 struct MarkupCollapse {

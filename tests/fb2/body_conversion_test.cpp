@@ -122,7 +122,7 @@ TEST_F(BodyTest, NotesBodyStartsAPageAndUsesTheNoteStyle) {
 TEST_F(BodyTest, BlocksWithoutContentKeepThePendingId) {
     StartPage(cv.cursor, store, settings);
     cv.body.PendingId = u"keep";
-    for (const char16_t* text : {u"  \r\n ", u"<P>", u" <CR/> ", u"</P>"}) EmitBlock(cv, BlockKind::kBody, text);
+    for (const char16_t* text : {u"  \r\n ", u"<P>", u" <CR/> ", u"</P>"}) EmitBlock(cv, BlockKind::kBody, Markup(text));
     EXPECT_TRUE(TextBlocks().empty());
     EXPECT_EQ(cv.body.PendingId, u"keep");
 }
@@ -142,10 +142,10 @@ TEST_F(BodyTest, TextAuthorGetsItsOwnIndentedParagraph) {
 TEST_F(BodyTest, ProgressPrintsTheHighestStepReached) {
     StartPage(cv.cursor, store, settings);
     cv.progress.ProgressUnit = 10;
-    EmitBlock(cv, BlockKind::kBody, WString(35, u'x'));  // passes steps 1 to 3 at once
-    EmitBlock(cv, BlockKind::kHeaderOdd, WString(30, u'h'));  // running texts are not body text
-    EmitBlock(cv, BlockKind::kBody, WString(10, u'x'));
-    EmitBlock(cv, BlockKind::kBody, WString(200, u'x'));
+    EmitBlock(cv, BlockKind::kBody, Markup(WString(35, u'x')));  // passes steps 1 to 3 at once
+    EmitBlock(cv, BlockKind::kHeaderOdd, Markup(WString(30, u'h')));  // running texts are not body text
+    EmitBlock(cv, BlockKind::kBody, Markup(WString(10, u'x')));
+    EmitBlock(cv, BlockKind::kBody, Markup(WString(200, u'x')));
     EXPECT_EQ(printed.text(), "\r24%\r32%\r80%");
     EXPECT_EQ(cv.console.progressPercent, 80);
     EXPECT_EQ(cv.progress.ProgressStep, 25);

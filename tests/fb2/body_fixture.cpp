@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "fb2/body.h"
+#include "fb2/markup_content.h"
 #include "fb2/notes.h"
 #include "fb2/styles.h"
 #include "lrf/store/object_store.h"
@@ -33,6 +34,16 @@ void BodyTest::ConvertBodies(const std::string& fb2) {
         if (Contains(tag, u"<body")) ConvertBody(cv, tag);
     }
 }
+
+TextContent Markup(WStringView notation, bool decoded) {
+    StringSink ignored;
+    Console console(ignored);
+    TextContent content;
+    AppendMarkupContent(content, notation, console, decoded ? MarkupText::kDecoded : MarkupText::kAsWritten);
+    return content;
+}
+
+std::string Notation(const TextContent& content) { return tavorin::test::ContentNotation(lrf::ViewOf(content)); }
 
 std::vector<BlockView> BodyTest::TextBlocks() const {
     std::vector<BlockView> blocks;

@@ -71,4 +71,10 @@ private:
 // UTF-8 view of a wide string, for readable expectations.
 inline std::string U8(WStringView text) { return Narrow(text); }
 
+// A content written in the notation of support/content_notation.h, its text
+// as the book writes it (entities and references undecoded) or decoded.
+TextContent Markup(WStringView notation, bool decoded = false);
+// The notation of a content.
+std::string Notation(const TextContent& content);
+
 }  // namespace tavorin::fb2::test

@@ -116,14 +116,6 @@ TEST(ReplacementTable, AnnotationText) {
     }
 }
 
-TEST(SafeCut, NeverSplitsAnEntityOrASurrogatePair) {
-    const WString entity = u"Tom &amp; Jerry";
-    EXPECT_EQ(SafeCutPosition(entity, 6), 4u);
-    EXPECT_EQ(SafeCutPosition(entity, 9), 9u);
-    EXPECT_EQ(SafeCutPosition(entity, 99), entity.size());
-    EXPECT_EQ(SafeCutPosition(u"ab\xD83D\xDE00" u"cd", 3), 2u);
-}
-
 }  // namespace
 }  // namespace tavorin::fb2::test
 

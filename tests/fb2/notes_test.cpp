@@ -25,10 +25,11 @@ protected:
     }
 
     // The text of the first block of the element with `id`, as emitted.
-    WString EmitTarget(const WString& id, WString text) {
+    WString EmitTarget(const WString& id, const WString& text) {
         cv.body.PendingId = id;
-        ResolvePendingTarget(store, cv.links, cv.cursor, settings.References, cv.body.PendingId, text);
-        return text;
+        TextContent content = test::Markup(text, true);
+        ResolvePendingTarget(store, cv.links, cv.cursor, settings.References, cv.body.PendingId, content);
+        return Widen(test::Notation(content));
     }
 
     void ExpectTarget(size_t button, const std::string& page, const std::string& block) {

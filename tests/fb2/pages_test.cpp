@@ -15,24 +15,25 @@ using Blocks = std::vector<BlockView>;
 
 TEST(TocText, ReducesATitleToOneLine) {
     const std::pair<WString, WString> cases[] = {
-        {u"<P>Part I</P><CR/><P>The Beginning</P><CR/>", u"<P>Part I. The Beginning</P>"},
-        {u"<P>Part I</P><CR/><CR/><P>The Beginning</P><CR/>", u"<P>Part I. . The Beginning</P>"},
-        {u"<P>Part I.</P><CR/><P>Go...</P>", u"<P>Part I. Go.</P>"},
-        {u"<P><Bold>One</Bold><CharButton refobj=\"bf#1\"><EmpLine>[1]</EmpLine></CharButton></P>", u"<P>One</P>"},
-        {u"<P>E = mc<Sup>2</Sup>, <Span fontfacename=\"Courier10 BT Roman\">x &lt; y</Span></P>",
-         u"<P>E = mc2, x &lt; y</P>"},
+        {u"<P>Part I</P><CR/><P>The Beginning</P><CR/>", u"Part I. The Beginning"},
+        {u"<P>Part I</P><CR/><CR/><P>The Beginning</P><CR/>", u"Part I. . The Beginning"},
+        {u"<P>Part I.</P><CR/><P>Go...</P>", u"Part I. Go."},
+        {u"<P><Bold>One</Bold><CharButton refobj=\"bf#1\"><EmpLine>[1]</EmpLine></CharButton></P>", u"One"},
+        {u"<P>E = mc<Sup>2</Sup>, <Span fontfacename=\"Courier10 BT Roman\">x &lt; y</Span></P>", u"E = mc2, x < y"},
     };
-    for (const auto& [title, label] : cases) EXPECT_EQ(U8(TocText(title)), U8(label));
+    for (const auto& [title, label] : cases) EXPECT_EQ(U8(TocText(Markup(title, true))), U8(label));
 }
 
 TEST_F(BodyTest, RunningTextsAreCutToTheLine) {
-    const WString title = u"<P>The long journey of a hero across the seven seas and beyond!</P><CR/>";
-    EXPECT_EQ(U8(RunningPartText(settings, kRunningFooter, title, true)),
+    const TextContent title = Markup(u"<P>The long journey of a hero across the seven seas and beyond!</P><CR/>");
+    EXPECT_EQ(Notation(RunningPartText(settings, kRunningFooter, title, true)),
               "<P><Italic>The long journey of a hero across the ...</Italic></P>");
-    EXPECT_EQ(U8(RunningPartText(settings, kRunningFooter, title, false)),
+    EXPECT_EQ(Notation(RunningPartText(settings, kRunningFooter, title, false)),
               "<P><Italic>The long journey of a hero across the seven seas...</Italic></P>");
-    const WString entity = u"<P>" + WString(44, u'x') + u" &amp; more words here</P>";
-    EXPECT_EQ(U8(RunningPartText(settings, kRunningHeader, entity, false)), "<P><Italic>" + std::string(44, 'x') + " ...</Italic></P>");
+    // The line holds characters as shown: "&" is one.
+    const TextContent entity = Markup(u"<P>" + WString(44, u'x') + u" &amp; more words here</P>", true);
+    EXPECT_EQ(Notation(RunningPartText(settings, kRunningHeader, entity, false)),
+              "<P><Italic>" + std::string(44, 'x') + " &amp; m...</Italic></P>");
 }
 
 TEST_F(BodyTest, TopLevelSectionsStartPagesAfterTheFirst) {

@@ -49,13 +49,27 @@ void TextContent::Plot(uint32_t image, int64_t width, int64_t height) {
     ops.push_back({TextCode::kPlot, image, clamp(width), clamp(height)});
 }
 
-void TextContent::Append(const TextContent& other) {
+void TextContent::AppendOperation(const TextContent& other, const TextOperation& op) {
+    switch (op.code) {
+        case TextCode::kText: Text(WStringView(other.characters).substr(op.start, op.end - op.start)); return;
+        case TextCode::kSpan:
+        case TextCode::kSpace:
+        case TextCode::kEmpLine:
+            AttributeBytes(op.code, std::span<const uint8_t>(other.tags).subspan(op.start, op.end - op.start), op.number);
+            return;
+        case TextCode::kButton: Button(other.buttonTargets[op.number]); return;
+        default: ops.push_back(op);
+    }
+}
+
+void TextContent::Append(const TextContent& other, size_t from) {
     const size_t characterBase = characters.size(), tagBase = tags.size();
     const auto targetBase = static_cast<uint32_t>(buttonTargets.size());
     characters += other.characters;
     PutBytes(tags, other.tags);
     buttonTargets.insert(buttonTargets.end(), other.buttonTargets.begin(), other.buttonTargets.end());
-    for (TextOperation op : other.ops) {
+    for (size_t k = from; k < other.ops.size(); ++k) {
+        TextOperation op = other.ops[k];
         switch (op.code) {
             case TextCode::kText:
                 op.start += characterBase;

@@ -69,8 +69,10 @@ struct TextContent {
     void AttributeBytes(TextCode code, std::span<const uint8_t> bytes, uint32_t number = 0);
     void Button(std::string targetObjid);
     void Plot(uint32_t image, int64_t width, int64_t height);
-    // Appends another content's operations.
-    void Append(const TextContent& other);
+    // Appends one operation of another content, with what it carries.
+    void AppendOperation(const TextContent& other, const TextOperation& op);
+    // Appends another content's operations, from operation `from` on.
+    void Append(const TextContent& other, size_t from = 0);
 };
 
 // A content's operations and what they refer to, wherever they are kept (a
