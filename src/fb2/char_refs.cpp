@@ -164,10 +164,9 @@ WString MarkupAsPlainText(WStringView markup) {
     plain.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
         const char16_t c = text[i];
-        if (c == u'<') {  // a tag: a line break reads as a blank, the others as nothing
+        if (c == u'<') {  // a tag reads as nothing
             const size_t close = text.find(u'>', i);
             if (close == WString::npos) break;
-            if (WStringView(text).substr(i, close + 1 - i) == u"<CR/>") plain += u' ';
             i = close;
             continue;
         }

@@ -18,9 +18,9 @@ void DecodeCharRefs(WString& text);
 // "&nbsp;"; any other entity stands for nothing. An entity cut off by the end
 // of the block is dropped.
 void DecodeContentText(lrf::TextContent& content);
-// The text a reader sees of paragraph markup: tags removed (a line break is a
-// blank), references and the XML entities and "&nbsp;" as their characters,
-// any other entity removed.
+// The text a reader sees of a value as the book writes it: tags removed,
+// references and the XML entities and "&nbsp;" as their characters, any other
+// entity removed.
 WString MarkupAsPlainText(WStringView markup);
 // Appends one character to markup text; '<', '>' and '&' are escaped so that
 // they never open or close a tag.

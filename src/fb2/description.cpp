@@ -54,10 +54,14 @@ void CollapseValue(WString& text) { text = CollapsedValue(text); }
 
 // Starts a labelled line of the description page.
 void AppendLabel(BookDescription& d, WStringView label) {
-    WString& page = d.DescriptionPage;
-    page += u"</P><CR/><P><Bold>";
-    page += label;
-    page += u": </Bold>";
+    TextContent& page = d.DescriptionPage;
+    page.Mark(TextCode::kParagraphEnd);
+    page.Mark(TextCode::kLineBreak);
+    page.Mark(TextCode::kParagraph);
+    page.Mark(TextCode::kBold);
+    page.Text(label);
+    page.Text(u": ");
+    page.Mark(TextCode::kBoldEnd);
 }
 
 // True when the tag opens the element `name` (with or without attributes,
@@ -144,14 +148,15 @@ void HandleTitleInfoAuthor(BookDescription& d, const WString& tag, WString& text
     AuthorName& author = d.Authors.back();
     if (firstName) {
         if (d.AuthorsLine != u" ") {
-            d.DescriptionPage += u", ";
+            d.DescriptionPage.Text(u", ");
             d.AuthorsLine += u", ";
         }
-        d.DescriptionPage += text;
+        d.DescriptionPage.Text(text);
         d.AuthorsLine += text;
         if (author.FirstName.empty()) author.FirstName = text;
     } else {
-        d.DescriptionPage += u" " + text;
+        d.DescriptionPage.Text(u" ");
+        d.DescriptionPage.Text(text);
         d.AuthorsLine += u" " + text;
         if (author.LastName.empty()) author.LastName = text;
     }
@@ -169,11 +174,11 @@ void HandleOtherAuthor(BookDescription& d, const WString& tag, WString& text, bo
         seen = true;
     }
     CollapseValue(text);
-    WString& page = d.DescriptionPage;
-    if (lastName) page += u" ";
+    TextContent& page = d.DescriptionPage;
+    if (lastName) page.Text(u" ");
     if (nickname) AppendLabel(d, u"     nickname");
     if (email) AppendLabel(d, u"     email");
-    page += text;
+    page.Text(text);
 }
 
 void HandleAuthor(BookDescription& d, const WString& tag, WString& text) {
@@ -195,7 +200,7 @@ void HandleBookTitle(BookDescription& d, const WString&, WString& text) {
         *title = u" ";
     }
     *title += text;
-    d.DescriptionPage += text;
+    d.DescriptionPage.Text(text);
 }
 
 void HandleGenre(BookDescription& d, const WString&, WString& text) {
@@ -206,19 +211,19 @@ void HandleGenre(BookDescription& d, const WString&, WString& text) {
             AppendLabel(d, u"Genre");
         } else if (d.Genre2.empty()) {
             d.Genre2 = text;
-            d.DescriptionPage += u", ";
+            d.DescriptionPage.Text(u", ");
         } else {
             return;  // further genres are ignored
         }
-        d.DescriptionPage += text;
+        d.DescriptionPage.Text(text);
     } else if (d.CurrentInfoBlock == kSrcTitleInfo) {
         if (d.SrcGenre.empty()) {
             d.SrcGenre = text;
             AppendLabel(d, u"Genre");
         } else {
-            d.DescriptionPage += u", ";
+            d.DescriptionPage.Text(u", ");
         }
-        d.DescriptionPage += text;
+        d.DescriptionPage.Text(text);
     }
 }
 
@@ -236,32 +241,74 @@ void DropTagAttributes(WString& piece) {
     if (close != WString::npos && blank < close) piece.erase(blank, close - blank);
 }
 
-// The tag before the text becomes markup (its FB2 paragraph and emphasis
-// tags); the blanks are collapsed across the pieces as in the book's text.
-// The description page shows the annotation once its element ends.
+struct AnnotationTag {
+    std::u16string_view tag;
+    std::array<TextCode, 2> codes;  // kText: no operation
+};
+
+// The annotation's paragraph, verse and emphasis tags (names without prefix
+// or attributes) and their operations; other tags keep only their text.
+constexpr TextCode kNoCode = TextCode::kText;
+constexpr std::array<AnnotationTag, 16> kAnnotationTags{{
+    {u"<p>", {TextCode::kParagraph, kNoCode}},
+    {u"</p>", {TextCode::kParagraphEnd, TextCode::kLineBreak}},
+    {u"<p/>", {TextCode::kEmptyParagraph, TextCode::kLineBreak}},
+    {u"<empty-line/>", {TextCode::kLineBreak, kNoCode}},
+    {u"<emphasis>", {TextCode::kItalic, kNoCode}},
+    {u"</emphasis>", {TextCode::kItalicEnd, kNoCode}},
+    {u"<strong>", {TextCode::kBold, kNoCode}},
+    {u"</strong>", {TextCode::kBoldEnd, kNoCode}},
+    {u"<stanza>", {TextCode::kLineBreak, kNoCode}},
+    {u"</stanza>", {TextCode::kLineBreak, kNoCode}},
+    {u"<v>", {TextCode::kParagraph, kNoCode}},
+    {u"</v>", {TextCode::kParagraphEnd, TextCode::kLineBreak}},
+    {u"<sup>", {TextCode::kSup, kNoCode}},
+    {u"</sup>", {TextCode::kSupEnd, kNoCode}},
+    {u"<sub>", {TextCode::kSub, kNoCode}},
+    {u"</sub>", {TextCode::kSubEnd, kNoCode}},
+}};
+
+void AppendAnnotationTag(TextContent& piece, WStringView tag) {
+    for (const AnnotationTag& row : kAnnotationTags) {
+        if (row.tag != tag) continue;
+        for (const TextCode code : row.codes) {
+            if (code != kNoCode) piece.Mark(code);
+        }
+        return;
+    }
+}
+
+// The tag before the text becomes its operations (its FB2 paragraph and
+// emphasis tags); the blanks are collapsed across the pieces as in the book's
+// text. The description page shows the annotation once its element ends.
 void HandleAnnotation(BookDescription& d, const WString& tag, WString& text) {
     if (d.CurrentInfoBlock != kTitleInfo) return;
-    if (d.Annotation.empty()) {
+    if (!d.AnnotationStarted) {
         AppendLabel(d, u"Annotation");
-        d.DescriptionPage += u"</P><CR/><P>";
-        d.Annotation = u" ";
-        d.AnnotationShown = d.Annotation.size();
+        d.DescriptionPage.Mark(TextCode::kParagraphEnd);
+        d.DescriptionPage.Mark(TextCode::kLineBreak);
+        d.DescriptionPage.Mark(TextCode::kParagraph);
+        d.AnnotationStarted = true;
+        d.AnnotationShown = d.Annotation.ops.size();
     }
-    WString markup = tag;
-    BlanksForTabsAndLineBreaks(markup);
-    DropTagAttributes(markup);
-    ApplyReplacementTable(markup);
-    markup += text;
-    AppendCollapsed(d.AnnotationBlanks, d.Annotation, markup);
+    WString name = tag;
+    BlanksForTabsAndLineBreaks(name);
+    DropTagAttributes(name);
+    TextContent piece;
+    AppendAnnotationTag(piece, name);
+    piece.Text(text);
+    AppendCollapsed(d.AnnotationBlanks, d.Annotation, piece);
 }
 
 // Shows the annotation read since the last time on the description page. A
 // blank that ends it stays, as a later piece can no longer take it back.
 void ShowAnnotation(BookDescription& d) {
-    if (d.AnnotationShown == 0) return;
-    d.DescriptionPage.append(d.Annotation, d.AnnotationShown);
-    d.AnnotationShown = d.Annotation.size();
-    d.AnnotationBlanks.pendingBlank = WString::npos;
+    if (!d.AnnotationStarted) return;
+    for (size_t k = d.AnnotationShown; k < d.Annotation.ops.size(); ++k) {
+        d.DescriptionPage.AppendOperation(d.Annotation, d.Annotation.ops[k]);
+    }
+    d.AnnotationShown = d.Annotation.ops.size();
+    d.AnnotationBlanks.pendingOp = WString::npos;
 }
 
 // The image of the cover page; the last one wins.
@@ -280,13 +327,13 @@ void HandleLang(BookDescription& d, const WString&, WString& text) {
         d.Language = u" ";
     }
     d.Language += text;
-    d.DescriptionPage += text;
+    d.DescriptionPage.Text(text);
 }
 
 void HandleSrcLang(BookDescription& d, const WString&, WString& text) {
     CollapseValue(text);
     AppendLabel(d, u"Src Language");
-    d.DescriptionPage += text;
+    d.DescriptionPage.Text(text);
 }
 
 void HandleTranslator(BookDescription& d, const WString& tag, WString& text) {
@@ -299,8 +346,8 @@ void HandleTranslator(BookDescription& d, const WString& tag, WString& text) {
         d.TranslatorSeen = true;
     }
     CollapseValue(text);
-    if (lastName) d.DescriptionPage += u" ";
-    d.DescriptionPage += text;
+    if (lastName) d.DescriptionPage.Text(u" ");
+    d.DescriptionPage.Text(text);
 }
 
 // Outside title-info every piece of a publisher gets its own label. The
@@ -315,7 +362,7 @@ void HandlePublisher(BookDescription& d, const WString&, WString& text) {
         d.PublisherSeen = true;
     }
     d.PublisherText += text;
-    d.DescriptionPage += text;
+    d.DescriptionPage.Text(text);
 }
 
 // The label of a generic line: the prefix without '<', first letter upper case.
@@ -328,7 +375,7 @@ WString GenericLabel(int row) {
 void AppendGenericLine(BookDescription& d, int row, WStringView text) {
     if (IsBlank(text)) return;
     AppendLabel(d, GenericLabel(row));
-    d.DescriptionPage += text;
+    d.DescriptionPage.Text(text);
 }
 
 // A labelled line of its own, for the rows without a handler.
@@ -441,9 +488,16 @@ WString TitleOfFirstBody(TUnicodeFileReader& reader, WStringView fallbackTitle) 
 
 void StartInfoBlock(BookDescription& d, int index) {
     d.CurrentInfoBlock = index;
-    d.DescriptionPage += u"</P><CR/><CR/><P><Bold>          ";
-    d.DescriptionPage += kInfoBlockHeadings[index];
-    d.DescriptionPage += u"</Bold><CR/>";
+    TextContent& page = d.DescriptionPage;
+    page.Mark(TextCode::kParagraphEnd);
+    page.Mark(TextCode::kLineBreak);
+    page.Mark(TextCode::kLineBreak);
+    page.Mark(TextCode::kParagraph);
+    page.Mark(TextCode::kBold);
+    page.Text(u"          ");
+    page.Text(kInfoBlockHeadings[index]);
+    page.Mark(TextCode::kBoldEnd);
+    page.Mark(TextCode::kLineBreak);
 }
 
 void ReadDescriptionElement(BookDescription& d, TUnicodeFileReader& reader, int index, const WString& tag) {
@@ -472,10 +526,11 @@ void ReadDescriptionElement(BookDescription& d, TUnicodeFileReader& reader, int 
 }
 
 void FinishDescription(BookDescription& d, const ConversionSettings& settings) {
-    for (WString* text : {&d.BookTitle, &d.AuthorsLine, &d.Annotation}) {
+    for (WString* text : {&d.BookTitle, &d.AuthorsLine}) {
         *text = Trim(*text);
         DecodeCharRefs(*text);
     }
+    TrimContent(d.Annotation);
     const TOrderSettings& order = settings.Order;
     d.MetaAuthor = Trim(JoinAuthors(d, order.AuthorOrder != 0, order.Initials != 0));
     d.ShortAuthors = Trim(JoinAuthors(d, false, true));
@@ -487,8 +542,12 @@ void FinishDescription(BookDescription& d, const ConversionSettings& settings) {
     }
     d.BookId = d.BookId.empty() ? WString(u"no FB2 Id found") : u"LRF-" + d.BookId;
 
-    WString freeText = d.Annotation;
-    lrf::StripMarkup(freeText);
+    // The metadata's description: the annotation's first line.
+    WString freeText;
+    for (const TextOperation& op : d.Annotation.ops) {
+        if (op.code == TextCode::kLineBreak) break;
+        if (op.code == TextCode::kText) freeText += TextOf(d.Annotation, op);
+    }
     d.BookInfoXml = ComposeBookInfo({
         .Title = d.MetaTitle,
         .Author = d.MetaAuthor,
@@ -537,7 +596,7 @@ void DescribeFromBody(BookDescription& d, TUnicodeFileReader& reader, const Conv
     const WString title = TitleOrFileName(ReadBodyTitle(reader), fallbackTitle);
     AppendLabel(d, u"Title");
     d.BookTitle = title;
-    d.DescriptionPage += title;
+    d.DescriptionPage.Text(title);
     FinishDescription(d, settings);
 }
 

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fb2/block_content.h"
 #include "fb2/whitespace.h"
 #include "settings/conversion_settings.h"
 #include "text/unicode_reader.h"
@@ -21,16 +22,17 @@ struct AuthorName {
 
 struct BookDescription {
     int CurrentInfoBlock = 0;  // 0 title-info, 1 document-info, 2 publish-info, 3 src-title-info
-    WString DescriptionPage;
+    TextContent DescriptionPage;  // its text as the book writes it (entities undecoded)
     WString BookTitle;
     WString SrcTitle;
     WString AuthorsLine;
     std::vector<AuthorName> Authors;  // one per title-info <author>, in input order
     WString Genre1, Genre2;
     WString SrcGenre;
-    WString Annotation;
-    MarkupCollapse AnnotationBlanks;  // the collapse of the annotation's blanks, piece by piece
-    size_t AnnotationShown = 0;       // characters of Annotation on the description page; 0 before it starts
+    TextContent Annotation;           // as the book writes it, its blanks collapsed
+    ContentCollapse AnnotationBlanks;  // the collapse of the annotation's blanks, piece by piece
+    bool AnnotationStarted = false;    // the description page has its annotation line
+    size_t AnnotationShown = 0;        // operations of Annotation on the description page
     WString Language;
     WString PublisherText;
     WString SequenceText;

@@ -42,7 +42,9 @@ void ConvertBodies(Conversion& cv) {
 // The book-wide elements that follow the last body.
 void AddClosingElements(Conversion& cv) {
     ResolveAnchors(cv.links, cv.store, cv.console);
-    cv.description.DescriptionPage = u"<P>" + cv.description.DescriptionPage + u"</P>";
+    TextContent& page = cv.description.DescriptionPage;
+    InsertMarks(page, 0, {TextCode::kParagraph});
+    page.Mark(TextCode::kParagraphEnd);
     EmitDescriptionPage(cv);
     lrf::ApplyBookSetting(cv.store, kBookSetting);
     lrf::BuildBookDefaults(cv.store, cv.console, kBookDefaults);

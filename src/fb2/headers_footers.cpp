@@ -12,7 +12,7 @@
 #include "fb2/block_emitter.h"
 #include "fb2/body.h"
 #include "fb2/description.h"
-#include "fb2/markup_content.h"
+#include "fb2/char_refs.h"
 #include "fb2/pages.h"
 #include "fb2/styles.h"
 #include "fb2/table_of_contents.h"
@@ -143,7 +143,10 @@ int MakeRunningPair(RunningHeaders& running, PageCursor& cursor, lrf::ObjectStor
     }
 
     TextContent fixedText;
-    if (fixed) AppendMarkupContent(fixedText, header ? running.HeaderText : running.FooterText, console);
+    if (fixed) {
+        fixedText.Text(header ? running.HeaderText : running.FooterText);
+        DecodeContentText(fixedText);
+    }
     const TextContent text = RunningPartText(settings, part, fixed ? fixedText : title, cutAtWord);
     // These blocks belong to the header or footer, not to the page.
     store.inMainFlow = false;

@@ -6,7 +6,6 @@
 #include "fb2/block_emitter.h"
 #include "fb2/char_refs.h"
 #include "fb2/conversion.h"
-#include "fb2/markup_content.h"
 #include "fb2/whitespace.h"
 #include "lrf/store/builders.h"
 #include "text/rounding.h"
@@ -50,12 +49,12 @@ void AppendButtonParagraph(TextContent& content, const ConversionSettings& setti
     content.Mark(TextCode::kParagraphEnd);
 }
 
-// A value of the description in a paragraph, with its whitespace as a reader shows it.
-void AppendValueParagraph(TextContent& content, WStringView before, WStringView value, WStringView after,
-                          Console& console) {
+// A value of the description in a paragraph, with its whitespace as a reader
+// shows it (its entities are decoded with the page).
+void AppendValueParagraph(TextContent& content, WStringView before, WStringView value, WStringView after) {
     content.Mark(TextCode::kParagraph);
     content.Text(before);
-    AppendMarkupContent(content, CollapsedValue(value), console);
+    content.Text(CollapsedValue(value));
     content.Text(after);
     content.Mark(TextCode::kParagraphEnd);
 }
@@ -78,18 +77,19 @@ void EmitBookTitlePage(Conversion& cv) {
     if (shown || !d.Annotation.empty()) StartPage(cv.cursor, cv.store, cv.settings);
     if (shown) {
         TextContent text;
-        AppendValueParagraph(text, {}, d.AuthorsLine, {}, cv.console);
+        AppendValueParagraph(text, {}, d.AuthorsLine, {});
         text.Mark(TextCode::kLineBreak);
         text.Mark(TextCode::kLineBreak);
         StartTitleSpan(text, cv.settings, 8, cv.console);
-        AppendValueParagraph(text, {}, d.BookTitle, {}, cv.console);
+        AppendValueParagraph(text, {}, d.BookTitle, {});
         text.Mark(TextCode::kLineBreak);
         text.Mark(TextCode::kSpanEnd);
         if (!d.SequenceText.empty()) {
             StartTitleSpan(text, cv.settings, 7, cv.console);
-            AppendValueParagraph(text, u"(", d.SequenceText, u")", cv.console);
+            AppendValueParagraph(text, u"(", d.SequenceText, u")");
             text.Mark(TextCode::kSpanEnd);
         }
+        DecodeContentText(text);
         WrapStyleEmphasis(cv.settings, StyleKind::kBookTitle, text);
         BuildCountedTextBlock(cv.cursor, cv.store,
                               TextBlockLabels(cv.settings, cv.cursor, StyleKind::kBookTitle, u""), text);
@@ -99,7 +99,7 @@ void EmitBookTitlePage(Conversion& cv) {
     if (!d.Annotation.empty()) {
         TextContent annotation;
         annotation.Mark(TextCode::kParagraph);
-        AppendMarkupContent(annotation, d.Annotation, cv.console, MarkupText::kAsWritten);
+        annotation.Append(d.Annotation);
         annotation.Mark(TextCode::kParagraphEnd);
         EmitBlock(cv, BlockKind::kAnnotation, std::move(annotation));
     } else {
@@ -108,8 +108,9 @@ void EmitBookTitlePage(Conversion& cv) {
 }
 
 void EmitDescriptionPage(Conversion& cv) {
-    const WString& page = cv.description.DescriptionPage;
-    if (page.empty() || page == u"<P></P>") return;  // the document pass wraps the text in one paragraph
+    const TextContent& page = cv.description.DescriptionPage;
+    // The document pass wraps the page in one paragraph: with nothing in it, there is no page.
+    if (page.ops.size() <= 2) return;
 
     TextContent link;
     AppendButtonParagraph(link, cv.settings, "bf_fb2description", u"***FB2 BOOK INFO***", cv.console);
@@ -126,8 +127,8 @@ void EmitDescriptionPage(Conversion& cv) {
     // The description page is a solo page: reached only through its button.
     lrf::StartSolo(cv.store);
     StartPage(cv.cursor, cv.store, cv.settings);
-    TextContent description;
-    AppendMarkupContent(description, page, cv.console);
+    TextContent description = page;
+    DecodeContentText(description);
     AppendButtonParagraph(description, cv.settings, "br_fb2description", u"RETURN TO BOOK", cv.console);
     EmitNamedAnnotBlock(cv.cursor, cv.store, cv.settings, cv.styles, "b_fb2description", description);
     lrf::EndSolo(cv.store);

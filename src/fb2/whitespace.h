@@ -14,17 +14,18 @@ namespace tavorin::fb2 {
 // a picture in the line is shown like a word.
 void CollapseContentWhitespace(lrf::TextContent& content);
 
-// Paragraph markup that arrives in pieces (the annotation, read text piece by
-// text piece): the state runs on from one piece to the next, so
-// that a run split between pieces is one blank and a blank that ends a piece
-// goes when the next piece starts a line.
-struct MarkupCollapse {
+// The same collapse over a content that arrives in pieces (the annotation,
+// read text piece by text piece): the state runs on from one piece to the
+// next, so that a run split between pieces is one blank and a blank that ends
+// a piece goes when the next piece starts a line.
+struct ContentCollapse {
     bool lineStart = true;              // nothing shown since the last line boundary
-    size_t pendingBlank = WString::npos;  // a blank of `out` not yet followed by a shown character
+    size_t pendingOp = WString::npos;   // the operation of `out` that ends in a blank not yet followed by text
 };
-// Appends the markup to `out`, collapsed. A pending blank stays at the end of
-// `out` until the next piece decides it.
-void AppendCollapsed(MarkupCollapse& state, WString& out, WStringView markup);
+// Appends the piece to `out`, collapsed. A pending blank stays at the end of
+// `out` until the next piece decides it (or DropPendingBlank drops it).
+void AppendCollapsed(ContentCollapse& state, lrf::TextContent& out, const lrf::TextContent& piece);
+void DropPendingBlank(ContentCollapse& state, lrf::TextContent& out);
 
 // A plain value (metadata): runs collapsed, both ends trimmed.
 WString CollapsedValue(WStringView value);

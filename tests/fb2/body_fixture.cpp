@@ -4,7 +4,6 @@
 #include <memory>
 
 #include "fb2/body.h"
-#include "fb2/markup_content.h"
 #include "fb2/notes.h"
 #include "fb2/styles.h"
 #include "lrf/store/object_store.h"
@@ -35,13 +34,7 @@ void BodyTest::ConvertBodies(const std::string& fb2) {
     }
 }
 
-TextContent Markup(WStringView notation, bool decoded) {
-    StringSink ignored;
-    Console console(ignored);
-    TextContent content;
-    AppendMarkupContent(content, notation, console, decoded ? MarkupText::kDecoded : MarkupText::kAsWritten);
-    return content;
-}
+TextContent Markup(WStringView notation, bool decoded) { return tavorin::test::ParseNotation(notation, decoded); }
 
 std::string Notation(const TextContent& content) { return tavorin::test::ContentNotation(lrf::ViewOf(content)); }
 

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "body_fixture.h"
+#include "fb2/char_refs.h"
 #include "fb2/description.h"
 #include "lrf/store/object_store.h"
 #include "settings/conversion_settings.h"
@@ -36,7 +37,12 @@ std::string Book(const std::string& titleInfo, const std::string& rest = "") {
 class DescriptionTest : public test::ConversionTest {
 protected:
     const BookDescription& d = cv.description;
-    std::string Page() const { return Narrow(d.DescriptionPage); }
+    // The page as shown: its entities decoded.
+    std::string Page() const {
+        TextContent page = d.DescriptionPage;
+        DecodeContentText(page);
+        return test::Notation(page);
+    }
 };
 
 // Modelled on a real book with every kind of description element.
@@ -108,7 +114,7 @@ TEST_F(DescriptionTest, CollectsTheMetadataOfARealDescription) {
     EXPECT_EQ(d.BookId, u"LRF-abc-123");
     EXPECT_EQ(d.Isbn, u"978-5-9614-3115-5");
     EXPECT_EQ(d.PublisherText, u"Alpina");
-    EXPECT_EQ(d.Annotation, u"<P>First <Italic>great</Italic> book.</P><CR/><P>Second.</P><CR/>");
+    EXPECT_EQ(test::Notation(d.Annotation), "<P>First <Italic>great</Italic> book.</P><CR/><P>Second.</P><CR/>");
     EXPECT_EQ(d.MetaTitle, u"Night &amp; Day (nw2)");
     EXPECT_EQ(d.MetaAuthor, u"Ivan Petrov,  (Bob), Anna Smith");
     EXPECT_EQ(d.ShortAuthors, u"I. Petrov,  (Bob), A. Smith");
@@ -247,7 +253,7 @@ TEST_F(DescriptionTest, EveryPublisherPieceOutsideTitleInfoIsLabelled) {
     ReadDescription(cv, Book("<book-title>T</book-title>",
                          "<document-info>\n<publisher>\n  <first-name>Lit</first-name>\n"
                          "  <last-name>Agent</last-name>\n</publisher>\n</document-info>\n"));
-    EXPECT_TRUE(EndsWith(d.DescriptionPage,
+    EXPECT_TRUE(EndsWith(Widen(Page()),
                          u"          DOCUMENT INFO</Bold><CR/></P><CR/><P><Bold>Publisher: </Bold>Lit"
                          u"</P><CR/><P><Bold>Publisher: </Bold>Agent"))
         << Page();

@@ -30,7 +30,7 @@ protected:
 
 TEST_F(TitlePageTest, TitlePageHoldsAuthorsTitleAndSeriesThenTheAnnotationPage) {
     cv.description.SequenceText = u"Watches 1";
-    cv.description.Annotation = u"<P>About.</P><CR/>";
+    cv.description.Annotation = test::Markup(u"<P>About.</P><CR/>");
     EmitBlock(cv, BlockKind::kBookTitle, {});
 
     ASSERT_EQ(store.pages.size(), 2u);  // the title page and the page after the annotation
@@ -67,7 +67,7 @@ TEST_F(TitlePageTest, TitlePageWithNothingToShowIsLeftOut) {
 
     StartOver();
     DefineBookStyles();
-    cv.description.Annotation = u"<P>About.</P>";
+    cv.description.Annotation = test::Markup(u"<P>About.</P>");
     EmitBlock(cv, BlockKind::kBookTitle, {});
     ASSERT_EQ(store.textBlocks.size(), 1u);
     EXPECT_EQ(store.textBlocks[0].textStyle, "ts_annot") << "the annotation page comes first";
@@ -77,11 +77,11 @@ TEST_F(TitlePageTest, TitlePageWithNothingToShowIsLeftOut) {
 TEST_F(TitlePageTest, DescriptionPageIsASoloPageBehindAButton) {
     StartPage(cv.cursor, store, settings);  // the last page of the body
     cv.cursor.BlockCounter = 7;
-    cv.description.DescriptionPage = u"<P></P>";  // the document pass's wrap of an empty page
+    cv.description.DescriptionPage = test::Markup(u"<P></P>");  // the document pass's wrap of an empty page
     EmitDescriptionPage(cv);
     EXPECT_TRUE(store.textBlocks.empty());
 
-    cv.description.DescriptionPage = u"<P></P><CR/><P><Bold>Title: </Bold>Night Watch</P>";
+    cv.description.DescriptionPage = test::Markup(u"<P></P><CR/><P><Bold>Title: </Bold>Night Watch</P>");
     EmitDescriptionPage(cv);
 
     ASSERT_EQ(store.textBlocks.size(), 2u);

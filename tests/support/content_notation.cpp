@@ -1,7 +1,13 @@
 // The test notation of text contents.
 #include "support/content_notation.h"
 
+#include <algorithm>
 #include <array>
+#include <string>
+#include <utility>
+
+#include "lrf/tags/tag_table.h"
+#include "text/console.h"
 
 #include "lrf/store/byte_buffer.h"
 #include "text/wide.h"
@@ -93,7 +99,83 @@ const char* Mark(TextCode code) {
     }
 }
 
+struct NamedMark {
+    WStringView name;
+    TextCode code;
+};
+
+constexpr std::array<NamedMark, 16> kMarks = {{
+    {u"CR/", TextCode::kLineBreak},     {u"Italic", TextCode::kItalic},      {u"/Italic", TextCode::kItalicEnd},
+    {u"Sup", TextCode::kSup},           {u"/Sup", TextCode::kSupEnd},        {u"Sub", TextCode::kSub},
+    {u"/Sub", TextCode::kSubEnd},       {u"P", TextCode::kParagraph},        {u"/P", TextCode::kParagraphEnd},
+    {u"P/", TextCode::kEmptyParagraph}, {u"/Span", TextCode::kSpanEnd},      {u"Bold", TextCode::kBold},
+    {u"/Bold", TextCode::kBoldEnd},     {u"/CharButton", TextCode::kButtonEnd}, {u"/EmpLine", TextCode::kEmpLineEnd},
+    {u"Space/", TextCode::kSpace},
+}};
+
+constexpr std::pair<WStringView, char16_t> kEntities[] = {
+    {u"&lt;", u'<'}, {u"&gt;", u'>'}, {u"&amp;", u'&'}, {u"&quot;", u'"'}, {u"&apos;", u'\''}, {u"&nbsp;", 0xA0}};
+
+std::string Attribute(WStringView tag, WStringView name) {
+    const size_t at = tag.find(WString(name) + u"=\"");
+    if (at == WStringView::npos) return {};
+    const size_t start = at + name.size() + 2;
+    return Narrow(tag.substr(start, tag.find(u'"', start) - start));
+}
+
+void AddAttributes(lrf::TextContent& content, TextCode code, WStringView tag, uint32_t number = 0) {
+    StringSink ignored;
+    Console console(ignored);
+    lrf::ByteBuffer bytes;
+    lrf::EncodeAttributes(lrf::kTextAttributes, bytes, tag, console);
+    content.AttributeBytes(code, bytes, number);
+}
+
+void AddTag(lrf::TextContent& content, WStringView tag) {
+    for (const NamedMark& mark : kMarks) {
+        if (tag == mark.name) return content.Mark(mark.code);
+    }
+    const auto number = [&](WStringView name) { return std::stoll("0" + Attribute(tag, name)); };
+    if (StartsWith(tag, u"Plot ")) {
+        content.Plot(static_cast<uint32_t>(number(u"image")), number(u"xsize"), number(u"ysize"));
+    } else if (StartsWith(tag, u"Span ")) {
+        AddAttributes(content, TextCode::kSpan, tag);
+    } else if (StartsWith(tag, u"Space ")) {
+        AddAttributes(content, TextCode::kSpace, tag);
+    } else if (StartsWith(tag, u"CharButton ")) {
+        content.Button(Attribute(tag, u"refobj"));
+    } else if (StartsWith(tag, u"EmpLine")) {
+        AddAttributes(content, TextCode::kEmpLine, tag, Attribute(tag, u"emplinetype") == "none" ? 1 : 0);
+    }
+}
+
 }  // namespace
+
+lrf::TextContent ParseNotation(WStringView notation, bool decodeEntities) {
+    lrf::TextContent content;
+    for (size_t i = 0; i < notation.size();) {
+        if (notation[i] == u'<') {
+            const size_t close = notation.find(u'>', i);
+            AddTag(content, notation.substr(i + 1, close - i - 1));
+            i = close + 1;
+            continue;
+        }
+        if (decodeEntities && notation[i] == u'&') {
+            const auto entity = std::find_if(std::begin(kEntities), std::end(kEntities),
+                                             [&](const auto& e) { return notation.substr(i).starts_with(e.first); });
+            if (entity != std::end(kEntities)) {
+                content.Text(entity->second);
+                i += entity->first.size();
+                continue;
+            }
+        }
+        size_t end = i + 1;
+        while (end < notation.size() && notation[end] != u'<' && !(decodeEntities && notation[end] == u'&')) ++end;
+        content.Text(notation.substr(i, end - i));
+        i = end;
+    }
+    return content;
+}
 
 std::string ContentNotation(const lrf::TextContentView& content) {
     std::string out;

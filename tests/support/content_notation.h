@@ -8,10 +8,15 @@
 
 #include "lrf/store/object_store.h"
 #include "lrf/store/text_content.h"
+#include "text/wide.h"
 
 namespace tavorin::test {
 
 std::string ContentNotation(const lrf::TextContentView& content);
+// The content a notation stands for. Its text is taken as written, or with
+// the entities "&lt;", "&gt;", "&amp;", "&quot;", "&apos;" and "&nbsp;"
+// decoded.
+lrf::TextContent ParseNotation(WStringView notation, bool decodeEntities = false);
 // The content of text block `index` of the store.
 std::string BlockNotation(const lrf::ObjectStore& store, size_t index);
 

@@ -17,15 +17,6 @@
 
 namespace tavorin::lrf {
 
-// Value of the first occurrence of `name` anywhere in `text` (also inside a
-// longer name), between the next quote (double or single) and the following
-// quote of either kind; empty when not found. Returned as UTF-8. Reads the
-// references of the inline text markup.
-std::string GetAttribute(WStringView name, WStringView text);
-
-// Cuts the text at its first "<CR/>" and deletes Bold, Italic and P tags.
-void StripMarkup(WString& text);
-
 // The labels of a block and of the text block it holds.
 struct TextBlockLabels {
     std::string textStyle, blockStyle, objid;
