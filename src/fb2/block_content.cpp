@@ -14,11 +14,12 @@ struct WeightRow {
     size_t weight;
 };
 
+// The weights: the lengths of the marks' written forms.
 constexpr std::array<WeightRow, 15> kMarkWeights = {{
-    {TextCode::kParagraph, 3},  // <P>
+    {TextCode::kParagraph, 3},
     {TextCode::kParagraphEnd, 4},
     {TextCode::kEmptyParagraph, 4},
-    {TextCode::kLineBreak, 5},  // <CR/>
+    {TextCode::kLineBreak, 5},
     {TextCode::kItalic, 8},
     {TextCode::kItalicEnd, 9},
     {TextCode::kBold, 6},

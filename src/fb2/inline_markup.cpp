@@ -17,33 +17,6 @@
 namespace tavorin::fb2 {
 namespace {
 
-struct Replacement {
-    std::u16string_view pattern;
-    std::u16string_view markup;
-};
-
-// The annotation's patterns, tried in this order on the whole text.
-constexpr std::array<Replacement, 18> kReplacementTable{{
-    {u"<p>", u"<P>"},
-    {u"</p>", u"</P><CR/>"},
-    {u"<p/>", u"<P/><CR/>"},
-    {u"<empty-line/>", u"<CR/>"},
-    {u"<emphasis>", u"<Italic>"},
-    {u"</emphasis>", u"</Italic>"},
-    {u"<strong>", u"<Bold>"},
-    {u"</strong>", u"</Bold>"},
-    {u"</text-author>", u""},
-    {u"<stanza>", u"<CR/>"},
-    {u"</stanza>", u"<CR/>"},
-    {u"<v>", u"<P>"},
-    {u"</v>", u"</P><CR/>"},
-    {u"<sup>", u"<Sup>"},
-    {u"</sup>", u"</Sup>"},
-    {u"<sub>", u"<Sub>"},
-    {u"</sub>", u"</Sub>"},
-    {u"<p ", u"<P>"},
-}};
-
 constexpr TagForm kStart = TagForm::Start;
 constexpr TagForm kEnd = TagForm::End;
 constexpr TagForm kEmpty = TagForm::Empty;
@@ -157,14 +130,6 @@ ptrdiff_t StyleLastLink(TextContent& content, int refStyle, int underLine) {
 }
 
 }  // namespace
-
-void ApplyReplacementTable(WString& text) {
-    for (const Replacement& row : kReplacementTable) {
-        // Deleting a pattern can join its neighbours into a new occurrence.
-        while (Contains(text, row.pattern)) ReplaceAll(text, row.pattern, row.markup);
-    }
-    text = Trim(text);
-}
 
 const InlineMarkup* FindInlineMarkup(const Fb2Tag& tag) {
     for (const InlineMarkup& row : kInlineMarkup) {

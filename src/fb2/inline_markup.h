@@ -19,10 +19,6 @@ struct BodyState;
 struct LinkTable;
 struct PageCursor;
 
-// Replaces every pattern of the replacement table in the text, then trims.
-// A link's "</a>" stays as it is, like its opening tag: no button is made here.
-void ApplyReplacementTable(WString& text);
-
 // The operations of an inline FB2 tag in a body, chosen by the element's name
 // and form; nullptr for elements without operations of their own.
 struct InlineMarkup {

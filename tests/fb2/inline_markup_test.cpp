@@ -101,21 +101,6 @@ TEST_F(InlineTest, AnchorParagraphs) {
     EXPECT_TRUE(cv.links.Anchors.empty());
 }
 
-TEST(ReplacementTable, AnnotationText) {
-    const std::pair<WString, WString> cases[] = {
-        {u" <p>One</p><p>Two</p> ", u"<P>One</P><CR/><P>Two</P><CR/>"},
-        {u"<p id=\"a\">x</p>", u"<P>id=\"a\">x</P><CR/>"},
-        {u"<p><strong>a</strong><em>b</em></p>", u"<P><Bold>a</Bold><em>b</em></P><CR/>"},
-        {u"<v>a</v><empty-line/>", u"<P>a</P><CR/><CR/>"},
-        {u"<p>See <a l:href=\"#n\">1</a></p>", u"<P>See <a l:href=\"#n\">1</a></P><CR/>"},
-    };
-    for (const auto& [text, expected] : cases) {
-        WString converted = text;
-        ApplyReplacementTable(converted);
-        EXPECT_EQ(U8(converted), U8(expected));
-    }
-}
-
 }  // namespace
 }  // namespace tavorin::fb2::test
 

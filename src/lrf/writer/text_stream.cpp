@@ -118,7 +118,7 @@ void TextStreamEncoder::Operation(const TextOperation& op, const TextContentView
             return;
         case TextCode::kButton: StartButton(content.buttonTargets[op.number]); return;
         case TextCode::kButtonEnd:
-            if (!buttonDropped_) PutTag(stream_, kTagCharButtonEnd);
+            if (!buttonDropped_) PutTag(stream_, kTagButtonEnd);
             buttonDropped_ = empLineDropped_ = false;
             return;
         case TextCode::kEmpLine: EmpLine(op, tags()); return;
@@ -212,7 +212,7 @@ void TextStreamEncoder::StartButton(std::string_view target) {
     const size_t* i = FindLabel(buttonLabels_, target);
     const ButtonRecord* button = i != nullptr ? &buttons_[*i] : nullptr;
     buttonDropped_ = button == nullptr || button->blockId == 0 || button->pageId == 0;
-    if (!buttonDropped_) PutTag32(stream_, kTagCharButton, button->id);
+    if (!buttonDropped_) PutTag32(stream_, kTagButton, button->id);
 }
 
 // An emphasis line of a dropped button, or of type none (readers would draw
