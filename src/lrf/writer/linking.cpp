@@ -37,6 +37,24 @@ void LinkPages(ObjectStore& s, Console& console) {
     }
 }
 
+// The header and footer slots of a page; a label that names no header or
+// footer leaves its slot 0, without a message.
+void LinkPageSlots(ObjectStore& s) {
+    const LabelIndex headers = IndexByLabel(s.headers, &HeaderFooterRecord::objid);
+    const LabelIndex footers = IndexByLabel(s.footers, &HeaderFooterRecord::objid);
+    const auto idOf = [](const LabelIndex& index, const std::vector<HeaderFooterRecord>& records,
+                         std::string_view label) {
+        const size_t* i = FindLabel(index, label);
+        return i != nullptr ? records[*i].id : 0;
+    };
+    for (PageRecord& page : s.pages) {
+        page.oddHeaderId = idOf(headers, s.headers, page.oddHeader);
+        page.evenHeaderId = idOf(headers, s.headers, page.evenHeader);
+        page.oddFooterId = idOf(footers, s.footers, page.oddFooter);
+        page.evenFooterId = idOf(footers, s.footers, page.evenFooter);
+    }
+}
+
 void LinkTocEntries(ObjectStore& s, const LabelIndex& blocks, Console& console) {
     const LabelIndex pages = IndexByLabel(s.pages, &PageRecord::objid);
     for (TocEntryRecord& entry : s.tocEntries) {
@@ -65,6 +83,21 @@ void LinkImageBlocks(ObjectStore& s, Console& console) {
     for (ImageBlockRecord& block : s.imageBlocks) {
         block.imageStreamId =
             Resolve(streams, block.refStream, s.imageStreams, "\nError: Image stream not found", console);
+    }
+}
+
+// A block's child number becomes the id of that text or image block; 0 when
+// no such child was built.
+void LinkBlockChildren(ObjectStore& s) {
+    for (BlockRecord& block : s.blocks) {
+        const uint32_t n = block.child;
+        if (block.childKind == kKindTextBlock) {
+            block.child = n < s.textBlocks.size() ? s.textBlocks[n].id : 0;
+        } else if (block.childKind == kKindImageBlock) {
+            block.child = n < s.imageBlocks.size() ? s.imageBlocks[n].id : 0;
+        } else {
+            block.child = 0;
+        }
     }
 }
 
@@ -125,8 +158,10 @@ void AssignObjectIds(ObjectStore& s) {
 void LinkObjects(ObjectStore& s, Console& console) {
     const LabelIndex blocks = IndexByLabel(s.blocks, &BlockRecord::objid);
     LinkPages(s, console);
+    LinkPageSlots(s);
     LinkTocEntries(s, blocks, console);
     LinkBlocks(s, console);
+    LinkBlockChildren(s);
     LinkTextBlocks(s, console);
     LinkImageBlocks(s, console);
     LinkButtons(s, blocks);
