@@ -111,11 +111,13 @@ bool PrepareBlockText(BlockKind kind, WString& text) {
 }  // namespace
 
 // Header and footer blocks: the style of the kind, a numbered objid, the text
-// as prepared by the running header code.
+// as prepared by the running header code. They belong to the header or
+// footer that shows them, not to the page.
 void EmitRunningTextBlock(PageCursor& cursor, lrf::ObjectStore& store, const ConversionSettings& settings,
                           BlockKind kind, WString text) {
     if (!PrepareBlockText(kind, text)) return;
-    BuildCountedTextBlock(cursor, store, TextBlockLabels(settings, cursor, StyleOfBlock(kind), {}), text);
+    BuildCountedTextBlock(cursor, store, TextBlockLabels(settings, cursor, StyleOfBlock(kind), {}), text,
+                          lrf::BlockFlow::kFree);
 }
 
 lrf::TextBlockLabels TextBlockLabels(const ConversionSettings& settings, const PageCursor& cursor, StyleKind styleKind,
@@ -125,8 +127,8 @@ lrf::TextBlockLabels TextBlockLabels(const ConversionSettings& settings, const P
 }
 
 void BuildCountedTextBlock(PageCursor& cursor, lrf::ObjectStore& store, const lrf::TextBlockLabels& labels,
-                           WStringView text) {
-    lrf::BuildTextBlock(store, labels, text);
+                           WStringView text, lrf::BlockFlow flow) {
+    lrf::BuildTextBlock(store, labels, text, flow);
     ++cursor.BlockCounter;
 }
 

@@ -26,7 +26,7 @@ lrf::TextBlockLabels TextBlockLabels(const ConversionSettings& settings, const P
 // Builds the block and the text block of one text block and counts it, even
 // when its labels name it by an id instead of its number.
 void BuildCountedTextBlock(PageCursor& cursor, lrf::ObjectStore& store, const lrf::TextBlockLabels& labels,
-                           WStringView text);
+                           WStringView text, lrf::BlockFlow flow = lrf::BlockFlow::kPage);
 // A block space with the spaces that are set (not negative); none
 // when neither is. The first form takes the spaces of a style.
 void EmitBlockSpace(lrf::ObjectStore& store, const StyleValues& styles, StyleKind styleKind);

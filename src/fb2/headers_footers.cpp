@@ -137,11 +137,8 @@ int MakeRunningPair(RunningHeaders& running, PageCursor& cursor, lrf::ObjectStor
 
     const WString& fixedText = header ? running.HeaderText : running.FooterText;
     const WString text = RunningPartText(settings, part, fixed ? WStringView(fixedText) : title, cutAtWord);
-    // These blocks belong to the header or footer, not to the page.
-    store.inMainFlow = false;
     EmitRunningTextBlock(cursor, store, settings, info.oddKind, text);
     EmitRunningTextBlock(cursor, store, settings, info.evenKind, text);
-    store.inMainFlow = true;
     ++counter;
     return number;
 }

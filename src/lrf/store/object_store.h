@@ -197,7 +197,6 @@ struct ObjectStore {
     std::vector<uint32_t> soloPageList;
 
     // Flags and markers.
-    bool inMainFlow = true;
     bool soloMode = false;
     uint32_t soloPageStart = 0;  // pages that existed when solo mode was switched on (N)
     uint8_t lastPageBlockKind = 0;

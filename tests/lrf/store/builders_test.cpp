@@ -63,14 +63,10 @@ TEST_F(Builders, BlocksArePairedWithTheirChildAndListedOnTheLastPage) {
 
 TEST_F(Builders, BlocksOutsideTheMainFlowGoToTheFreeList) {
     BuildPage(store, Page("p0"));
-    store.inMainFlow = false;
-    BuildTextBlock(store, BodyText("b0"), u"x");
-    BuildBlockSpace(store, -1, 5);
-    store.inMainFlow = true;
+    BuildTextBlock(store, BodyText("b0"), u"x", BlockFlow::kFree);
     EXPECT_EQ(store.freeBlockList, std::vector<uint32_t>{0});
     EXPECT_TRUE(store.pageContentList.empty());
     EXPECT_FALSE(store.hasLastPageBlock);
-    EXPECT_EQ(store.inlines.size(), 1u);
 }
 
 TEST_F(Builders, BlockBeforeAnyPageBelongsToNoPage) {
@@ -85,9 +81,7 @@ TEST_F(Builders, SoloModeListsThePageOfEveryBlock) {
     BuildTextBlock(store, BodyText("b0"), u"x");
     StartSolo(store);
     BuildPage(store, Page("p1"));
-    store.inMainFlow = false;  // solo blocks are page children even so
-    BuildTextBlock(store, BodyText("b1"), u"x");
-    store.inMainFlow = true;
+    BuildTextBlock(store, BodyText("b1"), u"x", BlockFlow::kFree);  // solo blocks are page children even so
     BuildPage(store, Page("p2"));
     BuildTextBlock(store, BodyText("b2"), u"x");
     BuildTextBlock(store, BodyText("b3"), u"x");

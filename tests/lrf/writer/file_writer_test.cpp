@@ -27,10 +27,8 @@ std::vector<uint32_t> ChildIds(const LrfObject& page) {
 class FileWriter : public WriterTest {
 protected:
     void AddHeaderPair(int n) {
-        store.inMainFlow = false;
         const std::string block = "h" + std::to_string(n);
-        BuildTextBlock(store, {"ts_hdr", "bs_hdr", block}, u"<P>Running title</P>");
-        store.inMainFlow = true;
+        BuildTextBlock(store, {"ts_hdr", "bs_hdr", block}, u"<P>Running title</P>", BlockFlow::kFree);
         for (const char* side : {"hdr_o", "hdr_e"}) AddHeaderFooter(kKindHeader, side + std::to_string(n), block, 2);
     }
 };
