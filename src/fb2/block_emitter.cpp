@@ -160,16 +160,17 @@ void EmitStandardBlock(Conversion& cv, StyleKind styleKind, WString text, WStrin
 }
 
 void EmitBlock(Conversion& cv, BlockKind kind, WString text) {
-    if (kind == BlockKind::kNone) return;
+    // An image block shows an image, not a text: EmitImage emits it.
+    if (kind == BlockKind::kNone || kind == BlockKind::kImage) return;
     // Running headers and footers are made while a body element's id waits
     // for its first block; they neither use nor consume it.
     if (IsRunningText(kind)) {
         EmitRunningTextBlock(cv.cursor, cv.store, cv.settings, kind, std::move(text));
         return;
     }
-    // An image and the book title page are content of their own: they have
-    // no text to prepare (and take none).
-    if (kind != BlockKind::kImage && kind != BlockKind::kBookTitle && !PrepareBlockText(kind, text)) return;
+    // The book title page is content of its own: it has no text to prepare
+    // (and takes none).
+    if (kind != BlockKind::kBookTitle && !PrepareBlockText(kind, text)) return;
     if (IsCountedText(kind)) CountBodyText(cv.progress, cv.console, text.size());
 
     // A title decides itself where its id goes.
@@ -190,9 +191,6 @@ void EmitBlock(Conversion& cv, BlockKind kind, WString text) {
         case BlockKind::kNote:
             EmitStandardBlock(cv, StyleOfBlock(kind), std::move(text), cv.body.PendingId);
             break;
-        case BlockKind::kImage:
-            EmitImageBlock(cv);  // keeps the id when no image is placed
-            return;
         case BlockKind::kSubtitle:
             EmitTextBlock(cv, cv.cursor.InMainBody ? StyleOfBlock(kind) : StyleKind::kNote, std::move(text),
                           cv.body.PendingId, true);
@@ -212,10 +210,19 @@ void EmitBlock(Conversion& cv, BlockKind kind, WString text) {
         case BlockKind::kBookTitle:
             EmitBookTitlePage(cv);
             break;
-        default:  // titles, running texts and kNone are done above
+        default:  // titles, running texts, images and kNone are done above
             break;
     }
     cv.body.PendingId.clear();
+}
+
+void EmitImage(Conversion& cv, WStringView imageRef) {
+    ContinueFullPage(cv.cursor, cv.store);
+    if (!cv.body.PendingId.empty()) {
+        WString noText;
+        ResolvePendingTarget(cv.store, cv.links, cv.cursor, cv.settings.References, cv.body.PendingId, noText);
+    }
+    EmitImageBlock(cv, imageRef);  // keeps the id when no image is placed
 }
 
 }  // namespace tavorin::fb2

@@ -13,8 +13,12 @@ struct Conversion;
 struct PageCursor;
 struct StyleValues;
 
-// Emits a buffer of paragraph markup as a block of the given kind.
+// Emits a buffer of paragraph markup as a block of the given kind (not
+// BlockKind::kImage: an image block is emitted by EmitImage).
 void EmitBlock(Conversion& cv, BlockKind kind, WString text);
+// Emits the image block (BlockKind::kImage) of the image `imageRef` where the
+// next block goes; it takes the pending id when the image is placed.
+void EmitImage(Conversion& cv, WStringView imageRef);
 // A header or footer text block (the running kinds of BlockKind).
 void EmitRunningTextBlock(PageCursor& cursor, lrf::ObjectStore& store, const ConversionSettings& settings,
                           BlockKind kind, WString text);
