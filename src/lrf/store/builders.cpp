@@ -109,7 +109,7 @@ void BuildImageBlock(ObjectStore& store, Console& console, const ImagePlacement&
     BlockRecord block;
     block.blockStyle = image.blockStyle;
     block.objid = image.objid;
-    block.tags = EncodeToTagStore(store, console, kBlockAttributes, blockTags);
+    block.tags = EncodeToTagStore(store.tagStore, console, kBlockAttributes, blockTags);
     BuildBlock(store, kKindImageBlock, std::move(block), BlockFlow::kPage);
     AppendImageRecord(store, image);
 }
@@ -136,7 +136,7 @@ void BuildBlockSpace(ObjectStore& store, int64_t xSpace, int64_t ySpace) {
 
 void BuildHeaderFooter(ObjectStore& store, Console& console, ElementKind kind, HeaderFooterRecord record,
                        std::span<const TagValue> tags) {
-    record.tags = EncodeFilledBlockTags(store, console, tags);
+    record.tags = EncodeFilledBlockTags(store.tagStore, console, tags);
     (kind == kKindHeader ? store.headers : store.footers).push_back(std::move(record));
 }
 

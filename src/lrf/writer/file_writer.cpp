@@ -147,7 +147,7 @@ Status WriteLrfFile(const ObjectStore& s, Console& console, const std::string& o
     // into the header settings.
     const uint16_t key = s.header.scrambleKey != 0 ? s.header.scrambleKey : kScrambleKey;
     out.scrambleKey = static_cast<uint8_t>(key);
-    LoadFontFiles(s, out, console);
+    out.fontFiles = LoadFontFiles(s.fonts, console);
     Thumbnail thumbnail;
     if (Status status = LoadThumbnail(s, inputPath, thumbnail); !status.ok()) return status;
     const MetadataBlock metadata = CompressMetadata(out.deflater, s.bookInfoXml);

@@ -14,7 +14,8 @@ namespace tavorin::lrf {
 // Gives every object its id (from 50 upward); run once, after all builders.
 void AssignObjectIds(ObjectStore& store);
 // Replaces label references by ids (also the header and footer slots of
-// pages and the child of each block); prints a line for every unresolved one.
+// pages and the child number of each block); prints a line for every
+// unresolved one. Run once, after AssignObjectIds.
 void LinkObjects(ObjectStore& store, Console& console);
 
 // The record of one kind with this id, or nullptr: AssignObjectIds numbers

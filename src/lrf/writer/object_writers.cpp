@@ -151,16 +151,17 @@ std::span<const uint8_t> TextStyleTags(const ObjectStore& s, uint32_t styleId) {
     return style != nullptr ? TagRun(s, style->tags) : std::span<const uint8_t>{};
 }
 
-void LoadFontFiles(const ObjectStore& s, LrfOutput& out, Console& console) {
-    out.fontFiles.clear();
-    for (const FontRecord& font : s.fonts) {
+std::vector<ByteBuffer> LoadFontFiles(std::span<const FontRecord> fonts, Console& console) {
+    std::vector<ByteBuffer> files;
+    for (const FontRecord& font : fonts) {
         ByteBuffer contents;
         if (!ReadWholeFile(font.file, contents)) {
             console.Line("\nError: Font File" + font.file + " not found");
-            return;
+            break;
         }
-        out.fontFiles.push_back(std::move(contents));
+        files.push_back(std::move(contents));
     }
+    return files;
 }
 
 void WriteFonts(const ObjectStore& s, LrfOutput& out) {
