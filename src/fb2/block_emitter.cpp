@@ -114,13 +114,15 @@ bool PrepareBlockContent(BlockKind kind, TextContent& content) {
 }  // namespace
 
 // Header and footer blocks: the style of the kind, a numbered objid, the
-// content as the running header code made it (its text shown as it is).
+// content as the running header code made it (its text shown as it is). They
+// belong to the header or footer that shows them, not to the page.
 void EmitRunningTextBlock(PageCursor& cursor, lrf::ObjectStore& store, const ConversionSettings& settings,
                           BlockKind kind, TextContent content) {
     if (!HasContent(content)) return;
     TrimContent(content);
     if (content.empty()) return;
-    BuildCountedTextBlock(cursor, store, TextBlockLabels(settings, cursor, StyleOfBlock(kind), {}), content);
+    BuildCountedTextBlock(cursor, store, TextBlockLabels(settings, cursor, StyleOfBlock(kind), {}), content,
+                          lrf::BlockFlow::kFree);
 }
 
 lrf::TextBlockLabels TextBlockLabels(const ConversionSettings& settings, const PageCursor& cursor, StyleKind styleKind,
@@ -130,8 +132,8 @@ lrf::TextBlockLabels TextBlockLabels(const ConversionSettings& settings, const P
 }
 
 void BuildCountedTextBlock(PageCursor& cursor, lrf::ObjectStore& store, const lrf::TextBlockLabels& labels,
-                           const TextContent& content) {
-    lrf::BuildTextBlock(store, labels, content);
+                           const TextContent& content, lrf::BlockFlow flow) {
+    lrf::BuildTextBlock(store, labels, content, flow);
     ++cursor.BlockCounter;
 }
 
@@ -167,7 +169,8 @@ void EmitStandardBlock(Conversion& cv, StyleKind styleKind, TextContent content,
 }
 
 void EmitBlock(Conversion& cv, BlockKind kind, TextContent text) {
-    if (kind == BlockKind::kNone) return;
+    // An image block shows an image, not a text: EmitImage emits it.
+    if (kind == BlockKind::kNone || kind == BlockKind::kImage) return;
     // Running headers and footers are made while a body element's id waits
     // for its first block; they neither use nor consume it.
     if (IsRunningText(kind)) {
@@ -175,9 +178,9 @@ void EmitBlock(Conversion& cv, BlockKind kind, TextContent text) {
         EmitRunningTextBlock(cv.cursor, cv.store, cv.settings, kind, std::move(text));
         return;
     }
-    // An image and the book title page are content of their own: they have
-    // no text to prepare (and take none).
-    if (kind != BlockKind::kImage && kind != BlockKind::kBookTitle && !PrepareBlockContent(kind, text)) return;
+    // The book title page is content of its own: it has no text to prepare
+    // (and takes none).
+    if (kind != BlockKind::kBookTitle && !PrepareBlockContent(kind, text)) return;
     if (IsCountedText(kind)) CountBodyText(cv.progress, cv.console, ContentWeight(text));
 
     // A title decides itself where its id goes.
@@ -198,9 +201,6 @@ void EmitBlock(Conversion& cv, BlockKind kind, TextContent text) {
         case BlockKind::kNote:
             EmitStandardBlock(cv, StyleOfBlock(kind), std::move(text), cv.body.PendingId);
             break;
-        case BlockKind::kImage:
-            EmitImageBlock(cv);  // keeps the id when no image is placed
-            return;
         case BlockKind::kSubtitle:
             EmitTextBlock(cv, cv.cursor.InMainBody ? StyleOfBlock(kind) : StyleKind::kNote, std::move(text),
                           cv.body.PendingId, true);
@@ -220,10 +220,19 @@ void EmitBlock(Conversion& cv, BlockKind kind, TextContent text) {
         case BlockKind::kBookTitle:
             EmitBookTitlePage(cv);
             break;
-        default:  // titles, running texts and kNone are done above
+        default:  // titles, running texts, images and kNone are done above
             break;
     }
     cv.body.PendingId.clear();
+}
+
+void EmitImage(Conversion& cv, WStringView imageRef) {
+    ContinueFullPage(cv.cursor, cv.store);
+    if (!cv.body.PendingId.empty()) {
+        TextContent noText;
+        ResolvePendingTarget(cv.store, cv.links, cv.cursor, cv.settings.References, cv.body.PendingId, noText);
+    }
+    EmitImageBlock(cv, imageRef);  // keeps the id when no image is placed
 }
 
 }  // namespace tavorin::fb2

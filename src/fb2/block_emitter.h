@@ -14,8 +14,12 @@ struct Conversion;
 struct PageCursor;
 struct StyleValues;
 
-// Emits a block content (its text as the book writes it) as a block of the given kind.
+// Emits a block content (its text as the book writes it) as a block of the
+// given kind (not BlockKind::kImage: an image block is emitted by EmitImage).
 void EmitBlock(Conversion& cv, BlockKind kind, TextContent text);
+// Emits the image block (BlockKind::kImage) of the image `imageRef` where the
+// next block goes; it takes the pending id when the image is placed.
+void EmitImage(Conversion& cv, WStringView imageRef);
 // A header or footer text block (the running kinds of BlockKind).
 void EmitRunningTextBlock(PageCursor& cursor, lrf::ObjectStore& store, const ConversionSettings& settings,
                           BlockKind kind, TextContent content);
@@ -27,7 +31,7 @@ lrf::TextBlockLabels TextBlockLabels(const ConversionSettings& settings, const P
 // Builds the block and the text block of one text block and counts it, even
 // when its labels name it by an id instead of its number.
 void BuildCountedTextBlock(PageCursor& cursor, lrf::ObjectStore& store, const lrf::TextBlockLabels& labels,
-                           const TextContent& content);
+                           const TextContent& content, lrf::BlockFlow flow = lrf::BlockFlow::kPage);
 // A block space with the spaces that are set (not negative); none
 // when neither is. The first form takes the spaces of a style.
 void EmitBlockSpace(lrf::ObjectStore& store, const StyleValues& styles, StyleKind styleKind);

@@ -148,11 +148,8 @@ int MakeRunningPair(RunningHeaders& running, PageCursor& cursor, lrf::ObjectStor
         DecodeContentText(fixedText);
     }
     const TextContent text = RunningPartText(settings, part, fixed ? fixedText : title, cutAtWord);
-    // These blocks belong to the header or footer, not to the page.
-    store.inMainFlow = false;
     EmitRunningTextBlock(cursor, store, settings, info.oddKind, text);
     EmitRunningTextBlock(cursor, store, settings, info.evenKind, text);
-    store.inMainFlow = true;
     ++counter;
     return number;
 }

@@ -79,13 +79,11 @@ void PlaceImage(Conversion& cv, WStringView tag) {
     // Found by name, so both "l:href" and "xlink:href" match.
     WString ref = Fb2Attribute(tag, u"href").substr(0, kImageRefCapacity);
     if (StartsWith(ref, u"#")) ref.erase(0, 1);
-    cv.body.ImageRef = std::move(ref);
-    if (!cv.body.ImageRef.empty()) EmitBlock(cv, BlockKind::kImage, {});
+    if (!ref.empty()) EmitImage(cv, ref);
 }
 
 void EmitCover(Conversion& cv) {
     if (cv.description.CoverImageId.empty()) return;
-    cv.body.ImageRef = cv.description.CoverImageId;
     // A cover that names no image of the book gets no front page: it would
     // stay empty (and some readers fail on a page without content).
     const std::string id = Narrow(cv.description.CoverImageId);
@@ -94,7 +92,7 @@ void EmitCover(Conversion& cv) {
         return;
     }
     StartFrontPage(cv.cursor, cv.store);
-    EmitBlock(cv, BlockKind::kImage, {});
+    EmitImage(cv, cv.description.CoverImageId);
 }
 
 void InlineImage(ImageCatalogue& images, lrf::ObjectStore& store, const ConversionSettings& settings, WStringView tag,
@@ -162,10 +160,10 @@ std::optional<lrf::ImagePlacement> ImageBlockPlacement(ImageCatalogue& images, c
     return placement;
 }
 
-void EmitImageBlock(Conversion& cv) {
+void EmitImageBlock(Conversion& cv, WStringView imageRef) {
     int xSpace = -1, ySpace = -1;
     std::optional<lrf::ImagePlacement> placement = ImageBlockPlacement(
-        cv.images, cv.store, cv.settings, cv.cursor, cv.body.ImageRef, cv.description.CoverImageId, xSpace, ySpace);
+        cv.images, cv.store, cv.settings, cv.cursor, imageRef, cv.description.CoverImageId, xSpace, ySpace);
     if (!placement) return;  // no such image: the id waits for the next block
 
     // An image block is named by its number alone, or like a text block by
@@ -173,7 +171,7 @@ void EmitImageBlock(Conversion& cv) {
     const WString& id = cv.body.PendingId;
     placement->blockStyle = "bs_" + Style(cv.settings, StyleKind::kImage).Label;
     placement->objid = id.empty() ? std::to_string(cv.cursor.BlockCounter) : BlockLabelOfId(id);
-    placement->refStream = Narrow(cv.body.ImageRef);
+    placement->refStream = Narrow(imageRef);
     using lrf::Tag;
     const lrf::TagValue blockTags[] = {{Tag::kBlockWidth, placement->width},
                                        {Tag::kBlockHeight, placement->height},

@@ -42,7 +42,8 @@ std::optional<lrf::ImagePlacement> ImageBlockPlacement(ImageCatalogue& images, c
                                                        const ConversionSettings& settings, const PageCursor& cursor,
                                                        WStringView imageRef, WStringView coverId, int& xSpace,
                                                        int& ySpace);
-// The image block (BlockKind::kImage).
-void EmitImageBlock(Conversion& cv);
+// The image block showing the image `imageRef` on the current page; nothing
+// (and the pending id kept) when the book has no such image.
+void EmitImageBlock(Conversion& cv, WStringView imageRef);
 
 }  // namespace tavorin::fb2

@@ -70,7 +70,7 @@ void StartPage(PageCursor& cursor, RunningHeaders& running, lrf::ObjectStore& st
 
 void ContinueFullPage(PageCursor& cursor, lrf::ObjectStore& store) {
     if (store.pages.empty() || store.pages.back().content.size() < kMaxPageEntries) return;
-    if (!(store.inMainFlow || store.soloMode) || (!store.soloMode && store.pages.size() >= 0xFFFF)) return;
+    if (!store.soloMode && store.pages.size() >= 0xFFFF) return;
     const lrf::PageRecord& full = store.pages.back();
     lrf::PageRecord page;
     page.objid = PageLabel(cursor.PageCounter);

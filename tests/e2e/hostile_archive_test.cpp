@@ -101,7 +101,7 @@ TEST(HostileArchive, BombsAndLiesAreRefusedAloneAndLeaveNothingBehind) {
     }
     for (const char* zip : {"liar.zip", "lib/liar.zip"}) DeclareSize(dir.file(zip), 1000);
     std::string big = kFb2Head + "</p>";
-    for (int i = 0; i < 100000; ++i) big += "<p>Paragraph " + std::to_string(i) + " of a book past its memory limit.</p>";
+    for (int i = 0; i < 200000; ++i) big += "<p>Paragraph " + std::to_string(i) + " of a book past its memory limit.</p>";
     WriteFileText(dir.file("lib/big.fb2"), big + "</body></FictionBook>");
     WriteFileText(dir.file("lib/good.fb2"), good);
     for (const HostileArchive& c : cases) {

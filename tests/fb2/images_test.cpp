@@ -35,9 +35,8 @@ protected:
         int x = 0, y = 0;
     };
     Placement Place(const WString& ref) {
-        cv.body.ImageRef = ref;
         Placement p;
-        const auto image = ImageBlockPlacement(cv.images, store, settings, cv.cursor, cv.body.ImageRef, cv.description.CoverImageId,
+        const auto image = ImageBlockPlacement(cv.images, store, settings, cv.cursor, ref, cv.description.CoverImageId,
                                                p.x, p.y);
         if (image) p.shown = {image->x0, image->y0, image->x1, image->y1, image->width, image->height};
         return p;
@@ -110,13 +109,12 @@ TEST_F(Images, ImageInASectionWithAnIdIsNamedByTheId) {
     EXPECT_EQ(cv.cursor.BlockCounter, 8);
 
     // Without an id the block is named by its number, without the "b" of text blocks.
-    EmitImageBlock(cv);
+    EmitImageBlock(cv, u"pic");
     EXPECT_EQ(cv.store.imageBlocks[1].objid, "8");
 
     // An unknown image makes nothing and keeps the id for the next block.
-    cv.body.ImageRef = u"absent";
     cv.body.PendingId = u"keep";
-    EmitImageBlock(cv);
+    EmitImageBlock(cv, u"absent");
     EXPECT_EQ(cv.store.imageBlocks.size(), 2u);
     EXPECT_EQ(cv.body.PendingId, u"keep");
 }
@@ -150,7 +148,6 @@ TEST_F(Images, ImageReferenceByEitherHrefSpelling) {
     PlaceImage(cv, u"<image l:href=\"#pic\"/>");
     PlaceImage(cv, u"<image xlink:href=\"#pic\"/>");
     PlaceImage(cv, u"<image alt=\"none\"/>");
-    EXPECT_EQ(cv.body.ImageRef, u"");
     ASSERT_EQ(cv.store.imageBlocks.size(), 2u);
     EXPECT_EQ(cv.store.imageBlocks[1].refStream, "pic");
 }

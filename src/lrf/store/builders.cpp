@@ -22,18 +22,18 @@ uint32_t ChildCount(const ObjectStore& store, ElementKind kind) {
     }
 }
 
-// Appends a child entry to the last page while blocks belong to pages.
-// False when the entry belongs to no page: outside the main flow and solo
-// mode, or before the first page (no page to hold it).
-bool AddPageChild(ObjectStore& store, uint32_t entry) {
-    if (!(store.inMainFlow || store.soloMode) || store.pages.empty()) return false;
+// Appends a child entry to the last page. False when the entry belongs to no
+// page: a free block outside solo mode, or before the first page (no page to
+// hold it).
+bool AddPageChild(ObjectStore& store, uint32_t entry, BlockFlow flow) {
+    if ((flow == BlockFlow::kFree && !store.soloMode) || store.pages.empty()) return false;
     store.pageContentList.push_back(entry);
     store.pages.back().content.end = store.pageContentList.size();
     return true;
 }
 
 // The block that holds the child of `childKind` built next.
-void BuildBlock(ObjectStore& store, ElementKind childKind, BlockRecord block) {
+void BuildBlock(ObjectStore& store, ElementKind childKind, BlockRecord block, BlockFlow flow) {
     block.number = static_cast<uint32_t>(store.blocks.size());
     block.childKind = static_cast<uint16_t>(childKind);
     block.child = ChildCount(store, childKind);
@@ -41,9 +41,9 @@ void BuildBlock(ObjectStore& store, ElementKind childKind, BlockRecord block) {
     store.blocks.push_back(std::move(block));
 
     const BlockRecord& added = store.blocks.back();
-    if (!store.inMainFlow && !store.soloMode) {
+    if (flow == BlockFlow::kFree && !store.soloMode) {
         store.freeBlockList.push_back(added.number);
-    } else if (AddPageChild(store, added.number)) {
+    } else if (AddPageChild(store, added.number, flow)) {
         if (store.soloMode) {
             store.soloPageList.push_back(store.pages.back().id);
         } else {
@@ -119,12 +119,12 @@ void BuildPage(ObjectStore& store, PageRecord page) {
     store.pages.push_back(std::move(page));
 }
 
-void BuildTextBlock(ObjectStore& store, const TextBlockLabels& labels, const TextContent& content) {
+void BuildTextBlock(ObjectStore& store, const TextBlockLabels& labels, const TextContent& content, BlockFlow flow) {
     BlockRecord block;
     block.blockStyle = labels.blockStyle;
     block.objid = labels.objid;
     block.tags = Range{store.tagStore.size(), store.tagStore.size()};
-    BuildBlock(store, kKindTextBlock, std::move(block));
+    BuildBlock(store, kKindTextBlock, std::move(block), flow);
 
     TextBlockRecord text;
     text.id = static_cast<uint32_t>(store.textBlocks.size());
@@ -140,8 +140,8 @@ void BuildImageBlock(ObjectStore& store, Console& console, const ImagePlacement&
     BlockRecord block;
     block.blockStyle = image.blockStyle;
     block.objid = image.objid;
-    block.tags = EncodeToTagStore(store, console, kBlockAttributes, blockTags);
-    BuildBlock(store, kKindImageBlock, std::move(block));
+    block.tags = EncodeToTagStore(store.tagStore, console, kBlockAttributes, blockTags);
+    BuildBlock(store, kKindImageBlock, std::move(block), BlockFlow::kPage);
     AppendImageRecord(store, image);
 }
 
@@ -162,12 +162,12 @@ void BuildBlockSpace(ObjectStore& store, int64_t xSpace, int64_t ySpace) {
     record.tags.end = store.tagStore.size();
     record.number = static_cast<uint32_t>(store.inlines.size()) | kInlineObjectFlag;
     store.inlines.push_back(record);
-    AddPageChild(store, record.number);
+    AddPageChild(store, record.number, BlockFlow::kPage);
 }
 
 void BuildHeaderFooter(ObjectStore& store, Console& console, ElementKind kind, HeaderFooterRecord record,
                        std::span<const TagValue> tags) {
-    record.tags = EncodeFilledBlockTags(store, console, tags);
+    record.tags = EncodeFilledBlockTags(store.tagStore, console, tags);
     (kind == kKindHeader ? store.headers : store.footers).push_back(std::move(record));
 }
 

@@ -29,11 +29,17 @@ struct ImagePlacement {
     int64_t width = 0, height = 0;           // its size on the page
 };
 
+// Where a block goes: onto the last page built (the main flow; so do block
+// spaces and image blocks), or among the free blocks that headers and
+// footers show. In solo mode every block goes onto the last page.
+enum class BlockFlow : uint8_t { kPage, kFree };
+
 // `page` carries its labels (objid, page style, header and footer references).
 void BuildPage(ObjectStore& store, PageRecord page);
 // A block holding the text block built next; its labels come from `labels`.
-void BuildTextBlock(ObjectStore& store, const TextBlockLabels& labels, const TextContent& content);
-// A block holding an image block, with the block's tags of `blockTags`.
+void BuildTextBlock(ObjectStore& store, const TextBlockLabels& labels, const TextContent& content,
+                    BlockFlow flow = BlockFlow::kPage);
+// A block of the main flow holding an image block, with the block's tags of `blockTags`.
 void BuildImageBlock(ObjectStore& store, Console& console, const ImagePlacement& image,
                      std::span<const TagValue> blockTags);
 // An image shown inside a line of text: its image object, on no page and in

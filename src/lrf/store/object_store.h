@@ -1,6 +1,7 @@
 // The object store: the in-memory model of the book between the FB2
 // conversion and the LRF writer. Builders append records and content while the
-// FB2 text is read; linking turns labels into object ids; the writers read it.
+// FB2 text is read; linking turns labels and numbers into object ids; the
+// writers only read it.
 // Records are plain structs in one array per element kind; record i of a kind
 // is element i of its array (its number within the kind).
 #pragma once
@@ -63,7 +64,7 @@ struct Range {
 struct PageRecord {
     uint32_t id = 0;  // number within the kind until linking, then the object id
     uint32_t pageStyleId = 0;
-    uint32_t oddHeaderId = 0, evenHeaderId = 0, oddFooterId = 0, evenFooterId = 0;
+    uint32_t oddHeaderId = 0, evenHeaderId = 0, oddFooterId = 0, evenFooterId = 0;  // set by linking
     std::string objid, pageStyle;
     std::string oddHeader, evenHeader, oddFooter, evenFooter;
     Range tags;
@@ -75,7 +76,7 @@ struct BlockRecord {
     uint32_t blockStyleId = 0;
     uint32_t number = 0;     // block number (position among blocks)
     uint16_t childKind = 0;  // 1 text block, 2 simple text block, 3 image block
-    uint32_t child = 0;      // child number; replaced by the child's id after pages are written
+    uint32_t child = 0;      // child number within its kind; replaced by the child's id at linking
     int32_t pageIndex = -1;  // the page the block belongs to
     std::string blockStyle, objid;
     Range tags;
@@ -200,7 +201,6 @@ struct ObjectStore {
     std::vector<uint32_t> soloPageList;
 
     // Flags and markers.
-    bool inMainFlow = true;
     bool soloMode = false;
     uint32_t soloPageStart = 0;  // pages that existed when solo mode was switched on (N)
     uint8_t lastPageBlockKind = 0;

@@ -23,9 +23,9 @@ void BuildStyle(ObjectStore& store, Console& console, ElementKind kind, std::str
     style.id = static_cast<uint32_t>(styles.size());
     style.styleLabel = std::move(styleLabel);
     switch (kind) {
-        case kKindBlockStyle: style.tags = EncodeFilledBlockTags(store, console, tags); break;
-        case kKindPageStyle: style.tags = EncodeToTagStore(store, console, kPageAttributes, tags); break;
-        default: style.tags = EncodeToTagStore(store, console, kTextAttributes, tags); break;
+        case kKindBlockStyle: style.tags = EncodeFilledBlockTags(store.tagStore, console, tags); break;
+        case kKindPageStyle: style.tags = EncodeToTagStore(store.tagStore, console, kPageAttributes, tags); break;
+        default: style.tags = EncodeToTagStore(store.tagStore, console, kTextAttributes, tags); break;
     }
     styles.push_back(std::move(style));
 }
@@ -33,7 +33,7 @@ void BuildStyle(ObjectStore& store, Console& console, ElementKind kind, std::str
 void BuildBookDefaults(ObjectStore& store, Console& console, std::span<const TagValue> tags) {
     // The book attribute object is the only one of its kind: number 0.
     store.bookDefaultsNumber = 0;
-    store.bookDefaults = EncodeToTagStore(store, console, kTextAttributes, tags);
+    store.bookDefaults = EncodeToTagStore(store.tagStore, console, kTextAttributes, tags);
 }
 
 void ApplyBookSetting(ObjectStore& store, BookHeaderSettings header) {

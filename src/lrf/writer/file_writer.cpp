@@ -73,8 +73,8 @@ void ReportShortening(Console& console, const MetadataBlock& metadata, const Obj
     }
 }
 
-void PadTo16(ByteBuffer& file) {
-    while (file.size() % 16 != 0) file.push_back(0);
+void PadTo16(LrfOutput& out) {
+    while (out.offset() % 16 != 0) out.file.push_back(0);
 }
 
 // Each of the writer's four steps halves the remaining distance to 100%.
@@ -116,33 +116,15 @@ ByteBuffer EncodeHeader(const ObjectStore& s, const LrfOutput& out, const Header
     return h;
 }
 
-// Frees a part of the store that no writer reads any more.
-template <class Container>
-void Release(Container& c) {
-    Container().swap(c);
-}
-
-// The parts of the store are released as soon as their objects are written,
-// so that the book's records and the file do not stand in memory side by
-// side at their full sizes (in a book of many short titled sections the
-// records are several times the file).
-void WriteObjects(ObjectStore& s, LrfOutput& out, Console& console) {
+void WriteObjects(const ObjectStore& s, LrfOutput& out, Console& console) {
     WritePages(s, out);
-    Release(s.pageContentList);
-    Release(s.inlines);
     WriteTocObject(s, out);
-    Release(s.tocEntries);
     WriteMainPageTree(s, out);
     WriteSoloPageTrees(s, out);
-    Release(s.pages);
     WriteBookAttributes(s, out);
     WriteBlocks(s, out);
-    Release(s.blocks);
-    Release(s.freeBlockList);
     AdvanceProgress(console);
     WriteTextBlocks(s, out, console);
-    Release(s.textBlocks);
-    Release(s.textStore);
     AdvanceProgress(console);
     WriteImageBlocks(s, out);
     AdvanceProgress(console);
@@ -158,13 +140,14 @@ void WriteObjects(ObjectStore& s, LrfOutput& out, Console& console) {
 
 }  // namespace
 
-Status WriteLrfFile(ObjectStore& s, Console& console, const std::string& outputPath, const std::string& inputPath) {
+Status WriteLrfFile(const ObjectStore& s, Console& console, const std::string& outputPath,
+                    const std::string& inputPath) {
     LrfOutput out;
     // The key is a constant of the program; the BookSetting element copies it
     // into the header settings.
     const uint16_t key = s.header.scrambleKey != 0 ? s.header.scrambleKey : kScrambleKey;
     out.scrambleKey = static_cast<uint8_t>(key);
-    LoadFontFiles(s, out, console);
+    out.fontFiles = LoadFontFiles(s.fonts, console);
     Thumbnail thumbnail;
     if (Status status = LoadThumbnail(s, inputPath, thumbnail); !status.ok()) return status;
     const MetadataBlock metadata = CompressMetadata(out.deflater, s.bookInfoXml);
@@ -173,32 +156,33 @@ Status WriteLrfFile(ObjectStore& s, Console& console, const std::string& outputP
     }
     ReportShortening(console, metadata, s);
 
+    // The objects go to the file as they are written; the header, which
+    // needs the offsets of the index and the contents, is written last.
+    AtomicOutputFile saved(outputPath);
+    out.sink = &saved;
     ByteBuffer& file = out.file;
-    // Room for the whole file, so that it is not copied while it grows: the
-    // text compresses to less than its UTF-16 size, every other stream is
-    // stored as it is, and 64 bytes cover the framing of an object.
-    const size_t objects = s.pages.size() + s.blocks.size() + s.textBlocks.size() + s.imageBlocks.size() +
-                           s.buttons.size() + s.headers.size() + s.footers.size() + s.imageStreams.size() + 64;
-    file.reserve(kHeaderSize + metadata.compressed.size() + thumbnail.bytes.size() + 2 * s.textStore.size() +
-                 s.imageStore.size() + s.tagStore.size() + 64 * objects);
+    file.reserve(LrfOutput::kSinkPiece + LrfOutput::kSinkPiece / 4);
+    // An index entry for every id handed out, so that the index is not
+    // copied while it grows.
+    out.index.reserve(16 * size_t{s.lastId >= 50 ? s.lastId - 49 : 0});
     file.resize(kHeaderSize);
     PutBytes(file, metadata.compressed);
     if (!thumbnail.bytes.empty()) {
         PutBytes(file, thumbnail.bytes);
-        PadTo16(file);
+        PadTo16(out);
     }
     WriteObjects(s, out, console);
-    PadTo16(file);  // the object index starts on a 16-byte boundary
+    PadTo16(out);  // the object index starts on a 16-byte boundary
     // Offsets and sizes in the index are 32 bits wide.
-    if (out.overflow.empty() && file.size() > 0xFFFFFFFFu) out.overflow = "a file larger than 4 GB";
+    if (out.overflow.empty() && out.offset() > 0xFFFFFFFFu) out.overflow = "a file larger than 4 GB";
     if (!out.overflow.empty()) return Fail(kExitBookTooLarge, out.overflow);
-    const uint64_t indexOffset = file.size();
-    PutBytes(file, out.index);
+    const uint64_t indexOffset = out.offset();
+    FlushToSink(out);
+    saved.Append(out.index);
     const ByteBuffer header = EncodeHeader(s, out, {indexOffset, static_cast<uint16_t>(metadata.compressed.size() + 4),
                                             metadata.uncompressedSize, thumbnail});
-    std::copy(header.begin(), header.end(), file.begin());
-
-    if (!SaveFileAtomically(outputPath, file)) return Fail(kExitCannotWriteOutput, outputPath);
+    saved.WriteAt(0, header);
+    if (!saved.Commit()) return Fail(kExitCannotWriteOutput, outputPath);
     return {};
 }
 

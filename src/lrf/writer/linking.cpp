@@ -30,69 +30,111 @@ uint32_t Resolve(const LabelIndex& index, std::string_view label, const std::vec
     return 0;
 }
 
-void LinkPages(ObjectStore& s, Console& console) {
-    const LabelIndex styles = IndexByLabel(s.pageStyles, &StyleRecord::styleLabel);
-    for (PageRecord& page : s.pages) {
-        page.pageStyleId = Resolve(styles, page.pageStyle, s.pageStyles, "\nError: Page style not found", console);
+// Each step below changes one kind of record and reads the others.
+
+void LinkPages(std::vector<PageRecord>& pages, const std::vector<StyleRecord>& pageStyles, Console& console) {
+    const LabelIndex styles = IndexByLabel(pageStyles, &StyleRecord::styleLabel);
+    for (PageRecord& page : pages) {
+        page.pageStyleId = Resolve(styles, page.pageStyle, pageStyles, "\nError: Page style not found", console);
     }
 }
 
-void LinkTocEntries(ObjectStore& s, const LabelIndex& blocks, Console& console) {
-    const LabelIndex pages = IndexByLabel(s.pages, &PageRecord::objid);
-    for (TocEntryRecord& entry : s.tocEntries) {
-        entry.blockId = Resolve(blocks, entry.refObj, s.blocks, "\nError: TOC block not found", console);
-        entry.pageId = Resolve(pages, entry.refPage, s.pages, "\nError: TOC page not found", console);
+// The header and footer slots of a page; a label that names no header or
+// footer leaves its slot 0, without a message.
+void LinkPageSlots(std::vector<PageRecord>& pages, const std::vector<HeaderFooterRecord>& headers,
+                   const std::vector<HeaderFooterRecord>& footers) {
+    const LabelIndex headerIndex = IndexByLabel(headers, &HeaderFooterRecord::objid);
+    const LabelIndex footerIndex = IndexByLabel(footers, &HeaderFooterRecord::objid);
+    const auto idOf = [](const LabelIndex& index, const std::vector<HeaderFooterRecord>& records,
+                         std::string_view label) {
+        const size_t* i = FindLabel(index, label);
+        return i != nullptr ? records[*i].id : 0;
+    };
+    for (PageRecord& page : pages) {
+        page.oddHeaderId = idOf(headerIndex, headers, page.oddHeader);
+        page.evenHeaderId = idOf(headerIndex, headers, page.evenHeader);
+        page.oddFooterId = idOf(footerIndex, footers, page.oddFooter);
+        page.evenFooterId = idOf(footerIndex, footers, page.evenFooter);
     }
 }
 
-void LinkBlocks(ObjectStore& s, Console& console) {
-    const LabelIndex styles = IndexByLabel(s.blockStyles, &StyleRecord::styleLabel);
-    for (BlockRecord& block : s.blocks) {
+void LinkTocEntries(std::vector<TocEntryRecord>& entries, const LabelIndex& blockIndex,
+                    const std::vector<BlockRecord>& blocks, const std::vector<PageRecord>& pages, Console& console) {
+    const LabelIndex pageIndex = IndexByLabel(pages, &PageRecord::objid);
+    for (TocEntryRecord& entry : entries) {
+        entry.blockId = Resolve(blockIndex, entry.refObj, blocks, "\nError: TOC block not found", console);
+        entry.pageId = Resolve(pageIndex, entry.refPage, pages, "\nError: TOC page not found", console);
+    }
+}
+
+void LinkBlocks(std::vector<BlockRecord>& blocks, const std::vector<StyleRecord>& blockStyles, Console& console) {
+    const LabelIndex styles = IndexByLabel(blockStyles, &StyleRecord::styleLabel);
+    for (BlockRecord& block : blocks) {
         block.blockStyleId =
-            Resolve(styles, block.blockStyle, s.blockStyles, "\nError: Block style not foundError", console);
+            Resolve(styles, block.blockStyle, blockStyles, "\nError: Block style not foundError", console);
     }
 }
 
-void LinkTextBlocks(ObjectStore& s, Console& console) {
-    const LabelIndex styles = IndexByLabel(s.textStyles, &StyleRecord::styleLabel);
-    for (TextBlockRecord& block : s.textBlocks) {
-        block.textStyleId = Resolve(styles, block.textStyle, s.textStyles, "\nError: Block style not found", console);
+// A block's child number becomes the id of that text or image block; 0 when
+// no such child was built.
+void LinkBlockChildren(std::vector<BlockRecord>& blocks, const std::vector<TextBlockRecord>& textBlocks,
+                       const std::vector<ImageBlockRecord>& imageBlocks) {
+    for (BlockRecord& block : blocks) {
+        const uint32_t n = block.child;
+        if (block.childKind == kKindTextBlock) {
+            block.child = n < textBlocks.size() ? textBlocks[n].id : 0;
+        } else if (block.childKind == kKindImageBlock) {
+            block.child = n < imageBlocks.size() ? imageBlocks[n].id : 0;
+        } else {
+            block.child = 0;
+        }
     }
 }
 
-void LinkImageBlocks(ObjectStore& s, Console& console) {
-    const LabelIndex streams = IndexByLabel(s.imageStreams, &ImageStreamRecord::objid);
-    for (ImageBlockRecord& block : s.imageBlocks) {
+void LinkTextBlocks(std::vector<TextBlockRecord>& textBlocks, const std::vector<StyleRecord>& textStyles,
+                    Console& console) {
+    const LabelIndex styles = IndexByLabel(textStyles, &StyleRecord::styleLabel);
+    for (TextBlockRecord& block : textBlocks) {
+        block.textStyleId = Resolve(styles, block.textStyle, textStyles, "\nError: Block style not found", console);
+    }
+}
+
+void LinkImageBlocks(std::vector<ImageBlockRecord>& imageBlocks, const std::vector<ImageStreamRecord>& imageStreams,
+                     Console& console) {
+    const LabelIndex streams = IndexByLabel(imageStreams, &ImageStreamRecord::objid);
+    for (ImageBlockRecord& block : imageBlocks) {
         block.imageStreamId =
-            Resolve(streams, block.refStream, s.imageStreams, "\nError: Image stream not found", console);
+            Resolve(streams, block.refStream, imageStreams, "\nError: Image stream not found", console);
     }
 }
 
 // A button jumps to its target block on the page that block was placed on;
 // an unknown target leaves both ids 0 without a message.
-void LinkButtons(ObjectStore& s, const LabelIndex& blocks) {
-    for (ButtonRecord& button : s.buttons) {
-        const size_t* i = FindLabel(blocks, button.refObj);
+void LinkButtons(std::vector<ButtonRecord>& buttons, const LabelIndex& blockIndex,
+                 const std::vector<BlockRecord>& blocks, const std::vector<PageRecord>& pages) {
+    for (ButtonRecord& button : buttons) {
+        const size_t* i = FindLabel(blockIndex, button.refObj);
         if (!i) continue;
-        const BlockRecord& block = s.blocks[*i];
+        const BlockRecord& block = blocks[*i];
         button.blockId = block.id;
-        if (block.pageIndex >= 0 && static_cast<size_t>(block.pageIndex) < s.pages.size()) {
-            button.pageId = s.pages[block.pageIndex].id;
+        if (block.pageIndex >= 0 && static_cast<size_t>(block.pageIndex) < pages.size()) {
+            button.pageId = pages[block.pageIndex].id;
         }
     }
 }
 
 // Headers and footers show blocks built outside the page flow.
-void LinkHeadersAndFooters(ObjectStore& s) {
+void LinkHeadersAndFooters(std::vector<HeaderFooterRecord>& headers, std::vector<HeaderFooterRecord>& footers,
+                           const std::vector<BlockRecord>& blocks, const std::vector<uint32_t>& freeBlockList) {
     LabelIndex freeBlocks;
-    for (const uint32_t n : s.freeBlockList) {
-        if (n < s.blocks.size()) freeBlocks.try_emplace(s.blocks[n].objid, n);
+    for (const uint32_t n : freeBlockList) {
+        if (n < blocks.size()) freeBlocks.try_emplace(blocks[n].objid, n);
     }
-    for (auto* list : {&s.headers, &s.footers}) {
+    for (auto* list : {&headers, &footers}) {
         for (HeaderFooterRecord& hf : *list) {
             const size_t* n = FindLabel(freeBlocks, hf.refObj);
             if (!n) continue;
-            hf.blockId = s.blocks[*n].id;
+            hf.blockId = blocks[*n].id;
             hf.blockNumber = static_cast<uint32_t>(*n);
         }
     }
@@ -124,13 +166,15 @@ void AssignObjectIds(ObjectStore& s) {
 
 void LinkObjects(ObjectStore& s, Console& console) {
     const LabelIndex blocks = IndexByLabel(s.blocks, &BlockRecord::objid);
-    LinkPages(s, console);
-    LinkTocEntries(s, blocks, console);
-    LinkBlocks(s, console);
-    LinkTextBlocks(s, console);
-    LinkImageBlocks(s, console);
-    LinkButtons(s, blocks);
-    LinkHeadersAndFooters(s);
+    LinkPages(s.pages, s.pageStyles, console);
+    LinkPageSlots(s.pages, s.headers, s.footers);
+    LinkTocEntries(s.tocEntries, blocks, s.blocks, s.pages, console);
+    LinkBlocks(s.blocks, s.blockStyles, console);
+    LinkBlockChildren(s.blocks, s.textBlocks, s.imageBlocks);
+    LinkTextBlocks(s.textBlocks, s.textStyles, console);
+    LinkImageBlocks(s.imageBlocks, s.imageStreams, console);
+    LinkButtons(s.buttons, blocks, s.blocks, s.pages);
+    LinkHeadersAndFooters(s.headers, s.footers, s.blocks, s.freeBlockList);
 }
 
 }  // namespace tavorin::lrf

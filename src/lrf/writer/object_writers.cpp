@@ -9,6 +9,7 @@
 #include <string>
 
 #include "lrf/store/object_store.h"
+#include "lrf/writer/linking.h"
 #include "lrf/writer/stream_codec.h"
 #include "lrf/writer/writer_output.h"
 
@@ -146,23 +147,21 @@ void WriteBlockStyles(const ObjectStore& s, LrfOutput& out) { WriteStyles(s, out
 void WriteTextStyles(const ObjectStore& s, LrfOutput& out) { WriteStyles(s, out, s.textStyles, kTypeTextStyle); }
 
 std::span<const uint8_t> TextStyleTags(const ObjectStore& s, uint32_t styleId) {
-    const auto& styles = s.textStyles;
-    // Text styles carry consecutive ids, so the id gives the position.
-    if (styles.empty() || styleId < styles.front().id) return {};
-    const size_t i = styleId - styles.front().id;
-    return i < styles.size() ? TagRun(s, styles[i].tags) : std::span<const uint8_t>{};
+    const StyleRecord* style = RecordWithId(s.textStyles, styleId);
+    return style != nullptr ? TagRun(s, style->tags) : std::span<const uint8_t>{};
 }
 
-void LoadFontFiles(const ObjectStore& s, LrfOutput& out, Console& console) {
-    out.fontFiles.clear();
-    for (const FontRecord& font : s.fonts) {
+std::vector<ByteBuffer> LoadFontFiles(std::span<const FontRecord> fonts, Console& console) {
+    std::vector<ByteBuffer> files;
+    for (const FontRecord& font : fonts) {
         ByteBuffer contents;
         if (!ReadWholeFile(font.file, contents)) {
             console.Line("\nError: Font File" + font.file + " not found");
-            return;
+            break;
         }
-        out.fontFiles.push_back(std::move(contents));
+        files.push_back(std::move(contents));
     }
+    return files;
 }
 
 void WriteFonts(const ObjectStore& s, LrfOutput& out) {

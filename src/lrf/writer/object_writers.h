@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "lrf/store/byte_buffer.h"
 #include "lrf/store/object_store.h"
@@ -29,7 +30,7 @@ void WriteFonts(const ObjectStore& s, LrfOutput& out);
 // Reads the font files before anything is written, so that the book
 // attributes list exactly the fonts that are written. Stops at the first
 // file that cannot be read, with an error line.
-void LoadFontFiles(const ObjectStore& s, LrfOutput& out, Console& console);
+std::vector<ByteBuffer> LoadFontFiles(std::span<const FontRecord> fonts, Console& console);
 
 // A record's run of prepared tags in the tag store.
 std::span<const uint8_t> TagRun(const ObjectStore& s, const Range& range);

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "lrf/store/object_store.h"
-#include "lrf/writer/label_index.h"
+#include "lrf/writer/linking.h"
 #include "lrf/writer/object_writers.h"
 #include "lrf/writer/writer_output.h"
 
@@ -30,63 +30,33 @@ private:
     std::unordered_set<uint32_t> seen_;
 };
 
-// The ids of the text or image block a block wraps and of that child's text
-// style or image stream, found through the child's number within its kind
-// (block.child before WritePages replaces it); 0 when there is no such child.
-struct ChildIds {
-    uint32_t id = 0;
-    uint32_t linkedId = 0;
-};
-
-ChildIds ChildOf(const ObjectStore& s, const BlockRecord& block) {
-    if (block.childKind == kKindTextBlock && block.child < s.textBlocks.size()) {
-        return {s.textBlocks[block.child].id, s.textBlocks[block.child].textStyleId};
-    } else if (block.childKind == kKindImageBlock && block.child < s.imageBlocks.size()) {
-        return {s.imageBlocks[block.child].id, s.imageBlocks[block.child].imageStreamId};
-    }
-    return {};
-}
-
-// The block and the text or image block it wraps, with their styles and image stream.
+// The block and the text or image block it wraps (its id since linking),
+// with the child's text style or image stream.
 void AddBlockWithChild(const ObjectStore& s, ChildList& list, const BlockRecord& block) {
     list.Add(block.id);
     list.Add(block.blockStyleId);
-    const ChildIds child = ChildOf(s, block);
-    list.Add(child.id);
-    list.Add(child.linkedId);
+    list.Add(block.child);
+    if (block.childKind == kKindTextBlock) {
+        if (const TextBlockRecord* text = RecordWithId(s.textBlocks, block.child)) list.Add(text->textStyleId);
+    } else if (block.childKind == kKindImageBlock) {
+        if (const ImageBlockRecord* image = RecordWithId(s.imageBlocks, block.child)) list.Add(image->imageStreamId);
+    }
 }
 
-struct HeaderFooterIndexes {
-    explicit HeaderFooterIndexes(const ObjectStore& s)
-        : headers(IndexByLabel(s.headers, &HeaderFooterRecord::objid)),
-          footers(IndexByLabel(s.footers, &HeaderFooterRecord::objid)) {}
-    LabelIndex headers;
-    LabelIndex footers;
-};
-
-// Fills the page's four header and footer slots from its labels; each found
-// header or footer joins the child list, and its block is to be listed too.
-void ResolvePageSlots(const ObjectStore& s, PageRecord& page, const HeaderFooterIndexes& idx, ChildList& list,
-                      std::vector<uint32_t>& extraBlocks) {
-    struct Slot {
-        const std::string& label;
-        uint32_t& id;
-        const LabelIndex& index;
-        const std::vector<HeaderFooterRecord>& records;
+// The headers and footers in the page's slots join its child list, and so
+// do their blocks.
+void AddSlots(const ObjectStore& s, const PageRecord& page, ChildList& list, std::vector<uint32_t>& blocks) {
+    const std::pair<uint32_t, const std::vector<HeaderFooterRecord>*> slots[] = {
+        {page.oddHeaderId, &s.headers},
+        {page.evenHeaderId, &s.headers},
+        {page.oddFooterId, &s.footers},
+        {page.evenFooterId, &s.footers},
     };
-    const Slot slots[] = {
-        {page.oddHeader, page.oddHeaderId, idx.headers, s.headers},
-        {page.evenHeader, page.evenHeaderId, idx.headers, s.headers},
-        {page.oddFooter, page.oddFooterId, idx.footers, s.footers},
-        {page.evenFooter, page.evenFooterId, idx.footers, s.footers},
-    };
-    for (const Slot& slot : slots) {
-        const size_t* i = FindLabel(slot.index, slot.label);
-        if (!i) continue;
-        const HeaderFooterRecord& hf = slot.records[*i];
-        slot.id = hf.id;
-        list.Add(hf.id);
-        if (hf.blockId != 0) extraBlocks.push_back(hf.blockNumber);  // 0: its block was not found
+    for (const auto& [id, records] : slots) {
+        const HeaderFooterRecord* hf = RecordWithId(*records, id);
+        if (hf == nullptr) continue;
+        list.Add(hf->id);
+        if (hf->blockId != 0) blocks.push_back(hf->blockNumber);  // 0: its block was not found
     }
 }
 
@@ -123,15 +93,14 @@ ByteBuffer PageStream(const ObjectStore& s, const PageRecord& page) {
     return stream;
 }
 
-void WritePage(const ObjectStore& s, LrfOutput& out, PageRecord& page, size_t pageIndex,
-               const HeaderFooterIndexes& idx) {
+void WritePage(const ObjectStore& s, LrfOutput& out, const PageRecord& page, size_t pageIndex) {
     ChildList list;
     std::vector<uint32_t> blocksToVisit;
     for (size_t e = page.content.start; e < page.content.end; ++e) {
         const uint32_t entry = s.pageContentList[e];
         if (!(entry & kInlineObjectFlag)) blocksToVisit.push_back(entry);
     }
-    ResolvePageSlots(s, page, idx, list, blocksToVisit);
+    AddSlots(s, page, list, blocksToVisit);
     for (const uint32_t b : blocksToVisit) AddBlockWithChild(s, list, s.blocks[b]);
 
     ByteBuffer object = StartObject(page.id, kTypePage);
@@ -196,17 +165,13 @@ uint32_t SoloPageCount(const ObjectStore& s) {
     return n != 0 && pages > n ? static_cast<uint32_t>(pages - n) : 0;
 }
 
-void WritePages(ObjectStore& s, LrfOutput& out) {
-    const HeaderFooterIndexes idx(s);
-    for (size_t i = 0; i < s.pages.size(); ++i) WritePage(s, out, s.pages[i], i, idx);
-    // Pages look children up by number; from here on blocks carry their
-    // child's id, which the block writer writes.
-    for (BlockRecord& block : s.blocks) block.child = ChildOf(s, block).id;
+void WritePages(const ObjectStore& s, LrfOutput& out) {
+    for (size_t i = 0; i < s.pages.size(); ++i) WritePage(s, out, s.pages[i], i);
 }
 
 void WriteTocObject(const ObjectStore& s, LrfOutput& out) {
     const uint32_t id = s.tocId;
-    out.tocOffset = static_cast<uint32_t>(out.file.size());
+    out.tocOffset = static_cast<uint32_t>(out.offset());
     ByteBuffer object = StartObject(id, kTypeToc);
     PutStream(object, 0x0051, EncodeTocStream(s));
     FinishObject(out, object, id);

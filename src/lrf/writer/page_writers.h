@@ -17,7 +17,7 @@ uint32_t SoloPageCount(const ObjectStore& s);
 // Entries of the table of contents that readers count (16 bits).
 inline constexpr size_t kMaxTocEntries = 0xFFFF;
 
-void WritePages(ObjectStore& s, LrfOutput& out);
+void WritePages(const ObjectStore& s, LrfOutput& out);
 void WriteTocObject(const ObjectStore& s, LrfOutput& out);
 void WriteMainPageTree(const ObjectStore& s, LrfOutput& out);
 void WriteSoloPageTrees(const ObjectStore& s, LrfOutput& out);

@@ -28,9 +28,17 @@ void PutStream(ByteBuffer& object, uint16_t flags, std::span<const uint8_t> cont
 
 void FinishObject(LrfOutput& out, ByteBuffer& object, uint32_t id) {
     PutTag(object, kTagObjectEnd);
-    AppendIndexEntry(out, id, static_cast<uint32_t>(out.file.size()), static_cast<uint32_t>(object.size()));
+    AppendIndexEntry(out, id, static_cast<uint32_t>(out.offset()), static_cast<uint32_t>(object.size()));
     PrefaultAhead(out.file, out.file.size() + object.size());
     PutBytes(out.file, object);
+    if (out.file.size() >= LrfOutput::kSinkPiece) FlushToSink(out);
+}
+
+void FlushToSink(LrfOutput& out) {
+    if (out.sink == nullptr) return;
+    out.sink->Append(out.file);
+    out.flushed += out.file.size();
+    out.file.clear();  // the capacity stays for the next piece
 }
 
 }  // namespace tavorin::lrf

@@ -10,6 +10,7 @@
 
 #include "lrf/store/byte_buffer.h"
 #include "lrf/store/object_store.h"
+#include "lrf/writer/output_file.h"
 #include "lrf/writer/stream_codec.h"
 
 namespace tavorin::lrf {
@@ -91,9 +92,16 @@ inline constexpr uint16_t kStreamCompressed = 0x0100;
 inline constexpr uint16_t kStreamScrambled = 0x0200;
 
 // The file as it is assembled, the index entries of the objects in it, and
-// the compressor of its streams; one per book written.
+// the compressor of its streams; one per book written. With a sink, the
+// finished objects go on to it in pieces of about kSinkPiece bytes, so that
+// the file does not stand in memory beside the store it is written from;
+// without one the whole file stays in `file`.
 struct LrfOutput {
-    ByteBuffer file;
+    static constexpr size_t kSinkPiece = size_t{1} << 20;
+
+    ByteBuffer file;           // the bytes not yet handed to the sink
+    uint64_t flushed = 0;      // the bytes the sink holds (the start of `file` in the file)
+    AtomicOutputFile* sink = nullptr;
     ByteBuffer index;
     uint32_t indexEntries = 0;
     uint8_t scrambleKey = 0;   // low byte of the header's key
@@ -101,7 +109,13 @@ struct LrfOutput {
     std::vector<ByteBuffer> fontFiles;  // contents of the fonts that will be written, in order
     std::string overflow;      // a field the book does not fit (the book is then not saved)
     Deflater deflater;
+
+    // The file offset of the next byte written.
+    uint64_t offset() const { return flushed + file.size(); }
 };
+
+// Hands the bytes held in `file` to the sink, when there is one.
+void FlushToSink(LrfOutput& out);
 
 // Appends one 16-byte index entry (id, offset, length, reserved 0).
 void AppendIndexEntry(LrfOutput& out, uint32_t id, uint32_t offset, uint32_t length);

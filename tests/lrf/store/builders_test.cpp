@@ -70,14 +70,10 @@ TEST_F(Builders, BlocksArePairedWithTheirChildAndListedOnTheLastPage) {
 
 TEST_F(Builders, BlocksOutsideTheMainFlowGoToTheFreeList) {
     BuildPage(store, Page("p0"));
-    store.inMainFlow = false;
-    BuildTextBlock(store, BodyText("b0"), Paragraph(u"x"));
-    BuildBlockSpace(store, -1, 5);
-    store.inMainFlow = true;
+    BuildTextBlock(store, BodyText("b0"), Paragraph(u"x"), BlockFlow::kFree);
     EXPECT_EQ(store.freeBlockList, std::vector<uint32_t>{0});
     EXPECT_TRUE(store.pageContentList.empty());
     EXPECT_FALSE(store.hasLastPageBlock);
-    EXPECT_EQ(store.inlines.size(), 1u);
 }
 
 TEST_F(Builders, BlockBeforeAnyPageBelongsToNoPage) {
@@ -92,9 +88,7 @@ TEST_F(Builders, SoloModeListsThePageOfEveryBlock) {
     BuildTextBlock(store, BodyText("b0"), Paragraph(u"x"));
     StartSolo(store);
     BuildPage(store, Page("p1"));
-    store.inMainFlow = false;  // solo blocks are page children even so
-    BuildTextBlock(store, BodyText("b1"), Paragraph(u"x"));
-    store.inMainFlow = true;
+    BuildTextBlock(store, BodyText("b1"), Paragraph(u"x"), BlockFlow::kFree);  // solo blocks are page children even so
     BuildPage(store, Page("p2"));
     BuildTextBlock(store, BodyText("b2"), Paragraph(u"x"));
     BuildTextBlock(store, BodyText("b3"), Paragraph(u"x"));

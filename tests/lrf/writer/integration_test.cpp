@@ -52,14 +52,10 @@ protected:
         AddImageBlock("b0", "cover.png", 1, 1);
 
         // Running headers show blocks built outside the page flow.
-        store.inMainFlow = false;
-        BuildTextBlock(store, {"ts_hdr", "bs_hdr", "b1"}, Paragraph(u"Running head"));
-        store.inMainFlow = true;
+        BuildTextBlock(store, {"ts_hdr", "bs_hdr", "b1"}, Paragraph(u"Running head"), BlockFlow::kFree);
         AddHeaderFooter(kKindHeader, "hdr_o0", "b1", 2);
         AddHeaderFooter(kKindHeader, "hdr_e0", "b1", 2);
-        store.inMainFlow = false;
-        BuildTextBlock(store, {"ts_hdr", "bs_hdr", "b1f"}, Paragraph(u"Running foot"));
-        store.inMainFlow = true;
+        BuildTextBlock(store, {"ts_hdr", "bs_hdr", "b1f"}, Paragraph(u"Running foot"), BlockFlow::kFree);
         for (const char* side : {"ftr_o0", "ftr_e0"}) AddHeaderFooter(kKindFooter, side, "b1f", 4);
 
         PageRecord first = test::Page("p1");

@@ -86,9 +86,7 @@ TEST_F(LinkObjectsTest, GoesOnAfterAnUnresolvedReference) {
     BuildTocEntry(store, "p9", "b9", u"Lost");
     BuildTocEntry(store, "p1", "b0", u"Found");
     BuildButton(store, {.objid = "bf_1", .refPage = "", .refObj = "b0"});
-    store.inMainFlow = false;
-    AddTextBlock("h0", Paragraph(u"header"));
-    store.inMainFlow = true;
+    BuildTextBlock(store, BodyText("h0"), Paragraph(u"header"), BlockFlow::kFree);
     AddHeaderFooter(kKindHeader, "hdr_o0", "h0", 0);
     AddHeaderFooter(kKindFooter, "ftr_o0", "b0", 0);  // b0 is on a page
 
