@@ -85,19 +85,21 @@ void WrapIn(TextContent& content, TextCode open, TextCode close) {
     InsertMarks(content, 0, {open});
 }
 
-void EmitTextBlock(Conversion& cv, StyleKind styleKind, TextContent content, WStringView id, bool wrapParagraph) {
-    PageCursor& cursor = cv.cursor;
-    const lrf::TextBlockLabels labels = TextBlockLabels(cv.settings, cursor, styleKind, id);
+uint32_t EmitTextBlock(Conversion& cv, StyleKind styleKind, TextContent content, WStringView id,
+                       bool wrapParagraph) {
     EmitBlockSpace(cv.store, cv.styles, styleKind);
     WrapStyleEmphasis(cv.settings, styleKind, content);
     if (wrapParagraph) {
         InsertMarks(content, 0, {TextCode::kParagraph});
         content.Mark(TextCode::kParagraphEnd);
     }
-    BuildCountedTextBlock(cursor, cv.store, labels, content);
-    TextBlockEmitted(cv.links, cv.store, labels.objid, cursor.PageCounter - 1);
+    const uint32_t block = lrf::BuildTextBlock(cv.store, TextBlockLabels(cv.settings, styleKind), content);
+    BlockBuilt(cv.links, block, id);
+    const int page = cv.cursor.PageCounter - 1;
+    TextBlockEmitted(cv.links, id.empty() ? block : FirstBlockOfId(cv.links, id), page);
     // Links read later still find the element that carries the id.
-    if (!id.empty()) NoteTargetEmitted(cv.links, id, labels.objid, cursor.PageCounter - 1);
+    if (!id.empty()) NoteTargetEmitted(cv.links, id, page);
+    return block;
 }
 
 // The content of a block as it is emitted: the book's whitespace collapsed,
@@ -113,28 +115,20 @@ bool PrepareBlockContent(BlockKind kind, TextContent& content) {
 
 }  // namespace
 
-// Header and footer blocks: the style of the kind, a numbered objid, the
-// content as the running header code made it (its text shown as it is). They
-// belong to the header or footer that shows them, not to the page.
-void EmitRunningTextBlock(PageCursor& cursor, lrf::ObjectStore& store, const ConversionSettings& settings,
-                          BlockKind kind, TextContent content) {
+// Header and footer blocks: the style of the kind, the content as the
+// running header code made it (its text shown as it is). They belong to the
+// header or footer that shows them, not to the page.
+void EmitRunningTextBlock(lrf::ObjectStore& store, const ConversionSettings& settings, BlockKind kind,
+                          TextContent content) {
     if (!HasContent(content)) return;
     TrimContent(content);
     if (content.empty()) return;
-    BuildCountedTextBlock(cursor, store, TextBlockLabels(settings, cursor, StyleOfBlock(kind), {}), content,
-                          lrf::BlockFlow::kFree);
+    lrf::BuildTextBlock(store, TextBlockLabels(settings, StyleOfBlock(kind)), content, lrf::BlockFlow::kFree);
 }
 
-lrf::TextBlockLabels TextBlockLabels(const ConversionSettings& settings, const PageCursor& cursor, StyleKind styleKind,
-                                     WStringView id) {
+lrf::TextBlockLabels TextBlockLabels(const ConversionSettings& settings, StyleKind styleKind) {
     const std::string& label = Style(settings, styleKind).Label;
-    return {"ts_" + label, "bs_" + label, id.empty() ? "b" + std::to_string(cursor.BlockCounter) : BlockLabelOfId(id)};
-}
-
-void BuildCountedTextBlock(PageCursor& cursor, lrf::ObjectStore& store, const lrf::TextBlockLabels& labels,
-                           const TextContent& content, lrf::BlockFlow flow) {
-    lrf::BuildTextBlock(store, labels, content, flow);
-    ++cursor.BlockCounter;
+    return {"ts_" + label, "bs_" + label};
 }
 
 void EmitBlockSpace(lrf::ObjectStore& store, const StyleValues& styles, StyleKind styleKind) {
@@ -164,8 +158,8 @@ void WrapStyleEmphasis(const ConversionSettings& settings, StyleKind styleKind, 
     if (style.IsItalic > 0) WrapIn(content, TextCode::kItalic, TextCode::kItalicEnd);
 }
 
-void EmitStandardBlock(Conversion& cv, StyleKind styleKind, TextContent content, WStringView id) {
-    EmitTextBlock(cv, styleKind, std::move(content), id, false);
+uint32_t EmitStandardBlock(Conversion& cv, StyleKind styleKind, TextContent content, WStringView id) {
+    return EmitTextBlock(cv, styleKind, std::move(content), id, false);
 }
 
 void EmitBlock(Conversion& cv, BlockKind kind, TextContent text) {
@@ -175,7 +169,7 @@ void EmitBlock(Conversion& cv, BlockKind kind, TextContent text) {
     // for its first block; they neither use nor consume it.
     if (IsRunningText(kind)) {
         DecodeContentText(text);
-        EmitRunningTextBlock(cv.cursor, cv.store, cv.settings, kind, std::move(text));
+        EmitRunningTextBlock(cv.store, cv.settings, kind, std::move(text));
         return;
     }
     // The book title page is content of its own: it has no text to prepare

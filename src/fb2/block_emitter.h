@@ -21,23 +21,19 @@ void EmitBlock(Conversion& cv, BlockKind kind, TextContent text);
 // next block goes; it takes the pending id when the image is placed.
 void EmitImage(Conversion& cv, WStringView imageRef);
 // A header or footer text block (the running kinds of BlockKind).
-void EmitRunningTextBlock(PageCursor& cursor, lrf::ObjectStore& store, const ConversionSettings& settings,
-                          BlockKind kind, TextContent content);
+void EmitRunningTextBlock(lrf::ObjectStore& store, const ConversionSettings& settings, BlockKind kind,
+                          TextContent content);
 
-// The style labels of a text block of that style and its objid: the label of
-// the id (id_labels.h), or "b" and the block number when the id is empty.
-lrf::TextBlockLabels TextBlockLabels(const ConversionSettings& settings, const PageCursor& cursor, StyleKind styleKind,
-                                     WStringView id);
-// Builds the block and the text block of one text block and counts it, even
-// when its labels name it by an id instead of its number.
-void BuildCountedTextBlock(PageCursor& cursor, lrf::ObjectStore& store, const lrf::TextBlockLabels& labels,
-                           const TextContent& content, lrf::BlockFlow flow = lrf::BlockFlow::kPage);
+// The style labels of a text block of that style.
+lrf::TextBlockLabels TextBlockLabels(const ConversionSettings& settings, StyleKind styleKind);
 // A block space with the spaces that are set (not negative); none
 // when neither is. The first form takes the spaces of a style.
 void EmitBlockSpace(lrf::ObjectStore& store, const StyleValues& styles, StyleKind styleKind);
 void EmitBlockSpace(lrf::ObjectStore& store, int xSpace, int ySpace);
 void WrapStyleEmphasis(const ConversionSettings& settings, StyleKind styleKind, TextContent& content);
 // Standard block: attributes, block space, emphasis wrap, block and text builders.
-void EmitStandardBlock(Conversion& cv, StyleKind styleKind, TextContent content, WStringView id);
+// A text block of the style, carrying the FB2 id `id` (none: empty); returns
+// its number.
+uint32_t EmitStandardBlock(Conversion& cv, StyleKind styleKind, TextContent content, WStringView id);
 
 }  // namespace tavorin::fb2

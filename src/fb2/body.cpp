@@ -206,10 +206,10 @@ void RewriteTag(Conversion& cv, const WString& tag, const Fb2Tag& parsed, BlockK
             fragment.Mark(TextCode::kLineBreak);
         }
     } else if (parsed.name == u"a" && opens) {
-        ConvertLink(cv.body, cv.links, cv.store, cv.cursor, tag, fragment);
+        ConvertLink(cv.body, cv.links, cv.store, tag, fragment);
         out.opensButton = !cv.body.ExternalLinkOpen;
     } else if (parsed.name == u"p" && opens && parsed.hasAttributes) {
-        ConvertAnchorParagraph(cv.body, cv.links, cv.cursor, tag, fragment);
+        ConvertAnchorParagraph(cv.body, cv.links, cv.cursor, cv.store, tag, fragment);
     } else if ((parsed.name == u"text-author" || parsed.name == u"date") && parsed.form == TagForm::Start &&
                loop.authorLine.empty()) {
         out.lead.Mark(TextCode::kItalicEnd);
@@ -259,22 +259,23 @@ bool SkipsAsNonElement(TUnicodeFileReader& reader, WString& tag, ElementBuffer& 
 
 // An element with an id that starts no block of its own is still a link
 // target: the block that holds it.
-void AddElementAnchor(BodyState& body, LinkTable& links, const PageCursor& cursor, const WString& tag,
-                      const Fb2Tag& parsed) {
+void AddElementAnchor(BodyState& body, LinkTable& links, const PageCursor& cursor, const lrf::ObjectStore& store,
+                      const WString& tag, const Fb2Tag& parsed) {
     if (parsed.form == TagForm::End || !parsed.hasAttributes || parsed.name == u"p" || parsed.name == u"a") return;
     const WString id = Fb2Attribute(tag, u"id");
     if (id.empty()) return;
-    AddAnchor(links, cursor, id);
+    AddAnchor(links, cursor, store, id);
     body.FlushThreshold = 1;
 }
 
 // A structural element with an id names its first block. An id still waiting
 // for its block lands on that same block.
-void TakePendingId(BodyState& body, LinkTable& links, const PageCursor& cursor, const WString& tag) {
+void TakePendingId(BodyState& body, LinkTable& links, const PageCursor& cursor, const lrf::ObjectStore& store,
+                   const WString& tag) {
     // Kept whole, as links name it whole.
     WString id = Fb2Attribute(tag, u"id");
     if (id.empty()) return;
-    if (!body.PendingId.empty()) AddAnchor(links, cursor, body.PendingId);
+    if (!body.PendingId.empty()) AddAnchor(links, cursor, store, body.PendingId);
     body.PendingId = std::move(id);
 }
 
@@ -309,14 +310,14 @@ void ConvertElementAs(Conversion& cv, WStringView name, BlockKind kind) {
         const BodyElement* element = markup.handled ? nullptr : FindBodyElement(parsed);
         if (element != nullptr) {
             EmitBlock(cv, kind, TakeBlockContent(buffer));
-            TakePendingId(cv.body, cv.links, cv.cursor, next);
+            TakePendingId(cv.body, cv.links, cv.cursor, cv.store, next);
             if (element->handler != ConvertNested || cv.body.NestedElements < kMaxNesting) {
                 element->handler(cv, next, parsed.name, kind);
             } else if (parsed.name == loopName && parsed.form == TagForm::Start) {
                 ++flattened;
             }
         } else if (!closes) {
-            AddElementAnchor(cv.body, cv.links, cv.cursor, next, parsed);
+            AddElementAnchor(cv.body, cv.links, cv.cursor, cv.store, next, parsed);
             // An element without markup of its own keeps its text; only the tag goes.
             if (!markup.lead.content.empty()) AppendFragment(buffer, markup.lead, false, false);
             if (markup.handled) AppendFragment(buffer, markup.fragment, markup.opensButton, markup.closesLink);

@@ -26,13 +26,12 @@ namespace {
 
 struct RunningPartInfo {
     lrf::ElementKind objectKind;
-    std::string_view oddPrefix, evenPrefix;  // objid prefixes of the two objects
     BlockKind oddKind, evenKind;                // kinds of the two text blocks
 };
 
 constexpr std::array<RunningPartInfo, 2> kRunningParts{{
-    {lrf::kKindHeader, "hdr_o", "hdr_e", BlockKind::kHeaderOdd, BlockKind::kHeaderEven},
-    {lrf::kKindFooter, "ftr_o", "ftr_e", BlockKind::kFooterOdd, BlockKind::kFooterEven},
+    {lrf::kKindHeader, BlockKind::kHeaderOdd, BlockKind::kHeaderEven},
+    {lrf::kKindFooter, BlockKind::kFooterOdd, BlockKind::kFooterEven},
 }};
 
 // Characters that fit on the header or footer line at its style's font size.
@@ -116,13 +115,14 @@ TextContent RunningPartText(const ConversionSettings& settings, RunningPart part
     return text;
 }
 
-int MakeRunningPair(RunningHeaders& running, PageCursor& cursor, lrf::ObjectStore& store, Console& console,
-                    const ConversionSettings& settings, RunningPart part, const TextContent& title, bool cutAtWord) {
+RunningHeaders::Pair MakeRunningPair(RunningHeaders& running, lrf::ObjectStore& store, Console& console,
+                                     const ConversionSettings& settings, RunningPart part, const TextContent& title,
+                                     bool cutAtWord) {
     const bool header = part == kRunningHeader;
     const bool fixed = header ? running.HeaderFixed : running.FooterFixed;
     int& counter = header ? running.HeaderCounter : running.FooterCounter;
-    const int number = fixed ? 0 : counter;
-    if (fixed && counter != 0) return number;
+    RunningHeaders::Pair& fixedPair = header ? running.FixedHeader : running.FixedFooter;
+    if (fixed && counter != 0) return fixedPair;
 
     const RunningPartInfo& info = kRunningParts[part];
     const TRuleLineSettings& line = header ? settings.HeaderLine : settings.FooterLine;
@@ -133,25 +133,25 @@ int MakeRunningPair(RunningHeaders& running, PageCursor& cursor, lrf::ObjectStor
                                            {Tag::kFrameColor, 0}};
     // Both objects show the first of the two blocks made below.
     lrf::HeaderFooterRecord record;
-    record.refObj = "b" + std::to_string(cursor.BlockCounter);
+    record.block = static_cast<uint32_t>(store.blocks.size());
     record.x1 = 0;
     record.y1 = static_cast<int16_t>(line.TextShift);
     record.line = header ? running.HeaderRuleLine : running.FooterRuleLine;
-    for (const std::string_view prefix : {info.oddPrefix, info.evenPrefix}) {
-        record.objid = std::string(prefix) + std::to_string(number);
-        lrf::BuildHeaderFooter(store, console, info.objectKind, record, kFrame);
-    }
+    RunningHeaders::Pair pair;
+    pair.odd = lrf::BuildHeaderFooter(store, console, info.objectKind, record, kFrame);
+    pair.even = lrf::BuildHeaderFooter(store, console, info.objectKind, record, kFrame);
 
     TextContent fixedText;
     if (fixed) {
         fixedText.Text(header ? running.HeaderText : running.FooterText);
         DecodeContentText(fixedText);
+        fixedPair = pair;
     }
     const TextContent text = RunningPartText(settings, part, fixed ? fixedText : title, cutAtWord);
-    EmitRunningTextBlock(cursor, store, settings, info.oddKind, text);
-    EmitRunningTextBlock(cursor, store, settings, info.evenKind, text);
+    EmitRunningTextBlock(store, settings, info.oddKind, text);
+    EmitRunningTextBlock(store, settings, info.evenKind, text);
     ++counter;
-    return number;
+    return pair;
 }
 
 void BuildHeaderFooterSources(RunningHeaders& running, const BookDescription& description,

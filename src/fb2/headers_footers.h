@@ -22,6 +22,11 @@ struct RunningHeaders {
     lrf::RuleLine HeaderRuleLine, FooterRuleLine;
     int HeaderCounter = 0;
     int FooterCounter = 0;
+    // The odd and even header (footer) records of a pair; a fixed part has one.
+    struct Pair {
+        uint32_t odd = lrf::kNoRecord, even = lrf::kNoRecord;
+    };
+    Pair FixedHeader, FixedFooter;
 };
 
 void BuildHeaderFooterSources(RunningHeaders& running, const BookDescription& description,
@@ -29,10 +34,11 @@ void BuildHeaderFooterSources(RunningHeaders& running, const BookDescription& de
 
 enum RunningPart { kRunningHeader, kRunningFooter };
 // The header or footer pair of a titled page: makes the objects and their two
-// text blocks unless the part is fixed and its pair 0 exists. Returns the pair
-// number the page refers to. `cutAtWord` applies the 40-character rule of new pages.
-int MakeRunningPair(RunningHeaders& running, PageCursor& cursor, lrf::ObjectStore& store, Console& console,
-                    const ConversionSettings& settings, RunningPart part, const TextContent& title, bool cutAtWord);
+// text blocks unless the part is fixed and its pair exists. Returns the pair
+// the page refers to. `cutAtWord` applies the 40-character rule of new pages.
+RunningHeaders::Pair MakeRunningPair(RunningHeaders& running, lrf::ObjectStore& store, Console& console,
+                                     const ConversionSettings& settings, RunningPart part, const TextContent& title,
+                                     bool cutAtWord);
 // The text block content of a header or footer showing `text`.
 TextContent RunningPartText(const ConversionSettings& settings, RunningPart part, const TextContent& title,
                             bool cutAtWord);

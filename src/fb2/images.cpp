@@ -166,11 +166,9 @@ void EmitImageBlock(Conversion& cv, WStringView imageRef) {
         cv.images, cv.store, cv.settings, cv.cursor, imageRef, cv.description.CoverImageId, xSpace, ySpace);
     if (!placement) return;  // no such image: the id waits for the next block
 
-    // An image block is named by its number alone, or like a text block by
-    // the element's id.
+    // An image block takes the element's id like a text block.
     const WString& id = cv.body.PendingId;
     placement->blockStyle = "bs_" + Style(cv.settings, StyleKind::kImage).Label;
-    placement->objid = id.empty() ? std::to_string(cv.cursor.BlockCounter) : BlockLabelOfId(id);
     placement->refStream = Narrow(imageRef);
     using lrf::Tag;
     const lrf::TagValue blockTags[] = {{Tag::kBlockWidth, placement->width},
@@ -178,10 +176,10 @@ void EmitImageBlock(Conversion& cv, WStringView imageRef) {
                                        {Tag::kTopSkip, 0},
                                        {Tag::kSideMargin, 0}};
     EmitBlockSpace(cv.store, xSpace, ySpace);
-    lrf::BuildImageBlock(cv.store, cv.console, *placement, blockTags);
-    ++cv.cursor.BlockCounter;
+    const uint32_t block = lrf::BuildImageBlock(cv.store, cv.console, *placement, blockTags);
+    BlockBuilt(cv.links, block, id);
     if (!id.empty()) {
-        NoteTargetEmitted(cv.links, id, placement->objid, cv.cursor.PageCounter - 1);
+        NoteTargetEmitted(cv.links, id, cv.cursor.PageCounter - 1);
         cv.body.PendingId.clear();
     }
 }

@@ -153,8 +153,7 @@ void AppendInlineMarkup(const InlineMarkup& row, Fragment& out) {
     }
 }
 
-void ConvertLink(BodyState& body, LinkTable& links, lrf::ObjectStore& store, const PageCursor& cursor,
-                 WStringView tag, Fragment& out) {
+void ConvertLink(BodyState& body, LinkTable& links, lrf::ObjectStore& store, WStringView tag, Fragment& out) {
     const WString href = Fb2Attribute(tag, u"href");
     // A link without a button (an address, or no href at all) drops its "</a>".
     body.ExternalLinkOpen = IsExternalAddress(href) || href.empty();
@@ -170,11 +169,11 @@ void ConvertLink(BodyState& body, LinkTable& links, lrf::ObjectStore& store, con
 
     const WString id = StartsWith(href, u"#") ? href.substr(1) : href;
     const std::string label = Narrow(id);
-    RegisterButton(links, store, {.objid = std::string(kForwardButtonPrefix) + label, .refPage = {}, .refObj = {}});
-    RegisterButton(links, store,
-                   {.objid = std::string(kReturnButtonPrefix) + label,
-                    .refPage = "p" + std::to_string(cursor.PageCounter),
-                    .refObj = "b" + std::to_string(cursor.BlockCounter + 1)});
+    RegisterButton(links, store, std::string(kForwardButtonPrefix) + label);
+    // Until the block holding the link is emitted, the way back leads to the
+    // block after the next one.
+    RegisterButton(links, store, std::string(kReturnButtonPrefix) + label,
+                   {ButtonAim::Kind::kNumberedTextBlock, static_cast<uint32_t>(store.blocks.size() + 1), {}});
     // The way back leads to the block that holds the link, once it is emitted.
     AwaitTextBlock(links, store);
     // The block holding the link ends at the next paragraph end.
@@ -185,13 +184,13 @@ void ConvertLink(BodyState& body, LinkTable& links, lrf::ObjectStore& store, con
     out.weight += kLinkLineWeight + LineTypeName(kDottedLine).size();
 }
 
-void ConvertAnchorParagraph(BodyState& body, LinkTable& links, const PageCursor& cursor, WStringView tag,
-                            Fragment& out) {
+void ConvertAnchorParagraph(BodyState& body, LinkTable& links, const PageCursor& cursor,
+                            const lrf::ObjectStore& store, WStringView tag, Fragment& out) {
     const WString id = Fb2Attribute(tag, u"id");
     out.Mark(kParagraph);
     // Other paragraph attributes (a language, a style) leave nothing to point at.
     if (id.empty()) return;
-    AddAnchor(links, cursor, id);
+    AddAnchor(links, cursor, store, id);
     body.FlushThreshold = 1;
     out.content.Button(std::string(kReturnButtonPrefix) + Narrow(id));
     out.weight += kButtonWeight + kReturnButtonPrefix.size() + id.size();

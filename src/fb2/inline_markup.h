@@ -32,11 +32,10 @@ const InlineMarkup* FindInlineMarkup(const Fb2Tag& tag);
 void AppendInlineMarkup(const InlineMarkup& row, Fragment& out);
 // A link: a pair of buttons and the start of the forward one, or the address
 // of a link that leads out of the book (body.ExternalLinkOpen).
-void ConvertLink(BodyState& body, LinkTable& links, lrf::ObjectStore& store, const PageCursor& cursor,
-                 WStringView tag, Fragment& out);
+void ConvertLink(BodyState& body, LinkTable& links, lrf::ObjectStore& store, WStringView tag, Fragment& out);
 // A paragraph with an id: an anchor and an empty return button.
-void ConvertAnchorParagraph(BodyState& body, LinkTable& links, const PageCursor& cursor, WStringView tag,
-                            Fragment& out);
+void ConvertAnchorParagraph(BodyState& body, LinkTable& links, const PageCursor& cursor,
+                            const lrf::ObjectStore& store, WStringView tag, Fragment& out);
 // The reference look of the last link button of the content, in the body
 // (the measure follows the change) and in notes.
 void ApplyLinkSettings(const TReferenceSettings& references, TextContent& content, size_t& measure);

@@ -4,6 +4,7 @@
 #include "fb2/notes.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "fb2/id_labels.h"
@@ -20,15 +21,34 @@ constexpr std::string_view kForwardPrefix = kForwardButtonPrefix;
 
 std::string ForwardObjid(std::string_view id) { return std::string(kForwardPrefix).append(id); }
 
-// The first forward button made for the id, or nullptr when no link names it.
-lrf::ButtonRecord* FirstForwardButton(const LinkTable& links, lrf::ObjectStore& store, std::string_view id) {
+// The number of the first forward button made for the id; none when no link names it.
+std::optional<size_t> FirstForwardButton(const LinkTable& links, std::string_view id) {
     const auto found = links.ForwardButtons.find(ForwardObjid(id));
-    return found == links.ForwardButtons.end() ? nullptr : &store.buttons[found->second];
+    if (found == links.ForwardButtons.end()) return std::nullopt;
+    return found->second;
 }
 
-void AimButton(lrf::ButtonRecord& button, int page, std::string blockObjid) {
-    button.refPage = "p" + std::to_string(page);
-    button.refObj = std::move(blockObjid);
+void AimAtBlock(LinkTable& links, size_t button, uint32_t block) {
+    links.Aims[button] = {ButtonAim::Kind::kBlock, block, {}};
+}
+
+// Where an aim leads once every block is built.
+uint32_t Settle(const LinkTable& links, const lrf::ObjectStore& store, const ButtonAim& aim) {
+    switch (aim.kind) {
+        case ButtonAim::Kind::kBlock: return aim.block;
+        case ButtonAim::Kind::kFirstBlockOfId: {
+            const auto found = links.BlockOfId.find(aim.id);
+            return found == links.BlockOfId.end() ? lrf::kNoRecord : found->second;
+        }
+        case ButtonAim::Kind::kNumberedTextBlock: {
+            const bool numbered = aim.block < store.blocks.size() &&
+                                  store.blocks[aim.block].childKind == lrf::kKindTextBlock &&
+                                  !links.NamedBlocks.contains(aim.block);
+            return numbered ? aim.block : lrf::kNoRecord;
+        }
+        case ButtonAim::Kind::kNone: break;
+    }
+    return lrf::kNoRecord;
 }
 
 bool IsParagraphMark(TextCode code) {
@@ -89,24 +109,27 @@ void StartReturnLink(TextContent& link, WStringView id) {
 
 }  // namespace
 
-void RegisterButton(LinkTable& links, lrf::ObjectStore& store, lrf::ButtonRecord button) {
-    lrf::BuildButton(store, std::move(button));
-    const auto& buttons = store.buttons;
-    const std::string& objid = buttons.back().objid;
+size_t RegisterButton(LinkTable& links, lrf::ObjectStore& store, std::string objid, ButtonAim aim) {
+    lrf::BuildButton(store, {.objid = std::move(objid)});
+    const size_t number = store.buttons.size() - 1;
+    links.Aims.resize(store.buttons.size());
+    links.Aims[number] = std::move(aim);
     // Only the first forward button of an id is ever aimed at its target.
-    if (objid.starts_with(kForwardPrefix)) links.ForwardButtons.try_emplace(objid, buttons.size() - 1);
+    const std::string& label = store.buttons[number].objid;
+    if (label.starts_with(kForwardPrefix)) links.ForwardButtons.try_emplace(label, number);
+    return number;
 }
 
 void AwaitTextBlock(LinkTable& links, const lrf::ObjectStore& store) {
     links.ReturnButtonsAwaitingBlock.push_back(store.buttons.size() - 1);
 }
 
-void ResolvePendingTarget(lrf::ObjectStore& store, const LinkTable& links, const PageCursor& cursor,
+void ResolvePendingTarget(lrf::ObjectStore&, LinkTable& links, const PageCursor& cursor,
                           const TReferenceSettings& references, WStringView pendingId, TextContent& text) {
     const std::string id = Narrow(pendingId);
-    lrf::ButtonRecord* button = FirstForwardButton(links, store, id);
-    if (button == nullptr) return;
-    AimButton(*button, cursor.PageCounter - 1, BlockLabelOfId(pendingId));
+    const std::optional<size_t> button = FirstForwardButton(links, id);
+    if (!button) return;
+    links.Aims[*button] = {ButtonAim::Kind::kFirstBlockOfId, lrf::kNoRecord, id};
 
     TextContent link;
     StartReturnLink(link, pendingId);
@@ -134,54 +157,64 @@ void ResolvePendingTarget(lrf::ObjectStore& store, const LinkTable& links, const
     if (cursor.InNotesBody) ApplyNoteLinkSettings(references, text);
 }
 
-void AddAnchor(LinkTable& links, const PageCursor& cursor, WStringView id) {
+void AddAnchor(LinkTable& links, const PageCursor& cursor, const lrf::ObjectStore& store, WStringView id) {
     links.AnchorsAwaitingBlock.push_back(links.Anchors.size());
-    links.Anchors.push_back(AnchorRecord{WString(id), cursor.PageCounter - 1, cursor.BlockCounter, {}});
+    links.Anchors.push_back(
+        AnchorRecord{WString(id), cursor.PageCounter - 1, static_cast<uint32_t>(store.blocks.size()), lrf::kNoRecord});
 }
 
-void TextBlockEmitted(LinkTable& links, lrf::ObjectStore& store, std::string_view blockObjid, int page) {
-    for (const size_t index : links.ReturnButtonsAwaitingBlock) {
-        AimButton(store.buttons[index], page, std::string(blockObjid));
-    }
+void BlockBuilt(LinkTable& links, uint32_t block, WStringView id, bool named) {
+    if (id.empty() && !named) return;
+    links.NamedBlocks.insert(block);
+    if (!id.empty()) links.BlockOfId.try_emplace(Narrow(id), block);
+}
+
+uint32_t FirstBlockOfId(const LinkTable& links, WStringView id) {
+    const auto found = links.BlockOfId.find(Narrow(id));
+    return found == links.BlockOfId.end() ? lrf::kNoRecord : found->second;
+}
+
+void TextBlockEmitted(LinkTable& links, uint32_t block, int page) {
+    for (const size_t index : links.ReturnButtonsAwaitingBlock) AimAtBlock(links, index, block);
     for (const size_t index : links.AnchorsAwaitingBlock) {
         AnchorRecord& anchor = links.Anchors[index];
         anchor.page = page;
-        anchor.blockObjid = blockObjid;
+        anchor.block = block;
     }
     links.ReturnButtonsAwaitingBlock.clear();
     links.AnchorsAwaitingBlock.clear();
 }
 
-void NoteTargetEmitted(LinkTable& links, WStringView id, std::string_view blockObjid,
-                       int page) {
-    const std::string key = Narrow(id);
-    links.EmittedTargets.try_emplace(key, LinkTable::Target{std::string(blockObjid), page});
+void NoteTargetEmitted(LinkTable& links, WStringView id, int page) {
+    links.EmittedTargets.try_emplace(Narrow(id), LinkTable::Target{FirstBlockOfId(links, id), page});
 }
 
-void ResolveAnchors(const LinkTable& links, lrf::ObjectStore& store, Console& console) {
+void ResolveAnchors(LinkTable& links, lrf::ObjectStore& store, Console& console) {
     for (const AnchorRecord& anchor : links.Anchors) {
-        lrf::ButtonRecord* button = FirstForwardButton(links, store, Narrow(anchor.id));
-        if (button == nullptr) continue;
-        AimButton(*button, anchor.page,
-                  anchor.blockObjid.empty() ? "b" + std::to_string(anchor.block) : anchor.blockObjid);
+        const std::optional<size_t> button = FirstForwardButton(links, Narrow(anchor.id));
+        if (!button) continue;
+        // An anchor whose block was never emitted names the block its number had.
+        links.Aims[*button] = anchor.block != lrf::kNoRecord
+                                  ? ButtonAim{ButtonAim::Kind::kBlock, anchor.block, {}}
+                                  : ButtonAim{ButtonAim::Kind::kNumberedTextBlock, anchor.nextBlock, {}};
     }
     // Links to elements emitted before the link was read.
     for (const auto& [objid, index] : links.ForwardButtons) {
-        lrf::ButtonRecord& button = store.buttons[index];
-        if (!button.refObj.empty()) continue;
+        if (links.Aims[index].kind != ButtonAim::Kind::kNone) continue;
         const auto target = links.EmittedTargets.find(objid.substr(kForwardPrefix.size()));
-        if (target != links.EmittedTargets.end()) AimButton(button, target->second.page, target->second.blockObjid);
+        if (target != links.EmittedTargets.end()) AimAtBlock(links, index, target->second.block);
     }
     // Links whose target the book lacks stay plain text; each is reported
     // once, in the order of the book.
-    const auto& buttons = store.buttons;
+    auto& buttons = store.buttons;
     for (size_t i = 0; i < buttons.size(); ++i) {
         const lrf::ButtonRecord& button = buttons[i];
-        if (!button.refObj.empty() || !button.objid.starts_with(kForwardPrefix)) continue;
+        if (links.Aims[i].kind != ButtonAim::Kind::kNone || !button.objid.starts_with(kForwardPrefix)) continue;
         const auto first = links.ForwardButtons.find(button.objid);
         if (first == links.ForwardButtons.end() || first->second != i) continue;
         console.Line("\nError: Link target not found: " + button.objid.substr(kForwardPrefix.size()));
     }
+    for (size_t i = 0; i < buttons.size(); ++i) buttons[i].block = Settle(links, store, links.Aims[i]);
 }
 
 }  // namespace tavorin::fb2

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "fb2/block_content.h"
@@ -20,50 +21,69 @@ struct PageCursor;
 // An anchor paragraph ('<p id="x">') remembered for the end of the book.
 struct AnchorRecord {
     WString id;
-    int page = 0;            // page number (PageCounter - 1 when read)
-    int block = 0;           // block number (BlockCounter when read)
-    std::string blockObjid;  // objid of the block that holds it, once emitted
+    int page = 0;                       // page number (PageCounter - 1 when read)
+    uint32_t nextBlock = 0;             // the number the next block had when it was read
+    uint32_t block = lrf::kNoRecord;    // the block that holds it, once emitted
+};
+
+// Where a button leads, until the end of the book settles it into the
+// button's record: a block, the first block of an FB2 id, or the text block
+// of a number (if that block is a text block named by no id).
+struct ButtonAim {
+    enum class Kind : uint8_t { kNone, kBlock, kFirstBlockOfId, kNumberedTextBlock };
+    Kind kind = Kind::kNone;
+    uint32_t block = lrf::kNoRecord;
+    std::string id;
 };
 
 // The links of the book and where their targets went (notes.cpp).
 struct LinkTable {
     std::vector<AnchorRecord> Anchors;
     // Return buttons of links, and anchors, read since the last text block:
-    // they point at the block being filled, whose objid is known only when
-    // it is emitted (indices into the store's buttons and Anchors).
+    // they point at the block being filled, known only when it is emitted
+    // (indices into the store's buttons and Anchors).
     std::vector<size_t> ReturnButtonsAwaitingBlock;
     std::vector<size_t> AnchorsAwaitingBlock;
-    // Index of the first forward button record ("bf_" + id) of each objid.
+    // Index of the first forward button record ("bf#" + id) of each objid.
     std::unordered_map<std::string, size_t> ForwardButtons;
-    // Where the first block of each id went: objid label and page number.
+    // Where the first block of each id went: its number and page.
     struct Target {
-        std::string blockObjid;
+        uint32_t block = lrf::kNoRecord;
         int page = 0;
     };
     std::unordered_map<std::string, Target> EmittedTargets;
+    // The FB2 ids of blocks: the first block of each, and every block that
+    // an id or a fixed name names instead of its number.
+    std::unordered_map<std::string, uint32_t> BlockOfId;
+    std::unordered_set<uint32_t> NamedBlocks;
+    std::vector<ButtonAim> Aims;  // one per button
 };
 
-// Builds the button (its objid and references) and indexes it.
-void RegisterButton(LinkTable& links, lrf::ObjectStore& store, lrf::ButtonRecord button);
+// Builds the button and indexes it; it leads nowhere until aimed.
+size_t RegisterButton(LinkTable& links, lrf::ObjectStore& store, std::string objid, ButtonAim aim = {});
 // The return button just registered points at the block being filled.
 void AwaitTextBlock(LinkTable& links, const lrf::ObjectStore& store);
 // Called when a block is emitted for the element `pendingId`: targets the
 // forward button and turns the block content into a return link.
-void ResolvePendingTarget(lrf::ObjectStore& store, const LinkTable& links, const PageCursor& cursor,
+void ResolvePendingTarget(lrf::ObjectStore& store, LinkTable& links, const PageCursor& cursor,
                           const TReferenceSettings& references, WStringView pendingId, TextContent& text);
 // An anchor at the current place: the current page and the block being
 // filled, which it is aimed at once that block is emitted.
-void AddAnchor(LinkTable& links, const PageCursor& cursor, WStringView id);
+void AddAnchor(LinkTable& links, const PageCursor& cursor, const lrf::ObjectStore& store, WStringView id);
+// A block was built; `id` is the FB2 id it carries (none: empty), and a
+// block with a fixed name of the converter's is `named`.
+void BlockBuilt(LinkTable& links, uint32_t block, WStringView id, bool named = false);
+// The block an FB2 id names: the first block built with it.
+uint32_t FirstBlockOfId(const LinkTable& links, WStringView id);
 // A text block was emitted: the return buttons and anchors read since the
-// previous one point at it.
-void TextBlockEmitted(LinkTable& links, lrf::ObjectStore& store, std::string_view blockObjid, int page);
+// previous one point at `block` (the block, or the first of its id).
+void TextBlockEmitted(LinkTable& links, uint32_t block, int page);
 // Called when the first block of the element with this id (PendingId) is
-// emitted, with the block's objid and page number: a link read later still
-// reaches it.
-void NoteTargetEmitted(LinkTable& links, WStringView id, std::string_view blockObjid,
-                       int page);
+// emitted, with its page number: a link read later still reaches it.
+void NoteTargetEmitted(LinkTable& links, WStringView id, int page);
 // Completes forward buttons from anchors and from targets emitted before
-// their links; called once after the last body.
-void ResolveAnchors(const LinkTable& links, lrf::ObjectStore& store, Console& console);
+// their links, and settles where every button leads; called once after the
+// last body.
+void ResolveAnchors(LinkTable& links, lrf::ObjectStore& store, Console& console);
 
 }  // namespace tavorin::fb2

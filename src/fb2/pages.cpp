@@ -27,14 +27,9 @@ constexpr size_t kMaxPageEntries = 20000;
 // leaves room for continuation pages within the 65,535 of the main tree.
 constexpr size_t kMaxTitledPages = 0xFFFF - 1024;
 
-std::string PairLabel(std::string_view prefix, int number) { return std::string(prefix) + std::to_string(number); }
-
-std::string PageLabel(int number) { return "p" + std::to_string(number); }
-
 // The next page, in the page style of the layout.
-lrf::PageRecord NextPage(const PageCursor& cursor, const ConversionSettings& settings) {
+lrf::PageRecord NextPage(const ConversionSettings& settings) {
     lrf::PageRecord page;
-    page.objid = PageLabel(cursor.PageCounter);
     page.pageStyle = "ps_" + settings.PageLayout.Label;
     return page;
 }
@@ -47,22 +42,22 @@ void BuildNextPage(PageCursor& cursor, lrf::ObjectStore& store, lrf::PageRecord 
 }  // namespace
 
 void StartPage(PageCursor& cursor, lrf::ObjectStore& store, const ConversionSettings& settings) {
-    BuildNextPage(cursor, store, NextPage(cursor, settings));
+    BuildNextPage(cursor, store, NextPage(settings));
 }
 
 void StartPage(PageCursor& cursor, RunningHeaders& running, lrf::ObjectStore& store, Console& console,
                const ConversionSettings& settings, const TextContent& title) {
-    lrf::PageRecord page = NextPage(cursor, settings);
+    lrf::PageRecord page = NextPage(settings);
     if (!title.empty()) {
         if (settings.HeaderFooter.HeaderShow) {
-            const int n = MakeRunningPair(running, cursor, store, console, settings, kRunningHeader, title, true);
-            page.oddHeader = PairLabel("hdr_o", n);
-            page.evenHeader = PairLabel("hdr_e", n);
+            const auto pair = MakeRunningPair(running, store, console, settings, kRunningHeader, title, true);
+            page.oddHeader = pair.odd;
+            page.evenHeader = pair.even;
         }
         if (settings.HeaderFooter.FooterShow) {
-            const int n = MakeRunningPair(running, cursor, store, console, settings, kRunningFooter, title, true);
-            page.oddFooter = PairLabel("ftr_o", n);
-            page.evenFooter = PairLabel("ftr_e", n);
+            const auto pair = MakeRunningPair(running, store, console, settings, kRunningFooter, title, true);
+            page.oddFooter = pair.odd;
+            page.evenFooter = pair.even;
         }
     }
     BuildNextPage(cursor, store, std::move(page));
@@ -73,7 +68,6 @@ void ContinueFullPage(PageCursor& cursor, lrf::ObjectStore& store) {
     if (!store.soloMode && store.pages.size() >= 0xFFFF) return;
     const lrf::PageRecord& full = store.pages.back();
     lrf::PageRecord page;
-    page.objid = PageLabel(cursor.PageCounter);
     page.pageStyle = full.pageStyle;
     page.oddHeader = full.oddHeader;
     page.evenHeader = full.evenHeader;
@@ -84,7 +78,6 @@ void ContinueFullPage(PageCursor& cursor, lrf::ObjectStore& store) {
 
 void StartFrontPage(PageCursor& cursor, lrf::ObjectStore& store) {
     lrf::PageRecord page;
-    page.objid = PageLabel(cursor.PageCounter);
     page.pageStyle = "ps_front";
     BuildNextPage(cursor, store, std::move(page));
 }
@@ -94,16 +87,16 @@ void SetCurrentPageHeaders(PageCursor& cursor, RunningHeaders& running, lrf::Obj
     const size_t page = static_cast<size_t>(cursor.PageCounter - 1);
     if (title.empty() || cursor.PageCounter < 1 || page >= store.pages.size()) return;
     if (settings.HeaderFooter.HeaderShow) {
-        const int n = MakeRunningPair(running, cursor, store, console, settings, kRunningHeader, title, false);
+        const auto pair = MakeRunningPair(running, store, console, settings, kRunningHeader, title, false);
         lrf::PageRecord& record = store.pages[page];
-        record.oddHeader = PairLabel("hdr_o", n);
-        record.evenHeader = PairLabel("hdr_e", n);
+        record.oddHeader = pair.odd;
+        record.evenHeader = pair.even;
     }
     if (settings.HeaderFooter.FooterShow) {
-        const int n = MakeRunningPair(running, cursor, store, console, settings, kRunningFooter, title, false);
+        const auto pair = MakeRunningPair(running, store, console, settings, kRunningFooter, title, false);
         lrf::PageRecord& record = store.pages[page];
-        record.oddFooter = PairLabel("ftr_o", n);
-        record.evenFooter = PairLabel("ftr_e", n);
+        record.oddFooter = pair.odd;
+        record.evenFooter = pair.even;
     }
 }
 
@@ -138,8 +131,12 @@ void EmitTitleBlock(Conversion& cv, TextContent text) {
     WString& pendingId = cv.body.PendingId;
     TextContent blockText = text;
     if (!pendingId.empty()) ResolvePendingTarget(cv.store, cv.links, c, cv.settings.References, pendingId, blockText);
-    EmitStandardBlock(cv, c.InMainBody ? StyleKind::kTitle : StyleKind::kRefer, std::move(blockText), pendingId);
-    if (c.InMainBody) AddTocEntry(cv.contents, c, cv.settings, pendingId, text);
+    const uint32_t block =
+        EmitStandardBlock(cv, c.InMainBody ? StyleKind::kTitle : StyleKind::kRefer, std::move(blockText), pendingId);
+    // The entry leads to the title's block, or to the first block of its id.
+    if (c.InMainBody) {
+        AddTocEntry(cv.contents, c, cv.settings, pendingId.empty() ? block : FirstBlockOfId(cv.links, pendingId), text);
+    }
     pendingId.clear();
 }
 

@@ -16,11 +16,10 @@ namespace tavorin::fb2 {
 struct Conversion;
 struct RunningHeaders;
 
-// Where the conversion stands in the book (pages.cpp; the block emitter and
-// the image block count blocks, the body loop counts section depth).
+// Where the conversion stands in the book (pages.cpp; the body loop counts
+// section depth).
 struct PageCursor {
     int PageCounter = 0;
-    int BlockCounter = 0;
     int SectionDepth = -1;
     bool InMainBody = true;
     bool InNotesBody = false;

@@ -84,20 +84,19 @@ WString TocText(const TextContent& title, bool transliterate) {
     return label;
 }
 
-void AddTocEntry(Contents& contents, const PageCursor& cursor, const ConversionSettings& settings,
-                 WStringView pendingId, const TextContent& title) {
+void AddTocEntry(Contents& contents, const PageCursor& cursor, const ConversionSettings& settings, uint32_t block,
+                 const TextContent& title) {
     const WString label = TocText(title, settings.General.Translit);
     // A title of pictures alone has no words to list.
     if (label.empty() && HasCode(title, TextCode::kPlot)) return;
-    std::string block = pendingId.empty() ? "b" + std::to_string(cursor.BlockCounter - 1) : BlockLabelOfId(pendingId);
     // A subsection's entry is indented by three blanks.
     WString shown = (cursor.SectionDepth > 0 ? u"   " : u"") + label;
-    contents.TocEntries.push_back({"p" + std::to_string(cursor.PageCounter - 1), std::move(block), std::move(shown)});
+    contents.TocEntries.push_back({static_cast<uint32_t>(cursor.PageCounter - 1), block, std::move(shown)});
 }
 
 void RegisterTocEntries(const Contents& contents, lrf::ObjectStore& store) {
     for (const Contents::TocEntry& entry : contents.TocEntries) {
-        lrf::BuildTocEntry(store, entry.refPage, entry.refObj, entry.label);
+        lrf::BuildTocEntry(store, entry.page, entry.block, entry.label);
     }
 }
 

@@ -18,10 +18,10 @@ namespace tavorin::fb2 {
 struct PageCursor;
 
 struct Contents {
-    // One entry per main-body title: the page and block labels it leads to,
-    // and its label as shown.
+    // One entry per main-body title: the page and block it leads to, and its
+    // label as shown.
     struct TocEntry {
-        std::string refPage, refObj;
+        uint32_t page = 0, block = 0;
         WString label;
         bool operator==(const TocEntry&) const = default;
     };
@@ -30,10 +30,10 @@ struct Contents {
 
 // A title as a one-line contents label, its letters transliterated if asked.
 WString TocText(const TextContent& title, bool transliterate = false);
-// Appends the entry of a main-body title just emitted, on the cursor's page
-// and block, or the block named `pendingId`.
-void AddTocEntry(Contents& contents, const PageCursor& cursor, const ConversionSettings& settings,
-                 WStringView pendingId, const TextContent& title);
+// Appends the entry of a main-body title just emitted, on the cursor's page,
+// leading to `block`.
+void AddTocEntry(Contents& contents, const PageCursor& cursor, const ConversionSettings& settings, uint32_t block,
+                 const TextContent& title);
 // Hands every entry to the TOC builder.
 void RegisterTocEntries(const Contents& contents, lrf::ObjectStore& store);
 

@@ -19,14 +19,12 @@ int64_t ScaledFontSize(const ConversionSettings& settings, StyleKind styleKind, 
     return RoundHalfEven(Style(settings, styleKind).FontSize / 10.0 * factor);
 }
 
-// A text block of style annot with the fixed objid, after the block space of
-// the body style.
-void EmitNamedAnnotBlock(PageCursor& cursor, lrf::ObjectStore& store, const ConversionSettings& settings,
-                         const StyleValues& styles, std::string objid, const TextContent& content) {
+// A text block of style annot, after the block space of the body style;
+// returns its number.
+uint32_t EmitAnnotBlock(lrf::ObjectStore& store, const ConversionSettings& settings, const StyleValues& styles,
+                        const TextContent& content) {
     EmitBlockSpace(store, styles, StyleKind::kBody);
-    lrf::TextBlockLabels labels = TextBlockLabels(settings, cursor, StyleKind::kAnnotation, {});
-    labels.objid = std::move(objid);
-    BuildCountedTextBlock(cursor, store, labels, content);
+    return lrf::BuildTextBlock(store, TextBlockLabels(settings, StyleKind::kAnnotation), content);
 }
 
 // A paragraph holding a dotted-underlined button to `buttonId`.
@@ -91,8 +89,7 @@ void EmitBookTitlePage(Conversion& cv) {
         }
         DecodeContentText(text);
         WrapStyleEmphasis(cv.settings, StyleKind::kBookTitle, text);
-        BuildCountedTextBlock(cv.cursor, cv.store,
-                              TextBlockLabels(cv.settings, cv.cursor, StyleKind::kBookTitle, u""), text);
+        lrf::BuildTextBlock(cv.store, TextBlockLabels(cv.settings, StyleKind::kBookTitle), text);
     }
 
     // The annotation block starts the next page itself.
@@ -114,15 +111,12 @@ void EmitDescriptionPage(Conversion& cv) {
 
     TextContent link;
     AppendButtonParagraph(link, cv.settings, "bf_fb2description", u"***FB2 BOOK INFO***", cv.console);
-    EmitNamedAnnotBlock(cv.cursor, cv.store, cv.settings, cv.styles, "b_fb2link", link);
-    RegisterButton(cv.links, cv.store,
-                   {.objid = "bf_fb2description",
-                    .refPage = "p" + std::to_string(cv.cursor.PageCounter + 1),
-                    .refObj = "b_fb2description"});
-    RegisterButton(cv.links, cv.store,
-                   {.objid = "br_fb2description",
-                    .refPage = "p" + std::to_string(cv.cursor.PageCounter),
-                    .refObj = "b_fb2link"});
+    const uint32_t linkBlock = EmitAnnotBlock(cv.store, cv.settings, cv.styles, link);
+    // The way there and the way back. The buttons of the book are settled
+    // already: these two are aimed here.
+    const size_t there = RegisterButton(cv.links, cv.store, "bf_fb2description");
+    const size_t back = RegisterButton(cv.links, cv.store, "br_fb2description");
+    cv.store.buttons[back].block = linkBlock;
 
     // The description page is a solo page: reached only through its button.
     lrf::StartSolo(cv.store);
@@ -130,7 +124,7 @@ void EmitDescriptionPage(Conversion& cv) {
     TextContent description = page;
     DecodeContentText(description);
     AppendButtonParagraph(description, cv.settings, "br_fb2description", u"RETURN TO BOOK", cv.console);
-    EmitNamedAnnotBlock(cv.cursor, cv.store, cv.settings, cv.styles, "b_fb2description", description);
+    cv.store.buttons[there].block = EmitAnnotBlock(cv.store, cv.settings, cv.styles, description);
     lrf::EndSolo(cv.store);
 }
 

@@ -19,37 +19,36 @@ TEST_F(BodyTest, SectionWithTitleOnANewPage) {
     BuildHeaderFooterSources(cv.running, cv.description, settings);  // fixed header "$AT", footer from each title
     for (int i = 0; i < 3; ++i) StartPage(cv.cursor, store, settings);
     cv.cursor.FirstTitlePending = false;
-    cv.cursor.BlockCounter = 10;
-    cv.running.HeaderCounter = 1;  // the fixed header pair 0 exists
+    cv.running.HeaderCounter = 1;  // the fixed header pair exists (here, none was built)
     cv.running.FooterCounter = 2;
 
     ConvertBodies("<body><section><title><p>One</p></title><p>Text</p></section></body>");
 
-    EXPECT_EQ(TextBlocks(), (Blocks{{"b10", "ts_ftro", "<P><Italic>One</Italic></P>"},
-                                    {"b11", "ts_ftro", "<P><Italic>One</Italic></P>"},
-                                    {"b12", "ts_tit0", "<Bold><P>One</P></Bold><CR/>"},
-                                    {"b13", "ts_bdy", "<P>Text</P><CR/>"}}));
+    EXPECT_EQ(TextBlocks(), (Blocks{{"b0", "ts_ftro", "<P><Italic>One</Italic></P>"},
+                                    {"b1", "ts_ftro", "<P><Italic>One</Italic></P>"},
+                                    {"b2", "ts_tit0", "<Bold><P>One</P></Bold><CR/>"},
+                                    {"b3", "ts_bdy", "<P>Text</P><CR/>"}}));
     const auto& store = cv.store;
     EXPECT_TRUE(store.headers.empty());
     ASSERT_EQ(store.footers.size(), 2u);
-    EXPECT_EQ(store.footers[0].objid, "ftr_o2");
-    EXPECT_EQ(store.footers[1].objid, "ftr_e2");
     for (const auto& footer : store.footers) {
         EXPECT_EQ(footer.y1, 10);
-        EXPECT_EQ(footer.refObj, "b10");
+        EXPECT_EQ(footer.block, 0u);  // the odd footer block; both show it
     }
     EXPECT_EQ(store.blocks[0].blockStyle, "bs_ftro");
     EXPECT_EQ(store.freeBlockList.size(), 2u);  // the footer blocks belong to no page
 
     ASSERT_EQ(store.pages.size(), 4u);
     const lrf::PageRecord& page = store.pages[3];
-    EXPECT_EQ(page.objid, "p3");
     EXPECT_EQ(page.pageStyle, "ps_gen");
-    EXPECT_EQ(page.oddHeader + page.evenHeader + page.oddFooter + page.evenFooter, "hdr_o0hdr_e0ftr_o2ftr_e2");
+    EXPECT_EQ(page.oddHeader, lrf::kNoRecord);
+    EXPECT_EQ(page.evenHeader, lrf::kNoRecord);
+    EXPECT_EQ(page.oddFooter, 0u);
+    EXPECT_EQ(page.evenFooter, 1u);
     EXPECT_EQ(page.content.size(), 2u);
 
-    EXPECT_EQ(cv.contents.TocEntries, (std::vector<Contents::TocEntry>{{"p3", "b12", u"One"}}));
-    EXPECT_EQ(cv.cursor.BlockCounter, 14);
+    EXPECT_EQ(cv.contents.TocEntries, (std::vector<Contents::TocEntry>{{3, 2, u"One"}}));
+    EXPECT_EQ(store.blocks.size(), 4u);
     EXPECT_EQ(cv.running.FooterCounter, 3);
     EXPECT_EQ(cv.cursor.PageCounter, 4);
     EXPECT_EQ(cv.cursor.SectionDepth, -1);
@@ -159,9 +158,9 @@ TEST_F(BodyTest, SectionIdNamesItsTitleBlockOnANewPage) {
     // The footer blocks made for the new page leave the id to the title.
     const Blocks blocks = TextBlocks();
     ASSERT_EQ(blocks.size(), 6u);
-    EXPECT_EQ(blocks[4].objid, "b#ch2");
+    EXPECT_EQ(blocks[4].name, "b#ch2");
     EXPECT_EQ(blocks[4].textStyle, "ts_tit0");
-    EXPECT_EQ(cv.contents.TocEntries, (std::vector<Contents::TocEntry>{{"p4", "b#ch2", u"Two"}}));
+    EXPECT_EQ(cv.contents.TocEntries, (std::vector<Contents::TocEntry>{{4, cv.links.BlockOfId.at("ch2"), u"Two"}}));
 }
 
 }  // namespace

@@ -38,11 +38,36 @@ TextContent Markup(WStringView notation, bool decoded) { return tavorin::test::P
 
 std::string Notation(const TextContent& content) { return tavorin::test::ContentNotation(lrf::ViewOf(content)); }
 
+std::string ConversionTest::BlockName(uint32_t block) const {
+    for (const auto& [id, first] : cv.links.BlockOfId) {
+        if (first == block) return "b#" + id;
+    }
+    return "b" + std::to_string(block);
+}
+
+std::string ConversionTest::Aim(size_t button) const {
+    const ButtonAim& aim = cv.links.Aims.at(button);
+    switch (aim.kind) {
+        case ButtonAim::Kind::kBlock: return BlockName(aim.block);
+        case ButtonAim::Kind::kFirstBlockOfId: return "b#" + aim.id;
+        case ButtonAim::Kind::kNumberedTextBlock: return "b" + std::to_string(aim.block);
+        case ButtonAim::Kind::kNone: break;
+    }
+    return {};
+}
+
+std::string ConversionTest::Target(size_t button) const {
+    const uint32_t block = cv.store.buttons.at(button).block;
+    return block == lrf::kNoRecord ? std::string() : BlockName(block);
+}
+
 std::vector<BlockView> BodyTest::TextBlocks() const {
     std::vector<BlockView> blocks;
-    for (size_t i = 0; i < cv.store.textBlocks.size(); ++i) {
-        const lrf::TextBlockRecord& record = cv.store.textBlocks[i];
-        blocks.push_back({record.objid, record.textStyle, tavorin::test::BlockNotation(cv.store, i)});
+    for (uint32_t n = 0; n < cv.store.blocks.size(); ++n) {
+        const lrf::BlockRecord& block = cv.store.blocks[n];
+        if (block.childKind != lrf::kKindTextBlock) continue;
+        blocks.push_back({BlockName(n), cv.store.textBlocks[block.child].textStyle,
+                          tavorin::test::BlockNotation(cv.store, block.child)});
     }
     return blocks;
 }

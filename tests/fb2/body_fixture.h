@@ -19,14 +19,14 @@
 namespace tavorin::fb2::test {
 
 struct BlockView {
-    std::string objid;
+    std::string name;  // "b#" and the FB2 id of the block, or "b" and its number
     std::string textStyle;
     std::string text;  // the paragraph markup handed to the text builder
     bool operator==(const BlockView&) const = default;
 };
 
 inline void PrintTo(const BlockView& block, std::ostream* out) {
-    *out << "{" << block.objid << ", " << block.textStyle << ", '" << block.text << "'}";
+    *out << "{" << block.name << ", " << block.textStyle << ", '" << block.text << "'}";
 }
 
 class ConversionTest : public ::testing::Test {
@@ -39,6 +39,13 @@ protected:
     }
     // Completes the style table and builds the styles, as a book does first.
     void DefineBookStyles();
+    // How tests name block `block`: "b#" and the FB2 id it is the first block
+    // of, or "b" and its number.
+    std::string BlockName(uint32_t block) const;
+    // Where button `button` leads, named as BlockName names blocks: as aimed
+    // so far, or once settled (after ResolveAnchors); "" for nowhere.
+    std::string Aim(size_t button) const;
+    std::string Target(size_t button) const;
 
     StringSink printed;
     ConversionSettings settings = BuiltInSettings();

@@ -70,13 +70,14 @@ TEST_F(BodyTest, SectionsWithAttributesNestAndTheirTitlesAreChapters) {
                   "<section><title><p>Three</p></title></section></body>");
     std::vector<std::string> titles;
     for (const BlockView& block : TextBlocks()) {
-        if (block.textStyle == "ts_tit0") titles.push_back(block.objid + " " + block.text);
+        if (block.textStyle == "ts_tit0") titles.push_back(block.name + " " + block.text);
     }
     EXPECT_EQ(titles, (std::vector<std::string>{"b#c1 <Bold><P>One</P></Bold><CR/>",
                                                 "b#c2 <Bold><P>Two</P></Bold><CR/>",
-                                                "b13 <Bold><P>Three</P></Bold><CR/>"}));
+                                                "b" + std::to_string(store.blocks.size() - 1) +
+                                                    " <Bold><P>Three</P></Bold><CR/>"}));
     ASSERT_EQ(cv.contents.TocEntries.size(), 3u);
-    EXPECT_EQ(cv.contents.TocEntries[1], (Contents::TocEntry{"p3", "b#c2", u"   Two"}));
+    EXPECT_EQ(cv.contents.TocEntries[1], (Contents::TocEntry{3, cv.links.BlockOfId.at("c2"), u"   Two"}));
     EXPECT_EQ(cv.cursor.SectionDepth, -1);
     EXPECT_EQ(cv.cursor.PageCounter, 5);  // top-level titles start pages, the nested one does not
 }
@@ -90,7 +91,7 @@ TEST_F(BodyTest, LinksToMissingTargetsAreReportedOnce) {
     EXPECT_EQ(console, "\nError: Link target not found: gone\n");
     // The verse is a target although it starts no block of its own.
     ASSERT_EQ(cv.store.buttons.size(), 6u);
-    EXPECT_EQ(cv.store.buttons[4].refObj, "b1");
+    EXPECT_EQ(Target(4), "b1");
 }
 
 }  // namespace

@@ -90,27 +90,24 @@ TEST_F(Images, BodyImageIsCentredAcrossThePage) {
 TEST_F(Images, ImageInASectionWithAnIdIsNamedByTheId) {
     RegisterImage(u"pic", 300, 200);
     StartPage(cv.cursor, store, settings);
-    cv.cursor.BlockCounter = 7;
-    RegisterButton(cv.links, store, {.objid = "bf#sec1", .refPage = "", .refObj = ""});
-    RegisterButton(cv.links, store, {.objid = "br#sec1", .refPage = "p0", .refObj = "b1"});
+    RegisterButton(cv.links, store, "bf#sec1");
+    RegisterButton(cv.links, store, "br#sec1");
 
     cv.body.PendingId = u"sec1";
     PlaceImage(cv, u"<image l:href=\"#pic\"/>");
 
     ASSERT_EQ(cv.store.imageBlocks.size(), 1u);
-    EXPECT_EQ(cv.store.imageBlocks[0].objid, "b#sec1");
     EXPECT_EQ(cv.store.imageBlocks[0].refStream, "pic");
     ASSERT_EQ(cv.store.blocks.size(), 1u);
-    EXPECT_EQ(cv.store.blocks[0].objid, "b#sec1");
+    EXPECT_EQ(BlockName(0), "b#sec1");
     EXPECT_EQ(cv.store.blocks[0].blockStyle, "bs_image");
     EXPECT_EQ(cv.store.inlines.size(), 1u);  // the block space of the centring
-    EXPECT_EQ(cv.store.buttons[0].refObj, "b#sec1");  // the link lands on the image block
+    EXPECT_EQ(Aim(0), "b#sec1");  // the link lands on the image block
     EXPECT_TRUE(cv.body.PendingId.empty());
-    EXPECT_EQ(cv.cursor.BlockCounter, 8);
 
-    // Without an id the block is named by its number, without the "b" of text blocks.
+    // Without an id the block is named by its number alone.
     EmitImageBlock(cv, u"pic");
-    EXPECT_EQ(cv.store.imageBlocks[1].objid, "8");
+    EXPECT_EQ(BlockName(1), "b1");
 
     // An unknown image makes nothing and keeps the id for the next block.
     cv.body.PendingId = u"keep";

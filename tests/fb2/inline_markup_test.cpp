@@ -57,8 +57,7 @@ TEST_F(InlineTest, InternalLinkMakesAButtonPair) {
     EXPECT_EQ(buttons[0].objid, "bf#n1");
     EXPECT_EQ(buttons[1].objid, "br#n1");
     // The way back leads to the block that holds the link.
-    EXPECT_EQ(buttons[1].refPage, "p0");
-    EXPECT_EQ(buttons[1].refObj, "b0");
+    EXPECT_EQ(Aim(1), "b0");
 }
 
 TEST_F(InlineTest, AddressedLinksShowTheirAddress) {
@@ -118,21 +117,25 @@ TEST_F(BodyTest, ReturnButtonsLandOnTheBlockOfTheLink) {
                   "<section id=\"s2\"><title><p>Two</p></title></section>"
                   "<section><title><p>Three</p></title><p>Back <a l:href=\"#n2\">2</a></p></section>"
                   "<section id=\"s4\"><p>Again <a l:href=\"#n3\">3</a></p></section></body>");
+    ResolveAnchors(cv.links, store, console);
     std::vector<std::pair<std::string, std::string>> returns;
-    for (const auto& button : cv.store.buttons) {
-        if (button.objid.starts_with("br#")) returns.emplace_back(button.refPage, button.refObj);
+    for (size_t i = 0; i < cv.store.buttons.size(); ++i) {
+        const lrf::ButtonRecord& button = cv.store.buttons[i];
+        if (!button.objid.starts_with("br#") || button.block == lrf::kNoRecord) continue;
+        returns.emplace_back("p" + std::to_string(cv.store.blocks[button.block].pageIndex), Target(i));
     }
     const auto blocks = TextBlocks();
     const auto holding = [&](const std::string& word) {
         for (const auto& block : blocks) {
-            if (block.text.find(word) != std::string::npos) return block.objid;
+            if (block.text.find(word) != std::string::npos) return block.name;
         }
         return std::string();
     };
     ASSERT_EQ(returns.size(), 3u);
-    EXPECT_EQ(returns[0], std::make_pair(std::string("p4"), holding("Go ")));
-    EXPECT_EQ(returns[1], std::make_pair(std::string("p6"), holding("Back ")));
-    EXPECT_EQ(returns[2], std::make_pair(std::string("p6"), std::string("b#s4")));
+    // Pages by their place in the store: the first title's page is page 1.
+    EXPECT_EQ(returns[0], std::make_pair(std::string("p1"), holding("Go ")));
+    EXPECT_EQ(returns[1], std::make_pair(std::string("p3"), holding("Back ")));
+    EXPECT_EQ(returns[2], std::make_pair(std::string("p3"), std::string("b#s4")));
     EXPECT_EQ(holding("Again "), "b#s4");
 }
 

@@ -17,11 +17,11 @@ namespace {
 class Notes : public test::ConversionTest {
 protected:
 
-    // The button pair that the inline markup registers for a link to `id`.
-    void RegisterLink(const WString& id, int page, int block) {
-        RegisterButton(cv.links, store, {.objid = "bf#" + Narrow(id), .refPage = "", .refObj = ""});
-        RegisterButton(cv.links, store, {.objid = "br#" + Narrow(id), .refPage = "p" + std::to_string(page),
-                            .refObj = "b" + std::to_string(block)});
+    // The button pair that the inline markup registers for a link to `id`,
+    // read in block `block`.
+    void RegisterLink(const WString& id, uint32_t block) {
+        RegisterButton(cv.links, store, "bf#" + Narrow(id));
+        RegisterButton(cv.links, store, "br#" + Narrow(id), {ButtonAim::Kind::kBlock, block, {}});
     }
 
     // The text of the first block of the element with `id`, as emitted.
@@ -32,55 +32,60 @@ protected:
         return Widen(test::Notation(content));
     }
 
-    void ExpectTarget(size_t button, const std::string& page, const std::string& block) {
+    void ExpectTarget(size_t button, const std::string& block) {
         ASSERT_LT(button, cv.store.buttons.size());
-        EXPECT_EQ(cv.store.buttons[button].refPage, page) << cv.store.buttons[button].objid;
-        EXPECT_EQ(cv.store.buttons[button].refObj, block) << cv.store.buttons[button].objid;
+        EXPECT_EQ(Target(button), block) << cv.store.buttons[button].objid;
     }
+
+    // A text block of the body, as the block emitter builds one.
+    uint32_t BuildBlock() { return lrf::BuildTextBlock(store, {"ts_bdy", "bs_bdy"}, test::Markup(u"<P>x</P>")); }
 };
 
 TEST_F(Notes, OnlyTheFirstLinkToANoteGetsItsTarget) {
-    RegisterLink(u"n1", 1, 5);
-    RegisterLink(u"n1", 2, 9);
+    RegisterLink(u"n1", 5);
+    RegisterLink(u"n1", 9);
     cv.cursor.PageCounter = 4;
 
     EXPECT_EQ(EmitTarget(u"n1", u"<P>Note</P><CR/>"),
               u"<P><CharButton refobj=\"br#n1\"><EmpLine emplineposition=\"after\" emplinetype=\"dotted\">Note"
               u"</EmpLine></CharButton></P>");
-    NoteTargetEmitted(cv.links, u"n1", "b#n1", 3);
+    BlockBuilt(cv.links, BuildBlock(), u"n1");
+    NoteTargetEmitted(cv.links, u"n1", 3);
     ResolveAnchors(cv.links, store, console);
 
-    ExpectTarget(0, "p3", "b#n1");
-    ExpectTarget(1, "p1", "b5");  // return buttons keep their link's place
-    ExpectTarget(2, "", "");
-    ExpectTarget(3, "p2", "b9");
+    ExpectTarget(0, "b#n1");
+    ExpectTarget(1, "b5");  // return buttons keep their link's place
+    ExpectTarget(2, "");
+    ExpectTarget(3, "b9");
 }
 
 TEST_F(Notes, AnchorParagraphIsReachedAtTheEnd) {
-    RegisterLink(u"x", 0, 1);
-    cv.cursor.PageCounter = 7;  // the paragraph is read on page 6, in block 42
-    cv.cursor.BlockCounter = 42;
-    AddAnchor(cv.links, cv.cursor, u"x");
-    ExpectTarget(0, "", "");
+    RegisterLink(u"x", 1);
+    cv.cursor.PageCounter = 7;  // the paragraph is read on page 6, in the block built next
+    AddAnchor(cv.links, cv.cursor, store, u"x");
+    BuildBlock();
+    EXPECT_EQ(Aim(0), "");
     ResolveAnchors(cv.links, store, console);
-    ExpectTarget(0, "p6", "b42");
+    ExpectTarget(0, "b0");
 }
 
 TEST_F(Notes, LinkBackToAnEarlierSectionIsReached) {
     // The section is emitted before any link names it: a plain block.
     EXPECT_EQ(EmitTarget(u"ch1", u"<P>Chapter</P>"), u"<P>Chapter</P>");
-    NoteTargetEmitted(cv.links, u"ch1", "b#ch1", 2);
-    RegisterLink(u"ch1", 7, 30);
+    BlockBuilt(cv.links, BuildBlock(), u"ch1");
+    NoteTargetEmitted(cv.links, u"ch1", 2);
+    RegisterLink(u"ch1", 30);
     ResolveAnchors(cv.links, store, console);
-    ExpectTarget(0, "p2", "b#ch1");
+    ExpectTarget(0, "b#ch1");
 }
 
 TEST_F(Notes, UnlinkedSectionsAndUnknownIdsChangeNothing) {
-    RegisterLink(u"ghost", 0, 1);
+    RegisterLink(u"ghost", 1);
     EXPECT_EQ(EmitTarget(u"s9", u"<P>Plain</P><CR/>"), u"<P>Plain</P><CR/>");
-    NoteTargetEmitted(cv.links, u"s9", "b#s9", 0);
+    BlockBuilt(cv.links, BuildBlock(), u"s9");
+    NoteTargetEmitted(cv.links, u"s9", 0);
     ResolveAnchors(cv.links, store, console);
-    ExpectTarget(0, "", "");
+    ExpectTarget(0, "");
 }
 
 TEST_F(Notes, ReturnLinkKeepsParagraphsApart) {
@@ -90,7 +95,7 @@ TEST_F(Notes, ReturnLinkKeepsParagraphsApart) {
         {u"<CR/><P>x</P><CR/><P/><CR/>", u"x"},
         {u"<P><Italic>One line</Italic></P>", u"<Italic>One line</Italic>"},
     };
-    RegisterLink(u"n", 0, 1);
+    RegisterLink(u"n", 1);
     for (const auto& [text, inside] : cases) {
         const WString link = EmitTarget(u"n", text);
         const size_t start = link.find(u"dotted\">") + 8;
@@ -100,7 +105,7 @@ TEST_F(Notes, ReturnLinkKeepsParagraphsApart) {
 
 TEST_F(Notes, NoteLinkLookAppliesInTheNotesBody) {
     settings.References.RefNUnderLine = 1;
-    RegisterLink(u"n1", 0, 1);
+    RegisterLink(u"n1", 1);
     cv.cursor.InNotesBody = true;
     EXPECT_NE(EmitTarget(u"n1", u"<P>Note</P>").find(u"emplinetype=\"solid\""), WString::npos);
 }
@@ -108,7 +113,7 @@ TEST_F(Notes, NoteLinkLookAppliesInTheNotesBody) {
 TEST_F(Notes, NotesBodyStartsAPageWithoutHeaders) {
     StartNotesBody(cv.cursor, store, settings);
     ASSERT_EQ(cv.store.pages.size(), 1u);
-    EXPECT_EQ(cv.store.pages[0].oddHeader, "");
+    EXPECT_EQ(cv.store.pages[0].oddHeader, lrf::kNoRecord);
     EXPECT_EQ(cv.cursor.PageCounter, 1);
     EXPECT_FALSE(cv.cursor.InMainBody);
     EXPECT_TRUE(cv.cursor.InNotesBody);

@@ -48,18 +48,17 @@ TEST_F(BodyTest, TopLevelSectionsStartPagesAfterTheFirst) {
 
     const auto& pages = cv.store.pages;
     ASSERT_EQ(pages.size(), 5u);
-    const char* footers[] = {"ftr_o1", "ftr_o2", "ftr_o3"};
     for (size_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(pages[i + 2].oddHeader, "hdr_o0");
-        EXPECT_EQ(pages[i + 2].oddFooter, footers[i]);
+        EXPECT_EQ(pages[i + 2].oddHeader, 0u);               // the fixed pair, for every page
+        EXPECT_EQ(pages[i + 2].oddFooter, 2 * i + 2) << i;  // a pair of its own; the first title named page 1
     }
     EXPECT_EQ(cv.store.headers.size(), 2u);  // one fixed pair for the whole book
     const Blocks blocks = TextBlocks();
     ASSERT_EQ(blocks.size(), 16u);
     EXPECT_EQ(blocks[0].text, "<P><Italic>A. Author, \"Book\"</Italic></P>");
     EXPECT_EQ(blocks[8].text, "<P><Italic>Two</Italic></P>");
-    EXPECT_EQ(cv.contents.TocEntries, (std::vector<Contents::TocEntry>{
-                                      {"p2", "b6", u"One"}, {"p3", "b10", u"Two"}, {"p4", "b14", u"Three"}}));
+    EXPECT_EQ(cv.contents.TocEntries,
+              (std::vector<Contents::TocEntry>{{2, 6, u"One"}, {3, 10, u"Two"}, {4, 14, u"Three"}}));
 }
 
 TEST_F(BodyTest, NestedTitlesStartPagesOnlyWhenAsked) {

@@ -35,17 +35,15 @@ TEST_F(TitlePageTest, TitlePageHoldsAuthorsTitleAndSeriesThenTheAnnotationPage) 
 
     ASSERT_EQ(store.pages.size(), 2u);  // the title page and the page after the annotation
     ASSERT_EQ(store.textBlocks.size(), 2u);
-    EXPECT_EQ(store.textBlocks[0].objid, "b0");
     EXPECT_EQ(store.textBlocks[0].textStyle, "ts_bdtit");
     EXPECT_EQ(BlockText(store.textBlocks[0]),
               "<P>Ivan Petrov</P><CR/><CR/>"
               "<Span fontfacename=\"Swis721 BT Roman\" fontsize=\"128\"><P>Night Watch</P><CR/></Span>"
               "<Span fontfacename=\"Swis721 BT Roman\" fontsize=\"112\"><P>(Watches 1)</P></Span>");
-    EXPECT_EQ(store.textBlocks[1].objid, "b1");
     EXPECT_EQ(store.textBlocks[1].textStyle, "ts_annot");
     EXPECT_EQ(BlockText(store.textBlocks[1]), "<P><P>About.</P><CR/></P>");
     EXPECT_EQ(cv.cursor.PageCounter, 2);
-    EXPECT_EQ(cv.cursor.BlockCounter, 2);
+    EXPECT_EQ(store.blocks.size(), 2u);
 }
 
 TEST_F(TitlePageTest, WithoutAnnotationANewPageFollowsAndBoldStyleWraps) {
@@ -76,7 +74,6 @@ TEST_F(TitlePageTest, TitlePageWithNothingToShowIsLeftOut) {
 
 TEST_F(TitlePageTest, DescriptionPageIsASoloPageBehindAButton) {
     StartPage(cv.cursor, store, settings);  // the last page of the body
-    cv.cursor.BlockCounter = 7;
     cv.description.DescriptionPage = test::Markup(u"<P></P>");  // the document pass's wrap of an empty page
     EmitDescriptionPage(cv);
     EXPECT_TRUE(store.textBlocks.empty());
@@ -85,24 +82,22 @@ TEST_F(TitlePageTest, DescriptionPageIsASoloPageBehindAButton) {
     EmitDescriptionPage(cv);
 
     ASSERT_EQ(store.textBlocks.size(), 2u);
-    EXPECT_EQ(store.textBlocks[0].objid, "b_fb2link");
     EXPECT_EQ(store.textBlocks[0].textStyle, "ts_annot");
     EXPECT_EQ(BlockText(store.textBlocks[0]),
               "<P><CR/><CR/><Space xsize=\"500\"/><Span fontsize=\"72\" parindent=\"0\">"
               "<CharButton refobj=\"bf_fb2description\"><EmpLine emplineposition=\"after\" emplinetype=\"dotted\">"
               "***FB2 BOOK INFO***</EmpLine></CharButton></Span></P>");
-    EXPECT_EQ(store.textBlocks[1].objid, "b_fb2description");
     const std::string page = BlockText(store.textBlocks[1]);
     EXPECT_EQ(page.find("<P></P><CR/><P><Bold>Title: </Bold>Night Watch</P><P><CR/><CR/>"), 0u) << page;
     EXPECT_NE(page.find("<CharButton refobj=\"br_fb2description\">"), std::string::npos);
     EXPECT_NE(page.find(">RETURN TO BOOK</EmpLine>"), std::string::npos);
-    EXPECT_EQ(cv.cursor.BlockCounter, 9);
 
+    // The way there leads to the page's block, the way back to the link's.
     ASSERT_EQ(store.buttons.size(), 2u);
     EXPECT_EQ(store.buttons[0].objid, "bf_fb2description");
-    EXPECT_EQ(store.buttons[0].refObj, "b_fb2description");
+    EXPECT_EQ(store.buttons[0].block, 1u);
     EXPECT_EQ(store.buttons[1].objid, "br_fb2description");
-    EXPECT_EQ(store.buttons[1].refObj, "b_fb2link");
+    EXPECT_EQ(store.buttons[1].block, 0u);
 
     EXPECT_EQ(store.pages.size(), 2u);
     EXPECT_FALSE(store.soloMode);

@@ -24,13 +24,12 @@ protected:
 };
 
 // A page of the main page style, and the labels of a body text block.
-inline PageRecord Page(std::string objid, std::string pageStyle = "ps_main") {
+inline PageRecord Page(std::string pageStyle = "ps_main") {
     PageRecord page;
-    page.objid = std::move(objid);
     page.pageStyle = std::move(pageStyle);
     return page;
 }
-inline TextBlockLabels BodyText(std::string objid) { return {"ts_bdy", "bs_bdy", std::move(objid)}; }
+inline TextBlockLabels BodyText() { return {"ts_bdy", "bs_bdy"}; }
 
 // One step of a text content written out in a test: a code, a run of text,
 // attributes, a button's start or a picture.

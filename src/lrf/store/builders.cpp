@@ -58,7 +58,6 @@ void BuildBlock(ObjectStore& store, ElementKind childKind, BlockRecord block, Bl
 uint32_t AppendImageRecord(ObjectStore& store, const ImagePlacement& image) {
     ImageBlockRecord record;
     record.id = static_cast<uint32_t>(store.imageBlocks.size());
-    record.objid = image.objid;
     record.refStream = image.refStream;
     record.tags.start = store.tagStore.size();
     PutU16(store.tagStore, kImageRectCode);
@@ -119,30 +118,32 @@ void BuildPage(ObjectStore& store, PageRecord page) {
     store.pages.push_back(std::move(page));
 }
 
-void BuildTextBlock(ObjectStore& store, const TextBlockLabels& labels, const TextContent& content, BlockFlow flow) {
+uint32_t BuildTextBlock(ObjectStore& store, const TextBlockLabels& labels, const TextContent& content,
+                        BlockFlow flow) {
+    const auto number = static_cast<uint32_t>(store.blocks.size());
     BlockRecord block;
     block.blockStyle = labels.blockStyle;
-    block.objid = labels.objid;
     block.tags = Range{store.tagStore.size(), store.tagStore.size()};
     BuildBlock(store, kKindTextBlock, std::move(block), flow);
 
     TextBlockRecord text;
     text.id = static_cast<uint32_t>(store.textBlocks.size());
     text.textStyle = labels.textStyle;
-    text.objid = labels.objid;
     text.tags = Range{store.tagStore.size(), store.tagStore.size()};
     text.ops = AppendContent(store, content);
     store.textBlocks.push_back(std::move(text));
+    return number;
 }
 
-void BuildImageBlock(ObjectStore& store, Console& console, const ImagePlacement& image,
-                     std::span<const TagValue> blockTags) {
+uint32_t BuildImageBlock(ObjectStore& store, Console& console, const ImagePlacement& image,
+                         std::span<const TagValue> blockTags) {
+    const auto number = static_cast<uint32_t>(store.blocks.size());
     BlockRecord block;
     block.blockStyle = image.blockStyle;
-    block.objid = image.objid;
     block.tags = EncodeToTagStore(store.tagStore, console, kBlockAttributes, blockTags);
     BuildBlock(store, kKindImageBlock, std::move(block), BlockFlow::kPage);
     AppendImageRecord(store, image);
+    return number;
 }
 
 uint32_t BuildInlineImage(ObjectStore& store, const ImagePlacement& image) { return AppendImageRecord(store, image); }
@@ -165,18 +166,20 @@ void BuildBlockSpace(ObjectStore& store, int64_t xSpace, int64_t ySpace) {
     AddPageChild(store, record.number, BlockFlow::kPage);
 }
 
-void BuildHeaderFooter(ObjectStore& store, Console& console, ElementKind kind, HeaderFooterRecord record,
-                       std::span<const TagValue> tags) {
+uint32_t BuildHeaderFooter(ObjectStore& store, Console& console, ElementKind kind, HeaderFooterRecord record,
+                           std::span<const TagValue> tags) {
     record.tags = EncodeFilledBlockTags(store.tagStore, console, tags);
-    (kind == kKindHeader ? store.headers : store.footers).push_back(std::move(record));
+    auto& records = kind == kKindHeader ? store.headers : store.footers;
+    records.push_back(std::move(record));
+    return static_cast<uint32_t>(records.size() - 1);
 }
 
 void BuildButton(ObjectStore& store, ButtonRecord button) { store.buttons.push_back(std::move(button)); }
 
-void BuildTocEntry(ObjectStore& store, std::string refPage, std::string refObj, WStringView label) {
+void BuildTocEntry(ObjectStore& store, uint32_t page, uint32_t block, WStringView label) {
     TocEntryRecord entry;
-    entry.refPage = std::move(refPage);
-    entry.refObj = std::move(refObj);
+    entry.page = page;
+    entry.block = block;
     entry.label = AppendText(store, label);
     store.tocEntries.push_back(std::move(entry));
 }

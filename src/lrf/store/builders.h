@@ -1,8 +1,8 @@
 // Builders: each call appends one record of the book (a page, a block and its
 // text or image, a block space, a header or footer, a button, a contents
 // entry, an image stream, a style, a font, the book defaults and settings) to
-// the object store, from labels, numbers and typed tag lists. References stay
-// labels until linking. Tags whose values cannot be written print an error
+// the object store, from labels, record numbers and typed tag lists. Style
+// and button references stay labels until linking. Tags whose values cannot be written print an error
 // line on the console.
 #pragma once
 
@@ -17,14 +17,14 @@
 
 namespace tavorin::lrf {
 
-// The labels of a block and of the text block it holds.
+// The style labels of a block and of the text block it holds.
 struct TextBlockLabels {
-    std::string textStyle, blockStyle, objid;
+    std::string textStyle, blockStyle;
 };
 
 // Where an image block shows which part of its stream, and at what size.
 struct ImagePlacement {
-    std::string blockStyle, objid, refStream;
+    std::string blockStyle, refStream;
     int64_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // the rectangle of the image shown
     int64_t width = 0, height = 0;           // its size on the page
 };
@@ -37,11 +37,12 @@ enum class BlockFlow : uint8_t { kPage, kFree };
 // `page` carries its labels (objid, page style, header and footer references).
 void BuildPage(ObjectStore& store, PageRecord page);
 // A block holding the text block built next; its labels come from `labels`.
-void BuildTextBlock(ObjectStore& store, const TextBlockLabels& labels, const TextContent& content,
-                    BlockFlow flow = BlockFlow::kPage);
+// Returns the block's record number.
+uint32_t BuildTextBlock(ObjectStore& store, const TextBlockLabels& labels, const TextContent& content,
+                        BlockFlow flow = BlockFlow::kPage);
 // A block of the main flow holding an image block, with the block's tags of `blockTags`.
-void BuildImageBlock(ObjectStore& store, Console& console, const ImagePlacement& image,
-                     std::span<const TagValue> blockTags);
+uint32_t BuildImageBlock(ObjectStore& store, Console& console, const ImagePlacement& image,
+                         std::span<const TagValue> blockTags);
 // An image shown inside a line of text: its image object, on no page and in
 // no block; a text's Plot names it by the number returned.
 uint32_t BuildInlineImage(ObjectStore& store, const ImagePlacement& image);
@@ -49,11 +50,12 @@ uint32_t BuildInlineImage(ObjectStore& store, const ImagePlacement& image);
 void BuildBlockSpace(ObjectStore& store, int64_t xSpace, int64_t ySpace);
 // kind is kKindHeader or kKindFooter; `record` carries the labels, the
 // position and the rule line. Without a fill colour in `tags` it is opaque black.
-void BuildHeaderFooter(ObjectStore& store, Console& console, ElementKind kind, HeaderFooterRecord record,
-                       std::span<const TagValue> tags);
+// Returns the record number within its kind.
+uint32_t BuildHeaderFooter(ObjectStore& store, Console& console, ElementKind kind, HeaderFooterRecord record,
+                           std::span<const TagValue> tags);
 void BuildButton(ObjectStore& store, ButtonRecord button);
 // A contents entry: the label as shown, the page and block it leads to.
-void BuildTocEntry(ObjectStore& store, std::string refPage, std::string refObj, WStringView label);
+void BuildTocEntry(ObjectStore& store, uint32_t page, uint32_t block, WStringView label);
 // `stream` carries objid, image type, width and height; the bytes are copied.
 void BuildImageStream(ObjectStore& store, ImageStreamRecord stream, std::span<const uint8_t> bytes);
 void StartSolo(ObjectStore& store);

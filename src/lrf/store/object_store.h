@@ -59,14 +59,18 @@ struct Range {
     size_t size() const { return end - start; }
 };
 
-// Labels (objid, style labels, references) are kept whole, as UTF-8.
+// Style labels and the labels of buttons are kept whole, as UTF-8. Pages,
+// blocks, headers and footers are named by their record number within their
+// kind: a reference holds that number, or kNoRecord.
+inline constexpr uint32_t kNoRecord = UINT32_MAX;
 
 struct PageRecord {
     uint32_t id = 0;  // number within the kind until linking, then the object id
     uint32_t pageStyleId = 0;
     uint32_t oddHeaderId = 0, evenHeaderId = 0, oddFooterId = 0, evenFooterId = 0;  // set by linking
-    std::string objid, pageStyle;
-    std::string oddHeader, evenHeader, oddFooter, evenFooter;
+    std::string pageStyle;
+    uint32_t oddHeader = kNoRecord, evenHeader = kNoRecord;  // header records
+    uint32_t oddFooter = kNoRecord, evenFooter = kNoRecord;  // footer records
     Range tags;
     Range content;  // entries of pageContentList
 };
@@ -78,14 +82,14 @@ struct BlockRecord {
     uint16_t childKind = 0;  // 1 text block, 2 simple text block, 3 image block
     uint32_t child = 0;      // child number within its kind; replaced by the child's id at linking
     int32_t pageIndex = -1;  // the page the block belongs to
-    std::string blockStyle, objid;
+    std::string blockStyle;
     Range tags;
 };
 
 struct TextBlockRecord {
     uint32_t id = 0;
     uint32_t textStyleId = 0;
-    std::string textStyle, objid;
+    std::string textStyle;
     Range tags;
     Range ops;  // its content: operations in textOps
 };
@@ -94,7 +98,7 @@ struct TextBlockRecord {
 // line, which a text stream's Plot names and no block holds.
 struct ImageBlockRecord {
     uint32_t id = 0;
-    std::string objid, refStream;
+    std::string refStream;
     uint32_t imageStreamId = 0;
     Range tags;
 };
@@ -109,7 +113,7 @@ struct HeaderFooterRecord {
     uint32_t id = 0;
     uint32_t blockId = 0;
     uint32_t blockNumber = 0;
-    std::string objid, refObj;
+    uint32_t block = kNoRecord;  // the block it shows, built outside the page flow
     int16_t x1 = -1, y1 = -1;
     RuleLine line;  // drawn from (startX, y) to (endX, y)
     Range tags;
@@ -123,14 +127,15 @@ struct StyleRecord {
 
 struct TocEntryRecord {
     uint32_t pageId = 0, blockId = 0;
-    std::string refPage, refObj;
+    uint32_t page = kNoRecord, block = kNoRecord;  // where it leads
     Range label;  // plain label text in textStore
 };
 
 struct ButtonRecord {
     uint32_t id = 0;
     uint32_t pageId = 0, blockId = 0;
-    std::string objid, refPage, refObj;
+    std::string objid;
+    uint32_t block = kNoRecord;  // the block it jumps to, on that block's page
 };
 
 // Image types of image streams.

@@ -1,6 +1,6 @@
-// Object ids and label resolution: every object gets its LRF id, then every
-// label reference in the store is replaced by the id of the object carrying
-// that label (the first such object when several share it).
+// Object ids and references: every object gets its LRF id, then every
+// reference in the store (a record number, or a style or stream label: the
+// first record carrying it) becomes the id of the object it names.
 #include "lrf/writer/linking.h"
 
 #include <string_view>
@@ -39,31 +39,31 @@ void LinkPages(std::vector<PageRecord>& pages, const std::vector<StyleRecord>& p
     }
 }
 
-// The header and footer slots of a page; a label that names no header or
-// footer leaves its slot 0, without a message.
+// Id of record `n`, or 0 when there is no such record.
+template <class Record>
+uint32_t IdOf(const std::vector<Record>& records, uint32_t n) {
+    return n < records.size() ? records[n].id : 0;
+}
+
+// The header and footer slots of a page; a slot that names no header or
+// footer stays 0, without a message.
 void LinkPageSlots(std::vector<PageRecord>& pages, const std::vector<HeaderFooterRecord>& headers,
                    const std::vector<HeaderFooterRecord>& footers) {
-    const LabelIndex headerIndex = IndexByLabel(headers, &HeaderFooterRecord::objid);
-    const LabelIndex footerIndex = IndexByLabel(footers, &HeaderFooterRecord::objid);
-    const auto idOf = [](const LabelIndex& index, const std::vector<HeaderFooterRecord>& records,
-                         std::string_view label) {
-        const size_t* i = FindLabel(index, label);
-        return i != nullptr ? records[*i].id : 0;
-    };
     for (PageRecord& page : pages) {
-        page.oddHeaderId = idOf(headerIndex, headers, page.oddHeader);
-        page.evenHeaderId = idOf(headerIndex, headers, page.evenHeader);
-        page.oddFooterId = idOf(footerIndex, footers, page.oddFooter);
-        page.evenFooterId = idOf(footerIndex, footers, page.evenFooter);
+        page.oddHeaderId = IdOf(headers, page.oddHeader);
+        page.evenHeaderId = IdOf(headers, page.evenHeader);
+        page.oddFooterId = IdOf(footers, page.oddFooter);
+        page.evenFooterId = IdOf(footers, page.evenFooter);
     }
 }
 
-void LinkTocEntries(std::vector<TocEntryRecord>& entries, const LabelIndex& blockIndex,
-                    const std::vector<BlockRecord>& blocks, const std::vector<PageRecord>& pages, Console& console) {
-    const LabelIndex pageIndex = IndexByLabel(pages, &PageRecord::objid);
+void LinkTocEntries(std::vector<TocEntryRecord>& entries, const std::vector<BlockRecord>& blocks,
+                    const std::vector<PageRecord>& pages, Console& console) {
     for (TocEntryRecord& entry : entries) {
-        entry.blockId = Resolve(blockIndex, entry.refObj, blocks, "\nError: TOC block not found", console);
-        entry.pageId = Resolve(pageIndex, entry.refPage, pages, "\nError: TOC page not found", console);
+        entry.blockId = IdOf(blocks, entry.block);
+        if (entry.blockId == 0) console.Line("\nError: TOC block not found");
+        entry.pageId = IdOf(pages, entry.page);
+        if (entry.pageId == 0) console.Line("\nError: TOC page not found");
     }
 }
 
@@ -109,13 +109,12 @@ void LinkImageBlocks(std::vector<ImageBlockRecord>& imageBlocks, const std::vect
 }
 
 // A button jumps to its target block on the page that block was placed on;
-// an unknown target leaves both ids 0 without a message.
-void LinkButtons(std::vector<ButtonRecord>& buttons, const LabelIndex& blockIndex,
-                 const std::vector<BlockRecord>& blocks, const std::vector<PageRecord>& pages) {
+// a button without a target keeps both ids 0, without a message.
+void LinkButtons(std::vector<ButtonRecord>& buttons, const std::vector<BlockRecord>& blocks,
+                 const std::vector<PageRecord>& pages) {
     for (ButtonRecord& button : buttons) {
-        const size_t* i = FindLabel(blockIndex, button.refObj);
-        if (!i) continue;
-        const BlockRecord& block = blocks[*i];
+        if (button.block >= blocks.size()) continue;
+        const BlockRecord& block = blocks[button.block];
         button.blockId = block.id;
         if (block.pageIndex >= 0 && static_cast<size_t>(block.pageIndex) < pages.size()) {
             button.pageId = pages[block.pageIndex].id;
@@ -123,19 +122,19 @@ void LinkButtons(std::vector<ButtonRecord>& buttons, const LabelIndex& blockInde
     }
 }
 
-// Headers and footers show blocks built outside the page flow.
+// Headers and footers show blocks built outside the page flow; one whose
+// block is not such a block shows nothing.
 void LinkHeadersAndFooters(std::vector<HeaderFooterRecord>& headers, std::vector<HeaderFooterRecord>& footers,
                            const std::vector<BlockRecord>& blocks, const std::vector<uint32_t>& freeBlockList) {
-    LabelIndex freeBlocks;
+    std::vector<bool> free(blocks.size());
     for (const uint32_t n : freeBlockList) {
-        if (n < blocks.size()) freeBlocks.try_emplace(blocks[n].objid, n);
+        if (n < blocks.size()) free[n] = true;
     }
     for (auto* list : {&headers, &footers}) {
         for (HeaderFooterRecord& hf : *list) {
-            const size_t* n = FindLabel(freeBlocks, hf.refObj);
-            if (!n) continue;
-            hf.blockId = blocks[*n].id;
-            hf.blockNumber = static_cast<uint32_t>(*n);
+            if (hf.block >= blocks.size() || !free[hf.block]) continue;
+            hf.blockId = blocks[hf.block].id;
+            hf.blockNumber = hf.block;
         }
     }
 }
@@ -165,15 +164,14 @@ void AssignObjectIds(ObjectStore& s) {
 }
 
 void LinkObjects(ObjectStore& s, Console& console) {
-    const LabelIndex blocks = IndexByLabel(s.blocks, &BlockRecord::objid);
     LinkPages(s.pages, s.pageStyles, console);
     LinkPageSlots(s.pages, s.headers, s.footers);
-    LinkTocEntries(s.tocEntries, blocks, s.blocks, s.pages, console);
+    LinkTocEntries(s.tocEntries, s.blocks, s.pages, console);
     LinkBlocks(s.blocks, s.blockStyles, console);
     LinkBlockChildren(s.blocks, s.textBlocks, s.imageBlocks);
     LinkTextBlocks(s.textBlocks, s.textStyles, console);
     LinkImageBlocks(s.imageBlocks, s.imageStreams, console);
-    LinkButtons(s.buttons, blocks, s.blocks, s.pages);
+    LinkButtons(s.buttons, s.blocks, s.pages);
     LinkHeadersAndFooters(s.headers, s.footers, s.blocks, s.freeBlockList);
 }
 

@@ -20,24 +20,24 @@ protected:
     Bytes TagsOf(const Range& range) {
         return Bytes(store.tagStore.begin() + range.start, store.tagStore.begin() + range.end);
     }
-    ImagePlacement Image() { return {"bs_image", "i0", "cover.jpg", 0, 0, 10, 20, 10, 20}; }
+    ImagePlacement Image() { return {"bs_image", "cover.jpg", 0, 0, 10, 20, 10, 20}; }
 };
 
 TEST_F(Builders, BlocksArePairedWithTheirChildAndListedOnTheLastPage) {
-    PageRecord first = Page("p0");
-    first.oddHeader = "hdr_o0";
+    PageRecord first = Page();
+    first.oddHeader = 0;
     BuildPage(store, first);
-    BuildTextBlock(store, BodyText("b0"), Paragraph(u"Hello"));
+    BuildTextBlock(store, BodyText(), Paragraph(u"Hello"));
     BuildBlockSpace(store, 5, -1);
-    BuildPage(store, Page("p1"));
-    BuildPage(store, Page("p2"));
+    BuildPage(store, Page());
+    BuildPage(store, Page());
     const TagValue blockTags[] = {{Tag::kBlockWidth, 10}, {Tag::kBgImageMode, kBgImageFix}};
     BuildImageBlock(store, console, Image(), blockTags);
-    BuildTextBlock(store, BodyText("b1"), Paragraph(u"x"));
+    BuildTextBlock(store, BodyText(), Paragraph(u"x"));
 
     const ObjectStore& s = store;
     ASSERT_EQ(s.pages.size(), 3u);
-    EXPECT_EQ(s.pages[0].oddHeader, "hdr_o0");
+    EXPECT_EQ(s.pages[0].oddHeader, 0u);
     EXPECT_EQ(s.pageContentList, (std::vector<uint32_t>{0, kInlineObjectFlag | 0, 1, 2}));
     EXPECT_EQ(s.pages[0].content.end, 2u);
     EXPECT_EQ(s.pages[1].content.start, s.pages[1].content.end);  // a page without children
@@ -47,14 +47,12 @@ TEST_F(Builders, BlocksArePairedWithTheirChildAndListedOnTheLastPage) {
     ASSERT_EQ(s.blocks.size(), 3u);
     EXPECT_EQ(s.blocks[1].childKind, kKindImageBlock);
     EXPECT_EQ(s.blocks[1].child, 0u);
-    EXPECT_EQ(s.blocks[1].objid, "i0");
     // The "fix" background mode of a block is written as mode 1.
     EXPECT_EQ(TagsOf(s.blocks[1].tags), (Bytes{0x31, 0xF5, 10, 0, 0x29, 0xF5, 1, 0, 0, 0, 0, 0}));
     EXPECT_EQ(TagsOf(s.imageBlocks[0].tags), (Bytes{0x4A, 0xF5, 0, 0, 0, 0, 10, 0, 20, 0, 0x4B, 0xF5, 10, 0, 20, 0}));
     EXPECT_EQ(s.blocks[2].childKind, kKindTextBlock);
     EXPECT_EQ(s.blocks[2].child, 1u);
     EXPECT_EQ(s.blocks[2].pageIndex, 2);
-    EXPECT_EQ(s.textBlocks[1].objid, "b1");
     // The content's operations and characters are in the store's streams.
     const Range ops = s.textBlocks[0].ops;
     ASSERT_EQ(ops.size(), 3u);
@@ -69,29 +67,29 @@ TEST_F(Builders, BlocksArePairedWithTheirChildAndListedOnTheLastPage) {
 }
 
 TEST_F(Builders, BlocksOutsideTheMainFlowGoToTheFreeList) {
-    BuildPage(store, Page("p0"));
-    BuildTextBlock(store, BodyText("b0"), Paragraph(u"x"), BlockFlow::kFree);
+    BuildPage(store, Page());
+    BuildTextBlock(store, BodyText(), Paragraph(u"x"), BlockFlow::kFree);
     EXPECT_EQ(store.freeBlockList, std::vector<uint32_t>{0});
     EXPECT_TRUE(store.pageContentList.empty());
     EXPECT_FALSE(store.hasLastPageBlock);
 }
 
 TEST_F(Builders, BlockBeforeAnyPageBelongsToNoPage) {
-    BuildTextBlock(store, BodyText("b0"), Paragraph(u"x"));
+    BuildTextBlock(store, BodyText(), Paragraph(u"x"));
     EXPECT_EQ(store.blocks[0].pageIndex, -1);
     EXPECT_TRUE(store.pageContentList.empty());
     EXPECT_FALSE(store.hasLastPageBlock);
 }
 
 TEST_F(Builders, SoloModeListsThePageOfEveryBlock) {
-    BuildPage(store, Page("p0"));
-    BuildTextBlock(store, BodyText("b0"), Paragraph(u"x"));
+    BuildPage(store, Page());
+    BuildTextBlock(store, BodyText(), Paragraph(u"x"));
     StartSolo(store);
-    BuildPage(store, Page("p1"));
-    BuildTextBlock(store, BodyText("b1"), Paragraph(u"x"), BlockFlow::kFree);  // solo blocks are page children even so
-    BuildPage(store, Page("p2"));
-    BuildTextBlock(store, BodyText("b2"), Paragraph(u"x"));
-    BuildTextBlock(store, BodyText("b3"), Paragraph(u"x"));
+    BuildPage(store, Page());
+    BuildTextBlock(store, BodyText(), Paragraph(u"x"), BlockFlow::kFree);  // solo blocks are page children even so
+    BuildPage(store, Page());
+    BuildTextBlock(store, BodyText(), Paragraph(u"x"));
+    BuildTextBlock(store, BodyText(), Paragraph(u"x"));
     EndSolo(store);
 
     const ObjectStore& s = store;
@@ -112,7 +110,7 @@ TEST_F(Builders, BlockSpacesWriteTheSpacesThatAreSet) {
     };
     for (const auto& [spaces, tags] : cases) {
         store = ObjectStore{};
-        BuildPage(store, Page("p0"));
+        BuildPage(store, Page());
         BuildBlockSpace(store, spaces.first, spaces.second);
         ASSERT_EQ(store.inlines.size(), tags.empty() ? 0u : 1u) << spaces.first;
         EXPECT_EQ(store.pageContentList.size(), store.inlines.size());
@@ -124,7 +122,6 @@ TEST_F(Builders, BlockSpacesWriteTheSpacesThatAreSet) {
 
 TEST_F(Builders, HeadersAndFootersAreFilledBlackUnlessTheyNameAColour) {
     HeaderFooterRecord record;
-    record.objid = "hdr_o0";
     const TagValue frame[] = {{Tag::kFrameMode, kFrameModeSquare}, {Tag::kFrameColor, 0}};
     BuildHeaderFooter(store, console, kKindHeader, record, frame);
     const TagValue white[] = {{Tag::kBgColor, 0x00ffffff}};

@@ -26,10 +26,12 @@ std::vector<uint32_t> ChildIds(const LrfObject& page) {
 
 class FileWriter : public WriterTest {
 protected:
-    void AddHeaderPair(int n) {
-        const std::string block = "h" + std::to_string(n);
-        BuildTextBlock(store, {"ts_hdr", "bs_hdr", block}, Paragraph(u"Running title"), BlockFlow::kFree);
-        for (const char* side : {"hdr_o", "hdr_e"}) AddHeaderFooter(kKindHeader, side + std::to_string(n), block, 2);
+    // The odd header of a pair (the even one follows it).
+    uint32_t AddHeaderPair() {
+        const uint32_t block = BuildTextBlock(store, {"ts_hdr", "bs_hdr"}, Paragraph(u"Running title"), BlockFlow::kFree);
+        const uint32_t odd = AddHeaderFooter(kKindHeader, block, 2);
+        AddHeaderFooter(kKindHeader, block, 2);
+        return odd;
     }
 };
 using WriteLrfFileTest = FileWriter;
@@ -38,8 +40,8 @@ TEST_F(WriteLrfFileTest, HeaderIndexAndMetadata) {
     ScratchDir dir;
     StartBook();
     BuildTestStyles();
-    AddPage("p0");
-    AddTextBlock("b0", Paragraph(u"Hello"));
+    AddPage();
+    AddTextBlock(Paragraph(u"Hello"));
     const auto file = LinkAndWrite(dir.file("book.lrf"));
 
     EXPECT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
@@ -77,10 +79,9 @@ TEST_F(WriteLrfFileTest, PagesListChildrenOnceAndShareHeaders) {
     ScratchDir dir;
     StartBook();
     BuildTestStyles();
-    AddHeaderPair(0);
-    AddPage("p0", "hdr_o0");
+    AddPage(AddHeaderPair());
     BuildBlockSpace(store, 100, 20);
-    AddTextBlock("b0", Paragraph(u"One"));
+    AddTextBlock(Paragraph(u"One"));
     const auto file = LinkAndWrite(dir.file("book.lrf"));
     ASSERT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
 
@@ -110,14 +111,14 @@ TEST_F(WriteLrfFileTest, SoloPagesGetTreesOfTheirOwn) {
     StartBook();
     BuildTestStyles();
     for (int p = 0; p < 2; ++p) {
-        AddPage("p" + std::to_string(p));
-        AddTextBlock("b" + std::to_string(p), Paragraph(u"Main"));
+        AddPage();
+        AddTextBlock(Paragraph(u"Main"));
     }
     StartSolo(store);
     for (int p = 2; p < 4; ++p) {
-        AddPage("p" + std::to_string(p));
-        AddTextBlock("n" + std::to_string(p), Paragraph(u"Note"));
-        AddTextBlock("m" + std::to_string(p), Paragraph(u"More"));
+        AddPage();
+        AddTextBlock(Paragraph(u"Note"));
+        AddTextBlock(Paragraph(u"More"));
     }
     EndSolo(store);
     const auto file = LinkAndWrite(dir.file("book.lrf"));
@@ -144,18 +145,18 @@ TEST_F(WriteLrfFileTest, TableOfContentsStream) {
     ScratchDir dir;
     StartBook();
     BuildTestStyles();
-    AddPage("p0");
-    AddTextBlock("b0", Paragraph(u"One"));
+    AddPage();
+    AddTextBlock(Paragraph(u"One"));
     auto file = LinkAndWrite(dir.file("empty.lrf"));
     EXPECT_EQ(ReadLrf(file).Object(store.tocId)->stream, Words({0, 0}));
 
     StartBook();
     BuildTestStyles();
-    AddPage("p0");
-    AddTextBlock("b0", Paragraph(u"One"));
-    AddTextBlock("b1", Paragraph(u"Two"));
-    BuildTocEntry(store, "p0", "b0", u"Part One");
-    BuildTocEntry(store, "p0", "b1", u"Two");
+    AddPage();
+    AddTextBlock(Paragraph(u"One"));
+    AddTextBlock(Paragraph(u"Two"));
+    BuildTocEntry(store, 0, 0, u"Part One");
+    BuildTocEntry(store, 0, 1, u"Two");
     file = LinkAndWrite(dir.file("two.lrf"));
     ASSERT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
     const LrfFile f = ReadLrf(file);
@@ -177,12 +178,12 @@ TEST_F(WriteLrfFileTest, OverlongTocLabelIsCutToFit) {
     ScratchDir dir;
     StartBook();
     BuildTestStyles();
-    AddPage("p0");
-    AddTextBlock("b0", Paragraph(u"One"));
+    AddPage();
+    AddTextBlock(Paragraph(u"One"));
     WString longLabel(32766, u'x');
     longLabel += u"\U0001F600tail";  // a surrogate pair straddling the limit
-    BuildTocEntry(store, "p0", "b0", longLabel);
-    BuildTocEntry(store, "p0", "b0", u"Two");
+    BuildTocEntry(store, 0, 0, longLabel);
+    BuildTocEntry(store, 0, 0, u"Two");
     const auto file = LinkAndWrite(dir.file("long.lrf"));
     ASSERT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
     const LrfFile book = ReadLrf(file);
@@ -200,8 +201,8 @@ TEST_F(WriteLrfFileTest, UnreadableFontIsNeitherWrittenNorCounted) {
     tavorin::test::WriteFileText(dir.file("c.ttf"), "font C");
     StartBook();
     BuildTestStyles();
-    AddPage("p0");
-    AddTextBlock("b0", Paragraph(u"One"));
+    AddPage();
+    AddTextBlock(Paragraph(u"One"));
     for (const char* name : {"a", "b", "c"}) {
         const std::string face = "Face " + std::string(name);
         RegisterFont(store, {0, face, dir.file(std::string(name) + ".ttf"), face});
@@ -233,7 +234,7 @@ TEST_F(WriteLrfFileTest, ThumbnailBesideTheInput) {
         inputPath = dir.file("book.fb2");
         store.thumbnailFile = e.name;
         BuildTestStyles();
-        AddPage("p0");
+        AddPage();
         const auto file = LinkAndWrite(dir.file("book.lrf"));
         ASSERT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
         const LrfFile f = ReadLrf(file);
@@ -255,8 +256,8 @@ TEST_F(WriteLrfFileTest, ImageStreamScramblesTheFirst1024Bytes) {
     image[1] = 0xD8;
     BuildImageStream(store, {.imageType = kImageTypeJpeg, .objid = "img", .width = 10, .height = 10, .data = {}},
                      image);
-    AddPage("p0");
-    AddImageBlock("i0", "img", 10, 10);
+    AddPage();
+    AddImageBlock("img", 10, 10);
     const auto file = LinkAndWrite(dir.file("book.lrf"));
     ASSERT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
     const LrfFile f = ReadLrf(file);
@@ -272,8 +273,8 @@ TEST_F(WriteLrfFileTest, BookPastSixteenBitIds) {
     StartBook();
     BuildTestStyles();
     for (int i = 0; i < 33000; ++i) {
-        if (i % 1000 == 0) AddPage("p" + std::to_string(i));
-        AddTextBlock("b" + std::to_string(i), Paragraph(u"x"));
+        if (i % 1000 == 0) AddPage();
+        AddTextBlock(Paragraph(u"x"));
     }
     const auto file = LinkAndWrite(dir.file("book.lrf"));
     EXPECT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
@@ -288,8 +289,8 @@ TEST_F(WriteLrfFileTest, ListsPastTheirCountsAreRefused) {
         ScratchDir dir;
         StartBook();
         BuildTestStyles();
-        for (int p = 0; p < pages; ++p) AddPage("p" + std::to_string(p));
-        for (int b = 0; b < blocksPerPage; ++b) AddTextBlock("b" + std::to_string(b), Paragraph(u"x"));
+        for (int p = 0; p < pages; ++p) AddPage();
+        for (int b = 0; b < blocksPerPage; ++b) AddTextBlock(Paragraph(u"x"));
         AssignObjectIds(store);
         LinkObjects(store, console);
         const Status status = WriteLrfFile(store, console, dir.file("book.lrf"), "");
@@ -328,7 +329,7 @@ TEST_F(WriteLrfFileTest, OversizedMetadataIsShortenedToFit) {
         ScratchDir dir;
         StartBook();
         BuildTestStyles();
-        AddPage("p0");
+        AddPage();
         store.bookInfoXml = u"<Info><BookInfo><Title reading=\"" + c.title + u"\">" + c.title +
                             u"</Title><FreeText>" + c.freeText +
                             u"</FreeText></BookInfo><DocInfo><Producer>tavorin</Producer></DocInfo></Info>";
@@ -363,7 +364,7 @@ protected:
     void SetUp() override {
         StartBook();
         BuildTestStyles();
-        AddPage("p0");
+        AddPage();
         AssignObjectIds(store);
         LinkObjects(store, console);
     }

@@ -48,49 +48,50 @@ protected:
         BuildImageStream(store, {.imageType = kImageTypePng, .objid = "cover.png", .width = 1, .height = 1, .data = {}},
                          kPng);
 
-        BuildPage(store, test::Page("p0", "ps_front"));
-        AddImageBlock("b0", "cover.png", 1, 1);
+        BuildPage(store, test::Page("ps_front"));
+        AddImageBlock("cover.png", 1, 1);
 
         // Running headers show blocks built outside the page flow.
-        BuildTextBlock(store, {"ts_hdr", "bs_hdr", "b1"}, Paragraph(u"Running head"), BlockFlow::kFree);
-        AddHeaderFooter(kKindHeader, "hdr_o0", "b1", 2);
-        AddHeaderFooter(kKindHeader, "hdr_e0", "b1", 2);
-        BuildTextBlock(store, {"ts_hdr", "bs_hdr", "b1f"}, Paragraph(u"Running foot"), BlockFlow::kFree);
-        for (const char* side : {"ftr_o0", "ftr_e0"}) AddHeaderFooter(kKindFooter, side, "b1f", 4);
+        const uint32_t head = BuildTextBlock(store, {"ts_hdr", "bs_hdr"}, Paragraph(u"Running head"), BlockFlow::kFree);
+        const uint32_t oddHeader = AddHeaderFooter(kKindHeader, head, 2);
+        const uint32_t evenHeader = AddHeaderFooter(kKindHeader, head, 2);
+        const uint32_t foot = BuildTextBlock(store, {"ts_hdr", "bs_hdr"}, Paragraph(u"Running foot"), BlockFlow::kFree);
+        const uint32_t oddFooter = AddHeaderFooter(kKindFooter, foot, 4);
+        const uint32_t evenFooter = AddHeaderFooter(kKindFooter, foot, 4);
 
-        PageRecord first = test::Page("p1");
-        first.oddHeader = "hdr_o0";
-        first.evenHeader = "hdr_e0";
-        first.oddFooter = "ftr_o0";
-        first.evenFooter = "ftr_e0";
+        PageRecord first = test::Page();
+        first.oddHeader = oddHeader;
+        first.evenHeader = evenHeader;
+        first.oddFooter = oddFooter;
+        first.evenFooter = evenFooter;
         BuildPage(store, first);
         using enum TextCode;
-        AddTextBlock("b2", Content({kParagraph, u"Chapter ", kItalic, u"one", kItalicEnd, u" & ", kBold, u"bold", kBoldEnd,
+        const uint32_t chapterOne = AddTextBlock(Content({kParagraph, u"Chapter ", kItalic, u"one", kItalicEnd, u" & ", kBold, u"bold", kBoldEnd,
                                     u" words", kParagraphEnd, kLineBreak, kParagraph, u"E = mc", kSup, u"2", kSupEnd,
                                     u" and H", kSub, u"2", kSubEnd, u"O", kParagraphEnd, kLineBreak, kParagraph,
                                     {kSpan, {{Tag::kFontSize, 140}}}, u"Large", kSpanEnd, u" <quoted> \"text\"",
                                     kParagraphEnd, kLineBreak}));
         BuildBlockSpace(store, 0, 20);
         const Step dotted(kEmpLine, {{Tag::kEmpLinePosition, 2}, {Tag::kEmpLineType, 0x40}});
-        AddTextBlock("b3", Content({kParagraph, u"See the note", Step::Button("bf_n1"), dotted, u"[1]", kEmpLineEnd,
+        const uint32_t noteLink = AddTextBlock(Content({kParagraph, u"See the note", Step::Button("bf_n1"), dotted, u"[1]", kEmpLineEnd,
                                     kButtonEnd, u" here", kParagraphEnd, kLineBreak}));
-        BuildButton(store, {.objid = "bf_n1", .refPage = "p3", .refObj = "bn1"});
-        BuildButton(store, {.objid = "br_n1", .refPage = "p1", .refObj = "b3"});
+        BuildButton(store, {.objid = "bf_n1"});
+        BuildButton(store, {.objid = "br_n1", .block = noteLink});
 
-        AddPage("p2", "hdr_o0");
-        store.pages.back().evenHeader = "hdr_e0";
-        AddTextBlock("b4", Content({kParagraph, u"Chapter two, the last words of the main flow", kParagraphEnd, kLineBreak}));
+        AddPage(oddHeader);
+        store.pages.back().evenHeader = evenHeader;
+        const uint32_t chapterTwo = AddTextBlock(Content({kParagraph, u"Chapter two, the last words of the main flow", kParagraphEnd, kLineBreak}));
 
         StartSolo(store);
-        AddPage("p3");
-        AddTextBlock("bn1", Content({kParagraph, Step::Button("br_n1"), dotted, u"The note text", kEmpLineEnd, kButtonEnd,
+        AddPage();
+        store.buttons[0].block = AddTextBlock(Content({kParagraph, Step::Button("br_n1"), dotted, u"The note text", kEmpLineEnd, kButtonEnd,
                                      kParagraphEnd}));
         EndSolo(store);
 
         const TagValue defaults[] = {{Tag::kEmpDotsFontName, 0, u"Dutch801 Rm BT Roman"}, {Tag::kSetWaitProp, kWaitNoReplay}};
         BuildBookDefaults(store, console, defaults);
-        BuildTocEntry(store, "p1", "b2", u"Chapter one");
-        BuildTocEntry(store, "p2", "b4", u"Chapter two");
+        BuildTocEntry(store, 1, chapterOne, u"Chapter one");
+        BuildTocEntry(store, 2, chapterTwo, u"Chapter two");
     }
 
     std::string Id(uint32_t id) { return std::to_string(id); }

@@ -9,7 +9,7 @@ namespace {
 
 class Linking : public WriterTest {
 protected:
-    void AddPage(int n, const char* style = "ps_main") { BuildPage(store, Page("p" + std::to_string(n), style)); }
+    void AddPage(int, const char* style = "ps_main") { BuildPage(store, Page(style)); }
 };
 using AssignObjectIdsTest = Linking;
 using LinkObjectsTest = Linking;
@@ -37,11 +37,11 @@ TEST_F(AssignObjectIdsTest, ReservesOneTreePerSoloPage) {
         BuildTestStyles();
         AddPage(0);
         AddPage(1);
-        AddTextBlock("b0", Paragraph(u"x"));
+        AddTextBlock(Paragraph(u"x"));
         StartSolo(store);
         for (size_t p = 0; p < e.blocksPerSoloPage.size(); ++p) {
             AddPage(static_cast<int>(2 + p));
-            for (int b = 0; b < e.blocksPerSoloPage[p]; ++b) AddTextBlock("s" + std::to_string(b), Paragraph(u"x"));
+            for (int b = 0; b < e.blocksPerSoloPage[p]; ++b) AddTextBlock(Paragraph(u"x"));
         }
         EndSolo(store);
         AssignObjectIds(store);
@@ -79,16 +79,16 @@ TEST_F(LinkObjectsTest, GoesOnAfterAnUnresolvedReference) {
     BuildTestStyles();
     AddPage(0);
     AddPage(1, "ps_none");
-    AddTextBlock("b0", Paragraph(u"x"));
-    BuildImageBlock(store, console, {"bs_none", "i0", "img", 0, 0, 1, 1, 1, 1}, {});
+    AddTextBlock(Paragraph(u"x"));
+    BuildImageBlock(store, console, {"bs_none", "img", 0, 0, 1, 1, 1, 1}, {});
     BuildImageStream(store, {.imageType = kImageTypeJpeg, .objid = "img", .width = 1, .height = 1, .data = {}},
                      std::vector<uint8_t>{0xFF, 0xD8});
-    BuildTocEntry(store, "p9", "b9", u"Lost");
-    BuildTocEntry(store, "p1", "b0", u"Found");
-    BuildButton(store, {.objid = "bf_1", .refPage = "", .refObj = "b0"});
-    BuildTextBlock(store, BodyText("h0"), Paragraph(u"header"), BlockFlow::kFree);
-    AddHeaderFooter(kKindHeader, "hdr_o0", "h0", 0);
-    AddHeaderFooter(kKindFooter, "ftr_o0", "b0", 0);  // b0 is on a page
+    BuildTocEntry(store, 9, 9, u"Lost");
+    BuildTocEntry(store, 1, 0, u"Found");
+    BuildButton(store, {.objid = "bf_1", .block = 0});
+    const uint32_t header = BuildTextBlock(store, BodyText(), Paragraph(u"header"), BlockFlow::kFree);
+    AddHeaderFooter(kKindHeader, header, 0);
+    AddHeaderFooter(kKindFooter, 0, 0);  // block 0 is on a page
 
     AssignObjectIds(store);
     LinkObjects(store, console);

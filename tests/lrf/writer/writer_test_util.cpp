@@ -45,31 +45,28 @@ void WriterTest::BuildTestStyles() {
     BuildStyle(store, console, kKindTextStyle, "ts_hdr", BodyTextStyle());
 }
 
-void WriterTest::AddTextBlock(const std::string& objid, const TextContent& content) {
-    BuildTextBlock(store, BodyText(objid), content);
-}
+uint32_t WriterTest::AddTextBlock(const TextContent& content) { return BuildTextBlock(store, BodyText(), content); }
 
-void WriterTest::AddPage(std::string objid, std::string header, std::string footer) {
-    PageRecord page = Page(std::move(objid));
-    page.oddHeader = page.evenHeader = std::move(header);
-    page.oddFooter = page.evenFooter = std::move(footer);
+void WriterTest::AddPage(uint32_t header, uint32_t footer) {
+    PageRecord page = Page();
+    page.oddHeader = page.evenHeader = header;
+    page.oddFooter = page.evenFooter = footer;
     BuildPage(store, std::move(page));
 }
 
-void WriterTest::AddImageBlock(std::string objid, std::string refStream, int w, int h) {
-    BuildImageBlock(store, console, {"bs_bdy", std::move(objid), std::move(refStream), 0, 0, w, h, w, h}, {});
+uint32_t WriterTest::AddImageBlock(std::string refStream, int w, int h) {
+    return BuildImageBlock(store, console, {"bs_bdy", std::move(refStream), 0, 0, w, h, w, h}, {});
 }
 
-void WriterTest::AddHeaderFooter(ElementKind kind, std::string objid, std::string refObj, int16_t y) {
+uint32_t WriterTest::AddHeaderFooter(ElementKind kind, uint32_t block, int16_t y) {
     HeaderFooterRecord record;
-    record.objid = std::move(objid);
-    record.refObj = std::move(refObj);
+    record.block = block;
     record.x1 = 0;
     record.y1 = y;
     record.line = {0, 20, 584, 1, 0, 1};
     const TagValue frame[] = {{Tag::kFrameMode, kFrameModeSquare}, {Tag::kLayout, kLayoutLrTb},
                               {Tag::kFrameWidth, 0}, {Tag::kFrameColor, 0}};
-    BuildHeaderFooter(store, console, kind, std::move(record), frame);
+    return BuildHeaderFooter(store, console, kind, std::move(record), frame);
 }
 
 std::vector<uint8_t> WriterTest::LinkAndWrite(const std::string& path) {

@@ -42,13 +42,13 @@ protected:
     // ps_front; bs_bdy, bs_hdr; ts_bdy, ts_hdr.
     void BuildTestStyles();
     // A text block (block wrapper + text block) with the body styles.
-    void AddTextBlock(const std::string& objid, const TextContent& content);
-    // A page of the main page style with these header and footer labels.
-    void AddPage(std::string objid, std::string header = {}, std::string footer = {});
+    uint32_t AddTextBlock(const TextContent& content);
+    // A page of the main page style with this header and footer on both sides.
+    void AddPage(uint32_t header = kNoRecord, uint32_t footer = kNoRecord);
     // An image block of the body block style showing a w x h image whole.
-    void AddImageBlock(std::string objid, std::string refStream, int w, int h);
-    // Header or footer `objid` at (0, y) showing the block `refObj`, with a rule line.
-    void AddHeaderFooter(ElementKind kind, std::string objid, std::string refObj, int16_t y);
+    uint32_t AddImageBlock(std::string refStream, int w, int h);
+    // A header or footer at (0, y) showing block `block`, with a rule line.
+    uint32_t AddHeaderFooter(ElementKind kind, uint32_t block, int16_t y);
     // Ids, linking and writing into `path`; returns the file's bytes.
     std::vector<uint8_t> LinkAndWrite(const std::string& path);
 
