@@ -69,17 +69,17 @@ size_t MarkWeight(TextCode code) {
     return kPayloadWeight;
 }
 
-size_t OpWeight(const TextContent& content, const TextOperation& op) {
+size_t OpWeight(const TextOperation& op) {
     switch (op.code) {
         case TextCode::kText: return op.end - op.start;
-        case TextCode::kButton: return kButtonWeight + content.buttonTargets[op.number].size();
+        case TextCode::kButton: return kButtonWeight;
         default: return MarkWeight(op.code);
     }
 }
 
 size_t ContentWeight(const TextContent& content) {
     size_t weight = 0;
-    for (const TextOperation& op : content.ops) weight += OpWeight(content, op);
+    for (const TextOperation& op : content.ops) weight += OpWeight(op);
     return weight;
 }
 

@@ -22,10 +22,10 @@ using lrf::TextOperation;
 // same paragraph ends as the book's blocks always were.
 size_t MarkWeight(TextCode code);
 // Weights of the marks that carry values, in the same measure.
-inline constexpr size_t kButtonWeight = 22;    // plus the target's length
+inline constexpr size_t kButtonWeight = 22;    // plus the length of the target's label
 inline constexpr size_t kLinkLineWeight = 48;  // plus the line type's name
 inline constexpr size_t kPayloadWeight = 13;   // the least any other valued mark weighs
-size_t OpWeight(const TextContent& content, const TextOperation& op);
+size_t OpWeight(const TextOperation& op);
 size_t ContentWeight(const TextContent& content);
 
 WStringView TextOf(const TextContent& content, const TextOperation& op);

@@ -145,7 +145,7 @@ void WrapStyleEmphasis(const ConversionSettings& settings, StyleKind styleKind, 
     if (styleKind != StyleKind::kBody && style.IsItalic > 0) {
         auto& ops = content.ops;
         size_t offset = 0, open = 0;
-        while (open < ops.size() && ops[open].code != TextCode::kItalic) offset += OpWeight(content, ops[open++]);
+        while (open < ops.size() && ops[open].code != TextCode::kItalic) offset += OpWeight(ops[open++]);
         constexpr size_t kNearStart = 9;
         if (open < ops.size() && offset < kNearStart) {
             ops.erase(ops.begin() + static_cast<std::ptrdiff_t>(open));

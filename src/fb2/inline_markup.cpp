@@ -169,7 +169,8 @@ void ConvertLink(BodyState& body, LinkTable& links, lrf::ObjectStore& store, WSt
 
     const WString id = StartsWith(href, u"#") ? href.substr(1) : href;
     const std::string label = Narrow(id);
-    RegisterButton(links, store, std::string(kForwardButtonPrefix) + label);
+    const std::string forward = std::string(kForwardButtonPrefix) + label;
+    RegisterButton(links, store, forward);
     // Until the block holding the link is emitted, the way back leads to the
     // block after the next one.
     RegisterButton(links, store, std::string(kReturnButtonPrefix) + label,
@@ -178,21 +179,22 @@ void ConvertLink(BodyState& body, LinkTable& links, lrf::ObjectStore& store, WSt
     AwaitTextBlock(links, store);
     // The block holding the link ends at the next paragraph end.
     body.FlushThreshold = 1;
-    out.content.Button(std::string(kForwardButtonPrefix) + label);
+    // The link's button is the first one made for the id.
+    out.content.Button(NewButtonRef(store, static_cast<uint32_t>(links.ForwardButtons.at(forward))));
     out.weight += kButtonWeight + kForwardButtonPrefix.size() + id.size();
     LinkLine(out.content, kDottedLine);
     out.weight += kLinkLineWeight + LineTypeName(kDottedLine).size();
 }
 
 void ConvertAnchorParagraph(BodyState& body, LinkTable& links, const PageCursor& cursor,
-                            const lrf::ObjectStore& store, WStringView tag, Fragment& out) {
+                            lrf::ObjectStore& store, WStringView tag, Fragment& out) {
     const WString id = Fb2Attribute(tag, u"id");
     out.Mark(kParagraph);
     // Other paragraph attributes (a language, a style) leave nothing to point at.
     if (id.empty()) return;
     AddAnchor(links, cursor, store, id);
     body.FlushThreshold = 1;
-    out.content.Button(std::string(kReturnButtonPrefix) + Narrow(id));
+    out.content.Button(ReturnButtonRef(links, store, id));
     out.weight += kButtonWeight + kReturnButtonPrefix.size() + id.size();
     LinkLine(out.content, kDottedLine);
     out.weight += kLinkLineWeight + LineTypeName(kDottedLine).size();

@@ -35,7 +35,7 @@ void AppendInlineMarkup(const InlineMarkup& row, Fragment& out);
 void ConvertLink(BodyState& body, LinkTable& links, lrf::ObjectStore& store, WStringView tag, Fragment& out);
 // A paragraph with an id: an anchor and an empty return button.
 void ConvertAnchorParagraph(BodyState& body, LinkTable& links, const PageCursor& cursor,
-                            const lrf::ObjectStore& store, WStringView tag, Fragment& out);
+                            lrf::ObjectStore& store, WStringView tag, Fragment& out);
 // The reference look of the last link button of the content, in the body
 // (the measure follows the change) and in notes.
 void ApplyLinkSettings(const TReferenceSettings& references, TextContent& content, size_t& measure);

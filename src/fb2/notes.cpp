@@ -101,9 +101,9 @@ void AppendReturnLinkText(TextContent& out, const TextContent& text) {
 }
 
 // The start of the return link of the element `id`: its button and underline.
-void StartReturnLink(TextContent& link, WStringView id) {
+void StartReturnLink(TextContent& link, LinkTable& links, lrf::ObjectStore& store, WStringView id) {
     link.Mark(TextCode::kParagraph);
-    link.Button(std::string(kReturnButtonPrefix) + Narrow(id));
+    link.Button(ReturnButtonRef(links, store, id));
     LinkLine(link, kDottedLine);
 }
 
@@ -114,17 +114,33 @@ size_t RegisterButton(LinkTable& links, lrf::ObjectStore& store, std::string obj
     const size_t number = store.buttons.size() - 1;
     links.Aims.resize(store.buttons.size());
     links.Aims[number] = std::move(aim);
-    // Only the first forward button of an id is ever aimed at its target.
+    // Only the first forward button of an id is ever aimed at its target, and
+    // only the first return button is ever named.
     const std::string& label = store.buttons[number].objid;
     if (label.starts_with(kForwardPrefix)) links.ForwardButtons.try_emplace(label, number);
+    if (label.starts_with(kReturnButtonPrefix)) links.ReturnButtons.try_emplace(label, number);
     return number;
+}
+
+uint32_t NewButtonRef(lrf::ObjectStore& store, uint32_t button) {
+    store.buttonRefs.push_back(button);
+    return static_cast<uint32_t>(store.buttonRefs.size() - 1);
+}
+
+uint32_t ReturnButtonRef(LinkTable& links, lrf::ObjectStore& store, WStringView id) {
+    std::string label = std::string(kReturnButtonPrefix) + Narrow(id);
+    const auto found = links.ReturnButtons.find(label);
+    if (found != links.ReturnButtons.end()) return NewButtonRef(store, static_cast<uint32_t>(found->second));
+    const uint32_t reference = NewButtonRef(store, lrf::kNoRecord);
+    links.ReturnRefsAwaitingButton.emplace_back(reference, std::move(label));
+    return reference;
 }
 
 void AwaitTextBlock(LinkTable& links, const lrf::ObjectStore& store) {
     links.ReturnButtonsAwaitingBlock.push_back(store.buttons.size() - 1);
 }
 
-void ResolvePendingTarget(lrf::ObjectStore&, LinkTable& links, const PageCursor& cursor,
+void ResolvePendingTarget(lrf::ObjectStore& store, LinkTable& links, const PageCursor& cursor,
                           const TReferenceSettings& references, WStringView pendingId, TextContent& text) {
     const std::string id = Narrow(pendingId);
     const std::optional<size_t> button = FirstForwardButton(links, id);
@@ -132,7 +148,7 @@ void ResolvePendingTarget(lrf::ObjectStore&, LinkTable& links, const PageCursor&
     links.Aims[*button] = {ButtonAim::Kind::kFirstBlockOfId, lrf::kNoRecord, id};
 
     TextContent link;
-    StartReturnLink(link, pendingId);
+    StartReturnLink(link, links, store, pendingId);
     if (HasCode(text, TextCode::kButton)) {
         // Buttons do not nest: a text that holds links of its own keeps them,
         // and the way back is an empty button at its first paragraph.
@@ -215,6 +231,11 @@ void ResolveAnchors(LinkTable& links, lrf::ObjectStore& store, Console& console)
         console.Line("\nError: Link target not found: " + button.objid.substr(kForwardPrefix.size()));
     }
     for (size_t i = 0; i < buttons.size(); ++i) buttons[i].block = Settle(links, store, links.Aims[i]);
+    // Anchors read before their links name the first return button made since.
+    for (const auto& [reference, label] : links.ReturnRefsAwaitingButton) {
+        const auto found = links.ReturnButtons.find(label);
+        if (found != links.ReturnButtons.end()) store.buttonRefs[reference] = static_cast<uint32_t>(found->second);
+    }
 }
 
 }  // namespace tavorin::fb2

@@ -44,8 +44,12 @@ struct LinkTable {
     // (indices into the store's buttons and Anchors).
     std::vector<size_t> ReturnButtonsAwaitingBlock;
     std::vector<size_t> AnchorsAwaitingBlock;
-    // Index of the first forward button record ("bf#" + id) of each objid.
-    std::unordered_map<std::string, size_t> ForwardButtons;
+    // Index of the first forward button record ("bf#" + id) and of the first
+    // return button record ("br#" + id) of each objid.
+    std::unordered_map<std::string, size_t> ForwardButtons, ReturnButtons;
+    // Button references of return buttons not registered yet (an anchor read
+    // before any link to it), with the objid they name.
+    std::vector<std::pair<uint32_t, std::string>> ReturnRefsAwaitingButton;
     // Where the first block of each id went: its number and page.
     struct Target {
         uint32_t block = lrf::kNoRecord;
@@ -61,6 +65,12 @@ struct LinkTable {
 
 // Builds the button and indexes it; it leads nowhere until aimed.
 size_t RegisterButton(LinkTable& links, lrf::ObjectStore& store, std::string objid, ButtonAim aim = {});
+// A button reference (what a button start in a text names) leading to
+// button record `button`.
+uint32_t NewButtonRef(lrf::ObjectStore& store, uint32_t button);
+// A button reference to the first return button of the id, which may be
+// registered later (settled by ResolveAnchors).
+uint32_t ReturnButtonRef(LinkTable& links, lrf::ObjectStore& store, WStringView id);
 // The return button just registered points at the block being filled.
 void AwaitTextBlock(LinkTable& links, const lrf::ObjectStore& store);
 // Called when a block is emitted for the element `pendingId`: targets the

@@ -60,7 +60,7 @@ WString TocText(const TextContent& title, bool transliterate) {
     // a last line with little after it; a part of pictures alone goes.
     constexpr size_t kTrailing = 6;
     size_t rest = 0;  // the weight of the operations after the current one
-    for (const TextOperation& op : ops) rest += OpWeight(title, op);
+    for (const TextOperation& op : ops) rest += OpWeight(op);
     WString label;
     bool shown = false;  // a part is in the label
     for (size_t start = 0; start <= ops.size();) {
@@ -76,8 +76,8 @@ WString TocText(const TextContent& title, bool transliterate) {
             }
             shown = true;
         }
-        for (const TextOperation& op : part) rest -= OpWeight(title, op);
-        if (end < ops.size()) rest -= OpWeight(title, ops[end]);
+        for (const TextOperation& op : part) rest -= OpWeight(op);
+        if (end < ops.size()) rest -= OpWeight(ops[end]);
         start = end + 1;
     }
     while (!label.empty() && label.back() == u' ') label.pop_back();

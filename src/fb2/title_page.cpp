@@ -28,7 +28,7 @@ uint32_t EmitAnnotBlock(lrf::ObjectStore& store, const ConversionSettings& setti
 }
 
 // A paragraph holding a dotted-underlined button to `buttonId`.
-void AppendButtonParagraph(TextContent& content, const ConversionSettings& settings, std::string buttonId,
+void AppendButtonParagraph(TextContent& content, const ConversionSettings& settings, uint32_t buttonRef,
                            WStringView caption, Console& console) {
     content.Mark(TextCode::kParagraph);
     content.Mark(TextCode::kLineBreak);
@@ -38,7 +38,7 @@ void AppendButtonParagraph(TextContent& content, const ConversionSettings& setti
     const lrf::TagValue look[] = {{lrf::Tag::kFontSize, ScaledFontSize(settings, StyleKind::kAnnotation, 8)},
                                   {lrf::Tag::kParIndent, 0}};
     content.Attributes(TextCode::kSpan, look, console);
-    content.Button(std::move(buttonId));
+    content.Button(buttonRef);
     LinkLine(content, kDottedLine);
     content.Text(caption);
     content.Mark(TextCode::kEmpLineEnd);
@@ -109,21 +109,22 @@ void EmitDescriptionPage(Conversion& cv) {
     // The document pass wraps the page in one paragraph: with nothing in it, there is no page.
     if (page.ops.size() <= 2) return;
 
-    TextContent link;
-    AppendButtonParagraph(link, cv.settings, "bf_fb2description", u"***FB2 BOOK INFO***", cv.console);
-    const uint32_t linkBlock = EmitAnnotBlock(cv.store, cv.settings, cv.styles, link);
     // The way there and the way back. The buttons of the book are settled
     // already: these two are aimed here.
     const size_t there = RegisterButton(cv.links, cv.store, "bf_fb2description");
     const size_t back = RegisterButton(cv.links, cv.store, "br_fb2description");
-    cv.store.buttons[back].block = linkBlock;
+    TextContent link;
+    AppendButtonParagraph(link, cv.settings, NewButtonRef(cv.store, static_cast<uint32_t>(there)),
+                          u"***FB2 BOOK INFO***", cv.console);
+    cv.store.buttons[back].block = EmitAnnotBlock(cv.store, cv.settings, cv.styles, link);
 
     // The description page is a solo page: reached only through its button.
     lrf::StartSolo(cv.store);
     StartPage(cv.cursor, cv.store, cv.settings);
     TextContent description = page;
     DecodeContentText(description);
-    AppendButtonParagraph(description, cv.settings, "br_fb2description", u"RETURN TO BOOK", cv.console);
+    AppendButtonParagraph(description, cv.settings, NewButtonRef(cv.store, static_cast<uint32_t>(back)),
+                          u"RETURN TO BOOK", cv.console);
     cv.store.buttons[there].block = EmitAnnotBlock(cv.store, cv.settings, cv.styles, description);
     lrf::EndSolo(cv.store);
 }

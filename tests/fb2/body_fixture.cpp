@@ -36,7 +36,9 @@ void BodyTest::ConvertBodies(const std::string& fb2) {
 
 TextContent Markup(WStringView notation, bool decoded) { return tavorin::test::ParseNotation(notation, decoded); }
 
-std::string Notation(const TextContent& content) { return tavorin::test::ContentNotation(lrf::ViewOf(content)); }
+std::string Notation(const TextContent& content, const lrf::ObjectStore* store) {
+    return tavorin::test::ContentNotation(lrf::ViewOf(content), store);
+}
 
 std::string ConversionTest::BlockName(uint32_t block) const {
     for (const auto& [id, first] : cv.links.BlockOfId) {

@@ -81,7 +81,7 @@ inline std::string U8(WStringView text) { return Narrow(text); }
 // A content written in the notation of support/content_notation.h, its text
 // as the book writes it (entities and references undecoded) or decoded.
 TextContent Markup(WStringView notation, bool decoded = false);
-// The notation of a content.
-std::string Notation(const TextContent& content);
+// The notation of a content; buttons named by their labels in `store`.
+std::string Notation(const TextContent& content, const lrf::ObjectStore* store = nullptr);
 
 }  // namespace tavorin::fb2::test

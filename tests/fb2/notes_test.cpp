@@ -29,7 +29,7 @@ protected:
         cv.body.PendingId = id;
         TextContent content = test::Markup(text, true);
         ResolvePendingTarget(store, cv.links, cv.cursor, settings.References, cv.body.PendingId, content);
-        return Widen(test::Notation(content));
+        return Widen(test::Notation(content, &store));
     }
 
     void ExpectTarget(size_t button, const std::string& block) {

@@ -37,9 +37,9 @@ struct Step {
     Step(TextCode c) : code(c) {}
     Step(const char16_t* t) : code(TextCode::kText), text(t) {}
     Step(TextCode c, std::vector<TagValue> values, uint32_t n = 0) : code(c), tags(std::move(values)), number(n) {}
-    static Step Button(std::string target) {
+    static Step Button(uint32_t reference) {
         Step step(TextCode::kButton);
-        step.target = std::move(target);
+        step.number = reference;
         return step;
     }
     static Step Plot(uint32_t image, int64_t width, int64_t height) {
@@ -52,7 +52,6 @@ struct Step {
     WStringView text;
     std::vector<TagValue> tags;
     uint32_t number = 0;
-    std::string target;
     std::pair<int64_t, int64_t> size;
 };
 
@@ -71,7 +70,7 @@ inline TextContent Content(std::initializer_list<Step> steps) {
                 content.AttributeBytes(step.code, bytes, step.number);
                 break;
             }
-            case TextCode::kButton: content.Button(step.target); break;
+            case TextCode::kButton: content.Button(step.number); break;
             case TextCode::kPlot: content.Plot(step.number, step.size.first, step.size.second); break;
             default: content.Mark(step.code);
         }

@@ -143,7 +143,9 @@ void AddTag(lrf::TextContent& content, WStringView tag) {
     } else if (StartsWith(tag, u"Space ")) {
         AddAttributes(content, TextCode::kSpace, tag);
     } else if (StartsWith(tag, u"CharButton ")) {
-        content.Button(Attribute(tag, u"refobj"));
+        const std::string reference = Attribute(tag, u"refobj");
+        const bool number = !reference.empty() && std::all_of(reference.begin(), reference.end(), ::isdigit);
+        content.Button(number ? static_cast<uint32_t>(std::stoul(reference)) : 0);
     } else if (StartsWith(tag, u"EmpLine")) {
         AddAttributes(content, TextCode::kEmpLine, tag, Attribute(tag, u"emplinetype") == "none" ? 1 : 0);
     }
@@ -177,7 +179,12 @@ lrf::TextContent ParseNotation(WStringView notation, bool decodeEntities) {
     return content;
 }
 
-std::string ContentNotation(const lrf::TextContentView& content) {
+std::string ContentNotation(const lrf::TextContentView& content, const lrf::ObjectStore* store) {
+    const auto buttonName = [&](uint32_t reference) -> std::string {
+        if (store == nullptr) return std::to_string(reference);
+        const uint32_t n = reference < store->buttonRefs.size() ? store->buttonRefs[reference] : lrf::kNoRecord;
+        return n < store->buttons.size() ? store->buttons[n].objid : "?";
+    };
     std::string out;
     for (const lrf::TextOperation& op : content.ops) {
         const auto tags = [&] { return content.tags.subspan(op.start, op.end - op.start); };
@@ -194,7 +201,7 @@ std::string ContentNotation(const lrf::TextContentView& content) {
             case TextCode::kSpan: out += "<Span" + Attributes(tags()) + ">"; break;
             case TextCode::kSpace: out += "<Space" + Attributes(tags()) + "/>"; break;
             case TextCode::kEmpLine: out += "<EmpLine" + Attributes(tags()) + ">"; break;
-            case TextCode::kButton: out += "<CharButton refobj=\"" + content.buttonTargets[op.number] + "\">"; break;
+            case TextCode::kButton: out += "<CharButton refobj=\"" + buttonName(op.number) + "\">"; break;
             case TextCode::kPlot:
                 out += "<Plot image=\"" + std::to_string(op.number) + "\" xsize=\"" + std::to_string(op.start) +
                        "\" ysize=\"" + std::to_string(op.end) + "\"/>";
@@ -207,8 +214,8 @@ std::string ContentNotation(const lrf::TextContentView& content) {
 
 std::string BlockNotation(const lrf::ObjectStore& store, size_t index) {
     const lrf::Range ops = store.textBlocks[index].ops;
-    return ContentNotation({std::span(store.textOps).subspan(ops.start, ops.size()), store.textStore, store.tagStore,
-                            store.buttonTargets});
+    return ContentNotation({std::span(store.textOps).subspan(ops.start, ops.size()), store.textStore, store.tagStore},
+                           &store);
 }
 
 }  // namespace tavorin::test

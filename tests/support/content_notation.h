@@ -12,7 +12,9 @@
 
 namespace tavorin::test {
 
-std::string ContentNotation(const lrf::TextContentView& content);
+// A button start shows the label of the button its reference leads to in
+// `store` ("?" when it leads nowhere yet), or without a store the reference.
+std::string ContentNotation(const lrf::TextContentView& content, const lrf::ObjectStore* store = nullptr);
 // The content a notation stands for. Its text is taken as written, or with
 // the entities "&lt;", "&gt;", "&amp;", "&quot;", "&apos;" and "&nbsp;"
 // decoded.

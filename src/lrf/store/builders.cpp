@@ -79,14 +79,12 @@ Range AppendText(ObjectStore& store, WStringView text) {
 }
 
 
-// Appends a content's operations to the store's, with their characters, tag
-// bytes and button targets moved into the shared streams.
+// Appends a content's operations to the store's, with their characters and
+// tag bytes moved into the shared streams.
 Range AppendContent(ObjectStore& store, const TextContent& content) {
     const size_t characterBase = store.textStore.size(), tagBase = store.tagStore.size();
-    const auto targetBase = static_cast<uint32_t>(store.buttonTargets.size());
     AppendText(store, content.characters);
     PutBytes(store.tagStore, content.tags);
-    store.buttonTargets.insert(store.buttonTargets.end(), content.buttonTargets.begin(), content.buttonTargets.end());
     Range range{store.textOps.size(), 0};
     for (TextOperation op : content.ops) {
         switch (op.code) {
@@ -100,7 +98,6 @@ Range AppendContent(ObjectStore& store, const TextContent& content) {
                 op.start += tagBase;
                 op.end += tagBase;
                 break;
-            case TextCode::kButton: op.number += targetBase; break;
             default: break;
         }
         store.textOps.push_back(op);

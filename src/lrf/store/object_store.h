@@ -199,7 +199,8 @@ struct ObjectStore {
     WString textStore;                        // characters of text contents and contents labels
     std::vector<TextOperation> textOps;       // text block contents; characters in textStore,
                                               // attribute tags in tagStore
-    std::vector<std::string> buttonTargets;   // objids the kButton operations name
+    std::vector<uint32_t> buttonRefs;         // button references: the button record each leads to, or
+                                              // kNoRecord
     ByteBuffer imageStore;
     std::vector<uint32_t> pageContentList;
     std::vector<uint32_t> freeBlockList;

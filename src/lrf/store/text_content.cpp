@@ -9,7 +9,6 @@ void TextContent::clear() {
     ops.clear();
     characters.clear();
     tags.clear();
-    buttonTargets.clear();
 }
 
 void TextContent::Text(WStringView text) {
@@ -39,10 +38,7 @@ void TextContent::AttributeBytes(TextCode code, std::span<const uint8_t> bytes, 
     ops.push_back({code, number, start, tags.size()});
 }
 
-void TextContent::Button(std::string targetObjid) {
-    ops.push_back({TextCode::kButton, static_cast<uint32_t>(buttonTargets.size()), 0, 0});
-    buttonTargets.push_back(std::move(targetObjid));
-}
+void TextContent::Button(uint32_t reference) { ops.push_back({TextCode::kButton, reference, 0, 0}); }
 
 void TextContent::Plot(uint32_t image, int64_t width, int64_t height) {
     const auto clamp = [](int64_t v) { return static_cast<size_t>(std::clamp<int64_t>(v, 0, 0xFFFF)); };
@@ -57,17 +53,14 @@ void TextContent::AppendOperation(const TextContent& other, const TextOperation&
         case TextCode::kEmpLine:
             AttributeBytes(op.code, std::span<const uint8_t>(other.tags).subspan(op.start, op.end - op.start), op.number);
             return;
-        case TextCode::kButton: Button(other.buttonTargets[op.number]); return;
         default: ops.push_back(op);
     }
 }
 
 void TextContent::Append(const TextContent& other, size_t from) {
     const size_t characterBase = characters.size(), tagBase = tags.size();
-    const auto targetBase = static_cast<uint32_t>(buttonTargets.size());
     characters += other.characters;
     PutBytes(tags, other.tags);
-    buttonTargets.insert(buttonTargets.end(), other.buttonTargets.begin(), other.buttonTargets.end());
     for (size_t k = from; k < other.ops.size(); ++k) {
         TextOperation op = other.ops[k];
         switch (op.code) {
@@ -81,7 +74,6 @@ void TextContent::Append(const TextContent& other, size_t from) {
                 op.start += tagBase;
                 op.end += tagBase;
                 break;
-            case TextCode::kButton: op.number += targetBase; break;
             default: break;
         }
         ops.push_back(op);

@@ -33,7 +33,7 @@ enum class TextCode : uint8_t {
     kSpan,            // text attributes, tag bytes [start, end), until kSpanEnd or the paragraph end
     kSpanEnd,
     kSpace,           // tag bytes [start, end) written once: the indentation before a line
-    kButton,          // a button's start; `number` indexes the content's button targets
+    kButton,          // a button's start; `number` is a button reference (ObjectStore::buttonRefs)
     kButtonEnd,
     kEmpLine,         // an emphasis line, tag bytes [start, end); `number` 1: a line of type none
     kEmpLineEnd,
@@ -52,7 +52,6 @@ struct TextContent {
     std::vector<TextOperation> ops;
     WString characters;
     ByteBuffer tags;
-    std::vector<std::string> buttonTargets;  // the objid of the button each kButton starts
 
     bool empty() const { return ops.empty(); }
     void clear();
@@ -67,7 +66,8 @@ struct TextContent {
     void Attributes(TextCode code, std::span<const TagValue> values, Console& console);
     // kSpan, kSpace or kEmpLine with tag bytes already encoded.
     void AttributeBytes(TextCode code, std::span<const uint8_t> bytes, uint32_t number = 0);
-    void Button(std::string targetObjid);
+    // A button's start, by its button reference.
+    void Button(uint32_t reference);
     void Plot(uint32_t image, int64_t width, int64_t height);
     // Appends one operation of another content, with what it carries.
     void AppendOperation(const TextContent& other, const TextOperation& op);
@@ -81,11 +81,8 @@ struct TextContentView {
     std::span<const TextOperation> ops;
     WStringView characters;
     std::span<const uint8_t> tags;
-    std::span<const std::string> buttonTargets;
 };
 
-inline TextContentView ViewOf(const TextContent& content) {
-    return {content.ops, content.characters, content.tags, content.buttonTargets};
-}
+inline TextContentView ViewOf(const TextContent& content) { return {content.ops, content.characters, content.tags}; }
 
 }  // namespace tavorin::lrf

@@ -79,11 +79,11 @@ std::span<const T> Run(const std::vector<T>& items, const Range& range) {
 }  // namespace
 
 TextStreamEncoder::TextStreamEncoder(std::span<const uint8_t> styleTags, const std::vector<ButtonRecord>& buttons,
-                                     const LabelIndex& buttonLabels, bool deviceCharacters,
+                                     std::span<const uint32_t> buttonRefs, bool deviceCharacters,
                                      std::span<const ImageBlockRecord> images)
     : styleTags_(styleTags),
       buttons_(buttons),
-      buttonLabels_(buttonLabels),
+      buttonRefs_(buttonRefs),
       deviceCharacters_(deviceCharacters),
       images_(images) {}
 
@@ -116,7 +116,7 @@ void TextStreamEncoder::Operation(const TextOperation& op, const TextContentView
             PutBytes(stream_, tags());
             span_.clear();
             return;
-        case TextCode::kButton: StartButton(content.buttonTargets[op.number]); return;
+        case TextCode::kButton: StartButton(op.number); return;
         case TextCode::kButtonEnd:
             if (!buttonDropped_) PutTag(stream_, kTagButtonEnd);
             buttonDropped_ = empLineDropped_ = false;
@@ -208,9 +208,9 @@ void TextStreamEncoder::BoldWeight(bool start) {
 
 // A button without a target block and page would jump nowhere (readers fail
 // on such a click); its text stays, as plain text.
-void TextStreamEncoder::StartButton(std::string_view target) {
-    const size_t* i = FindLabel(buttonLabels_, target);
-    const ButtonRecord* button = i != nullptr ? &buttons_[*i] : nullptr;
+void TextStreamEncoder::StartButton(uint32_t reference) {
+    const uint32_t n = reference < buttonRefs_.size() ? buttonRefs_[reference] : kNoRecord;
+    const ButtonRecord* button = n < buttons_.size() ? &buttons_[n] : nullptr;
     buttonDropped_ = button == nullptr || button->blockId == 0 || button->pageId == 0;
     if (!buttonDropped_) PutTag32(stream_, kTagButton, button->id);
 }
@@ -249,7 +249,6 @@ void TextStreamEncoder::Plot(const TextOperation& op) {
 }
 
 void WriteTextBlocks(const ObjectStore& s, LrfOutput& out, Console& console) {
-    const LabelIndex buttons = IndexByLabel(s.buttons, &ButtonRecord::objid);
     // The odd and even blocks of a running header or footer come one after
     // the other with the same stream: the second takes the first's
     // compressed bytes instead of compressing them again (most of what a
@@ -261,9 +260,9 @@ void WriteTextBlocks(const ObjectStore& s, LrfOutput& out, Console& console) {
         ByteBuffer object = StartObject(block.id, kTypeTextBlock);
         PutTag32(object, kTagLink, block.textStyleId);
         PutBytes(object, TagRun(s, block.tags));
-        TextStreamEncoder encoder(TextStyleTags(s, block.textStyleId), s.buttons, buttons, s.deviceCharacters,
+        TextStreamEncoder encoder(TextStyleTags(s, block.textStyleId), s.buttons, s.buttonRefs, s.deviceCharacters,
                                   s.imageBlocks);
-        encoder.Feed({Run(s.textOps, block.ops), s.textStore, s.tagStore, s.buttonTargets});
+        encoder.Feed({Run(s.textOps, block.ops), s.textStore, s.tagStore});
         if (CarriesCredit(s, kKindTextBlock, i)) encoder.Feed(ViewOf(credit));
         ByteBuffer& stream = encoder.stream();
         if (i == 0 || stream != previous) {

@@ -24,12 +24,12 @@ void WriteTextBlocks(const ObjectStore& s, LrfOutput& out, Console& console);
 class TextStreamEncoder {
 public:
     // styleTags: the tags of the block's text style (span restore, bold
-    // weight); buttons: the button records and their labels, which button
-    // starts name; deviceCharacters: a no-break space written as U+000C and an em dash as
+    // weight); buttons: the button records, and the button references that
+    // button starts name; deviceCharacters: a no-break space written as U+000C and an em dash as
     // an en dash, the forms reading devices' fonts need (else as they are);
     // images: the image objects a Plot names by number.
     TextStreamEncoder(std::span<const uint8_t> styleTags, const std::vector<ButtonRecord>& buttons,
-                      const LabelIndex& buttonLabels, bool deviceCharacters,
+                      std::span<const uint32_t> buttonRefs, bool deviceCharacters,
                       std::span<const ImageBlockRecord> images = {});
     void Feed(const TextContentView& content);
     ByteBuffer& stream() { return stream_; }
@@ -42,14 +42,14 @@ private:
     void ApplySpan(std::span<const uint8_t> tags);
     void RestoreSpan();
     void BoldWeight(bool start);
-    void StartButton(std::string_view target);
+    void StartButton(uint32_t reference);
     void EmpLine(const TextOperation& op, std::span<const uint8_t> tags);
     void EndEmpLine();
     void Plot(const TextOperation& op);
 
     std::span<const uint8_t> styleTags_;
     const std::vector<ButtonRecord>& buttons_;
-    const LabelIndex& buttonLabels_;
+    std::span<const uint32_t> buttonRefs_;
     bool deviceCharacters_;
     std::span<const ImageBlockRecord> images_;
     ByteBuffer stream_;

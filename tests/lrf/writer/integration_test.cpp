@@ -73,10 +73,11 @@ protected:
                                     kParagraphEnd, kLineBreak}));
         BuildBlockSpace(store, 0, 20);
         const Step dotted(kEmpLine, {{Tag::kEmpLinePosition, 2}, {Tag::kEmpLineType, 0x40}});
-        const uint32_t noteLink = AddTextBlock(Content({kParagraph, u"See the note", Step::Button("bf_n1"), dotted, u"[1]", kEmpLineEnd,
+        const uint32_t noteLink = AddTextBlock(Content({kParagraph, u"See the note", Step::Button(0), dotted, u"[1]", kEmpLineEnd,
                                     kButtonEnd, u" here", kParagraphEnd, kLineBreak}));
         BuildButton(store, {.objid = "bf_n1"});
         BuildButton(store, {.objid = "br_n1", .block = noteLink});
+        store.buttonRefs = {0, 1};  // button reference n names button n
 
         AddPage(oddHeader);
         store.pages.back().evenHeader = evenHeader;
@@ -84,7 +85,7 @@ protected:
 
         StartSolo(store);
         AddPage();
-        store.buttons[0].block = AddTextBlock(Content({kParagraph, Step::Button("br_n1"), dotted, u"The note text", kEmpLineEnd, kButtonEnd,
+        store.buttons[0].block = AddTextBlock(Content({kParagraph, Step::Button(1), dotted, u"The note text", kEmpLineEnd, kButtonEnd,
                                      kParagraphEnd}));
         EndSolo(store);
 

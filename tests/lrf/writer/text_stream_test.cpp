@@ -17,8 +17,11 @@ std::vector<uint8_t> Encode(const TextContent& content, const std::vector<TagVal
     Console console{printed};
     ByteBuffer styleTags;
     EncodeTags(kTextAttributes, styleTags, style, console);
-    const LabelIndex labels = IndexByLabel(buttons, &ButtonRecord::objid);
-    TextStreamEncoder encoder(styleTags, buttons, labels, deviceCharacters, images);
+    // Button reference n leads to button record n; reference 9 to none.
+    std::vector<uint32_t> references(buttons.size());
+    for (uint32_t n = 0; n < references.size(); ++n) references[n] = n;
+    references.resize(10, kNoRecord);
+    TextStreamEncoder encoder(styleTags, buttons, references, deviceCharacters, images);
     encoder.Feed(ViewOf(content));
     return encoder.stream();
 }
@@ -55,15 +58,15 @@ TEST(TextStream, OperationCodes) {
          Words({0xF5A1, 0, 0, 0xF511, 60, 'a', 0xF511, 100, 0xF5A2})},
         {"bold doubles the style weight", Content({kBold, u"b", kBoldEnd}), Words({0xF515, 800, 'b', 0xF515, 400})},
         {"bold end before any bold", Content({kBoldEnd, u"b"}), Words({'b'})},
-        {"button", Content({Step::Button("bf_n1"), u"1", kButtonEnd}), Words({0xF5A7, 0x4567, 0x0123, '1', 0xF5A8})},
-        {"button of no button is plain text", Content({Step::Button("bf_zz"), u"1", kButtonEnd}), Words({'1'})},
+        {"button", Content({Step::Button(0), u"1", kButtonEnd}), Words({0xF5A7, 0x4567, 0x0123, '1', 0xF5A8})},
+        {"button of no button is plain text", Content({Step::Button(9), u"1", kButtonEnd}), Words({'1'})},
         {"link that leads nowhere is plain text",
-         Content({Step::Button("bf_nowhere"), kDotted, u"x", kEmpLineEnd, kButtonEnd, kDotted, u"y", kEmpLineEnd}),
+         Content({Step::Button(1), kDotted, u"x", kEmpLineEnd, kButtonEnd, kDotted, u"y", kEmpLineEnd}),
          Words({'x', 0xF5C1, 0xF579, 2, 0xF57A, 0x40, 'y', 0xF5C2})},
         {"emphasis line: start, its attributes, text, end", Content({kDotted, u"x", kEmpLineEnd, kEmpLineEnd}),
          Words({0xF5C1, 0xF579, 2, 0xF57A, 0x40, 'x', 0xF5C2})},
         {"emphasis line of type none is no line",
-         Content({Step::Button("bf_n1"), {kEmpLine, {{Tag::kEmpLinePosition, 2}, {Tag::kEmpLineType, 0}}, 1}, u"1",
+         Content({Step::Button(0), {kEmpLine, {{Tag::kEmpLinePosition, 2}, {Tag::kEmpLineType, 0}}, 1}, u"1",
                   kEmpLineEnd, kButtonEnd}),
          Words({0xF5A7, 0x4567, 0x0123, '1', 0xF5A8})},
         {"space empties the span", Content({{kSpan, {{Tag::kFontSize, 60}}}, {kSpace, {{Tag::kXSize, 500}}}, u"x", kSpanEnd}),
@@ -106,8 +109,7 @@ TEST(TextStream, StateCarriesAcrossFeeds) {
     ByteBuffer styleTags;
     EncodeTags(kTextAttributes, styleTags, BodyTextStyle(), console);
     const std::vector<ButtonRecord> buttons;
-    const LabelIndex labels;
-    TextStreamEncoder encoder(styleTags, buttons, labels, true);
+    TextStreamEncoder encoder(styleTags, buttons, {}, true);
     encoder.Feed(ViewOf(Content({{kSpan, {{Tag::kFontSize, 60}}}, u"a"})));
     encoder.Feed(ViewOf(Content({kSpanEnd})));
     EXPECT_EQ(encoder.stream(), Words({0xF511, 60, 'a', 0xF511, 100}));
