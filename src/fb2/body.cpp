@@ -1,5 +1,5 @@
 // The element loop of the body conversion: walks an FB2 element tag by tag,
-// collects its paragraph markup in a buffer and hands the buffer to the block
+// collects its text operations in a buffer and hands the buffer to the block
 // emitter whenever a structural element starts or the element ends.
 #include "fb2/body.h"
 
@@ -171,7 +171,7 @@ struct LoopState {
 };
 
 // The operations of one tag of the element's content.
-struct TagMarkup {
+struct TagOperations {
     Fragment fragment;
     bool handled = true;
     bool opensButton = false;  // a link that became a button
@@ -194,7 +194,7 @@ bool ImageInLine(const ElementBuffer& buffer, BlockKind kind) {
 }
 
 void RewriteTag(Conversion& cv, const WString& tag, const Fb2Tag& parsed, BlockKind kind, LoopState& loop,
-                const ElementBuffer& buffer, TagMarkup& out) {
+                const ElementBuffer& buffer, TagOperations& out) {
     out.clear();
     Fragment& fragment = out.fragment;
     const bool opens = parsed.form != TagForm::End;
@@ -289,7 +289,7 @@ void ConvertElementAs(Conversion& cv, WStringView name, BlockKind kind) {
     // A subtitle's text is its one paragraph.
     buffer.holdsParagraphs = kind != BlockKind::kSubtitle;
     LoopState loop;
-    TagMarkup markup;
+    TagOperations markup;
     WString next;
     int flattened = 0;  // elements of this loop's name open beyond the deepest level
     for (;;) {

@@ -5,7 +5,7 @@
 
 namespace tavorin::fb2 {
 
-// Values of the metadata XML, as paragraph markup (the book's own '<' and '&'
+// Values of the metadata XML, as the book writes text (its own '<' and '&'
 // written "&lt;" and "&amp;").
 struct BookInfoFields {
     WStringView Title, Author, BookId, Pages, Producer, Creator, Language, FreeText, Category2, Category1,

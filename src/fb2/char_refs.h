@@ -1,4 +1,4 @@
-// Character references of the book's text and the escaping of markup
+// Character references of the book's text and the escaping of XML
 // characters written as text.
 #pragma once
 
@@ -22,7 +22,7 @@ void DecodeContentText(lrf::TextContent& content);
 // references and the XML entities and "&nbsp;" as their characters, any other
 // entity removed.
 WString MarkupAsPlainText(WStringView markup);
-// Appends one character to markup text; '<', '>' and '&' are escaped so that
+// Appends one character to text as the book writes it; '<', '>' and '&' are escaped so that
 // they never open or close a tag.
 void AppendTextCharacter(WString& out, uint32_t code);
 

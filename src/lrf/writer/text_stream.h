@@ -1,5 +1,5 @@
-// Text blocks: the encoder of paragraph markup into LRF text streams, and
-// the text block writer.
+// Text blocks: the encoder of text operations into LRF text streams, and the
+// text block writer.
 #pragma once
 
 #include <cstdint>
@@ -8,7 +8,6 @@
 
 #include "lrf/store/byte_buffer.h"
 #include "lrf/store/object_store.h"
-#include "lrf/writer/label_index.h"
 #include "lrf/writer/writer_output.h"
 #include "text/console.h"
 #include "text/wide.h"
