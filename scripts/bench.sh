@@ -9,7 +9,8 @@
 #   MB within 3x the book's;
 #   libdeflate against zlib on the text streams (zlib format, same level);
 #   the cover thumbnail: time and peak memory on the largest cover of the
-#   corpus and on a 16-megapixel cover, the largest the converter decodes.
+#   corpus and on a 16-megapixel cover, the largest the converter decodes;
+#   the converter beside its deflate floor as whole processes (bench_floor.sh).
 #
 # Usage: scripts/bench.sh [book.fb2]   (default: the large corpus book)
 #   BUILD_DIR (default build-bench next to the repository), JOBS (default 2).
@@ -109,3 +110,5 @@ for cover in "$work/corpus_cover" "$work/cover_16mp.jpg"; do
     result=$(/usr/bin/time -f "%M" -o "$work/time.txt" "$build/bench/tavorin_thumbnail_bench" "$cover" 10)
     echo "thumbnail of $(basename "$cover"): $result, peak RSS $(awk '{printf "%.1f MB", $1 / 1024}' "$work/time.txt")"
 done
+
+BUILD_DIR=$build "$root/scripts/bench_floor.sh" "$book"

@@ -103,8 +103,9 @@ constexpr struct {
 bool IsEntityNameChar(char16_t c) { return IsAsciiAlnum(c) || c == u'#'; }
 
 // Appends `text` with its entities decoded. An entity runs from its '&' over
-// at most ten characters to a ';'; an '&' without one is a character, unless
-// the text ends within an entity name (`last`: nothing follows the text).
+// at most ten letters, digits or '#' to a ';'; any other '&' is a character,
+// unless the text ends within an entity name (`last`: nothing follows the
+// text).
 void AppendDecodedEntities(WString& out, WStringView text, bool last) {
     constexpr size_t kEntityWindow = 11;
     for (size_t i = 0; i < text.size();) {
@@ -112,7 +113,13 @@ void AppendDecodedEntities(WString& out, WStringView text, bool last) {
         out.append(text.substr(i, amp == WStringView::npos ? WStringView::npos : amp - i));
         if (amp == WStringView::npos) return;
         const WStringView window = text.substr(amp, kEntityWindow);
-        const size_t semicolon = window.find(u';');
+        size_t semicolon = window.find(u';');
+        // What stands between is an entity's name only when it could be one:
+        // "A & B;" is text (a book's unescaped '&'), not an entity to drop.
+        if (semicolon != WStringView::npos &&
+            !std::all_of(window.begin() + 1, window.begin() + static_cast<std::ptrdiff_t>(semicolon), IsEntityNameChar)) {
+            semicolon = WStringView::npos;
+        }
         if (semicolon != WStringView::npos) {
             const WStringView name = window.substr(0, semicolon);
             for (const auto& entity : kTextEntities) {

@@ -206,6 +206,7 @@ void NoteTargetEmitted(LinkTable& links, WStringView id, int page) {
 }
 
 void ResolveAnchors(LinkTable& links, lrf::ObjectStore& store, Console& console) {
+    links.Aims.resize(store.buttons.size());  // a button built without RegisterButton leads nowhere
     for (const AnchorRecord& anchor : links.Anchors) {
         const std::optional<size_t> button = FirstForwardButton(links, Narrow(anchor.id));
         if (!button) continue;
