@@ -93,7 +93,7 @@ uint32_t EmitTextBlock(Conversion& cv, StyleKind styleKind, TextContent content,
         InsertMarks(content, 0, {TextCode::kParagraph});
         content.Mark(TextCode::kParagraphEnd);
     }
-    const uint32_t block = lrf::BuildTextBlock(cv.store, TextBlockLabels(cv.settings, styleKind), content);
+    const uint32_t block = lrf::BuildTextBlock(cv.store, TextBlockStyles(cv.styles, styleKind), content);
     BlockBuilt(cv.links, block, id);
     const int page = cv.cursor.PageCounter - 1;
     TextBlockEmitted(cv.links, id.empty() ? block : FirstBlockOfId(cv.links, id), page);
@@ -118,17 +118,16 @@ bool PrepareBlockContent(BlockKind kind, TextContent& content) {
 // Header and footer blocks: the style of the kind, the content as the
 // running header code made it (its text shown as it is). They belong to the
 // header or footer that shows them, not to the page.
-void EmitRunningTextBlock(lrf::ObjectStore& store, const ConversionSettings& settings, BlockKind kind,
-                          TextContent content) {
+void EmitRunningTextBlock(lrf::ObjectStore& store, const StyleValues& styles, BlockKind kind, TextContent content) {
     if (!HasContent(content)) return;
     TrimContent(content);
     if (content.empty()) return;
-    lrf::BuildTextBlock(store, TextBlockLabels(settings, StyleOfBlock(kind)), content, lrf::BlockFlow::kFree);
+    lrf::BuildTextBlock(store, TextBlockStyles(styles, StyleOfBlock(kind)), content, lrf::BlockFlow::kFree);
 }
 
-lrf::TextBlockLabels TextBlockLabels(const ConversionSettings& settings, StyleKind styleKind) {
-    const std::string& label = Style(settings, styleKind).Label;
-    return {"ts_" + label, "bs_" + label};
+lrf::TextBlockStyles TextBlockStyles(const StyleValues& styles, StyleKind styleKind) {
+    const auto kind = static_cast<size_t>(styleKind);
+    return {styles.TextStyle[kind], styles.BlockStyle[kind]};
 }
 
 void EmitBlockSpace(lrf::ObjectStore& store, const StyleValues& styles, StyleKind styleKind) {
@@ -169,7 +168,7 @@ void EmitBlock(Conversion& cv, BlockKind kind, TextContent text) {
     // for its first block; they neither use nor consume it.
     if (IsRunningText(kind)) {
         DecodeContentText(text);
-        EmitRunningTextBlock(cv.store, cv.settings, kind, std::move(text));
+        EmitRunningTextBlock(cv.store, cv.styles, kind, std::move(text));
         return;
     }
     // The book title page is content of its own: it has no text to prepare
@@ -205,7 +204,7 @@ void EmitBlock(Conversion& cv, BlockKind kind, TextContent text) {
             break;
         case BlockKind::kAnnotation:
             EmitStandardBlock(cv, StyleOfBlock(kind), std::move(text), {});
-            StartPage(cv.cursor, cv.store, cv.settings);
+            StartPage(cv.cursor, cv.store, cv.styles);
             break;
         case BlockKind::kCite:
             // A link to the cite's id lands on it.

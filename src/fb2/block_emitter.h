@@ -21,11 +21,10 @@ void EmitBlock(Conversion& cv, BlockKind kind, TextContent text);
 // next block goes; it takes the pending id when the image is placed.
 void EmitImage(Conversion& cv, WStringView imageRef);
 // A header or footer text block (the running kinds of BlockKind).
-void EmitRunningTextBlock(lrf::ObjectStore& store, const ConversionSettings& settings, BlockKind kind,
-                          TextContent content);
+void EmitRunningTextBlock(lrf::ObjectStore& store, const StyleValues& styles, BlockKind kind, TextContent content);
 
-// The style labels of a text block of that style.
-lrf::TextBlockLabels TextBlockLabels(const ConversionSettings& settings, StyleKind styleKind);
+// The style records of a text block of that style.
+lrf::TextBlockStyles TextBlockStyles(const StyleValues& styles, StyleKind styleKind);
 // A block space with the spaces that are set (not negative); none
 // when neither is. The first form takes the spaces of a style.
 void EmitBlockSpace(lrf::ObjectStore& store, const StyleValues& styles, StyleKind styleKind);

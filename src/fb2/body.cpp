@@ -359,7 +359,7 @@ void ConvertBody(Conversion& cv, const WString& tag) {
     // entries. Their bodies are named so ("notes", "footnotes", "comments").
     const WString name = Fb2Attribute(tag, u"name");
     if (Contains(name, u"notes") || Contains(name, u"comments")) {
-        StartNotesBody(cv.cursor, cv.store, cv.settings);
+        StartNotesBody(cv.cursor, cv.store, cv.styles);
     }
     ConvertElement(cv, tag);
 }

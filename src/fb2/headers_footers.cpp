@@ -116,8 +116,8 @@ TextContent RunningPartText(const ConversionSettings& settings, RunningPart part
 }
 
 RunningHeaders::Pair MakeRunningPair(RunningHeaders& running, lrf::ObjectStore& store, Console& console,
-                                     const ConversionSettings& settings, RunningPart part, const TextContent& title,
-                                     bool cutAtWord) {
+                                     const ConversionSettings& settings, const StyleValues& styles, RunningPart part,
+                                     const TextContent& title, bool cutAtWord) {
     const bool header = part == kRunningHeader;
     const bool fixed = header ? running.HeaderFixed : running.FooterFixed;
     int& counter = header ? running.HeaderCounter : running.FooterCounter;
@@ -148,8 +148,8 @@ RunningHeaders::Pair MakeRunningPair(RunningHeaders& running, lrf::ObjectStore& 
         fixedPair = pair;
     }
     const TextContent text = RunningPartText(settings, part, fixed ? fixedText : title, cutAtWord);
-    EmitRunningTextBlock(store, settings, info.oddKind, text);
-    EmitRunningTextBlock(store, settings, info.evenKind, text);
+    EmitRunningTextBlock(store, styles, info.oddKind, text);
+    EmitRunningTextBlock(store, styles, info.evenKind, text);
     ++counter;
     return pair;
 }

@@ -2,8 +2,9 @@
 // counters, and the odd and even header and footer objects of a page.
 #pragma once
 
-#include "lrf/store/object_store.h"
 #include "fb2/block_content.h"
+#include "fb2/styles.h"
+#include "lrf/store/object_store.h"
 #include "settings/conversion_settings.h"
 #include "text/console.h"
 #include "text/wide.h"
@@ -37,8 +38,8 @@ enum RunningPart { kRunningHeader, kRunningFooter };
 // text blocks unless the part is fixed and its pair exists. Returns the pair
 // the page refers to. `cutAtWord` applies the 40-character rule of new pages.
 RunningHeaders::Pair MakeRunningPair(RunningHeaders& running, lrf::ObjectStore& store, Console& console,
-                                     const ConversionSettings& settings, RunningPart part, const TextContent& title,
-                                     bool cutAtWord);
+                                     const ConversionSettings& settings, const StyleValues& styles, RunningPart part,
+                                     const TextContent& title, bool cutAtWord);
 // The text block content of a header or footer showing `text`.
 TextContent RunningPartText(const ConversionSettings& settings, RunningPart part, const TextContent& title,
                             bool cutAtWord);

@@ -91,7 +91,7 @@ void EmitCover(Conversion& cv) {
         cv.console.Line("\nError: The cover names no image of the book: " + id + "; no cover page");
         return;
     }
-    StartFrontPage(cv.cursor, cv.store);
+    StartFrontPage(cv.cursor, cv.store, cv.styles);
     EmitImage(cv, cv.description.CoverImageId);
 }
 
@@ -103,7 +103,7 @@ void InlineImage(ImageCatalogue& images, lrf::ObjectStore& store, const Conversi
     // area high, and no wider than it.
     const TextArea area = PageTextArea(settings.HeaderFooter, settings.PageLayout);
     lrf::ImagePlacement placement;
-    placement.refStream = image->objid;
+    placement.stream = static_cast<uint32_t>(image - store.imageStreams.data());
     placement.x1 = placement.width = image->width;
     placement.y1 = placement.height = image->height;
     FitWithin(area.width, area.height / 3, placement.width, placement.height);
@@ -134,6 +134,7 @@ std::optional<lrf::ImagePlacement> ImageBlockPlacement(ImageCatalogue& images, c
 
     int64_t width = w, height = h;
     lrf::ImagePlacement placement;
+    placement.stream = static_cast<uint32_t>(image - store.imageStreams.data());
     if (cover && settings.General.CoverImageAdjust) {
         // Fit the screen by the smaller of 584 / w and 754 / h.
         if (kScreenWidth * h <= kScreenHeight * w) {
@@ -168,8 +169,7 @@ void EmitImageBlock(Conversion& cv, WStringView imageRef) {
 
     // An image block takes the element's id like a text block.
     const WString& id = cv.body.PendingId;
-    placement->blockStyle = "bs_" + Style(cv.settings, StyleKind::kImage).Label;
-    placement->refStream = Narrow(imageRef);
+    placement->blockStyle = cv.styles.BlockStyle[static_cast<size_t>(StyleKind::kImage)];
     using lrf::Tag;
     const lrf::TagValue blockTags[] = {{Tag::kBlockWidth, placement->width},
                                        {Tag::kBlockHeight, placement->height},

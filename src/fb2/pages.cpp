@@ -28,9 +28,9 @@ constexpr size_t kMaxPageEntries = 20000;
 constexpr size_t kMaxTitledPages = 0xFFFF - 1024;
 
 // The next page, in the page style of the layout.
-lrf::PageRecord NextPage(const ConversionSettings& settings) {
+lrf::PageRecord NextPage(const StyleValues& styles) {
     lrf::PageRecord page;
-    page.pageStyle = "ps_" + settings.PageLayout.Label;
+    page.pageStyle = styles.PageStyle;
     return page;
 }
 
@@ -41,21 +41,21 @@ void BuildNextPage(PageCursor& cursor, lrf::ObjectStore& store, lrf::PageRecord 
 
 }  // namespace
 
-void StartPage(PageCursor& cursor, lrf::ObjectStore& store, const ConversionSettings& settings) {
-    BuildNextPage(cursor, store, NextPage(settings));
+void StartPage(PageCursor& cursor, lrf::ObjectStore& store, const StyleValues& styles) {
+    BuildNextPage(cursor, store, NextPage(styles));
 }
 
 void StartPage(PageCursor& cursor, RunningHeaders& running, lrf::ObjectStore& store, Console& console,
-               const ConversionSettings& settings, const TextContent& title) {
-    lrf::PageRecord page = NextPage(settings);
+               const ConversionSettings& settings, const StyleValues& styles, const TextContent& title) {
+    lrf::PageRecord page = NextPage(styles);
     if (!title.empty()) {
         if (settings.HeaderFooter.HeaderShow) {
-            const auto pair = MakeRunningPair(running, store, console, settings, kRunningHeader, title, true);
+            const auto pair = MakeRunningPair(running, store, console, settings, styles, kRunningHeader, title, true);
             page.oddHeader = pair.odd;
             page.evenHeader = pair.even;
         }
         if (settings.HeaderFooter.FooterShow) {
-            const auto pair = MakeRunningPair(running, store, console, settings, kRunningFooter, title, true);
+            const auto pair = MakeRunningPair(running, store, console, settings, styles, kRunningFooter, title, true);
             page.oddFooter = pair.odd;
             page.evenFooter = pair.even;
         }
@@ -76,32 +76,32 @@ void ContinueFullPage(PageCursor& cursor, lrf::ObjectStore& store) {
     BuildNextPage(cursor, store, std::move(page));
 }
 
-void StartFrontPage(PageCursor& cursor, lrf::ObjectStore& store) {
+void StartFrontPage(PageCursor& cursor, lrf::ObjectStore& store, const StyleValues& styles) {
     lrf::PageRecord page;
-    page.pageStyle = "ps_front";
+    page.pageStyle = styles.FrontPageStyle;
     BuildNextPage(cursor, store, std::move(page));
 }
 
 void SetCurrentPageHeaders(PageCursor& cursor, RunningHeaders& running, lrf::ObjectStore& store, Console& console,
-                           const ConversionSettings& settings, const TextContent& title) {
+                           const ConversionSettings& settings, const StyleValues& styles, const TextContent& title) {
     const size_t page = static_cast<size_t>(cursor.PageCounter - 1);
     if (title.empty() || cursor.PageCounter < 1 || page >= store.pages.size()) return;
     if (settings.HeaderFooter.HeaderShow) {
-        const auto pair = MakeRunningPair(running, store, console, settings, kRunningHeader, title, false);
+        const auto pair = MakeRunningPair(running, store, console, settings, styles, kRunningHeader, title, false);
         lrf::PageRecord& record = store.pages[page];
         record.oddHeader = pair.odd;
         record.evenHeader = pair.even;
     }
     if (settings.HeaderFooter.FooterShow) {
-        const auto pair = MakeRunningPair(running, store, console, settings, kRunningFooter, title, false);
+        const auto pair = MakeRunningPair(running, store, console, settings, styles, kRunningFooter, title, false);
         lrf::PageRecord& record = store.pages[page];
         record.oddFooter = pair.odd;
         record.evenFooter = pair.even;
     }
 }
 
-void StartNotesBody(PageCursor& cursor, lrf::ObjectStore& store, const ConversionSettings& settings) {
-    StartPage(cursor, store, settings);
+void StartNotesBody(PageCursor& cursor, lrf::ObjectStore& store, const StyleValues& styles) {
+    StartPage(cursor, store, styles);
     cursor.InMainBody = false;
     cursor.InNotesBody = true;
 }
@@ -111,17 +111,17 @@ void EmitTitleBlock(Conversion& cv, TextContent text) {
     // A title directly in the body, on the first pages, only names the running
     // header and footer; the id it carries waits for the next block.
     if (c.SectionDepth < 0 && c.PageCounter <= 3 && c.InMainBody) {
-        SetCurrentPageHeaders(c, cv.running, cv.store, cv.console, cv.settings, text);
+        SetCurrentPageHeaders(c, cv.running, cv.store, cv.console, cv.settings, cv.styles, text);
         return;
     }
     bool started = false;
     if (c.InMainBody) {
         if (c.FirstTitlePending) {
-            SetCurrentPageHeaders(c, cv.running, cv.store, cv.console, cv.settings, text);
+            SetCurrentPageHeaders(c, cv.running, cv.store, cv.console, cv.settings, cv.styles, text);
             c.FirstTitlePending = false;
         } else if ((c.SectionDepth <= 0 || cv.settings.General.PageAtSubtitles) &&
                    cv.store.pages.size() < kMaxTitledPages) {
-            StartPage(c, cv.running, cv.store, cv.console, cv.settings, text);
+            StartPage(c, cv.running, cv.store, cv.console, cv.settings, cv.styles, text);
             started = true;
         }
     }

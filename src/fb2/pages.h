@@ -3,6 +3,7 @@
 #pragma once
 
 #include "fb2/block_content.h"
+#include "fb2/styles.h"
 #include "settings/conversion_settings.h"
 #include "text/console.h"
 #include "text/wide.h"
@@ -27,19 +28,19 @@ struct PageCursor {
 };
 
 // A page without running header and footer.
-void StartPage(PageCursor& cursor, lrf::ObjectStore& store, const ConversionSettings& settings);
+void StartPage(PageCursor& cursor, lrf::ObjectStore& store, const StyleValues& styles);
 // A page whose running header and footer show `title` (none when it is empty).
 void StartPage(PageCursor& cursor, RunningHeaders& running, lrf::ObjectStore& store, Console& console,
-               const ConversionSettings& settings, const TextContent& title);
-void StartFrontPage(PageCursor& cursor, lrf::ObjectStore& store);
+               const ConversionSettings& settings, const StyleValues& styles, const TextContent& title);
+void StartFrontPage(PageCursor& cursor, lrf::ObjectStore& store, const StyleValues& styles);
 // When the current page holds as many blocks as a page may, the next block
 // goes on a continuation page with the same style, header and footer.
 void ContinueFullPage(PageCursor& cursor, lrf::ObjectStore& store);
 void SetCurrentPageHeaders(PageCursor& cursor, RunningHeaders& running, lrf::ObjectStore& store, Console& console,
-                           const ConversionSettings& settings, const TextContent& title);
+                           const ConversionSettings& settings, const StyleValues& styles, const TextContent& title);
 // Notes and commentary start a page and are drawn in note style, without
 // contents entries.
-void StartNotesBody(PageCursor& cursor, lrf::ObjectStore& store, const ConversionSettings& settings);
+void StartNotesBody(PageCursor& cursor, lrf::ObjectStore& store, const StyleValues& styles);
 // The title block (BlockKind::kTitle).
 void EmitTitleBlock(Conversion& cv, TextContent text);
 

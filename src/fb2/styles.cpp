@@ -3,6 +3,9 @@
 // footers, and the registrations of external fonts.
 #include "fb2/styles.h"
 
+#include <string>
+#include <unordered_map>
+
 #include <array>
 #include <string_view>
 
@@ -145,13 +148,25 @@ Tags PageTags(int64_t width, int64_t height, const TPageLayoutSettings& layout, 
             {Tag::kSetWaitProp, lrf::kWaitNoReplay}};
 }
 
+// The records of the styles built so far, by name; the first of a name wins.
+struct StyleNames {
+    std::unordered_map<std::string, uint32_t> text, block;
+};
+
 // The block style goes to the store before the text style of the same entry.
-void RegisterStyle(lrf::ObjectStore& store, Console& console, const ConversionSettings& settings, StyleKind kind) {
+void RegisterStyle(lrf::ObjectStore& store, Console& console, const ConversionSettings& settings, StyleKind kind,
+                   StyleNames& names) {
     const TStyleSettings& style = Style(settings, kind);
     Tags textStyle, blockStyle;
     StyleTags(settings.PageLayout, style, textStyle, blockStyle);
-    lrf::BuildStyle(store, console, lrf::kKindBlockStyle, "bs_" + style.Label, blockStyle);
-    lrf::BuildStyle(store, console, lrf::kKindTextStyle, "ts_" + style.Label, textStyle);
+    const std::string blockName = "bs_" + style.Label, textName = "ts_" + style.Label;
+    names.block.try_emplace(blockName, lrf::BuildStyle(store, console, lrf::kKindBlockStyle, blockName, blockStyle));
+    names.text.try_emplace(textName, lrf::BuildStyle(store, console, lrf::kKindTextStyle, textName, textStyle));
+}
+
+uint32_t RecordOf(const std::unordered_map<std::string, uint32_t>& names, const std::string& name) {
+    const auto found = names.find(name);
+    return found == names.end() ? lrf::kNoRecord : found->second;
 }
 
 int32_t MirrorAlign(int32_t align) {
@@ -230,21 +245,27 @@ ConversionSettings CompleteStyleTable(ConversionSettings settings) {
 }
 
 StyleValues DefineStyles(const ConversionSettings& settings, lrf::ObjectStore& store, Console& console) {
+    StyleValues values;
     // The front page: the whole screen, no margins, no running header or footer.
-    lrf::BuildStyle(store, console, lrf::kKindPageStyle, "ps_front",
-                    PageTags(kScreenWidth, kScreenHeight, TPageLayoutSettings{}, 0, 0, 0, 0));
-    lrf::BuildStyle(store, console, lrf::kKindPageStyle, "ps_" + settings.PageLayout.Label,
-                    PageStyleTags(settings.HeaderFooter, settings.PageLayout));
+    values.FrontPageStyle = lrf::BuildStyle(store, console, lrf::kKindPageStyle, "ps_front",
+                                            PageTags(kScreenWidth, kScreenHeight, TPageLayoutSettings{}, 0, 0, 0, 0));
+    values.PageStyle = lrf::BuildStyle(store, console, lrf::kKindPageStyle, "ps_" + settings.PageLayout.Label,
+                                       PageStyleTags(settings.HeaderFooter, settings.PageLayout));
+    // A layout named "front" shares the front page's name: the first style of a name is the one used.
+    if (settings.PageLayout.Label == "front") values.PageStyle = values.FrontPageStyle;
 
-    for (const StyleKind kind : kWordSpaceKinds) RegisterStyle(store, console, settings, kind);
+    StyleNames names;
+    for (const StyleKind kind : kWordSpaceKinds) RegisterStyle(store, console, settings, kind, names);
     for (const StyleKind kind : {StyleKind::kHeaderEven, StyleKind::kFooterEven, StyleKind::kCite,
                                  StyleKind::kAnnotation, StyleKind::kRefer}) {
-        RegisterStyle(store, console, settings, kind);
+        RegisterStyle(store, console, settings, kind, names);
     }
     RegisterFonts(store, settings);
 
-    StyleValues values;
     for (size_t kind = 0; kind < kStyleCount; ++kind) {
+        const std::string& label = settings.StyleTable[kind].Label;
+        values.TextStyle[kind] = RecordOf(names.text, "ts_" + label);
+        values.BlockStyle[kind] = RecordOf(names.block, "bs_" + label);
         values.SideMargin[kind] = BlockSpaceMargin(settings.StyleTable[kind]);
     }
     return values;

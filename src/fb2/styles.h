@@ -18,8 +18,20 @@ struct ObjectStore;
 
 namespace tavorin::fb2 {
 
+inline std::array<uint32_t, kStyleCount> NoRecords() {
+    std::array<uint32_t, kStyleCount> none;
+    none.fill(lrf::kNoRecord);
+    return none;
+}
+
 // Values the style definitions derive from the settings, never read from the file.
 struct StyleValues {
+    // The text and block style records of each style: the first built with
+    // its name (styles copied from another keep its name, and so its records).
+    std::array<uint32_t, kStyleCount> TextStyle = NoRecords();
+    std::array<uint32_t, kStyleCount> BlockStyle = NoRecords();
+    // The page style of the book's pages and of its front page.
+    uint32_t PageStyle = lrf::kNoRecord, FrontPageStyle = lrf::kNoRecord;
     // The block space xspace of each style (-1: none): the left margin of a
     // block narrowed and shifted right by unequal side margins.
     std::array<int32_t, kStyleCount> SideMargin = [] {

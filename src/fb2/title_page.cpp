@@ -21,13 +21,12 @@ int64_t ScaledFontSize(const ConversionSettings& settings, StyleKind styleKind, 
 
 // A text block of style annot, after the block space of the body style;
 // returns its number.
-uint32_t EmitAnnotBlock(lrf::ObjectStore& store, const ConversionSettings& settings, const StyleValues& styles,
-                        const TextContent& content) {
+uint32_t EmitAnnotBlock(lrf::ObjectStore& store, const StyleValues& styles, const TextContent& content) {
     EmitBlockSpace(store, styles, StyleKind::kBody);
-    return lrf::BuildTextBlock(store, TextBlockLabels(settings, StyleKind::kAnnotation), content);
+    return lrf::BuildTextBlock(store, TextBlockStyles(styles, StyleKind::kAnnotation), content);
 }
 
-// A paragraph holding a dotted-underlined button to `buttonId`.
+// A paragraph holding a dotted-underlined button, by its button reference.
 void AppendButtonParagraph(TextContent& content, const ConversionSettings& settings, uint32_t buttonRef,
                            WStringView caption, Console& console) {
     content.Mark(TextCode::kParagraph);
@@ -72,7 +71,7 @@ void EmitBookTitlePage(Conversion& cv) {
     // A title page with nothing to show is left out: no book starts with a
     // blank page.
     const bool shown = !IsBlank(MarkupAsPlainText(d.AuthorsLine + d.BookTitle + d.SequenceText));
-    if (shown || !d.Annotation.empty()) StartPage(cv.cursor, cv.store, cv.settings);
+    if (shown || !d.Annotation.empty()) StartPage(cv.cursor, cv.store, cv.styles);
     if (shown) {
         TextContent text;
         AppendValueParagraph(text, {}, d.AuthorsLine, {});
@@ -89,7 +88,7 @@ void EmitBookTitlePage(Conversion& cv) {
         }
         DecodeContentText(text);
         WrapStyleEmphasis(cv.settings, StyleKind::kBookTitle, text);
-        lrf::BuildTextBlock(cv.store, TextBlockLabels(cv.settings, StyleKind::kBookTitle), text);
+        lrf::BuildTextBlock(cv.store, TextBlockStyles(cv.styles, StyleKind::kBookTitle), text);
     }
 
     // The annotation block starts the next page itself.
@@ -100,7 +99,7 @@ void EmitBookTitlePage(Conversion& cv) {
         annotation.Mark(TextCode::kParagraphEnd);
         EmitBlock(cv, BlockKind::kAnnotation, std::move(annotation));
     } else {
-        StartPage(cv.cursor, cv.store, cv.settings);
+        StartPage(cv.cursor, cv.store, cv.styles);
     }
 }
 
@@ -116,16 +115,16 @@ void EmitDescriptionPage(Conversion& cv) {
     TextContent link;
     AppendButtonParagraph(link, cv.settings, NewButtonRef(cv.store, static_cast<uint32_t>(there)),
                           u"***FB2 BOOK INFO***", cv.console);
-    cv.store.buttons[back].block = EmitAnnotBlock(cv.store, cv.settings, cv.styles, link);
+    cv.store.buttons[back].block = EmitAnnotBlock(cv.store, cv.styles, link);
 
     // The description page is a solo page: reached only through its button.
     lrf::StartSolo(cv.store);
-    StartPage(cv.cursor, cv.store, cv.settings);
+    StartPage(cv.cursor, cv.store, cv.styles);
     TextContent description = page;
     DecodeContentText(description);
     AppendButtonParagraph(description, cv.settings, NewButtonRef(cv.store, static_cast<uint32_t>(back)),
                           u"RETURN TO BOOK", cv.console);
-    cv.store.buttons[there].block = EmitAnnotBlock(cv.store, cv.settings, cv.styles, description);
+    cv.store.buttons[there].block = EmitAnnotBlock(cv.store, cv.styles, description);
     lrf::EndSolo(cv.store);
 }
 

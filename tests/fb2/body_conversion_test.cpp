@@ -17,7 +17,7 @@ using Blocks = std::vector<BlockView>;
 
 TEST_F(BodyTest, SectionWithTitleOnANewPage) {
     BuildHeaderFooterSources(cv.running, cv.description, settings);  // fixed header "$AT", footer from each title
-    for (int i = 0; i < 3; ++i) StartPage(cv.cursor, store, settings);
+    for (int i = 0; i < 3; ++i) StartPage(cv.cursor, store, cv.styles);
     cv.cursor.FirstTitlePending = false;
     cv.running.HeaderCounter = 1;  // the fixed header pair exists (here, none was built)
     cv.running.FooterCounter = 2;
@@ -35,12 +35,12 @@ TEST_F(BodyTest, SectionWithTitleOnANewPage) {
         EXPECT_EQ(footer.y1, 10);
         EXPECT_EQ(footer.block, 0u);  // the odd footer block; both show it
     }
-    EXPECT_EQ(store.blocks[0].blockStyle, "bs_ftro");
+    EXPECT_EQ(store.blockStyles[store.blocks[0].blockStyle].styleLabel, "bs_ftro");
     EXPECT_EQ(store.freeBlockList.size(), 2u);  // the footer blocks belong to no page
 
     ASSERT_EQ(store.pages.size(), 4u);
     const lrf::PageRecord& page = store.pages[3];
-    EXPECT_EQ(page.pageStyle, "ps_gen");
+    EXPECT_EQ(store.pageStyles[page.pageStyle].styleLabel, "ps_gen");
     EXPECT_EQ(page.oddHeader, lrf::kNoRecord);
     EXPECT_EQ(page.evenHeader, lrf::kNoRecord);
     EXPECT_EQ(page.oddFooter, 0u);
@@ -55,7 +55,7 @@ TEST_F(BodyTest, SectionWithTitleOnANewPage) {
 }
 
 TEST_F(BodyTest, LongBuffersAreEmittedAtAParagraphEnd) {
-    StartPage(cv.cursor, store, settings);
+    StartPage(cv.cursor, store, cv.styles);
     const std::string long_text(3000, 'x');
     const std::string para = "<p>" + long_text + "</p>";
     ConvertBodies("<body><section>" + para + para + para + "</section></body>");
@@ -63,13 +63,13 @@ TEST_F(BodyTest, LongBuffersAreEmittedAtAParagraphEnd) {
     EXPECT_EQ(TextBlocks(), (Blocks{{"b0", "ts_bdy", marked + marked}, {"b1", "ts_bdy", marked}}));
 
     StartOver();
-    StartPage(cv.cursor, store, settings);
+    StartPage(cv.cursor, store, cv.styles);
     ConvertBodies("<body><section><p>a</p>\n<p>b</p>\n<p>c</p></section></body>");
     EXPECT_EQ(TextBlocks(), (Blocks{{"b0", "ts_bdy", "<P>a</P><CR/><P>b</P><CR/><P>c</P><CR/>"}}));
 }
 
 TEST_F(BodyTest, WhitespaceShowsAsOneBlankAndLooseTextIsAParagraph) {
-    StartPage(cv.cursor, store, settings);
+    StartPage(cv.cursor, store, cv.styles);
     ConvertBodies("<body><section><p>\none\r\ntwo <emphasis> x </emphasis>\nthree\n\t\tfour\n</p>\n"
                   "<p>five&#32;&#32;\xC2\xA0 six</p>loose <strong>text</strong><p>seven</p></section></body>");
     EXPECT_EQ(TextBlocks(), (Blocks{{"b0", "ts_bdy",
@@ -78,7 +78,7 @@ TEST_F(BodyTest, WhitespaceShowsAsOneBlankAndLooseTextIsAParagraph) {
 }
 
 TEST_F(BodyTest, ImagesInsideLinesStayInThemAndImagesBetweenBlocksAreBlocks) {
-    StartPage(cv.cursor, store, settings);
+    StartPage(cv.cursor, store, cv.styles);
     lrf::BuildImageStream(store, {.objid = "pic", .width = 30, .height = 20, .data = {}}, std::vector<uint8_t>{1});
     lrf::BuildImageStream(store, {.objid = "wide", .width = 1168, .height = 100, .data = {}}, std::vector<uint8_t>{1});
     ConvertBodies("<body><section><p>Text <image l:href=\"#pic\"/> <image l:href=\"#absent\"/>more</p>"
@@ -92,13 +92,13 @@ TEST_F(BodyTest, ImagesInsideLinesStayInThemAndImagesBetweenBlocksAreBlocks) {
 }
 
 TEST_F(BodyTest, EmptyStructuralElementsKeepTheRestOfTheBook) {
-    StartPage(cv.cursor, store, settings);
+    StartPage(cv.cursor, store, cv.styles);
     ConvertBodies("<body><section><title/><p>After</p></section><section><p>Next</p></section></body>");
     EXPECT_EQ(TextBlocks(), (Blocks{{"b0", "ts_bdy", "<P>After</P><CR/>"}, {"b1", "ts_bdy", "<P>Next</P><CR/>"}}));
 }
 
 TEST_F(BodyTest, StylesFollowTheElement) {
-    StartPage(cv.cursor, store, settings);
+    StartPage(cv.cursor, store, cv.styles);
     ConvertBodies("<body><section><subtitle>Sub</subtitle><epigraph><p>E</p></epigraph>"
                   "<cite id=\"c\"><p>C</p></cite></section></body>");
     EXPECT_EQ(TextBlocks(), (Blocks{{"b0", "ts_subtit0", "<P><Bold>Sub</Bold></P>"},
@@ -109,7 +109,7 @@ TEST_F(BodyTest, StylesFollowTheElement) {
 }
 
 TEST_F(BodyTest, NotesBodyStartsAPageAndUsesTheNoteStyle) {
-    StartPage(cv.cursor, store, settings);
+    StartPage(cv.cursor, store, cv.styles);
     ConvertBodies("<body><section><p>Main</p></section></body>"
                   "<body\n  name=\"notes\"><section id=\"n1\"><p>A note with <emphasis>x</emphasis></p></section></body>");
     EXPECT_EQ(TextBlocks(), (Blocks{{"b0", "ts_bdy", "<P>Main</P><CR/>"},
@@ -119,7 +119,7 @@ TEST_F(BodyTest, NotesBodyStartsAPageAndUsesTheNoteStyle) {
 }
 
 TEST_F(BodyTest, BlocksWithoutContentKeepThePendingId) {
-    StartPage(cv.cursor, store, settings);
+    StartPage(cv.cursor, store, cv.styles);
     cv.body.PendingId = u"keep";
     for (const char16_t* text : {u"  \r\n ", u"<P>", u" <CR/> ", u"</P>"}) EmitBlock(cv, BlockKind::kBody, Markup(text));
     EXPECT_TRUE(TextBlocks().empty());
@@ -127,7 +127,7 @@ TEST_F(BodyTest, BlocksWithoutContentKeepThePendingId) {
 }
 
 TEST_F(BodyTest, TextAuthorGetsItsOwnIndentedParagraph) {
-    StartPage(cv.cursor, store, settings);
+    StartPage(cv.cursor, store, cv.styles);
     Style(settings, StyleKind::kBody).AuthorBoldItalic = 1;
     ConvertBodies("<body><section><p>Line</p><text-author>Name</text-author></section>"
                   "<section><title><p>T</p><text-author>Kept</text-author></title></section></body>");
@@ -139,7 +139,7 @@ TEST_F(BodyTest, TextAuthorGetsItsOwnIndentedParagraph) {
 }
 
 TEST_F(BodyTest, ProgressPrintsTheHighestStepReached) {
-    StartPage(cv.cursor, store, settings);
+    StartPage(cv.cursor, store, cv.styles);
     cv.progress.ProgressUnit = 10;
     EmitBlock(cv, BlockKind::kBody, Markup(WString(35, u'x')));  // passes steps 1 to 3 at once
     EmitBlock(cv, BlockKind::kHeaderOdd, Markup(WString(30, u'h')));  // running texts are not body text
@@ -152,7 +152,7 @@ TEST_F(BodyTest, ProgressPrintsTheHighestStepReached) {
 
 TEST_F(BodyTest, SectionIdNamesItsTitleBlockOnANewPage) {
     BuildHeaderFooterSources(cv.running, cv.description, settings);
-    for (int i = 0; i < 4; ++i) StartPage(cv.cursor, store, settings);
+    for (int i = 0; i < 4; ++i) StartPage(cv.cursor, store, cv.styles);
     cv.cursor.FirstTitlePending = false;
     ConvertBodies("<body><section id=\"ch2\"><title><p>Two</p></title><p>Text</p></section></body>");
     // The footer blocks made for the new page leave the id to the title.

@@ -17,6 +17,7 @@ namespace tavorin::fb2::test {
 void ConversionTest::DefineBookStyles() {
     settings = CompleteStyleTable(settings);
     cv.styles = DefineStyles(settings, store, console);
+    stylesDefined_ = true;
 }
 
 void BodyTest::OpenReader(const std::string& fb2) {
@@ -68,7 +69,8 @@ std::vector<BlockView> BodyTest::TextBlocks() const {
     for (uint32_t n = 0; n < cv.store.blocks.size(); ++n) {
         const lrf::BlockRecord& block = cv.store.blocks[n];
         if (block.childKind != lrf::kKindTextBlock) continue;
-        blocks.push_back({BlockName(n), cv.store.textBlocks[block.child].textStyle,
+        const uint32_t style = cv.store.textBlocks[block.child].textStyle;
+        blocks.push_back({BlockName(n), style < cv.store.textStyles.size() ? cv.store.textStyles[style].styleLabel : "?",
                           tavorin::test::BlockNotation(cv.store, block.child)});
     }
     return blocks;

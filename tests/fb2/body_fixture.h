@@ -32,10 +32,12 @@ inline void PrintTo(const BlockView& block, std::ostream* out) {
 class ConversionTest : public ::testing::Test {
 protected:
     // A new conversion with an empty store that keeps the settings and the reader.
+    // The styles are defined again if they were.
     void StartOver() {
         store = {};
         console = Console{printed};
         conversion_.emplace(settings, store, console, reader.get());
+        if (stylesDefined_) DefineBookStyles();
     }
     // Completes the style table and builds the styles, as a book does first.
     void DefineBookStyles();
@@ -55,6 +57,7 @@ protected:
 
 private:
     std::optional<Conversion> conversion_{std::in_place, settings, store, console};
+    bool stylesDefined_ = false;
 
 protected:
     Conversion& cv = *conversion_;

@@ -56,14 +56,14 @@ TEST_F(BodyTest, ElementsAreReadByTheirNames) {
     };
     for (const ElementCase& c : cases) {
         StartOver();
-        StartPage(cv.cursor, store, settings);
+        StartPage(cv.cursor, store, cv.styles);
         ConvertBodies(std::string("<body><section>") + c.section + "</section></body>");
         EXPECT_EQ(TextBlocks(), c.expected) << c.what;
     }
 }
 
 TEST_F(BodyTest, SectionsWithAttributesNestAndTheirTitlesAreChapters) {
-    for (int i = 0; i < 3; ++i) StartPage(cv.cursor, store, settings);
+    for (int i = 0; i < 3; ++i) StartPage(cv.cursor, store, cv.styles);
     cv.cursor.FirstTitlePending = false;
     ConvertBodies("<body><section id=\"c1\" xml:lang=\"en\"><title><p>One</p></title><p>a</p>"
                   "<section id='c2'><title><p>Two</p></title><p>b</p></section><p>c</p></section>"
@@ -83,7 +83,7 @@ TEST_F(BodyTest, SectionsWithAttributesNestAndTheirTitlesAreChapters) {
 }
 
 TEST_F(BodyTest, LinksToMissingTargetsAreReportedOnce) {
-    StartPage(cv.cursor, store, settings);
+    StartPage(cv.cursor, store, cv.styles);
     ConvertBodies("<body><section><p><a l:href='#gone'>1</a> <a l:href=\"#gone\">2</a> <a l:href='#v'>3</a></p>"
                   "<poem><stanza><v id='v'>Verse</v></stanza></poem></section></body>");
     ResolveAnchors(cv.links, store, console);

@@ -23,6 +23,7 @@ protected:
     void SetUp() override {
         settings.PageLayout.Top = settings.PageLayout.Left = 0;
         settings.PageLayout.Right = settings.PageLayout.Bottom = 0;
+        DefineBookStyles();
     }
 
     void RegisterImage(const WString& id, int width, int height) {
@@ -89,7 +90,7 @@ TEST_F(Images, BodyImageIsCentredAcrossThePage) {
 
 TEST_F(Images, ImageInASectionWithAnIdIsNamedByTheId) {
     RegisterImage(u"pic", 300, 200);
-    StartPage(cv.cursor, store, settings);
+    StartPage(cv.cursor, store, cv.styles);
     RegisterButton(cv.links, store, "bf#sec1");
     RegisterButton(cv.links, store, "br#sec1");
 
@@ -97,10 +98,10 @@ TEST_F(Images, ImageInASectionWithAnIdIsNamedByTheId) {
     PlaceImage(cv, u"<image l:href=\"#pic\"/>");
 
     ASSERT_EQ(cv.store.imageBlocks.size(), 1u);
-    EXPECT_EQ(cv.store.imageBlocks[0].refStream, "pic");
+    EXPECT_EQ(cv.store.imageStreams[cv.store.imageBlocks[0].stream].objid, "pic");
     ASSERT_EQ(cv.store.blocks.size(), 1u);
     EXPECT_EQ(BlockName(0), "b#sec1");
-    EXPECT_EQ(cv.store.blocks[0].blockStyle, "bs_image");
+    EXPECT_EQ(cv.store.blockStyles[cv.store.blocks[0].blockStyle].styleLabel, "bs_image");
     EXPECT_EQ(cv.store.inlines.size(), 1u);  // the block space of the centring
     EXPECT_EQ(Aim(0), "b#sec1");  // the link lands on the image block
     EXPECT_TRUE(cv.body.PendingId.empty());
@@ -134,19 +135,19 @@ TEST_F(Images, FrontPageNeedsTheCoverImage) {
     cv.description.CoverImageId = u"cover";
     EmitCover(cv);
     ASSERT_EQ(cv.store.pages.size(), 1u);
-    EXPECT_EQ(cv.store.pages[0].pageStyle, "ps_front");
+    EXPECT_EQ(cv.store.pageStyles[cv.store.pages[0].pageStyle].styleLabel, "ps_front");
     ASSERT_EQ(cv.store.imageBlocks.size(), 1u);
-    EXPECT_EQ(cv.store.imageBlocks[0].refStream, "cover");
+    EXPECT_EQ(cv.store.imageStreams[cv.store.imageBlocks[0].stream].objid, "cover");
 }
 
 TEST_F(Images, ImageReferenceByEitherHrefSpelling) {
     RegisterImage(u"pic", 300, 200);
-    StartPage(cv.cursor, store, settings);
+    StartPage(cv.cursor, store, cv.styles);
     PlaceImage(cv, u"<image l:href=\"#pic\"/>");
     PlaceImage(cv, u"<image xlink:href=\"#pic\"/>");
     PlaceImage(cv, u"<image alt=\"none\"/>");
     ASSERT_EQ(cv.store.imageBlocks.size(), 2u);
-    EXPECT_EQ(cv.store.imageBlocks[1].refStream, "pic");
+    EXPECT_EQ(cv.store.imageStreams[cv.store.imageBlocks[1].stream].objid, "pic");
 }
 
 }  // namespace

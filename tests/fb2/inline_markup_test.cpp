@@ -17,7 +17,7 @@ protected:
     // The markup of one main-body paragraph, from a fresh store.
     std::string ConvertParagraph(const std::string& paragraph) {
         StartOver();
-        StartPage(cv.cursor, store, settings);
+        StartPage(cv.cursor, store, cv.styles);
         ConvertBodies("<body><section>" + paragraph + "</section></body>");
         const std::vector<BlockView> blocks = TextBlocks();
         return blocks.empty() ? std::string() : blocks.back().text;
@@ -114,7 +114,7 @@ namespace {
 // page: also when the link ends a chapter (the next blocks made are the new
 // page's running footers) and when that block is named by a section id.
 TEST_F(BodyTest, ReturnButtonsLandOnTheBlockOfTheLink) {
-    StartPage(cv.cursor, store, settings);
+    StartPage(cv.cursor, store, cv.styles);
     cv.cursor.FirstTitlePending = false;
     cv.cursor.PageCounter = 4;  // past the title pages
     ConvertBodies("<body><section><title><p>One</p></title><p>Go <a l:href=\"#n1\">1</a></p></section>"

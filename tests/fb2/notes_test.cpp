@@ -38,7 +38,7 @@ protected:
     }
 
     // A text block of the body, as the block emitter builds one.
-    uint32_t BuildBlock() { return lrf::BuildTextBlock(store, {"ts_bdy", "bs_bdy"}, test::Markup(u"<P>x</P>")); }
+    uint32_t BuildBlock() { return lrf::BuildTextBlock(store, {}, test::Markup(u"<P>x</P>")); }
 };
 
 TEST_F(Notes, OnlyTheFirstLinkToANoteGetsItsTarget) {
@@ -111,7 +111,7 @@ TEST_F(Notes, NoteLinkLookAppliesInTheNotesBody) {
 }
 
 TEST_F(Notes, NotesBodyStartsAPageWithoutHeaders) {
-    StartNotesBody(cv.cursor, store, settings);
+    StartNotesBody(cv.cursor, store, cv.styles);
     ASSERT_EQ(cv.store.pages.size(), 1u);
     EXPECT_EQ(cv.store.pages[0].oddHeader, lrf::kNoRecord);
     EXPECT_EQ(cv.cursor.PageCounter, 1);

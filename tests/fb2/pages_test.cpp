@@ -40,7 +40,7 @@ TEST_F(BodyTest, TopLevelSectionsStartPagesAfterTheFirst) {
     cv.description.ShortAuthors = u"A. Author";
     cv.description.BookTitle = u"Book";
     BuildHeaderFooterSources(cv.running, cv.description, settings);
-    for (int i = 0; i < 3; ++i) StartPage(cv.cursor, store, settings);  // cover, title and annotation pages
+    for (int i = 0; i < 3; ++i) StartPage(cv.cursor, store, cv.styles);  // cover, title and annotation pages
     ConvertBodies("<body><title><p>Book</p></title>"
                   "<section><title><p>One</p></title><p>1</p></section>"
                   "<section><title><p>Two</p></title><p>2</p></section>"
@@ -65,7 +65,7 @@ TEST_F(BodyTest, NestedTitlesStartPagesOnlyWhenAsked) {
     for (const uint8_t pageAtSubtitles : {0, 1}) {
         StartOver();
         settings.General.PageAtSubtitles = pageAtSubtitles;
-        for (int i = 0; i < 4; ++i) StartPage(cv.cursor, store, settings);
+        for (int i = 0; i < 4; ++i) StartPage(cv.cursor, store, cv.styles);
         cv.cursor.FirstTitlePending = false;
         ConvertBodies("<body><section><title><p>A</p></title>"
                       "<section><title><p>B</p></title><p>x</p></section></section></body>");
@@ -76,7 +76,7 @@ TEST_F(BodyTest, NestedTitlesStartPagesOnlyWhenAsked) {
 }
 
 TEST_F(BodyTest, NotesTitlesStartNoPageAndNoTocEntry) {
-    StartPage(cv.cursor, store, settings);
+    StartPage(cv.cursor, store, cv.styles);
     ConvertBodies("<body name=\"notes\"><section><title><p>1</p></title><p>Note text</p></section></body>");
     EXPECT_EQ(cv.cursor.PageCounter, 2);
     EXPECT_TRUE(cv.contents.TocEntries.empty());

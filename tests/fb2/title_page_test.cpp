@@ -35,12 +35,12 @@ TEST_F(TitlePageTest, TitlePageHoldsAuthorsTitleAndSeriesThenTheAnnotationPage) 
 
     ASSERT_EQ(store.pages.size(), 2u);  // the title page and the page after the annotation
     ASSERT_EQ(store.textBlocks.size(), 2u);
-    EXPECT_EQ(store.textBlocks[0].textStyle, "ts_bdtit");
+    EXPECT_EQ(store.textStyles[store.textBlocks[0].textStyle].styleLabel, "ts_bdtit");
     EXPECT_EQ(BlockText(store.textBlocks[0]),
               "<P>Ivan Petrov</P><CR/><CR/>"
               "<Span fontfacename=\"Swis721 BT Roman\" fontsize=\"128\"><P>Night Watch</P><CR/></Span>"
               "<Span fontfacename=\"Swis721 BT Roman\" fontsize=\"112\"><P>(Watches 1)</P></Span>");
-    EXPECT_EQ(store.textBlocks[1].textStyle, "ts_annot");
+    EXPECT_EQ(store.textStyles[store.textBlocks[1].textStyle].styleLabel, "ts_annot");
     EXPECT_EQ(BlockText(store.textBlocks[1]), "<P><P>About.</P><CR/></P>");
     EXPECT_EQ(cv.cursor.PageCounter, 2);
     EXPECT_EQ(store.blocks.size(), 2u);
@@ -68,12 +68,12 @@ TEST_F(TitlePageTest, TitlePageWithNothingToShowIsLeftOut) {
     cv.description.Annotation = test::Markup(u"<P>About.</P>");
     EmitBlock(cv, BlockKind::kBookTitle, {});
     ASSERT_EQ(store.textBlocks.size(), 1u);
-    EXPECT_EQ(store.textBlocks[0].textStyle, "ts_annot") << "the annotation page comes first";
+    EXPECT_EQ(store.textStyles[store.textBlocks[0].textStyle].styleLabel, "ts_annot") << "the annotation page comes first";
     EXPECT_EQ(store.pages.size(), 2u);
 }
 
 TEST_F(TitlePageTest, DescriptionPageIsASoloPageBehindAButton) {
-    StartPage(cv.cursor, store, settings);  // the last page of the body
+    StartPage(cv.cursor, store, cv.styles);  // the last page of the body
     cv.description.DescriptionPage = test::Markup(u"<P></P>");  // the document pass's wrap of an empty page
     EmitDescriptionPage(cv);
     EXPECT_TRUE(store.textBlocks.empty());
@@ -82,7 +82,7 @@ TEST_F(TitlePageTest, DescriptionPageIsASoloPageBehindAButton) {
     EmitDescriptionPage(cv);
 
     ASSERT_EQ(store.textBlocks.size(), 2u);
-    EXPECT_EQ(store.textBlocks[0].textStyle, "ts_annot");
+    EXPECT_EQ(store.textStyles[store.textBlocks[0].textStyle].styleLabel, "ts_annot");
     EXPECT_EQ(BlockText(store.textBlocks[0]),
               "<P><CR/><CR/><Space xsize=\"500\"/><Span fontsize=\"72\" parindent=\"0\">"
               "<CharButton refobj=\"bf_fb2description\"><EmpLine emplineposition=\"after\" emplinetype=\"dotted\">"

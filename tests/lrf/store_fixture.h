@@ -23,13 +23,18 @@ protected:
     ObjectStore store;
 };
 
-// A page of the main page style, and the labels of a body text block.
-inline PageRecord Page(std::string pageStyle = "ps_main") {
+// The records of the styles WriterTest::BuildTestStyles builds: page styles
+// front and main; block and text styles of the body and of running headers.
+inline constexpr uint32_t kFrontPageStyle = 0, kMainPageStyle = 1;
+inline constexpr uint32_t kBodyStyle = 0, kHeaderStyle = 1;
+
+// A page of the main page style, and the styles of a body text block.
+inline PageRecord Page(uint32_t pageStyle = kMainPageStyle) {
     PageRecord page;
-    page.pageStyle = std::move(pageStyle);
+    page.pageStyle = pageStyle;
     return page;
 }
-inline TextBlockLabels BodyText() { return {"ts_bdy", "bs_bdy"}; }
+inline TextBlockStyles BodyText() { return {kBodyStyle, kBodyStyle}; }
 
 // One step of a text content written out in a test: a code, a run of text,
 // attributes, a button's start or a picture.

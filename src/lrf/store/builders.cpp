@@ -58,7 +58,7 @@ void BuildBlock(ObjectStore& store, ElementKind childKind, BlockRecord block, Bl
 uint32_t AppendImageRecord(ObjectStore& store, const ImagePlacement& image) {
     ImageBlockRecord record;
     record.id = static_cast<uint32_t>(store.imageBlocks.size());
-    record.refStream = image.refStream;
+    record.stream = image.stream;
     record.tags.start = store.tagStore.size();
     PutU16(store.tagStore, kImageRectCode);
     for (const int64_t v : {image.x0, image.y0, image.x1, image.y1}) PutU16(store.tagStore, static_cast<uint16_t>(v));
@@ -115,17 +115,17 @@ void BuildPage(ObjectStore& store, PageRecord page) {
     store.pages.push_back(std::move(page));
 }
 
-uint32_t BuildTextBlock(ObjectStore& store, const TextBlockLabels& labels, const TextContent& content,
+uint32_t BuildTextBlock(ObjectStore& store, const TextBlockStyles& styles, const TextContent& content,
                         BlockFlow flow) {
     const auto number = static_cast<uint32_t>(store.blocks.size());
     BlockRecord block;
-    block.blockStyle = labels.blockStyle;
+    block.blockStyle = styles.blockStyle;
     block.tags = Range{store.tagStore.size(), store.tagStore.size()};
     BuildBlock(store, kKindTextBlock, std::move(block), flow);
 
     TextBlockRecord text;
     text.id = static_cast<uint32_t>(store.textBlocks.size());
-    text.textStyle = labels.textStyle;
+    text.textStyle = styles.textStyle;
     text.tags = Range{store.tagStore.size(), store.tagStore.size()};
     text.ops = AppendContent(store, content);
     store.textBlocks.push_back(std::move(text));

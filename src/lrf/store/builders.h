@@ -1,8 +1,8 @@
 // Builders: each call appends one record of the book (a page, a block and its
 // text or image, a block space, a header or footer, a button, a contents
 // entry, an image stream, a style, a font, the book defaults and settings) to
-// the object store, from labels, record numbers and typed tag lists. Style
-// and button references stay labels until linking. Tags whose values cannot be written print an error
+// the object store, from record numbers and typed tag lists; each returns
+// the number of what it built. Tags whose values cannot be written print an error
 // line on the console.
 #pragma once
 
@@ -17,14 +17,14 @@
 
 namespace tavorin::lrf {
 
-// The style labels of a block and of the text block it holds.
-struct TextBlockLabels {
-    std::string textStyle, blockStyle;
+// The styles of a block and of the text block it holds.
+struct TextBlockStyles {
+    uint32_t textStyle = kNoRecord, blockStyle = kNoRecord;
 };
 
 // Where an image block shows which part of its stream, and at what size.
 struct ImagePlacement {
-    std::string blockStyle, refStream;
+    uint32_t blockStyle = kNoRecord, stream = kNoRecord;
     int64_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // the rectangle of the image shown
     int64_t width = 0, height = 0;           // its size on the page
 };
@@ -38,7 +38,7 @@ enum class BlockFlow : uint8_t { kPage, kFree };
 void BuildPage(ObjectStore& store, PageRecord page);
 // A block holding the text block built next; its labels come from `labels`.
 // Returns the block's record number.
-uint32_t BuildTextBlock(ObjectStore& store, const TextBlockLabels& labels, const TextContent& content,
+uint32_t BuildTextBlock(ObjectStore& store, const TextBlockStyles& styles, const TextContent& content,
                         BlockFlow flow = BlockFlow::kPage);
 // A block of the main flow holding an image block, with the block's tags of `blockTags`.
 uint32_t BuildImageBlock(ObjectStore& store, Console& console, const ImagePlacement& image,
@@ -62,10 +62,11 @@ void StartSolo(ObjectStore& store);
 void EndSolo(ObjectStore& store);
 
 // Styles, book defaults, book settings and fonts.
-// kind is kKindTextStyle, kKindBlockStyle or kKindPageStyle. A block style
-// without a fill colour in `tags` is opaque black.
-void BuildStyle(ObjectStore& store, Console& console, ElementKind kind, std::string styleLabel,
-                std::span<const TagValue> tags);
+// kind is kKindTextStyle, kKindBlockStyle or kKindPageStyle; the label is
+// the style's name. A block style without a fill colour in `tags` is opaque
+// black.
+uint32_t BuildStyle(ObjectStore& store, Console& console, ElementKind kind, std::string styleLabel,
+                    std::span<const TagValue> tags);
 void BuildBookDefaults(ObjectStore& store, Console& console, std::span<const TagValue> tags);
 // The header fields of the book; the scramble key is always the program's.
 void ApplyBookSetting(ObjectStore& store, BookHeaderSettings header);

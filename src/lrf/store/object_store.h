@@ -59,16 +59,16 @@ struct Range {
     size_t size() const { return end - start; }
 };
 
-// Style labels and the labels of buttons are kept whole, as UTF-8. Pages,
-// blocks, headers and footers are named by their record number within their
-// kind: a reference holds that number, or kNoRecord.
+// Records are named by their record number within their kind: a reference
+// holds that number, or kNoRecord. Labels (a style's name, a button's objid,
+// an image stream's id) are kept for people and for the FB2 side's tables.
 inline constexpr uint32_t kNoRecord = UINT32_MAX;
 
 struct PageRecord {
     uint32_t id = 0;  // number within the kind until linking, then the object id
     uint32_t pageStyleId = 0;
     uint32_t oddHeaderId = 0, evenHeaderId = 0, oddFooterId = 0, evenFooterId = 0;  // set by linking
-    std::string pageStyle;
+    uint32_t pageStyle = kNoRecord;
     uint32_t oddHeader = kNoRecord, evenHeader = kNoRecord;  // header records
     uint32_t oddFooter = kNoRecord, evenFooter = kNoRecord;  // footer records
     Range tags;
@@ -82,14 +82,14 @@ struct BlockRecord {
     uint16_t childKind = 0;  // 1 text block, 2 simple text block, 3 image block
     uint32_t child = 0;      // child number within its kind; replaced by the child's id at linking
     int32_t pageIndex = -1;  // the page the block belongs to
-    std::string blockStyle;
+    uint32_t blockStyle = kNoRecord;
     Range tags;
 };
 
 struct TextBlockRecord {
     uint32_t id = 0;
     uint32_t textStyleId = 0;
-    std::string textStyle;
+    uint32_t textStyle = kNoRecord;
     Range tags;
     Range ops;  // its content: operations in textOps
 };
@@ -98,7 +98,7 @@ struct TextBlockRecord {
 // line, which a text stream's Plot names and no block holds.
 struct ImageBlockRecord {
     uint32_t id = 0;
-    std::string refStream;
+    uint32_t stream = kNoRecord;  // the image stream it shows
     uint32_t imageStreamId = 0;
     Range tags;
 };

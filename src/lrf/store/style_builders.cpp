@@ -16,8 +16,8 @@ std::vector<StyleRecord>& StylesOfKind(ObjectStore& store, ElementKind kind) {
 
 }  // namespace
 
-void BuildStyle(ObjectStore& store, Console& console, ElementKind kind, std::string styleLabel,
-                std::span<const TagValue> tags) {
+uint32_t BuildStyle(ObjectStore& store, Console& console, ElementKind kind, std::string styleLabel,
+                    std::span<const TagValue> tags) {
     std::vector<StyleRecord>& styles = StylesOfKind(store, kind);
     StyleRecord style;
     style.id = static_cast<uint32_t>(styles.size());
@@ -28,6 +28,7 @@ void BuildStyle(ObjectStore& store, Console& console, ElementKind kind, std::str
         default: style.tags = EncodeToTagStore(store.tagStore, console, kTextAttributes, tags); break;
     }
     styles.push_back(std::move(style));
+    return static_cast<uint32_t>(styles.size() - 1);
 }
 
 void BuildBookDefaults(ObjectStore& store, Console& console, std::span<const TagValue> tags) {

@@ -1,12 +1,11 @@
 // Object ids and references: every object gets its LRF id, then every
-// reference in the store (a record number, or a style or stream label: the
-// first record carrying it) becomes the id of the object it names.
+// reference in the store (a record number) becomes the id of the object it
+// names.
 #include "lrf/writer/linking.h"
 
 #include <string_view>
 
 #include "lrf/store/object_store.h"
-#include "lrf/writer/label_index.h"
 #include "lrf/writer/page_writers.h"
 
 namespace tavorin::lrf {
@@ -20,29 +19,27 @@ void Number(std::vector<Record>& records, uint32_t& next) {
     for (Record& r : records) r.id = next++;
 }
 
-// Id of the first record labelled `label`; prints `message` and gives 0 when
-// there is none. Linking goes on either way.
+// Id of record `n`, or 0 when there is no such record.
 template <class Record>
-uint32_t Resolve(const LabelIndex& index, std::string_view label, const std::vector<Record>& records,
-                 std::string_view message, Console& console) {
-    if (const size_t* i = FindLabel(index, label)) return records[*i].id;
-    console.Line(message);
-    return 0;
+uint32_t IdOf(const std::vector<Record>& records, uint32_t n) {
+    return n < records.size() ? records[n].id : 0;
+}
+
+// Id of record `n`; prints `message` and gives 0 when there is no such
+// record. Linking goes on either way.
+template <class Record>
+uint32_t Resolve(const std::vector<Record>& records, uint32_t n, std::string_view message, Console& console) {
+    const uint32_t id = IdOf(records, n);
+    if (id == 0) console.Line(message);
+    return id;
 }
 
 // Each step below changes one kind of record and reads the others.
 
 void LinkPages(std::vector<PageRecord>& pages, const std::vector<StyleRecord>& pageStyles, Console& console) {
-    const LabelIndex styles = IndexByLabel(pageStyles, &StyleRecord::styleLabel);
     for (PageRecord& page : pages) {
-        page.pageStyleId = Resolve(styles, page.pageStyle, pageStyles, "\nError: Page style not found", console);
+        page.pageStyleId = Resolve(pageStyles, page.pageStyle, "\nError: Page style not found", console);
     }
-}
-
-// Id of record `n`, or 0 when there is no such record.
-template <class Record>
-uint32_t IdOf(const std::vector<Record>& records, uint32_t n) {
-    return n < records.size() ? records[n].id : 0;
 }
 
 // The header and footer slots of a page; a slot that names no header or
@@ -60,18 +57,14 @@ void LinkPageSlots(std::vector<PageRecord>& pages, const std::vector<HeaderFoote
 void LinkTocEntries(std::vector<TocEntryRecord>& entries, const std::vector<BlockRecord>& blocks,
                     const std::vector<PageRecord>& pages, Console& console) {
     for (TocEntryRecord& entry : entries) {
-        entry.blockId = IdOf(blocks, entry.block);
-        if (entry.blockId == 0) console.Line("\nError: TOC block not found");
-        entry.pageId = IdOf(pages, entry.page);
-        if (entry.pageId == 0) console.Line("\nError: TOC page not found");
+        entry.blockId = Resolve(blocks, entry.block, "\nError: TOC block not found", console);
+        entry.pageId = Resolve(pages, entry.page, "\nError: TOC page not found", console);
     }
 }
 
 void LinkBlocks(std::vector<BlockRecord>& blocks, const std::vector<StyleRecord>& blockStyles, Console& console) {
-    const LabelIndex styles = IndexByLabel(blockStyles, &StyleRecord::styleLabel);
     for (BlockRecord& block : blocks) {
-        block.blockStyleId =
-            Resolve(styles, block.blockStyle, blockStyles, "\nError: Block style not foundError", console);
+        block.blockStyleId = Resolve(blockStyles, block.blockStyle, "\nError: Block style not foundError", console);
     }
 }
 
@@ -93,18 +86,15 @@ void LinkBlockChildren(std::vector<BlockRecord>& blocks, const std::vector<TextB
 
 void LinkTextBlocks(std::vector<TextBlockRecord>& textBlocks, const std::vector<StyleRecord>& textStyles,
                     Console& console) {
-    const LabelIndex styles = IndexByLabel(textStyles, &StyleRecord::styleLabel);
     for (TextBlockRecord& block : textBlocks) {
-        block.textStyleId = Resolve(styles, block.textStyle, textStyles, "\nError: Block style not found", console);
+        block.textStyleId = Resolve(textStyles, block.textStyle, "\nError: Block style not found", console);
     }
 }
 
 void LinkImageBlocks(std::vector<ImageBlockRecord>& imageBlocks, const std::vector<ImageStreamRecord>& imageStreams,
                      Console& console) {
-    const LabelIndex streams = IndexByLabel(imageStreams, &ImageStreamRecord::objid);
     for (ImageBlockRecord& block : imageBlocks) {
-        block.imageStreamId =
-            Resolve(streams, block.refStream, imageStreams, "\nError: Image stream not found", console);
+        block.imageStreamId = Resolve(imageStreams, block.stream, "\nError: Image stream not found", console);
     }
 }
 

@@ -57,7 +57,7 @@ private:
     size_t openParagraphs_ = 0;
     size_t openEmpLines_ = 0;
     // A link whose button leads nowhere is written as plain text: its
-    // CharButton, EmpLine and their ends are left out.
+    // button start, its emphasis line and their ends are left out.
     bool buttonDropped_ = false;
     bool empLineDropped_ = false;
 };

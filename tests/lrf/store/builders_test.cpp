@@ -20,7 +20,7 @@ protected:
     Bytes TagsOf(const Range& range) {
         return Bytes(store.tagStore.begin() + range.start, store.tagStore.begin() + range.end);
     }
-    ImagePlacement Image() { return {"bs_image", "cover.jpg", 0, 0, 10, 20, 10, 20}; }
+    ImagePlacement Image() { return {0, 0, 0, 0, 10, 20, 10, 20}; }
 };
 
 TEST_F(Builders, BlocksArePairedWithTheirChildAndListedOnTheLastPage) {

@@ -28,7 +28,7 @@ class FileWriter : public WriterTest {
 protected:
     // The odd header of a pair (the even one follows it).
     uint32_t AddHeaderPair() {
-        const uint32_t block = BuildTextBlock(store, {"ts_hdr", "bs_hdr"}, Paragraph(u"Running title"), BlockFlow::kFree);
+        const uint32_t block = BuildTextBlock(store, {kHeaderStyle, kHeaderStyle}, Paragraph(u"Running title"), BlockFlow::kFree);
         const uint32_t odd = AddHeaderFooter(kKindHeader, block, 2);
         AddHeaderFooter(kKindHeader, block, 2);
         return odd;
@@ -257,7 +257,7 @@ TEST_F(WriteLrfFileTest, ImageStreamScramblesTheFirst1024Bytes) {
     BuildImageStream(store, {.imageType = kImageTypeJpeg, .objid = "img", .width = 10, .height = 10, .data = {}},
                      image);
     AddPage();
-    AddImageBlock("img", 10, 10);
+    AddImageBlock(0, 10, 10);
     const auto file = LinkAndWrite(dir.file("book.lrf"));
     ASSERT_EQ(CheckLrfStructure(file), std::vector<std::string>{});
     const LrfFile f = ReadLrf(file);

@@ -48,14 +48,14 @@ protected:
         BuildImageStream(store, {.imageType = kImageTypePng, .objid = "cover.png", .width = 1, .height = 1, .data = {}},
                          kPng);
 
-        BuildPage(store, test::Page("ps_front"));
-        AddImageBlock("cover.png", 1, 1);
+        BuildPage(store, test::Page(kFrontPageStyle));
+        AddImageBlock(0, 1, 1);
 
         // Running headers show blocks built outside the page flow.
-        const uint32_t head = BuildTextBlock(store, {"ts_hdr", "bs_hdr"}, Paragraph(u"Running head"), BlockFlow::kFree);
+        const uint32_t head = BuildTextBlock(store, {kHeaderStyle, kHeaderStyle}, Paragraph(u"Running head"), BlockFlow::kFree);
         const uint32_t oddHeader = AddHeaderFooter(kKindHeader, head, 2);
         const uint32_t evenHeader = AddHeaderFooter(kKindHeader, head, 2);
-        const uint32_t foot = BuildTextBlock(store, {"ts_hdr", "bs_hdr"}, Paragraph(u"Running foot"), BlockFlow::kFree);
+        const uint32_t foot = BuildTextBlock(store, {kHeaderStyle, kHeaderStyle}, Paragraph(u"Running foot"), BlockFlow::kFree);
         const uint32_t oddFooter = AddHeaderFooter(kKindFooter, foot, 4);
         const uint32_t evenFooter = AddHeaderFooter(kKindFooter, foot, 4);
 

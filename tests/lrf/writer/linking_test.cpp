@@ -9,7 +9,7 @@ namespace {
 
 class Linking : public WriterTest {
 protected:
-    void AddPage(int, const char* style = "ps_main") { BuildPage(store, Page(style)); }
+    void AddPage(int, uint32_t style = kMainPageStyle) { BuildPage(store, Page(style)); }
 };
 using AssignObjectIdsTest = Linking;
 using LinkObjectsTest = Linking;
@@ -60,12 +60,12 @@ TEST_F(AssignObjectIdsTest, IdsPastSixteenBits) {
     EXPECT_EQ(store.lastId, 70052u);
 }
 
-TEST_F(LinkObjectsTest, FirstLabelWinsAndCaseMatters) {
+TEST_F(LinkObjectsTest, ReferenceToNoRecordIsReported) {
     StartBook();
     BuildStyle(store, console, kKindPageStyle, "ps_main", {});
     BuildStyle(store, console, kKindPageStyle, "ps_main", {});
-    AddPage(0, "ps_main");
-    AddPage(1, "PS_MAIN");
+    AddPage(0, 0);
+    AddPage(1, 2);
     AssignObjectIds(store);
     LinkObjects(store, console);
     EXPECT_EQ(store.pages[0].pageStyleId, store.pageStyles[0].id);
@@ -78,9 +78,9 @@ TEST_F(LinkObjectsTest, GoesOnAfterAnUnresolvedReference) {
     StartBook();
     BuildTestStyles();
     AddPage(0);
-    AddPage(1, "ps_none");
+    AddPage(1, kNoRecord);
     AddTextBlock(Paragraph(u"x"));
-    BuildImageBlock(store, console, {"bs_none", "img", 0, 0, 1, 1, 1, 1}, {});
+    BuildImageBlock(store, console, {kNoRecord, 0, 0, 0, 1, 1, 1, 1}, {});
     BuildImageStream(store, {.imageType = kImageTypeJpeg, .objid = "img", .width = 1, .height = 1, .data = {}},
                      std::vector<uint8_t>{0xFF, 0xD8});
     BuildTocEntry(store, 9, 9, u"Lost");

@@ -54,8 +54,8 @@ void WriterTest::AddPage(uint32_t header, uint32_t footer) {
     BuildPage(store, std::move(page));
 }
 
-uint32_t WriterTest::AddImageBlock(std::string refStream, int w, int h) {
-    return BuildImageBlock(store, console, {"bs_bdy", std::move(refStream), 0, 0, w, h, w, h}, {});
+uint32_t WriterTest::AddImageBlock(uint32_t stream, int w, int h) {
+    return BuildImageBlock(store, console, {kBodyStyle, stream, 0, 0, w, h, w, h}, {});
 }
 
 uint32_t WriterTest::AddHeaderFooter(ElementKind kind, uint32_t block, int16_t y) {

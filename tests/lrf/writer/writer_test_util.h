@@ -46,7 +46,7 @@ protected:
     // A page of the main page style with this header and footer on both sides.
     void AddPage(uint32_t header = kNoRecord, uint32_t footer = kNoRecord);
     // An image block of the body block style showing a w x h image whole.
-    uint32_t AddImageBlock(std::string refStream, int w, int h);
+    uint32_t AddImageBlock(uint32_t stream, int w, int h);
     // A header or footer at (0, y) showing block `block`, with a rule line.
     uint32_t AddHeaderFooter(ElementKind kind, uint32_t block, int16_t y);
     // Ids, linking and writing into `path`; returns the file's bytes.
