@@ -72,6 +72,7 @@ uint32_t AppendImageRecord(ObjectStore& store, const ImagePlacement& image) {
 
 Range AppendText(ObjectStore& store, WStringView text) {
     Range range{store.textStore.size(), 0};
+    ReserveResident(store.textStore, store.textStore.size() + text.size());
     PrefaultAhead(store.textStore, store.textStore.size() + text.size());
     store.textStore.append(text);
     range.end = store.textStore.size();
@@ -84,8 +85,13 @@ Range AppendText(ObjectStore& store, WStringView text) {
 Range AppendContent(ObjectStore& store, const TextContent& content) {
     const size_t characterBase = store.textStore.size(), tagBase = store.tagStore.size();
     AppendText(store, content.characters);
+    ReserveResident(store.tagStore, store.tagStore.size() + content.tags.size());
+    PrefaultAhead(store.tagStore, store.tagStore.size() + content.tags.size());
     PutBytes(store.tagStore, content.tags);
     Range range{store.textOps.size(), 0};
+    // The operations of a large book fill megabytes.
+    ReserveResident(store.textOps, store.textOps.size() + content.ops.size());
+    PrefaultAhead(store.textOps, store.textOps.size() + content.ops.size());
     for (TextOperation op : content.ops) {
         switch (op.code) {
             case TextCode::kText:

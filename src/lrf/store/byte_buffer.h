@@ -31,6 +31,19 @@ inline void PrefaultPages(const void* data, size_t bytes) {
 #endif
 }
 
+// Makes room for `needed` elements: when the buffer must move, it moves into
+// storage of twice its capacity that is made resident before the elements are
+// copied, so neither the copy nor the growth after it faults page by page.
+template <typename Buffer>
+void ReserveResident(Buffer& buffer, size_t needed) {
+    if (needed <= buffer.capacity()) return;
+    Buffer bigger;
+    bigger.reserve(std::max(needed, 2 * buffer.capacity()));
+    PrefaultPages(bigger.data(), bigger.capacity() * sizeof(typename Buffer::value_type));
+    bigger.insert(bigger.end(), buffer.begin(), buffer.end());
+    buffer.swap(bigger);
+}
+
 // Called before `buffer` grows to `newSize` elements within its capacity:
 // when the growth enters a new 256 KB stretch, that stretch is made resident
 // in one call, so a large store costs a call per 256 KB, not a fault per page.

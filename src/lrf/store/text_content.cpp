@@ -19,7 +19,7 @@ void TextContent::Text(WStringView text) {
         ops.back().end = characters.size();
         return;
     }
-    ops.push_back({TextCode::kText, 0, start, characters.size()});
+    ops.push_back({TextCode::kText, 0, static_cast<uint32_t>(start), static_cast<uint32_t>(characters.size())});
 }
 
 void TextContent::Text(char16_t c) { Text(WStringView(&c, 1)); }
@@ -29,19 +29,19 @@ void TextContent::Mark(TextCode code) { ops.push_back({code, 0, 0, 0}); }
 void TextContent::Attributes(TextCode code, std::span<const TagValue> values, Console& console) {
     const size_t start = tags.size();
     EncodeTags(kTextAttributes, tags, values, console);
-    ops.push_back({code, 0, start, tags.size()});
+    ops.push_back({code, 0, static_cast<uint32_t>(start), static_cast<uint32_t>(tags.size())});
 }
 
 void TextContent::AttributeBytes(TextCode code, std::span<const uint8_t> bytes, uint32_t number) {
     const size_t start = tags.size();
     PutBytes(tags, bytes);
-    ops.push_back({code, number, start, tags.size()});
+    ops.push_back({code, number, static_cast<uint32_t>(start), static_cast<uint32_t>(tags.size())});
 }
 
 void TextContent::Button(uint32_t reference) { ops.push_back({TextCode::kButton, reference, 0, 0}); }
 
 void TextContent::Plot(uint32_t image, int64_t width, int64_t height) {
-    const auto clamp = [](int64_t v) { return static_cast<size_t>(std::clamp<int64_t>(v, 0, 0xFFFF)); };
+    const auto clamp = [](int64_t v) { return static_cast<uint32_t>(std::clamp<int64_t>(v, 0, 0xFFFF)); };
     ops.push_back({TextCode::kPlot, image, clamp(width), clamp(height)});
 }
 

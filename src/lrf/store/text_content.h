@@ -40,11 +40,15 @@ enum class TextCode : uint8_t {
     kPlot,            // a picture in the line: image object `number`, width `start`, height `end`
 };
 
+// Sixteen bytes: a large book holds a few operations per paragraph. Offsets
+// are 32-bit, as no book's text reaches 4G UTF-16 units (the file would be
+// refused as too large long before).
 struct TextOperation {
     TextCode code = TextCode::kText;
     uint32_t number = 0;
-    size_t start = 0, end = 0;
+    uint32_t start = 0, end = 0;
 };
+static_assert(sizeof(TextOperation) == 16);
 
 // The operations of one block (or of the book's credit paragraph), with the
 // characters, tag bytes and button targets they refer to.

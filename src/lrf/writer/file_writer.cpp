@@ -142,6 +142,10 @@ void WriteObjects(const ObjectStore& s, LrfOutput& out, Console& console) {
 
 Status WriteLrfFile(const ObjectStore& s, Console& console, const std::string& outputPath,
                     const std::string& inputPath) {
+    // Text operations point into the text and tag streams with 32-bit offsets.
+    if (s.textStore.size() > UINT32_MAX || s.tagStore.size() > UINT32_MAX) {
+        return Fail(kExitBookTooLarge, "its text passes 4G characters");
+    }
     LrfOutput out;
     // The key is a constant of the program; the BookSetting element copies it
     // into the header settings.

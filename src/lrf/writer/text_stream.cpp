@@ -88,9 +88,14 @@ TextStreamEncoder::TextStreamEncoder(std::span<const uint8_t> styleTags, const s
       images_(images) {}
 
 void TextStreamEncoder::Feed(const TextContentView& content) {
-    // The codes take about two bytes per character: room for that spares the
-    // stream its regrowths.
-    stream_.reserve(stream_.size() + 2 * content.characters.size() + 4 * content.ops.size());
+    // The codes take about two bytes per character and a few per operation:
+    // room for that spares the stream its regrowths. (The view's characters
+    // may be the whole book's; only those of its own runs count.)
+    size_t characters = 0;
+    for (const TextOperation& op : content.ops) {
+        if (op.code == TextCode::kText) characters += op.end - op.start;
+    }
+    stream_.reserve(stream_.size() + 2 * characters + 6 * content.ops.size());
     for (const TextOperation& op : content.ops) Operation(op, content);
 }
 
