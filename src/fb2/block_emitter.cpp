@@ -183,8 +183,9 @@ void EmitBlock(Conversion& cv, BlockKind kind, TextContent text) {
     }
 
     ContinueFullPage(cv.cursor, cv.store);
-    if (!cv.body.PendingId.empty()) {
-        ResolvePendingTarget(cv.store, cv.links, cv.cursor, cv.settings.References, cv.body.PendingId, text);
+    const WString& pendingId = cv.links.PendingTarget;
+    if (!pendingId.empty()) {
+        ResolvePendingTarget(cv.store, cv.links, cv.cursor, cv.settings.References, pendingId, text);
     }
     if (cv.cursor.InNotesBody && kind == BlockKind::kBody) kind = BlockKind::kNote;
     switch (kind) {
@@ -192,15 +193,15 @@ void EmitBlock(Conversion& cv, BlockKind kind, TextContent text) {
         case BlockKind::kEpigraph:
         case BlockKind::kPoem:
         case BlockKind::kNote:
-            EmitStandardBlock(cv, StyleOfBlock(kind), std::move(text), cv.body.PendingId);
+            EmitStandardBlock(cv, StyleOfBlock(kind), std::move(text), pendingId);
             break;
         case BlockKind::kSubtitle:
             EmitTextBlock(cv, cv.cursor.InMainBody ? StyleOfBlock(kind) : StyleKind::kNote, std::move(text),
-                          cv.body.PendingId, true);
+                          pendingId, true);
             break;
         case BlockKind::kPoemTitle:
             EmitStandardBlock(cv, cv.cursor.InMainBody ? StyleOfBlock(kind) : StyleKind::kNote, std::move(text),
-                              cv.body.PendingId);
+                              pendingId);
             break;
         case BlockKind::kAnnotation:
             EmitStandardBlock(cv, StyleOfBlock(kind), std::move(text), {});
@@ -208,7 +209,7 @@ void EmitBlock(Conversion& cv, BlockKind kind, TextContent text) {
             break;
         case BlockKind::kCite:
             // A link to the cite's id lands on it.
-            EmitStandardBlock(cv, StyleOfBlock(kind), std::move(text), cv.body.PendingId);
+            EmitStandardBlock(cv, StyleOfBlock(kind), std::move(text), pendingId);
             break;
         case BlockKind::kBookTitle:
             EmitBookTitlePage(cv);
@@ -216,14 +217,14 @@ void EmitBlock(Conversion& cv, BlockKind kind, TextContent text) {
         default:  // titles, running texts, images and kNone are done above
             break;
     }
-    cv.body.PendingId.clear();
+    FirstBlockBuilt(cv.links);
 }
 
 void EmitImage(Conversion& cv, WStringView imageRef) {
     ContinueFullPage(cv.cursor, cv.store);
-    if (!cv.body.PendingId.empty()) {
+    if (!cv.links.PendingTarget.empty()) {
         TextContent noText;
-        ResolvePendingTarget(cv.store, cv.links, cv.cursor, cv.settings.References, cv.body.PendingId, noText);
+        ResolvePendingTarget(cv.store, cv.links, cv.cursor, cv.settings.References, cv.links.PendingTarget, noText);
     }
     EmitImageBlock(cv, imageRef);  // keeps the id when no image is placed
 }

@@ -270,13 +270,10 @@ void AddElementAnchor(BodyState& body, LinkTable& links, const PageCursor& curso
 
 // A structural element with an id names its first block. An id still waiting
 // for its block lands on that same block.
-void TakePendingId(BodyState& body, LinkTable& links, const PageCursor& cursor, const lrf::ObjectStore& store,
-                   const WString& tag) {
+void TakePendingId(LinkTable& links, const PageCursor& cursor, const lrf::ObjectStore& store, const WString& tag) {
     // Kept whole, as links name it whole.
     WString id = Fb2Attribute(tag, u"id");
-    if (id.empty()) return;
-    if (!body.PendingId.empty()) AddAnchor(links, cursor, store, body.PendingId);
-    body.PendingId = std::move(id);
+    if (!id.empty()) AwaitFirstBlock(links, cursor, store, std::move(id));
 }
 
 void ConvertElementAs(Conversion& cv, WStringView name, BlockKind kind) {
@@ -310,7 +307,7 @@ void ConvertElementAs(Conversion& cv, WStringView name, BlockKind kind) {
         const BodyElement* element = markup.handled ? nullptr : FindBodyElement(parsed);
         if (element != nullptr) {
             EmitBlock(cv, kind, TakeBlockContent(buffer));
-            TakePendingId(cv.body, cv.links, cv.cursor, cv.store, next);
+            TakePendingId(cv.links, cv.cursor, cv.store, next);
             if (element->handler != ConvertNested || cv.body.NestedElements < kMaxNesting) {
                 element->handler(cv, next, parsed.name, kind);
             } else if (parsed.name == loopName && parsed.form == TagForm::Start) {

@@ -13,12 +13,10 @@ struct Conversion;
 inline constexpr int kFlushThreshold = 5000;
 
 // What the element loop keeps between the elements it reads (body.cpp; the
-// link handlers it calls set the threshold and the link state, and whoever
-// emits a block consumes the pending id).
+// link handlers it calls set the threshold and the link state).
 struct BodyState {
     int NestedElements = 0;  // element loops open inside the body's loop
     int FlushThreshold = kFlushThreshold;
-    WString PendingId;  // id of a structural element waiting for its first block
     bool ExternalLinkOpen = false;
 };
 

@@ -168,7 +168,7 @@ void EmitImageBlock(Conversion& cv, WStringView imageRef) {
     if (!placement) return;  // no such image: the id waits for the next block
 
     // An image block takes the element's id like a text block.
-    const WString& id = cv.body.PendingId;
+    const WString& id = cv.links.PendingTarget;
     placement->blockStyle = cv.styles.BlockStyle[static_cast<size_t>(StyleKind::kImage)];
     using lrf::Tag;
     const lrf::TagValue blockTags[] = {{Tag::kBlockWidth, placement->width},
@@ -180,7 +180,7 @@ void EmitImageBlock(Conversion& cv, WStringView imageRef) {
     BlockBuilt(cv.links, block, id);
     if (!id.empty()) {
         NoteTargetEmitted(cv.links, id, cv.cursor.PageCounter - 1);
-        cv.body.PendingId.clear();
+        FirstBlockBuilt(cv.links);
     }
 }
 

@@ -179,6 +179,13 @@ void AddAnchor(LinkTable& links, const PageCursor& cursor, const lrf::ObjectStor
         AnchorRecord{WString(id), cursor.PageCounter - 1, static_cast<uint32_t>(store.blocks.size()), lrf::kNoRecord});
 }
 
+void AwaitFirstBlock(LinkTable& links, const PageCursor& cursor, const lrf::ObjectStore& store, WString id) {
+    if (!links.PendingTarget.empty()) AddAnchor(links, cursor, store, links.PendingTarget);
+    links.PendingTarget = std::move(id);
+}
+
+void FirstBlockBuilt(LinkTable& links) { links.PendingTarget.clear(); }
+
 void BlockBuilt(LinkTable& links, uint32_t block, WStringView id, bool named) {
     if (id.empty() && !named) return;
     links.NamedBlocks.insert(block);

@@ -61,7 +61,16 @@ struct LinkTable {
     std::unordered_map<std::string, uint32_t> BlockOfId;
     std::unordered_set<uint32_t> NamedBlocks;
     std::vector<ButtonAim> Aims;  // one per button
+    // The id of a structural element waiting for its first block: the next
+    // block emitted carries it (AwaitFirstBlock, FirstBlockBuilt).
+    WString PendingTarget;
 };
+
+// A structural element with this id starts: its first block will carry it.
+// An id still waiting for its block becomes an anchor of that same block.
+void AwaitFirstBlock(LinkTable& links, const PageCursor& cursor, const lrf::ObjectStore& store, WString id);
+// The block that the pending id waited for was built (or none will be).
+void FirstBlockBuilt(LinkTable& links);
 
 // Builds the button and indexes it; it leads nowhere until aimed.
 size_t RegisterButton(LinkTable& links, lrf::ObjectStore& store, std::string objid, ButtonAim aim = {});
@@ -88,7 +97,7 @@ uint32_t FirstBlockOfId(const LinkTable& links, WStringView id);
 // A text block was emitted: the return buttons and anchors read since the
 // previous one point at `block` (the block, or the first of its id).
 void TextBlockEmitted(LinkTable& links, uint32_t block, int page);
-// Called when the first block of the element with this id (PendingId) is
+// Called when the first block of the element with this id (PendingTarget) is
 // emitted, with its page number: a link read later still reaches it.
 void NoteTargetEmitted(LinkTable& links, WStringView id, int page);
 // Completes forward buttons from anchors and from targets emitted before

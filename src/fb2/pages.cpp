@@ -128,7 +128,7 @@ void EmitTitleBlock(Conversion& cv, TextContent text) {
     if (!started) ContinueFullPage(c, cv.store);
     // Headers and the table of contents show the title itself, even when its
     // block becomes the return link of a note.
-    WString& pendingId = cv.body.PendingId;
+    const WString pendingId = cv.links.PendingTarget;
     TextContent blockText = text;
     if (!pendingId.empty()) ResolvePendingTarget(cv.store, cv.links, c, cv.settings.References, pendingId, blockText);
     const uint32_t block =
@@ -137,7 +137,7 @@ void EmitTitleBlock(Conversion& cv, TextContent text) {
     if (c.InMainBody) {
         AddTocEntry(cv.contents, c, cv.settings, pendingId.empty() ? block : FirstBlockOfId(cv.links, pendingId), text);
     }
-    pendingId.clear();
+    FirstBlockBuilt(cv.links);
 }
 
 }  // namespace tavorin::fb2

@@ -115,15 +115,15 @@ TEST_F(BodyTest, NotesBodyStartsAPageAndUsesTheNoteStyle) {
     EXPECT_EQ(TextBlocks(), (Blocks{{"b0", "ts_bdy", "<P>Main</P><CR/>"},
                                     {"b#n1", "ts_note", "<P>A note with <Italic>x</Italic></P><CR/>"}}));
     EXPECT_EQ(cv.cursor.PageCounter, 2);
-    EXPECT_TRUE(cv.body.PendingId.empty());
+    EXPECT_TRUE(cv.links.PendingTarget.empty());
 }
 
 TEST_F(BodyTest, BlocksWithoutContentKeepThePendingId) {
     StartPage(cv.cursor, store, cv.styles);
-    cv.body.PendingId = u"keep";
+    cv.links.PendingTarget = u"keep";
     for (const char16_t* text : {u"  \r\n ", u"<P>", u" <CR/> ", u"</P>"}) EmitBlock(cv, BlockKind::kBody, Markup(text));
     EXPECT_TRUE(TextBlocks().empty());
-    EXPECT_EQ(cv.body.PendingId, u"keep");
+    EXPECT_EQ(cv.links.PendingTarget, u"keep");
 }
 
 TEST_F(BodyTest, TextAuthorGetsItsOwnIndentedParagraph) {

@@ -94,7 +94,7 @@ TEST_F(Images, ImageInASectionWithAnIdIsNamedByTheId) {
     RegisterButton(cv.links, store, "bf#sec1");
     RegisterButton(cv.links, store, "br#sec1");
 
-    cv.body.PendingId = u"sec1";
+    cv.links.PendingTarget = u"sec1";
     PlaceImage(cv, u"<image l:href=\"#pic\"/>");
 
     ASSERT_EQ(cv.store.imageBlocks.size(), 1u);
@@ -104,17 +104,17 @@ TEST_F(Images, ImageInASectionWithAnIdIsNamedByTheId) {
     EXPECT_EQ(cv.store.blockStyles[cv.store.blocks[0].blockStyle].styleLabel, "bs_image");
     EXPECT_EQ(cv.store.inlines.size(), 1u);  // the block space of the centring
     EXPECT_EQ(Aim(0), "b#sec1");  // the link lands on the image block
-    EXPECT_TRUE(cv.body.PendingId.empty());
+    EXPECT_TRUE(cv.links.PendingTarget.empty());
 
     // Without an id the block is named by its number alone.
     EmitImageBlock(cv, u"pic");
     EXPECT_EQ(BlockName(1), "b1");
 
     // An unknown image makes nothing and keeps the id for the next block.
-    cv.body.PendingId = u"keep";
+    cv.links.PendingTarget = u"keep";
     EmitImageBlock(cv, u"absent");
     EXPECT_EQ(cv.store.imageBlocks.size(), 2u);
-    EXPECT_EQ(cv.body.PendingId, u"keep");
+    EXPECT_EQ(cv.links.PendingTarget, u"keep");
 }
 
 TEST_F(Images, FrontPageNeedsTheCoverImage) {

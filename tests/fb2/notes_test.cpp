@@ -26,9 +26,9 @@ protected:
 
     // The text of the first block of the element with `id`, as emitted.
     WString EmitTarget(const WString& id, const WString& text) {
-        cv.body.PendingId = id;
+        cv.links.PendingTarget = id;
         TextContent content = test::Markup(text, true);
-        ResolvePendingTarget(store, cv.links, cv.cursor, settings.References, cv.body.PendingId, content);
+        ResolvePendingTarget(store, cv.links, cv.cursor, settings.References, cv.links.PendingTarget, content);
         return Widen(test::Notation(content, &store));
     }
 
