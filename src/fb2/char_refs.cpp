@@ -1,6 +1,6 @@
-// Character references and simple entities in FB2 text: numeric references
-// become the characters they name, and the few named entities that matter in
-// a series name are resolved.
+// Character references and entities in FB2 text: numeric references become
+// the characters they name, the XML entities (and "&nbsp;") theirs, in block
+// contents and in the description's values.
 #include "fb2/char_refs.h"
 
 #include <algorithm>

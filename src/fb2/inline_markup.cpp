@@ -1,7 +1,7 @@
-// Paragraph and inline markup: the FB2 inline tags become layout markup
-// through a fixed replacement table; links become pairs of buttons, paragraphs
-// with an id become anchors, and reference links take the look chosen in the
-// reference settings.
+// Paragraph and inline elements: the FB2 inline tags become text operations
+// through a fixed table; links become pairs of buttons, paragraphs with an id
+// become anchors, and reference links take the look chosen in the reference
+// settings.
 #include "fb2/inline_markup.h"
 
 #include <array>

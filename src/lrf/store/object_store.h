@@ -1,6 +1,6 @@
 // The object store: the in-memory model of the book between the FB2
 // conversion and the LRF writer. Builders append records and content while the
-// FB2 text is read; linking turns labels and numbers into object ids; the
+// FB2 text is read; linking turns record numbers into object ids; the
 // writers only read it.
 // Records are plain structs in one array per element kind; record i of a kind
 // is element i of its array (its number within the kind).
