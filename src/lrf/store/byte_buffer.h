@@ -32,14 +32,15 @@ inline void PrefaultPages(const void* data, size_t bytes) {
 }
 
 // Makes room for `needed` elements: when the buffer must move, it moves into
-// storage of twice its capacity that is made resident before the elements are
-// copied, so neither the copy nor the growth after it faults page by page.
+// storage of twice its capacity whose part that the elements take is made
+// resident before they are copied, so the copy does not fault page by page
+// (PrefaultAhead keeps the growth after it resident a stretch at a time).
 template <typename Buffer>
 void ReserveResident(Buffer& buffer, size_t needed) {
     if (needed <= buffer.capacity()) return;
     Buffer bigger;
     bigger.reserve(std::max(needed, 2 * buffer.capacity()));
-    PrefaultPages(bigger.data(), bigger.capacity() * sizeof(typename Buffer::value_type));
+    PrefaultPages(bigger.data(), needed * sizeof(typename Buffer::value_type));
     bigger.insert(bigger.end(), buffer.begin(), buffer.end());
     buffer.swap(bigger);
 }
