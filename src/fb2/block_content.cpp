@@ -58,8 +58,6 @@ void EncodeLinkLine(lrf::ByteBuffer& bytes, int type) {
     lrf::EncodeTags(lrf::kTextAttributes, bytes, line, console);
 }
 
-bool IsBlankChar(char16_t c) { return c <= u' '; }
-
 }  // namespace
 
 size_t MarkWeight(TextCode code) {
@@ -138,6 +136,11 @@ void TrimContent(TextContent& content) {
         ++first;
     }
     ops.erase(ops.begin(), ops.begin() + static_cast<std::ptrdiff_t>(first));
+    TrimContentEnd(content);
+}
+
+void TrimContentEnd(TextContent& content) {
+    auto& ops = content.ops;
     while (!ops.empty() && ops.back().code == TextCode::kText) {
         TextOperation& op = ops.back();
         while (op.end > op.start && IsBlankChar(content.characters[op.end - 1])) --op.end;

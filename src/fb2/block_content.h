@@ -36,8 +36,10 @@ bool HasCode(const TextContent& content, TextCode code);
 
 // Whitespace, a lone paragraph mark or a lone line break makes no block.
 bool HasContent(const TextContent& content);
-// Removes blanks (and controls) at both ends of the text.
+inline bool IsBlankChar(char16_t c) { return c <= u' '; }
+// Removes blanks (and controls) at both ends of the text, or at its end only.
 void TrimContent(TextContent& content);
+void TrimContentEnd(TextContent& content);
 
 // Inserts marks that carry nothing before operation `at`.
 void InsertMarks(TextContent& content, size_t at, std::initializer_list<TextCode> codes);

@@ -56,18 +56,6 @@ bool IsParagraphMark(TextCode code) {
            code == TextCode::kLineBreak;
 }
 
-bool IsBlankChar(char16_t c) { return c <= u' '; }
-
-// Removes blanks at the end of the content's last text, when it ends in text.
-void EraseTrailingBlanks(TextContent& content) {
-    while (!content.ops.empty() && content.ops.back().code == TextCode::kText) {
-        TextOperation& op = content.ops.back();
-        while (op.end > op.start && IsBlankChar(content.characters[op.end - 1])) --op.end;
-        if (op.end > op.start) return;
-        content.ops.pop_back();
-    }
-}
-
 // The note text without its paragraph marks, CR and LF, trimmed. Other
 // marks (emphasis) stay. Where paragraphs meet, one line break keeps their
 // words apart; blanks around that break go with it.
@@ -76,7 +64,7 @@ void AppendReturnLinkText(TextContent& out, const TextContent& text) {
     bool breakPending = false;
     const auto flushBreak = [&] {
         if (!breakPending) return;
-        EraseTrailingBlanks(out);
+        TrimContentEnd(out);
         if (out.ops.size() > first) out.Mark(TextCode::kLineBreak);
         breakPending = false;
     };
@@ -97,7 +85,7 @@ void AppendReturnLinkText(TextContent& out, const TextContent& text) {
             out.Text(c);
         }
     }
-    EraseTrailingBlanks(out);
+    TrimContentEnd(out);
 }
 
 // The start of the return link of the element `id`: its button and underline.

@@ -73,7 +73,6 @@ uint32_t AppendImageRecord(ObjectStore& store, const ImagePlacement& image) {
 Range AppendText(ObjectStore& store, WStringView text) {
     Range range{store.textStore.size(), 0};
     ReserveResident(store.textStore, store.textStore.size() + text.size());
-    PrefaultAhead(store.textStore, store.textStore.size() + text.size());
     store.textStore.append(text);
     range.end = store.textStore.size();
     return range;
@@ -86,28 +85,11 @@ Range AppendContent(ObjectStore& store, const TextContent& content) {
     const size_t characterBase = store.textStore.size(), tagBase = store.tagStore.size();
     AppendText(store, content.characters);
     ReserveResident(store.tagStore, store.tagStore.size() + content.tags.size());
-    PrefaultAhead(store.tagStore, store.tagStore.size() + content.tags.size());
     PutBytes(store.tagStore, content.tags);
     Range range{store.textOps.size(), 0};
     // The operations of a large book fill megabytes.
     ReserveResident(store.textOps, store.textOps.size() + content.ops.size());
-    PrefaultAhead(store.textOps, store.textOps.size() + content.ops.size());
-    for (TextOperation op : content.ops) {
-        switch (op.code) {
-            case TextCode::kText:
-                op.start += characterBase;
-                op.end += characterBase;
-                break;
-            case TextCode::kSpan:
-            case TextCode::kSpace:
-            case TextCode::kEmpLine:
-                op.start += tagBase;
-                op.end += tagBase;
-                break;
-            default: break;
-        }
-        store.textOps.push_back(op);
-    }
+    for (const TextOperation& op : content.ops) store.textOps.push_back(Rebased(op, characterBase, tagBase));
     range.end = store.textOps.size();
     return range;
 }

@@ -31,20 +31,6 @@ inline void PrefaultPages(const void* data, size_t bytes) {
 #endif
 }
 
-// Makes room for `needed` elements: when the buffer must move, it moves into
-// storage of twice its capacity whose part that the elements take is made
-// resident before they are copied, so the copy does not fault page by page
-// (PrefaultAhead keeps the growth after it resident a stretch at a time).
-template <typename Buffer>
-void ReserveResident(Buffer& buffer, size_t needed) {
-    if (needed <= buffer.capacity()) return;
-    Buffer bigger;
-    bigger.reserve(std::max(needed, 2 * buffer.capacity()));
-    PrefaultPages(bigger.data(), needed * sizeof(typename Buffer::value_type));
-    bigger.insert(bigger.end(), buffer.begin(), buffer.end());
-    buffer.swap(bigger);
-}
-
 // Called before `buffer` grows to `newSize` elements within its capacity:
 // when the growth enters a new 256 KB stretch, that stretch is made resident
 // in one call, so a large store costs a call per 256 KB, not a fault per page.
@@ -56,6 +42,22 @@ void PrefaultAhead(const Buffer& buffer, size_t newSize) {
     if (from != 0 && from / kStretch == to / kStretch) return;
     const size_t end = std::min(buffer.capacity() * unit, (to / kStretch + 1) * kStretch);
     if (end > from) PrefaultPages(reinterpret_cast<const char*>(buffer.data()) + from, end - from);
+}
+
+// Makes room for `needed` elements, resident: when the buffer must move, it
+// moves into storage of twice its capacity whose part that the elements take
+// is made resident before they are copied, so the copy does not fault page by
+// page; the growth after it is made resident a stretch at a time (PrefaultAhead).
+template <typename Buffer>
+void ReserveResident(Buffer& buffer, size_t needed) {
+    if (needed > buffer.capacity()) {
+        Buffer bigger;
+        bigger.reserve(std::max(needed, 2 * buffer.capacity()));
+        PrefaultPages(bigger.data(), needed * sizeof(typename Buffer::value_type));
+        bigger.insert(bigger.end(), buffer.begin(), buffer.end());
+        buffer.swap(bigger);
+    }
+    PrefaultAhead(buffer, needed);
 }
 
 inline void PutU8(ByteBuffer& b, uint8_t v) { b.push_back(v); }

@@ -61,23 +61,21 @@ void TextContent::Append(const TextContent& other, size_t from) {
     const size_t characterBase = characters.size(), tagBase = tags.size();
     characters += other.characters;
     PutBytes(tags, other.tags);
-    for (size_t k = from; k < other.ops.size(); ++k) {
-        TextOperation op = other.ops[k];
-        switch (op.code) {
-            case TextCode::kText:
-                op.start += characterBase;
-                op.end += characterBase;
-                break;
-            case TextCode::kSpan:
-            case TextCode::kSpace:
-            case TextCode::kEmpLine:
-                op.start += tagBase;
-                op.end += tagBase;
-                break;
-            default: break;
-        }
-        ops.push_back(op);
+    for (size_t k = from; k < other.ops.size(); ++k) ops.push_back(Rebased(other.ops[k], characterBase, tagBase));
+}
+
+TextOperation Rebased(TextOperation op, size_t characterBase, size_t tagBase) {
+    size_t base = 0;
+    switch (op.code) {
+        case TextCode::kText: base = characterBase; break;
+        case TextCode::kSpan:
+        case TextCode::kSpace:
+        case TextCode::kEmpLine: base = tagBase; break;
+        default: return op;
     }
+    op.start += static_cast<uint32_t>(base);
+    op.end += static_cast<uint32_t>(base);
+    return op;
 }
 
 }  // namespace tavorin::lrf

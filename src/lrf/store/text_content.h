@@ -79,6 +79,10 @@ struct TextContent {
     void Append(const TextContent& other, size_t from = 0);
 };
 
+// The operation moved along with what it refers to: its characters by
+// `characterBase`, its tag bytes by `tagBase`.
+TextOperation Rebased(TextOperation op, size_t characterBase, size_t tagBase);
+
 // A content's operations and what they refer to, wherever they are kept (a
 // content of its own, or a block's run of the store's streams).
 struct TextContentView {
